@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CRecordset.h"
+
+#include <QString>
+#include <memory>
+
+// One SQLite connection (RAII). Statements are written in the program's own
+// dialect (double-quoted strings, #date# literals, SELECT @@IDENTITY,
+// DELETE * FROM, UPDATE t set t.col=...) and translated before SQLite sees
+// them; every distinct translated text is prepared once and reused.
+// Failures throw CError carrying SQLite's extended result code and message.
+class CDatabase {
+public:
+    CDatabase();
+    ~CDatabase();
+    CDatabase(const CDatabase&) = delete;
+    CDatabase& operator=(const CDatabase&) = delete;
+
+    // Opens an existing file; with create, makes it when missing. WAL journal.
+    void Open(const QString& path, bool create = false);
+    void Close();
+    bool IsOpen() const;
+    QString Path() const;
+
+    CRecordset Execute(const QString& sql);
+    qint64 LastInsertRowId() const;
+
+    // Bulk work: one transaction around many statements. Nested calls count.
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
+    bool InTransaction() const;
+
+    // The dialect translation on its own, for tests and diagnostics.
+    static QString TranslateDialect(const QString& sql);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CFileDB.h"
+#include "CRecordset.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// The repository as the rest of the program sees it.
+class CVolloDB {
+public:
+    CVolloDB();
+    ~CVolloDB();
+
+    QString ShortcutFolder() const;
+    QString INIFileName() const;
+    bool IsFirstExecution() const;
+    void Create();
+    qint32 AddFileName(const QString& FileName);
+    qint32 AddTag(const QString& TagName);
+    qint32 AddFileTag(qint32 FileID, qint32 TagID);
+    void DelFileName(const QString& FileName);
+    void DelTag(const QString& TagName);
+    void DelFileTag(qint32 FileID, qint32 TagID);
+    qint32 MakeShortCut(const QString& FilePath);
+    QVariant ClassDebugID() const;
+    CRecordset GetTagName();
+    CRecordset GetFileOfTag(qint32 TagID);
+    CRecordset RunSQL(const QString& strSql);
+    QString GetQuery(const QString& Key);
+    CRecordset RunQuery(const QString& Key);
+    qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);
+    CRecordset GetTagOfFile(qint32 FileID);
+
+    // One transaction around a bulk job (first-start walk, large drop).
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
+
+private:
+    qint32 m_classDebugID;
+    std::unique_ptr<CFileDB> m_fileDB;
+};
