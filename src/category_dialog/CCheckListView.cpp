@@ -1,0 +1,281 @@
+#include "CCheckListView.h"
+
+#include "BM_Library.h"
+#include "CError.h"
+#include "CRecordset.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTreeWidget>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A record identifier as a 32-bit number: whole numbers and their decimal
+// text as they stand, fractions rounded half to even.
+qint32 ToInt32(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        throw CError(QStringLiteral("A record identifier is missing (the field is empty)."));
+    qint64 n = 0;
+    bool ok = false;
+    const int type = value.metaType().id();
+    if (type == QMetaType::Double || type == QMetaType::Float) {
+        const double d = value.toDouble();
+        if (std::isfinite(d) && std::fabs(d) < 1e12) {
+            n = static_cast<qint64>(std::nearbyint(d));
+            ok = true;
+        }
+    } else {
+        n = value.toString().trimmed().toLongLong(&ok);
+    }
+    if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
+        throw CError(QStringLiteral("The record identifier \"%1\" is not a 32-bit whole number.")
+                         .arg(value.toString()));
+    return static_cast<qint32>(n);
+}
+
+} // namespace
+
+CCheckListView::CCheckListView(QObject* parent) : QObject(parent) {}
+
+CCheckListView::~CCheckListView() {
+    Release();
+}
+
+void CCheckListView::Release() {
+    if (mvarListView) {
+        mvarListView->removeEventFilter(this);
+        disconnect(mvarListView, nullptr, this, nullptr);
+    }
+    if (mvarViewport)
+        mvarViewport->removeEventFilter(this);
+    mvarListView = nullptr;
+    mvarViewport = nullptr;
+}
+
+void CCheckListView::Create(QTreeWidget* AListView, const ImageList& AImageList) {
+    if (!AListView)
+        throw CError(QStringLiteral("The check list needs a list view to work on."));
+    if (AListView != mvarListView)
+        Release();
+    mvarListView = AListView;
+    mvarViewport = AListView->viewport();
+    mvarImageList = AImageList;
+    mvarCheckClick = false;
+
+    // Installing a filter again only moves it to the front, so a second
+    // Create on the same list does not double the handling.
+    mvarListView->installEventFilter(this);
+    mvarViewport->installEventFilter(this);
+    connect(mvarListView, &QTreeWidget::itemClicked, this, &CCheckListView::mvarListView_ItemClick,
+            Qt::UniqueConnection);
+
+    // Small images, no border, report view.
+    mvarListView->setIconSize(QSize(16, 16));
+    mvarListView->setFrameShape(QFrame::NoFrame);
+    mvarListView->setRootIsDecorated(false);
+    mvarListView->setItemsExpandable(false);
+    mvarListView->setIndentation(0);
+    mvarListView->setUniformRowHeights(true);
+    mvarListView->setHeaderHidden(false);
+    mvarListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    mvarListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mvarListView->setAllColumnsShowFocus(true);
+}
+
+QTreeWidgetItem* CCheckListView::AddItem(const CRecordset& Fields) {
+    if (!mvarListView)
+        throw CError(QStringLiteral("The check list is not bound to a list view."));
+    const QString key = RecordKey(Fields.Field(0));
+    if (FindItem(key))
+        throw CError(
+            QStringLiteral("The check list already holds a row with the key \"%1\".").arg(key));
+
+    auto* item = new QTreeWidgetItem;
+    item->setData(0, KeyRole, key);
+    item->setText(0, Fields.Field(1).toString());
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    try {
+        SetState(item, Unchecked);
+    } catch (...) {
+        delete item;
+        throw;
+    }
+    // Sub-item i shows field i + 2; field 2 stays hidden. Columns that have
+    // no field left stay empty.
+    const int n = std::min(mvarListView->columnCount(), Fields.FieldCount());
+    for (int i = 1; i <= n - 2; ++i) {
+        if (i + 2 < Fields.FieldCount())
+            item->setText(i, Fields.Field(i + 2).toString());
+    }
+    mvarListView->addTopLevelItem(item);
+    return item;
+}
+
+QString CCheckListView::StateKey(qint32 state) {
+    switch (state) {
+    case Unchecked:
+        return QStringLiteral("unchecked");
+    case Checked:
+        return QStringLiteral("checked");
+    case Grayed:
+        return QStringLiteral("grayed");
+    default:
+        return QString();
+    }
+}
+
+void CCheckListView::SetState(QTreeWidgetItem* AListItem, qint32 state) {
+    if (!AListItem)
+        throw CError(QStringLiteral("The check list was asked to change a row that is not there."));
+    const QString key = StateKey(state);
+    if (key.isEmpty())
+        throw CError(QStringLiteral("%1 is not a check state (0 unchecked, 1 checked, 2 grayed).")
+                         .arg(state));
+    const auto image = mvarImageList.constFind(key);
+    if (image == mvarImageList.constEnd())
+        throw CError(QStringLiteral("The check list has no image with the key \"%1\".").arg(key));
+    AListItem->setData(0, SmallIconRole, key);
+    AListItem->setIcon(0, *image);
+}
+
+void CCheckListView::CheckAll() {
+    for (QTreeWidgetItem* item : ListItems())
+        SetState(item, Checked);
+}
+
+void CCheckListView::UncheckAll() {
+    for (QTreeWidgetItem* item : ListItems())
+        SetState(item, Unchecked);
+}
+
+QList<QTreeWidgetItem*> CCheckListView::ListItems() const {
+    QList<QTreeWidgetItem*> items;
+    if (!mvarListView)
+        return items;
+    const int count = mvarListView->topLevelItemCount();
+    items.reserve(count);
+    for (int i = 0; i < count; ++i)
+        items.append(mvarListView->topLevelItem(i));
+    return items;
+}
+
+QTreeWidgetItem* CCheckListView::FindItem(const QString& key) const {
+    if (!mvarListView)
+        return nullptr;
+    const int count = mvarListView->topLevelItemCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* item = mvarListView->topLevelItem(i);
+        if (Key(item) == key)
+            return item;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CCheckListView::ListItem(const QString& key) const {
+    QTreeWidgetItem* item = FindItem(key);
+    if (!item)
+        throw CError(QStringLiteral("The check list holds no row with the key \"%1\".").arg(key));
+    return item;
+}
+
+QString CCheckListView::RecordKey(const QVariant& id) {
+    return BM_Library::MakeKey(ToInt32(id));
+}
+
+QString CCheckListView::Key(const QTreeWidgetItem* item) {
+    return item ? item->data(0, KeyRole).toString() : QString();
+}
+
+QString CCheckListView::SmallIcon(const QTreeWidgetItem* item) {
+    return item ? item->data(0, SmallIconRole).toString() : QString();
+}
+
+QPixmap CCheckListView::CheckBoxPicture(const QWidget* widget, qint32 state) {
+    const qreal dpr = widget ? widget->devicePixelRatioF() : qApp->devicePixelRatio();
+    QPixmap picture(QSize(16, 16) * dpr);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(Qt::transparent);
+
+    QStyleOptionButton option;
+    if (widget)
+        option.initFrom(widget);
+    option.rect = QRect(0, 0, 16, 16);
+    option.state |= QStyle::State_Enabled;
+    option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
+    option.state |= state == Checked  ? QStyle::State_On
+                    : state == Grayed ? QStyle::State_NoChange
+                                      : QStyle::State_Off;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    QPainter painter(&picture);
+    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, widget);
+    return picture;
+}
+
+CCheckListView::ImageList CCheckListView::StateImages(const QWidget* widget) {
+    ImageList images;
+    for (qint32 state : {Unchecked, Checked, Grayed})
+        images.insert(StateKey(state), QIcon(CheckBoxPicture(widget, state)));
+    return images;
+}
+
+bool CCheckListView::eventFilter(QObject* watched, QEvent* event) {
+    if (!mvarListView)
+        return false;
+    if (watched == mvarViewport) {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonDblClick) {
+            // Every press decides afresh whether the coming click toggles:
+            // only a press on the image column does.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPointF at = mvarViewport->mapTo(mvarListView, mouse->position());
+            const double x = at.x() * TwipsPerPixel;
+            mvarCheckClick = x > 0 && x < ImageColumnTwips;
+        }
+    } else if (watched == mvarListView) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->text() == QLatin1String(" ")) {
+                mvarCheckClick = true;
+                // The space bar picks the current row as a click would, so
+                // it ticks that row at once, as a check list should.
+                if (QTreeWidgetItem* current = mvarListView->currentItem())
+                    mvarListView_ItemClick(current);
+            }
+            break;
+        }
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            mvarListView->viewport()->update();
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+void CCheckListView::mvarListView_ItemClick(QTreeWidgetItem* Item) {
+    if (!mvarCheckClick || !Item)
+        return;
+    const QString key = SmallIcon(Item);
+    qint32 state = Unchecked;
+    if (key == QLatin1String("unchecked")) {
+        SetState(Item, Checked);
+        state = Checked;
+    } else if (key == QLatin1String("checked") || key == QLatin1String("grayed")) {
+        SetState(Item, Unchecked);
+    }
+    mvarCheckClick = false;
+    emit OnItemClick(state, Item);
+}

@@ -1,0 +1,242 @@
+#include "FormCategory.h"
+
+#include "BM_Library.h"
+#include "CError.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPalette>
+#include <QResizeEvent>
+#include <QTreeWidget>
+
+#include <utility>
+
+namespace {
+
+int ToPixels(int twips) {
+    return (twips + FormCategory::TwipsPerPixel / 2) / FormCategory::TwipsPerPixel;
+}
+
+QRect ToPixels(const QRect& twips) {
+    return QRect(ToPixels(twips.x()), ToPixels(twips.y()), ToPixels(twips.width()),
+                 ToPixels(twips.height()));
+}
+
+const QString& DesignCaption() {
+    static const QString caption = QStringLiteral("カテゴリ設定");
+    return caption;
+}
+
+const QString& DesignColumn() {
+    static const QString column = QStringLiteral("カテゴリ");
+    return column;
+}
+
+// The window frame the layout figures were drawn for: a sizable border of
+// four pixels a side. Our own frame belongs to the window manager, so the
+// outer width is measured as that design frame around our client area.
+constexpr int DesignBorderTwips = 120;
+
+} // namespace
+
+FormCategory::FormCategory(QWidget* parent)
+    : QWidget(parent, Qt::Dialog), m_classDebugID(BM_Library::NextClassID()),
+      m_labelFilePath(new QLabel(this)), m_listViewCategory(new QTreeWidget(this)),
+      FCheckListView(new CCheckListView(this)) {
+    m_labelFilePath->setObjectName(QStringLiteral("LabelFilePath"));
+    m_labelFilePath->setTextFormat(Qt::PlainText);
+    m_listViewCategory->setObjectName(QStringLiteral("ListViewCategory"));
+    connect(FCheckListView, &CCheckListView::OnItemClick, this,
+            &FormCategory::FCheckListView_OnItemClick);
+    ResetControls();
+    resize(ToPixels(DesignWidth), ToPixels(DesignHeight));
+    setMinimumHeight(ToPixels(MinHeight));
+}
+
+FormCategory::~FormCategory() = default;
+
+void FormCategory::setCategorySet(std::optional<CRecordset> ARecordSet) {
+    m_categorySet = std::move(ARecordSet);
+}
+
+void FormCategory::setColumnHeader(const QStringList& captions) {
+    m_columnHeader = captions;
+}
+
+void FormCategory::setTitle(const QString& title) {
+    m_title = title;
+    if (m_isLoaded)
+        setWindowTitle(m_title);
+}
+
+void FormCategory::setFilePath(const QString& path) {
+    m_filePath = path;
+    if (m_isLoaded)
+        m_labelFilePath->setText(m_filePath);
+}
+
+void FormCategory::Freeze() {
+    m_isFreezed = true;
+    if (m_isLoaded)
+        ApplyFrozenLook(true);
+}
+
+void FormCategory::Unfreeze() {
+    m_isFreezed = false;
+    if (m_isLoaded)
+        ApplyFrozenLook(false);
+}
+
+void FormCategory::ApplyFrozenLook(bool frozen) {
+    const QPalette system = QApplication::palette();
+    const QColor color = frozen ? system.color(QPalette::Disabled, QPalette::Text)
+                                : system.color(QPalette::Active, QPalette::ButtonText);
+    // The label goes first so that the path never looks live while the list
+    // already refuses input.
+    QPalette label = m_labelFilePath->palette();
+    label.setColor(QPalette::WindowText, color);
+    m_labelFilePath->setPalette(label);
+    m_labelFilePath->setEnabled(!frozen);
+
+    QPalette list = m_listViewCategory->palette();
+    list.setColor(QPalette::Text, color);
+    m_listViewCategory->setPalette(list);
+    m_listViewCategory->setEnabled(!frozen);
+}
+
+void FormCategory::SetCategory(CRecordset& ARecordSet) {
+    if (!m_isLoaded)
+        Load();
+    FCheckListView->UncheckAll();
+    while (!ARecordSet.IsEOF()) {
+        const QString key = CCheckListView::RecordKey(ARecordSet.Field(0));
+        QTreeWidgetItem* item = FCheckListView->FindItem(key);
+        if (!item)
+            throw CError(QStringLiteral("The file carries the category \"%1\", which the category "
+                                        "list does not hold.")
+                             .arg(key));
+        FCheckListView->SetState(item, CCheckListView::Checked);
+        ARecordSet.MoveNext();
+    }
+}
+
+void FormCategory::ResetControls() {
+    setWindowTitle(DesignCaption());
+
+    m_labelFilePath->clear();
+    m_labelFilePath->setPalette(QPalette());
+    m_labelFilePath->setEnabled(true);
+    m_labelFilePath->setGeometry(ToPixels(LabelFilePathDesign));
+
+    m_listViewCategory->clear();
+    m_listViewCategory->setColumnCount(1);
+    m_listViewCategory->setHeaderLabels({DesignColumn()});
+    m_listViewCategory->setPalette(QPalette());
+    m_listViewCategory->setEnabled(true);
+    m_listViewCategory->setGeometry(ToPixels(ListViewCategoryDesign));
+
+    // Drawn afresh at every load so the boxes follow the desktop's current
+    // style. The dialog never shows a grayed row.
+    ImageListIcon.clear();
+    for (qint32 state : {CCheckListView::Checked, CCheckListView::Unchecked})
+        ImageListIcon.insert(CCheckListView::StateKey(state),
+                             QIcon(CCheckListView::CheckBoxPicture(m_listViewCategory, state)));
+}
+
+void FormCategory::Load() {
+    if (m_isLoaded)
+        return;
+    ResetControls();
+    m_isLoaded = true;
+    FCheckListView->Create(m_listViewCategory, ImageListIcon);
+    if (!m_title.isEmpty())
+        setWindowTitle(m_title);
+    m_labelFilePath->setText(m_filePath);
+    if (!m_columnHeader.isEmpty()) {
+        m_listViewCategory->setColumnCount(static_cast<int>(m_columnHeader.size()));
+        m_listViewCategory->setHeaderLabels(m_columnHeader);
+    }
+    if (m_categorySet) {
+        m_categorySet->MoveFirst();
+        while (!m_categorySet->IsEOF()) {
+            FCheckListView->AddItem(*m_categorySet);
+            m_categorySet->MoveNext();
+        }
+    }
+    if (m_isFreezed)
+        Freeze();
+    // The window keeps its size from one load to the next; lay the fresh
+    // controls out for it.
+    Form_Resize();
+}
+
+void FormCategory::Unload() {
+    hide();
+    Form_Unload();
+}
+
+void FormCategory::Form_Unload() {
+    if (!m_isLoaded)
+        return;
+    m_isLoaded = false;
+    m_filePath.clear();
+    if (m_isFreezed)
+        Unfreeze();
+    // The rows stay until the next load rebuilds them: closing may happen
+    // inside a handler of one of them.
+}
+
+void FormCategory::setVisible(bool visible) {
+    if (visible && !m_isLoaded)
+        Load();
+    QWidget::setVisible(visible);
+}
+
+void FormCategory::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Form_Unload();
+}
+
+void FormCategory::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+std::optional<FormCategory::ControlLayout>
+FormCategory::ResizeLayout(int outerWidth, int outerHeight, int clientHeight, int labelHeight) {
+    if (outerHeight <= MinHeight)
+        return std::nullopt;
+    ControlLayout layout;
+    layout.ListViewCategory = QRect(0, 300, outerWidth - 120, clientHeight - 360);
+    layout.LabelFilePath = QRect(120, 60, outerWidth - 240, labelHeight);
+    return layout;
+}
+
+void FormCategory::Form_Resize() {
+    const int frameExtra = frameGeometry().height() - height();
+    const int outerHeight = frameGeometry().height() * TwipsPerPixel;
+    const int outerWidth = width() * TwipsPerPixel + DesignBorderTwips;
+    const std::optional<ControlLayout> layout =
+        ResizeLayout(outerWidth, outerHeight, height() * TwipsPerPixel,
+                     m_labelFilePath->height() * TwipsPerPixel);
+    if (!layout) {
+        const int floor = ToPixels(MinHeight) - frameExtra;
+        if (floor > height())
+            resize(width(), floor);
+        return;
+    }
+    // A window narrower than its margins gives the controls no room rather
+    // than a negative size.
+    auto fit = [](const QRect& twips) {
+        QRect r = ToPixels(twips);
+        return QRect(r.x(), r.y(), std::max(0, r.width()), std::max(0, r.height()));
+    };
+    m_listViewCategory->setGeometry(fit(layout->ListViewCategory));
+    m_labelFilePath->setGeometry(fit(layout->LabelFilePath));
+}
+
+void FormCategory::FCheckListView_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
+    emit OnItemClick(state, Item);
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "CCheckListView.h"
+#include "CRecordset.h"
+
+#include <QRect>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+#include <optional>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The modeless window that lists every category as a check list and shows
+// which of them one file carries. Ticking or unticking a row is reported at
+// once through OnItemClick; the window never writes to the repository.
+//
+// The window is "loaded" between Load (or being shown, or SetCategory) and
+// closing it: loading builds the rows from CategorySet, closing lets go of
+// them, empties the path and lifts a freeze.
+class FormCategory : public QWidget {
+    Q_OBJECT
+public:
+    // Design layout in twips: client area, the two controls, the height
+    // below which the window will not go.
+    static constexpr int DesignWidth = 4680;
+    static constexpr int DesignHeight = 3915;
+    static constexpr QRect LabelFilePathDesign{120, 60, 4575, 195};
+    static constexpr QRect ListViewCategoryDesign{0, 300, 4680, 3600};
+    static constexpr int MinHeight = 1620;
+    static constexpr int TwipsPerPixel = 15;
+
+    explicit FormCategory(QWidget* parent = nullptr);
+    ~FormCategory() override;
+
+    // All categories, one record each (field 0 identifier, field 1 name);
+    // read when the window loads.
+    const std::optional<CRecordset>& CategorySet() const { return m_categorySet; }
+    void setCategorySet(std::optional<CRecordset> ARecordSet);
+
+    // Column captions used instead of the design column when not empty;
+    // read when the window loads.
+    QStringList ColumnHeader() const { return m_columnHeader; }
+    void setColumnHeader(const QStringList& captions);
+
+    // Caption used instead of the design caption when not empty at load;
+    // setting it while loaded shows it as it stands, empty or not.
+    QString Title() const { return m_title; }
+    void setTitle(const QString& title);
+
+    QString FilePath() const { return m_filePath; }
+    void setFilePath(const QString& path);
+
+    // The file shown; -1 when the selected row had no key.
+    qint32 FileID() const { return m_fileID; }
+    void setFileID(qint32 id) { m_fileID = id; }
+
+    QVariant ClassDebugID() const { return QVariant::fromValue(m_classDebugID); }
+    bool IsLoaded() const { return m_isLoaded; }
+    bool IsFreezed() const { return m_isFreezed; }
+
+    // Grey and disable the path and the list while no single file is at
+    // hand. Before load only the flag is kept; it takes effect at load.
+    void Freeze();
+    void Unfreeze();
+
+    // Unchecks every row, then checks the category of each record from the
+    // recordset's current position to its end, leaving it at its end. Loads
+    // the window first, without showing it, when needed. Throws CError
+    // naming the key of a category that the list does not hold.
+    void SetCategory(CRecordset& ARecordSet);
+    void SetCategory(CRecordset&& ARecordSet) { SetCategory(ARecordSet); }
+
+    // Builds the window's contents; a no-op while loaded.
+    void Load();
+    // Hides the window and lets go of its contents, as closing it does.
+    void Unload();
+
+    // Where the two controls go for an outer size and client height (all in
+    // twips); nothing when the height is at the floor or below it, where the
+    // window only restores the floor.
+    struct ControlLayout {
+        QRect ListViewCategory;
+        QRect LabelFilePath;
+    };
+    static std::optional<ControlLayout> ResizeLayout(int outerWidth, int outerHeight,
+                                                     int clientHeight, int labelHeight);
+
+    QLabel* LabelFilePath() const { return m_labelFilePath; }
+    QTreeWidget* ListViewCategory() const { return m_listViewCategory; }
+    CCheckListView* CheckListView() const { return FCheckListView; }
+
+    void setVisible(bool visible) override;
+
+signals:
+    // state 1: the category was ticked; 0: it was unticked.
+    void OnItemClick(qint32 state, QTreeWidgetItem* Item);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private slots:
+    void FCheckListView_OnItemClick(qint32 state, QTreeWidgetItem* Item);
+
+private:
+    void Form_Resize();
+    void Form_Unload();
+    void ApplyFrozenLook(bool frozen);
+    void ResetControls();
+
+    qint32 m_classDebugID;
+    bool m_isLoaded = false;
+    std::optional<CRecordset> m_categorySet;
+    QString m_title;
+    QStringList m_columnHeader;
+    QString m_filePath;
+    qint32 m_fileID = 0;
+    bool m_isFreezed = false;
+
+    QLabel* m_labelFilePath;
+    QTreeWidget* m_listViewCategory;
+    CCheckListView::ImageList ImageListIcon;
+    CCheckListView* FCheckListView;
+};
