@@ -28,6 +28,10 @@ QRect FromTwips(int left, int top, int width, int height) {
 
 } // namespace
 
+// The resources live in a static library, whose registration the linker would
+// otherwise drop; the macro cannot stand inside a namespace.
+static void InitAboutResources() { Q_INIT_RESOURCE(about); }
+
 void FormAbout::setVersionOverride(int major, int minor, int revision) {
     if (major < 0)
         ProgramVersion() = Version();
@@ -42,6 +46,7 @@ FormAbout::FormAbout(QWidget* parent)
           "本ソフトウェアは現状のまま提供され、商品性および特定目的への適合性を含め、"
           "明示・黙示を問わず一切の保証はありません。本ソフトウェアの使用または使用不能に"
           "より生じたいかなる損害についても、開発者は責任を負いません。")) {
+    InitAboutResources();
     setObjectName(QStringLiteral("FormAbout"));
     setModal(true);
     setWindowTitle(QStringLiteral("バージョン情報"));
