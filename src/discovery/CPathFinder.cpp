@@ -1,0 +1,229 @@
+#include "CPathFinder.h"
+
+#include "BM_Library.h"
+#include "CBusyIndicator.h"
+#include "CError.h"
+
+#include <QFile>
+#include <QHash>
+#include <QList>
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Ucs4 = QList<uint>;
+
+bool MatchUcs4(const Ucs4& pattern, const Ucs4& name) {
+    // Greedy match with one backtrack point per star: linear for the usual
+    // patterns, never exponential.
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+// The pattern folded for case-free comparison, plus the form without a
+// trailing ".*" that directory searches also accept ("*.*" matches "README").
+struct CompiledPattern {
+    bool matchAll = false;
+    Ucs4 full;
+    Ucs4 withoutDotStar;
+    bool hasDotStar = false;
+
+    explicit CompiledPattern(const QString& pattern) {
+        const QString folded = pattern.toCaseFolded();
+        full = folded.toUcs4();
+        if (folded.endsWith(QLatin1String(".*"))) {
+            hasDotStar = true;
+            withoutDotStar = folded.chopped(2).toUcs4();
+        }
+        const Ucs4& shortest = hasDotStar ? withoutDotStar : full;
+        matchAll = !shortest.isEmpty() &&
+                   std::all_of(shortest.begin(), shortest.end(), [](uint c) { return c == '*'; });
+    }
+
+    bool Matches(const QString& name) const {
+        if (matchAll)
+            return true;
+        const Ucs4 folded = name.toCaseFolded().toUcs4();
+        return MatchUcs4(full, folded) || (hasDotStar && MatchUcs4(withoutDotStar, folded));
+    }
+};
+
+constexpr qint64 kEpochTo1601Seconds = 11644473600LL;
+
+struct Entry {
+    QString name;
+    bool isDir;
+    bool statted;
+    struct stat st;
+};
+
+} // namespace
+
+struct CPathFinder::Walk {
+    CPathFinder* self;
+    qint32 mask;
+    CompiledPattern pattern;
+    uid_t euid = geteuid();
+    std::vector<gid_t> groups;
+    // Files of one tree often share their modification second; formatting a
+    // date through the locale is the dearest step of a hit.
+    QHash<qint64, QString> ageTexts;
+
+    Walk(CPathFinder* finder, qint32 attributeMask, const QString& pat)
+        : self(finder), mask(attributeMask), pattern(pat) {
+        groups.push_back(getegid());
+        const int count = getgroups(0, nullptr);
+        if (count > 0) {
+            std::vector<gid_t> more(static_cast<size_t>(count));
+            const int got = getgroups(count, more.data());
+            if (got > 0)
+                groups.insert(groups.end(), more.begin(), more.begin() + got);
+        }
+    }
+
+    bool Writable(const struct stat& st) const {
+        if (euid == 0)
+            return true;
+        if (st.st_uid == euid)
+            return st.st_mode & S_IWUSR;
+        if (std::find(groups.begin(), groups.end(), st.st_gid) != groups.end())
+            return st.st_mode & S_IWGRP;
+        return st.st_mode & S_IWOTH;
+    }
+
+    qint32 Attributes(const Entry& e) const {
+        qint32 attributes = e.isDir ? AttrDirectory : AttrArchive;
+        if (!Writable(e.st))
+            attributes |= AttrReadOnly;
+        if (e.name.startsWith(QLatin1Char('.')))
+            attributes |= AttrHidden;
+        return attributes ? attributes : AttrNormal;
+    }
+
+    QString AgeText(const struct stat& st) {
+        const qint64 seconds = static_cast<qint64>(st.st_mtim.tv_sec);
+        auto it = ageTexts.constFind(seconds);
+        if (it != ageTexts.constEnd())
+            return *it;
+        const qint64 ticks = (seconds + kEpochTo1601Seconds) * 10000000LL +
+                             static_cast<qint64>(st.st_mtim.tv_nsec) / 100;
+        if (ageTexts.size() >= 4096)
+            ageTexts.clear();
+        return *ageTexts.insert(seconds, BM_Library::FileTimeText(ticks));
+    }
+
+    void Folder(const QString& folderText) {
+        if (folderText.isEmpty() || self->m_cancelled)
+            return;
+        const QString folder = BM_Library::AddBackslash(folderText);
+        emit self->OnFolder(folder);
+
+        // The listing is read whole and closed before anything is reported
+        // or descended into, so the walk holds one descriptor at any depth.
+        std::vector<Entry> entries;
+        {
+            DIR* dir = opendir(QFile::encodeName(folder).constData());
+            if (!dir)
+                return; // missing or unreadable: no events, no error
+            const int fd = dirfd(dir);
+            // Folders are never reported unless the mask allows bit 16, so
+            // their facts are only fetched when they could be.
+            const bool needDirFacts = (mask & AttrDirectory) != 0;
+            while (const dirent* de = readdir(dir)) {
+                const char* raw = de->d_name;
+                if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+                    continue;
+                Entry e{};
+                e.name = QFile::decodeName(raw);
+                if (!pattern.Matches(e.name))
+                    continue;
+                e.statted = false;
+                if (de->d_type == DT_DIR && !needDirFacts) {
+                    e.isDir = true;
+                } else {
+                    if (fstatat(fd, raw, &e.st, AT_SYMLINK_NOFOLLOW) != 0)
+                        continue; // gone since the listing
+                    e.statted = true;
+                    e.isDir = S_ISDIR(e.st.st_mode);
+                }
+                entries.push_back(std::move(e));
+            }
+            closedir(dir);
+        }
+
+        for (const Entry& e : entries) {
+            if (self->m_cancelled)
+                return;
+            const QString fullPath = folder + e.name;
+            if (e.statted) {
+                const qint32 attributes = Attributes(e);
+                if ((mask & attributes) == attributes) {
+                    if (self->m_foundCount == std::numeric_limits<qint32>::max())
+                        throw CError(6, QStringLiteral("Overflow"));
+                    ++self->m_foundCount;
+                    emit self->OnFound(fullPath, AgeText(e.st));
+                }
+            }
+            if (e.isDir && self->m_includeSubFolder)
+                Folder(fullPath);
+        }
+    }
+};
+
+CPathFinder::CPathFinder(QObject* parent) : QObject(parent) {}
+
+CPathFinder::~CPathFinder() = default;
+
+void CPathFinder::FindFile(const QString& FilePath) {
+    m_filePath = FilePath;
+    m_cancelled = false;
+    emit OnBegin();
+    {
+        CBusyIndicator busy;
+        m_foundCount = 0;
+        if (m_archive)
+            m_attributeEx |= AttrArchive;
+        if (m_readOnly)
+            m_attributeEx |= AttrReadOnly;
+        if (m_directory)
+            m_attributeEx |= AttrDirectory;
+        if (m_hidden)
+            m_attributeEx |= AttrHidden;
+        if (m_system)
+            m_attributeEx |= AttrSystem;
+        Walk walk(this, m_attributeEx, m_pattern);
+        walk.Folder(FilePath);
+    }
+    emit OnFinish(m_foundCount);
+}
+
+bool CPathFinder::MatchesPattern(const QString& pattern, const QString& name) {
+    return CompiledPattern(pattern).Matches(name);
+}
+
+void CPathFinder::Cancel() {
+    m_cancelled = true;
+}

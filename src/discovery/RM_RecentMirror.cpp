@@ -1,0 +1,161 @@
+#include "RM_RecentMirror.h"
+
+#include "BM_Library.h"
+#include "CError.h"
+#include "SM_Shortcut.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <glib.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Microseconds since 1970 of a bookmark date; the smallest value when unset.
+qint64 Micros(GDateTime* t) {
+    if (!t)
+        return std::numeric_limits<qint64>::min();
+    return qint64(g_date_time_to_unix(t)) * 1000000 + g_date_time_get_microsecond(t);
+}
+
+struct Wanted {
+    QStringList order;           // documents in the bookmark file's order
+    QHash<QString, qint64> used; // document -> latest use
+};
+
+Wanted ReadBookmarks(const QString& bookmarkFile) {
+    Wanted wanted;
+    GBookmarkFile* bookmarks = g_bookmark_file_new();
+    GError* error = nullptr;
+    if (!g_bookmark_file_load_from_file(bookmarks, QFile::encodeName(bookmarkFile).constData(),
+                                        &error)) {
+        // Missing, unreadable or malformed: the desktop has no recent list.
+        g_clear_error(&error);
+        g_bookmark_file_free(bookmarks);
+        return wanted;
+    }
+    gsize count = 0;
+    gchar** uris = g_bookmark_file_get_uris(bookmarks, &count);
+    for (gsize i = 0; i < count; ++i) {
+        gchar* host = nullptr;
+        gchar* file = g_filename_from_uri(uris[i], &host, nullptr);
+        const bool local = file && (!host || g_ascii_strcasecmp(host, "localhost") == 0);
+        const QString path = local ? QDir::cleanPath(QFile::decodeName(file)) : QString();
+        g_free(file);
+        g_free(host);
+        if (path.isEmpty() || !QDir::isAbsolutePath(path))
+            continue;
+        qint64 latest = Micros(g_bookmark_file_get_added_date_time(bookmarks, uris[i], nullptr));
+        latest = std::max(
+            latest, Micros(g_bookmark_file_get_modified_date_time(bookmarks, uris[i], nullptr)));
+        latest = std::max(
+            latest, Micros(g_bookmark_file_get_visited_date_time(bookmarks, uris[i], nullptr)));
+        if (latest == std::numeric_limits<qint64>::min())
+            latest = 0;
+        auto it = wanted.used.find(path);
+        if (it == wanted.used.end()) {
+            wanted.order.append(path);
+            wanted.used.insert(path, latest);
+        } else if (latest > *it) {
+            *it = latest;
+        }
+    }
+    g_strfreev(uris);
+    g_bookmark_file_free(bookmarks);
+    return wanted;
+}
+
+QString LinkTarget(const QString& folder, const QByteArray& linkPath) {
+    QByteArray buffer(4096, Qt::Uninitialized);
+    const ssize_t n = readlink(linkPath.constData(), buffer.data(), size_t(buffer.size()));
+    if (n < 0 || n >= buffer.size())
+        return QString();
+    buffer.truncate(n);
+    const QString text = QFile::decodeName(buffer);
+    return QDir::cleanPath(QDir::isAbsolutePath(text) ? text : folder + text);
+}
+
+void SetLinkTime(const QString& link, qint64 micros) {
+    timespec times[2];
+    times[0].tv_sec = time_t(micros / 1000000);
+    times[0].tv_nsec = long(micros % 1000000) * 1000;
+    if (times[0].tv_nsec < 0) {
+        times[0].tv_sec -= 1;
+        times[0].tv_nsec += 1000000000L;
+    }
+    times[1] = times[0];
+    // The link's own time carries the last use, never the document's.
+    utimensat(AT_FDCWD, QFile::encodeName(link).constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+} // namespace
+
+namespace RM_RecentMirror {
+
+QString BookmarkFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/recently-used.xbel");
+}
+
+int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText) {
+    const QString folder = BM_Library::AddBackslash(folderText);
+    if (!QDir().mkpath(folder))
+        throw CError(0, QStringLiteral("Cannot create the folder \"%1\"")
+                            .arg(QDir::toNativeSeparators(folder)));
+    const Wanted wanted = ReadBookmarks(bookmarkFile);
+
+    // Keep one shortcut per wanted document; everything else that is a
+    // shortcut of ours goes. Other files in the folder are left alone.
+    QHash<QString, QString> kept; // document -> shortcut path
+    bool removed = false;
+    if (DIR* dir = opendir(QFile::encodeName(folder).constData())) {
+        const int fd = dirfd(dir);
+        std::vector<QByteArray> names;
+        while (const dirent* de = readdir(dir))
+            names.emplace_back(de->d_name);
+        for (const QByteArray& raw : names) {
+            struct stat st;
+            if (fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
+                continue;
+            const QString name = QFile::decodeName(raw);
+            if (!name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
+                continue;
+            const QString link = folder + name;
+            const QString target = LinkTarget(folder, QFile::encodeName(link));
+            if (wanted.used.contains(target) && !kept.contains(target)) {
+                kept.insert(target, link);
+            } else if (unlinkat(fd, raw.constData(), 0) == 0) {
+                removed = true;
+            }
+        }
+        closedir(dir);
+    }
+    if (removed)
+        SM_Shortcut::ForgetFolders();
+
+    for (const QString& document : wanted.order) {
+        QString link = kept.value(document);
+        if (link.isEmpty()) {
+            try {
+                link = SM_Shortcut::MakeShortcutFile(folder, document);
+            } catch (const CError&) {
+                continue; // a document that cannot be linked is left out
+            }
+            kept.insert(document, link);
+        }
+        SetLinkTime(link, wanted.used.value(document));
+    }
+    return int(kept.size());
+}
+
+} // namespace RM_RecentMirror
