@@ -1,0 +1,319 @@
+#include "CCategory.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+
+#include "BM_Library.h"
+#include "CError.h"
+
+namespace {
+
+const QString kRootKey = QStringLiteral("H0");
+
+// A drop counts as files only when it carries at least one local file; URLs
+// of web pages or plain text are not documents that can be collected.
+bool HoldsLocalFiles(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.cbegin(), urls.cend(),
+                       [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+CCategory::CCategory(QObject* parent)
+    : QObject(parent), mvarClassDebugID(BM_Library::NextClassID()) {}
+
+CCategory::~CCategory() {
+    if (mvarTreeView) {
+        mvarTreeView->removeEventFilter(this);
+        mvarTreeView->viewport()->removeEventFilter(this);
+    }
+}
+
+void CCategory::Create(QTreeWidget* objTreeView, const QString& RootName) {
+    if (!objTreeView)
+        throw CError(QStringLiteral("CCategory.Create: no tree view was given."));
+    if (mvarTreeView)
+        throw CError(QStringLiteral("CCategory.Create: the category tree is already bound."));
+    mvarTreeView = objTreeView;
+    mvarTreeView->setColumnCount(1);
+    mvarTreeView->setHeaderHidden(true);
+    mvarTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
+    mvarTreeView->setAcceptDrops(true);
+    mvarTreeView->viewport()->setAcceptDrops(true);
+    mvarTreeView->installEventFilter(this);
+    mvarTreeView->viewport()->installEventFilter(this);
+    connect(mvarTreeView, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item, int) { mvarTreeView_NodeClick(item); });
+    connect(mvarTreeView, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                // Moving through the tree with the keyboard shows the node
+                // reached, as a click on it would.
+                if (mvarKeyboardMove && current) {
+                    mvarKeyboardMove = false;
+                    mvarTreeView_NodeClick(current);
+                }
+            });
+
+    auto* root = new QTreeWidgetItem(QStringList{RootName});
+    root->setData(0, KeyRole, kRootKey);
+    mvarTreeView->addTopLevelItem(root);
+    setNodeImage(root, kRootKey);
+}
+
+QTreeWidgetItem* CCategory::Add(const QString& Key, const QString& Caption) {
+    QTreeWidgetItem* root = Root();
+    if (!root)
+        throw CError(QStringLiteral("CCategory.Add(\"%1\"): the tree has no root node; "
+                                    "Create must run first.")
+                         .arg(Key));
+    if (Node(Key))
+        throw CError(
+            QStringLiteral("CCategory.Add: the key \"%1\" is already in the category tree.")
+                .arg(Key));
+    try {
+        BM_Library::KeyToID(Key);
+    } catch (const CError&) {
+        throw CError(
+            QStringLiteral("CCategory.Add: \"%1\" is not a record key (\"H\" and a number).")
+                .arg(Key));
+    }
+    auto* node = new QTreeWidgetItem(QStringList{Caption});
+    node->setData(0, KeyRole, Key);
+    root->addChild(node);
+    root->setExpanded(true);
+    return node;
+}
+
+void CCategory::SelectNode(const QString& Key) {
+    QTreeWidgetItem* node = Node(Key);
+    if (!node)
+        throw CError(
+            QStringLiteral("CCategory.SelectNode: no node of the category tree has the key \"%1\".")
+                .arg(Key));
+    mvarKeyboardMove = false;
+    mvarTreeView->setCurrentItem(node);
+    node->setSelected(true);
+    mvarTreeView->scrollToItem(node);
+}
+
+QTreeWidgetItem* CCategory::Node(const QString& Key) const {
+    if (!mvarTreeView)
+        return nullptr;
+    for (QTreeWidgetItemIterator it(mvarTreeView); *it; ++it) {
+        if (NodeKey(*it) == Key)
+            return *it;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CCategory::Root() const {
+    if (!mvarTreeView)
+        return nullptr;
+    for (int i = 0; i < mvarTreeView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = mvarTreeView->topLevelItem(i);
+        if (NodeKey(item) == kRootKey)
+            return item;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CCategory::SelectedItem() const {
+    if (!mvarTreeView)
+        return nullptr;
+    const QList<QTreeWidgetItem*> selected = mvarTreeView->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QTreeWidgetItem* CCategory::DropHighlight() const {
+    if (!mvarTreeView || !mvarDropHighlight.isValid())
+        return nullptr;
+    return mvarTreeView->itemFromIndex(mvarDropHighlight);
+}
+
+void CCategory::setDropHighlight(QTreeWidgetItem* node) {
+    QTreeWidgetItem* old = DropHighlight();
+    if (old == node)
+        return;
+    if (old) {
+        old->setData(0, Qt::BackgroundRole, mvarSavedBackground);
+        old->setData(0, Qt::ForegroundRole, mvarSavedForeground);
+    }
+    mvarDropHighlight = QPersistentModelIndex();
+    if (!node || !mvarTreeView || node->treeWidget() != mvarTreeView)
+        return;
+    mvarSavedBackground = node->data(0, Qt::BackgroundRole);
+    mvarSavedForeground = node->data(0, Qt::ForegroundRole);
+    const QPalette& pal = mvarTreeView->palette();
+    node->setData(0, Qt::BackgroundRole, pal.brush(QPalette::Highlight));
+    node->setData(0, Qt::ForegroundRole, pal.brush(QPalette::HighlightedText));
+    mvarDropHighlight = mvarTreeView->indexFromItem(node);
+}
+
+void CCategory::setImages(const ImageList& images) {
+    mvarImages = images;
+    if (!mvarTreeView)
+        return;
+    for (QTreeWidgetItemIterator it(mvarTreeView); *it; ++it)
+        RefreshIcon(*it);
+}
+
+QString CCategory::NodeKey(const QTreeWidgetItem* node) {
+    return node ? node->data(0, KeyRole).toString() : QString();
+}
+
+QString CCategory::NodeTag(const QTreeWidgetItem* node) {
+    return node ? node->data(0, TagRole).toString() : QString();
+}
+
+void CCategory::setNodeTag(QTreeWidgetItem* node, const QString& tag) {
+    if (node)
+        node->setData(0, TagRole, tag);
+}
+
+QString CCategory::NodeImage(const QTreeWidgetItem* node) {
+    return node ? node->data(0, ImageRole).toString() : QString();
+}
+
+void CCategory::setNodeImage(QTreeWidgetItem* node, const QString& imageKey) {
+    if (!node)
+        return;
+    node->setData(0, ImageRole, imageKey);
+    RefreshIcon(node);
+}
+
+QString CCategory::NodeSelectedImage(const QTreeWidgetItem* node) {
+    return node ? node->data(0, SelectedImageRole).toString() : QString();
+}
+
+void CCategory::setNodeSelectedImage(QTreeWidgetItem* node, const QString& imageKey) {
+    if (!node)
+        return;
+    node->setData(0, SelectedImageRole, imageKey);
+    RefreshIcon(node);
+}
+
+QIcon CCategory::ImageOf(const QString& imageKey) const {
+    if (imageKey.isEmpty())
+        return QIcon();
+    const QIcon icon = mvarImages.value(imageKey);
+    if (!icon.isNull())
+        return icon;
+    return QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+}
+
+void CCategory::RefreshIcon(QTreeWidgetItem* node) {
+    const QIcon normal = ImageOf(NodeImage(node));
+    const QIcon selected = ImageOf(NodeSelectedImage(node));
+    if (selected.isNull() || normal.isNull()) {
+        node->setIcon(0, normal.isNull() ? selected : normal);
+        return;
+    }
+    // One icon with a pixmap per mode: the view paints the Selected mode for
+    // the selected node, which gives it its own image.
+    QSize size = node->treeWidget() ? node->treeWidget()->iconSize() : QSize();
+    if (!size.isValid()) {
+        const int edge = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+        size = QSize(edge, edge);
+    }
+    QIcon icon;
+    icon.addPixmap(normal.pixmap(size), QIcon::Normal);
+    icon.addPixmap(selected.pixmap(size), QIcon::Selected);
+    node->setIcon(0, icon);
+}
+
+bool CCategory::eventFilter(QObject* watched, QEvent* event) {
+    if (!mvarTreeView)
+        return QObject::eventFilter(watched, event);
+    if (watched == mvarTreeView) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            mvarKeyboardMove = true;
+            break;
+        case QEvent::KeyRelease:
+        case QEvent::FocusOut:
+            mvarKeyboardMove = false;
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    if (watched != mvarTreeView->viewport())
+        return QObject::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        mvarKeyboardMove = false;
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        mvarTreeView_OLEDragOver(drag->position());
+        // Only files can be filed under a category; anything else gets the
+        // platform's "no drop" pointer.
+        if (HoldsLocalFiles(drag->mimeData()))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::DragLeave:
+        // Leaving keeps the highlight: it marks where the files would go.
+        return true;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (mvarTreeView_OLEDragDrop(drop->mimeData()))
+            drop->acceptProposedAction();
+        else
+            drop->ignore();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CCategory::mvarTreeView_NodeClick(QTreeWidgetItem* Node) {
+    if (!Node)
+        return;
+    qint32 id = 0;
+    try {
+        id = BM_Library::KeyToID(NodeKey(Node));
+    } catch (const CError&) {
+        // Only nodes added through Add and Create carry keys, and both take
+        // record keys only; a foreign node is not a category.
+        return;
+    }
+    emit OnNodeClick(id, Node);
+}
+
+void CCategory::mvarTreeView_OLEDragOver(const QPointF& pos) {
+    if (pos.x() == 0.0 || pos.y() == 0.0) {
+        setDropHighlight(nullptr);
+        return;
+    }
+    setDropHighlight(mvarTreeView->itemAt(pos.toPoint()));
+}
+
+bool CCategory::mvarTreeView_OLEDragDrop(const QMimeData* Data) {
+    if (!HoldsLocalFiles(Data))
+        return false;
+    QPointer<CCategory> self(this);
+    emit OnDrop(Data, DropHighlight());
+    if (self)
+        setDropHighlight(nullptr);
+    return true;
+}
