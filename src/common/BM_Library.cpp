@@ -367,7 +367,15 @@ QString TimeText(const QDateTime& t) {
 }
 
 qint64 FileTimeFromDateTime(const QDateTime& t) {
-    return (t.toMSecsSinceEpoch() + kEpochDifferenceSeconds * 1000) * kTicksPerMSec;
+    if (!t.isValid())
+        return 0;
+    qint64 ticks = 0;
+    // Dates beyond the year 30,000 or so do not fit; keep to the nearest end.
+    if (__builtin_add_overflow(t.toMSecsSinceEpoch(), kEpochDifferenceSeconds * 1000, &ticks) ||
+        __builtin_mul_overflow(ticks, kTicksPerMSec, &ticks))
+        return t.toMSecsSinceEpoch() < 0 ? std::numeric_limits<qint64>::min()
+                                         : std::numeric_limits<qint64>::max();
+    return ticks;
 }
 
 QDateTime DateTimeFromFileTime(qint64 fileTime) {
