@@ -21,7 +21,8 @@ QString CRecordset::FieldName(int index) const {
 
 const QVector<QVariant>& CRecordset::CurrentRow() const {
     if (IsEOF())
-        throw CError(QStringLiteral("The recordset has no current row (no row, or read to its end)."));
+        throw CError(
+            QStringLiteral("The recordset has no current row (no row, or read to its end)."));
     return m_rows.at(m_pos);
 }
 

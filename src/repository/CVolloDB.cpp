@@ -1,0 +1,119 @@
+#include "CVolloDB.h"
+
+#include "BM_Library.h"
+#include "CError.h"
+#include "Placeholders.h"
+
+CVolloDB::CVolloDB()
+    : m_classDebugID(BM_Library::NextClassID()), m_fileDB(std::make_unique<CFileDB>()) {}
+
+CVolloDB::~CVolloDB() = default;
+
+QString CVolloDB::ShortcutFolder() const {
+    return m_fileDB->ShortcutFolder();
+}
+
+QString CVolloDB::INIFileName() const {
+    return m_fileDB->INIFileName();
+}
+
+bool CVolloDB::IsFirstExecution() const {
+    return m_fileDB->IsFirstExecution();
+}
+
+void CVolloDB::Create() {
+    m_fileDB->Create();
+}
+
+qint32 CVolloDB::AddFileName(const QString& FileName) {
+    const QString sql =
+        FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("addFileName")),
+                         {{QStringLiteral("%fileName"), FileName},
+                          {QStringLiteral("%fileAge"), BM_Library::FileDateLiteral(FileName)}});
+    return m_fileDB->AddItem(sql);
+}
+
+qint32 CVolloDB::AddTag(const QString& TagName) {
+    const QString sql = FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("addTagName")),
+                                         {{QStringLiteral("%tagName"), TagName}});
+    return m_fileDB->AddItem(sql);
+}
+
+qint32 CVolloDB::AddFileTag(qint32 FileID, qint32 TagID) {
+    const QString sql =
+        FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("addFileTag")),
+                         {{QStringLiteral("%fileID"), FileID}, {QStringLiteral("%tagID"), TagID}});
+    return m_fileDB->AddItem(sql);
+}
+
+void CVolloDB::DelFileName(const QString& FileName) {
+    m_fileDB->RunSQL(FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("delFileName")),
+                                      {{QStringLiteral("%fileName"), FileName}}));
+}
+
+void CVolloDB::DelTag(const QString& TagName) {
+    m_fileDB->RunSQL(FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("delTagName")),
+                                      {{QStringLiteral("%tagName"), TagName}}));
+}
+
+void CVolloDB::DelFileTag(qint32 FileID, qint32 TagID) {
+    m_fileDB->RunSQL(
+        FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("delFileTag")),
+                         {{QStringLiteral("%fileID"), FileID}, {QStringLiteral("%tagID"), TagID}}));
+}
+
+qint32 CVolloDB::MakeShortCut(const QString& FilePath) {
+    return m_fileDB->MakeShortCut(FilePath);
+}
+
+QVariant CVolloDB::ClassDebugID() const {
+    return QVariant(m_classDebugID);
+}
+
+CRecordset CVolloDB::GetTagName() {
+    return RunQuery(QStringLiteral("getTagName"));
+}
+
+CRecordset CVolloDB::GetFileOfTag(qint32 TagID) {
+    return m_fileDB->RunSQL(FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("getFileOfTag")),
+                                             {{QStringLiteral("%tagID"), TagID}}));
+}
+
+CRecordset CVolloDB::RunSQL(const QString& strSql) {
+    return m_fileDB->RunSQL(strSql);
+}
+
+QString CVolloDB::GetQuery(const QString& Key) {
+    return m_fileDB->GetQuery(Key);
+}
+
+CRecordset CVolloDB::RunQuery(const QString& Key) {
+    return m_fileDB->RunSQL(m_fileDB->GetQuery(Key));
+}
+
+qint32 CVolloDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert) {
+    CRecordset rs = m_fileDB->RunSQL(sqlSelect);
+    if (rs.IsEOF())
+        return m_fileDB->AddItem(sqlInsert);
+    const qint64 id = rs.Field(QStringLiteral("ID")).toLongLong();
+    if (id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max())
+        throw CError(QStringLiteral("The row's identity %1 does not fit a 32-bit number.").arg(id));
+    return static_cast<qint32>(id);
+}
+
+CRecordset CVolloDB::GetTagOfFile(qint32 FileID) {
+    return m_fileDB->RunSQL(FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("getTagOfFile")),
+                                             {{QStringLiteral("%fileID"), FileID}}));
+}
+
+void CVolloDB::BeginTransaction() {
+    m_fileDB->BeginTransaction();
+}
+
+void CVolloDB::CommitTransaction() {
+    m_fileDB->CommitTransaction();
+}
+
+void CVolloDB::RollbackTransaction() {
+    m_fileDB->RollbackTransaction();
+}
