@@ -9,6 +9,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
@@ -105,8 +106,10 @@ struct CPathFinder::Walk {
     }
 
     bool Writable(const struct stat& st) const {
+        // Root may write anything; a file that grants nobody write access
+        // is still what its owner would call read-only.
         if (euid == 0)
-            return true;
+            return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
         if (st.st_uid == euid)
             return st.st_mode & S_IWUSR;
         if (std::find(groups.begin(), groups.end(), st.st_gid) != groups.end())
@@ -182,7 +185,8 @@ struct CPathFinder::Walk {
                 const qint32 attributes = Attributes(e);
                 if ((mask & attributes) == attributes) {
                     if (self->m_foundCount == std::numeric_limits<qint32>::max())
-                        throw CError(6, QStringLiteral("Overflow"));
+                        throw CError(EOVERFLOW,
+                                     QStringLiteral("The count of found files overflowed"));
                     ++self->m_foundCount;
                     emit self->OnFound(fullPath, AgeText(e.st));
                 }

@@ -117,7 +117,6 @@ int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText
     // Keep one shortcut per wanted document; everything else that is a
     // shortcut of ours goes. Other files in the folder are left alone.
     QHash<QString, QString> kept; // document -> shortcut path
-    bool removed = false;
     if (DIR* dir = opendir(QFile::encodeName(folder).constData())) {
         const int fd = dirfd(dir);
         std::vector<QByteArray> names;
@@ -134,14 +133,14 @@ int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText
             const QString target = LinkTarget(folder, QFile::encodeName(link));
             if (wanted.used.contains(target) && !kept.contains(target)) {
                 kept.insert(target, link);
-            } else if (unlinkat(fd, raw.constData(), 0) == 0) {
-                removed = true;
+            } else {
+                unlinkat(fd, raw.constData(), 0);
             }
         }
         closedir(dir);
     }
-    if (removed)
-        SM_Shortcut::ForgetFolders();
+    // Links may have come and gone since the shortcut maker last looked.
+    SM_Shortcut::ForgetFolder(folder);
 
     for (const QString& document : wanted.order) {
         QString link = kept.value(document);

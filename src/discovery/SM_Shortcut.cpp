@@ -316,4 +316,9 @@ void ForgetFolders() {
     gFolders.clear();
 }
 
+void ForgetFolder(const QString& Folder) {
+    QMutexLocker lock(&gMutex);
+    gFolders.remove(BM_Library::AddBackslash(Folder));
+}
+
 } // namespace SM_Shortcut

@@ -25,5 +25,6 @@ QString CopyShortcutFile(const QString& Folder, const QString& ShortcutPath);
 // Forgets what is known about the contents of shortcut folders (the folders
 // are looked at again on the next call).
 void ForgetFolders();
+void ForgetFolder(const QString& Folder);
 
 } // namespace SM_Shortcut
