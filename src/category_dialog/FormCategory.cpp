@@ -221,8 +221,12 @@ void FormCategory::Form_Resize() {
     const std::optional<ControlLayout> layout =
         ResizeLayout(outerWidth, outerHeight, height() * TwipsPerPixel,
                      m_labelFilePath->height() * TwipsPerPixel);
+    // The floor is on the outer height; once the frame is known the window
+    // manager is told, so a drag stops there instead of snapping back.
+    const int floor = std::max(1, ToPixels(MinHeight) - frameExtra);
+    if (minimumHeight() != floor)
+        setMinimumHeight(floor);
     if (!layout) {
-        const int floor = ToPixels(MinHeight) - frameExtra;
         if (floor > height())
             resize(width(), floor);
         return;

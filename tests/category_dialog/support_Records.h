@@ -1,0 +1,43 @@
+#pragma once
+
+#include "CRecordset.h"
+
+#include <QMouseEvent>
+#include <QTest>
+#include <QTreeWidget>
+
+// Three categories as the repository lists them: identifier, name.
+inline CRecordset CategoryRecords() {
+    return CRecordset({QStringLiteral("tagID"), QStringLiteral("tagName")},
+                      {{17, QStringLiteral("仕事")},
+                       {18, QStringLiteral("趣味 \"quoted\" 100%")},
+                       {500, QStringLiteral("-leading dash")}});
+}
+
+// A file's categories: one record per identifier.
+inline CRecordset TagsOfFile(const QList<int>& ids) {
+    QList<QVector<QVariant>> rows;
+    for (int id : ids)
+        rows.append(QVector<QVariant>{id});
+    return CRecordset({QStringLiteral("tagID")}, rows);
+}
+
+// A left click on a row at a horizontal position given in twips (15 a
+// pixel), in the list's own coordinates. Whole pixels go through QTest;
+// positions between pixels are sent as they are.
+inline void ClickRowAt(QTreeWidget* list, QTreeWidgetItem* item, int xTwips) {
+    QWidget* viewport = list->viewport();
+    const int y = list->visualItemRect(item).center().y();
+    if (xTwips % 15 == 0) {
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(xTwips / 15, y));
+        return;
+    }
+    const QPointF at(xTwips / 15.0, y);
+    const QPointF global = viewport->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+}
