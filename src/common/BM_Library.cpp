@@ -10,10 +10,8 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstring>
 #include <limits>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace BM_Library {
 
@@ -30,21 +28,15 @@ constexpr qint64 kTicksPerMSec = 10000LL;
 // All zero (nothing found) at start and after a lookup that found nothing.
 struct FindRecord {
     bool found = false;
-    bool isFolder = false;
     qint64 size = 0;
     qint64 lastWrite = 0; // file time
-    QString name;
 };
 
 FindRecord gFindRecord;
 qint32 gClassID = 0;
 
-QByteArray NativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 bool LStat(const QString& path, struct stat& st) {
-    const QByteArray native = NativePath(path);
+    const QByteArray native = QFile::encodeName(path);
     return !native.isEmpty() && ::lstat(native.constData(), &st) == 0;
 }
 
@@ -54,13 +46,11 @@ bool HasWildcards(const QString& name) {
 
 // A directory search for path: the entry itself, or, when there is none and
 // the name part holds wildcards, the first entry of its folder that matches.
-bool FindFirst(const QString& path, struct stat& st, QString& name) {
+bool FindFirst(const QString& path, struct stat& st) {
     if (path.isEmpty())
         return false;
-    if (LStat(path, st)) {
-        name = FileNameOf(RemoveBackslash(path));
+    if (LStat(path, st))
         return true;
-    }
     const QString pattern = FileNameOf(path);
     if (!HasWildcards(pattern))
         return false;
@@ -70,10 +60,8 @@ bool FindFirst(const QString& path, struct stat& st, QString& name) {
         {pattern}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
         QDir::Name);
     for (const QString& match : matches) {
-        if (LStat(folder + match, st)) {
-            name = match;
+        if (LStat(folder + match, st))
             return true;
-        }
     }
     return false;
 }
@@ -88,16 +76,10 @@ const FindRecord& Lookup(const QString& path) {
     if (path.isEmpty())
         return gFindRecord;
     struct stat st {};
-    QString name;
-    if (FindFirst(path, st, name)) {
-        gFindRecord.found = true;
-        gFindRecord.isFolder = S_ISDIR(st.st_mode);
-        gFindRecord.size = static_cast<qint64>(st.st_size);
-        gFindRecord.lastWrite = FileTimeOf(st);
-        gFindRecord.name = name;
-    } else {
+    if (FindFirst(path, st))
+        gFindRecord = FindRecord{true, static_cast<qint64>(st.st_size), FileTimeOf(st)};
+    else
         gFindRecord = FindRecord();
-    }
     return gFindRecord;
 }
 
@@ -293,8 +275,7 @@ QString AppFolder() {
 
 bool FileExists(const QString& path) {
     struct stat st {};
-    QString name;
-    return FindFirst(path, st, name) && !S_ISDIR(st.st_mode);
+    return FindFirst(path, st) && !S_ISDIR(st.st_mode);
 }
 
 bool FolderExists(const QString& path) {
