@@ -1,0 +1,215 @@
+#include "CDatabase.h"
+#include "CError.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+// The connection on its own, on scratch database files.
+class TestDatabase : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void openCreatesOnlyWhenAsked();
+    void valuesKeepTheirTypes();
+    void errorsCarryCodeAndStatement();
+    void oneStatementPerText();
+    void reusedStatementsStayCorrect();
+    void nestedTransactions();
+    void constraintFailureKeepsTheTransaction();
+    void notADatabase();
+    void closedConnectionRefuses();
+
+private:
+    int Count(const QString& table);
+
+    QTemporaryDir* m_dir = nullptr;
+    CDatabase* m_db = nullptr;
+};
+
+void TestDatabase::init() {
+    m_dir = new QTemporaryDir;
+    m_db = new CDatabase;
+    m_db->Open(m_dir->filePath(QStringLiteral("scratch.db")), true);
+    m_db->Execute(QStringLiteral("CREATE TABLE t (ID INTEGER PRIMARY KEY, name TEXT UNIQUE, "
+                                 "flag BOOLEAN, amount REAL, data BLOB, day DATE)"));
+}
+
+void TestDatabase::cleanup() {
+    delete m_db;
+    delete m_dir;
+}
+
+int TestDatabase::Count(const QString& table) {
+    CRecordset rs = m_db->Execute(QStringLiteral("SELECT count(*) FROM ") + table);
+    return rs.Field(0).toInt();
+}
+
+void TestDatabase::openCreatesOnlyWhenAsked() {
+    const QString missing = m_dir->filePath(QStringLiteral("missing.db"));
+    CDatabase db;
+    QVERIFY_THROWS_EXCEPTION(CError, db.Open(missing, false));
+    QVERIFY(!db.IsOpen());
+    QVERIFY(!QFile::exists(missing));
+
+    db.Open(missing, true);
+    QVERIFY(db.IsOpen());
+    QCOMPARE(db.Path(), missing);
+    CRecordset mode = db.Execute(QStringLiteral("PRAGMA journal_mode"));
+    QCOMPARE(mode.Field(0).toString(), QStringLiteral("wal"));
+}
+
+void TestDatabase::valuesKeepTheirTypes() {
+    m_db->Execute(
+        QStringLiteral("INSERT INTO t (ID, name, flag, amount, data, day) VALUES "
+                       "(5000000000, \"Zoë \"\"x\"\"\", True, 2.5, x'00ff', #2026/1/2#)"));
+    QCOMPARE(m_db->LastInsertRowId(), Q_INT64_C(5000000000));
+    m_db->Execute(QStringLiteral("INSERT INTO t (ID, name) VALUES (7, NULL)"));
+
+    CRecordset rs = m_db->Execute(QStringLiteral("SELECT * FROM t ORDER BY ID"));
+    QCOMPARE(rs.Columns(), (QStringList{"ID", "name", "flag", "amount", "data", "day"}));
+    QCOMPARE(rs.RecordCount(), 2);
+    QCOMPARE(rs.Field(0).typeId(), QMetaType::Int);
+    QCOMPARE(rs.Field(0).toInt(), 7);
+    QVERIFY(rs.Field(QStringLiteral("NAME")).isNull());
+    QVERIFY(rs.Field(QStringLiteral("flag")).isNull());
+    rs.MoveNext();
+    QCOMPARE(rs.Field(0).typeId(), QMetaType::LongLong);
+    QCOMPARE(rs.Field(0).toLongLong(), Q_INT64_C(5000000000));
+    QCOMPARE(rs.Field(1).toString(), QStringLiteral("Zoë \"x\""));
+    QCOMPARE(rs.Field(2).typeId(), QMetaType::Bool);
+    QCOMPARE(rs.Field(2).toBool(), true);
+    QCOMPARE(rs.Field(3).toDouble(), 2.5);
+    QCOMPARE(rs.Field(4).toByteArray(), QByteArray("\x00\xff", 2));
+    QCOMPARE(rs.Field(5).toString(), QStringLiteral("2026-01-02"));
+    rs.MoveNext();
+    QVERIFY(rs.IsEOF());
+    rs.MoveFirst();
+    QCOMPARE(rs.Field(0).toInt(), 7);
+
+    CRecordset identity = m_db->Execute(QStringLiteral("SELECT @@IDENTITY"));
+    QCOMPARE(identity.Field(0).toLongLong(), Q_INT64_C(7));
+}
+
+void TestDatabase::errorsCarryCodeAndStatement() {
+    try {
+        m_db->Execute(QStringLiteral("SELEC oops"));
+        QFAIL("no error");
+    } catch (const CError& e) {
+        QCOMPARE(e.Code(), SQLITE_ERROR);
+        QVERIFY2(e.Text().contains(QStringLiteral("SELEC oops")), qPrintable(e.Text()));
+        QVERIFY2(e.Text().contains(QStringLiteral("syntax error")), qPrintable(e.Text()));
+    }
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"a\")"));
+    try {
+        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"a\")"));
+        QFAIL("no error");
+    } catch (const CError& e) {
+        QCOMPARE(e.Code(), SQLITE_CONSTRAINT_UNIQUE);
+        QVERIFY(e.Text().contains(QStringLiteral("UNIQUE")));
+    }
+    // The failed statement stays usable once the conflict is gone.
+    m_db->Execute(QStringLiteral("DELETE * FROM t"));
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"a\")"));
+    QCOMPARE(Count(QStringLiteral("t")), 1);
+}
+
+void TestDatabase::oneStatementPerText() {
+    // What a value breaking out of its quotes would produce.
+    QVERIFY_THROWS_EXCEPTION(
+        CError, m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('x'); DROP TABLE t")));
+    QCOMPARE(Count(QStringLiteral("t")), 0);
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('y');  \n"));
+    QCOMPARE(Count(QStringLiteral("t")), 1);
+    QCOMPARE(m_db->Execute(QStringLiteral("  ")).RecordCount(), 0);
+}
+
+void TestDatabase::reusedStatementsStayCorrect() {
+    // More distinct texts than the statement cache keeps, then the first
+    // ones again: evicted statements are prepared anew, kept ones reused.
+    for (int i = 0; i < 700; ++i)
+        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"n%1\")").arg(i));
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 700; i += 7) {
+            CRecordset rs =
+                m_db->Execute(QStringLiteral("SELECT ID FROM t WHERE name = \"n%1\"").arg(i));
+            QCOMPARE(rs.RecordCount(), 1);
+            QCOMPARE(rs.Field(0).toInt(), i + 1);
+        }
+    }
+    QCOMPARE(Count(QStringLiteral("t")), 700);
+}
+
+void TestDatabase::nestedTransactions() {
+    m_db->BeginTransaction();
+    QVERIFY(m_db->InTransaction());
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('outer')"));
+    m_db->BeginTransaction();
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('inner dropped')"));
+    m_db->RollbackTransaction();
+    m_db->BeginTransaction();
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('inner kept')"));
+    m_db->CommitTransaction();
+    QVERIFY(m_db->InTransaction());
+    m_db->CommitTransaction();
+    QVERIFY(!m_db->InTransaction());
+    QVERIFY_THROWS_EXCEPTION(CError, m_db->CommitTransaction());
+
+    CRecordset rs = m_db->Execute(QStringLiteral("SELECT name FROM t ORDER BY ID"));
+    QStringList names;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        names << rs.Field(0).toString();
+    QCOMPARE(names, (QStringList{"outer", "inner kept"}));
+
+    m_db->BeginTransaction();
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('gone')"));
+    m_db->RollbackTransaction();
+    QCOMPARE(Count(QStringLiteral("t")), 2);
+}
+
+void TestDatabase::constraintFailureKeepsTheTransaction() {
+    m_db->BeginTransaction();
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('a')"));
+    QVERIFY_THROWS_EXCEPTION(CError,
+                             m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('a')")));
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('b')"));
+    m_db->CommitTransaction();
+    QCOMPARE(Count(QStringLiteral("t")), 2);
+}
+
+void TestDatabase::notADatabase() {
+    const QString path = m_dir->filePath(QStringLiteral("garbage.db"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    CDatabase db;
+    try {
+        db.Open(path, false);
+        QFAIL("no error");
+    } catch (const CError& e) {
+        QCOMPARE(e.Code(), SQLITE_NOTADB);
+        QVERIFY(e.Text().contains(path));
+    }
+    QVERIFY(!db.IsOpen());
+}
+
+void TestDatabase::closedConnectionRefuses() {
+    m_db->BeginTransaction();
+    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('unfinished')"));
+    m_db->Close();
+    QVERIFY(!m_db->IsOpen());
+    QVERIFY(!m_db->InTransaction());
+    QVERIFY_THROWS_EXCEPTION(CError, m_db->Execute(QStringLiteral("SELECT 1")));
+    QVERIFY_THROWS_EXCEPTION(CError, m_db->BeginTransaction());
+    m_db->Open(m_dir->filePath(QStringLiteral("scratch.db")));
+    QCOMPARE(Count(QStringLiteral("t")), 0);
+}
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"
