@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QMenu;
+class QWidget;
+
+// The file menu of the desktop for one or more files: Open, Open With (the
+// applications the desktop lists for the document's type), Show in Folder,
+// Copy Path, Delete Shortcut and Properties. Paths may be shortcuts (their
+// target is the document the commands act on) or documents.
+//
+// The menu pops up without blocking; the chosen command runs when the user
+// picks it, and closing the menu without a choice runs nothing. Only one menu
+// is open at a time in the process: showing another closes the first.
+class CContextMenu : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CContextMenu(QObject* parent = nullptr);
+    ~CContextMenu() override;
+
+    // Binds the menu to the window it belongs to. Always returns false.
+    bool Create(QWidget* hWndOwner);
+    QWidget* Owner() const;
+
+    // Shows the menu at the mouse pointer for the paths in FileNames (one path,
+    // or several separated by NUL; everything from a double NUL on is ignored).
+    // An empty first name shows nothing. Shift is not used. Always returns false.
+    bool ShowMenu(const QString& FileNames, qint16 Shift = 0);
+    // The same at a given screen position; returns the menu shown or nullptr.
+    QMenu* ShowMenuAt(const QString& FileNames, const QPoint& GlobalPos);
+
+    // The menu that is open now in the process, or nullptr.
+    static QMenu* CurrentMenu();
+
+    // The paths the menu was built for (after cutting and splitting).
+    static QStringList SplitFileNames(const QString& FileNames);
+
+signals:
+    // A menu was built and popped up (tests and owners may close it).
+    void OnMenuShown(QMenu* Menu);
+    // Delete Shortcut removed this shortcut file.
+    void OnShortcutDeleted(const QString& FilePath);
+
+private:
+    QMenu* buildMenu(const QStringList& names);
+
+    QPointer<QWidget> mvarOwner;
+};

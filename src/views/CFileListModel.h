@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QCollatorSortKey>
+#include <QHash>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// The rows of one file list: kept in a vector in the order shown, each with a
+// value unique for its life (the param), its column texts, icon, key and tag.
+// Rows added are announced to views in batches and, while the list is sorted,
+// merged into place in one pass, so filling 100,000 rows stays fast. Sorting
+// compares collation keys made once per row, not texts per comparison.
+class CFileListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit CFileListModel(QObject* parent = nullptr);
+    ~CFileListModel() override;
+
+    // Column headers (0-based).
+    int ColumnHeaderCount() const;
+    void AddColumnHeader(const QString& text);
+    void ClearColumnHeaders();
+    QString ColumnHeaderText(int column) const;
+
+    // Rows by position (0-based, in the shown order). These bring pending rows
+    // into place first.
+    int RowCount() const; // every row, shown yet or not
+    void RemoveRow(int position);
+    void ClearRows();
+    int PositionOf(quint64 param); // -1 when gone
+    quint64 ParamAt(int position); // 0 when out of range
+    // The first row at or after position from whose text contains text
+    // (case, width and kana ignored); -1 when none.
+    int FindRow(const QString& text, int from);
+
+    // Rows by param: cheap, the order is left as it is.
+    quint64 AddRow(const QString& text, int iconIndex);
+    bool Contains(quint64 param) const;
+    QString TextOf(quint64 param, int column) const;                   // column 0 is the row text
+    void setSubItemOf(quint64 param, int column, const QString& text); // column >= 1
+    QString KeyOf(quint64 param) const;
+    void setKeyOf(quint64 param, const QString& key);
+    QString TagOf(quint64 param) const;
+    void setTagOf(quint64 param, const QString& tag);
+    int IconOf(quint64 param) const;
+
+    // Sorting: by the texts of column SortKey (0 = row text), ascending
+    // (SortOrder 0) or descending (1), in the user's locale collation.
+    bool Sorted() const;
+    void setSorted(bool sorted);
+    int SortKey() const;
+    void setSortKey(int column);
+    int SortOrder() const;
+    void setSortOrder(int order);
+
+    // Announces pending rows to views and brings the rows into sorted order.
+    void Flush();
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    struct Row {
+        quint64 param = 0;
+        int icon = 0;
+        QString text;
+        QStringList subItems;
+        QString key;
+        QString tag;
+        std::optional<QCollatorSortKey> sortKey; // of the column m_keyColumn
+        std::optional<QString> folded;           // text as searched
+    };
+
+    const Row* rowOf(quint64 param) const;
+    Row* rowOf(quint64 param);
+    void rebuildPositions() const;
+    void scheduleFlush();
+    void resort();
+    QCollatorSortKey makeKey(const Row& row) const;
+
+    std::vector<Row> m_rows;
+    int m_announced = 0;       // rows views know of
+    bool m_orderDirty = false; // rows may be out of sorted order
+    bool m_flushQueued = false;
+    QStringList m_headers;
+    quint64 m_nextParam = 1;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    int m_sortOrder = 0;
+    int m_keyColumn = -1;   // the column the rows' sort keys were made from
+    int m_sortedPrefix = 0; // leading rows known in order (m_keyColumn, m_sortedOrder)
+    int m_sortedOrder = 0;
+    mutable QHash<quint64, int> m_positions; // param -> position
+    mutable bool m_positionsDirty = false;
+};

@@ -1,0 +1,282 @@
+#include "CFileListView.h"
+
+#include "BM_Library.h"
+#include "CContextMenu.h"
+#include "CError.h"
+#include "CFileListModel.h"
+#include "CListViewControl.h"
+#include "CMsghook.h"
+#include "CSortListView.h"
+#include "SM_Shell.h"
+
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace {
+
+// The events the list's hook delivers to this object.
+constexpr QEvent::Type HookedEvents[] = {QEvent::MouseButtonPress, QEvent::ContextMenu,
+                                         QEvent::MouseButtonDblClick, QEvent::KeyPress};
+
+} // namespace
+
+CFileListView::CFileListView(QObject* parent)
+    : QObject(parent), mvarContextMenu(new CContextMenu(this)) {
+    connect(mvarContextMenu, &CContextMenu::OnShortcutDeleted, this,
+            &CFileListView::mvarContextMenu_OnShortcutDeleted);
+}
+
+CFileListView::~CFileListView() {
+    if (mvarMsghook) {
+        mvarMsghook->setHwndHook(nullptr);
+        for (QEvent::Type type : HookedEvents)
+            mvarMsghook->setMessage(type, false);
+    }
+    if (mvarListView) {
+        mvarListView->ClearListItems();
+        mvarListView->ClearColumnHeaders();
+    }
+}
+
+void CFileListView::Create(CListViewControl* objListView, CMsghook* objMsghook) {
+    if (mvarListView)
+        disconnect(mvarListView, nullptr, this, nullptr);
+    if (mvarMsghook)
+        disconnect(mvarMsghook, nullptr, this, nullptr);
+    mvarListView = objListView;
+    mvarMsghook = objMsghook;
+    if (!objListView)
+        throw CError(0, tr("The file list has no list to show its rows in"));
+    connect(objListView, &CListViewControl::ItemClick, this,
+            &CFileListView::mvarListView_ItemClick);
+    connect(objListView, &CListViewControl::KeyUp, this, &CFileListView::mvarListView_KeyUp);
+    connect(objListView, &CListViewControl::OLEDragDrop, this,
+            &CFileListView::mvarListView_OLEDragDrop);
+    objListView->setFrameShape(QFrame::NoFrame);
+
+    if (objMsghook) {
+        connect(objMsghook, &CMsghook::OnMessage, this, &CFileListView::mvarMsghook_OnMessage);
+        objMsghook->setHwndHook(objListView);
+        for (QEvent::Type type : HookedEvents)
+            objMsghook->setMessage(type, true);
+    }
+    mvarContextMenu->Create(SM_Shell::TopLevelWindow(objListView));
+    if (!mvarSortListView)
+        mvarSortListView = new CSortListView(this);
+    mvarSortListView->Create(objListView);
+}
+
+void CFileListView::UnselectListItem() {
+    if (!mvarListView)
+        return;
+    CListItem selected = mvarListView->SelectedItem();
+    if (!selected.IsEmpty()) {
+        selected.setSelected(false);
+        mvarListView->setSelectedItem(CListItem());
+    }
+}
+
+qint32 CFileListView::ColumnCount() const {
+    return mvarListView ? mvarListView->ColumnHeaderCount() : 0;
+}
+
+qint32 CFileListView::Count() const {
+    return mvarListView ? mvarListView->ListItemCount() : 0;
+}
+
+void CFileListView::Clear() {
+    mvarFilePaths.clear();
+    if (!mvarListView)
+        return;
+    mvarListView->setSelectedItem(CListItem());
+    mvarListView->ClearListItems();
+}
+
+void CFileListView::Find(const QString& S) {
+    const qint32 start = mvarFindNext ? mvarFindStart : 1;
+    mvarFindNext = false;
+    mvarFindText = S;
+    if (!mvarListView)
+        return;
+    const int position = mvarListView->Model()->FindRow(S, start - 1);
+    if (position < 0)
+        return;
+    const CListItem found = mvarListView->ListItem(position + 1);
+    mvarListView->setSelectedItem(found);
+    found.EnsureVisible();
+}
+
+void CFileListView::Delete(qint32 Index) {
+    if (!mvarListView)
+        throw CError(0, tr("The file list is not bound to a list"));
+    mvarListView->RemoveListItem(Index);
+}
+
+CListItem CFileListView::AddItem(QVariantList& Collects) {
+    if (Collects.isEmpty())
+        throw CError(0, tr("No values were given for the new row"));
+    CListItem item = Add(Collects.first().toString());
+    for (qsizetype i = 1; i < Collects.size(); ++i)
+        item.setSubItems(qint32(i), Collects.at(i).toString());
+    BM_Library::ClearCollection(Collects);
+    return item;
+}
+
+CListItem CFileListView::Add(const QString& FilePath) {
+    if (!mvarListView)
+        throw CError(0, tr("The file list is not bound to a list"));
+    const QString target = BM_Library::ShortcutTarget(FilePath);
+    const QString text = BM_Library::FileNameOf(target);
+    // A shortcut shows its document's icon; any other file its own.
+    const int icon = SM_Shell::DocumentIconIndex(target.isEmpty() ? FilePath : target);
+    CListItem item = mvarListView->AddListItem(text, icon);
+    mvarFilePaths.insert(item.Param(), FilePath);
+    return item;
+}
+
+void CFileListView::FindNext() {
+    mvarFindNext = true;
+    const CListItem selected = SelectedItem();
+    mvarFindStart = selected.IsEmpty() ? 1 : selected.Index() + 1;
+    Find(mvarFindText);
+}
+
+CListViewControl* CFileListView::ListView() const {
+    return mvarListView;
+}
+
+CMsghook* CFileListView::Msghook() const {
+    return mvarMsghook;
+}
+
+CSortListView* CFileListView::SortListView() const {
+    return mvarSortListView;
+}
+
+CContextMenu* CFileListView::ContextMenu() const {
+    return mvarContextMenu;
+}
+
+CListItem CFileListView::Item(qint32 Index) const {
+    return mvarListView ? mvarListView->ListItem(Index) : CListItem();
+}
+
+CListItem CFileListView::SelectedItem() const {
+    return mvarListView ? mvarListView->SelectedItem() : CListItem();
+}
+
+QString CFileListView::Key(qint32 Index) const {
+    return Item(Index).Key();
+}
+
+QString CFileListView::Tag(qint32 Index) const {
+    return Item(Index).Tag();
+}
+
+QString CFileListView::FilePath(const CListItem& Item) const {
+    if (Item.IsEmpty() || Item.ListView() != mvarListView)
+        return QString();
+    return mvarFilePaths.value(Item.Param());
+}
+
+qint32 CFileListView::FilePathCount() const {
+    return qint32(mvarFilePaths.size());
+}
+
+bool CFileListView::OpenItem(qint32 Position) {
+    if (!mvarListView)
+        return false;
+    const QString path = FilePath(mvarListView->ListItem(Position + 1));
+    if (path.isEmpty())
+        return false;
+    return SM_Shell::OpenDocument(path, SM_Shell::TopLevelWindow(mvarListView));
+}
+
+void CFileListView::mvarListView_ItemClick(CListItem Item) {
+    emit OnItemClick(Item);
+}
+
+void CFileListView::mvarListView_KeyUp(int KeyCode, Qt::KeyboardModifiers Shift) {
+    Q_UNUSED(Shift);
+    if (KeyCode == Qt::Key_F3)
+        FindNext();
+}
+
+void CFileListView::mvarListView_OLEDragDrop(const QMimeData* Data) {
+    emit OnDrop(Data);
+}
+
+void CFileListView::mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* Handled) {
+    if (!mvarListView)
+        return;
+    const bool onViewport = Target == mvarListView->viewport();
+    switch (Event->type()) {
+    case QEvent::MouseButtonPress: {
+        // A right-click on empty space is not the list's business at all: the
+        // selection stays as it is.
+        const auto* mouse = static_cast<QMouseEvent*>(Event);
+        if (onViewport && mouse->button() == Qt::RightButton &&
+            mvarListView->ItemAt(mouse->position().toPoint()).IsEmpty())
+            *Handled = true;
+        break;
+    }
+    case QEvent::ContextMenu: {
+        const auto* menuEvent = static_cast<QContextMenuEvent*>(Event);
+        CListItem item;
+        QPoint globalPos = menuEvent->globalPos();
+        if (menuEvent->reason() == QContextMenuEvent::Mouse) {
+            const QPoint local =
+                onViewport ? menuEvent->pos()
+                           : mvarListView->viewport()->mapFrom(mvarListView, menuEvent->pos());
+            item = mvarListView->ItemAt(local);
+        } else {
+            item = mvarListView->SelectedItem();
+            if (!item.IsEmpty()) {
+                const QRect rect =
+                    mvarListView->visualRect(mvarListView->Model()->index(item.Index() - 1, 0));
+                globalPos = mvarListView->viewport()->mapToGlobal(rect.center());
+            }
+        }
+        *Handled = true;
+        const QString path = FilePath(item);
+        if (!path.isEmpty())
+            mvarContextMenu->ShowMenuAt(path, globalPos);
+        break;
+    }
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(Event);
+        if (onViewport && mouse->button() == Qt::LeftButton) {
+            const CListItem item = mvarListView->ItemAt(mouse->position().toPoint());
+            if (!item.IsEmpty())
+                OpenItem(item.Index() - 1);
+        }
+        break;
+    }
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(Event);
+        if (!onViewport && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            const QModelIndex current = mvarListView->currentIndex();
+            if (current.isValid() && mvarListView->selectionModel()->isRowSelected(current.row()))
+                OpenItem(current.row());
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CFileListView::mvarContextMenu_OnShortcutDeleted(const QString& FilePath) {
+    // The row of a deleted shortcut goes at once; the repository lets go of
+    // the file on the next refill, as for any vanished shortcut.
+    if (!mvarListView)
+        return;
+    for (qint32 i = mvarListView->ListItemCount(); i >= 1; --i) {
+        const CListItem item = mvarListView->ListItem(i);
+        if (mvarFilePaths.value(item.Param()) == FilePath)
+            mvarListView->RemoveListItem(i);
+    }
+}

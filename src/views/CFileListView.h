@@ -1,0 +1,111 @@
+#pragma once
+
+#include "CListItem.h"
+
+#include <QHash>
+#include <QMimeData>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantList>
+
+class CContextMenu;
+class CListViewControl;
+class CMsghook;
+class CSortListView;
+class QEvent;
+
+// Drives one list of documents. Every row stands for one shortcut file: it
+// shows the file name of the shortcut's target with the icon of the document's
+// type and the further column texts the owner gives; the object keeps the
+// shortcut's path for every row (the path table), so the context menu and
+// opening work on it. Rows are searched by name (Find, FindNext, F3). Clicks on
+// rows and drops on the list are passed on to the owner.
+//
+//   auto* list = new CListViewControl(window);  // name it, add column headers
+//   auto* hook = new CMsghook(window);
+//   CFileListView view;  view.Create(list, hook);
+//   QVariantList values{shortcutPath, sizeText, dateText};
+//   CListItem item = view.AddItem(values);      // values is empty afterwards
+//   item.setKey(BM_Library::MakeKey(id));  item.setTag(shortcutPath);
+//
+// Rows are identified towards the owner by their 1-based index in the shown
+// (sorted) order, or by a CListItem handle, which survives re-sorting.
+class CFileListView : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CFileListView(QObject* parent = nullptr);
+    ~CFileListView() override;
+
+    // Clears the selection, when there is one.
+    void UnselectListItem();
+    qint32 ColumnCount() const;
+    qint32 Count() const;
+    // Removes all rows and path-table entries and the selection.
+    void Clear();
+    // Selects the first row from the top whose text contains S (case, width
+    // and kana ignored) and scrolls it into view; without a match nothing
+    // changes. FindNext makes it start after the selected row instead.
+    void Find(const QString& S);
+    // Removes the row with that 1-based index (its path-table entry stays);
+    // throws CError when out of range.
+    void Delete(qint32 Index);
+    // Adds a row from Collects (shortcut path first, then the further column
+    // texts in column order) and empties Collects. Throws CError when empty.
+    CListItem AddItem(QVariantList& Collects);
+    // Adds a row for the shortcut file at FilePath: text is the file name of
+    // its target (empty for a path that is not a shortcut), icon by the
+    // document's type. Throws CError for an unreadable shortcut.
+    CListItem Add(const QString& FilePath);
+    // Binds the object to its list and hook; called once, before any other
+    // member.
+    void Create(CListViewControl* objListView, CMsghook* objMsghook);
+    // Repeats the last search from the row after the selected one (or from
+    // the first row when nothing is selected); never wraps around.
+    void FindNext();
+
+    // The bound list and hook, the sorter and the context menu.
+    CListViewControl* ListView() const;
+    CMsghook* Msghook() const;
+    CSortListView* SortListView() const;
+    CContextMenu* ContextMenu() const;
+
+    // Rows: by 1-based index (empty when out of range), the selected row
+    // (empty when none), the row's key and tag.
+    CListItem Item(qint32 Index) const;
+    CListItem SelectedItem() const;
+    QString Key(qint32 Index) const;
+    QString Tag(qint32 Index) const;
+
+    // The path table: the shortcut path kept for a row (empty when none), and
+    // the number of entries.
+    QString FilePath(const CListItem& Item) const;
+    qint32 FilePathCount() const;
+
+    // Opens the document of the row with that 0-based position (as a double
+    // click on it does); returns whether it was handed to an application.
+    bool OpenItem(qint32 Position);
+
+signals:
+    void OnItemClick(CListItem Item);
+    // Something was dropped on the list; Data is passed on as it came.
+    void OnDrop(const QMimeData* Data);
+
+private slots:
+    void mvarListView_ItemClick(CListItem Item);
+    void mvarListView_KeyUp(int KeyCode, Qt::KeyboardModifiers Shift);
+    void mvarListView_OLEDragDrop(const QMimeData* Data);
+    void mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* Handled);
+    void mvarContextMenu_OnShortcutDeleted(const QString& FilePath);
+
+private:
+    QPointer<CListViewControl> mvarListView;
+    QPointer<CMsghook> mvarMsghook;
+    bool mvarFindNext = false;
+    qint32 mvarFindStart = 0;
+    QString mvarFindText;
+    CContextMenu* mvarContextMenu;
+    CSortListView* mvarSortListView = nullptr;
+    QHash<quint64, QString> mvarFilePaths;
+};
