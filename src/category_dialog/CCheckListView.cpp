@@ -62,6 +62,10 @@ void CCheckListView::Release() {
     mvarViewport = nullptr;
 }
 
+QTreeWidget* CCheckListView::ListView() const {
+    return qobject_cast<QTreeWidget*>(mvarListView.data());
+}
+
 void CCheckListView::Create(QTreeWidget* AListView, const ImageList& AImageList) {
     if (!AListView)
         throw CError(QStringLiteral("The check list needs a list view to work on."));
@@ -76,24 +80,25 @@ void CCheckListView::Create(QTreeWidget* AListView, const ImageList& AImageList)
     // Create on the same list does not double the handling.
     mvarListView->installEventFilter(this);
     mvarViewport->installEventFilter(this);
-    connect(mvarListView, &QTreeWidget::itemClicked, this, &CCheckListView::mvarListView_ItemClick,
+    connect(AListView, &QTreeWidget::itemClicked, this, &CCheckListView::mvarListView_ItemClick,
             Qt::UniqueConnection);
 
     // Small images, no border, report view.
-    mvarListView->setIconSize(QSize(16, 16));
-    mvarListView->setFrameShape(QFrame::NoFrame);
-    mvarListView->setRootIsDecorated(false);
-    mvarListView->setItemsExpandable(false);
-    mvarListView->setIndentation(0);
-    mvarListView->setUniformRowHeights(true);
-    mvarListView->setHeaderHidden(false);
-    mvarListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    mvarListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    mvarListView->setAllColumnsShowFocus(true);
+    AListView->setIconSize(QSize(16, 16));
+    AListView->setFrameShape(QFrame::NoFrame);
+    AListView->setRootIsDecorated(false);
+    AListView->setItemsExpandable(false);
+    AListView->setIndentation(0);
+    AListView->setUniformRowHeights(true);
+    AListView->setHeaderHidden(false);
+    AListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    AListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    AListView->setAllColumnsShowFocus(true);
 }
 
 QTreeWidgetItem* CCheckListView::AddItem(const CRecordset& Fields) {
-    if (!mvarListView)
+    QTreeWidget* list = ListView();
+    if (!list)
         throw CError(QStringLiteral("The check list is not bound to a list view."));
     const QString key = RecordKey(Fields.Field(0));
     if (FindItem(key))
@@ -112,12 +117,12 @@ QTreeWidgetItem* CCheckListView::AddItem(const CRecordset& Fields) {
     }
     // Sub-item i shows field i + 2; field 2 stays hidden. Columns that have
     // no field left stay empty.
-    const int n = std::min(mvarListView->columnCount(), Fields.FieldCount());
+    const int n = std::min(list->columnCount(), Fields.FieldCount());
     for (int i = 1; i <= n - 2; ++i) {
         if (i + 2 < Fields.FieldCount())
             item->setText(i, Fields.Field(i + 2).toString());
     }
-    mvarListView->addTopLevelItem(item);
+    list->addTopLevelItem(item);
     return item;
 }
 
@@ -160,21 +165,23 @@ void CCheckListView::UncheckAll() {
 
 QList<QTreeWidgetItem*> CCheckListView::ListItems() const {
     QList<QTreeWidgetItem*> items;
-    if (!mvarListView)
+    QTreeWidget* list = ListView();
+    if (!list)
         return items;
-    const int count = mvarListView->topLevelItemCount();
+    const int count = list->topLevelItemCount();
     items.reserve(count);
     for (int i = 0; i < count; ++i)
-        items.append(mvarListView->topLevelItem(i));
+        items.append(list->topLevelItem(i));
     return items;
 }
 
 QTreeWidgetItem* CCheckListView::FindItem(const QString& key) const {
-    if (!mvarListView)
+    QTreeWidget* list = ListView();
+    if (!list)
         return nullptr;
-    const int count = mvarListView->topLevelItemCount();
+    const int count = list->topLevelItemCount();
     for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem* item = mvarListView->topLevelItem(i);
+        QTreeWidgetItem* item = list->topLevelItem(i);
         if (Key(item) == key)
             return item;
     }
@@ -229,7 +236,8 @@ CCheckListView::ImageList CCheckListView::StateImages(const QWidget* widget) {
 }
 
 bool CCheckListView::eventFilter(QObject* watched, QEvent* event) {
-    if (!mvarListView)
+    QTreeWidget* list = ListView();
+    if (!list)
         return false;
     if (watched == mvarViewport) {
         if (event->type() == QEvent::MouseButtonPress ||
@@ -237,11 +245,11 @@ bool CCheckListView::eventFilter(QObject* watched, QEvent* event) {
             // Every press decides afresh whether the coming click toggles:
             // only a press on the image column does.
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            const QPointF at = mvarViewport->mapTo(mvarListView, mouse->position());
+            const QPointF at = mvarViewport->mapTo(list, mouse->position());
             const double x = at.x() * TwipsPerPixel;
             mvarCheckClick = x > 0 && x < ImageColumnTwips;
         }
-    } else if (watched == mvarListView) {
+    } else if (watched == list) {
         switch (event->type()) {
         case QEvent::KeyPress: {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -249,14 +257,14 @@ bool CCheckListView::eventFilter(QObject* watched, QEvent* event) {
                 mvarCheckClick = true;
                 // The space bar picks the current row as a click would, so
                 // it ticks that row at once, as a check list should.
-                if (QTreeWidgetItem* current = mvarListView->currentItem())
+                if (QTreeWidgetItem* current = list->currentItem())
                     mvarListView_ItemClick(current);
             }
             break;
         }
         case QEvent::FocusIn:
         case QEvent::FocusOut:
-            mvarListView->viewport()->update();
+            list->viewport()->update();
             break;
         default:
             break;

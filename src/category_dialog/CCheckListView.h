@@ -58,7 +58,7 @@ public:
     // A row by its key; throws CError naming the key when absent.
     QTreeWidgetItem* ListItem(const QString& key) const;
 
-    QTreeWidget* ListView() const { return mvarListView; }
+    QTreeWidget* ListView() const;
     const ImageList& Images() const { return mvarImageList; }
 
     // The record key and the image key a row carries.
@@ -87,7 +87,9 @@ private slots:
 private:
     void Release();
 
-    QPointer<QTreeWidget> mvarListView;
+    // Held as a plain widget: while the list is being torn down it is no
+    // longer a QTreeWidget, yet still sends events through the filter.
+    QPointer<QWidget> mvarListView;
     QPointer<QWidget> mvarViewport;
     ImageList mvarImageList;
     bool mvarCheckClick = false;

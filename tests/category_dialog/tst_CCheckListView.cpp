@@ -220,6 +220,16 @@ private slots:
         QVERIFY(on != grey);
     }
 
+    // The list may go first (its window closes); the check list then holds
+    // nothing and refuses new rows instead of touching a dead widget.
+    void listDestroyedFirst() {
+        list->setFocus();
+        list.reset();
+        QVERIFY(check->ListItems().isEmpty());
+        QCOMPARE(check->ListView(), nullptr);
+        QVERIFY_THROWS_EXCEPTION(CError, check->AddItem(CategoryRecords()));
+    }
+
     // Binding twice to the same list must not toggle twice per click.
     void createAgainHandlesEachClickOnce() {
         check->Create(list.get(), CCheckListView::StateImages(list.get()));
