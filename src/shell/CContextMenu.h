@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QMenu>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 
-class QMenu;
 class QWidget;
 
 // The file menu of the desktop for one or more files: Open, Open With (the

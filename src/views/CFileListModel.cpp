@@ -14,7 +14,11 @@ QCollator& Collator() {
     // One collator for every list: the user's locale, digits compared as
     // numbers so that "9 KB" comes before "10 KB".
     static QCollator collator = [] {
-        QCollator c{QLocale()};
+        // The bare "C" locale compares code units; a desktop without a
+        // configured locale still gets a real collation.
+        const QLocale locale =
+            QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+        QCollator c{locale};
         c.setNumericMode(true);
         return c;
     }();
