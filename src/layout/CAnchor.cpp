@@ -46,14 +46,16 @@ template <typename F> void Attempt(F&& statement) {
 CAnchor::CAnchor(QObject* parent) : QObject(parent) {}
 
 CAnchor::~CAnchor() {
+    // Ending the subscriptions must not throw out of a destructor, whatever
+    // state the window or the bars are in by now.
     if (mvarOwnerForm)
-        mvarOwnerForm->setResizeHandler({});
+        Attempt([&] { mvarOwnerForm->setResizeHandler({}); });
     if (mvarMDIForm)
-        mvarMDIForm->setResizeHandler({});
+        Attempt([&] { mvarMDIForm->setResizeHandler({}); });
     if (mvarVSplitters)
-        mvarVSplitters->setMouseHandler({});
+        Attempt([&] { mvarVSplitters->setMouseHandler({}); });
     if (mvarHSplitters)
-        mvarHSplitters->setMouseHandler({});
+        Attempt([&] { mvarHSplitters->setMouseHandler({}); });
 }
 
 void CAnchor::Create(std::shared_ptr<IAnchorWindow> objOwnerForm, bool fIsMDIForm) {

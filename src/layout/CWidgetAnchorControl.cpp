@@ -121,12 +121,13 @@ void CWidgetAnchorControl::BringToFront() {
 }
 
 void CWidgetAnchorControl::setMouseHandler(MouseHandler handler) {
-    QWidget* w = Alive();
+    // A widget that is gone has no events left to deliver or to unsubscribe.
+    QWidget* w = m_widget;
     const bool had = static_cast<bool>(m_mouseHandler);
     m_mouseHandler = std::move(handler);
-    if (m_mouseHandler && !had)
+    if (w && m_mouseHandler && !had)
         w->installEventFilter(this);
-    else if (!m_mouseHandler && had)
+    else if (w && !m_mouseHandler && had)
         w->removeEventFilter(this);
 }
 

@@ -78,12 +78,13 @@ int CWidgetAnchorWindow::WindowState() const {
 }
 
 void CWidgetAnchorWindow::setResizeHandler(ResizeHandler handler) {
-    QWidget* w = Alive();
+    // A window that is gone has no events left to deliver or to unsubscribe.
+    QWidget* w = m_window;
     const bool had = static_cast<bool>(m_resizeHandler);
     m_resizeHandler = std::move(handler);
-    if (m_resizeHandler && !had)
+    if (w && m_resizeHandler && !had)
         w->installEventFilter(this);
-    else if (!m_resizeHandler && had)
+    else if (w && !m_resizeHandler && had)
         w->removeEventFilter(this);
 }
 

@@ -20,9 +20,7 @@ private slots:
     void minimumSizeSnaps();
     void comboBoxes();
     void parentWindowRaisesNoFormResize();
-    void unboundEngineDoesNothing();
     void overflowIsAnError();
-    void createNeedsOneWindow();
 };
 
 void TestAnchor::presets_data() {
@@ -261,16 +259,6 @@ void TestAnchor::parentWindowRaisesNoFormResize() {
     QCOMPARE(resized.count(), 0);
 }
 
-void TestAnchor::unboundEngineDoesNothing() {
-    auto control = FakeControl::Make(QStringLiteral("Ctl"), 100, 100, 1000, 1000);
-    CAnchor anchor;
-    QSignalSpy resized(&anchor, &CAnchor::FormResize);
-    anchor.Add(control, 8);
-    anchor.Layout();
-    QCOMPARE(control->moves, 0);
-    QCOMPARE(resized.count(), 0);
-}
-
 void TestAnchor::overflowIsAnError() {
     auto window = std::make_shared<FakeWindow>(5000, 5000);
     auto control = FakeControl::Make(QStringLiteral("Ctl"), INT_MAX - 100, 100, 1000, 1000);
@@ -282,15 +270,6 @@ void TestAnchor::overflowIsAnError() {
     QVERIFY_THROWS_EXCEPTION(CError, anchor.Layout());
     QCOMPARE(control->moves, 0);
     QCOMPARE(resized.count(), 0);
-}
-
-void TestAnchor::createNeedsOneWindow() {
-    CAnchor anchor;
-    QVERIFY_THROWS_EXCEPTION(CError, anchor.Create(nullptr));
-    auto window = std::make_shared<FakeWindow>(5000, 5000);
-    anchor.Create(window);
-    QVERIFY_THROWS_EXCEPTION(CError, anchor.Create(std::make_shared<FakeWindow>(10, 10)));
-    QVERIFY_THROWS_EXCEPTION(CError, anchor.Add(nullptr));
 }
 
 QTEST_GUILESS_MAIN(TestAnchor)

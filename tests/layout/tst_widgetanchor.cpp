@@ -37,6 +37,7 @@ private slots:
     void conversions();
     void realWindowResize();
     void realSplitterDrag();
+    void windowGoneBeforeEngine();
 };
 
 void TestWidgetAnchor::conversions() {
@@ -155,6 +156,19 @@ void TestWidgetAnchor::realSplitterDrag() {
     QCOMPARE(list->geometry(), QRect(218, 53, 391, 337));
     QCOMPARE(left.count(), 1);
     QCOMPARE(left.at(0).at(0).toFloat(), 211.0f * 15);
+}
+
+void TestWidgetAnchor::windowGoneBeforeEngine() {
+    CAnchor anchor;
+    auto* window = new QWidget;
+    window->setObjectName(QStringLiteral("FormMain"));
+    auto* image = Child<QFrame>(window, "imgSplitter", QRect(100, 0, 7, 300));
+    auto* bar = Child<QFrame>(window, "picSplitter", QRect(100, 0, 7, 300));
+    anchor.Create(CWidgetAnchorWindow::Wrap(window));
+    anchor.AddSplitter(CWidgetAnchorControl::Wrap(image), CWidgetAnchorControl::Wrap(bar), 1);
+    delete window;
+    // A late call reports the missing control instead of touching freed memory.
+    QVERIFY_THROWS_EXCEPTION(CError, anchor.setSplitterLeft(200));
 }
 
 QTEST_MAIN(TestWidgetAnchor)
