@@ -1,9 +1,57 @@
 #pragma once
 
+#include "CError.h"
+
+#include <QString>
+#include <exception>
+
+class CVolloDB;
+class FormMain;
 class QWidget;
 
-// Process-wide state of the running program.
+// Process-wide state of the running program and its start-up.
 namespace AM_Vollo {
+
+// The one repository, open from start-up until the main window closes.
+extern CVolloDB* gRepository;
+// The main window made by start-up.
+extern FormMain* gMainForm;
+
 // The program's entry: returns the process exit status.
 int Main(int argc, char** argv);
+
+// The steps of start-up, also used by the tests that run the program without
+// its event loop. OpenRepository throws CError naming the repository file.
+void OpenRepository();
+FormMain* ShowMainForm();
+void ReleaseRepository();
+// Start-up once the application object exists: opens the repository, shows
+// the main window and runs the event loop. A repository that cannot be opened
+// is reported (naming its file) and gives status 1.
+int Run();
+
+// Routes the discovery layer's busy pointer to the application's override
+// cursor, so long walks show the wait cursor and always restore it.
+void InstallBusyPointer();
+
+// "major.minor.patch" of this build.
+QString VersionText();
+
+// Shows the text of an error that ended an event; the program goes on.
+void ReportError(const QString& text, QWidget* parent = nullptr);
+
+// Runs one event handler body; an error that reaches its top is shown in a
+// message box instead of ending the program. Returns false after an error.
+template <typename Body> bool Guard(Body&& body, QWidget* parent = nullptr) {
+    try {
+        body();
+        return true;
+    } catch (const CError& e) {
+        ReportError(e.Text(), parent);
+    } catch (const std::exception& e) {
+        ReportError(QString::fromLocal8Bit(e.what()), parent);
+    }
+    return false;
+}
+
 } // namespace AM_Vollo

@@ -1,0 +1,133 @@
+#include "CFileCollector.h"
+
+#include "BM_Library.h"
+#include "CVolloDB.h"
+#include "Placeholders.h"
+#include "SM_Shortcut.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+using namespace BM_Library;
+
+CFileCollector::CFileCollector(CVolloDB& repository) : m_repository(repository) {}
+
+QString CFileCollector::Query(const QString& Key) {
+    if (!m_batch)
+        return m_repository.GetQuery(Key);
+    auto it = m_queries.constFind(Key);
+    if (it != m_queries.constEnd())
+        return *it;
+    const QString sql = m_repository.GetQuery(Key);
+    m_queries.insert(Key, sql);
+    return sql;
+}
+
+void CFileCollector::BeginBatch() {
+    m_batch = true;
+}
+
+void CFileCollector::EndBatch() {
+    m_batch = false;
+    m_queries.clear();
+    m_haveExtensions = false;
+    m_extensionTexts.clear();
+    m_extensionCache.clear();
+}
+
+qint32 CFileCollector::RegisterFile(const QString& FileName) {
+    const QString select = FillPlaceholders(Query(QStringLiteral("getFileName")),
+                                            {{QStringLiteral("%fileName"), FileName}});
+    // The day of registration, not a date of the document.
+    const QString today = DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    const QString insert = FillPlaceholders(
+        Query(QStringLiteral("addFileName")),
+        {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), today}});
+    return m_repository.UpdateItem(select, insert);
+}
+
+void CFileCollector::LinkFileToTag(qint32 FileID, qint32 TagID) {
+    // A row without key stands for no registered file: never link it.
+    if (FileID < 1 || TagID <= 0)
+        return;
+    const QString statement =
+        FillPlaceholders(Query(QStringLiteral("getFileTag")),
+                         {{QStringLiteral("%fileID"), FileID}, {QStringLiteral("%tagID"), TagID}});
+    CRecordset rs = m_repository.RunSQL(statement);
+    if (rs.IsEOF())
+        m_repository.AddFileTag(FileID, TagID);
+}
+
+QStringList CFileCollector::DroppedFiles(const QMimeData* Data) {
+    QStringList files;
+    if (Data == nullptr || !Data->hasUrls())
+        return files;
+    const QList<QUrl> urls = Data->urls();
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        const QFileInfo info(path);
+        // A shortcut counts as a file whatever it points to; a folder is no
+        // document.
+        if (!info.isSymLink() && info.isDir())
+            continue;
+        files << path;
+    }
+    return files;
+}
+
+void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
+    const QString folder = m_repository.ShortcutFolder();
+    for (const QString& file : Files) {
+        const QString shortcut = SM_Shortcut::MakeShortcutFile(folder, file);
+        const qint32 id = RegisterFile(shortcut);
+        LinkFileToTag(id, TagID);
+    }
+}
+
+bool CFileCollector::IsCollectedExtension(const QString& ext) {
+    if (!m_batch || !m_haveExtensions) {
+        m_extensionTexts.clear();
+        m_extensionCache.clear();
+        CRecordset rs = m_repository.RunQuery(QStringLiteral("getFileExt"));
+        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+            m_extensionTexts << rs.Field(0).toString().toLower();
+        m_haveExtensions = m_batch;
+    }
+    const QString key = ext.toLower();
+    auto it = m_extensionCache.constFind(key);
+    if (it != m_extensionCache.constEnd())
+        return *it;
+    bool found = false;
+    for (const QString& text : std::as_const(m_extensionTexts)) {
+        if (text.contains(key)) {
+            found = true;
+            break;
+        }
+    }
+    m_extensionCache.insert(key, found);
+    return found;
+}
+
+bool CFileCollector::CollectFound(const QString& FileName) {
+    // The extension of the name itself: a dot in a folder name is none, and
+    // a name without extension (or ending in a bare dot, which every list
+    // text contains) is no document of a listed type.
+    const QString name = FileNameOf(FileName);
+    if (!name.contains(u'.'))
+        return false;
+    const QString ext = ExtensionOf(name);
+    if (ext.size() < 2 || !IsCollectedExtension(ext))
+        return false;
+    const QString shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), FileName);
+    RegisterFile(shortcut);
+    return true;
+}
+
+qint32 CFileCollector::CollectRecent(const QString& FileName) {
+    const QString copy = SM_Shortcut::CopyShortcutFile(m_repository.ShortcutFolder(), FileName);
+    return RegisterFile(copy);
+}

@@ -1,0 +1,796 @@
+#include "FormMain.h"
+
+#include "AM_Vollo.h"
+#include "BM_Library.h"
+#include "CAnchor.h"
+#include "CBusyIndicator.h"
+#include "CCheckListView.h"
+#include "CFileCollector.h"
+#include "CFileListView.h"
+#include "CFileListViews.h"
+#include "CFindBox.h"
+#include "CListViewControl.h"
+#include "CMsghook.h"
+#include "CPathFinder.h"
+#include "CRecentFiles.h"
+#include "CTabViewer.h"
+#include "CTransactionScope.h"
+#include "CVolloDB.h"
+#include "CWalkProgress.h"
+#include "CWidgetAnchorControl.h"
+#include "CWidgetAnchorWindow.h"
+#include "FormAbout.h"
+#include "FormCategory.h"
+#include "IM_Images.h"
+#include "Placeholders.h"
+#include "SM_Shell.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <cstdlib>
+
+using namespace BM_Library;
+using AM_Vollo::gRepository;
+
+namespace {
+
+int Px(int twips) {
+    return CWidgetAnchorControl::ToPixels(twips);
+}
+
+int Twips(int pixels) {
+    return CWidgetAnchorControl::ToTwips(pixels);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Initialize
+
+FormMain::FormMain(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Vollo"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    SetupImages();
+    SetupControls();
+    SetupToolbars();
+    resize(Px(DesignWidth), Px(DesignHeight));
+    LoadWindowPosition();
+}
+
+FormMain::~FormMain() {
+    if (!m_unloaded) {
+        // A window dropped without being closed still lets go of its views
+        // before its controls go; the repository stays with its owner.
+        FCategory.reset();
+        FFileListViews.reset();
+        FTabViewer.reset();
+    }
+}
+
+void FormMain::SetupImages() {
+    m_imageKeys = IM_Images::ImageKeys();
+    m_imageListTag = IM_Images::ImageListTag(style());
+}
+
+void FormMain::PlaceDesign(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+void FormMain::SetupControls() {
+    m_pictureTool = new QWidget(this);
+    m_pictureTool->setObjectName(QStringLiteral("PictureTool"));
+    PlaceDesign(m_pictureTool, 0, 0, 9165, 660);
+
+    m_lineTool = new QFrame(this);
+    m_lineTool->setObjectName(QStringLiteral("LineTool"));
+    m_lineTool->setFrameShape(QFrame::NoFrame);
+    m_lineTool->setAutoFillBackground(true);
+    {
+        // The separator is drawn in the button-shadow colour.
+        QPalette p = m_lineTool->palette();
+        p.setColor(QPalette::Window, p.color(QPalette::Dark));
+        m_lineTool->setPalette(p);
+    }
+    m_lineTool->setGeometry(0, Px(690), Px(9315), 1);
+
+    m_textSearch = new QLineEdit(QStringLiteral("検索"), this);
+    m_textSearch->setObjectName(QStringLiteral("TextSearch"));
+    PlaceDesign(m_textSearch, 6240, 150, 2895, 330);
+
+    m_treeViewTag = new QTreeWidget(this);
+    m_treeViewTag->setObjectName(QStringLiteral("TreeViewTag"));
+    m_treeViewTag->setHeaderHidden(true);
+    m_treeViewTag->setIconSize(QSize(16, 16));
+    PlaceDesign(m_treeViewTag, 120, 795, 2535, 5055);
+
+    m_tabStripWork = new QTabBar(this);
+    m_tabStripWork->setObjectName(QStringLiteral("TabStripWork"));
+    m_tabStripWork->setExpanding(false);
+    m_tabStripWork->setDrawBase(true);
+    PlaceDesign(m_tabStripWork, 2760, 795, 6375, 5055);
+
+    // The hooks live in a container of their own, outside the visible layout.
+    m_frame1 = new QGroupBox(QStringLiteral("Invisible Container"), this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->hide();
+    for (int i = 0; i < 4; ++i) {
+        m_listView[i] = new CListViewControl(this);
+        m_listView[i]->setObjectName(QStringLiteral("ListView%1").arg(i + 1));
+        m_listView[i]->hide();
+        m_msghook[i] = new CMsghook(m_frame1);
+        m_msghook[i]->setObjectName(QStringLiteral("Msghook%1").arg(i + 1));
+    }
+
+    m_textStatusBar = new QLineEdit(this);
+    m_textStatusBar->setObjectName(QStringLiteral("TextStatusBar"));
+    m_textStatusBar->setReadOnly(true);
+    m_textStatusBar->setFrame(false);
+    PlaceDesign(m_textStatusBar, 120, 5955, 9000, 240);
+}
+
+void FormMain::SetupToolbars() {
+    auto makeBar = [this](const QString& name) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(name);
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->setIconSize(QSize(16, 16));
+        bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        bar->setAutoFillBackground(false);
+        return bar;
+    };
+    auto addButton = [this](QToolBar* bar, const QString& key, const QString& text) {
+        QAction* a = bar->addAction(m_imageListTag.value(key), text);
+        a->setObjectName(key);
+        a->setData(key);
+        return a;
+    };
+
+    m_toolbarMenu = makeBar(QStringLiteral("ToolbarMenu"));
+    addButton(m_toolbarMenu, QStringLiteral("Exit"), QStringLiteral("終了"));
+    addButton(m_toolbarMenu, QStringLiteral("About"), QStringLiteral("情報"));
+    auto* placeholder = new QWidget(m_toolbarMenu);
+    placeholder->setObjectName(QStringLiteral("Placeholder"));
+    placeholder->setFixedWidth(Px(1450));
+    m_toolbarMenu->addWidget(placeholder);
+    addButton(m_toolbarMenu, QStringLiteral("Category"), QStringLiteral("カテゴリ"));
+    PlaceDesign(m_toolbarMenu, 120, 30, 4215, 675);
+    connect(m_toolbarMenu, &QToolBar::actionTriggered, this, &FormMain::ToolbarMenu_ButtonClick);
+
+    m_toolbarFolderOpen = makeBar(QStringLiteral("ToolbarFolderOpen"));
+    // The folder button has an image and a text but no key.
+    m_folderButton = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
+                                                    QStringLiteral("フォルダ"));
+    m_folderButton->setObjectName(QStringLiteral("FolderOpen"));
+    PlaceDesign(m_toolbarFolderOpen, 4920, 30, 1215, 675);
+    connect(m_toolbarFolderOpen, &QToolBar::actionTriggered, this,
+            &FormMain::ToolbarFolderOpen_ButtonClick);
+}
+
+QAction* FormMain::ToolbarButton(const QString& Key) const {
+    for (QAction* a : m_toolbarMenu->actions()) {
+        if (a->data().toString() == Key)
+            return a;
+    }
+    return nullptr;
+}
+
+void FormMain::LoadWindowPosition() {
+    CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
+    const int nLeft = rs.Field(QStringLiteral("nLeft")).toInt();
+    const int nTop = rs.Field(QStringLiteral("nTop")).toInt();
+    const int nWidth = rs.Field(QStringLiteral("nWidth")).toInt();
+    const int nHeight = rs.Field(QStringLiteral("nHeight")).toInt();
+    // Each value on its own: 0 or below keeps the design value.
+    QPoint at = pos();
+    if (nLeft > 0)
+        at.setX(Px(nLeft));
+    if (nTop > 0)
+        at.setY(Px(nTop));
+    move(at);
+    m_restoreWidth = nWidth > 0 ? Px(nWidth) : -1;
+    m_restoreHeight = nHeight > 0 ? Px(nHeight) : -1;
+}
+
+// ---------------------------------------------------------------------- Load
+
+void FormMain::Load() {
+    // 1.
+    FListViews = {m_listView[0], m_listView[1], m_listView[2], m_listView[3]};
+    FMsghooks = {m_msghook[0], m_msghook[1], m_msghook[2], m_msghook[3]};
+    // 2.
+    FFindBox = std::make_unique<CFindBox>();
+    FFindBox->Create(m_textSearch);
+    connect(FFindBox.get(), &CFindBox::OnFind, this, &FormMain::FFindBox_OnFind);
+    connect(FFindBox.get(), &CFindBox::OnFindNext, this, &FormMain::FFindBox_OnFindNext);
+    // 3. The strip behind the toolbars takes the button face.
+    m_pictureTool->setBackgroundRole(QPalette::Button);
+    m_pictureTool->setAutoFillBackground(true);
+    // 4.
+    while (m_tabStripWork->count() > 0)
+        m_tabStripWork->removeTab(0);
+    // 5.
+    CRecordset root = gRepository->RunQuery(QStringLiteral("getRootFolder"));
+    const QString rootName = root.Field(QStringLiteral("Value")).toString();
+    // 6.
+    FCategory = std::make_unique<CCategory>();
+    FCategory->setImages(m_imageListTag);
+    FCategory->Create(m_treeViewTag, rootName);
+    connect(FCategory.get(), &CCategory::OnNodeClick, this, &FormMain::FCategory_OnNodeClick);
+    connect(FCategory.get(), &CCategory::OnDrop, this, &FormMain::FCategory_OnDrop);
+    // 7.
+    LoadColumns();
+    // 8.
+    CRecordset categories = gRepository->GetTagName();
+    LoadCategories(categories);
+    // 9.
+    FPathFinder = std::make_unique<CPathFinder>();
+    FRecentFiles = std::make_unique<CRecentFiles>();
+    connect(FPathFinder.get(), &CPathFinder::OnFound, this, &FormMain::FPathFinder_OnFound);
+    connect(FRecentFiles.get(), &CRecentFiles::OnFound, this, &FormMain::FRecentFiles_OnFound);
+    m_collector = std::make_unique<CFileCollector>(*gRepository);
+    // 10.
+    LoadFirstStart();
+    // 11.
+    LoadExtensionCategories();
+    // 12. - 14.
+    LoadFileLists(categories);
+    // 15.
+    LoadLayout();
+    // 16.
+    FCategoryForm = std::make_unique<FormCategory>(this);
+    FCategoryForm->setCategorySet(gRepository->GetTagName());
+    connect(FCategoryForm.get(), &FormCategory::OnItemClick, this,
+            &FormMain::FCategoryForm_OnItemClick);
+    // 17.
+    LoadSelection();
+}
+
+void FormMain::LoadColumns() {
+    CRecordset columns = gRepository->RunQuery(QStringLiteral("getColumnHeader"));
+    for (CListViewControl* list : std::as_const(FListViews)) {
+        list->ClearColumnHeaders();
+        for (columns.MoveFirst(); !columns.IsEOF(); columns.MoveNext())
+            list->AddColumnHeader(columns.Field(QStringLiteral("Value")).toString(),
+                                  columns.Field(QStringLiteral("Extra")).toInt());
+    }
+}
+
+void FormMain::LoadCategories(CRecordset& categories) {
+    for (categories.MoveFirst(); !categories.IsEOF(); categories.MoveNext()) {
+        const qint32 id = categories.Field(0).toInt();
+        QTreeWidgetItem* node = FCategory->Add(MakeKey(id), categories.Field(1).toString());
+        // A category without a picture of its own shows the generic one.
+        FCategory->setNodeImage(node, MakeKey(id));
+        FCategory->setNodeSelectedImage(node, QStringLiteral("selected"));
+    }
+}
+
+void FormMain::LoadFirstStart() {
+    CRecordset rs = gRepository->RunQuery(QStringLiteral("getFirstStart"));
+    if (rs.Field(0).toBool())
+        return;
+    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"), rs.Field(1).toString(),
+                         QMessageBox::Ok | QMessageBox::Cancel, this);
+    question.setObjectName(QStringLiteral("FirstStartQuestion"));
+    if (question.exec() == QMessageBox::Ok) {
+        const QString folder = DocumentsFolder(this);
+        try {
+            CollectDocuments(folder);
+        } catch (const CError& e) {
+            // What was collected stays; the question comes again next time,
+            // and collecting again finds the documents already there.
+            AM_Vollo::ReportError(e.Text(), this);
+            return;
+        }
+    }
+    gRepository->RunQuery(QStringLiteral("setFirstStart"));
+}
+
+void FormMain::CollectDocuments(const QString& folder) {
+    CBusyIndicator busy;
+    CTransactionScope transaction(*gRepository);
+    CWalkProgress progress(this);
+    m_walkProgress = &progress;
+    m_walkCount = 0;
+    const QMetaObject::Connection onFolder = connect(FPathFinder.get(), &CPathFinder::OnFolder,
+                                                     &progress, [&progress](const QString& f) {
+                                                         progress.setFolder(f);
+                                                         progress.Pump();
+                                                     });
+    connect(&progress, &CWalkProgress::OnCancel, FPathFinder.get(), &CPathFinder::Cancel);
+    m_collector->BeginBatch();
+    struct BatchEnd {
+        CFileCollector* c;
+        ~BatchEnd() { c->EndBatch(); }
+    } batchEnd{m_collector.get()};
+    progress.Begin();
+    try {
+        FPathFinder->FindFile(folder);
+    } catch (...) {
+        progress.End();
+        disconnect(onFolder);
+        m_walkProgress = nullptr;
+        throw;
+    }
+    progress.End();
+    disconnect(onFolder);
+    m_walkProgress = nullptr;
+    transaction.Commit();
+}
+
+void FormMain::LoadExtensionCategories() {
+    CRecordset rs = gRepository->RunQuery(QStringLiteral("getExtName"));
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+        QTreeWidgetItem* node = FCategory->Add(MakeKey(rs.Field(QStringLiteral("extID")).toInt()),
+                                               rs.Field(QStringLiteral("extName")).toString());
+        const QString tag = rs.Field(QStringLiteral("fileEXT")).toString();
+        CCategory::setNodeTag(node, tag);
+        FCategory->setNodeImage(node, IsRecentNode(tag) ? QStringLiteral("Recent")
+                                                        : QStringLiteral("Folder"));
+        FCategory->setNodeSelectedImage(node, QStringLiteral("selected"));
+    }
+}
+
+void FormMain::LoadFileLists(CRecordset& categories) {
+    // 12.
+    FTabViewer = std::make_unique<CTabViewer>();
+    FTabViewer->Create(this, m_tabStripWork);
+    connect(FTabViewer.get(), &CTabViewer::OnClick, this, &FormMain::FTabViewer_OnClick);
+    const QString rootName = FCategory->Node(QStringLiteral("H0"))->text(0);
+    FTabViewer->Add(FListViews.at(0), QStringLiteral("H0"), rootName);
+    // 13.
+    FFileListViews = std::make_unique<CFileListViews>();
+    FFileListViews->Create();
+    connect(FFileListViews.get(), &CFileListViews::OnItemClick, this,
+            &FormMain::FFileListViews_OnItemClick);
+    connect(FFileListViews.get(), &CFileListViews::OnDrop, this, &FormMain::FFileListViews_OnDrop);
+    FFileListViews->Add(FListViews.at(0), FMsghooks.at(0), QStringLiteral("H0"));
+    m_listKeys = QStringList{QStringLiteral("H0")};
+    ShowTagFiles(0);
+    // 14. One list per category, as far as there are categories; a list
+    // without category stays hidden and out of the tabs.
+    categories.MoveFirst();
+    for (int i = 1; i < FListViews.size() && !categories.IsEOF(); ++i) {
+        const qint32 id = categories.Field(0).toInt();
+        const QString key = MakeKey(id);
+        FTabViewer->Add(FListViews.at(i), key, categories.Field(1).toString());
+        FFileListViews->Add(FListViews.at(i), FMsghooks.at(i), key);
+        m_listKeys << key;
+        ShowTagFiles(id);
+        categories.MoveNext();
+    }
+}
+
+void FormMain::LoadLayout() {
+    FAnchor = std::make_unique<CAnchor>();
+    FAnchor->Create(CWidgetAnchorWindow::Wrap(this), false);
+    connect(FAnchor.get(), &CAnchor::FormResize, this, &FormMain::FAnchor_FormResize);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarMenu), 0, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarFolderOpen), 6, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_textSearch), 6, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_tabStripWork), 8, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_textStatusBar), 2, 0);
+    FAnchor->setMinWidth(MinWidth);
+    // The lists lie over the tab strip's page, below its tabs.
+    const QRect strip = m_tabStripWork->geometry();
+    const int tabsHeight = m_tabStripWork->sizeHint().height();
+    const int clientLeft = Twips(strip.x());
+    const int clientTop = Twips(strip.y() + tabsHeight);
+    const int clientWidth = Twips(strip.width());
+    const int clientHeight = Twips(strip.height() - tabsHeight);
+    for (CListViewControl* list : std::as_const(FListViews)) {
+        list->setGeometry(Px(clientLeft - 30), Px(clientTop), Px(clientWidth + 30),
+                          Px(clientHeight));
+        list->raise();
+        FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 1);
+    }
+    // The saved size takes effect now that the controls follow the window.
+    if (m_restoreWidth > 0 || m_restoreHeight > 0) {
+        resize(m_restoreWidth > 0 ? m_restoreWidth : width(),
+               m_restoreHeight > 0 ? m_restoreHeight : height());
+        FAnchor->Layout();
+    }
+    FAnchor_FormResize();
+}
+
+void FormMain::LoadSelection() {
+    QString key = LoadTabKey();
+    // A saved key that names no tab (a category gone since) starts on the
+    // root's list.
+    if (!HasList(key))
+        key = QStringLiteral("H0");
+    if (FCategory->Node(key) != nullptr)
+        FCategory->SelectNode(key);
+    FTabViewer->SelectTab(key);
+    // Whatever the tab strip reported, the shown list is the selected one.
+    if (FFileListViews->SelectedKey() != key)
+        FFileListViews->SelectItem(key);
+    ShowCount(key);
+}
+
+QString FormMain::LoadTabKey() {
+    CRecordset rs = gRepository->RunQuery(QStringLiteral("getTabIndex"));
+    return rs.Field(0).toString();
+}
+
+void FormMain::SaveTabKey(const QString& Key) {
+    gRepository->RunSQL(FillPlaceholders(gRepository->GetQuery(QStringLiteral("setTabIndex")),
+                                         {{QStringLiteral("%tabIndex"), Key}}));
+}
+
+void FormMain::SaveWindowPosition() {
+    // Minimised or maximised: the last normal position stays stored.
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    gRepository->RunSQL(FillPlaceholders(gRepository->GetQuery(QStringLiteral("setMyPos")),
+                                         {{QStringLiteral("%leftPos"), Twips(x())},
+                                          {QStringLiteral("%topPos"), Twips(y())},
+                                          {QStringLiteral("%widthPos"), Twips(width())},
+                                          {QStringLiteral("%heightPos"), Twips(height())}}));
+}
+
+// -------------------------------------------------------------------- Unload
+
+void FormMain::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded && !AM_Vollo::Guard([this] { Unload(); }, this)) {
+        // The state could not be saved: close anyway, nothing else is lost.
+        m_unloaded = true;
+    }
+    event->accept();
+}
+
+void FormMain::Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (FCategoryForm)
+        FCategoryForm->hide();
+    if (gRepository != nullptr) {
+        if (FTabViewer && !FTabViewer->SelectedKey().isEmpty())
+            SaveTabKey(FTabViewer->SelectedKey());
+        SaveWindowPosition();
+    }
+    FCategory.reset();
+    FFileListViews.reset();
+    FTabViewer.reset();
+    FListViews.clear();
+    FMsghooks.clear();
+    m_collector.reset();
+    AM_Vollo::ReleaseRepository();
+}
+
+// ----------------------------------------------------------------- the lists
+
+QString FormMain::StatusBar() const {
+    return m_textStatusBar->text();
+}
+
+void FormMain::setStatusBar(const QString& vNewValue) {
+    m_textStatusBar->setText(vNewValue);
+}
+
+QString FormMain::CountText(qint32 count) {
+    return QString::number(count) + QStringLiteral(" 個のファイル");
+}
+
+bool FormMain::IsRecentNode(const QString& Tag) {
+    return Tag.compare(QStringLiteral("RecentFiles"), Qt::CaseInsensitive) == 0;
+}
+
+bool FormMain::IsFilePresent(const QString& path) {
+    return FileExists(path);
+}
+
+bool FormMain::IsExtensionCategory(qint32 ID) {
+    // ID / 1000 rounded half to even is 0 exactly up to 500.
+    return std::llabs(static_cast<long long>(ID)) > 500;
+}
+
+bool FormMain::HasList(const QString& Key) const {
+    // Tabs and lists share their keys.
+    if (!FFileListViews || Key.isEmpty())
+        return false;
+    for (int i = 1; i <= FFileListViews->Count(); ++i) {
+        if (FFileListViews->Item(i) != nullptr && m_listKeys.value(i - 1) == Key)
+            return true;
+    }
+    return false;
+}
+
+void FormMain::FillList(CFileListView* L, CRecordset& rs) {
+    CBusyIndicator busy;
+    // Removals of vanished files go in one transaction with the reading.
+    CTransactionScope transaction(*gRepository);
+    QVariantList values;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+        const QString path = rs.Field(1).toString();
+        if (!IsFilePresent(path)) {
+            // The shortcut has gone: so has the file, with all its links.
+            gRepository->DelFileName(path);
+            gRepository->RunSQL(
+                FillPlaceholders(gRepository->GetQuery(QStringLiteral("delFileTagAll")),
+                                 {{QStringLiteral("%fileID"), rs.Field(0).toInt()}}));
+            continue;
+        }
+        const QString target = ShortcutTarget(path);
+        values << path << FileSizeText(target) << FileDateTimeText(target);
+        CListItem item = L->AddItem(values);
+        item.setKey(MakeKey(rs.Field(0).toInt()));
+        item.setTag(path);
+    }
+    transaction.Commit();
+}
+
+void FormMain::ShowTagFiles(qint32 TagID) {
+    const QString key = MakeKey(TagID);
+    CRecordset rs = TagID == 0 ? gRepository->RunQuery(QStringLiteral("getFileNameAll"))
+                               : gRepository->GetFileOfTag(TagID);
+    CFileListView* L = FFileListViews->Item(key);
+    L->Clear();
+    FillList(L, rs);
+    if (FCategoryForm)
+        FCategoryForm->Freeze();
+}
+
+void FormMain::ShowCount(const QString& Key) {
+    setStatusBar(CountText(FFileListViews->Item(Key)->Count()));
+}
+
+CListItem FormMain::ShownSelectedItem() const {
+    if (!FTabViewer)
+        return CListItem();
+    auto* list = qobject_cast<CListViewControl*>(FTabViewer->SelectedListView());
+    return list != nullptr ? list->SelectedItem() : CListItem();
+}
+
+// ---------------------------------------------------------------- collecting
+
+qint32 FormMain::RegisterFile(const QString& FileName) {
+    return m_collector->RegisterFile(FileName);
+}
+
+void FormMain::LinkFileToTag(qint32 FileID, qint32 TagID) {
+    m_collector->LinkFileToTag(FileID, TagID);
+}
+
+void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
+    const QStringList files = CFileCollector::DroppedFiles(Data);
+    if (files.isEmpty())
+        return;
+    CBusyIndicator busy;
+    // Commits also when a file fails: the files before it stay collected.
+    CTransactionScope transaction(*gRepository);
+    m_collector->AddDroppedFiles(files, TagID);
+    transaction.Commit();
+}
+
+// ------------------------------------------------------------------ handlers
+
+void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
+    if (m_unloaded || Node == nullptr)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            QString shown = QStringLiteral("H0");
+            if (IsRecentNode(CCategory::NodeTag(Node))) {
+                FTabViewer->SelectTab(shown);
+                FFileListViews->Item(shown)->Clear();
+                CBusyIndicator busy;
+                CTransactionScope transaction(*gRepository);
+                FRecentFiles->FindFile();
+                transaction.Commit();
+            } else {
+                CRecordset rs;
+                if (IsExtensionCategory(ID)) {
+                    rs = gRepository->RunSQL(
+                        FillPlaceholders(gRepository->GetQuery(QStringLiteral("getFileNameOfExt")),
+                                         {{QStringLiteral("%fileExt"), CCategory::NodeTag(Node)}}));
+                } else {
+                    shown = MakeKey(ID);
+                    // A category beyond the lists has no tab to show it in.
+                    if (!HasList(shown))
+                        return;
+                    rs = ID == 0 ? gRepository->RunQuery(QStringLiteral("getFileNameAll"))
+                                 : gRepository->GetFileOfTag(ID);
+                }
+                FTabViewer->SelectTab(shown);
+                CFileListView* L = FFileListViews->Item(shown);
+                L->Clear();
+                FillList(L, rs);
+            }
+            ShowCount(shown);
+        },
+        this);
+}
+
+void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
+    // Files dropped where no node is: nothing to file them under.
+    if (m_unloaded || Node == nullptr)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const qint32 ID = KeyToID(CCategory::NodeKey(Node));
+            if (IsExtensionCategory(ID))
+                return;
+            AddDroppedFiles(Data, ID);
+            // A category beyond the lists gets its links, but has no list.
+            if (HasList(MakeKey(ID)))
+                ShowTagFiles(ID);
+        },
+        this);
+}
+
+void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) {
+    // Before any tab was chosen the drop names no list.
+    if (m_unloaded || Key.isEmpty())
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const qint32 ID = KeyToID(Key);
+            AddDroppedFiles(Data, ID);
+            ShowTagFiles(ID);
+        },
+        this);
+}
+
+void FormMain::FTabViewer_OnClick(const QString& Key) {
+    if (m_unloaded || !HasList(Key))
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            FFileListViews->SelectItem(Key);
+            if (FCategoryForm && FCategoryForm->IsLoaded())
+                FCategoryForm->Freeze();
+            ShowCount(Key);
+        },
+        this);
+}
+
+void FormMain::FFileListViews_OnItemClick(CListItem Item) {
+    if (m_unloaded || Item.IsEmpty())
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const QString target = ShortcutTarget(Item.Tag());
+            if (FCategoryForm && FCategoryForm->IsLoaded()) {
+                FCategoryForm->setFilePath(FileNameOf(target));
+                FCategoryForm->setFileID(Item.Key().isEmpty() ? -1 : KeyToID(Item.Key()));
+                FCategoryForm->Unfreeze();
+                FCategoryForm->SetCategory(gRepository->GetTagOfFile(FCategoryForm->FileID()));
+            }
+            setStatusBar(target);
+        },
+        this);
+}
+
+void FormMain::FFindBox_OnFind(const QString& S) {
+    if (m_unloaded || !FTabViewer)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const QString key = FTabViewer->SelectedKey();
+            if (HasList(key))
+                FFileListViews->Item(key)->Find(S);
+        },
+        this);
+}
+
+void FormMain::FFindBox_OnFindNext() {
+    if (m_unloaded || !FTabViewer)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const QString key = FTabViewer->SelectedKey();
+            if (HasList(key))
+                FFileListViews->Item(key)->FindNext();
+        },
+        this);
+}
+
+void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
+    if (m_unloaded || Item == nullptr)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const qint32 FileID = FCategoryForm->FileID();
+            const QString key = CCheckListView::Key(Item);
+            const qint32 TagID = KeyToID(key);
+            if (FileID < 1) {
+                // No registered file is at hand: take the tick back.
+                FCategoryForm->SetCategory(CRecordset());
+                FCategoryForm->Freeze();
+                return;
+            }
+            if (state == 1)
+                LinkFileToTag(FileID, TagID);
+            else
+                gRepository->DelFileTag(FileID, TagID);
+            if (FTabViewer->SelectedKey() == key)
+                ShowTagFiles(TagID);
+        },
+        this);
+}
+
+void FormMain::FAnchor_FormResize() {
+    // The separator spans the window whatever its width.
+    m_lineTool->setGeometry(0, m_lineTool->y(), width(), 1);
+}
+
+void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileAge) {
+    Q_UNUSED(FileAge);
+    // Not guarded: an error ends the walk, and the walk's caller reports it.
+    if (m_collector->CollectFound(FileName))
+        ++m_walkCount;
+    if (m_walkProgress) {
+        m_walkProgress->setCount(m_walkCount);
+        m_walkProgress->Pump();
+    }
+}
+
+void FormMain::FRecentFiles_OnFound(const QString& FileName) {
+    // Runs inside the node click, which reports an error.
+    const qint32 id = m_collector->CollectRecent(FileName);
+    const QString target = ShortcutTarget(FileName);
+    QVariantList values{FileName, FileSizeText(target), FileDateTimeText(target)};
+    CListItem item = FFileListViews->Item(QStringLiteral("H0"))->AddItem(values);
+    item.setTag(FileName);
+    item.setKey(MakeKey(id));
+}
+
+void FormMain::ToolbarMenu_ButtonClick(QAction* Button) {
+    if (m_unloaded || Button == nullptr)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const CListItem row = ShownSelectedItem();
+            const QString key = Button->data().toString();
+            if (key == QLatin1String("Category")) {
+                if (row.IsEmpty() || !row.Selected()) {
+                    FCategoryForm->Freeze();
+                } else {
+                    FCategoryForm->setFilePath(FileNameOf(RemoveExtension(row.Tag())));
+                    FCategoryForm->Unfreeze();
+                    if (!row.Key().isEmpty()) {
+                        FCategoryForm->setFileID(KeyToID(row.Key()));
+                        FCategoryForm->SetCategory(
+                            gRepository->GetTagOfFile(FCategoryForm->FileID()));
+                    } else {
+                        FCategoryForm->setFileID(-1);
+                    }
+                }
+                if (!FCategoryForm->isVisible())
+                    FCategoryForm->show();
+            } else if (key == QLatin1String("About")) {
+                if (!m_about)
+                    m_about = new FormAbout(this);
+                m_about->exec();
+            } else if (key == QLatin1String("Exit")) {
+                close();
+            }
+        },
+        this);
+}
+
+void FormMain::ToolbarFolderOpen_ButtonClick(QAction* Button) {
+    Q_UNUSED(Button);
+    if (m_unloaded)
+        return;
+    AM_Vollo::Guard(
+        [&] {
+            const CListItem row = ShownSelectedItem();
+            if (row.IsEmpty() || !row.Selected())
+                return;
+            SM_Shell::ShowInFolder(ShortcutTarget(row.Tag()), this);
+        },
+        this);
+}

@@ -1,0 +1,192 @@
+#pragma once
+
+#include "CCategory.h"
+#include "CListItem.h"
+#include "CListViewControl.h"
+#include "CRecordset.h"
+#include "CWalkProgress.h"
+#include "FormAbout.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class CAnchor;
+class CFileCollector;
+class CFileListView;
+class CFileListViews;
+class CFindBox;
+class CMsghook;
+class CPathFinder;
+class CRecentFiles;
+class CTabViewer;
+class FormCategory;
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QMimeData;
+class QTabBar;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The main window: the category tree on the left, the four file lists under
+// their tabs on the right, the toolbars and the search field above, the
+// status line below. It builds its views from the repository when it loads,
+// answers the user's clicks, drops and commands, collects documents, and
+// saves the selected tab and its own position when it closes.
+class FormMain : public QWidget {
+    Q_OBJECT
+public:
+    // Design size of the client area, in twips.
+    static constexpr int DesignWidth = 9165;
+    static constexpr int DesignHeight = 6165;
+    static constexpr int MinWidth = 8700;
+
+    // Initialize: restores the saved position. Needs the open repository.
+    explicit FormMain(QWidget* parent = nullptr);
+    ~FormMain() override;
+
+    // Builds everything from the repository; on the first start of a new
+    // repository this asks whether to collect the documents folder, and walks
+    // it. Errors reach the caller.
+    void Load();
+    // Saves the tab and the position and lets go of every view object and of
+    // the repository. Closing the window runs it; it runs once.
+    void Unload();
+    bool IsUnloaded() const { return m_unloaded; }
+
+    QString StatusBar() const;
+    void setStatusBar(const QString& vNewValue);
+
+    // Refills the list MakeKey(TagID) from the repository, dropping files
+    // whose shortcut has gone.
+    void ShowTagFiles(qint32 TagID);
+
+    // Whether the node tag names the recent-files node; whether path names an
+    // existing file (a shortcut counts whatever its target).
+    static bool IsRecentNode(const QString& Tag);
+    static bool IsFilePresent(const QString& path);
+    // Categories and the root have IDs up to 500; extension categories above.
+    static bool IsExtensionCategory(qint32 ID);
+    // "N 個のファイル".
+    static QString CountText(qint32 count);
+
+    // The window's parts, for the program's own tests and benchmarks.
+    QToolBar* ToolbarMenu() const { return m_toolbarMenu; }
+    QToolBar* ToolbarFolderOpen() const { return m_toolbarFolderOpen; }
+    QAction* ToolbarButton(const QString& Key) const;
+    QAction* FolderButton() const { return m_folderButton; }
+    QWidget* PictureTool() const { return m_pictureTool; }
+    QFrame* LineTool() const { return m_lineTool; }
+    QLineEdit* TextSearch() const { return m_textSearch; }
+    QTreeWidget* TreeViewTag() const { return m_treeViewTag; }
+    QTabBar* TabStripWork() const { return m_tabStripWork; }
+    QLineEdit* TextStatusBar() const { return m_textStatusBar; }
+    QList<CListViewControl*> ListViews() const { return FListViews; }
+    const CCategory::ImageList& ImageListTag() const { return m_imageListTag; }
+    QStringList ImageKeys() const { return m_imageKeys; }
+
+    CTabViewer* TabViewer() const { return FTabViewer.get(); }
+    CFileListViews* FileListViews() const { return FFileListViews.get(); }
+    FormCategory* CategoryForm() const { return FCategoryForm.get(); }
+    CAnchor* Anchor() const { return FAnchor.get(); }
+    CPathFinder* PathFinder() const { return FPathFinder.get(); }
+    CRecentFiles* RecentFiles() const { return FRecentFiles.get(); }
+    CFindBox* FindBox() const { return FFindBox.get(); }
+    CCategory* Category() const { return FCategory.get(); }
+    FormAbout* AboutBox() const { return m_about; }
+    // The progress window of the running first-start walk, or nullptr.
+    CWalkProgress* WalkProgress() const { return m_walkProgress; }
+    // Documents collected by the last walk.
+    qint64 WalkCount() const { return m_walkCount; }
+
+public slots:
+    void FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node);
+    void FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node);
+    void FTabViewer_OnClick(const QString& Key);
+    void FFileListViews_OnItemClick(CListItem Item);
+    void FFileListViews_OnDrop(const QString& Key, const QMimeData* Data);
+    void FFindBox_OnFind(const QString& S);
+    void FFindBox_OnFindNext();
+    void FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item);
+    void FAnchor_FormResize();
+    void FPathFinder_OnFound(const QString& FileName, const QString& FileAge);
+    void FRecentFiles_OnFound(const QString& FileName);
+    void ToolbarMenu_ButtonClick(QAction* Button);
+    void ToolbarFolderOpen_ButtonClick(QAction* Button);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Construction of the controls, one part of the window each.
+    void SetupToolbars();
+    void SetupControls();
+    void SetupImages();
+    void PlaceDesign(QWidget* control, int left, int top, int width, int height);
+
+    // Load, in its order.
+    void LoadColumns();
+    void LoadCategories(CRecordset& categories);
+    void LoadFirstStart();
+    void CollectDocuments(const QString& folder);
+    void LoadExtensionCategories();
+    void LoadFileLists(CRecordset& categories);
+    void LoadLayout();
+    void LoadSelection();
+
+    void LoadWindowPosition();
+    void SaveWindowPosition();
+    QString LoadTabKey();
+    void SaveTabKey(const QString& Key);
+
+    void FillList(CFileListView* L, CRecordset& rs);
+    void ShowCount(const QString& Key);
+    CListItem ShownSelectedItem() const;
+    void LinkFileToTag(qint32 FileID, qint32 TagID);
+    qint32 RegisterFile(const QString& FileName);
+    void AddDroppedFiles(const QMimeData* Data, qint32 TagID);
+    bool HasList(const QString& Key) const;
+
+    // Controls.
+    QToolBar* m_toolbarMenu = nullptr;
+    QToolBar* m_toolbarFolderOpen = nullptr;
+    QAction* m_folderButton = nullptr;
+    QWidget* m_pictureTool = nullptr;
+    QFrame* m_lineTool = nullptr;
+    QLineEdit* m_textSearch = nullptr;
+    QTreeWidget* m_treeViewTag = nullptr;
+    QTabBar* m_tabStripWork = nullptr;
+    CListViewControl* m_listView[4] = {};
+    CMsghook* m_msghook[4] = {};
+    QGroupBox* m_frame1 = nullptr;
+    QLineEdit* m_textStatusBar = nullptr;
+    CCategory::ImageList m_imageListTag;
+    QStringList m_imageKeys;
+
+    // Fields, in the window's order.
+    QList<CListViewControl*> FListViews;
+    QList<CMsghook*> FMsghooks;
+    std::unique_ptr<CTabViewer> FTabViewer;
+    std::unique_ptr<CFileListViews> FFileListViews;
+    std::unique_ptr<FormCategory> FCategoryForm;
+    std::unique_ptr<CAnchor> FAnchor;
+    std::unique_ptr<CPathFinder> FPathFinder;
+    std::unique_ptr<CRecentFiles> FRecentFiles;
+    std::unique_ptr<CFindBox> FFindBox;
+    std::unique_ptr<CCategory> FCategory;
+
+    std::unique_ptr<CFileCollector> m_collector;
+    QPointer<FormAbout> m_about;
+    QPointer<CWalkProgress> m_walkProgress;
+    qint64 m_walkCount = 0;
+    QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
+    int m_restoreWidth = -1; // saved size, applied once the layout is bound
+    int m_restoreHeight = -1;
+    bool m_unloaded = false;
+};
