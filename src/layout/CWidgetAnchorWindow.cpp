@@ -40,24 +40,26 @@ int CWidgetAnchorWindow::Top() const {
     return CWidgetAnchorControl::ToTwips(Alive()->frameGeometry().y());
 }
 
+// The outer size is the window's own size without the decorations. The window
+// manager draws those, may report them only once the window is mapped (or, on
+// Wayland, never), and the program cannot size them; counting them would turn a
+// frame that appears after the layout was bound into a spurious growth.
 int CWidgetAnchorWindow::Width() const {
-    return CWidgetAnchorControl::ToTwips(Alive()->frameGeometry().width());
+    return CWidgetAnchorControl::ToTwips(Alive()->width());
 }
 
 int CWidgetAnchorWindow::Height() const {
-    return CWidgetAnchorControl::ToTwips(Alive()->frameGeometry().height());
+    return CWidgetAnchorControl::ToTwips(Alive()->height());
 }
 
 void CWidgetAnchorWindow::setWidth(int width) {
     QWidget* w = Alive();
-    const int frame = w->frameGeometry().width() - w->width();
-    w->resize(qMax(0, CWidgetAnchorControl::ToPixels(width) - frame), w->height());
+    w->resize(qMax(0, CWidgetAnchorControl::ToPixels(width)), w->height());
 }
 
 void CWidgetAnchorWindow::setHeight(int height) {
     QWidget* w = Alive();
-    const int frame = w->frameGeometry().height() - w->height();
-    w->resize(w->width(), qMax(0, CWidgetAnchorControl::ToPixels(height) - frame));
+    w->resize(w->width(), qMax(0, CWidgetAnchorControl::ToPixels(height)));
 }
 
 int CWidgetAnchorWindow::ScaleWidth() const {

@@ -8,9 +8,10 @@
 
 #include <QWidget>
 
-// Binds a top-level widget to the layout engine: position and outer size from
-// its frame, inner size from its client area, all in twips; resize events and
-// the return from the minimised state reach the engine through an event filter.
+// Binds a top-level widget to the layout engine, in twips: position from its
+// frame, outer and inner size from the window itself (the decorations belong to
+// the window manager); resize events and the return from the minimised state
+// reach the engine through an event filter.
 class CWidgetAnchorWindow : public QObject, public IAnchorWindow {
     Q_OBJECT
 public:
