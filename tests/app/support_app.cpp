@@ -1,0 +1,138 @@
+#include "support_app.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWidget>
+
+#include <glib.h>
+#include <unistd.h>
+
+ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject* parent)
+    : QObject(parent), m_answer(answer) {
+    m_timer.setInterval(20);
+    connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Poll);
+    m_timer.start();
+}
+
+ModalAnswerer::~ModalAnswerer() = default;
+
+void ModalAnswerer::Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible() || box->property("answered").toBool())
+        return;
+    box->setProperty("answered", true);
+    m_texts << box->text();
+    if (m_beforeAnswer) {
+        auto f = std::move(m_beforeAnswer);
+        m_beforeAnswer = nullptr;
+        f();
+    }
+    QAbstractButton* button = box->button(m_answer);
+    if (button == nullptr)
+        button = box->defaultButton();
+    if (button != nullptr)
+        button->click();
+    else
+        box->done(m_answer);
+}
+
+namespace AppTest {
+
+QString DocumentsFolder() {
+    return QDir::homePath() + QStringLiteral("/Documents");
+}
+
+QString RepositoryFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Vollo");
+}
+
+void ResetAll() {
+    QDir(RepositoryFolder()).removeRecursively();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+         QStringLiteral("/Vollo"))
+        .removeRecursively();
+    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                  QStringLiteral("/recently-used.xbel"));
+    QDir(DocumentsFolder()).removeRecursively();
+    QDir().mkpath(DocumentsFolder());
+}
+
+QString WriteFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    f.write(content);
+    f.close();
+    return QFileInfo(path).absoluteFilePath();
+}
+
+void MakeLink(const QString& target, const QString& link) {
+    QDir().mkpath(QFileInfo(link).absolutePath());
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0)
+        qFatal("cannot link %s", qPrintable(link));
+}
+
+void AddRecentEntry(const QString& path, const QDateTime& when) {
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QStringLiteral("/recently-used.xbel");
+    const QByteArray fileName = QFile::encodeName(file);
+    GBookmarkFile* bookmarks = g_bookmark_file_new();
+    GError* error = nullptr;
+    if (QFileInfo::exists(file) &&
+        !g_bookmark_file_load_from_file(bookmarks, fileName.constData(), &error)) {
+        g_bookmark_file_free(bookmarks);
+        qFatal("cannot read the bookmark file: %s", error->message);
+    }
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    GDateTime* stamp = g_date_time_new_from_unix_utc(when.toSecsSinceEpoch());
+    g_bookmark_file_set_mime_type(bookmarks, uri.constData(), "text/plain");
+    g_bookmark_file_add_application(bookmarks, uri.constData(), "gedit", "gedit %u");
+    g_bookmark_file_set_added_date_time(bookmarks, uri.constData(), stamp);
+    g_bookmark_file_set_modified_date_time(bookmarks, uri.constData(), stamp);
+    g_bookmark_file_set_visited_date_time(bookmarks, uri.constData(), stamp);
+    g_date_time_unref(stamp);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (!g_bookmark_file_to_file(bookmarks, fileName.constData(), &error)) {
+        g_bookmark_file_free(bookmarks);
+        qFatal("cannot write the bookmark file: %s", error->message);
+    }
+    g_bookmark_file_free(bookmarks);
+}
+
+QStringList Shortcuts() {
+    QStringList names = QDir(RepositoryFolder())
+                            .entryList(QStringList{QStringLiteral("*.lnk")},
+                                       QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    return names;
+}
+
+bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& f : files)
+        urls << QUrl::fromLocalFile(f);
+    data.setUrls(urls);
+    const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
+    QDragEnterEvent enter(pos, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(pos, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(pos), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace AppTest
