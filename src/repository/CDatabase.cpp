@@ -16,11 +16,22 @@ namespace {
 // (one per registered file) would otherwise pile up without bound.
 constexpr qsizetype kCacheLimit = 256;
 
-bool IsWordStart(QChar c) {
-    return c.isLetter() || c == u'_';
+bool IsAsciiLetter(char16_t u) {
+    return (u | 0x20) >= u'a' && (u | 0x20) <= u'z';
 }
+
+bool IsWordStart(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 128)
+        return IsAsciiLetter(u) || u == u'_';
+    return c.isLetter();
+}
+
 bool IsWordChar(QChar c) {
-    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+    const char16_t u = c.unicode();
+    if (u < 128)
+        return IsAsciiLetter(u) || (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
+    return c.isLetterOrNumber();
 }
 
 // End (exclusive) of a run delimited by `close` that starts at `from` (the
@@ -54,6 +65,18 @@ bool WordAt(const QString& s, qsizetype i, QLatin1StringView word) {
     return i + word.size() == s.size() || !IsWordChar(s.at(i + word.size()));
 }
 
+// Columns declared BOOLEAN (or BOOL, YESNO-like names aside) read as Booleans.
+bool IsBooleanType(const char* type) {
+    if (!type)
+        return false;
+    for (const char* p = type; p[0] && p[1] && p[2] && p[3]; ++p) {
+        if ((p[0] | 0x20) == 'b' && (p[1] | 0x20) == 'o' && (p[2] | 0x20) == 'o' &&
+            (p[3] | 0x20) == 'l')
+            return true;
+    }
+    return false;
+}
+
 QString SqliteText(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
 }
@@ -64,13 +87,23 @@ struct CDatabase::Impl {
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
         quint64 lastUse = 0;
+        // Result columns as last read, so that repeated runs need not convert
+        // the names again; checked against the statement each time, because
+        // SQLite prepares a statement anew when the schema changes.
+        QList<QByteArray> rawNames;
+        QStringList names;
+        std::vector<bool> boolean;
     };
 
     sqlite3* db = nullptr;
     QString path;
     int depth = 0;
+    bool exclusive = false;
     QHash<QString, Cached> cache;
     quint64 clock = 0;
+    // Translations of texts without date literals (those alone do not depend
+    // on the locale): the bookkeeping statements recur after every statement.
+    QHash<QString, QString> translations;
 
     [[noreturn]] void Fail(const QString& what, const QString& statement) const {
         const int code = db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE;
@@ -106,11 +139,42 @@ struct CDatabase::Impl {
         }
     }
 
-    sqlite3_stmt* Prepared(const QString& text, const QString& original) {
+    QString Translated(const QString& sql) {
+        if (sql.contains(u'#'))
+            return TranslateDialect(sql);
+        const auto it = translations.constFind(sql);
+        if (it != translations.constEnd())
+            return *it;
+        QString text = TranslateDialect(sql);
+        if (translations.size() >= kCacheLimit)
+            translations.clear();
+        translations.insert(sql, text);
+        return text;
+    }
+
+    void ReadColumns(Cached& entry) {
+        sqlite3_stmt* stmt = entry.stmt;
+        const int count = sqlite3_column_count(stmt);
+        bool same = entry.rawNames.size() == count;
+        for (int c = 0; same && c < count; ++c)
+            same = qstrcmp(entry.rawNames.at(c), sqlite3_column_name(stmt, c)) == 0;
+        if (same)
+            return;
+        entry.rawNames.clear();
+        entry.names.clear();
+        entry.boolean.assign(static_cast<size_t>(count), false);
+        for (int c = 0; c < count; ++c) {
+            entry.rawNames.append(QByteArray(sqlite3_column_name(stmt, c)));
+            entry.names.append(QString::fromUtf8(entry.rawNames.constLast()));
+            entry.boolean[static_cast<size_t>(c)] = IsBooleanType(sqlite3_column_decltype(stmt, c));
+        }
+    }
+
+    Cached* Prepared(const QString& text, const QString& original) {
         auto it = cache.find(text);
         if (it != cache.end()) {
             it->lastUse = ++clock;
-            return it->stmt;
+            return &*it;
         }
         const QByteArray utf8 = text.toUtf8();
         sqlite3_stmt* stmt = nullptr;
@@ -135,8 +199,10 @@ struct CDatabase::Impl {
             return nullptr; // blank text or only a comment
         if (cache.size() >= kCacheLimit)
             Trim();
-        cache.insert(text, Cached{stmt, ++clock});
-        return stmt;
+        Cached entry;
+        entry.stmt = stmt;
+        entry.lastUse = ++clock;
+        return &*cache.insert(text, std::move(entry));
     }
 
     void FinalizeAll() {
@@ -174,9 +240,15 @@ void CDatabase::Open(const QString& path, bool create) {
     try {
         // The first pragma reads the file header, so a file that is not a
         // database fails here rather than at some later query.
+        if (d->exclusive)
+            d->Exec("PRAGMA locking_mode=EXCLUSIVE");
         d->Exec("PRAGMA journal_mode=WAL");
         d->Exec("PRAGMA synchronous=NORMAL");
         d->Exec("PRAGMA foreign_keys=ON");
+        // Checkpoints are where the journal is synced to disk; a registration
+        // writes a few pages per file, so the default threshold would sync
+        // every hundred files or so.
+        d->Exec("PRAGMA wal_autocheckpoint=8192");
     } catch (...) {
         Close();
         throw;
@@ -193,6 +265,14 @@ void CDatabase::Close() {
     d->depth = 0;
 }
 
+bool CDatabase::Exclusive() const {
+    return d->exclusive;
+}
+
+void CDatabase::setExclusive(bool exclusive) {
+    d->exclusive = exclusive;
+}
+
 bool CDatabase::IsOpen() const {
     return d->db != nullptr;
 }
@@ -204,20 +284,14 @@ QString CDatabase::Path() const {
 CRecordset CDatabase::Execute(const QString& sql) {
     if (!d->db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
-    sqlite3_stmt* stmt = d->Prepared(TranslateDialect(sql), sql);
-    if (!stmt)
+    Impl::Cached* entry = d->Prepared(d->Translated(sql), sql);
+    if (!entry)
         return CRecordset();
-
-    const int count = sqlite3_column_count(stmt);
-    QStringList columns;
-    columns.reserve(count);
-    std::vector<bool> boolean(static_cast<size_t>(count), false);
-    for (int c = 0; c < count; ++c) {
-        columns.append(SqliteText(sqlite3_column_name(stmt, c)));
-        const char* type = sqlite3_column_decltype(stmt, c);
-        boolean[static_cast<size_t>(c)] =
-            type && QByteArray(type).toUpper().contains(QByteArrayLiteral("BOOL"));
-    }
+    sqlite3_stmt* stmt = entry->stmt;
+    d->ReadColumns(*entry);
+    const int count = static_cast<int>(entry->names.size());
+    const std::vector<bool>& boolean = entry->boolean;
+    QStringList columns = entry->names;
 
     QList<QVector<QVariant>> rows;
     int rc;
@@ -369,11 +443,15 @@ QString CDatabase::TranslateDialect(const QString& sql) {
                 out += QStringView(sql).mid(i);
                 break;
             }
-            QString text = sql.mid(i + 1, e - i - 2);
-            text.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-            text.replace(QStringLiteral("'"), QStringLiteral("''"));
             out += u'\'';
-            out += text;
+            for (qsizetype k = i + 1; k < e - 1; ++k) {
+                const QChar ch = sql.at(k);
+                if (ch == u'"')
+                    ++k; // the first of a doubled pair
+                else if (ch == u'\'')
+                    out += ch;
+                out += ch;
+            }
             out += u'\'';
             i = e;
         } else if (c == u'[' || c == u'`') {
@@ -443,7 +521,7 @@ QString CDatabase::TranslateDialect(const QString& sql) {
                 // SQLite names the assigned column alone; the table is implied.
                 i = e + 1;
                 continue;
-            } else if (!qualified &&
+            } else if (!qualified && (word.size() == 4 || word.size() == 5) &&
                        (word.compare(QLatin1StringView("True"), Qt::CaseInsensitive) == 0 ||
                         word.compare(QLatin1StringView("False"), Qt::CaseInsensitive) == 0)) {
                 out += word.size() == 4 ? u'1' : u'0';

@@ -20,6 +20,12 @@ public:
     // Opens an existing file; with create, makes it when missing. WAL journal.
     void Open(const QString& path, bool create = false);
     void Close();
+
+    // With Exclusive set before Open, the connection keeps its file locked
+    // from the first statement until Close: no other connection can use the
+    // file meanwhile, and no statement pays for taking and dropping locks.
+    bool Exclusive() const;
+    void setExclusive(bool exclusive);
     bool IsOpen() const;
     QString Path() const;
 

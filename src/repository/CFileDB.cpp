@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sqlite3.h>
+
 #ifndef VOLLO_INSTALL_PREFIX
 #define VOLLO_INSTALL_PREFIX "/usr/local"
 #endif
@@ -20,10 +22,26 @@ const QString kFlagTrue =
 const QString kFlagFalse =
     QStringLiteral("UPDATE resource set resource.Value='FALSE' where Key='IsUpdatedDB'");
 
+// Whether the text holds INSERT, UPDATE or DELETE anywhere, in any letter
+// case. One pass: this runs for every statement.
 bool ChangesData(const QString& sql) {
-    return sql.contains(QLatin1StringView("INSERT"), Qt::CaseInsensitive) ||
-           sql.contains(QLatin1StringView("UPDATE"), Qt::CaseInsensitive) ||
-           sql.contains(QLatin1StringView("DELETE"), Qt::CaseInsensitive);
+    static const char* const words[] = {"insert", "update", "delete"};
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i + 6 <= n; ++i) {
+        const char16_t first = sql.at(i).unicode() | 0x20;
+        if (first != u'i' && first != u'u' && first != u'd')
+            continue;
+        for (const char* word : words) {
+            if (first != word[0])
+                continue;
+            int k = 1;
+            while (k < 6 && (sql.at(i + k).unicode() | 0x20) == word[k])
+                ++k;
+            if (k == 6)
+                return true;
+        }
+    }
+    return false;
 }
 
 // The shipped template: beside the program when run from the build tree or an
@@ -141,6 +159,9 @@ void CFileDB::Create() {
                     : QStringLiteral("the template is missing."));
     int tables = 0;
     try {
+        // One process owns the repository: every statement of the program
+        // would otherwise take and release file locks on its own.
+        m_connection.setExclusive(true);
         m_connection.Open(m_iniFileName, false);
         CRecordset store = m_connection.Execute(
             QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
@@ -148,6 +169,10 @@ void CFileDB::Create() {
         tables = store.Field(0).toInt();
     } catch (const CError& e) {
         m_connection.Close();
+        if ((e.Code() & 0xff) == SQLITE_BUSY)
+            throw CError(e.Code(), QStringLiteral("The repository %1 is in use by another "
+                                                  "running Vollo.")
+                                       .arg(m_iniFileName));
         fail(e.Code(), e.Text());
     }
     // An empty or foreign database opens without complaint; without the

@@ -48,13 +48,19 @@ QString Escaped(const QString& text, QChar quote) {
 QString FillPlaceholders(const QString& sql, const QList<QPair<QString, QVariant>>& values) {
     QList<QString> texts;
     texts.reserve(values.size());
-    QString starts;
+    // First characters of the names: a quick test before comparing names.
+    bool latinStart[128] = {};
+    bool otherStart = false;
     qsizetype extra = 0;
     for (const auto& [name, value] : values) {
         texts.append(ValueText(value));
         extra += texts.constLast().size();
-        if (!name.isEmpty() && !starts.contains(name.at(0)))
-            starts += name.at(0);
+        if (name.isEmpty())
+            continue;
+        if (name.at(0).unicode() < 128)
+            latinStart[name.at(0).unicode()] = true;
+        else
+            otherStart = true;
     }
 
     QString out;
@@ -64,7 +70,7 @@ QString FillPlaceholders(const QString& sql, const QList<QPair<QString, QVariant
     qsizetype i = 0;
     while (i < sql.size()) {
         const QChar c = sql.at(i);
-        if (starts.contains(c)) {
+        if (c.unicode() < 128 ? latinStart[c.unicode()] : otherStart) {
             qsizetype best = -1;
             qsizetype bestLength = 0;
             for (qsizetype k = 0; k < values.size(); ++k) {
