@@ -234,9 +234,9 @@ void CCategory::RefreshIcon(QTreeWidgetItem* node) {
 }
 
 bool CCategory::eventFilter(QObject* watched, QEvent* event) {
-    if (!mvarTreeView)
-        return QObject::eventFilter(watched, event);
-    if (watched == mvarTreeView) {
+    // A tree that is being destroyed has unwound to a plain widget (and so
+    // has the parent of its dying viewport): neither may be read then.
+    if (auto* tree = qobject_cast<QTreeWidget*>(watched); tree && tree == mvarTreeView.data()) {
         switch (event->type()) {
         case QEvent::KeyPress:
             mvarKeyboardMove = true;
@@ -250,7 +250,8 @@ bool CCategory::eventFilter(QObject* watched, QEvent* event) {
         }
         return QObject::eventFilter(watched, event);
     }
-    if (watched != mvarTreeView->viewport())
+    auto* owner = qobject_cast<QTreeWidget*>(watched->parent());
+    if (!owner || owner != mvarTreeView.data() || watched != owner->viewport())
         return QObject::eventFilter(watched, event);
 
     switch (event->type()) {

@@ -28,7 +28,10 @@ void CFindBox::Create(QLineEdit* ATextBox) {
 }
 
 bool CFindBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != mvarTextBox)
+    // A field that is being destroyed has unwound to a plain widget by the
+    // time it loses the focus; it must not be read or written then.
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field || field != mvarTextBox.data())
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusIn:
