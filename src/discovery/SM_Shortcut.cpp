@@ -10,11 +10,15 @@
 #include <QMutex>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -38,6 +42,13 @@ QString FileNamePart(const QString& path) {
 }
 
 QString Absolute(const QString& path) {
+    // Most paths handed in are clean already; cleaning is the dearer step.
+    const bool clean = path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1String("//")) &&
+                       !path.contains(QLatin1String("/./")) &&
+                       !path.contains(QLatin1String("/../")) && !path.endsWith(QLatin1Char('/')) &&
+                       !path.endsWith(QLatin1String("/.")) && !path.endsWith(QLatin1String("/.."));
+    if (clean)
+        return path;
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
                                                       : QDir::current().absoluteFilePath(path));
 }
@@ -85,59 +96,71 @@ bool SameDocument(const QString& existing, const QString& wanted) {
 // for an entry that is no readable shortcut, which matches nothing).
 struct Chain {
     std::vector<QString> targets;
-    QHash<QString, QList<int>> byFoldedTarget;
+    QMultiHash<QString, int> byFoldedTarget;
 
     void Append(const QString& target) {
         const int index = int(targets.size());
         targets.push_back(target);
         if (!target.isEmpty())
-            byFoldedTarget[target.toCaseFolded()].append(index);
+            byFoldedTarget.insert(target.toCaseFolded(), index);
     }
 };
 
 // What is known of one shortcut folder: its entry names when it was last
-// listed and the rows built from them. Trusted only while the folder's own
-// identity and modification time are those seen after our last change.
+// listed and the rows built from them, trusted only while the folder's
+// identity and modification time are those seen after our own last change.
+// Rows are only built for names that clash; a name not yet in the folder
+// needs none. The descriptor spares a path lookup per shortcut.
 struct FolderState {
+    int fd = -1;
     dev_t dev = 0;
     ino_t ino = 0;
     timespec mtime{};
     QSet<QString> names;
     QHash<QString, Chain> chains;
+
+    FolderState() = default;
+    FolderState(const FolderState&) = delete;
+    FolderState& operator=(const FolderState&) = delete;
+    ~FolderState() {
+        if (fd >= 0)
+            close(fd);
+    }
+
+    bool Current(const struct stat& st) const {
+        return fd >= 0 && dev == st.st_dev && ino == st.st_ino &&
+               mtime.tv_sec == st.st_mtim.tv_sec && mtime.tv_nsec == st.st_mtim.tv_nsec;
+    }
+    void Distrust() { mtime = {-1, -1}; }
 };
 
 QMutex gMutex;
-QHash<QString, FolderState> gFolders;
+std::unordered_map<QString, std::unique_ptr<FolderState>> gFolders;
 
-bool SameStamp(const FolderState& s, const struct stat& st) {
-    return s.dev == st.st_dev && s.ino == st.st_ino && s.mtime.tv_sec == st.st_mtim.tv_sec &&
-           s.mtime.tv_nsec == st.st_mtim.tv_nsec;
+[[noreturn]] void ThrowErrno(int code, const QString& what, const QString& path) {
+    throw CError(code,
+                 what.arg(QDir::toNativeSeparators(path)) + QStringLiteral(": ") + ErrnoText(code));
 }
 
-void Stamp(FolderState& s, const struct stat& st) {
+// Lists the folder afresh; st is its state from just before.
+void Reload(FolderState& s, const QString& folder, const struct stat& st) {
+    // Reopened every time: the folder at this path may be a new one that
+    // reuses the inode number of a removed one.
+    if (s.fd >= 0)
+        close(s.fd);
+    s.fd = open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (s.fd < 0)
+        ThrowErrno(errno, QStringLiteral("Cannot open the folder \"%1\""), folder);
     s.dev = st.st_dev;
     s.ino = st.st_ino;
     s.mtime = st.st_mtim;
-}
-
-struct stat StatFolder(const QString& folder) {
-    struct stat st;
-    if (stat(QFile::encodeName(folder).constData(), &st) != 0) {
-        const int code = errno;
-        throw CError(code, QStringLiteral("Cannot open the folder \"%1\": %2")
-                               .arg(QDir::toNativeSeparators(folder), ErrnoText(code)));
-    }
-    return st;
-}
-
-void List(const QString& folder, FolderState& state) {
-    state.names.clear();
-    state.chains.clear();
+    s.names.clear();
+    s.chains.clear();
     DIR* dir = opendir(QFile::encodeName(folder).constData());
     if (!dir)
-        return;
+        ThrowErrno(errno, QStringLiteral("Cannot read the folder \"%1\""), folder);
     while (const dirent* de = readdir(dir))
-        state.names.insert(QFile::decodeName(de->d_name));
+        s.names.insert(QFile::decodeName(de->d_name));
     closedir(dir);
 }
 
@@ -171,77 +194,85 @@ struct Naming {
     }
 };
 
-// Creates the shortcut at path; returns 0 or the errno of the failure.
-using Creator = std::function<int(const QString& path)>;
+// Creates the shortcut `name` in the folder open as dirFd (full path given
+// too); returns 0 or the errno of the failure.
+using Creator = std::function<int(int dirFd, const QString& name, const QString& path)>;
 
 QString Place(const QString& givenFolder, const Naming& naming, const QString& target,
               const Creator& create) {
     const QString folder = BM_Library::AddBackslash(givenFolder);
-    const QString chainKey = naming.candidate + QChar(0) + naming.ext;
     QMutexLocker lock(&gMutex);
     for (int attempt = 0;; ++attempt) {
-        const struct stat before = StatFolder(folder);
-        FolderState& state = gFolders[folder];
-        if (!SameStamp(state, before)) {
-            List(folder, state);
-            Stamp(state, before);
+        std::unique_ptr<FolderState>& slot = gFolders[folder];
+        if (!slot)
+            slot = std::make_unique<FolderState>();
+        FolderState& s = *slot;
+        // The open folder is asked first; only when it changed behind our
+        // back, or was removed, is the path looked up and listed again.
+        struct stat st;
+        if (s.fd < 0 || fstat(s.fd, &st) != 0 || st.st_nlink == 0 || !s.Current(st)) {
+            if (stat(QFile::encodeName(folder).constData(), &st) != 0)
+                ThrowErrno(errno, QStringLiteral("Cannot open the folder \"%1\""), folder);
+            Reload(s, folder, st);
         }
-        auto chainIt = state.chains.find(chainKey);
-        if (chainIt == state.chains.end()) {
-            Chain chain;
-            for (int i = 0;; ++i) {
-                const QString name = naming.Name(i);
-                if (!state.names.contains(name))
-                    break;
-                chain.Append(TargetOf(folder, name));
-            }
-            chainIt = state.chains.insert(chainKey, std::move(chain));
-        }
-        Chain& chain = *chainIt;
 
-        const auto hits = chain.byFoldedTarget.constFind(target.toCaseFolded());
-        if (hits != chain.byFoldedTarget.constEnd()) {
+        Chain* chain = nullptr;
+        int index = 0;
+        if (s.names.contains(naming.candidate)) {
+            const QString key = naming.candidate + QChar(0) + naming.ext;
+            auto it = s.chains.find(key);
+            if (it == s.chains.end()) {
+                Chain built;
+                for (int i = 0; s.names.contains(naming.Name(i)); ++i)
+                    built.Append(TargetOf(folder, naming.Name(i)));
+                it = s.chains.insert(key, std::move(built));
+            }
+            chain = &*it;
+            // The first shortcut of the row that points to the document wins.
+            QList<int> hits = chain->byFoldedTarget.values(target.toCaseFolded());
+            std::sort(hits.begin(), hits.end());
             bool stale = false;
-            for (int index : *hits) {
-                if (!SameDocument(chain.targets[size_t(index)], target))
+            for (int hit : hits) {
+                if (!SameDocument(chain->targets[size_t(hit)], target))
                     continue;
-                // Changes within one tick of the folder's clock leave its time
-                // unchanged, so a reused shortcut is looked at once more.
-                const QString name = naming.Name(index);
-                if (TargetOf(folder, name) == chain.targets[size_t(index)])
+                // A change within one tick of the folder's clock can leave
+                // its time as it was, so a shortcut handed out is looked at.
+                const QString name = naming.Name(hit);
+                if (TargetOf(folder, name) == chain->targets[size_t(hit)])
                     return folder + name;
                 stale = true;
                 break;
             }
             if (stale) {
-                state.dev = 0; // list the folder again
+                s.Distrust();
                 continue;
             }
+            index = int(chain->targets.size());
         }
 
-        const int index = int(chain.targets.size());
         const QString name = naming.Name(index);
-        const int code = create(folder + name);
-        if (code == EEXIST && attempt < 1000) {
-            state.dev = 0; // someone else took the name: look again
+        const int code = create(s.fd, name, folder + name);
+        if (code == EEXIST && attempt < 100) {
+            s.Distrust(); // someone else took the name: look again
             continue;
         }
         if (code != 0)
-            throw CError(code, QStringLiteral("Cannot create the shortcut \"%1\": %2")
-                                   .arg(QDir::toNativeSeparators(folder + name), ErrnoText(code)));
-        chain.Append(target);
-        state.names.insert(name);
+            ThrowErrno(code, QStringLiteral("Cannot create the shortcut \"%1\""), folder + name);
+        if (chain)
+            chain->Append(target);
+        s.names.insert(name);
         struct stat after;
-        if (stat(QFile::encodeName(folder).constData(), &after) == 0)
-            Stamp(state, after);
+        if (fstat(s.fd, &after) == 0 && after.st_dev == s.dev && after.st_ino == s.ino)
+            s.mtime = after.st_mtim;
         else
-            state.dev = 0;
+            s.Distrust();
         return folder + name;
     }
 }
 
-int MakeSymlink(const QString& target, const QString& path) {
-    if (symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0)
+int MakeSymlink(const QString& target, int dirFd, const QString& name) {
+    if (symlinkat(QFile::encodeName(target).constData(), dirFd,
+                  QFile::encodeName(name).constData()) == 0)
         return 0;
     return errno;
 }
@@ -263,8 +294,9 @@ QString MakeShortcutFile(const QString& Folder, const QString& FilePath) {
     naming.candidate = FileNamePart(target) + kLnk;
     naming.base = WithoutNameExtension(FileNamePart(target));
     naming.ext = ext;
-    return Place(Folder, naming, target,
-                 [&target](const QString& path) { return MakeSymlink(target, path); });
+    return Place(Folder, naming, target, [&target](int dirFd, const QString& name, const QString&) {
+        return MakeSymlink(target, dirFd, name);
+    });
 }
 
 QString CopyShortcutFile(const QString& Folder, const QString& ShortcutPath) {
@@ -300,15 +332,16 @@ QString CopyShortcutFile(const QString& Folder, const QString& ShortcutPath) {
     const QString document = naming.candidate.chopped(kLnk.size());
     naming.base = WithoutNameExtension(document);
     naming.ext = NameExtension(document);
-    return Place(Folder, naming, target, [&](const QString& path) -> int {
-        if (isLink)
-            return MakeSymlink(target, path);
-        // A copied-over shell link: its bytes are the shortcut.
-        struct stat existing;
-        if (lstat(QFile::encodeName(path).constData(), &existing) == 0)
-            return EEXIST;
-        return QFile::copy(source, path) ? 0 : EIO;
-    });
+    return Place(Folder, naming, target,
+                 [&](int dirFd, const QString& name, const QString& path) -> int {
+                     if (isLink)
+                         return MakeSymlink(target, dirFd, name);
+                     // A copied-over shell link: its bytes are the shortcut.
+                     struct stat existing;
+                     if (lstat(QFile::encodeName(path).constData(), &existing) == 0)
+                         return EEXIST;
+                     return QFile::copy(source, path) ? 0 : EIO;
+                 });
 }
 
 void ForgetFolders() {
@@ -318,7 +351,7 @@ void ForgetFolders() {
 
 void ForgetFolder(const QString& Folder) {
     QMutexLocker lock(&gMutex);
-    gFolders.remove(BM_Library::AddBackslash(Folder));
+    gFolders.erase(BM_Library::AddBackslash(Folder));
 }
 
 } // namespace SM_Shortcut
