@@ -1,0 +1,33 @@
+#include "support_discovery.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
+bool Link(const QString& target, const QString& link) {
+    return symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+}
+
+QString RawLink(const QString& link) {
+    char buffer[4096];
+    const ssize_t n = readlink(QFile::encodeName(link).constData(), buffer, sizeof buffer);
+    return n < 0 ? QString() : QFile::decodeName(QByteArray(buffer, int(n)));
+}
+
+qint64 OwnTime(const QString& path) {
+    struct stat st;
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_mtim.tv_sec) : -1;
+}
+
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Makes an empty file (and its folders); returns false when it cannot.
+bool Touch(const QString& path);
+// Makes a symbolic link holding target as it stands.
+bool Link(const QString& target, const QString& link);
+// What a symbolic link holds, unresolved.
+QString RawLink(const QString& link);
+// The modification time of a path itself (a link's own), in seconds.
+qint64 OwnTime(const QString& path);
+// Entry names of a folder, hidden ones included, sorted.
+QStringList Entries(const QString& folder);
