@@ -77,6 +77,83 @@ bool IsBooleanType(const char* type) {
     return false;
 }
 
+// A translated statement, and the same with its string literals taken out as
+// parameters: statements that differ only in their texts (one per registered
+// file) then share one prepared form.
+struct Shape {
+    QString translated;
+    QString text;
+    QStringList values;
+};
+
+bool StartsDataStatement(const QString& sql) {
+    const qsizetype i = SkipSpace(sql, 0);
+    for (const char* word : {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"}) {
+        if (WordAt(sql, i, QLatin1StringView(word)))
+            return true;
+    }
+    return false;
+}
+
+Shape Parameterize(QString translated) {
+    Shape shape;
+    shape.translated = std::move(translated);
+    const QString& sql = shape.translated;
+    shape.text = sql;
+    if (!StartsDataStatement(sql))
+        return shape;
+
+    const qsizetype n = sql.size();
+    QString out;
+    out.reserve(n);
+    QStringList values;
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
+        qsizetype e = -1; // end of a run copied as it stands
+        if (c == u'\'') {
+            e = DelimitedEnd(sql, i, u'\'', true);
+            if (e < 0)
+                return shape;
+            if (i == 0 || !IsWordChar(sql.at(i - 1))) { // not a blob x'..'
+                QString value = sql.mid(i + 1, e - i - 2);
+                if (value.contains(u'\''))
+                    value.replace(QStringLiteral("''"), QStringLiteral("'"));
+                values.append(std::move(value));
+                out += u'?';
+                i = e;
+                continue;
+            }
+        } else if (c == u'"' || c == u'`') {
+            e = DelimitedEnd(sql, i, c, true);
+        } else if (c == u'[') {
+            e = DelimitedEnd(sql, i, u']', false);
+        } else if (c == u'-' && next == u'-') {
+            e = sql.indexOf(u'\n', i);
+            e = e < 0 ? n : e;
+        } else if (c == u'/' && next == u'*') {
+            e = sql.indexOf(QStringLiteral("*/"), i + 2);
+            e = e < 0 ? n : e + 2;
+        } else if (c == u'?' || ((c == u':' || c == u'@' || c == u'$') && IsWordStart(next))) {
+            return shape; // parameters of its own: left as written
+        } else {
+            out += c;
+            ++i;
+            continue;
+        }
+        if (e < 0)
+            return shape;
+        out += QStringView(sql).mid(i, e - i);
+        i = e;
+    }
+    if (!values.isEmpty()) {
+        shape.text = std::move(out);
+        shape.values = std::move(values);
+    }
+    return shape;
+}
+
 QString SqliteText(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
 }
@@ -103,7 +180,7 @@ struct CDatabase::Impl {
     quint64 clock = 0;
     // Translations of texts without date literals (those alone do not depend
     // on the locale): the bookkeeping statements recur after every statement.
-    QHash<QString, QString> translations;
+    QHash<QString, Shape> translations;
 
     [[noreturn]] void Fail(const QString& what, const QString& statement) const {
         const int code = db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE;
@@ -139,17 +216,17 @@ struct CDatabase::Impl {
         }
     }
 
-    QString Translated(const QString& sql) {
+    Shape Translated(const QString& sql) {
         if (sql.contains(u'#'))
-            return TranslateDialect(sql);
+            return Parameterize(TranslateDialect(sql));
         const auto it = translations.constFind(sql);
         if (it != translations.constEnd())
             return *it;
-        QString text = TranslateDialect(sql);
+        Shape shape = Parameterize(TranslateDialect(sql));
         if (translations.size() >= kCacheLimit)
             translations.clear();
-        translations.insert(sql, text);
-        return text;
+        translations.insert(sql, shape);
+        return shape;
     }
 
     void ReadColumns(Cached& entry) {
@@ -284,10 +361,29 @@ QString CDatabase::Path() const {
 CRecordset CDatabase::Execute(const QString& sql) {
     if (!d->db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
-    Impl::Cached* entry = d->Prepared(d->Translated(sql), sql);
+    Shape shape = d->Translated(sql);
+    Impl::Cached* entry = nullptr;
+    if (!shape.values.isEmpty()) {
+        // Where SQLite takes no parameter (an alias, a quoted table name) the
+        // statement runs with its literals as written.
+        try {
+            entry = d->Prepared(shape.text, sql);
+        } catch (const CError&) {
+            entry = nullptr;
+        }
+        if (!entry || sqlite3_bind_parameter_count(entry->stmt) != shape.values.size())
+            shape.values.clear();
+    }
+    if (shape.values.isEmpty())
+        entry = d->Prepared(shape.translated, sql);
     if (!entry)
         return CRecordset();
     sqlite3_stmt* stmt = entry->stmt;
+    for (int k = 0; k < shape.values.size(); ++k) {
+        const QByteArray utf8 = shape.values.at(k).toUtf8();
+        sqlite3_bind_text(stmt, k + 1, utf8.constData(), static_cast<int>(utf8.size()),
+                          SQLITE_TRANSIENT);
+    }
     d->ReadColumns(*entry);
     const int count = static_cast<int>(entry->names.size());
     const std::vector<bool>& boolean = entry->boolean;
@@ -334,9 +430,11 @@ CRecordset CDatabase::Execute(const QString& sql) {
         const int code = sqlite3_extended_errcode(d->db);
         const QString message = SqliteText(sqlite3_errmsg(d->db));
         sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
         throw CError(code, message + QStringLiteral("\nStatement: ") + sql);
     }
     sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
     return CRecordset(std::move(columns), std::move(rows));
 }
 

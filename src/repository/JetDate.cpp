@@ -118,9 +118,13 @@ QString ToIso(const QString& text) {
     const QDateTime t = Parse(text);
     if (!t.isValid())
         return QString();
-    if (t.time() == QTime(0, 0) && !text.contains(u':'))
-        return t.date().toString(QStringLiteral("yyyy-MM-dd"));
-    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDate d = t.date();
+    const QTime time = t.time();
+    // Formatted by hand: this runs for every registered file.
+    if (time == QTime(0, 0) && !text.contains(u':'))
+        return QString::asprintf("%04d-%02d-%02d", d.year(), d.month(), d.day());
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
+                             time.hour(), time.minute(), time.second());
 }
 
 } // namespace JetDate

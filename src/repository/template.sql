@@ -13,15 +13,15 @@ CREATE TABLE query (
     sql TEXT NOT NULL
 );
 
--- Settings and texts: one row per value; several rows share a key where a
--- list is kept (the column headers, in ID order).
+-- Settings and texts, one row per key; a list is kept under numbered keys
+-- (the column headers, in ID order). A unique key also lets the change flag,
+-- written after every statement, be updated in a single pass.
 CREATE TABLE resource (
     ID    INTEGER PRIMARY KEY,
-    Key   TEXT NOT NULL COLLATE NOCASE,
+    Key   TEXT NOT NULL UNIQUE COLLATE NOCASE,
     Value TEXT,
     Extra INTEGER
 );
-CREATE INDEX resourceKey ON resource (Key);
 
 -- The change flag is written after every statement. Writing the value it
 -- already holds would only cost a page write per statement, so such writes
@@ -92,9 +92,9 @@ FROM (SELECT ID, path, replace(doc, rtrim(doc, replace(doc, '/', '')), '') AS ba
 INSERT INTO resource (Key, Value, Extra) VALUES
     ('IsUpdatedDB', 'FALSE', NULL),
     ('RootFolder', 'すべてのファイル', NULL),
-    ('ColumnHeader', '名前', 3000),
-    ('ColumnHeader', 'サイズ', 1200),
-    ('ColumnHeader', '更新日時', 2400),
+    ('ColumnHeader1', '名前', 3000),
+    ('ColumnHeader2', 'サイズ', 1200),
+    ('ColumnHeader3', '更新日時', 2400),
     ('FileExt', '.doc .docx .xls .xlsx .ppt .pptx .odt .ods .odp .pdf .txt .md .rtf .csv .htm .html .jpg .jpeg .png .gif', NULL);
 
 INSERT INTO setting VALUES
@@ -145,7 +145,7 @@ INSERT INTO query (key, sql) VALUES
     ('getFileExt',     'SELECT Value FROM resource WHERE Key = "FileExt"'),
 -- The window
     ('getRootFolder',  'SELECT Value FROM resource WHERE Key = "RootFolder"'),
-    ('getColumnHeader','SELECT Value, Extra FROM resource WHERE Key = "ColumnHeader" ORDER BY ID'),
+    ('getColumnHeader','SELECT Value, Extra FROM resource WHERE Key LIKE "ColumnHeader%" ORDER BY ID'),
     ('getFirstStart',  'SELECT firstStart, firstStartQuestion FROM setting WHERE ID = 1'),
     ('setFirstStart',  'UPDATE setting set setting.firstStart = True WHERE ID = 1'),
     ('getMyPos',       'SELECT nLeft, nTop, nWidth, nHeight FROM setting WHERE ID = 1'),

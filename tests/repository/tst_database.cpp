@@ -20,6 +20,8 @@ private slots:
     void errorsCarryCodeAndStatement();
     void oneStatementPerText();
     void reusedStatementsStayCorrect();
+    void literalsWhereParametersCannotGo_data();
+    void literalsWhereParametersCannotGo();
     void nestedTransactions();
     void constraintFailureKeepsTheTransaction();
     void notADatabase();
@@ -143,6 +145,44 @@ void TestDatabase::reusedStatementsStayCorrect() {
         }
     }
     QCOMPARE(Count(QStringLiteral("t")), 700);
+}
+
+void TestDatabase::literalsWhereParametersCannotGo_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("alias in quotes") << "SELECT 1 AS 'one'"
+                                     << "one" << QVariant(1);
+    QTest::newRow("table in quotes") << "SELECT count(*) AS n FROM 't'"
+                                     << "n" << QVariant(0);
+    QTest::newRow("quote and mark inside") << "SELECT 'it''s ?' AS v"
+                                           << "v" << QVariant("it's ?");
+    QTest::newRow("blob beside text") << "SELECT x'41' = CAST('A' AS BLOB) AS b"
+                                      << "b" << QVariant(1);
+    QTest::newRow("pattern") << "SELECT 'abc' LIKE 'A%' AS m"
+                             << "m" << QVariant(1);
+    QTest::newRow("own parameter left alone") << "SELECT 'x' AS a, ? AS b"
+                                              << "a" << QVariant("x");
+    QTest::newRow("double-quoted text") << "SELECT \"d\"\"q\" AS v"
+                                        << "v" << QVariant("d\"q");
+    QTest::newRow("comment with quote") << "SELECT 'a' AS v -- it's\n"
+                                        << "v" << QVariant("a");
+    QTest::newRow("number compared with text") << "SELECT 5 = '5' AS e, CAST('5' AS INTEGER) = 5"
+                                               << "e" << QVariant(0);
+}
+
+void TestDatabase::literalsWhereParametersCannotGo() {
+    // The same statement shape runs twice with other texts in between, so a
+    // reused statement must not keep the earlier values.
+    QFETCH(QString, sql);
+    QFETCH(QString, column);
+    QFETCH(QVariant, value);
+    for (int round = 0; round < 2; ++round) {
+        CRecordset rs = m_db->Execute(sql);
+        QCOMPARE(rs.FieldName(0), column);
+        QCOMPARE(rs.Field(0), value);
+        m_db->Execute(QStringLiteral("SELECT 'other' AS v, 'texts' AS w"));
+    }
 }
 
 void TestDatabase::nestedTransactions() {
