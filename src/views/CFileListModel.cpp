@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMetaObject>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -77,6 +78,8 @@ void CFileListModel::RemoveRow(int position) {
     if (position < 0 || position >= int(m_rows.size()))
         return;
     beginRemoveRows({}, position, position);
+    if (m_sortedCount == int(m_rows.size()))
+        --m_sortedCount; // what is left is still in order
     m_rows.erase(m_rows.begin() + position);
     m_announced = int(m_rows.size());
     m_positionsDirty = true;
@@ -90,7 +93,7 @@ void CFileListModel::ClearRows() {
     m_positionsDirty = false;
     m_announced = 0;
     m_orderDirty = false;
-    m_sortedPrefix = 0;
+    m_sortedCount = 0;
     endResetModel();
 }
 
@@ -146,12 +149,10 @@ void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text
     while (row->subItems.size() < column)
         row->subItems.append(QString());
     row->subItems[column - 1] = text;
-    if (column == m_keyColumn) {
-        row->sortKey.reset();
-        if (m_sorted) {
-            m_orderDirty = true;
-            scheduleFlush();
-        }
+    if (column == m_sortKey && m_sorted) {
+        m_sortedCount = 0; // the rows must be sorted again, not just reversed
+        m_orderDirty = true;
+        scheduleFlush();
     }
     const int position = int(row - m_rows.data());
     if (position < m_announced) {
@@ -267,62 +268,105 @@ void CFileListModel::Flush() {
     m_orderDirty = false;
 }
 
-QCollatorSortKey CFileListModel::makeKey(const Row& row) const {
-    return Collator().sortKey(m_keyColumn == 0 ? row.text : row.subItems.value(m_keyColumn - 1));
-}
-
 void CFileListModel::resort() {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList persistent = persistentIndexList();
-    std::vector<quint64> persistentParams;
-    persistentParams.reserve(size_t(persistent.size()));
-    for (const QModelIndex& at : persistent)
-        persistentParams.push_back(at.isValid() ? m_rows[size_t(at.row())].param : 0);
-
-    // The rows at the front that are already in order under the same column
-    // only need the newcomers merged in; a flip of the order alone is a
-    // reversal, since rows with equal texts are ordered by their param.
-    if (m_keyColumn != m_sortKey) {
-        m_keyColumn = m_sortKey;
-        for (Row& row : m_rows)
-            row.sortKey.reset();
-        m_sortedPrefix = 0;
-    }
-    for (Row& row : m_rows)
-        if (!row.sortKey)
-            row.sortKey = makeKey(row);
-    const size_t prefix = std::min(size_t(m_sortedPrefix), m_rows.size());
-    if (prefix > 0 && m_sortedOrder != m_sortOrder) {
-        std::reverse(m_rows.begin(), m_rows.begin() + qsizetype(prefix));
-        m_sortedOrder = m_sortOrder;
-    }
-    const bool descending = m_sortOrder == 1;
-    auto less = [descending](const Row& a, const Row& b) {
-        int c = a.sortKey->compare(*b.sortKey);
-        if (c == 0)
-            c = a.param < b.param ? -1 : (a.param > b.param ? 1 : 0);
-        return descending ? c > 0 : c < 0;
-    };
-    const bool prefixSorted =
-        prefix > 0 && std::is_sorted(m_rows.begin(), m_rows.begin() + qsizetype(prefix), less);
-    if (prefixSorted) {
-        std::sort(m_rows.begin() + qsizetype(prefix), m_rows.end(), less);
-        std::inplace_merge(m_rows.begin(), m_rows.begin() + qsizetype(prefix), m_rows.end(), less);
+    const size_t count = m_rows.size();
+    std::vector<int> order(count);
+    const bool sameColumn = m_sortedColumn == m_sortKey;
+    if (sameColumn && size_t(m_sortedCount) == count && m_sortedOrder != m_sortOrder) {
+        // Only the direction changed: rows with equal texts are ordered by
+        // their param, so the other direction is the exact reversal.
+        for (size_t i = 0; i < count; ++i)
+            order[i] = int(count - 1 - i);
     } else {
-        std::sort(m_rows.begin(), m_rows.end(), less);
+        order = sortedOrder();
     }
-    m_sortedPrefix = int(m_rows.size());
+
+    std::vector<int> newPosition(count);
+    std::vector<Row> sorted;
+    sorted.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        newPosition[size_t(order[i])] = int(i);
+        sorted.push_back(std::move(m_rows[size_t(order[i])]));
+    }
+    m_rows.swap(sorted);
+    m_sortedColumn = m_sortKey;
     m_sortedOrder = m_sortOrder;
+    m_sortedCount = int(count);
     m_positionsDirty = true;
 
+    const QModelIndexList persistent = persistentIndexList();
     QModelIndexList moved;
     moved.reserve(persistent.size());
-    for (qsizetype i = 0; i < persistent.size(); ++i) {
-        const Row* row = persistentParams[size_t(i)] ? rowOf(persistentParams[size_t(i)]) : nullptr;
-        moved.append(row ? index(int(row - m_rows.data()), persistent[i].column()) : QModelIndex());
-    }
+    for (const QModelIndex& at : persistent)
+        moved.append(at.isValid() && size_t(at.row()) < count
+                         ? index(newPosition[size_t(at.row())], at.column())
+                         : QModelIndex());
     changePersistentIndexList(persistent, moved);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<int> CFileListModel::sortedOrder() const {
+    // Every distinct text gets one collation key and, once those are sorted,
+    // a rank; the rows are then sorted by rank and param, which is a compact
+    // comparison of numbers. Size and date columns repeat their texts a lot,
+    // and names are compared through keys made once, never text by text.
+    const size_t count = m_rows.size();
+    const int column = m_sortKey;
+    auto textOf = [column](const Row& row) -> const QString& {
+        static const QString none;
+        if (column == 0)
+            return row.text;
+        return column - 1 < row.subItems.size() ? row.subItems.at(column - 1) : none;
+    };
+    std::vector<int> textId(count);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(column == 0 ? count : 64);
+    if (column == 0) {
+        for (size_t i = 0; i < count; ++i) {
+            textId[i] = int(i);
+            keys.push_back(Collator().sortKey(m_rows[i].text));
+        }
+    } else {
+        QHash<QString, int> ids;
+        for (size_t i = 0; i < count; ++i) {
+            const QString& text = textOf(m_rows[i]);
+            auto it = ids.constFind(text);
+            if (it == ids.cend()) {
+                it = ids.insert(text, int(keys.size()));
+                keys.push_back(Collator().sortKey(text));
+            }
+            textId[i] = *it;
+        }
+    }
+    std::vector<int> byKey(keys.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(),
+              [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::vector<int> rank(keys.size());
+    for (size_t i = 0; i < byKey.size(); ++i) {
+        const bool tie = i > 0 && keys[size_t(byKey[i])].compare(keys[size_t(byKey[i - 1])]) == 0;
+        rank[size_t(byKey[i])] = tie ? rank[size_t(byKey[i - 1])] : int(i);
+    }
+
+    struct Entry {
+        int rank;
+        int position;
+        quint64 param;
+    };
+    std::vector<Entry> entries(count);
+    for (size_t i = 0; i < count; ++i)
+        entries[i] = Entry{rank[size_t(textId[i])], int(i), m_rows[i].param};
+    const bool descending = m_sortOrder == 1;
+    std::sort(entries.begin(), entries.end(), [descending](const Entry& a, const Entry& b) {
+        if (a.rank != b.rank)
+            return descending ? a.rank > b.rank : a.rank < b.rank;
+        return descending ? a.param > b.param : a.param < b.param;
+    });
+    std::vector<int> order(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = entries[i].position;
+    return order;
 }
 
 int CFileListModel::rowCount(const QModelIndex& parent) const {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QCollatorSortKey>
 #include <QHash>
 #include <QStringList>
 #include <optional>
@@ -10,8 +9,8 @@
 // The rows of one file list: kept in a vector in the order shown, each with a
 // value unique for its life (the param), its column texts, icon, key and tag.
 // Rows added are announced to views in batches and, while the list is sorted,
-// merged into place in one pass, so filling 100,000 rows stays fast. Sorting
-// compares collation keys made once per row, not texts per comparison.
+// sorted into place in one pass, so filling 100,000 rows stays fast. Sorting
+// compares collation keys made once per distinct text, not texts per comparison.
 class CFileListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -74,8 +73,7 @@ private:
         QStringList subItems;
         QString key;
         QString tag;
-        std::optional<QCollatorSortKey> sortKey; // of the column m_keyColumn
-        std::optional<QString> folded;           // text as searched
+        std::optional<QString> folded; // text as searched
     };
 
     const Row* rowOf(quint64 param) const;
@@ -83,7 +81,7 @@ private:
     void rebuildPositions() const;
     void scheduleFlush();
     void resort();
-    QCollatorSortKey makeKey(const Row& row) const;
+    std::vector<int> sortedOrder() const; // positions in the order of the sort properties
 
     std::vector<Row> m_rows;
     int m_announced = 0;       // rows views know of
@@ -94,9 +92,11 @@ private:
     bool m_sorted = false;
     int m_sortKey = 0;
     int m_sortOrder = 0;
-    int m_keyColumn = -1;   // the column the rows' sort keys were made from
-    int m_sortedPrefix = 0; // leading rows known in order (m_keyColumn, m_sortedOrder)
+    // The order the rows were last sorted in, and how many rows were sorted
+    // (0 when a row's sort text changed since).
+    int m_sortedColumn = -1;
     int m_sortedOrder = 0;
+    int m_sortedCount = 0;
     mutable QHash<quint64, int> m_positions; // param -> position
     mutable bool m_positionsDirty = false;
 };
