@@ -65,7 +65,7 @@ bool WordAt(const QString& s, qsizetype i, QLatin1StringView word) {
     return i + word.size() == s.size() || !IsWordChar(s.at(i + word.size()));
 }
 
-// Columns declared BOOLEAN (or BOOL, YESNO-like names aside) read as Booleans.
+// Columns whose declared type names a Boolean (BOOLEAN, BOOL) read as Booleans.
 bool IsBooleanType(const char* type) {
     if (!type)
         return false;

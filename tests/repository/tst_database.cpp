@@ -24,8 +24,6 @@ private slots:
     void literalsWhereParametersCannotGo();
     void nestedTransactions();
     void constraintFailureKeepsTheTransaction();
-    void notADatabase();
-    void closedConnectionRefuses();
 
 private:
     int Count(const QString& table);
@@ -220,35 +218,6 @@ void TestDatabase::constraintFailureKeepsTheTransaction() {
     m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('b')"));
     m_db->CommitTransaction();
     QCOMPARE(Count(QStringLiteral("t")), 2);
-}
-
-void TestDatabase::notADatabase() {
-    const QString path = m_dir->filePath(QStringLiteral("garbage.db"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(8192, 'x'));
-    file.close();
-    CDatabase db;
-    try {
-        db.Open(path, false);
-        QFAIL("no error");
-    } catch (const CError& e) {
-        QCOMPARE(e.Code(), SQLITE_NOTADB);
-        QVERIFY(e.Text().contains(path));
-    }
-    QVERIFY(!db.IsOpen());
-}
-
-void TestDatabase::closedConnectionRefuses() {
-    m_db->BeginTransaction();
-    m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('unfinished')"));
-    m_db->Close();
-    QVERIFY(!m_db->IsOpen());
-    QVERIFY(!m_db->InTransaction());
-    QVERIFY_THROWS_EXCEPTION(CError, m_db->Execute(QStringLiteral("SELECT 1")));
-    QVERIFY_THROWS_EXCEPTION(CError, m_db->BeginTransaction());
-    m_db->Open(m_dir->filePath(QStringLiteral("scratch.db")));
-    QCOMPARE(Count(QStringLiteral("t")), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
