@@ -143,7 +143,7 @@ void FormMain::SetupToolbars() {
         bar->setMovable(false);
         bar->setFloatable(false);
         bar->setIconSize(QSize(16, 16));
-        bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         bar->setAutoFillBackground(false);
         return bar;
     };
@@ -252,6 +252,8 @@ void FormMain::Load() {
             &FormMain::FCategoryForm_OnItemClick);
     // 17.
     LoadSelection();
+    // The search field shows its placeholder until the user goes to it.
+    m_treeViewTag->setFocus();
 }
 
 void FormMain::LoadColumns() {
@@ -523,7 +525,9 @@ void FormMain::FillList(CFileListView* L, CRecordset& rs) {
             continue;
         }
         const QString target = ShortcutTarget(path);
-        values << path << FileSizeText(target) << FileDateTimeText(target);
+        // The date comes from the lookup the size just made (the shared
+        // find record): one stat per document, not two.
+        values << path << FileSizeText(target) << FileDateTimeText(QString());
         CListItem item = L->AddItem(values);
         item.setKey(MakeKey(rs.Field(0).toInt()));
         item.setTag(path);

@@ -385,6 +385,25 @@ private slots:
         QCOMPARE(LinkCount(3), 1);
     }
 
+    void failedDropKeepsEarlierFiles() {
+        const QString a = WriteFile(DocumentsFolder() + "/a.txt");
+        const QString bad = WriteFile(DocumentsFolder() + "/bad.lnk", "not a shell link at all");
+        const QString c = WriteFile(DocumentsFolder() + "/c.txt");
+        Start();
+        ModalAnswerer answerer(QMessageBox::Ok);
+        DropOnNode("H1", {a, bad, c});
+        QCOMPARE(answerer.Count(), 1);
+        QVERIFY(answerer.Texts().first().contains("bad.lnk"));
+        // The file before the failing one stays collected and linked.
+        QCOMPARE(FileCount(), 1);
+        QCOMPARE(LinkCount(1), 1);
+        QCOMPARE(Shortcuts(), QStringList{"a.txt.lnk"});
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        // The window goes on working.
+        QVERIFY(DropOnNode("H1", {c}));
+        QCOMPARE(List("H1")->Count(), 2);
+    }
+
     void nodeClicks() {
         const QString doc = WriteFile(DocumentsFolder() + "/a.doc");
         const QString txt = WriteFile(DocumentsFolder() + "/b.txt");

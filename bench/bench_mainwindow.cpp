@@ -1,0 +1,249 @@
+// Speed and memory of the main window at the size of a large documents folder:
+//   1. the first start over a synthetic documents tree (the question answered
+//      OK, the walk, a shortcut and a file row per document, the lists filled)
+//      beside a plain C++ loop that walks the same tree, makes one symbolic
+//      link per document and inserts each path into SQLite in one
+//      transaction (target: within 2x);
+//   2. ShowTagFiles(0) over every registered file beside a loop that selects
+//      the same rows and does lstat, readlink and stat for each (target: 3x);
+//   3. peak memory with every document collected and listed (target: 300 MB).
+// Usage: bench_mainwindow [files]   (or VOLLO_BENCH_FILES=files; default 100000)
+
+#include "AM_Vollo.h"
+#include "CVolloDB.h"
+#include "FormMain.h"
+#include "support_tree.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <functional>
+#include <limits.h>
+#include <sqlite3.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double Seconds(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double Best(int runs, const std::function<void()>& work) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, Seconds(work));
+    return best;
+}
+
+void Verdict(const char* what, double ratio, double target) {
+    std::printf("%-46s ratio %.2f (target <= %.1f) %s\n", what, ratio, target,
+                ratio <= target ? "OK" : "OVER");
+}
+
+// The extensions the template collects, as the program matches them (the
+// extension of the name occurs in the list, letter case ignored).
+bool Collected(const std::string& name) {
+    static const std::string list = ".doc .docx .xls .xlsx .ppt .pptx .odt .ods .odp .pdf .txt "
+                                    ".md .rtf .csv .htm .html .jpg .jpeg .png .gif";
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos || dot + 1 >= name.size())
+        return false;
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return list.find(ext) != std::string::npos;
+}
+
+void Walk(const std::string& folder, const std::function<void(const std::string&)>& onFile) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            Walk(path, onFile);
+        else if (Collected(name))
+            onFile(path);
+    }
+    closedir(dir);
+}
+
+void Check(int rc, sqlite3* db) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::exit(2);
+    }
+}
+
+// Walk, one link per document, one row per link, in one transaction.
+long long BaselineCollect(const std::string& root, const std::string& out) {
+    QDir().mkpath(QString::fromStdString(out));
+    sqlite3* db = nullptr;
+    Check(sqlite3_open((out + "/baseline.db").c_str(), &db), db);
+    Check(sqlite3_exec(db,
+                       "PRAGMA journal_mode=WAL; CREATE TABLE files (ID INTEGER PRIMARY KEY "
+                       "AUTOINCREMENT, path TEXT NOT NULL UNIQUE, fileAge DATE)",
+                       nullptr, nullptr, nullptr),
+          db);
+    Check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+    sqlite3_stmt* insert = nullptr;
+    Check(sqlite3_prepare_v2(db, "INSERT INTO files (path, fileAge) VALUES (?, date('now'))", -1,
+                             &insert, nullptr),
+          db);
+    long long count = 0;
+    Walk(root, [&](const std::string& path) {
+        const std::string link = out + "/" + path.substr(path.rfind('/') + 1) + ".lnk";
+        if (symlink(path.c_str(), link.c_str()) != 0)
+            return;
+        sqlite3_bind_text(insert, 1, link.c_str(), int(link.size()), SQLITE_STATIC);
+        Check(sqlite3_step(insert), db);
+        sqlite3_reset(insert);
+        ++count;
+    });
+    sqlite3_finalize(insert);
+    Check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    sqlite3_close(db);
+    return count;
+}
+
+// The rows of the repository, and for each the facts a list row needs.
+long long BaselineFill(const std::string& repository) {
+    sqlite3* db = nullptr;
+    Check(sqlite3_open_v2(repository.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), db);
+    sqlite3_stmt* select = nullptr;
+    Check(sqlite3_prepare_v2(db, "SELECT ID, path FROM files ORDER BY ID", -1, &select, nullptr),
+          db);
+    long long count = 0;
+    char target[PATH_MAX];
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        const char* path = reinterpret_cast<const char*>(sqlite3_column_text(select, 1));
+        struct stat st;
+        if (lstat(path, &st) != 0)
+            continue;
+        const ssize_t n = readlink(path, target, sizeof target - 1);
+        if (n < 0)
+            continue;
+        target[n] = 0;
+        if (stat(target, &st) == 0)
+            ++count;
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return count;
+}
+
+// Answers the first-start question with OK.
+void AnswerOk() {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->button(QMessageBox::Ok)->click();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The program reads its folders from the environment: point them at a
+    // throw-away tree before anything looks.
+    QTemporaryDir sandbox;
+    const QString home = sandbox.path() + "/home";
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home + "/.local/share").toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (home + "/.cache").toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", (sandbox.path() + "/runtime").toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    QDir().mkpath(home + "/.local/share");
+    QDir().mkpath(home + "/.cache");
+    QDir().mkpath(sandbox.path() + "/runtime");
+    QFile::setPermissions(sandbox.path() + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QApplication app(argc, argv);
+    AM_Vollo::InstallBusyPointer();
+    int files = 100000;
+    if (argc > 1)
+        files = std::atoi(argv[1]);
+    else if (!qEnvironmentVariableIsEmpty("VOLLO_BENCH_FILES"))
+        files = qEnvironmentVariableIntValue("VOLLO_BENCH_FILES");
+    const int folders = std::max(1, files / 50);
+
+    const QString documents = home + "/Documents";
+    std::printf("making %d files in %d folders...\n", files, folders);
+    const SupportTree::Tree tree = SupportTree::MakeSyntheticTree(documents, files, folders);
+
+    // 1. First start.
+    long long baselineCount = 0;
+    const double baseline = Seconds([&] {
+        baselineCount =
+            BaselineCollect(documents.toStdString(), (sandbox.path() + "/baseline").toStdString());
+    });
+    FormMain* form = nullptr;
+    AnswerOk();
+    const double firstStart = Seconds([&] {
+        AM_Vollo::OpenRepository();
+        form = AM_Vollo::ShowMainForm();
+    });
+    const qint64 collected = form->WalkCount();
+    std::printf("first start: %lld documents of %d files: %.3f s; baseline (walk, symlink, "
+                "insert) %lld: %.3f s\n",
+                static_cast<long long>(collected), files, firstStart, baselineCount, baseline);
+    Verdict("first start vs walk+symlink+insert", firstStart / baseline, 2.0);
+
+    // 2. Filling the root list.
+    // The repository stays locked by its one connection: the baseline reads
+    // the same rows from its own database, whose links stand for the same
+    // documents.
+    const std::string repository = (sandbox.path() + "/baseline/baseline.db").toStdString();
+    long long filled = 0;
+    const double fillBaseline = Best(3, [&] { filled = BaselineFill(repository); });
+    const double fill = Best(3, [&] { form->ShowTagFiles(0); });
+    std::printf("ShowTagFiles(0): %lld rows: %.3f s; baseline (select, lstat, readlink, stat) "
+                "%lld: %.3f s\n",
+                static_cast<long long>(form->FileListViews() ? collected : 0), fill, filled,
+                fillBaseline);
+    Verdict("ShowTagFiles(0) vs select+lstat+readlink+stat", fill / fillBaseline, 3.0);
+
+    // 3. Memory with everything collected and listed.
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMB = double(usage.ru_maxrss) / 1024.0;
+    std::printf("peak memory (ru_maxrss) with %lld documents listed: %.1f MB (target < 300 MB) "
+                "%s\n",
+                static_cast<long long>(collected), peakMB, peakMB < 300 ? "OK" : "OVER");
+
+    form->close();
+    delete form;
+    AM_Vollo::gMainForm = nullptr;
+    AM_Vollo::ReleaseRepository();
+    return 0;
+}
