@@ -33,7 +33,6 @@ private slots:
     void splitFileNames_data();
     void splitFileNames();
     void emptyFirstNameShowsNothing();
-    void menuHoldsTheCommands();
     void onlyOneMenuIsOpen();
     void closingWithoutChoiceRunsNothing();
     void openOpensTheDocument();
@@ -126,20 +125,6 @@ void TestContextMenu::emptyFirstNameShowsNothing() {
     QVERIFY(!m_menu->ShowMenuAt(QString(QChar(0)) + QStringLiteral("/x"), QPoint(5, 5)));
     QCOMPARE(shown.size(), 0);
     QVERIFY(!CContextMenu::CurrentMenu());
-}
-
-void TestContextMenu::menuHoldsTheCommands() {
-    const QString link = makeShortcut("a.lnk", makeDocument("a.txt"));
-    QSignalSpy shown(m_menu, &CContextMenu::OnMenuShown);
-    QVERIFY(!m_menu->ShowMenu(link, 0));
-    QCOMPARE(shown.size(), 1);
-    QMenu* menu = CContextMenu::CurrentMenu();
-    QVERIFY(menu);
-    QCOMPARE(shown.first().first().value<QMenu*>(), menu);
-    for (const char* name :
-         {"Open", "OpenWith", "ShowInFolder", "CopyPath", "DeleteShortcut", "Properties"})
-        QVERIFY2(action(menu, name), name);
-    QCOMPARE(menu->defaultAction(), action(menu, "Open"));
 }
 
 void TestContextMenu::onlyOneMenuIsOpen() {

@@ -24,15 +24,12 @@ private slots:
     void init();
     void cleanupTestCase();
 
-    void documentPath();
     void iconsAreSharedPerType();
     void openDocument_data();
     void openDocument();
     void unreadableShortcutIsReported();
     void showInFolder_data();
     void showInFolder();
-    void topLevelWindow();
-    void reporterCanBeReplacedAndRestored();
 
 private:
     QString makeDocument(const QString& name);
@@ -64,14 +61,6 @@ QString TestShell::makeDocument(const QString& name) {
     if (!file.exists() && file.open(QIODevice::WriteOnly))
         file.write("x");
     return path;
-}
-
-void TestShell::documentPath() {
-    const QString document = makeDocument("doc.txt");
-    const QString link = m_dir.filePath("doc.txt.lnk");
-    QVERIFY(QFile::link(document, link));
-    QCOMPARE(SM_Shell::DocumentPath(link), document);
-    QCOMPARE(SM_Shell::DocumentPath(document), document);
 }
 
 void TestShell::iconsAreSharedPerType() {
@@ -152,26 +141,6 @@ void TestShell::showInFolder() {
         QCOMPARE(m_errors.size(), 1);
         QVERIFY(m_catcher.urls.isEmpty());
     }
-}
-
-void TestShell::topLevelWindow() {
-    QWidget window;
-    QWidget* middle = new QWidget(&window);
-    QWidget* inner = new QWidget(middle);
-    QCOMPARE(SM_Shell::TopLevelWindow(inner), &window);
-    QCOMPARE(SM_Shell::TopLevelWindow(&window), &window);
-    QCOMPARE(SM_Shell::TopLevelWindow(nullptr), nullptr);
-}
-
-void TestShell::reporterCanBeReplacedAndRestored() {
-    QStringList other;
-    SM_Shell::ErrorReporter previous =
-        SM_Shell::setErrorReporter([&other](QWidget*, const QString& text) { other << text; });
-    SM_Shell::ReportError(nullptr, "one");
-    SM_Shell::setErrorReporter(previous);
-    SM_Shell::ReportError(nullptr, "two");
-    QCOMPARE(other, QStringList{"one"});
-    QCOMPARE(m_errors, QStringList{"two"});
 }
 
 QTEST_MAIN(TestShell)

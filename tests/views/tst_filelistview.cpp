@@ -39,7 +39,6 @@ private slots:
     void rowOfShortcutShowsTargetName();
     void rowOfOtherPathHasEmptyTextButEntryAndIcon();
     void addItemEmptiesValues();
-    void addItemWithoutValuesFails();
     void keyAndTagStayWithRowWhenSorted();
     void find_data();
     void find();
@@ -186,12 +185,6 @@ void TestFileListView::addItemEmptiesValues() {
     QVERIFY(values.isEmpty());
     QCOMPARE(item.SubItems(1), QStringLiteral("12"));
     QCOMPARE(item.SubItems(2), QStringLiteral("date"));
-}
-
-void TestFileListView::addItemWithoutValuesFails() {
-    QVariantList values;
-    QVERIFY_THROWS_EXCEPTION(CError, m_view->AddItem(values));
-    QCOMPARE(m_view->Count(), 0);
 }
 
 void TestFileListView::keyAndTagStayWithRowWhenSorted() {

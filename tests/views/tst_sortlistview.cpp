@@ -14,7 +14,6 @@ private slots:
     void init();
     void cleanup();
 
-    void createSortsOnlyListsWithColumns();
     void threeClicks_data();
     void threeClicks();
     void clickAnotherColumnSortsAscending();
@@ -74,14 +73,6 @@ void TestSortListView::clickHeader(int index) {
     QHeaderView* header = m_list->header();
     const int x = header->sectionViewportPosition(index - 1) + header->sectionSize(index - 1) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-}
-
-void TestSortListView::createSortsOnlyListsWithColumns() {
-    QVERIFY(m_list->Sorted());
-    QCOMPARE(m_list->SortKey(), 0);
-    QCOMPARE(m_list->SortOrder(), 0);
-    fill(m_list.get());
-    QCOMPARE(column(0), (QStringList{"a.doc", "b.doc", "c.doc", "d.doc"}));
 }
 
 void TestSortListView::threeClicks_data() {
