@@ -26,8 +26,9 @@ CREATE TABLE resource (
 -- The change flag is written after every statement. Writing the value it
 -- already holds would only cost a page write per statement, so such writes
 -- are dropped here.
-CREATE TRIGGER resourceUnchanged BEFORE UPDATE OF Value ON resource
-WHEN NEW.Value IS OLD.Value
+CREATE TRIGGER resourceUnchanged BEFORE UPDATE ON resource
+WHEN NEW.Value IS OLD.Value AND NEW.Extra IS OLD.Extra AND NEW.Key IS OLD.Key
+     AND NEW.ID IS OLD.ID
 BEGIN
     SELECT RAISE(IGNORE);
 END;

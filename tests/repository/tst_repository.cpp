@@ -148,6 +148,11 @@ void TestRepository::storedSettings() {
         QVERIFY(columns.Field("Extra").toInt() > 0);
     }
     QCOMPARE(captions, (QStringList{"名前", "サイズ", "更新日時"}));
+    // Rewriting a value with itself is dropped, but not the rest of the row.
+    m_db->RunSQL("UPDATE resource set resource.Value=\"名前\", resource.Extra=3100 "
+                 "WHERE Key=\"ColumnHeader1\"");
+    columns = m_db->RunQuery("getColumnHeader");
+    QCOMPARE(columns.Field("Extra").toInt(), 3100);
 
     CRecordset first = m_db->RunQuery("getFirstStart");
     QCOMPARE(first.Field(0), QVariant(false));
