@@ -180,7 +180,7 @@ struct CDatabase::Impl {
     quint64 clock = 0;
     // Translations of texts without date literals (those alone do not depend
     // on the locale): the bookkeeping statements recur after every statement.
-    QHash<QString, Shape> translations;
+    QHash<QString, QString> translations;
 
     [[noreturn]] void Fail(const QString& what, const QString& statement) const {
         const int code = db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE;
@@ -216,16 +216,23 @@ struct CDatabase::Impl {
         }
     }
 
+    // A text seen before runs with its literals as written (its statement is
+    // cached as it stands and needs no binding); a text seen for the first
+    // time is most likely one of a kind and shares the parameterized form.
     Shape Translated(const QString& sql) {
         if (sql.contains(u'#'))
             return Parameterize(TranslateDialect(sql));
         const auto it = translations.constFind(sql);
-        if (it != translations.constEnd())
-            return *it;
+        if (it != translations.constEnd()) {
+            Shape shape;
+            shape.translated = *it;
+            shape.text = *it;
+            return shape;
+        }
         Shape shape = Parameterize(TranslateDialect(sql));
         if (translations.size() >= kCacheLimit)
             translations.clear();
-        translations.insert(sql, shape);
+        translations.insert(sql, shape.translated);
         return shape;
     }
 

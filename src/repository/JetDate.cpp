@@ -115,6 +115,10 @@ QDateTime Parse(const QString& text) {
 }
 
 QString ToIso(const QString& text) {
+    // The common case, a date alone, without going through a date-time.
+    const QDate day = ParseDate(text.trimmed());
+    if (day.isValid())
+        return QString::asprintf("%04d-%02d-%02d", day.year(), day.month(), day.day());
     const QDateTime t = Parse(text);
     if (!t.isValid())
         return QString();
