@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -49,6 +50,21 @@ double Best(int runs, const std::function<void()>& work) {
     for (int i = 0; i < runs; ++i)
         best = std::min(best, Seconds(work));
     return best;
+}
+
+// Resident and peak memory now, in MB, from the kernel's own figures.
+void Memory(const char* stage) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    double rss = 0, hwm = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                rss = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+            else if (line.startsWith("VmHWM:"))
+                hwm = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    std::printf("  memory %-28s resident %.1f MB, peak %.1f MB\n", stage, rss, hwm);
 }
 
 void Verdict(const char* what, double ratio, double target) {
@@ -189,6 +205,7 @@ int main(int argc, char** argv) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     AM_Vollo::InstallBusyPointer();
     int files = 100000;
     if (argc > 1)
@@ -200,6 +217,7 @@ int main(int argc, char** argv) {
     const QString documents = home + "/Documents";
     std::printf("making %d files in %d folders...\n", files, folders);
     const SupportTree::Tree tree = SupportTree::MakeSyntheticTree(documents, files, folders);
+    Memory("after making the tree");
 
     // 1. First start.
     long long baselineCount = 0;
@@ -214,6 +232,7 @@ int main(int argc, char** argv) {
         form = AM_Vollo::ShowMainForm();
     });
     const qint64 collected = form->WalkCount();
+    Memory("after the first start");
     std::printf("first start: %lld documents of %d files: %.3f s; baseline (walk, symlink, "
                 "insert) %lld: %.3f s\n",
                 static_cast<long long>(collected), files, firstStart, baselineCount, baseline);
@@ -233,6 +252,7 @@ int main(int argc, char** argv) {
                 fillBaseline);
     Verdict("ShowTagFiles(0) vs select+lstat+readlink+stat", fill / fillBaseline, 3.0);
 
+    Memory("after refilling the list");
     // 3. Memory with everything collected and listed.
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

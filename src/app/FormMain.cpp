@@ -516,7 +516,18 @@ void FormMain::FillList(CFileListView* L, CRecordset& rs) {
     QVariantList values;
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
         const QString path = rs.Field(1).toString();
-        if (!IsFilePresent(path)) {
+        // Reading the shortcut is the presence test of the common case; only
+        // a shortcut that cannot be read is looked at again.
+        QString target;
+        bool present = true;
+        try {
+            target = ShortcutTarget(path);
+        } catch (const CError&) {
+            present = IsFilePresent(path);
+            if (present)
+                throw;
+        }
+        if (!present) {
             // The shortcut has gone: so has the file, with all its links.
             gRepository->DelFileName(path);
             gRepository->RunSQL(
@@ -524,7 +535,6 @@ void FormMain::FillList(CFileListView* L, CRecordset& rs) {
                                  {{QStringLiteral("%fileID"), rs.Field(0).toInt()}}));
             continue;
         }
-        const QString target = ShortcutTarget(path);
         // The date comes from the lookup the size just made (the shared
         // find record): one stat per document, not two.
         values << path << FileSizeText(target) << FileDateTimeText(QString());

@@ -122,6 +122,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { AM_Vollo::InstallBusyPointer(); }
+
     void init() {
         ResetAll();
         QApplication::restoreOverrideCursor();
@@ -578,6 +580,26 @@ private slots:
         QCOMPARE(answerer.Count(), 1);
         QVERIFY(answerer.Texts().first().contains(RepositoryFolder()));
         QVERIFY(gRepository == nullptr);
+    }
+
+    void runsUntilTheWindowCloses() {
+        WriteFile(DocumentsFolder() + "/one.txt");
+        ModalAnswerer answerer(QMessageBox::Ok);
+        QTimer closer;
+        closer.setInterval(20);
+        connect(&closer, &QTimer::timeout, this, [] {
+            if (AM_Vollo::gMainForm != nullptr && AM_Vollo::gMainForm->isVisible() &&
+                QApplication::activeModalWidget() == nullptr)
+                AM_Vollo::gMainForm->close();
+        });
+        closer.start();
+        QCOMPARE(AM_Vollo::Run(), 0);
+        QCOMPARE(answerer.Count(), 1);
+        QVERIFY(gRepository == nullptr);
+        QVERIFY(AM_Vollo::gMainForm == nullptr);
+        // What the run collected and saved is there for the next start.
+        Start();
+        QCOMPARE(List("H0")->Count(), 1);
     }
 
     void exitButtonCloses() {
