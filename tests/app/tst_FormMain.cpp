@@ -11,6 +11,7 @@
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
+#include "FormAbout.h"
 #include "FormCategory.h"
 #include "FormMain.h"
 
@@ -600,6 +601,23 @@ private slots:
         // What the run collected and saved is there for the next start.
         Start();
         QCOMPARE(List("H0")->Count(), 1);
+    }
+
+    void aboutButton() {
+        Start();
+        QString shown;
+        QTimer closer;
+        closer.setInterval(20);
+        connect(&closer, &QTimer::timeout, this, [&shown] {
+            if (auto* about = qobject_cast<FormAbout*>(QApplication::activeModalWidget())) {
+                shown = about->windowTitle();
+                about->close();
+            }
+        });
+        closer.start();
+        m_form->ToolbarMenu_ButtonClick(m_form->ToolbarButton("About"));
+        QVERIFY(shown.endsWith(QStringLiteral(" のバージョン情報")));
+        QCOMPARE(m_form->AboutBox()->parentWidget(), static_cast<QWidget*>(m_form));
     }
 
     void exitButtonCloses() {
