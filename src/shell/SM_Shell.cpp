@@ -29,6 +29,11 @@ namespace {
 
 struct IconCache {
     IconCache() {
+        // Without a desktop (no theme set) the document icons still come from
+        // a common theme rather than all showing the same blank page.
+        const QString fallback = QIcon::fallbackThemeName();
+        if (fallback.isEmpty() || fallback == QLatin1String("hicolor"))
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
         QIcon generic = QIcon::fromTheme(QStringLiteral("text-x-generic"));
         if (generic.isNull() && qobject_cast<QApplication*>(QCoreApplication::instance()))
             generic = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
