@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -175,6 +176,11 @@ void TestFileListView::rowOfOtherPathHasEmptyTextButEntryAndIcon() {
     QCOMPARE(m_view->FilePathCount(), 1);
     const QVariant icon = m_list->model()->data(m_list->model()->index(0, 0), Qt::DecorationRole);
     QVERIFY(!icon.value<QIcon>().isNull());
+    // Nothing replaces the rows and their icons once the list is bound.
+    QStandardItemModel other(3, 3);
+    m_list->setModel(&other);
+    QCOMPARE(m_list->model(), m_list->Model());
+    QCOMPARE(m_list->model()->rowCount(), 1);
 }
 
 void TestFileListView::addItemEmptiesValues() {
