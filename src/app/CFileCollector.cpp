@@ -81,11 +81,23 @@ QStringList CFileCollector::DroppedFiles(const QMimeData* Data) {
 
 void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
     const QString folder = m_repository.ShortcutFolder();
-    for (const QString& file : Files) {
-        const QString shortcut = SM_Shortcut::MakeShortcutFile(folder, file);
-        const qint32 id = RegisterFile(shortcut);
-        LinkFileToTag(id, TagID);
+    // A large drop reads its statements once, as a walk does.
+    const bool ownBatch = !m_batch;
+    if (ownBatch)
+        BeginBatch();
+    try {
+        for (const QString& file : Files) {
+            const QString shortcut = SM_Shortcut::MakeShortcutFile(folder, file);
+            const qint32 id = RegisterFile(shortcut);
+            LinkFileToTag(id, TagID);
+        }
+    } catch (...) {
+        if (ownBatch)
+            EndBatch();
+        throw;
     }
+    if (ownBatch)
+        EndBatch();
 }
 
 bool CFileCollector::IsCollectedExtension(const QString& ext) {
