@@ -184,35 +184,6 @@ private slots:
                      w.events.indexOf(tmp.path() + "/plain/c.txt"));
     }
 
-    void wildcards_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("match");
-        QTest::newRow("*.* without dot") << "*.*"
-                                         << "README" << true;
-        QTest::newRow("extension only at the end") << "*.txt"
-                                                   << "a.txt.bak" << false;
-        QTest::newRow("stem.* matches the bare stem") << "report.*"
-                                                      << "report" << true;
-        QTest::newRow("stem.* needs the stem") << "report.*"
-                                               << "reports" << false;
-        QTest::newRow("stars backtrack") << "*a*b*c"
-                                         << "xaxbxbxc" << true;
-        QTest::newRow("stars fail") << "*a*b*c"
-                                    << "xaxbxbx" << false;
-        QTest::newRow("Japanese and case") << "*.テキスト"
-                                           << "ÄB.テキスト" << true;
-        QTest::newRow("accented case") << "äB*"
-                                       << "Äbc" << true;
-    }
-
-    void wildcards() {
-        QFETCH(QString, pattern);
-        QFETCH(QString, name);
-        QFETCH(bool, match);
-        QCOMPARE(CPathFinder::MatchesPattern(pattern, name), match);
-    }
-
     void symbolicLinksAreFilesNeverFollowed() {
         QTemporaryDir tmp;
         QTemporaryDir elsewhere;
