@@ -17,10 +17,11 @@ FormMain* gMainForm = nullptr;
 namespace {
 
 // Shows why the program cannot start and names the repository file.
-void ReportStartFailure(const QString& path, const QString& cause) {
+void ReportStartFailure(const QString& path, const QString& cause, bool opened = false) {
+    const QString what = opened ? QStringLiteral("リポジトリからウィンドウを作れませんでした。")
+                                : QStringLiteral("リポジトリを開けませんでした。");
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Vollo"),
-                    QStringLiteral("リポジトリを開けませんでした。\n%1\n\n%2").arg(path, cause),
-                    QMessageBox::Ok);
+                    QStringLiteral("%1\n%2\n\n%3").arg(what, path, cause), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("StartFailure"));
     box.exec();
 }
@@ -93,7 +94,11 @@ int Run() {
         form = ShowMainForm();
     } catch (const CError& e) {
         ReleaseRepository();
-        ReportStartFailure(path, e.Text());
+        ReportStartFailure(path, e.Text(), true);
+        return 1;
+    } catch (const std::exception& e) {
+        ReleaseRepository();
+        ReportStartFailure(path, QString::fromLocal8Bit(e.what()), true);
         return 1;
     }
     const int status = QApplication::exec();

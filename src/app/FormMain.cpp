@@ -286,7 +286,10 @@ void FormMain::LoadFirstStart() {
     if (question.exec() == QMessageBox::Ok) {
         const QString folder = DocumentsFolder(this);
         try {
-            CollectDocuments(folder);
+            // An unknown documents folder comes back as the root of the file
+            // system, which is no one's documents.
+            if (folder != QLatin1String("/"))
+                CollectDocuments(folder);
         } catch (const CError& e) {
             // What was collected stays; the question comes again next time,
             // and collecting again finds the documents already there.

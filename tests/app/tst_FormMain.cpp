@@ -573,14 +573,27 @@ private slots:
         QCOMPARE(m_form->TabViewer()->SelectedKey(), QString("H1"));
     }
 
-    void repositoryThatCannotOpen() {
-        // A folder where the repository file should be.
-        QDir().mkpath(RepositoryFolder() + "/reposit.db");
+    void startFailure_data() {
+        QTest::addColumn<bool>("folderInTheWay");
+        QTest::newRow("repository cannot be opened") << true;
+        QTest::newRow("repository lacks a statement") << false;
+    }
+    void startFailure() {
+        QFETCH(bool, folderInTheWay);
+        if (folderInTheWay) {
+            // A folder where the repository file should be.
+            QDir().mkpath(RepositoryFolder() + "/reposit.db");
+        } else {
+            Open();
+            gRepository->RunSQL(QStringLiteral("DELETE FROM query WHERE key = 'getExtName'"));
+            AM_Vollo::ReleaseRepository();
+        }
         ModalAnswerer answerer(QMessageBox::Ok);
         QCOMPARE(AM_Vollo::Run(), 1);
         QCOMPARE(answerer.Count(), 1);
         QVERIFY(answerer.Texts().first().contains(RepositoryFolder()));
         QVERIFY(gRepository == nullptr);
+        QVERIFY(AM_Vollo::gMainForm == nullptr);
     }
 
     void runsUntilTheWindowCloses() {
