@@ -116,6 +116,19 @@ private:
     bool DropOnList(int i, const QStringList& files) {
         return DropFiles(Control(i)->viewport(), files, QPoint(20, 20));
     }
+    void ClickRow(int list, int row) {
+        CListViewControl* control = Control(list);
+        const QModelIndex index = control->model()->index(row - 1, 0);
+        QTest::mouseClick(control->viewport(), Qt::LeftButton, {},
+                          control->visualRect(index).center());
+    }
+    void ClickCheckBox(FormCategory* dialog, int row) {
+        QTreeWidget* list = dialog->ListViewCategory();
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        // The box is the image in front of the row's text.
+        const QPoint at = list->viewport()->mapFrom(list, QPoint(8, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(at.x(), rect.center().y()));
+    }
     void SelectRow(int list, int row) {
         CListItem item = Control(list)->ListItem(row);
         QVERIFY(!item.IsEmpty());
@@ -488,41 +501,54 @@ private slots:
         QFETCH(bool, tabShown);
         const QString doc = WriteFile(DocumentsFolder() + "/tick.txt");
         Start();
-        QVERIFY(DropOnNode("H0", {doc}));
-        m_form->TabViewer()->SelectTab(tabShown ? "H2" : "H0");
-        m_form->TabViewer()->SelectTab("H0");
-        SelectRow(0, 1);
-        m_form->FFileListViews_OnItemClick(Control(0)->ListItem(1));
-        m_form->ToolbarMenu_ButtonClick(m_form->ToolbarButton("Category"));
         FormCategory* dialog = m_form->CategoryForm();
+        if (tabShown) {
+            // The file is in the second category; its list is shown and the
+            // file clicked there while the dialog is open.
+            QVERIFY(DropOnNode("H2", {doc}));
+            m_form->ToolbarMenu_ButtonClick(m_form->ToolbarButton("Category"));
+            QVERIFY(dialog->IsFreezed());
+            m_form->TabViewer()->SelectTab("H2");
+            ClickRow(2, 1);
+        } else {
+            QVERIFY(DropOnNode("H0", {doc}));
+            m_form->TabViewer()->SelectTab("H0");
+            SelectRow(0, 1);
+            m_form->ToolbarMenu_ButtonClick(m_form->ToolbarButton("Category"));
+            // The dialog shows the shortcut's own name without ".lnk".
+            QCOMPARE(dialog->FilePath(), QString("tick.txt"));
+        }
         QVERIFY(dialog->isVisible());
         QVERIFY(!dialog->IsFreezed());
-        QCOMPARE(dialog->FilePath(), QString("tick.txt"));
-        if (tabShown)
-            m_form->TabViewer()->SelectTab("H2");
-        // The dialog is frozen by a tab change; a file click unfreezes it.
-        if (tabShown) {
-            QVERIFY(DropOnList(2, {doc}));
-            QCOMPARE(LinkCount(2), 1);
-            m_form->FCategoryForm_OnItemClick(0, dialog->ListViewCategory()->topLevelItem(1));
-            dialog->Unfreeze();
-        }
-        const qint32 fileID = dialog->FileID();
-        QVERIFY(fileID > 0);
+        QVERIFY(dialog->FileID() > 0);
+        QCOMPARE(LinkCount(2), tabShown ? 1 : 0);
         QTreeWidgetItem* second = dialog->ListViewCategory()->topLevelItem(1);
         QCOMPARE(CCheckListView::Key(second), QString("H2"));
-        m_form->FCategoryForm_OnItemClick(1, second);
-        m_form->FCategoryForm_OnItemClick(1, second); // a second tick adds no link
-        QCOMPARE(LinkCount(2), 1);
-        QCOMPARE(List("H2")->Count(), tabShown ? 1 : 0);
-        QCOMPARE(dialog->IsFreezed(), tabShown);
-        m_form->FCategoryForm_OnItemClick(0, second);
-        QCOMPARE(LinkCount(2), 0);
-        QCOMPARE(List("H2")->Count(), 0);
+        QCOMPARE(CCheckListView::SmallIcon(second), QString(tabShown ? "checked" : "unchecked"));
+        ClickCheckBox(dialog, 1);
+        if (tabShown) {
+            // Unticked while its list is shown: the list is refilled without
+            // the file, and the dialog freezes.
+            QCOMPARE(LinkCount(2), 0);
+            QCOMPARE(List("H2")->Count(), 0);
+            QVERIFY(dialog->IsFreezed());
+        } else {
+            // Only the repository changes; the dialog stays as it is.
+            QCOMPARE(LinkCount(2), 1);
+            QCOMPARE(List("H2")->Count(), 0);
+            QVERIFY(!dialog->IsFreezed());
+            // A tick of a category the file has already adds no second link.
+            m_form->FCategoryForm_OnItemClick(1, second);
+            QCOMPARE(LinkCount(2), 1);
+            ClickCheckBox(dialog, 1);
+            QCOMPARE(LinkCount(2), 0);
+        }
         // A dialog without a registered file links nothing.
+        dialog->Unfreeze();
         dialog->setFileID(-1);
         m_form->FCategoryForm_OnItemClick(1, second);
         QCOMPARE(Count("SELECT COUNT(*) FROM filetags WHERE fileID < 1"), 0);
+        QVERIFY(dialog->IsFreezed());
     }
 
     void categoryCommandWithoutRow() {
