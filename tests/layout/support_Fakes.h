@@ -4,6 +4,7 @@
 #include "IAnchorControl.h"
 #include "IAnchorWindow.h"
 
+#include <QRect>
 #include <QString>
 #include <memory>
 
@@ -14,7 +15,6 @@ public:
                 const QString& type = QStringLiteral("TextBox"))
         : name(name), type(type), left(left), top(top), width(width), height(height),
           visible(visible) {}
-
     static std::shared_ptr<FakeControl> Make(const QString& name, int left, int top, int width,
                                              int height, bool visible = true,
                                              const QString& type = QStringLiteral("TextBox")) {
@@ -43,8 +43,7 @@ public:
         left = l;
         top = t;
         width = w;
-        if (h)
-            height = *h;
+        height = h.value_or(height);
     }
     int Style() const override { return style; }
     void setSelStart(int start) override { selStart = start; }
@@ -54,20 +53,13 @@ public:
     void Press(int x, int y) { mouse(MouseAction::Press, 1, x, y); }
     void Drag(int x, int y) { mouse(MouseAction::Move, 1, x, y); }
     void Release(int x, int y) { mouse(MouseAction::Release, 1, x, y); }
+    QRect Rect() const { return QRect(left, top, width, height); }
 
-    QString name;
-    QString type;
-    int left;
-    int top;
-    int width;
-    int height;
+    QString name, type;
+    int left, top, width, height;
     bool visible;
-    int style = 0;
-    int selStart = -1;
-    int moves = 0;
-    bool movedWithHeight = false;
-    int raised = 0;
-    bool rejectWidth = false;
+    int style = 0, selStart = -1, moves = 0, raised = 0;
+    bool movedWithHeight = false, rejectWidth = false;
     MouseHandler mouse;
 };
 
@@ -77,7 +69,6 @@ class FakeWindow : public IAnchorWindow {
 public:
     static constexpr int FrameWidth = 240;
     static constexpr int FrameHeight = 690;
-
     FakeWindow(int innerWidth, int innerHeight)
         : width(innerWidth + FrameWidth), height(innerHeight + FrameHeight) {}
 
@@ -86,20 +77,14 @@ public:
     int Top() const override { return 900; }
     int Width() const override { return width; }
     int Height() const override { return height; }
-    void setWidth(int value) override {
-        width = value;
-        ++sizeSets;
-    }
-    void setHeight(int value) override {
-        height = value;
-        ++sizeSets;
-    }
+    void setWidth(int value) override { width = value; }
+    void setHeight(int value) override { height = value; }
     int ScaleWidth() const override { return width - FrameWidth; }
     int ScaleHeight() const override { return height - FrameHeight; }
     int WindowState() const override { return state; }
     void setResizeHandler(ResizeHandler h) override { handler = std::move(h); }
 
-    // Resizes by the given growth of the inner area and raises the resize event.
+    // Grows the inner area and raises the resize event.
     void Grow(int dx, int dy) {
         width += dx;
         height += dy;
@@ -110,9 +95,7 @@ public:
             handler();
     }
 
-    int width;
-    int height;
+    int width, height;
     int state = Normal;
-    int sizeSets = 0;
     ResizeHandler handler;
 };
