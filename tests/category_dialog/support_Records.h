@@ -23,21 +23,14 @@ inline CRecordset TagsOfFile(const QList<int>& ids) {
 }
 
 // A left click on a row at a horizontal position given in twips (15 a
-// pixel), in the list's own coordinates. Whole pixels go through QTest;
-// positions between pixels are sent as they are.
+// pixel), in the list's own coordinates; positions between pixels are kept.
 inline void ClickRowAt(QTreeWidget* list, QTreeWidgetItem* item, int xTwips) {
     QWidget* viewport = list->viewport();
-    const int y = list->visualItemRect(item).center().y();
-    if (xTwips % 15 == 0) {
-        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(xTwips / 15, y));
-        return;
+    const QPointF at(xTwips / 15.0, list->visualItemRect(item).center().y());
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
     }
-    const QPointF at(xTwips / 15.0, y);
-    const QPointF global = viewport->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(viewport, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(viewport, &release);
 }
