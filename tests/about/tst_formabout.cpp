@@ -14,61 +14,58 @@ private slots:
         FormAbout::setVersionOverride(1, 2, 3);
     }
     void cleanupTestCase() { FormAbout::setVersionOverride(-1, 0, 0); }
-    void texts_data();
-    void texts();
-    void okClosesWithBanner();
+    void texts_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("shown"); // caption, title, version, description
+        QTest::newRow("defaults: Japanese, application title")
+            << 2 << QString()
+            << QStringList{QStringLiteral("Vollo のバージョン情報"), QStringLiteral("Vollo"),
+                           QStringLiteral("バージョン 1.2.3"), QStringLiteral("説明：\nD")};
+        QTest::newRow("English with a title")
+            << 1 << QStringLiteral("X")
+            << QStringList{QStringLiteral("About X"), QStringLiteral("X"),
+                           QStringLiteral("Version 1.2.3"), QStringLiteral("Description :\nD")};
+        QTest::newRow("any other language is English")
+            << 0 << QString()
+            << QStringList{QStringLiteral("About Vollo"), QStringLiteral("Vollo"),
+                           QStringLiteral("Version 1.2.3"), QStringLiteral("Description :\nD")};
+    }
+
+    void texts() {
+        QFETCH(int, language);
+        QFETCH(QString, title);
+        FormAbout form;
+        // Shown once with the defaults first: the texts must be rebuilt at the next showing.
+        form.open();
+        form.close();
+        form.setLanguage(language);
+        form.setTitle(title);
+        form.setDescription(QStringLiteral("D"));
+        form.setCopyright(QStringLiteral("<b>C</b> & others")); // shown literally, never as markup
+        form.open();
+        QVERIFY(form.isModal());
+        QTEST(
+            QStringList(
+                {form.windowTitle(), form.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
+                 form.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
+                 form.findChild<QPlainTextEdit*>(QStringLiteral("txtDescription"))->toPlainText()}),
+            "shown");
+        auto* copyright = form.findChild<QLabel*>(QStringLiteral("lblCopyright"));
+        QCOMPARE(copyright->text(), QStringLiteral("<b>C</b> & others"));
+        QCOMPARE(copyright->textFormat(), Qt::PlainText);
+    }
+
+    void okClosesWithBanner() {
+        FormAbout form;
+        form.open();
+        // A missing resource would leave the banner blank.
+        QVERIFY(!form.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
+        QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
 };
-
-void TestFormAbout::texts_data() {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("shown"); // caption, title, version, description
-    QTest::newRow("defaults: Japanese, application title")
-        << 2 << QString()
-        << QStringList{QStringLiteral("Vollo のバージョン情報"), QStringLiteral("Vollo"),
-                       QStringLiteral("バージョン 1.2.3"), QStringLiteral("説明：\nD")};
-    QTest::newRow("English with a title")
-        << 1 << QStringLiteral("X")
-        << QStringList{QStringLiteral("About X"), QStringLiteral("X"),
-                       QStringLiteral("Version 1.2.3"), QStringLiteral("Description :\nD")};
-    QTest::newRow("any other language is English")
-        << 0 << QString()
-        << QStringList{QStringLiteral("About Vollo"), QStringLiteral("Vollo"),
-                       QStringLiteral("Version 1.2.3"), QStringLiteral("Description :\nD")};
-}
-
-void TestFormAbout::texts() {
-    QFETCH(int, language);
-    QFETCH(QString, title);
-    FormAbout form;
-    // Shown once with the defaults first: the texts must be rebuilt at the next showing.
-    form.open();
-    form.close();
-    form.setLanguage(language);
-    form.setTitle(title);
-    form.setDescription(QStringLiteral("D"));
-    form.setCopyright(QStringLiteral("<b>C</b> & others")); // shown literally, never as markup
-    form.open();
-    QVERIFY(form.isModal());
-    QTEST(QStringList(
-              {form.windowTitle(), form.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
-               form.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
-               form.findChild<QPlainTextEdit*>(QStringLiteral("txtDescription"))->toPlainText()}),
-          "shown");
-    auto* copyright = form.findChild<QLabel*>(QStringLiteral("lblCopyright"));
-    QCOMPARE(copyright->text(), QStringLiteral("<b>C</b> & others"));
-    QCOMPARE(copyright->textFormat(), Qt::PlainText);
-}
-
-void TestFormAbout::okClosesWithBanner() {
-    FormAbout form;
-    form.open();
-    // A missing resource would leave the banner blank.
-    QVERIFY(!form.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
-    QVERIFY(!form.isVisible());
-    QCOMPARE(form.result(), int(QDialog::Accepted));
-}
 
 QTEST_MAIN(TestFormAbout)
 #include "tst_formabout.moc"

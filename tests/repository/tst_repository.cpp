@@ -85,320 +85,296 @@ class TestRepository : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        m_home = new CFreshDataHome;
+        m_db = new CVolloDB;
+        m_db->Create();
+    }
 
-    void firstAndSecondRun();
-    void storedSettings();
-    void changeFlag_data();
-    void changeFlag();
-    void identitiesOfInserts();
-    void namesRoundTrip_data();
-    void namesRoundTrip();
-    void datesInLocales_data();
-    void datesInLocales();
-    void missingAndQuotedKeys();
-    void brokenRepository_data();
-    void brokenRepository();
-    void linksBetweenFilesAndCategories();
-    void linksByIdentifiers();
-    void filesOfExtension();
-    void transactionScope();
-    void secondUserIsToldClearly();
+    void cleanup() {
+        delete m_db;
+        m_db = nullptr;
+        delete m_home;
+        m_home = nullptr;
+        QLocale::setDefault(QLocale::system());
+    }
+
+    void firstAndSecondRun() {
+        // A fresh account whose data folder does not exist yet, three levels deep.
+        CFreshDataHome home(3);
+        const QString templatePath = BM_Library::AppFolder() + "vollo.db";
+        const QByteArray templateBefore = Digest(templatePath);
+        QVERIFY(!templateBefore.isEmpty());
+        {
+            CVolloDB db;
+            QCOMPARE(db.INIFileName(), home.RepositoryFile());
+            db.Create();
+            QVERIFY(db.IsFirstExecution());
+            Register(db, "/kept/across/runs.doc.lnk");
+        }
+        CVolloDB db;
+        db.Create();
+        QVERIFY(!db.IsFirstExecution());
+        QCOMPARE(Paths(db.RunQuery("getFileNameAll")).size(), 1);
+        // The template beside the program is copied, never written.
+        QCOMPARE(Digest(templatePath), templateBefore);
+    }
+
+    void storedSettings() {
+        // Rewriting a value with itself is dropped, but not the rest of the row.
+        m_db->RunSQL("UPDATE resource set resource.Value=\"名前\", resource.Extra=3100 "
+                     "WHERE Key=\"ColumnHeader1\"");
+        QCOMPARE(m_db->RunQuery("getColumnHeader").Field("Extra").toInt(), 3100);
+        QCOMPARE(m_db->RunQuery("getFirstStart").Field(0), QVariant(false));
+        m_db->RunQuery("setFirstStart");
+        QCOMPARE(m_db->RunQuery("getFirstStart").Field(0), QVariant(true));
+        // Window positions are single-precision numbers and must keep their fraction.
+        m_db->RunSQL(FillPlaceholders(m_db->GetQuery("setMyPos"), {{"%leftPos", 1440.0f},
+                                                                   {"%topPos", 720.0f},
+                                                                   {"%widthPos", 9000.0f},
+                                                                   {"%heightPos", 6000.5f}}));
+        CRecordset pos = m_db->RunQuery("getMyPos");
+        QCOMPARE(pos.Field("nLeft").toInt(), 1440);
+        QCOMPARE(pos.Field("nHeight").toDouble(), 6000.5);
+    }
+
+    void changeFlag_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("plain select") << "SELECT ID FROM files" << false;
+        // The flag goes by the words in the text, not by what the statement does.
+        QTest::newRow("path holding delete")
+            << "SELECT ID FROM files WHERE path=\"/x/ToDelete.doc\"" << true;
+        QTest::newRow("real update") << "UPDATE setting set setting.tabIndex=\"H1\"" << true;
+    }
+
+    void changeFlag() {
+        QFETCH(QString, sql);
+        QFETCH(bool, changed);
+        m_db->RunSQL(sql);
+        QCOMPARE(Flag(*m_db), changed ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+        m_db->GetQuery("getTagName");
+        QCOMPARE(Flag(*m_db), QStringLiteral("FALSE"));
+        m_db->AddTag("flagged");
+        QCOMPARE(Flag(*m_db), QStringLiteral("TRUE"));
+        m_db->GetQuery("getTagName");
+        QCOMPARE(Flag(*m_db), QStringLiteral("FALSE"));
+    }
+
+    void identitiesOfInserts() {
+        const qint32 first = Register(*m_db, "/a/one.doc.lnk");
+        QCOMPARE(Register(*m_db, "/a/one.doc.lnk"), first);
+        const qint32 second = Register(*m_db, "/a/two.doc.lnk");
+        // A select with several rows answers with the first one's ID.
+        QCOMPARE(m_db->UpdateItem("SELECT ID FROM files ORDER BY ID DESC",
+                                  "INSERT INTO files (path) VALUES (\"/never\")"),
+                 second);
+        const qint32 tag = m_db->AddTag("新しい分類");
+        QCOMPARE(tag, 4);
+        const qint32 link = m_db->AddFileTag(first, tag);
+        QCOMPARE(m_db->AddFileTag(second, tag), link + 1);
+        // Duplicates are refused by the schema with the engine's code.
+        QCOMPARE(Raised([&] { m_db->AddFileTag(first, tag); }).Code(), SQLITE_CONSTRAINT_UNIQUE);
+        QCOMPARE(Raised([&] { m_db->AddFileName("/a/one.doc.lnk"); }).Code(),
+                 SQLITE_CONSTRAINT_UNIQUE);
+        // A deleted file's ID is never handed out again.
+        m_db->DelFileName("/a/two.doc.lnk");
+        QCOMPARE(m_db->AddFileName("/a/three.doc.lnk"), second + 1);
+    }
+
+    void namesRoundTrip_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("apostrophe") << "/home/u/today's notes.doc.lnk";
+        QTest::newRow("double quotes") << "/home/u/the \"final\" one.doc.lnk";
+        QTest::newRow("both quotes doubled") << "/x/a''b\"\"c.lnk";
+        QTest::newRow("percent") << "/x/100% done %20.txt.lnk";
+        QTest::newRow("own placeholder") << "/x/%fileName%tagName.lnk";
+        QTest::newRow("Japanese") << "/ホーム/書類/見積書（最終版）.xlsx.lnk";
+        QTest::newRow("spaces and dashes") << "/x/ -rf  leading dash .doc.lnk";
+        QTest::newRow("hash date") << "/x/#2026/12/06# True.lnk";
+        QTest::newRow("sql text") << "/x/\"); DROP TABLE files; --.lnk";
+        QTest::newRow("backslash and brackets") << "/x/a\\b [c].lnk";
+    }
+
+    void namesRoundTrip() {
+        QFETCH(QString, name);
+        const qint32 id = Register(*m_db, name);
+        QCOMPARE(Register(*m_db, name), id);
+        const qint32 tag = m_db->AddTag(name);
+        QVERIFY(Paths(m_db->GetTagName()).contains(name));
+        m_db->AddFileTag(id, tag);
+        QCOMPARE(Paths(m_db->GetFileOfTag(tag)), QStringList{name});
+        m_db->DelTag(name);
+        QCOMPARE(m_db->GetTagName().RecordCount(), 3);
+        m_db->DelFileName(name);
+        QVERIFY(Paths(m_db->RunQuery("getFileNameAll")).isEmpty());
+    }
+
+    void datesInLocales_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("separator"); // of the year-first registration day
+        QTest::newRow("ja_JP") << "ja_JP"
+                               << "/";
+        QTest::newRow("en_US") << "en_US"
+                               << "/";
+        QTest::newRow("de_DE") << "de_DE"
+                               << ".";
+    }
+
+    void datesInLocales() {
+        QFETCH(QString, locale);
+        QFETCH(QString, separator);
+        QLocale::setDefault(QLocale(locale));
+        QTemporaryDir dir;
+        // A day whose number cannot pass for a month, and one whose can.
+        for (const QDate& day : {QDate(2024, 2, 29), QDate(2026, 3, 4)}) {
+            QFile file(dir.filePath(day.toString(Qt::ISODate)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(
+                file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime));
+            file.close();
+            QCOMPARE(StoredDay(*m_db, m_db->AddFileName(file.fileName())),
+                     day.toString(Qt::ISODate));
+            const QString text = day.toString(QStringLiteral("yyyy%1MM%1dd").arg(separator));
+            QCOMPARE(StoredDay(*m_db, Register(*m_db, file.fileName() + ".lnk", text)),
+                     day.toString(Qt::ISODate));
+        }
+        QCOMPARE(StoredDay(*m_db, m_db->AddFileName("/no/such/file.doc")),
+                 QStringLiteral("1601-01-01"));
+    }
+
+    void missingAndQuotedKeys() {
+        for (const QString& key : {QStringLiteral("noSuchKey"), QStringLiteral("get\"File\"Name"),
+                                   QStringLiteral("x' OR '1'='1")}) {
+            const QString text = Raised([&] { m_db->GetQuery(key); }).Text();
+            QVERIFY2(text.contains("\"" + key + "\""), qPrintable(text));
+            QVERIFY_THROWS_EXCEPTION(CError, m_db->RunQuery(key));
+        }
+        // Lookups ignore letter case, as the original engine did.
+        QCOMPARE(m_db->GetQuery("GETTAGNAME"), m_db->GetQuery("getTagName"));
+    }
+
+    void brokenRepository_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("garbage") << QByteArray(20000, 'z') << false;
+        QTest::newRow("empty file") << QByteArray() << false;
+        QTest::newRow("truncated header") << QByteArray("SQLite format 3\0", 16) << false;
+        QTest::newRow("folder in its place") << QByteArray() << true;
+    }
+
+    void brokenRepository() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, folder);
+        CFreshDataHome home;
+        QVERIFY(QDir().mkpath(home.RepositoryFolder()));
+        if (folder) {
+            QVERIFY(QDir().mkpath(home.RepositoryFile()));
+        } else {
+            QFile file(home.RepositoryFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        CVolloDB db;
+        // The message names both the damaged file and the template to restore it from.
+        const QString text = Raised([&] { db.Create(); }).Text();
+        QVERIFY2(text.contains(home.RepositoryFile()), qPrintable(text));
+        QVERIFY2(text.contains(BM_Library::AppFolder() + "vollo.db"), qPrintable(text));
+        QVERIFY_THROWS_EXCEPTION(CError, db.RunQuery("getTagName"));
+    }
+
+    void linksBetweenFilesAndCategories() {
+        const qint32 a = Register(*m_db, "/d/a.doc.lnk");
+        const qint32 b = Register(*m_db, "/d/b.doc.lnk");
+        m_db->AddFileTag(b, 2);
+        m_db->AddFileTag(a, 2);
+        m_db->AddFileTag(a, 3);
+        QCOMPARE(Ids(m_db->GetFileOfTag(2)), (QList<int>{a, b}));
+        QCOMPARE(Ids(m_db->GetTagOfFile(a)), (QList<int>{2, 3}));
+        m_db->DelFileTag(a, 3);
+        QVERIFY(!Linked(*m_db, a, 3));
+        QVERIFY(Linked(*m_db, a, 2));
+        m_db->RunSQL(FillPlaceholders(m_db->GetQuery("delFileTagAll"), {{"%fileID", a}}));
+        QVERIFY(!Linked(*m_db, a, 2));
+        // Removing a file takes its remaining links along: none is left dangling.
+        m_db->DelFileName("/d/b.doc.lnk");
+        QVERIFY(Ids(m_db->GetFileOfTag(2)).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(CError, m_db->AddFileTag(9999, 1));
+    }
+
+    void linksByIdentifiers() {
+        const qint32 file = Register(*m_db, "/d/linked.pdf.lnk");
+        delete m_db; // the engine below opens the same repository
+        m_db = nullptr;
+        CFileDB engine;
+        engine.Create();
+        engine.AddTag(file, 1);
+        // The link statements run beside the change flag, which keeps the lookup's FALSE.
+        QCOMPARE(Flag(engine), QStringLiteral("FALSE"));
+        QVERIFY(Linked(engine, file, 1));
+        engine.DelTag(file, 1);
+        QVERIFY(!Linked(engine, file, 1));
+    }
+
+    void filesOfExtension() {
+        for (const char* p : {"/v/report.doc.lnk", "/v/Scan.PDF.lnk", "/v/notes.txt", "/v/pdf.lnk",
+                              "/v/dir.pdf/plain.lnk", "/v/memo.docx.LNK", "/v/archive.doc.bak.lnk"})
+            Register(*m_db, p);
+        const auto ofExt = [this](const QString& fileExt) {
+            return Paths(m_db->RunSQL(
+                FillPlaceholders(m_db->GetQuery("getFileNameOfExt"), {{"%fileExt", fileExt}})));
+        };
+        QCOMPARE(ofExt(".doc .docx .odt"), (QStringList{"/v/report.doc.lnk", "/v/memo.docx.LNK"}));
+        QCOMPARE(ofExt(".pdf"), (QStringList{"/v/Scan.PDF.lnk"}));
+        QCOMPARE(ofExt(".TXT"), (QStringList{"/v/notes.txt"}));
+        QVERIFY(ofExt("RecentFiles").isEmpty());
+        QVERIFY(ofExt("\"quoted\" .x").isEmpty());
+    }
+
+    void transactionScope() {
+        // A bulk job that fails part-way keeps what it registered before.
+        QVERIFY(Raised([&] {
+                    CTransactionScope scope(*m_db);
+                    Register(*m_db, "/t/1.doc.lnk");
+                    Register(*m_db, "/t/2.doc.lnk");
+                    m_db->AddFileName("/t/2.doc.lnk"); // duplicate: raises
+                }).Code() > 0);
+        {
+            CTransactionScope scope(*m_db);
+            Register(*m_db, "/t/dropped.doc.lnk");
+            scope.Rollback();
+        }
+        {
+            CTransactionScope outer(*m_db);
+            Register(*m_db, "/t/3.doc.lnk");
+            {
+                CTransactionScope inner(*m_db);
+                Register(*m_db, "/t/4.doc.lnk");
+            }
+            outer.Commit();
+        }
+        delete m_db; // what a later run of the program finds
+        m_db = nullptr;
+        CVolloDB other;
+        other.Create();
+        QCOMPARE(Paths(other.RunQuery("getFileNameAll")),
+                 (QStringList{"/t/1.doc.lnk", "/t/2.doc.lnk", "/t/3.doc.lnk", "/t/4.doc.lnk"}));
+    }
+
+    void secondUserIsToldClearly() {
+        // A second program on the same repository waits for the engine's busy
+        // timeout, then gives up with a message rather than sharing it.
+        Register(*m_db, "/s/one.doc.lnk");
+        CVolloDB second;
+        const QString text = Raised([&] { second.Create(); }).Text();
+        QVERIFY2(text.contains(m_db->INIFileName()) && text.contains("in use"), qPrintable(text));
+        QCOMPARE(Register(*m_db, "/s/one.doc.lnk"), 1);
+    }
 
 private:
     CFreshDataHome* m_home = nullptr;
     CVolloDB* m_db = nullptr;
 };
-
-void TestRepository::init() {
-    m_home = new CFreshDataHome;
-    m_db = new CVolloDB;
-    m_db->Create();
-}
-
-void TestRepository::cleanup() {
-    delete m_db;
-    m_db = nullptr;
-    delete m_home;
-    m_home = nullptr;
-    QLocale::setDefault(QLocale::system());
-}
-
-void TestRepository::firstAndSecondRun() {
-    // A fresh account whose data folder does not exist yet, three levels deep.
-    CFreshDataHome home(3);
-    const QString templatePath = BM_Library::AppFolder() + "vollo.db";
-    const QByteArray templateBefore = Digest(templatePath);
-    QVERIFY(!templateBefore.isEmpty());
-    {
-        CVolloDB db;
-        QCOMPARE(db.INIFileName(), home.RepositoryFile());
-        db.Create();
-        QVERIFY(db.IsFirstExecution());
-        Register(db, "/kept/across/runs.doc.lnk");
-    }
-    CVolloDB db;
-    db.Create();
-    QVERIFY(!db.IsFirstExecution());
-    QCOMPARE(Paths(db.RunQuery("getFileNameAll")).size(), 1);
-    // The template beside the program is copied, never written.
-    QCOMPARE(Digest(templatePath), templateBefore);
-}
-
-void TestRepository::storedSettings() {
-    // Rewriting a value with itself is dropped, but not the rest of the row.
-    m_db->RunSQL("UPDATE resource set resource.Value=\"名前\", resource.Extra=3100 "
-                 "WHERE Key=\"ColumnHeader1\"");
-    QCOMPARE(m_db->RunQuery("getColumnHeader").Field("Extra").toInt(), 3100);
-    QCOMPARE(m_db->RunQuery("getFirstStart").Field(0), QVariant(false));
-    m_db->RunQuery("setFirstStart");
-    QCOMPARE(m_db->RunQuery("getFirstStart").Field(0), QVariant(true));
-    // Window positions are single-precision numbers and must keep their fraction.
-    m_db->RunSQL(FillPlaceholders(m_db->GetQuery("setMyPos"), {{"%leftPos", 1440.0f},
-                                                               {"%topPos", 720.0f},
-                                                               {"%widthPos", 9000.0f},
-                                                               {"%heightPos", 6000.5f}}));
-    CRecordset pos = m_db->RunQuery("getMyPos");
-    QCOMPARE(pos.Field("nLeft").toInt(), 1440);
-    QCOMPARE(pos.Field("nHeight").toDouble(), 6000.5);
-}
-
-void TestRepository::changeFlag_data() {
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("flag");
-    QTest::newRow("plain select") << "SELECT ID FROM files"
-                                  << "FALSE";
-    QTest::newRow("column named like update") << "SELECT ID AS lastUpdate FROM files"
-                                              << "TRUE";
-    QTest::newRow("path holding delete") << "SELECT ID FROM files WHERE path=\"/x/ToDelete.doc\""
-                                         << "TRUE";
-    QTest::newRow("insert in lower case") << "SELECT 'insert' AS x"
-                                          << "TRUE";
-    QTest::newRow("real update") << "UPDATE setting set setting.tabIndex=\"H1\""
-                                 << "TRUE";
-}
-
-void TestRepository::changeFlag() {
-    QFETCH(QString, sql);
-    QFETCH(QString, flag);
-    m_db->RunSQL(sql);
-    QCOMPARE(Flag(*m_db), flag);
-    m_db->GetQuery("getTagName");
-    QCOMPARE(Flag(*m_db), QStringLiteral("FALSE"));
-    m_db->AddTag("flagged");
-    QCOMPARE(Flag(*m_db), QStringLiteral("TRUE"));
-    m_db->GetQuery("getTagName");
-    QCOMPARE(Flag(*m_db), QStringLiteral("FALSE"));
-}
-
-void TestRepository::identitiesOfInserts() {
-    const qint32 first = Register(*m_db, "/a/one.doc.lnk");
-    QCOMPARE(Register(*m_db, "/a/one.doc.lnk"), first);
-    const qint32 second = Register(*m_db, "/a/two.doc.lnk");
-    // A select with several rows answers with the first one's ID.
-    QCOMPARE(m_db->UpdateItem("SELECT ID FROM files ORDER BY ID DESC",
-                              "INSERT INTO files (path) VALUES (\"/never\")"),
-             second);
-    const qint32 tag = m_db->AddTag("新しい分類");
-    QCOMPARE(tag, 4);
-    const qint32 link = m_db->AddFileTag(first, tag);
-    QCOMPARE(m_db->AddFileTag(second, tag), link + 1);
-    // Duplicates are refused by the schema with the engine's code.
-    QCOMPARE(Raised([&] { m_db->AddFileTag(first, tag); }).Code(), SQLITE_CONSTRAINT_UNIQUE);
-    QCOMPARE(Raised([&] { m_db->AddFileName("/a/one.doc.lnk"); }).Code(), SQLITE_CONSTRAINT_UNIQUE);
-    // A deleted file's ID is never handed out again.
-    m_db->DelFileName("/a/two.doc.lnk");
-    QCOMPARE(m_db->AddFileName("/a/three.doc.lnk"), second + 1);
-}
-
-void TestRepository::namesRoundTrip_data() {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("apostrophe") << "/home/u/today's notes.doc.lnk";
-    QTest::newRow("double quotes") << "/home/u/the \"final\" one.doc.lnk";
-    QTest::newRow("both quotes doubled") << "/x/a''b\"\"c.lnk";
-    QTest::newRow("percent") << "/x/100% done %20.txt.lnk";
-    QTest::newRow("placeholder name") << "/x/%fileAge.txt.lnk";
-    QTest::newRow("own placeholder") << "/x/%fileName%tagName.lnk";
-    QTest::newRow("Japanese") << "/ホーム/書類/見積書（最終版）.xlsx.lnk";
-    QTest::newRow("spaces and dashes") << "/x/ -rf  leading dash .doc.lnk";
-    QTest::newRow("hash date") << "/x/#2026/12/06# True.lnk";
-    QTest::newRow("sql text") << "/x/\"); DROP TABLE files; --.lnk";
-    QTest::newRow("backslash and brackets") << "/x/a\\b [c].lnk";
-}
-
-void TestRepository::namesRoundTrip() {
-    QFETCH(QString, name);
-    const qint32 id = Register(*m_db, name);
-    QCOMPARE(Register(*m_db, name), id);
-    const qint32 tag = m_db->AddTag(name);
-    QVERIFY(Paths(m_db->GetTagName()).contains(name));
-    m_db->AddFileTag(id, tag);
-    QCOMPARE(Paths(m_db->GetFileOfTag(tag)), QStringList{name});
-    m_db->DelTag(name);
-    QCOMPARE(m_db->GetTagName().RecordCount(), 3);
-    m_db->DelFileName(name);
-    QVERIFY(Paths(m_db->RunQuery("getFileNameAll")).isEmpty());
-}
-
-void TestRepository::datesInLocales_data() {
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("separator"); // of the year-first registration day
-    QTest::newRow("ja_JP") << "ja_JP"
-                           << "/";
-    QTest::newRow("en_US") << "en_US"
-                           << "/";
-    QTest::newRow("de_DE") << "de_DE"
-                           << ".";
-}
-
-void TestRepository::datesInLocales() {
-    QFETCH(QString, locale);
-    QFETCH(QString, separator);
-    QLocale::setDefault(QLocale(locale));
-    QTemporaryDir dir;
-    // A day whose number cannot pass for a month, and one whose can.
-    for (const QDate& day : {QDate(2024, 2, 29), QDate(2026, 3, 4)}) {
-        QFile file(dir.filePath(day.toString(Qt::ISODate)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime));
-        file.close();
-        QCOMPARE(StoredDay(*m_db, m_db->AddFileName(file.fileName())), day.toString(Qt::ISODate));
-        const QString text = day.toString(QStringLiteral("yyyy%1MM%1dd").arg(separator));
-        QCOMPARE(StoredDay(*m_db, Register(*m_db, file.fileName() + ".lnk", text)),
-                 day.toString(Qt::ISODate));
-    }
-    QCOMPARE(StoredDay(*m_db, m_db->AddFileName("/no/such/file.doc")),
-             QStringLiteral("1601-01-01"));
-}
-
-void TestRepository::missingAndQuotedKeys() {
-    for (const QString& key : {QStringLiteral("noSuchKey"), QStringLiteral("get\"File\"Name"),
-                               QStringLiteral("x' OR '1'='1")}) {
-        const QString text = Raised([&] { m_db->GetQuery(key); }).Text();
-        QVERIFY2(text.contains("\"" + key + "\""), qPrintable(text));
-        QVERIFY_THROWS_EXCEPTION(CError, m_db->RunQuery(key));
-    }
-    // Lookups ignore letter case, as the original engine did.
-    QCOMPARE(m_db->GetQuery("GETTAGNAME"), m_db->GetQuery("getTagName"));
-}
-
-void TestRepository::brokenRepository_data() {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("garbage") << QByteArray(20000, 'z') << false;
-    QTest::newRow("empty file") << QByteArray() << false;
-    QTest::newRow("truncated header") << QByteArray("SQLite format 3\0", 16) << false;
-    QTest::newRow("folder in its place") << QByteArray() << true;
-}
-
-void TestRepository::brokenRepository() {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, folder);
-    CFreshDataHome home;
-    QVERIFY(QDir().mkpath(home.RepositoryFolder()));
-    if (folder) {
-        QVERIFY(QDir().mkpath(home.RepositoryFile()));
-    } else {
-        QFile file(home.RepositoryFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    CVolloDB db;
-    // The message names both the damaged file and the template to restore it from.
-    const QString text = Raised([&] { db.Create(); }).Text();
-    QVERIFY2(text.contains(home.RepositoryFile()), qPrintable(text));
-    QVERIFY2(text.contains(BM_Library::AppFolder() + "vollo.db"), qPrintable(text));
-    QVERIFY_THROWS_EXCEPTION(CError, db.RunQuery("getTagName"));
-}
-
-void TestRepository::linksBetweenFilesAndCategories() {
-    const qint32 a = Register(*m_db, "/d/a.doc.lnk");
-    const qint32 b = Register(*m_db, "/d/b.doc.lnk");
-    m_db->AddFileTag(b, 2);
-    m_db->AddFileTag(a, 2);
-    m_db->AddFileTag(a, 3);
-    QCOMPARE(Ids(m_db->GetFileOfTag(2)), (QList<int>{a, b}));
-    QCOMPARE(Ids(m_db->GetTagOfFile(a)), (QList<int>{2, 3}));
-    m_db->DelFileTag(a, 3);
-    QVERIFY(!Linked(*m_db, a, 3));
-    QVERIFY(Linked(*m_db, a, 2));
-    m_db->RunSQL(FillPlaceholders(m_db->GetQuery("delFileTagAll"), {{"%fileID", a}}));
-    QVERIFY(!Linked(*m_db, a, 2));
-    // Removing a file takes its remaining links along: none is left dangling.
-    m_db->DelFileName("/d/b.doc.lnk");
-    QVERIFY(Ids(m_db->GetFileOfTag(2)).isEmpty());
-    QVERIFY_THROWS_EXCEPTION(CError, m_db->AddFileTag(9999, 1));
-}
-
-void TestRepository::linksByIdentifiers() {
-    const qint32 file = Register(*m_db, "/d/linked.pdf.lnk");
-    delete m_db; // the engine below opens the same repository
-    m_db = nullptr;
-    CFileDB engine;
-    engine.Create();
-    engine.AddTag(file, 1);
-    // The link statements run beside the change flag, which keeps the lookup's FALSE.
-    QCOMPARE(Flag(engine), QStringLiteral("FALSE"));
-    QVERIFY(Linked(engine, file, 1));
-    engine.DelTag(file, 1);
-    QVERIFY(!Linked(engine, file, 1));
-}
-
-void TestRepository::filesOfExtension() {
-    for (const char* p : {"/v/report.doc.lnk", "/v/Scan.PDF.lnk", "/v/notes.txt", "/v/pdf.lnk",
-                          "/v/dir.pdf/plain.lnk", "/v/memo.docx.LNK", "/v/archive.doc.bak.lnk"})
-        Register(*m_db, p);
-    const auto ofExt = [this](const QString& fileExt) {
-        return Paths(m_db->RunSQL(
-            FillPlaceholders(m_db->GetQuery("getFileNameOfExt"), {{"%fileExt", fileExt}})));
-    };
-    QCOMPARE(ofExt(".doc .docx .odt"), (QStringList{"/v/report.doc.lnk", "/v/memo.docx.LNK"}));
-    QCOMPARE(ofExt(".pdf"), (QStringList{"/v/Scan.PDF.lnk"}));
-    QCOMPARE(ofExt(".TXT"), (QStringList{"/v/notes.txt"}));
-    QVERIFY(ofExt("RecentFiles").isEmpty());
-    QVERIFY(ofExt("\"quoted\" .x").isEmpty());
-}
-
-void TestRepository::transactionScope() {
-    // A bulk job that fails part-way keeps what it registered before.
-    QVERIFY(Raised([&] {
-                CTransactionScope scope(*m_db);
-                Register(*m_db, "/t/1.doc.lnk");
-                Register(*m_db, "/t/2.doc.lnk");
-                m_db->AddFileName("/t/2.doc.lnk"); // duplicate: raises
-            }).Code() > 0);
-    {
-        CTransactionScope scope(*m_db);
-        Register(*m_db, "/t/dropped.doc.lnk");
-        scope.Rollback();
-    }
-    {
-        CTransactionScope outer(*m_db);
-        Register(*m_db, "/t/3.doc.lnk");
-        {
-            CTransactionScope inner(*m_db);
-            Register(*m_db, "/t/4.doc.lnk");
-        }
-        outer.Commit();
-    }
-    delete m_db; // what a later run of the program finds
-    m_db = nullptr;
-    CVolloDB other;
-    other.Create();
-    QCOMPARE(Paths(other.RunQuery("getFileNameAll")),
-             (QStringList{"/t/1.doc.lnk", "/t/2.doc.lnk", "/t/3.doc.lnk", "/t/4.doc.lnk"}));
-}
-
-void TestRepository::secondUserIsToldClearly() {
-    // A second program on the same repository waits for the engine's busy
-    // timeout, then gives up with a message rather than sharing it.
-    Register(*m_db, "/s/one.doc.lnk");
-    CVolloDB second;
-    const QString text = Raised([&] { second.Create(); }).Text();
-    QVERIFY2(text.contains(m_db->INIFileName()) && text.contains("in use"), qPrintable(text));
-    QCOMPARE(Register(*m_db, "/s/one.doc.lnk"), 1);
-}
 
 QTEST_GUILESS_MAIN(TestRepository)
 #include "tst_repository.moc"
