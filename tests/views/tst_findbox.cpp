@@ -27,18 +27,12 @@ private slots:
     }
 
     void focusCycle_data() {
-        QTest::addColumn<QString>("typed");       // what the user leaves in the field
-        QTest::addColumn<QString>("afterLeave");  // shown once the focus is gone
-        QTest::addColumn<QString>("afterReturn"); // shown when the focus comes back
-        QTest::newRow("empty gets the placeholder") << ""
-                                                    << "検索"
-                                                    << "";
-        QTest::newRow("user text stays") << "report"
-                                         << "report"
-                                         << "report";
-        QTest::newRow("typed placeholder is emptied") << "検索"
-                                                      << "検索"
-                                                      << "";
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("afterLeave");
+        QTest::addColumn<QString>("afterReturn");
+        QTest::newRow("empty gets the placeholder") << "" << QString("検索") << QString();
+        QTest::newRow("user text stays") << "report" << QString("report") << QString("report");
+        QTest::newRow("typed placeholder is emptied") << "検索" << QString("検索") << QString();
     }
     void focusCycle() {
         QFETCH(QString, typed);
@@ -55,16 +49,6 @@ private slots:
         QCOMPARE(back(), theme(QPalette::Button));
         focus(m_field);
         QCOMPARE(m_field->text(), afterReturn);
-    }
-
-    void newPlaceholderWaitsForAnEmptyLeave() {
-        m_box->setValue(QStringLiteral("Find"));
-        QCOMPARE(m_field->text(), QStringLiteral("検索"));
-        focus(m_field); // the old placeholder is plain text now
-        QCOMPARE(m_field->text(), QStringLiteral("検索"));
-        m_field->clear();
-        focus(m_other);
-        QCOMPARE(m_field->text(), QStringLiteral("Find"));
     }
 
     void keys_data() {
