@@ -14,82 +14,70 @@ private slots:
     void cleanup() { QLocale::setDefault(QLocale::system()); }
 
     void translate_data() {
-        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("flag update")
-            << "C"
             << "UPDATE resource set resource.Value='TRUE' where Key='IsUpdatedDB'"
             << "UPDATE resource set Value='TRUE' where Key='IsUpdatedDB'";
         QTest::newRow("other table's qualifier stays")
-            << "C"
             << "UPDATE files SET files.x = (SELECT t.y FROM t WHERE t.id = files.ID)"
             << "UPDATE files SET x = (SELECT t.y FROM t WHERE t.id = files.ID)";
-        QTest::newRow("double-quoted lookup") << "C"
-                                              << "SELECT * FROM query where key=\"getFileName\""
+        QTest::newRow("double-quoted lookup") << "SELECT * FROM query where key=\"getFileName\""
                                               << "SELECT * FROM query where key='getFileName'";
-        QTest::newRow("doubled and single quotes inside") << "C"
-                                                          << "VALUES (\"say \"\"hi\"\", it's\")"
+        QTest::newRow("doubled and single quotes inside") << "VALUES (\"say \"\"hi\"\", it's\")"
                                                           << "VALUES ('say \"hi\", it''s')";
         QTest::newRow("single-quoted text untouched")
-            << "C"
             << "SELECT 'a \"b\" #1/2/2026# True @@IDENTITY'"
             << "SELECT 'a \"b\" #1/2/2026# True @@IDENTITY'";
-        QTest::newRow("hash and words inside double quotes") << "C"
-                                                             << "SELECT \"#5# True\""
+        QTest::newRow("hash and words inside double quotes") << "SELECT \"#5# True\""
                                                              << "SELECT '#5# True'";
-        QTest::newRow("delete star") << "C"
-                                     << "DELETE * FROM tableRecent"
+        QTest::newRow("delete star") << "DELETE * FROM tableRecent"
                                      << "DELETE FROM tableRecent";
-        QTest::newRow("identity") << "C"
-                                  << "SELECT @@IDENTITY"
+        QTest::newRow("identity") << "SELECT @@IDENTITY"
                                   << "SELECT last_insert_rowid()";
         QTest::newRow("booleans as bare words")
-            << "C"
             << "UPDATE setting set setting.firstStart = True WHERE IsTrue = false OR t.False = 1"
             << "UPDATE setting set firstStart = 1 WHERE IsTrue = 0 OR t.False = 1";
-        QTest::newRow("brackets untouched") << "C"
-                                            << "SELECT [it's \"True\"] FROM [t]"
+        QTest::newRow("brackets untouched") << "SELECT [it's \"True\"] FROM [t]"
                                             << "SELECT [it's \"True\"] FROM [t]";
         QTest::newRow("recent files insert")
-            << "C"
             << "INSERT INTO tableRecent(fileName,ageLow,ageHigh)VALUES(\"a b.lnk\",-5,7)"
             << "INSERT INTO tableRecent(fileName,ageLow,ageHigh)VALUES('a b.lnk',-5,7)";
-        QTest::newRow("comment keeps its quote") << "C"
-                                                 << "SELECT 1 -- it's\n, \"x\""
+        QTest::newRow("comment keeps its quote") << "SELECT 1 -- it's\n, \"x\""
                                                  << "SELECT 1 -- it's\n, 'x'";
-
-        // Dates: the locale's short date, and the year-first registration form.
-        QTest::newRow("ja_JP short") << "ja_JP"
-                                     << "VALUES (#2026/12/06#)"
-                                     << "VALUES ('2026-12-06')";
-        QTest::newRow("en_US short") << "en_US"
-                                     << "VALUES (#12/6/2026#)"
-                                     << "VALUES ('2026-12-06')";
-        QTest::newRow("de_DE short") << "de_DE"
-                                     << "VALUES (#06.12.2026#)"
-                                     << "VALUES ('2026-12-06')";
-        QTest::newRow("de_DE year first") << "de_DE"
-                                          << "VALUES (#2026.12.06#)"
-                                          << "VALUES ('2026-12-06')";
-        QTest::newRow("en_US impossible month reads day first") << "en_US"
-                                                                << "VALUES (#25/12/2026#)"
-                                                                << "VALUES ('2026-12-25')";
-        QTest::newRow("with time") << "ja_JP"
-                                   << "VALUES (#2026/12/06 10:20:30#)"
-                                   << "VALUES ('2026-12-06 10:20:30')";
-        QTest::newRow("zero file time") << "en_US"
-                                        << "VALUES (#1/1/1601#)"
-                                        << "VALUES ('1601-01-01')";
     }
 
     void translate() {
-        QFETCH(QString, locale);
         QFETCH(QString, sql);
         QFETCH(QString, expected);
-        QLocale::setDefault(QLocale(locale));
         QCOMPARE(CDatabase::TranslateDialect(sql), expected);
+    }
+
+    // The locale's short date, or the year-first registration form with its separator.
+    void dates_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("literal");
+        QTest::newRow("ja_JP") << "ja_JP" << QDate(2026, 12, 6) << "2026/12/06";
+        QTest::newRow("en_US") << "en_US" << QDate(2026, 12, 6) << "12/6/2026";
+        QTest::newRow("de_DE") << "de_DE" << QDate(2026, 12, 6) << "06.12.2026";
+        QTest::newRow("de_DE year first") << "de_DE" << QDate(2026, 12, 6) << "2026.12.06";
+        QTest::newRow("en_US impossible month reads day first")
+            << "en_US" << QDate(2026, 12, 25) << "25/12/2026";
+        QTest::newRow("zero file time") << "en_US" << QDate(1601, 1, 1) << "1/1/1601";
+    }
+
+    void dates() {
+        QFETCH(QString, locale);
+        QFETCH(QDate, day);
+        QFETCH(QString, literal);
+        QLocale::setDefault(QLocale(locale));
+        const QString iso = day.toString(Qt::ISODate);
+        QCOMPARE(CDatabase::TranslateDialect("VALUES (#" + literal + "#)"),
+                 "VALUES ('" + iso + "')");
+        QCOMPARE(CDatabase::TranslateDialect("VALUES (#" + literal + " 10:20:30#)"),
+                 "VALUES ('" + iso + " 10:20:30')");
     }
 
     void unreadableDateIsRefused() {

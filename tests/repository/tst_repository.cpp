@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QtTest>
+#include <memory>
 
 #include <sqlite3.h>
 
@@ -86,16 +87,14 @@ class TestRepository : public QObject {
 
 private slots:
     void init() {
-        m_home = new CFreshDataHome;
-        m_db = new CVolloDB;
+        m_home = std::make_unique<CFreshDataHome>();
+        m_db = std::make_unique<CVolloDB>();
         m_db->Create();
     }
 
     void cleanup() {
-        delete m_db;
-        m_db = nullptr;
-        delete m_home;
-        m_home = nullptr;
+        m_db.reset();
+        m_home.reset();
         QLocale::setDefault(QLocale::system());
     }
 
@@ -304,8 +303,7 @@ private slots:
 
     void linksByIdentifiers() {
         const qint32 file = Register(*m_db, "/d/linked.pdf.lnk");
-        delete m_db; // the engine below opens the same repository
-        m_db = nullptr;
+        m_db.reset(); // the engine below opens the same repository
         CFileDB engine;
         engine.Create();
         engine.AddTag(file, 1);
@@ -353,8 +351,7 @@ private slots:
             }
             outer.Commit();
         }
-        delete m_db; // what a later run of the program finds
-        m_db = nullptr;
+        m_db.reset(); // what a later run of the program finds
         CVolloDB other;
         other.Create();
         QCOMPARE(Paths(other.RunQuery("getFileNameAll")),
@@ -372,8 +369,8 @@ private slots:
     }
 
 private:
-    CFreshDataHome* m_home = nullptr;
-    CVolloDB* m_db = nullptr;
+    std::unique_ptr<CFreshDataHome> m_home;
+    std::unique_ptr<CVolloDB> m_db;
 };
 
 QTEST_GUILESS_MAIN(TestRepository)
