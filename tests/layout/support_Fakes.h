@@ -11,18 +11,15 @@
 // A control that records what the layout engine does to it.
 class FakeControl : public IAnchorControl {
 public:
-    FakeControl(const QString& name, int left, int top, int width, int height, bool visible = true,
-                const QString& type = QStringLiteral("TextBox"))
-        : name(name), type(type), left(left), top(top), width(width), height(height),
-          visible(visible) {}
+    FakeControl(const QString& name, int left, int top, int width, int height, bool visible = true)
+        : name(name), left(left), top(top), width(width), height(height), visible(visible) {}
     static std::shared_ptr<FakeControl> Make(const QString& name, int left, int top, int width,
-                                             int height, bool visible = true,
-                                             const QString& type = QStringLiteral("TextBox")) {
-        return std::make_shared<FakeControl>(name, left, top, width, height, visible, type);
+                                             int height, bool visible = true) {
+        return std::make_shared<FakeControl>(name, left, top, width, height, visible);
     }
 
     QString Name() const override { return name; }
-    QString TypeName() const override { return type; }
+    QString TypeName() const override { return QStringLiteral("TextBox"); }
     int Left() const override { return left; }
     int Top() const override { return top; }
     int Width() const override { return width; }
@@ -39,14 +36,13 @@ public:
     void setVisible(bool value) override { visible = value; }
     void Move(int l, int t, int w, std::optional<int> h) override {
         ++moves;
-        movedWithHeight = h.has_value();
         left = l;
         top = t;
         width = w;
         height = h.value_or(height);
     }
-    int Style() const override { return style; }
-    void setSelStart(int start) override { selStart = start; }
+    int Style() const override { return 0; }
+    void setSelStart(int) override {}
     void BringToFront() override { ++raised; }
     void setMouseHandler(MouseHandler handler) override { mouse = std::move(handler); }
 
@@ -55,11 +51,11 @@ public:
     void Release(int x, int y) { mouse(MouseAction::Release, 1, x, y); }
     QRect Rect() const { return QRect(left, top, width, height); }
 
-    QString name, type;
+    QString name;
     int left, top, width, height;
     bool visible;
-    int style = 0, selStart = -1, moves = 0, raised = 0;
-    bool movedWithHeight = false, rejectWidth = false;
+    int moves = 0, raised = 0;
+    bool rejectWidth = false;
     MouseHandler mouse;
 };
 

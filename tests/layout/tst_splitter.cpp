@@ -15,9 +15,9 @@ struct Panes {
     std::shared_ptr<FakeControl> list =
         FakeControl::Make(QStringLiteral("List"), 2760, 795, 6000, 5055);
     std::shared_ptr<FakeControl> image =
-        FakeControl::Make(QStringLiteral("imgSplitter"), 2655, 795, 105, 5055, true, "Image");
+        FakeControl::Make(QStringLiteral("imgSplitter"), 2655, 795, 105, 5055);
     std::shared_ptr<FakeControl> bar =
-        FakeControl::Make(QStringLiteral("picSplitter"), 0, 795, 105, 5055, false, "PictureBox");
+        FakeControl::Make(QStringLiteral("picSplitter"), 0, 795, 105, 5055, false);
     CAnchor anchor;
     QSignalSpy left{&anchor, &CAnchor::RepositionLeft};
 
