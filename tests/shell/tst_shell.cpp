@@ -20,10 +20,8 @@ private slots:
         QVERIFY(SM_Shell::SystemIconCount() <= count + 1);
         const QString link = m_desktop->shortcut("pdf.lnk", m_desktop->document("p.pdf"));
         QCOMPARE(SM_Shell::SystemIconIndex(link), pdf);
-        for (const char* name : {"/nowhere/x.unknownext", "/nowhere/README", ""})
-            QVERIFY2(!SM_Shell::SystemIcon(SM_Shell::DocumentIconIndex(name)).isNull(), name);
-        QVERIFY(!SM_Shell::SystemIcon(-1).isNull());
-        QVERIFY(!SM_Shell::SystemIcon(1 << 20).isNull());
+        for (int index : {SM_Shell::DocumentIconIndex("/nowhere/README"), -1, 1 << 20})
+            QVERIFY(!SM_Shell::SystemIcon(index).isNull());
     }
 
     void openDocument_data() {

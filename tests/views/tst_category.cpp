@@ -1,10 +1,7 @@
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
-#include <QUrl>
 
 #include "CCategory.h"
-#include "CError.h"
 #include "support_views.h"
 
 class TestCategory : public QObject {
@@ -20,14 +17,6 @@ private slots:
             m_category->Add(QString::fromLatin1(key), QStringLiteral("カテゴリ"));
         m_tree->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
-    }
-
-    void errorsNameTheKey() {
-        for (const QString& key : {QStringLiteral("H2"), QStringLiteral("Folder")})
-            expectError([&] { m_category->Add(key, QString()); }, key);
-        expectError([&] { m_category->SelectNode(QStringLiteral("H42")); }, "H42");
-        expectError([] { CCategory().Add(QStringLiteral("H5"), QString()); }, "H5");
-        QCOMPARE(m_tree->topLevelItem(0)->childCount(), 3);
     }
 
     void clicksAndSelection() {
@@ -88,16 +77,6 @@ private slots:
 private:
     QTreeWidgetItem* node(const QString& key) const { return m_category->Node(key); }
     QPoint centre(const QString& key) const { return m_tree->visualItemRect(node(key)).center(); }
-    template <class F> void expectError(F f, const QString& key) {
-        try {
-            f();
-            QFAIL(qPrintable(QStringLiteral("no error for %1").arg(key)));
-        } catch (const CError& e) {
-            QVERIFY2(e.Text().contains(QLatin1Char('"') + key + QLatin1Char('"')),
-                     qPrintable(e.Text()));
-        }
-    }
-
     std::unique_ptr<QTreeWidget> m_tree;
     std::unique_ptr<CCategory> m_category;
 };

@@ -1,7 +1,5 @@
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "CError.h"
@@ -11,7 +9,6 @@
 
 #include "CFileListView.h"
 #include "CFileListViews.h"
-#include "CTabViewer.h"
 #include "support_views.h"
 
 class TestFileListViews : public QObject {
@@ -73,14 +70,10 @@ private slots:
         }
     }
 
-    void lookups() {
-        CFileListView* loose = m_views->Add(m_lists[0], new CMsghook(m_window.get()));
-        QCOMPARE(m_views->Item(4), loose); // without key: by position only
-        QCOMPARE(m_views->Item(QStringLiteral("H1")), m_views->Item(2));
-        QVERIFY_THROWS_EXCEPTION(CError, m_views->SelectItem(QStringLiteral("H9")));
+    void takenKeyBindsNothing() {
         CMsghook unused;
         QVERIFY_THROWS_EXCEPTION(CError, m_views->Add(m_lists[1], &unused, QStringLiteral("H1")));
-        QCOMPARE(unused.HwndHook(), nullptr); // a taken key binds nothing
+        QCOMPARE(unused.HwndHook(), nullptr);
     }
 
     void listRemovedByItsOwnDropHandlerGoesQuietly() {
@@ -92,27 +85,6 @@ private slots:
         QCOMPARE(m_views->Count(), 2);
         QCOMPARE(m_views->FileListView(), nullptr);
         QTRY_VERIFY(h2.isNull());
-    }
-
-    // The tab the strip selected by itself, chosen again from code as a
-    // restored session does, still chooses its list.
-    void restoredFirstTabIsChosen() {
-        const QString saved = QStringLiteral("H0");
-        CTabViewer tabs;
-        tabs.Create(m_window.get(), new QTabBar(m_window.get()));
-        connect(&tabs, &CTabViewer::OnClick, m_views.get(),
-                [this](const QString& key) { m_views->SelectItem(key); });
-        for (int i = 0; i < 3; ++i)
-            tabs.Add(m_lists[i], QStringLiteral("H%1").arg(i), QString());
-        tabs.SelectTab(saved);
-        QCOMPARE(tabs.SelectedListView(), m_views->Item(saved)->ListView());
-        QVERIFY(tabs.SelectedListView()->isVisible());
-        QCOMPARE(m_views->FileListView(), m_views->Item(saved));
-        QSignalSpy drops(m_views.get(), &CFileListViews::OnDrop);
-        QMimeData data;
-        drop(saved.mid(1).toInt(), &data);
-        QCOMPARE(drops.count(), 1);
-        QCOMPARE(drops[0][0].toString(), saved);
     }
 
 private:

@@ -36,8 +36,6 @@ private slots:
     }
     void focusCycle() {
         QFETCH(QString, typed);
-        QFETCH(QString, afterLeave);
-        QFETCH(QString, afterReturn);
         QCOMPARE(m_field->text(), QStringLiteral("検索"));
         QCOMPARE(back(), theme(QPalette::Button));
         focus(m_field);
@@ -45,10 +43,10 @@ private slots:
         QCOMPARE(back(), theme(QPalette::Base));
         m_field->setText(typed);
         focus(m_other);
-        QCOMPARE(m_field->text(), afterLeave);
+        QTEST(m_field->text(), "afterLeave");
         QCOMPARE(back(), theme(QPalette::Button));
         focus(m_field);
-        QCOMPARE(m_field->text(), afterReturn);
+        QTEST(m_field->text(), "afterReturn");
     }
 
     void keys_data() {
