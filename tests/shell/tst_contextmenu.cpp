@@ -39,10 +39,8 @@ private slots:
         QFETCH(QString, fileNames);
         QFETCH(QStringList, names);
         QCOMPARE(CContextMenu::SplitFileNames(fileNames), names);
-        QSignalSpy shown(m_menu.get(), &CContextMenu::OnMenuShown);
-        const bool shows = !names.value(0).isEmpty();
-        QCOMPARE(m_menu->ShowMenuAt(fileNames, QPoint(5, 5)) != nullptr, shows);
-        QCOMPARE(shown.size(), int(shows));
+        // An empty first name shows no menu.
+        QCOMPARE(m_menu->ShowMenuAt(fileNames, QPoint(5, 5)) != nullptr, !names.value(0).isEmpty());
     }
 
     void onlyOneMenuIsOpen() {
@@ -58,7 +56,6 @@ private slots:
     void commandsActOnTheDocument_data() {
         QTest::addColumn<QString>("command");
         QTest::newRow("open") << "Open";
-        QTest::newRow("show in folder, no session bus") << "ShowInFolder";
         QTest::newRow("copy path") << "CopyPath";
         QTest::newRow("properties, not modal") << "Properties";
         QTest::newRow("closed without a choice") << "";
@@ -68,6 +65,7 @@ private slots:
         const QString document = m_desktop->document("メモ 'a' %20.txt");
         const QString link = m_desktop->shortcut("-m.lnk", document);
         QPointer<QMenu> menu = m_menu->ShowMenuAt(link, QPoint(10, 10));
+        QVERIFY(menu);
         if (command.isEmpty()) {
             QTest::keyClick(menu, Qt::Key_Escape);
             QTRY_VERIFY(!menu);
@@ -77,9 +75,6 @@ private slots:
         }
         if (command == "Open") {
             QCOMPARE(m_desktop->urls, QList<QUrl>{QUrl::fromLocalFile(document)});
-        } else if (command == "ShowInFolder") {
-            QTRY_COMPARE(m_desktop->urls.size(), 1);
-            QCOMPARE(QDir(m_desktop->urls.first().toLocalFile()), QDir(m_desktop->dir.path()));
         } else if (command == "CopyPath") {
             QCOMPARE(QGuiApplication::clipboard()->text(), document);
         } else if (command == "Properties") {
@@ -107,9 +102,10 @@ private slots:
         if (paths.isEmpty())
             paths << documents.first();
         QSignalSpy deleted(m_menu.get(), &CContextMenu::OnShortcutDeleted);
-        QAction* remove = trigger(paths.join(QChar(0)), QStringLiteral("DeleteShortcut"));
-        QVERIFY(remove);
+        QMenu* menu = m_menu->ShowMenuAt(paths.join(QChar(0)), QPoint(10, 10));
+        QAction* remove = menu->findChild<QAction*>(QStringLiteral("DeleteShortcut"));
         QCOMPARE(remove->isEnabled(), offered);
+        remove->trigger();
         QCOMPARE(deleted.size(), offered ? paths.size() : 0);
         for (const QString& path : paths)
             QCOMPARE(QFileInfo(path).isSymLink() || QFileInfo::exists(path), !offered);
@@ -117,14 +113,6 @@ private slots:
     }
 
 private:
-    QAction* trigger(const QString& fileNames, const QString& command) {
-        QMenu* menu = m_menu->ShowMenuAt(fileNames, QPoint(10, 10));
-        QAction* action = menu ? menu->findChild<QAction*>(command) : nullptr;
-        if (action)
-            action->trigger();
-        return action;
-    }
-
     std::unique_ptr<DesktopStub> m_desktop;
     std::unique_ptr<QWidget> m_owner;
     std::unique_ptr<CContextMenu> m_menu;

@@ -2,7 +2,6 @@
 
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QSignalSpy>
 #include <QTest>
 
 // A list that counts what reaches its own handlers.

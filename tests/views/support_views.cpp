@@ -2,10 +2,8 @@
 
 #include "SM_Shell.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
-#include <QWidget>
 
 DesktopStub::DesktopStub() {
     QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");

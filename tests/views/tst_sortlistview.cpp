@@ -59,20 +59,6 @@ private slots:
         QCOMPARE(column(header - 1), expected);
     }
 
-    void selectedRowStaysInView() {
-        for (int i = 0; i < 500; ++i)
-            m_list->AddListItem(QStringLiteral("row %1").arg(i, 3, 10, QLatin1Char('0')), 0);
-        m_list->Model()->Flush();
-        CListItem chosen = m_list->ListItem(2);
-        chosen.setSelected(true);
-        chosen.EnsureVisible();
-        clickHeader(1);
-        QVERIFY(chosen.Selected());
-        QCOMPARE(chosen.Index(), 499);
-        const QRect shown = m_list->visualRect(m_list->Model()->index(chosen.Index() - 1, 0));
-        QVERIFY(m_list->viewport()->rect().intersects(shown));
-    }
-
 private:
     // Every column gives its own order.
     void fill() {
