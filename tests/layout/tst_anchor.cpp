@@ -14,9 +14,9 @@ struct Rig {
     std::shared_ptr<FakeControl> control;
     CAnchor anchor;
     QSignalSpy resized{&anchor, &CAnchor::FormResize};
-    explicit Rig(int alignments, const QRect& at = QRect(100, 100, 1000, 1000), bool visible = true)
-        : control(FakeControl::Make(QStringLiteral("Ctl"), at.x(), at.y(), at.width(), at.height(),
-                                    visible)) {
+    explicit Rig(int alignments, int left = 100, int top = 100, int width = 1000, int height = 1000,
+                 bool visible = true)
+        : control(FakeControl::Make(QStringLiteral("Ctl"), left, top, width, height, visible)) {
         anchor.Create(window);
         anchor.Add(control, alignments);
     }
@@ -46,7 +46,7 @@ private slots:
     void presets() {
         QFETCH(int, alignments);
         QFETCH(QRect, expected);
-        Rig rig(alignments, QRect(1000, 1500, 3000, 2000));
+        Rig rig(alignments, 1000, 1500, 3000, 2000);
         rig.window->Grow(300, 200);
         QCOMPARE(rig.control->moves, 1);
         QCOMPARE(rig.control->Rect(), QRect(1000 + expected.x(), 1500 + expected.y(),
@@ -80,7 +80,7 @@ private slots:
 
     void visibilityKeptByTheOwner() {
         // Hidden when added: moved but left hidden, until once shrunk out of sight.
-        Rig rig(1, QRect(100, 100, 1000, 1000), false);
+        Rig rig(1, 100, 100, 1000, 1000, false);
         rig.window->Grow(200, 0);
         QVERIFY(!rig.control->visible);
         QCOMPARE(rig.control->width, 1200);
@@ -107,7 +107,7 @@ private slots:
     }
 
     void overflowIsAnError() {
-        Rig rig(6, QRect(INT_MAX - 100, 100, 1000, 1000));
+        Rig rig(6, INT_MAX - 100);
         rig.window->width += 1000;
         QVERIFY_THROWS_EXCEPTION(CError, rig.anchor.Layout());
         QCOMPARE(rig.control->moves, 0);
