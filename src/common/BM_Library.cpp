@@ -9,7 +9,12 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <QHash>
+
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <limits>
 #include <sys/stat.h>
 
@@ -155,17 +160,119 @@ QString TimeFormat(const QLocale& locale) {
     return format.simplified();
 }
 
+// What the date, time and size texts derive from the user's locale, kept
+// while QLocale() stays the same: a file list asks for the texts of 100,000
+// files, and deriving formats and formatting through QLocale for each one
+// costs more than reading the files' facts. The formatted texts are kept per
+// calendar day and per time of day, of which a list holds far fewer.
+class LocaleTexts {
+public:
+    // The texts of the current default locale, refreshed when it changed.
+    static LocaleTexts& Current() {
+        // One per thread, so that the functions stay safe to call from any.
+        thread_local LocaleTexts texts;
+        const QLocale locale;
+        // A locale equals another when it shares its data; the system locale
+        // keeps its data object when the system's settings change, so its
+        // name is compared as well.
+        if (!texts.m_ready || !(locale == texts.m_locale) || locale.name() != texts.m_name)
+            texts.Reset(locale);
+        return texts;
+    }
+
+    const QString& Date(QDate date) {
+        const qint64 day = date.toJulianDay();
+        auto it = m_dates.constFind(day);
+        if (it != m_dates.constEnd())
+            return *it;
+        if (m_dates.size() >= kMaxCached)
+            m_dates.clear();
+        return *m_dates.insert(day, m_locale.toString(date, m_dateFormat));
+    }
+
+    const QString& Time(QTime time) {
+        // Without milliseconds in the format, a second shows as one text.
+        const int key = m_timeShowsMSecs ? time.msecsSinceStartOfDay()
+                                         : time.msecsSinceStartOfDay() / 1000 * 1000;
+        auto it = m_times.constFind(key);
+        if (it != m_times.constEnd())
+            return *it;
+        if (m_times.size() >= kMaxCached)
+            m_times.clear();
+        return *m_times.insert(key, m_locale.toString(time, m_timeFormat));
+    }
+
+    const QString& GroupSeparator() const { return m_groupSeparator; }
+    const QString& DecimalPoint() const { return m_decimalPoint; }
+
+private:
+    static constexpr qsizetype kMaxCached = 100000;
+
+    void Reset(const QLocale& locale) {
+        m_locale = locale;
+        m_name = locale.name();
+        m_dateFormat = ShortDateFormat(locale);
+        m_timeFormat = TimeFormat(locale);
+        m_timeShowsMSecs = m_timeFormat.contains(u'z');
+        m_groupSeparator = locale.groupSeparator();
+        m_decimalPoint = locale.decimalPoint();
+        m_dates.clear();
+        m_times.clear();
+        m_ready = true;
+    }
+
+    bool m_ready = false;
+    QLocale m_locale;
+    QString m_name;
+    QString m_dateFormat;
+    QString m_timeFormat;
+    bool m_timeShowsMSecs = false;
+    QString m_groupSeparator;
+    QString m_decimalPoint;
+    QHash<qint64, QString> m_dates;
+    QHash<int, QString> m_times;
+};
+
 // Digits grouped by three with the locale's group separator.
-QString GroupedNumber(qint64 value, const QLocale& locale) {
-    const QString digits = QString::number(value);
+QString GroupedNumber(qint64 value, const QString& separator) {
+    char digits[24];
+    const int n = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value));
     QString text;
-    const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    text.reserve(n + (n / 3) * separator.size() + 8);
+    for (int i = 0; i < n; ++i) {
         if (i > 0 && (n - i) % 3 == 0)
-            text += locale.groupSeparator();
-        text += digits.at(i);
+            text += separator;
+        text += QLatin1Char(digits[i]);
     }
     return text;
+}
+
+// The local date and time of a file time the way QDateTime's local time
+// shows it, converted with the C library directly (QDateTime, which does the
+// same for these years, costs several times more). Answers false for times
+// outside 1970-2037, which are left to QDateTime's own rules.
+bool LocalDateAndTime(qint64 msecs, QDate& date, QTime& time) {
+    constexpr qint64 kLastSecond = 2145916799; // 2037-12-31 23:59:59 UTC
+    if (msecs < 0 || msecs / 1000 > kLastSecond)
+        return false;
+    // Reread the zone when TZ changed, as QDateTime would; tzset itself
+    // looks at the zone file again on every call, too slow for every row.
+    thread_local QByteArray lastZone;
+    thread_local bool zoneRead = false;
+    const char* zone = std::getenv("TZ");
+    if (!zoneRead || (zone == nullptr) != lastZone.isNull() ||
+        (zone != nullptr && lastZone != zone)) {
+        ::tzset();
+        lastZone = zone == nullptr ? QByteArray() : QByteArray(zone);
+        zoneRead = true;
+    }
+    const time_t seconds = static_cast<time_t>(msecs / 1000);
+    struct tm local {};
+    if (::localtime_r(&seconds, &local) == nullptr || local.tm_sec > 59)
+        return false;
+    date = QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    time = QTime(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(msecs % 1000));
+    return date.isValid() && time.isValid();
 }
 
 } // namespace
@@ -298,19 +405,21 @@ qint64 FileSize(const QString& path) {
 
 QString FileSizeText(const QString& path) {
     const qint64 size = FileSize(path);
-    const QLocale locale;
+    const LocaleTexts& texts = LocaleTexts::Current();
     if (size < 1000000) {
         const qint64 kilobytes = (size + 1023) / 1024;
-        return GroupedNumber(kilobytes, locale) + QStringLiteral(" KB");
+        return GroupedNumber(kilobytes, texts.GroupSeparator()) + QLatin1String(" KB");
     }
     if (size < 1000000000) {
         // Thousandths of a megabyte, rounded half away from zero.
         const qint64 thousandths = (size * 2000 + 1048576) / (2 * 1048576);
-        QString decimals = QStringLiteral("%1").arg(thousandths % 1000, 3, 10, QLatin1Char('0'));
-        while (decimals.endsWith(u'0'))
-            decimals.chop(1);
-        return GroupedNumber(thousandths / 1000, locale) + locale.decimalPoint() + decimals +
-               QStringLiteral(" MB");
+        char decimals[4];
+        std::snprintf(decimals, sizeof decimals, "%03d", static_cast<int>(thousandths % 1000));
+        int kept = 3;
+        while (kept > 0 && decimals[kept - 1] == '0')
+            --kept;
+        return GroupedNumber(thousandths / 1000, texts.GroupSeparator()) + texts.DecimalPoint() +
+               QLatin1String(decimals, kept) + QLatin1String(" MB");
     }
     return QString();
 }
@@ -336,15 +445,13 @@ QString FileDateLiteral(const QString& path) {
 QString DateText(const QDateTime& t) {
     if (!t.isValid())
         return QString();
-    const QLocale locale;
-    return locale.toString(t.date(), ShortDateFormat(locale));
+    return LocaleTexts::Current().Date(t.date());
 }
 
 QString TimeText(const QDateTime& t) {
     if (!t.isValid())
         return QString();
-    const QLocale locale;
-    return locale.toString(t.time(), TimeFormat(locale));
+    return LocaleTexts::Current().Time(t.time());
 }
 
 qint64 FileTimeFromDateTime(const QDateTime& t) {
@@ -365,8 +472,22 @@ QDateTime DateTimeFromFileTime(qint64 fileTime) {
 }
 
 QString FileTimeText(qint64 fileTime) {
-    const QDateTime local = DateTimeFromFileTime(fileTime);
-    return DateText(local) + QLatin1Char(' ') + TimeText(local);
+    const qint64 msecs = fileTime / kTicksPerMSec - kEpochDifferenceSeconds * 1000;
+    QDate date;
+    QTime time;
+    if (!LocalDateAndTime(msecs, date, time)) {
+        const QDateTime local = DateTimeFromFileTime(fileTime);
+        return DateText(local) + QLatin1Char(' ') + TimeText(local);
+    }
+    LocaleTexts& texts = LocaleTexts::Current();
+    const QString& dateText = texts.Date(date);
+    const QString& timeText = texts.Time(time);
+    QString text;
+    text.reserve(dateText.size() + 1 + timeText.size());
+    text += dateText;
+    text += QLatin1Char(' ');
+    text += timeText;
+    return text;
 }
 
 // ------------------------------------------------------------ shared services
@@ -405,7 +526,8 @@ QString DocumentsFolder(QObject* owner) {
 }
 
 QString ShortcutTarget(const QString& path) {
-    if (ExtensionOf(path).compare(QStringLiteral(".lnk"), Qt::CaseInsensitive) != 0)
+    // The same test as comparing ExtensionOf(path) with ".lnk", without a copy.
+    if (!path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
         return QString();
     static const CShortcutReader reader; // made on first use, kept for the process
     return reader.Target(path);

@@ -172,6 +172,55 @@ private slots:
         QCOMPARE(FileDateText(Path("missing")), DateText(QDateTime(QDate(1601, 1, 1), {})));
     }
 
+    // File times shown in the local zone must read exactly as QDateTime's
+    // own local time, across daylight-saving changes and at the ends of the
+    // range the C library converts.
+    void localFileTimes_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("utc");
+        const auto utc = [](int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+            return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+        };
+        for (const char* zone :
+             {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Tokyo", "UTC"}) {
+            const QByteArray z(zone);
+            QTest::addRow("%s spring, before", zone) << z << utc(2024, 3, 31, 0, 59, 59, 999);
+            QTest::addRow("%s spring, after", zone) << z << utc(2024, 3, 31, 1, 0, 0);
+            QTest::addRow("%s us spring", zone) << z << utc(2024, 3, 10, 7, 0, 0);
+            QTest::addRow("%s autumn, before", zone) << z << utc(2024, 10, 27, 0, 59, 59);
+            QTest::addRow("%s autumn, after", zone) << z << utc(2024, 10, 27, 1, 0, 1);
+            QTest::addRow("%s southern", zone) << z << utc(2024, 4, 6, 14, 59, 59);
+            QTest::addRow("%s epoch", zone) << z << utc(1970, 1, 1, 0, 0, 0);
+            QTest::addRow("%s before epoch", zone) << z << utc(1969, 12, 31, 23, 59, 59, 500);
+            QTest::addRow("%s 1601", zone) << z << utc(1601, 1, 1, 0, 0, 0);
+            QTest::addRow("%s end of 2037", zone) << z << utc(2037, 12, 31, 23, 59, 59);
+            QTest::addRow("%s 2038", zone) << z << utc(2038, 1, 1, 0, 0, 0);
+            QTest::addRow("%s 2100", zone) << z << utc(2100, 7, 1, 12, 0, 0);
+        }
+    }
+    void localFileTimes() {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, utc);
+        const QByteArray oldZone = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        qputenv("TZ", zone);
+        QLocale::setDefault(QLocale("en_US"));
+        const qint64 fileTime = FileTimeFromDateTime(utc);
+        // Before QDateTime looks at the zone, so the change of TZ is noticed here.
+        const QString text = FileTimeText(fileTime);
+        const QString again = FileTimeText(fileTime); // now from what was kept
+        const QDateTime local = utc.toLocalTime();
+        const QString expected = QLocale().toString(local.date(), QStringLiteral("M/d/yyyy")) +
+                                 u' ' +
+                                 QLocale().toString(local.time(), QStringLiteral("h:mm:ss AP"));
+        if (hadZone)
+            qputenv("TZ", oldZone);
+        else
+            qunsetenv("TZ");
+        QCOMPARE(text, expected);
+        QCOMPARE(again, expected);
+    }
+
     void fileTimes() {
         const QDateTime epoch(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC);
         QCOMPARE(FileTimeFromDateTime(epoch), 116444736000000000LL);

@@ -96,6 +96,12 @@ private slots:
         QTest::newRow("absolute, capitals") << "a.doc.LNK" << false << "/srv/a.doc";
         QTest::newRow("relative, upward") << "e.Lnk" << true << "../docs/e.txt";
         QTest::newRow("odd name") << "今日の \"n\" 100%.lnk" << false << "/t/-x 'q'";
+        QTest::newRow("absolute, untidy") << "u.lnk" << false << "/srv//x/./../a.doc/";
+        QTest::newRow("relative, plain") << "p.lnk" << true << "docs/p.txt";
+        // The longest target a link can hold on most file systems.
+        QTest::newRow("longest") << "l.lnk" << false
+                                 << "/" + QString(4094, u'\u3042').left(1000) +
+                                        QString(4094 - 1000 * 3, u'x');
     }
     void symbolicLinks() {
         QFETCH(QString, linkName);
@@ -104,7 +110,7 @@ private slots:
         QFETCH(QString, stored);
         QVERIFY(QFile::link(stored, Path(linkName)));
         const QString expected =
-            relative ? QDir::cleanPath(QDir(m_dir.path()).absolutePath() + '/' + stored) : stored;
+            QDir::cleanPath(relative ? QDir(m_dir.path()).absolutePath() + '/' + stored : stored);
         QCOMPARE(ShortcutTarget(Path(linkName)), expected);
         QCOMPARE(ShortcutTarget(m_dir.path() + "/./" + linkName), expected);
     }
