@@ -41,13 +41,30 @@ QString FileNamePart(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// Whether an absolute path holds no empty, "." or ".." step and no
+// trailing separator, so that cleaning it would change nothing.
+bool IsClean(const QString& path) {
+    const qsizetype n = path.size();
+    if (n < 2 || path[0] != u'/' || path[n - 1] == u'/')
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (path[i] != u'/')
+            continue;
+        // At a separator: look at the step that follows it.
+        qsizetype dots = 0;
+        while (i + 1 + dots < n && path[i + 1 + dots] == u'.')
+            ++dots;
+        const qsizetype end = i + 1 + dots;
+        if ((dots == 0 && end < n && path[end] == u'/') ||
+            ((dots == 1 || dots == 2) && (end == n || path[end] == u'/')))
+            return false;
+    }
+    return true;
+}
+
 QString Absolute(const QString& path) {
     // Most paths handed in are clean already; cleaning is the dearer step.
-    const bool clean = path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1String("//")) &&
-                       !path.contains(QLatin1String("/./")) &&
-                       !path.contains(QLatin1String("/../")) && !path.endsWith(QLatin1Char('/')) &&
-                       !path.endsWith(QLatin1String("/.")) && !path.endsWith(QLatin1String("/.."));
-    if (clean)
+    if (IsClean(path))
         return path;
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
                                                       : QDir::current().absoluteFilePath(path));
@@ -251,13 +268,14 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
         }
 
         const QString name = naming.Name(index);
-        const int code = create(s.fd, name, folder + name);
+        const QString path = folder + name;
+        const int code = create(s.fd, name, path);
         if (code == EEXIST && attempt < 100) {
             s.Distrust(); // someone else took the name: look again
             continue;
         }
         if (code != 0)
-            ThrowErrno(code, QStringLiteral("Cannot create the shortcut \"%1\""), folder + name);
+            ThrowErrno(code, QStringLiteral("Cannot create the shortcut \"%1\""), path);
         if (chain)
             chain->Append(target);
         s.names.insert(name);
@@ -266,7 +284,7 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
             s.mtime = after.st_mtim;
         else
             s.Distrust();
-        return folder + name;
+        return path;
     }
 }
 

@@ -68,6 +68,8 @@ private slots:
     void namesChangedBehindItsBack() {
         for (int i = 0; i < 3; ++i)
             Make(Doc(QString("%1/r.txt").arg(i)));
+        // Another spelling of the same path is the same document.
+        QCOMPARE(Make(m_docs + "//./1/../1/r.txt"), m_links + "r#1.txt.lnk");
         // The first free name is taken, wherever the gap is.
         QVERIFY(QFile::remove(m_links + "r#1.txt.lnk"));
         QCOMPARE(Make(Doc("3/r.txt")), m_links + "r#1.txt.lnk");
