@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs one test program on a throw-away HOME and XDG tree.
 set -u
+# The program may be named relative to the caller's folder; the sandbox below
+# becomes the working folder, so pin the path first.
+case "$1" in /*) ;; */*) set -- "$PWD/$1" "${@:2}" ;; esac
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/vollo-test.XXXXXX")
 trap 'chmod -R u+rwx "$sandbox" 2>/dev/null; rm -rf "$sandbox"' EXIT
 export HOME="$sandbox/home"
