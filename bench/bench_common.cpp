@@ -17,31 +17,13 @@
 #include <utime.h>
 #include <vector>
 
+#include "support_timing.h"
+
+using namespace SupportTiming;
+
 namespace {
 
 constexpr int Rows = 100000;
-
-double Seconds(const QElapsedTimer& t) {
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
-double BaselineLoop(const std::vector<QByteArray>& links, long long& checksum) {
-    QElapsedTimer timer;
-    timer.start();
-    char target[PATH_MAX];
-    for (const QByteArray& link : links) {
-        struct stat st {};
-        if (lstat(link.constData(), &st) != 0)
-            continue;
-        const ssize_t n = readlink(link.constData(), target, sizeof target - 1);
-        if (n <= 0)
-            continue;
-        target[n] = '\0';
-        if (stat(target, &st) == 0)
-            checksum += st.st_size + st.st_mtime;
-    }
-    return Seconds(timer);
-}
 
 // Runs rowText over every shortcut, best of three, and keeps a checksum so the
 // work cannot be optimised away.
@@ -102,10 +84,10 @@ int main(int argc, char** argv) {
 
     using namespace BM_Library;
     long long checksum = 0;
-    BaselineLoop(linkPaths, checksum); // warm the caches for every side
+    ShortcutRowLoop(linkPaths, checksum); // warm the caches for every side
     double baseline = 1e9;
     for (int round = 0; round < 3; ++round)
-        baseline = std::min(baseline, BaselineLoop(linkPaths, checksum));
+        baseline = std::min(baseline, ShortcutRowLoop(linkPaths, checksum));
 
     const double rows = Timed(paths, checksum, [](const QString& path) {
         return FileSizeText(ShortcutTarget(path)).size() + FileDateTimeText(QString()).size();

@@ -23,14 +23,11 @@
 #include <functional>
 #include <unistd.h>
 
-namespace {
+#include "support_timing.h"
 
-double Seconds(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
+using namespace SupportTiming;
+
+namespace {
 
 // The best of a few runs: the figure least disturbed by other load.
 double Best(int runs, const std::function<void()>& work) {

@@ -20,35 +20,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support_timing.h"
+
+using namespace SupportTiming;
+
 namespace {
 
 constexpr int Rows = 100000;
 const char* const Types[] = {"doc", "docx", "xls", "xlsx", "ppt", "pptx", "pdf",
                              "txt", "rtf",  "odt", "ods",  "odp", "html", "csv",
                              "jpg", "png",  "zip", "md",   "xml", "json"};
-
-double Seconds(const QElapsedTimer& t) {
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
-// The bare work behind one row: the shortcut itself, its target, the target.
-double BaselineLoop(const std::vector<QByteArray>& links, long long& checksum) {
-    QElapsedTimer timer;
-    timer.start();
-    char target[PATH_MAX];
-    for (const QByteArray& link : links) {
-        struct stat st {};
-        if (lstat(link.constData(), &st) != 0)
-            continue;
-        const ssize_t n = readlink(link.constData(), target, sizeof target - 1);
-        if (n <= 0)
-            continue;
-        target[n] = '\0';
-        if (stat(target, &st) == 0)
-            checksum += st.st_size + st.st_mtime;
-    }
-    return Seconds(timer);
-}
 
 } // namespace
 
@@ -92,8 +73,8 @@ int main(int argc, char** argv) {
     }
 
     long long checksum = 0;
-    BaselineLoop(linkPaths, checksum); // warm the caches for both sides
-    const double baseline = BaselineLoop(linkPaths, checksum);
+    ShortcutRowLoop(linkPaths, checksum); // warm the caches for both sides
+    const double baseline = ShortcutRowLoop(linkPaths, checksum);
 
     QWidget window;
     window.resize(900, 700);

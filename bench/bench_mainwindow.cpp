@@ -40,14 +40,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+#include "support_timing.h"
 
-double Seconds(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
+using namespace SupportTiming;
+
+namespace {
 
 // Resident and peak memory now, in MB, from the kernel's own figures.
 void Memory(const char* stage) {
