@@ -8,8 +8,8 @@
 class QObject;
 
 // Text, path, file-fact, date and size functions shared by every part of the
-// program. Paths use "/" as separator; the names stay those of the design
-// (AddBackslash appends the platform separator).
+// program. Paths use "/" as separator; the names keep their Windows-era
+// meaning (AddBackslash appends the platform separator).
 namespace BM_Library {
 
 // Text and paths. Comparisons are exact unless a function says otherwise.
