@@ -563,6 +563,13 @@ void FormMain::ShowCount(const QString& Key) {
     setStatusBar(CountText(FFileListViews->Item(Key)->Count()));
 }
 
+CFileListView* FormMain::ShownList() const {
+    if (!FTabViewer)
+        return nullptr;
+    const QString key = FTabViewer->SelectedKey();
+    return HasList(key) ? FFileListViews->Item(key) : nullptr;
+}
+
 CListItem FormMain::ShownSelectedItem() const {
     if (!FTabViewer)
         return CListItem();
@@ -695,9 +702,8 @@ void FormMain::FFindBox_OnFind(const QString& S) {
         return;
     AM_Vollo::Guard(
         [&] {
-            const QString key = FTabViewer->SelectedKey();
-            if (HasList(key))
-                FFileListViews->Item(key)->Find(S);
+            if (CFileListView* list = ShownList())
+                list->Find(S);
         },
         this);
 }
@@ -707,9 +713,8 @@ void FormMain::FFindBox_OnFindNext() {
         return;
     AM_Vollo::Guard(
         [&] {
-            const QString key = FTabViewer->SelectedKey();
-            if (HasList(key))
-                FFileListViews->Item(key)->FindNext();
+            if (CFileListView* list = ShownList())
+                list->FindNext();
         },
         this);
 }

@@ -147,6 +147,8 @@ private:
 
     void FillList(CFileListView* L, CRecordset& rs);
     void ShowCount(const QString& Key);
+    // The list of the selected tab, or none before any tab holds one.
+    CFileListView* ShownList() const;
     CListItem ShownSelectedItem() const;
     void LinkFileToTag(qint32 FileID, qint32 TagID);
     qint32 RegisterFile(const QString& FileName);
