@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AM_Vollo.h"
 #include "CCategory.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
@@ -13,9 +14,11 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 class CAnchor;
 class CFileCollector;
+class CListFiller;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
@@ -131,13 +134,20 @@ private:
     void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
+    void LoadFieldLists();
+    void LoadFindBox();
+    void LoadToolStrip();
+    void LoadCategoryTree();
     void LoadColumns();
     void LoadCategories(CRecordset& categories);
+    void LoadCollecting();
     void LoadFirstStart();
     void CollectDocuments(const QString& folder);
     void LoadExtensionCategories();
+    void LoadTabs();
     void LoadFileLists(CRecordset& categories);
     void LoadLayout();
+    void LoadCategoryForm();
     void LoadSelection();
 
     void LoadWindowPosition();
@@ -154,6 +164,15 @@ private:
     qint32 RegisterFile(const QString& FileName);
     void AddDroppedFiles(const QMimeData* Data, qint32 TagID);
     bool HasList(const QString& Key) const;
+    void ShowCategoryForm();
+    void ShowAboutBox();
+
+    // Runs a handler's work unless the window has unloaded or the event names
+    // nothing to act on; an error is shown, and the program goes on.
+    template <typename Work> void Handle(bool Ready, Work&& work) {
+        if (!m_unloaded && Ready)
+            AM_Vollo::Guard(std::forward<Work>(work), this);
+    }
 
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
@@ -184,6 +203,7 @@ private:
     std::unique_ptr<CCategory> FCategory;
 
     std::unique_ptr<CFileCollector> m_collector;
+    std::unique_ptr<CListFiller> m_filler;
     QPointer<FormAbout> m_about;
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;
