@@ -78,7 +78,6 @@ FormMain::~FormMain() {
 }
 
 void FormMain::SetupImages() {
-    m_imageKeys = IM_Images::ImageKeys();
     m_imageListTag = IM_Images::ImageListTag(style());
 }
 
@@ -169,20 +168,12 @@ void FormMain::SetupToolbars() {
 
     m_toolbarFolderOpen = makeBar(QStringLiteral("ToolbarFolderOpen"));
     // The folder button has an image and a text but no key.
-    m_folderButton = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
-                                                    QStringLiteral("フォルダ"));
-    m_folderButton->setObjectName(QStringLiteral("FolderOpen"));
+    QAction* folder = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
+                                                     QStringLiteral("フォルダ"));
+    folder->setObjectName(QStringLiteral("FolderOpen"));
     PlaceDesign(m_toolbarFolderOpen, 4920, 30, 1215, 675);
     connect(m_toolbarFolderOpen, &QToolBar::actionTriggered, this,
             &FormMain::ToolbarFolderOpen_ButtonClick);
-}
-
-QAction* FormMain::ToolbarButton(const QString& Key) const {
-    for (QAction* a : m_toolbarMenu->actions()) {
-        if (a->data().toString() == Key)
-            return a;
-    }
-    return nullptr;
 }
 
 void FormMain::LoadWindowPosition() {

@@ -79,21 +79,8 @@ public:
     // "N 個のファイル".
     static QString CountText(qint32 count);
 
-    // The window's parts, for the program's own tests and benchmarks.
-    QToolBar* ToolbarMenu() const { return m_toolbarMenu; }
-    QToolBar* ToolbarFolderOpen() const { return m_toolbarFolderOpen; }
-    QAction* ToolbarButton(const QString& Key) const;
-    QAction* FolderButton() const { return m_folderButton; }
-    QWidget* PictureTool() const { return m_pictureTool; }
-    QFrame* LineTool() const { return m_lineTool; }
-    QLineEdit* TextSearch() const { return m_textSearch; }
-    QTreeWidget* TreeViewTag() const { return m_treeViewTag; }
-    QTabBar* TabStripWork() const { return m_tabStripWork; }
-    QLineEdit* TextStatusBar() const { return m_textStatusBar; }
-    QList<CListViewControl*> ListViews() const { return FListViews; }
-    const CCategory::ImageList& ImageListTag() const { return m_imageListTag; }
-    QStringList ImageKeys() const { return m_imageKeys; }
-
+    // The window's views, for the program's own tests and benchmarks; its
+    // controls are found by their object names.
     CTabViewer* TabViewer() const { return FTabViewer.get(); }
     CFileListViews* FileListViews() const { return FFileListViews.get(); }
     FormCategory* CategoryForm() const { return FCategoryForm.get(); }
@@ -102,7 +89,6 @@ public:
     CRecentFiles* RecentFiles() const { return FRecentFiles.get(); }
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
-    FormAbout* AboutBox() const { return m_about; }
     // The progress window of the running first-start walk, or nullptr.
     CWalkProgress* WalkProgress() const { return m_walkProgress; }
     // Documents collected by the last walk.
@@ -177,7 +163,6 @@ private:
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
     QToolBar* m_toolbarFolderOpen = nullptr;
-    QAction* m_folderButton = nullptr;
     QWidget* m_pictureTool = nullptr;
     QFrame* m_lineTool = nullptr;
     QLineEdit* m_textSearch = nullptr;
@@ -188,7 +173,6 @@ private:
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_textStatusBar = nullptr;
     CCategory::ImageList m_imageListTag;
-    QStringList m_imageKeys;
 
     // Fields, in the window's order.
     QList<CListViewControl*> FListViews;
