@@ -198,7 +198,7 @@ struct CDatabase::Impl {
         Cached entry;
         entry.stmt = stmt;
         entry.lastUse = ++clock;
-        return &*cache.insert(text, std::move(entry));
+        return &*cache.emplace(text, std::move(entry));
     }
 
     void FinalizeAll() {
