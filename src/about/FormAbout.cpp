@@ -30,7 +30,9 @@ QRect FromTwips(int left, int top, int width, int height) {
 
 // The resources live in a static library, whose registration the linker would
 // otherwise drop; the macro cannot stand inside a namespace.
-static void InitAboutResources() { Q_INIT_RESOURCE(about); }
+static void InitAboutResources() {
+    Q_INIT_RESOURCE(about);
+}
 
 void FormAbout::setVersionOverride(int major, int minor, int revision) {
     if (major < 0)

@@ -349,7 +349,7 @@ QString QuoteText(const QVariant& v) {
 }
 
 QString Unquote(const QString& s) {
-    const QString t = s.trimmed();
+    QString t = s.trimmed();
     if (t.startsWith(u'"') && t.endsWith(u'"'))
         return t.size() >= 2 ? t.mid(1, t.size() - 2) : QString();
     return t;
@@ -412,7 +412,7 @@ QString FileSizeText(const QString& path) {
     }
     if (size < 1000000000) {
         // Thousandths of a megabyte, rounded half away from zero.
-        const qint64 thousandths = (size * 2000 + 1048576) / (2 * 1048576);
+        const qint64 thousandths = (size * 2000 + 1048576) / (Q_INT64_C(2) * 1048576);
         char decimals[4];
         std::snprintf(decimals, sizeof decimals, "%03d", static_cast<int>(thousandths % 1000));
         int kept = 3;

@@ -3,6 +3,9 @@
 #include <QString>
 #include <stdexcept>
 
+// The code of a failure on an object that no longer exists, or was never given.
+inline constexpr int kObjectGone = 424;
+
 // The one error type the program raises: a code and a text from the engine or
 // the platform that failed (SQLite's extended result code, errno, or 0 when the
 // failure is the program's own), readable as it stands in a message box.

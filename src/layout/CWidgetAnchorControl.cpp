@@ -12,7 +12,6 @@
 
 namespace {
 constexpr int kInvalidPropertyValue = 380;
-constexpr int kObjectGone = 424;
 } // namespace
 
 int CWidgetAnchorControl::ToPixels(int twips) {

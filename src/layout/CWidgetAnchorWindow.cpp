@@ -8,10 +8,6 @@
 #include <QWindowStateChangeEvent>
 #include <exception>
 
-namespace {
-constexpr int kObjectGone = 424;
-}
-
 CWidgetAnchorWindow::CWidgetAnchorWindow(QWidget* window) : m_window(window) {
     if (!window)
         throw CError(kObjectGone, QStringLiteral("Object required: no window to lay out."));

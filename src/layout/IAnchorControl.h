@@ -42,6 +42,7 @@ public:
 
     virtual void BringToFront() {}
 
-    // An empty handler ends the subscription.
+    // An empty handler ends the subscription. Taken by value: overrides keep it.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     virtual void setMouseHandler(MouseHandler /*handler*/) {}
 };

@@ -1,7 +1,7 @@
 #include "CDatabase.h"
 
 #include "CError.h"
-#include "JetDate.h"
+#include "SqlDialect.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -16,55 +16,6 @@ namespace {
 // (one per registered file) would otherwise pile up without bound.
 constexpr qsizetype kCacheLimit = 256;
 
-bool IsAsciiLetter(char16_t u) {
-    return (u | 0x20) >= u'a' && (u | 0x20) <= u'z';
-}
-
-bool IsWordStart(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 128)
-        return IsAsciiLetter(u) || u == u'_';
-    return c.isLetter();
-}
-
-bool IsWordChar(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 128)
-        return IsAsciiLetter(u) || (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
-    return c.isLetterOrNumber();
-}
-
-// End (exclusive) of a run delimited by `close` that starts at `from` (the
-// opening character), where a doubled closing character stands for itself.
-qsizetype DelimitedEnd(const QString& s, qsizetype from, QChar close, bool doubling) {
-    qsizetype j = from + 1;
-    while (j < s.size()) {
-        if (s.at(j) == close) {
-            if (doubling && j + 1 < s.size() && s.at(j + 1) == close) {
-                j += 2;
-                continue;
-            }
-            return j + 1;
-        }
-        ++j;
-    }
-    return -1;
-}
-
-qsizetype SkipSpace(const QString& s, qsizetype i) {
-    while (i < s.size() && s.at(i).isSpace())
-        ++i;
-    return i;
-}
-
-bool WordAt(const QString& s, qsizetype i, QLatin1StringView word) {
-    if (i + word.size() > s.size())
-        return false;
-    if (QStringView(s).mid(i, word.size()).compare(word, Qt::CaseInsensitive) != 0)
-        return false;
-    return i + word.size() == s.size() || !IsWordChar(s.at(i + word.size()));
-}
-
 // Columns whose declared type names a Boolean (BOOLEAN, BOOL) read as Booleans.
 bool IsBooleanType(const char* type) {
     if (!type)
@@ -77,85 +28,46 @@ bool IsBooleanType(const char* type) {
     return false;
 }
 
-// A translated statement, and the same with its string literals taken out as
-// parameters: statements that differ only in their texts (one per registered
-// file) then share one prepared form.
-struct Shape {
-    QString translated;
-    QString text;
-    QStringList values;
-};
-
-bool StartsDataStatement(const QString& sql) {
-    const qsizetype i = SkipSpace(sql, 0);
-    for (const char* word : {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"}) {
-        if (WordAt(sql, i, QLatin1StringView(word)))
-            return true;
-    }
-    return false;
-}
-
-Shape Parameterize(QString translated) {
-    Shape shape;
-    shape.translated = std::move(translated);
-    const QString& sql = shape.translated;
-    shape.text = sql;
-    if (!StartsDataStatement(sql))
-        return shape;
-
-    const qsizetype n = sql.size();
-    QString out;
-    out.reserve(n);
-    QStringList values;
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = sql.at(i);
-        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
-        qsizetype e = -1; // end of a run copied as it stands
-        if (c == u'\'') {
-            e = DelimitedEnd(sql, i, u'\'', true);
-            if (e < 0)
-                return shape;
-            if (i == 0 || !IsWordChar(sql.at(i - 1))) { // not a blob x'..'
-                QString value = sql.mid(i + 1, e - i - 2);
-                if (value.contains(u'\''))
-                    value.replace(QStringLiteral("''"), QStringLiteral("'"));
-                values.append(std::move(value));
-                out += u'?';
-                i = e;
-                continue;
-            }
-        } else if (c == u'"' || c == u'`') {
-            e = DelimitedEnd(sql, i, c, true);
-        } else if (c == u'[') {
-            e = DelimitedEnd(sql, i, u']', false);
-        } else if (c == u'-' && next == u'-') {
-            e = sql.indexOf(u'\n', i);
-            e = e < 0 ? n : e;
-        } else if (c == u'/' && next == u'*') {
-            e = sql.indexOf(QStringLiteral("*/"), i + 2);
-            e = e < 0 ? n : e + 2;
-        } else if (c == u'?' || ((c == u':' || c == u'@' || c == u'$') && IsWordStart(next))) {
-            return shape; // parameters of its own: left as written
-        } else {
-            out += c;
-            ++i;
-            continue;
-        }
-        if (e < 0)
-            return shape;
-        out += QStringView(sql).mid(i, e - i);
-        i = e;
-    }
-    if (!values.isEmpty()) {
-        shape.text = std::move(out);
-        shape.values = std::move(values);
-    }
-    return shape;
-}
-
 QString SqliteText(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
+}
+
+// One result row; integers of Boolean columns read as Booleans, the rest as
+// int where they fit.
+QVector<QVariant> ReadRow(sqlite3_stmt* stmt, const std::vector<bool>& boolean) {
+    const int count = static_cast<int>(boolean.size());
+    QVector<QVariant> row;
+    row.reserve(count);
+    for (int c = 0; c < count; ++c) {
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER: {
+            const qint64 v = sqlite3_column_int64(stmt, c);
+            if (boolean[static_cast<size_t>(c)])
+                row.append(QVariant(v != 0));
+            else if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+                row.append(QVariant(static_cast<int>(v)));
+            else
+                row.append(QVariant(v));
+            break;
+        }
+        case SQLITE_FLOAT:
+            row.append(QVariant(sqlite3_column_double(stmt, c)));
+            break;
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+            row.append(QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, c))));
+            break;
+        }
+        case SQLITE_BLOB: {
+            const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+            row.append(QVariant(QByteArray(blob, sqlite3_column_bytes(stmt, c))));
+            break;
+        }
+        default:
+            row.append(QVariant());
+        }
+    }
+    return row;
 }
 
 } // namespace
@@ -219,17 +131,17 @@ struct CDatabase::Impl {
     // A text seen before runs with its literals as written (its statement is
     // cached as it stands and needs no binding); a text seen for the first
     // time is most likely one of a kind and shares the parameterized form.
-    Shape Translated(const QString& sql) {
+    SqlDialect::Shape Translated(const QString& sql) {
         if (sql.contains(u'#'))
-            return Parameterize(TranslateDialect(sql));
+            return SqlDialect::Parameterize(SqlDialect::Translate(sql));
         const auto it = translations.constFind(sql);
         if (it != translations.constEnd()) {
-            Shape shape;
+            SqlDialect::Shape shape;
             shape.translated = *it;
             shape.text = *it;
             return shape;
         }
-        Shape shape = Parameterize(TranslateDialect(sql));
+        SqlDialect::Shape shape = SqlDialect::Parameterize(SqlDialect::Translate(sql));
         if (translations.size() >= kCacheLimit)
             translations.clear();
         translations.insert(sql, shape.translated);
@@ -286,7 +198,7 @@ struct CDatabase::Impl {
         Cached entry;
         entry.stmt = stmt;
         entry.lastUse = ++clock;
-        return &*cache.insert(text, std::move(entry));
+        return &*cache.emplace(text, std::move(entry));
     }
 
     void FinalizeAll() {
@@ -368,7 +280,7 @@ QString CDatabase::Path() const {
 CRecordset CDatabase::Execute(const QString& sql) {
     if (!d->db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
-    Shape shape = d->Translated(sql);
+    SqlDialect::Shape shape = d->Translated(sql);
     Impl::Cached* entry = nullptr;
     if (!shape.values.isEmpty()) {
         // Where SQLite takes no parameter (an alias, a quoted table name) the
@@ -392,46 +304,13 @@ CRecordset CDatabase::Execute(const QString& sql) {
                           SQLITE_TRANSIENT);
     }
     d->ReadColumns(*entry);
-    const int count = static_cast<int>(entry->names.size());
     const std::vector<bool>& boolean = entry->boolean;
     QStringList columns = entry->names;
 
     QList<QVector<QVariant>> rows;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QVector<QVariant> row;
-        row.reserve(count);
-        for (int c = 0; c < count; ++c) {
-            switch (sqlite3_column_type(stmt, c)) {
-            case SQLITE_INTEGER: {
-                const qint64 v = sqlite3_column_int64(stmt, c);
-                if (boolean[static_cast<size_t>(c)])
-                    row.append(QVariant(v != 0));
-                else if (v >= std::numeric_limits<int>::min() &&
-                         v <= std::numeric_limits<int>::max())
-                    row.append(QVariant(static_cast<int>(v)));
-                else
-                    row.append(QVariant(v));
-                break;
-            }
-            case SQLITE_FLOAT:
-                row.append(QVariant(sqlite3_column_double(stmt, c)));
-                break;
-            case SQLITE_TEXT: {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                row.append(QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, c))));
-                break;
-            }
-            case SQLITE_BLOB: {
-                const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                row.append(QVariant(QByteArray(blob, sqlite3_column_bytes(stmt, c))));
-                break;
-            }
-            default:
-                row.append(QVariant());
-            }
-        }
-        rows.append(std::move(row));
+        rows.append(ReadRow(stmt, boolean));
     }
     if (rc != SQLITE_DONE) {
         const int code = sqlite3_extended_errcode(d->db);
@@ -501,151 +380,5 @@ bool CDatabase::InTransaction() const {
 }
 
 QString CDatabase::TranslateDialect(const QString& sql) {
-    const qsizetype n = sql.size();
-    QString out;
-    out.reserve(n + 16);
-
-    // The statement kind decides the rewrites that only apply to it.
-    qsizetype i = SkipSpace(sql, 0);
-    out += QStringView(sql).left(i);
-    bool isUpdate = false;
-    QString updateTable;
-    if (WordAt(sql, i, QLatin1StringView("DELETE"))) {
-        const qsizetype star = SkipSpace(sql, i + 6);
-        if (star < n && sql.at(star) == u'*') {
-            const qsizetype from = SkipSpace(sql, star + 1);
-            if (WordAt(sql, from, QLatin1StringView("FROM"))) {
-                out += QStringView(sql).mid(i, 6);
-                out += u' ';
-                i = from;
-            }
-        }
-    } else if (WordAt(sql, i, QLatin1StringView("UPDATE"))) {
-        isUpdate = true;
-        const qsizetype t = SkipSpace(sql, i + 6);
-        qsizetype e = t;
-        while (e < n && IsWordChar(sql.at(e)))
-            ++e;
-        updateTable = sql.mid(t, e - t);
-    }
-
-    int depth = 0;
-    bool inSet = false;
-    bool setDone = false;
-    bool expectTarget = false;
-
-    while (i < n) {
-        const QChar c = sql.at(i);
-        if (c == u'\'') {
-            qsizetype e = DelimitedEnd(sql, i, u'\'', true);
-            if (e < 0)
-                e = n;
-            out += QStringView(sql).mid(i, e - i);
-            i = e;
-        } else if (c == u'"') {
-            const qsizetype e = DelimitedEnd(sql, i, u'"', true);
-            if (e < 0) {
-                out += QStringView(sql).mid(i);
-                break;
-            }
-            out += u'\'';
-            for (qsizetype k = i + 1; k < e - 1; ++k) {
-                const QChar ch = sql.at(k);
-                if (ch == u'"')
-                    ++k; // the first of a doubled pair
-                else if (ch == u'\'')
-                    out += ch;
-                out += ch;
-            }
-            out += u'\'';
-            i = e;
-        } else if (c == u'[' || c == u'`') {
-            qsizetype e = DelimitedEnd(sql, i, c == u'[' ? u']' : u'`', c == u'`');
-            if (e < 0)
-                e = n;
-            out += QStringView(sql).mid(i, e - i);
-            i = e;
-        } else if (c == u'-' && i + 1 < n && sql.at(i + 1) == u'-') {
-            qsizetype e = sql.indexOf(u'\n', i);
-            e = e < 0 ? n : e;
-            out += QStringView(sql).mid(i, e - i);
-            i = e;
-        } else if (c == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
-            qsizetype e = sql.indexOf(QStringLiteral("*/"), i + 2);
-            e = e < 0 ? n : e + 2;
-            out += QStringView(sql).mid(i, e - i);
-            i = e;
-        } else if (c == u'#') {
-            const qsizetype e = sql.indexOf(u'#', i + 1);
-            if (e < 0) {
-                out += c;
-                ++i;
-                continue;
-            }
-            const QString literal = sql.mid(i + 1, e - i - 1);
-            const QString iso = JetDate::ToIso(literal);
-            if (iso.isEmpty())
-                throw CError(SQLITE_ERROR,
-                             QStringLiteral("The date #%1# is in no date form the program reads.\n"
-                                            "Statement: %2")
-                                 .arg(literal, sql));
-            out += u'\'';
-            out += iso;
-            out += u'\'';
-            i = e + 1;
-        } else if (c == u'@' && i + 1 < n && sql.at(i + 1) == u'@' &&
-                   WordAt(sql, i + 2, QLatin1StringView("IDENTITY"))) {
-            out += QStringLiteral("last_insert_rowid()");
-            i += 10;
-        } else if (c.isDigit()) {
-            qsizetype e = i;
-            while (e < n && (IsWordChar(sql.at(e)) || sql.at(e) == u'.'))
-                ++e;
-            out += QStringView(sql).mid(i, e - i);
-            i = e;
-            expectTarget = false;
-        } else if (IsWordStart(c)) {
-            qsizetype e = i;
-            while (e < n && IsWordChar(sql.at(e)))
-                ++e;
-            const QStringView word = QStringView(sql).mid(i, e - i);
-            const bool qualified = (i > 0 && sql.at(i - 1) == u'.') || (e < n && sql.at(e) == u'.');
-            if (isUpdate && depth == 0 && !inSet && !setDone &&
-                word.compare(QLatin1StringView("SET"), Qt::CaseInsensitive) == 0) {
-                inSet = true;
-                expectTarget = true;
-                out += word;
-            } else if (inSet && depth == 0 &&
-                       (word.compare(QLatin1StringView("WHERE"), Qt::CaseInsensitive) == 0 ||
-                        word.compare(QLatin1StringView("FROM"), Qt::CaseInsensitive) == 0)) {
-                inSet = false;
-                setDone = true;
-                out += word;
-            } else if (inSet && expectTarget && e < n && sql.at(e) == u'.' &&
-                       word.compare(updateTable, Qt::CaseInsensitive) == 0) {
-                // SQLite names the assigned column alone; the table is implied.
-                i = e + 1;
-                continue;
-            } else if (!qualified && (word.size() == 4 || word.size() == 5) &&
-                       (word.compare(QLatin1StringView("True"), Qt::CaseInsensitive) == 0 ||
-                        word.compare(QLatin1StringView("False"), Qt::CaseInsensitive) == 0)) {
-                out += word.size() == 4 ? u'1' : u'0';
-                expectTarget = false;
-            } else {
-                out += word;
-                expectTarget = false;
-            }
-            i = e;
-        } else {
-            if (c == u'(')
-                ++depth;
-            else if (c == u')')
-                --depth;
-            else if (c == u',' && inSet && depth == 0)
-                expectTarget = true;
-            out += c;
-            ++i;
-        }
-    }
-    return out;
+    return SqlDialect::Translate(sql);
 }

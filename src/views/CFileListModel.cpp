@@ -167,8 +167,10 @@ QString CFileListModel::KeyOf(quint64 param) const {
 }
 
 void CFileListModel::setKeyOf(quint64 param, const QString& key) {
-    if (Row* row = rowOf(param))
+    if (Row* row = rowOf(param)) {
         row->key = key;
+        announceChange(row, KeyRole);
+    }
 }
 
 QString CFileListModel::TagOf(quint64 param) const {
@@ -177,8 +179,17 @@ QString CFileListModel::TagOf(quint64 param) const {
 }
 
 void CFileListModel::setTagOf(quint64 param, const QString& tag) {
-    if (Row* row = rowOf(param))
+    if (Row* row = rowOf(param)) {
         row->tag = tag;
+        announceChange(row, TagRole);
+    }
+}
+
+// Views hear of a change to a row they already show.
+void CFileListModel::announceChange(const Row* row, int role) {
+    const int position = int(row - m_rows.data());
+    if (position < m_announced && !m_headers.isEmpty())
+        emit dataChanged(index(position, 0), index(position, int(m_headers.size()) - 1), {role});
 }
 
 int CFileListModel::IconOf(quint64 param) const {
@@ -388,6 +399,10 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return SM_Shell::SystemIcon(row.icon);
+    if (role == KeyRole)
+        return row.key;
+    if (role == TagRole)
+        return row.tag;
     return {};
 }
 
@@ -401,4 +416,11 @@ Qt::ItemFlags CFileListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+QHash<int, QByteArray> CFileListModel::roleNames() const {
+    QHash<int, QByteArray> names = QAbstractTableModel::roleNames();
+    names.insert(KeyRole, QByteArrayLiteral("key"));
+    names.insert(TagRole, QByteArrayLiteral("tag"));
+    return names;
 }

@@ -15,6 +15,12 @@ class CFileListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // Where a row keeps its key and tag, in every column.
+    enum RowRole {
+        KeyRole = Qt::UserRole + 1,
+        TagRole,
+    };
+
     explicit CFileListModel(QObject* parent = nullptr);
     ~CFileListModel() override;
 
@@ -64,6 +70,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QHash<int, QByteArray> roleNames() const override;
 
 private:
     struct Row {
@@ -80,6 +87,7 @@ private:
     Row* rowOf(quint64 param);
     void rebuildPositions() const;
     void scheduleFlush();
+    void announceChange(const Row* row, int role);
     void resort();
     std::vector<int> sortedOrder() const; // positions in the order of the sort properties
 

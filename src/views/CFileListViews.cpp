@@ -118,7 +118,7 @@ void CFileListViews::mvarFileListView_OnDrop(const QMimeData* Data) {
     emit OnDrop(mvarSelectedKey, Data);
 }
 
-void CFileListViews::mvarFileListView_OnItemClick(CListItem Item) {
+void CFileListViews::mvarFileListView_OnItemClick(const CListItem& Item) {
     emit OnItemClick(Item);
 }
 

@@ -74,7 +74,7 @@ signals:
 
 private slots:
     void mvarFileListView_OnDrop(const QMimeData* Data);
-    void mvarFileListView_OnItemClick(CListItem Item);
+    void mvarFileListView_OnItemClick(const CListItem& Item);
 
 private:
     void Subscribe(CFileListView* list);

@@ -8,9 +8,8 @@ QString Fold(const QString& s) {
     QString folded = s.normalized(QString::NormalizationForm_KC).toCaseFolded();
     for (QChar& c : folded) {
         const char16_t u = c.unicode();
-        if (u >= 0x3041 && u <= 0x3096) // hiragana to the katakana of the same sound
-            c = QChar(char16_t(u + 0x60));
-        else if (u == 0x309D || u == 0x309E) // hiragana iteration marks
+        // Hiragana, and its iteration marks, to the katakana of the same sound.
+        if ((u >= 0x3041 && u <= 0x3096) || u == 0x309D || u == 0x309E)
             c = QChar(char16_t(u + 0x60));
     }
     return folded;
