@@ -76,10 +76,14 @@ bool OpenForStart() {
         try {
             OpenRepository();
         } catch (const CError& e) {
-            path = gRepository != nullptr ? gRepository->INIFileName() : QString();
-            if (gRepository == nullptr || !CFileDB::CanSetAside(e) ||
-                !OfferFreshStart(path, e.Text()))
+            if (gRepository == nullptr || !CFileDB::CanSetAside(e))
                 throw;
+            // The question names the file and the cause: declining it
+            // needs no second box.
+            if (!OfferFreshStart(gRepository->INIFileName(), e.Text())) {
+                ReleaseRepository();
+                return false;
+            }
             Reconcile();
         }
         path = gRepository->INIFileName();
