@@ -23,6 +23,9 @@ int Main(int argc, char** argv);
 // The steps of start-up, also used by the tests that run the program without
 // its event loop. OpenRepository throws CError naming the repository file.
 void OpenRepository();
+// Brings the shortcut folder and the repository in line after an interrupted
+// walk or drop (OpenRepository does it once the repository is open).
+void Reconcile();
 FormMain* ShowMainForm();
 void ReleaseRepository();
 // Start-up once the application object exists: opens the repository, shows

@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
+#include "CBatchTransaction.h"
 #include "CBusyIndicator.h"
 #include "CCheckListView.h"
 #include "CFileCollector.h"
@@ -284,7 +285,9 @@ void FormMain::LoadCategories(CRecordset& categories) {
 
 void FormMain::LoadFirstStart() {
     CRecordset rs = gRepository->RunQuery(QStringLiteral("getFirstStart"));
-    if (rs.Field(0).toBool())
+    // Nothing can be collected into a repository open for reading; the
+    // question waits for a start that can.
+    if (rs.Field(0).toBool() || gRepository->IsReadOnly())
         return;
     QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"), rs.Field(1).toString(),
                          QMessageBox::Ok | QMessageBox::Cancel, this);
@@ -308,15 +311,24 @@ void FormMain::LoadFirstStart() {
 
 void FormMain::CollectDocuments(const QString& folder) {
     CBusyIndicator busy;
-    CTransactionScope transaction(*gRepository);
+    // Committed in batches: an interrupted walk loses one batch at most, and
+    // a small disk keeps what fitted.
+    CBatchTransaction transaction(*gRepository);
     CWalkProgress progress(this);
     m_walkProgress = &progress;
     m_walkCount = 0;
+    m_walkBatch = &transaction;
+    QStringList skipped;
     const QMetaObject::Connection onFolder = connect(FPathFinder.get(), &CPathFinder::OnFolder,
                                                      &progress, [&progress](const QString& f) {
                                                          progress.setFolder(f);
                                                          progress.Pump();
                                                      });
+    const QMetaObject::Connection onSkipped =
+        connect(FPathFinder.get(), &CPathFinder::OnSkipped, &progress,
+                [&skipped](const QString& path, const QString& reason) {
+                    skipped << path + QStringLiteral(": ") + reason;
+                });
     connect(&progress, &CWalkProgress::OnCancel, FPathFinder.get(), &CPathFinder::Cancel);
     m_collector->BeginBatch();
     const auto batchEnd = qScopeGuard([this] { m_collector->EndBatch(); });
@@ -325,11 +337,37 @@ void FormMain::CollectDocuments(const QString& folder) {
         const auto walkEnd = qScopeGuard([&] {
             progress.End();
             disconnect(onFolder);
+            disconnect(onSkipped);
             m_walkProgress = nullptr;
+            m_walkBatch = nullptr;
         });
         FPathFinder->FindFile(folder);
     }
     transaction.Commit();
+    TellSkipped(skipped);
+}
+
+void FormMain::TellSkipped(const QStringList& skipped) {
+    if (skipped.isEmpty())
+        return;
+    constexpr qsizetype shown = 10;
+    QString text =
+        tr("%n 件のフォルダーやファイルを収集できませんでした。", "", int(skipped.size()));
+    text += QStringLiteral("\n\n") + skipped.mid(0, shown).join(QLatin1Char('\n'));
+    if (skipped.size() > shown)
+        text += QStringLiteral("\n") + tr("ほか %n 件", "", int(skipped.size() - shown));
+    AM_Vollo::ReportError(text, this);
+}
+
+void FormMain::RefillLists() {
+    if (m_unloaded || gRepository == nullptr || !FFileListViews)
+        return;
+    try {
+        for (const QString& key : std::as_const(m_listKeys))
+            ShowTagFiles(KeyToID(key));
+    } catch (const CError&) {
+        // The failure that called for the refill has been shown already.
+    }
 }
 
 void FormMain::LoadExtensionCategories() {
@@ -461,7 +499,7 @@ void FormMain::Unload() {
     m_unloaded = true;
     if (FCategoryForm)
         FCategoryForm->hide();
-    if (gRepository != nullptr) {
+    if (gRepository != nullptr && !gRepository->IsReadOnly()) {
         if (FTabViewer && !FTabViewer->SelectedKey().isEmpty())
             SaveTabKey(FTabViewer->SelectedKey());
         SaveWindowPosition();
@@ -674,6 +712,8 @@ void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileA
     // Not guarded: an error ends the walk, and the walk's caller reports it.
     if (m_collector->CollectFound(FileName))
         ++m_walkCount;
+    if (m_walkBatch)
+        m_walkBatch->Step();
     if (m_walkProgress) {
         m_walkProgress->setCount(m_walkCount);
         m_walkProgress->Pump();

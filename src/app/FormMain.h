@@ -18,6 +18,7 @@
 
 class CAnchor;
 class CFileCollector;
+class CBatchTransaction;
 class CListFiller;
 class CFileListView;
 class CFileListViews;
@@ -155,10 +156,16 @@ private:
 
     // Runs a handler's work unless the window has unloaded or the event names
     // nothing to act on; an error is shown, and the program goes on.
+    // A failed write may have been rolled back under rows the lists still
+    // show, with file IDs that the next insert can reuse: the lists are then
+    // read again from the repository.
     template <typename Work> void Handle(bool Ready, Work&& work) {
-        if (!m_unloaded && Ready)
-            AM_Vollo::Guard(std::forward<Work>(work), this);
+        if (!m_unloaded && Ready && !AM_Vollo::Guard(std::forward<Work>(work), this))
+            RefillLists();
     }
+    void RefillLists();
+    // Tells once, after a walk, what it had to leave out.
+    void TellSkipped(const QStringList& skipped);
 
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
@@ -191,6 +198,7 @@ private:
     QPointer<FormAbout> m_about;
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;
+    CBatchTransaction* m_walkBatch = nullptr;
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
     int m_restoreHeight = -1;

@@ -4,12 +4,15 @@
 #include "CBusyIndicator.h"
 #include "CError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QList>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
@@ -149,8 +152,16 @@ struct CPathFinder::Walk {
         std::vector<Entry> entries;
         {
             DIR* dir = opendir(QFile::encodeName(folder).constData());
-            if (!dir)
-                return; // missing or unreadable: no events, no error
+            if (!dir) {
+                // A folder that vanished since the listing is no news; one
+                // that cannot be read is told, so its documents are not
+                // missed unnoticed.
+                if (errno != ENOENT)
+                    emit self->OnSkipped(folder, QCoreApplication::translate(
+                                                     "CPathFinder", "フォルダーを読めません: %1")
+                                                     .arg(QString::fromLocal8Bit(strerror(errno))));
+                return;
+            }
             const int fd = dirfd(dir);
             // Folders are never reported unless the mask allows bit 16, so
             // their facts are only fetched when they could be.
@@ -181,6 +192,13 @@ struct CPathFinder::Walk {
             if (self->m_cancelled)
                 return;
             const QString fullPath = folder + e.name;
+            if (QFile::encodeName(fullPath).size() >= PATH_MAX) {
+                emit self->OnSkipped(fullPath,
+                                     QCoreApplication::translate(
+                                         "CPathFinder", "パスが %1 バイトを超えていて、扱えません")
+                                         .arg(PATH_MAX - 1));
+                continue;
+            }
             if (e.statted) {
                 const qint32 attributes = Attributes(e);
                 if ((mask & attributes) == attributes) {

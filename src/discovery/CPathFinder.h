@@ -59,6 +59,9 @@ signals:
     void OnFinish(qint32 FileCount);
     // The walk enters a folder (with trailing separator), for progress display.
     void OnFolder(const QString& folder);
+    // A folder that could not be read, or an entry whose path is too long for
+    // the system, was left out; reason is a sentence for the user.
+    void OnSkipped(const QString& path, const QString& reason);
 
 private:
     struct Walk;

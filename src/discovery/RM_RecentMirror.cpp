@@ -33,12 +33,40 @@ struct Wanted {
     QHash<QString, qint64> used; // document -> latest use
 };
 
-Wanted ReadBookmarks(const QString& bookmarkFile) {
+// Larger than any list the desktop keeps (it trims to a few hundred entries).
+constexpr qint64 kBookmarkLimit = 64 * 1024 * 1024;
+
+// The bytes of the file when it is a regular file. A FIFO, a device or a
+// socket at its place would block the window in open() or never end, so the
+// file is opened without blocking and looked at before a byte is read.
+QByteArray ReadRegularFile(const QString& path) {
+    const int fd =
+        open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    struct stat st;
+    QByteArray data;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kBookmarkLimit) {
+        data.resize(qsizetype(st.st_size));
+        qsizetype done = 0;
+        while (done < data.size()) {
+            const ssize_t n = read(fd, data.data() + done, size_t(data.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        data.truncate(done);
+    }
+    close(fd);
+    return data;
+}
+
+Wanted ParseWanted(const QByteArray& data) {
     Wanted wanted;
     GBookmarkFile* bookmarks = g_bookmark_file_new();
     GError* error = nullptr;
-    if (!g_bookmark_file_load_from_file(bookmarks, QFile::encodeName(bookmarkFile).constData(),
-                                        &error)) {
+    if (data.isEmpty() ||
+        !g_bookmark_file_load_from_data(bookmarks, data.constData(), gsize(data.size()), &error)) {
         // Missing, unreadable or malformed: the desktop has no recent list.
         g_clear_error(&error);
         g_bookmark_file_free(bookmarks);
@@ -75,6 +103,10 @@ Wanted ReadBookmarks(const QString& bookmarkFile) {
     return wanted;
 }
 
+Wanted ReadBookmarks(const QString& bookmarkFile) {
+    return ParseWanted(ReadRegularFile(bookmarkFile));
+}
+
 QString LinkTarget(const QString& folder, const QByteArray& linkPath) {
     QByteArray buffer(4096, Qt::Uninitialized);
     const ssize_t n = readlink(linkPath.constData(), buffer.data(), size_t(buffer.size()));
@@ -105,6 +137,10 @@ namespace RM_RecentMirror {
 QString BookmarkFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/recently-used.xbel");
+}
+
+QStringList ParseBookmarks(const QByteArray& data) {
+    return ParseWanted(data).order;
 }
 
 int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Brings a folder of shortcuts in line with a freedesktop bookmark file (the
 // desktop's recently-used.xbel): one shortcut per local-file entry, named
@@ -13,6 +15,12 @@ namespace RM_RecentMirror {
 // $XDG_DATA_HOME/recently-used.xbel.
 QString BookmarkFile();
 
+// The local documents that bookmark-file contents list, in their order;
+// none for contents that are no bookmark file.
+QStringList ParseBookmarks(const QByteArray& data);
+
+// Only a regular file is read, without blocking: a FIFO or a device at the
+// bookmark file's place counts as an empty list.
 // Returns the number of shortcuts the folder holds for the list afterwards.
 // The folder is created when missing.
 int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folder);

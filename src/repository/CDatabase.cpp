@@ -88,6 +88,7 @@ struct CDatabase::Impl {
     QString path;
     int depth = 0;
     bool exclusive = false;
+    bool readOnly = false;
     QHash<QString, Cached> cache;
     quint64 clock = 0;
     // Translations of texts without date literals (those alone do not depend
@@ -217,8 +218,8 @@ CDatabase::~CDatabase() {
 void CDatabase::Open(const QString& path, bool create) {
     Close();
     sqlite3* db = nullptr;
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
-    if (create)
+    int flags = (d->readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    if (create && !d->readOnly)
         flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -236,6 +237,11 @@ void CDatabase::Open(const QString& path, bool create) {
     try {
         // The first pragma reads the file header, so a file that is not a
         // database fails here rather than at some later query.
+        if (d->readOnly) {
+            d->Exec("PRAGMA query_only=ON");
+            d->Exec("PRAGMA schema_version");
+            return;
+        }
         if (d->exclusive)
             d->Exec("PRAGMA locking_mode=EXCLUSIVE");
         d->Exec("PRAGMA journal_mode=WAL");
@@ -267,6 +273,14 @@ bool CDatabase::Exclusive() const {
 
 void CDatabase::setExclusive(bool exclusive) {
     d->exclusive = exclusive;
+}
+
+bool CDatabase::ReadOnly() const {
+    return d->readOnly;
+}
+
+void CDatabase::setReadOnly(bool readOnly) {
+    d->readOnly = readOnly;
 }
 
 bool CDatabase::IsOpen() const {

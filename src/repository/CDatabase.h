@@ -26,6 +26,11 @@ public:
     // file meanwhile, and no statement pays for taking and dropping locks.
     bool Exclusive() const;
     void setExclusive(bool exclusive);
+    // With ReadOnly set before Open, the file is opened for reading only and
+    // nothing is written to it, not even the journal mode: the way to look at
+    // a file before it is known to be a repository, or one on a full disk.
+    bool ReadOnly() const;
+    void setReadOnly(bool readOnly);
     bool IsOpen() const;
     QString Path() const;
 

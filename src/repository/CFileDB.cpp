@@ -4,10 +4,14 @@
 #include "CError.h"
 #include "Placeholders.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #ifndef VOLLO_INSTALL_PREFIX
 #define VOLLO_INSTALL_PREFIX "/usr/local"
@@ -53,23 +57,131 @@ QString FindTemplate() {
     return QStringLiteral(VOLLO_INSTALL_PREFIX "/share/vollo/") + kTemplateName;
 }
 
-// Copies through a temporary name so that an interrupted copy never leaves a
-// half-written repository that later runs would take for a complete one.
-void CopyTemplate(const QString& from, const QString& to) {
-    QFile::remove(to);
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CFileDB", text);
+}
+
+// What a file at the repository's place turned out to be, learned without
+// writing a byte to it.
+struct Identity {
+    enum Kind { Repository, Blank, Foreign, Damaged, Busy, Unreadable } kind = Repository;
+    int code = 0;
+    QString cause;
+};
+
+Identity Found(Identity::Kind kind, int code, const QString& cause) {
+    return Identity{kind, code, cause};
+}
+
+// Reads the file through a read-only connection: nothing is written to a
+// file before it is known to be a repository in good order.
+Identity Identify(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Found(Identity::Unreadable, SQLITE_CANTOPEN, Tr("ファイルがありません"));
+    if (!info.isFile())
+        return Found(Identity::Foreign, SQLITE_NOTADB, Tr("ファイルではなくフォルダーなどです"));
+    if (info.size() == 0)
+        return Found(Identity::Blank, SQLITE_NOTADB, Tr("中身のない空のファイルです"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Found(Identity::Unreadable, SQLITE_CANTOPEN,
+                     Tr("読み取れません: %1").arg(file.errorString()));
+    if (!file.read(16).startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return Found(Identity::Foreign, SQLITE_NOTADB, Tr("SQLite のデータベースではありません"));
+    file.close();
+    CDatabase probe;
+    probe.setReadOnly(true);
+    try {
+        probe.Open(path);
+        if (probe.Execute(QStringLiteral("SELECT count(*) FROM sqlite_master")).Field(0).toInt() ==
+            0)
+            return Found(Identity::Blank, SQLITE_NOTADB,
+                         Tr("表のひとつもない空のデータベースです"));
+        if (probe
+                .Execute(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' "
+                                        "AND name IN ('query','resource')"))
+                .Field(0)
+                .toInt() != 2)
+            return Found(
+                Identity::Foreign, SQLITE_NOTADB,
+                Tr("表 \"query\" と \"resource\" がなく、別のプログラムのデータベースです"));
+        const QString verdict =
+            probe.Execute(QStringLiteral("PRAGMA quick_check(1)")).Field(0).toString();
+        if (verdict != QStringLiteral("ok"))
+            return Found(Identity::Damaged, SQLITE_CORRUPT, verdict);
+    } catch (const CError& e) {
+        const int primary = e.Code() & 0xff;
+        if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+            return Found(Identity::Busy, e.Code(), e.Text());
+        if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+            return Found(Identity::Damaged, SQLITE_CORRUPT, e.Text());
+        return Found(Identity::Unreadable, e.Code(), e.Text());
+    }
+    return Identity{};
+}
+
+// Throws the reason a found file is not opened, unless it is a repository.
+void Refuse(const Identity& found, const QString& file) {
+    switch (found.kind) {
+    case Identity::Repository:
+        return;
+    case Identity::Busy:
+        throw CError(found.code, Tr("リポジトリ「%1」は、ほかに起動している Vollo が使っています"
+                                    "。\nそちらの Vollo を閉じてから起動してください。")
+                                     .arg(file));
+    case Identity::Damaged:
+        throw CError(SQLITE_CORRUPT,
+                     Tr("リポジトリ「%1」は壊れています（%2）。このファイルには何も書き込んでいま"
+                        "せん。\n写しを残して新しいリポジトリを始めるか、バックアップから戻してくだ"
+                        "さい。")
+                         .arg(file, found.cause));
+    case Identity::Foreign:
+    case Identity::Blank:
+        throw CError(SQLITE_NOTADB,
+                     Tr("「%1」は Vollo のリポジトリではありません（%2）。このファイルには何も書き"
+                        "込んでいません。\n別の場所へ移すか名前を変えれば、新しいリポジトリを始め"
+                        "られます。")
+                         .arg(file, found.cause));
+    case Identity::Unreadable:
+        break;
+    }
+    throw CError(found.code, Tr("リポジトリ「%1」を開けませんでした（%2）。\nファイルの読み取り"
+                                "許可を確かめてください。")
+                                 .arg(file, found.cause));
+}
+
+bool Writable(const QString& path) {
+    return access(QFile::encodeName(path).constData(), W_OK) == 0 &&
+           access(QFile::encodeName(BM_Library::FolderOf(path)).constData(), W_OK) == 0;
+}
+
+// Copies through a temporary name that is synced before it takes the
+// repository's name: an interrupted copy never leaves a half-written
+// repository that later runs would take for a complete one.
+QString CopyTemplate(const QString& from, const QString& to) {
     // Journal files of a repository that was deleted would be replayed onto
     // the fresh copy.
     QFile::remove(to + QStringLiteral("-wal"));
     QFile::remove(to + QStringLiteral("-shm"));
     const QString partial = to + QStringLiteral(".part");
     QFile::remove(partial);
-    if (!QFile::copy(from, partial))
-        return;
-    // The installed template is read-only; the repository must not be.
-    QFile::setPermissions(partial, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                       QFile::WriteUser);
-    if (!QFile::rename(partial, to))
+    QFile source(from);
+    if (!source.copy(partial)) {
         QFile::remove(partial);
+        return source.errorString();
+    }
+    QFile copy(partial);
+    // The installed template is read-only; the repository must not be.
+    copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    const bool synced = copy.open(QIODevice::ReadWrite) && fsync(copy.handle()) == 0;
+    const QString problem = synced ? QString() : copy.errorString();
+    copy.close();
+    if (!synced || !QFile::rename(partial, to)) {
+        QFile::remove(partial);
+        return problem.isEmpty() ? Tr("名前を付け替えられません") : problem;
+    }
+    return QString();
 }
 
 } // namespace
@@ -87,11 +199,23 @@ CFileDB::~CFileDB() {
 
 CRecordset CFileDB::RunSQL(const QString& strSql) {
     CRecordset rs = m_connection.Execute(strSql);
-    m_connection.Execute(ChangesData(strSql) ? kFlagTrue : kFlagFalse);
+    if (IsReadOnly())
+        return rs;
+    try {
+        m_connection.Execute(ChangesData(strSql) ? kFlagTrue : kFlagFalse);
+    } catch (const CError& e) {
+        // A disk that filled up while the program runs still lets it read:
+        // the bookkeeping alone is given up, and writing stops from here.
+        if ((e.Code() & 0xff) != SQLITE_FULL || m_connection.InTransaction())
+            throw;
+        m_readOnlyNotice = FullNotice();
+    }
     return rs;
 }
 
 qint32 CFileDB::AddItem(const QString& strSql) {
+    if (IsReadOnly())
+        throw CError(SQLITE_READONLY, m_readOnlyNotice);
     m_connection.Execute(strSql);
     CRecordset identity = m_connection.Execute(QStringLiteral("SELECT @@IDENTITY"));
     const qint64 id = identity.IsEOF() ? 0 : identity.Field(0).toLongLong();
@@ -141,47 +265,123 @@ void CFileDB::AddTag(qint32 FileID, qint32 TagID) {
 }
 
 void CFileDB::Create() {
-    if (!BM_Library::FolderExists(m_shortcutFolder))
-        QDir().mkpath(m_shortcutFolder);
-    if (!BM_Library::FileExists(m_iniFileName)) {
-        CopyTemplate(m_templatePath, m_iniFileName);
-        m_isFirstExecution = true;
+    m_connection.Close();
+    m_readOnlyNotice.clear();
+    if (!BM_Library::FolderExists(m_shortcutFolder) && !QDir().mkpath(m_shortcutFolder))
+        throw CError(0, Tr("リポジトリのフォルダー「%1」を作れませんでした。\nフォルダーの親に"
+                           "書き込めるか、ディスクに空きがあるかを確かめてください。")
+                            .arg(m_shortcutFolder));
+    Identity found = Identify(m_iniFileName);
+    if (found.kind == Identity::Blank) {
+        // Nothing was ever stored in it (a copy from a broken template, or a
+        // file made by mistake): kept aside, and a good one takes its place.
+        SetAside();
+        found = Identify(m_iniFileName);
     }
+    if (found.kind == Identity::Unreadable && !QFileInfo::exists(m_iniFileName)) {
+        CreateFromTemplate();
+        m_isFirstExecution = true;
+        found = Identify(m_iniFileName);
+    }
+    Refuse(found, m_iniFileName);
+    OpenForWriting();
+}
 
-    const auto fail = [this](int code, const QString& reason) {
-        throw CError(code, QStringLiteral("The repository %1 could not be prepared from the "
-                                          "template %2: %3")
-                               .arg(m_iniFileName, m_templatePath, reason));
-    };
-    if (!BM_Library::FileExists(m_iniFileName))
-        fail(0, BM_Library::FileExists(m_templatePath)
-                    ? QStringLiteral("the template could not be copied there.")
-                    : QStringLiteral("the template is missing."));
-    int tables = 0;
+void CFileDB::CreateFromTemplate() {
+    const Identity model = Identify(m_templatePath);
+    if (model.kind != Identity::Repository)
+        throw CError(model.code,
+                     Tr("リポジトリの元になるテンプレート「%1」が使えません（%2）。リポジトリ「%3」"
+                        "は作っていません。\nVollo を入れ直してテンプレートを戻してください。")
+                         .arg(m_templatePath, model.cause, m_iniFileName));
+    const QString problem = CopyTemplate(m_templatePath, m_iniFileName);
+    if (!problem.isEmpty())
+        throw CError(0, Tr("テンプレート「%1」をリポジトリ「%2」へ写せませんでした（%3）。\n"
+                           "ディスクの空きとフォルダーの書き込み許可を確かめてください。")
+                            .arg(m_templatePath, m_iniFileName, problem));
+}
+
+// The first write is the change flag, so a disk without room or a file that
+// may not be written shows itself here; the repository is then opened for
+// reading, and collecting waits until the cause is gone.
+void CFileDB::OpenForWriting() {
+    if (!Writable(m_iniFileName)) {
+        OpenForReading(ReadOnlyFileNotice());
+        return;
+    }
+    int primary = SQLITE_OK;
     try {
         // One process owns the repository: every statement of the program
         // would otherwise take and release file locks on its own.
+        m_connection.setReadOnly(false);
         m_connection.setExclusive(true);
         m_connection.Open(m_iniFileName, false);
-        CRecordset store = m_connection.Execute(
-            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
-                           "name IN ('query','resource')"));
-        tables = store.Field(0).toInt();
+        m_connection.Execute(kFlagFalse);
+        return;
     } catch (const CError& e) {
         m_connection.Close();
-        if ((e.Code() & 0xff) == SQLITE_BUSY)
-            throw CError(e.Code(), QStringLiteral("The repository %1 is in use by another "
-                                                  "running Vollo.")
-                                       .arg(m_iniFileName));
-        fail(e.Code(), e.Text());
+        primary = e.Code() & 0xff;
+        if (primary == SQLITE_BUSY)
+            Refuse(Found(Identity::Busy, e.Code(), e.Text()), m_iniFileName);
+        if (primary != SQLITE_FULL && primary != SQLITE_READONLY)
+            throw CError(e.Code(), Tr("リポジトリ「%1」に書き込めませんでした（%2）。\nディスク"
+                                      "とファイルの状態を確かめてから、Vollo を起動し直してくださ"
+                                      "い。")
+                                       .arg(m_iniFileName, e.Text()));
     }
-    // An empty or foreign database opens without complaint; without the
-    // statement store every later lookup would fail obscurely.
-    if (tables != 2) {
-        m_connection.Close();
-        fail(0, QStringLiteral("the file is no Vollo repository (it lacks the tables \"query\" "
-                               "and \"resource\")."));
+    OpenForReading(primary == SQLITE_FULL ? FullNotice() : ReadOnlyFileNotice());
+}
+
+QString CFileDB::ReadOnlyFileNotice() const {
+    return Tr("リポジトリ「%1」は読み取り専用で、書き込めません。一覧は見られますが、ファイルの収"
+              "集と分類の変更はできません。\nファイルとフォルダー「%2」の書き込み許可を戻してから"
+              "、Vollo を起動し直してください。")
+        .arg(m_iniFileName, m_shortcutFolder);
+}
+
+QString CFileDB::FullNotice() const {
+    return Tr("リポジトリ「%1」のあるディスクに空きがありません。一覧は見られますが、空きができる"
+              "までファイルの収集と分類の変更はできません。\n不要なファイルを消して空きを作ってか"
+              "ら、Vollo を起動し直してください。")
+        .arg(m_iniFileName);
+}
+
+void CFileDB::OpenForReading(const QString& notice) {
+    m_connection.setExclusive(false);
+    m_connection.setReadOnly(true);
+    m_connection.Open(m_iniFileName, false);
+    m_readOnlyNotice = notice;
+}
+
+QString CFileDB::SetAside() {
+    m_connection.Close();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept = m_shortcutFolder + QStringLiteral("reposit-%1.db").arg(stamp);
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = m_shortcutFolder + QStringLiteral("reposit-%1-%2.db").arg(stamp).arg(n);
+    if (!QFile::rename(m_iniFileName, kept))
+        throw CError(0, Tr("リポジトリ「%1」を「%2」へ移せませんでした。\nフォルダーの書き込み許"
+                           "可を確かめてください。")
+                            .arg(m_iniFileName, kept));
+    for (const char* journal : {"-wal", "-shm"}) {
+        const QString from = m_iniFileName + QLatin1String(journal);
+        if (QFileInfo::exists(from))
+            QFile::rename(from, kept + QLatin1String(journal));
     }
+    return kept;
+}
+
+bool CFileDB::IsReadOnly() const {
+    return !m_readOnlyNotice.isEmpty();
+}
+
+QString CFileDB::ReadOnlyNotice() const {
+    return m_readOnlyNotice;
+}
+
+bool CFileDB::CanSetAside(const CError& refusal) {
+    const int primary = refusal.Code() & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
 QString CFileDB::ShortcutFolder() const {

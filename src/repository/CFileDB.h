@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDatabase.h"
+#include "CError.h"
 #include "CRecordset.h"
 
 #include <QString>
@@ -18,7 +19,17 @@ public:
     QString GetQuery(const QString& Key);
     void DelTag(qint32 FileID, qint32 TagID);
     void AddTag(qint32 FileID, qint32 TagID);
+    // Opens the repository, making it from the template when there is none.
+    // A file that is no repository, or a damaged one, is refused without a
+    // byte written to it (CanSetAside tells such refusals); a repository that
+    // cannot be written opens for reading, with ReadOnlyNotice saying why.
     void Create();
+    // Moves a refused repository aside under a dated name in the same folder
+    // and returns that name; the next Create starts a fresh repository.
+    QString SetAside();
+    static bool CanSetAside(const CError& refusal);
+    bool IsReadOnly() const;
+    QString ReadOnlyNotice() const;
 
     QString ShortcutFolder() const;
     QString INIFileName() const;
@@ -30,9 +41,16 @@ public:
     void RollbackTransaction();
 
 private:
+    void CreateFromTemplate();
+    void OpenForWriting();
+    void OpenForReading(const QString& notice);
+    QString FullNotice() const;
+    QString ReadOnlyFileNotice() const;
+
     QString m_iniFileName;
     bool m_isFirstExecution = false;
     QString m_shortcutFolder;
     CDatabase m_connection;
     QString m_templatePath;
+    QString m_readOnlyNotice;
 };

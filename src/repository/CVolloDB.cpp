@@ -25,6 +25,18 @@ void CVolloDB::Create() {
     m_fileDB->Create();
 }
 
+QString CVolloDB::SetAside() {
+    return m_fileDB->SetAside();
+}
+
+bool CVolloDB::IsReadOnly() const {
+    return m_fileDB->IsReadOnly();
+}
+
+QString CVolloDB::ReadOnlyNotice() const {
+    return m_fileDB->ReadOnlyNotice();
+}
+
 qint32 CVolloDB::AddFileName(const QString& FileName) {
     const QString sql =
         FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("addFileName")),

@@ -17,6 +17,11 @@ public:
     QString INIFileName() const;
     bool IsFirstExecution() const;
     void Create();
+    // See CFileDB: a refused repository moved aside, and the reason a
+    // repository opened for reading only.
+    QString SetAside();
+    bool IsReadOnly() const;
+    QString ReadOnlyNotice() const;
     qint32 AddFileName(const QString& FileName);
     qint32 AddTag(const QString& TagName);
     qint32 AddFileTag(qint32 FileID, qint32 TagID);

@@ -5,9 +5,11 @@
 #include "support_discovery.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +19,7 @@ namespace {
 // Everything one walk raised: the events in order and the paths found,
 // relative to root and sorted.
 struct Walked {
-    QStringList events, found, ages;
+    QStringList events, found, ages, skipped;
     qint32 finish = -1;
 };
 
@@ -35,6 +37,10 @@ Walked Walk(CPathFinder& finder, const QString& root, const QString& path) {
         w.events << "finish";
         w.finish = n;
     });
+    QObject::connect(&finder, &CPathFinder::OnSkipped, &context,
+                     [&](const QString& name, const QString& reason) {
+                         w.skipped << name.mid(root.size() + 1) + ": " + reason;
+                     });
     finder.FindFile(path);
     w.found.sort();
     return w;
@@ -208,6 +214,31 @@ private slots:
         const Walked w = Walk(f, tmp.path());
         chmod(locked.constData(), 0700);
         QCOMPARE(w.found, QStringList({"a.txt", "z/b.txt"}));
+        QCOMPARE(w.skipped.size(), 1);
+        QVERIFY2(w.skipped.at(0).startsWith("locked/: "), qPrintable(w.skipped.at(0)));
+    }
+
+    void overlongPathsAreTold() {
+        // Folders nested past the system's path limit, made one level at a
+        // time; the walk tells the first path it cannot handle and goes on.
+        QTemporaryDir tmp;
+        QVERIFY(Touch(tmp.path() + "/a.txt"));
+        const QByteArray part(200, 'd');
+        int fd = open(QFile::encodeName(tmp.path()).constData(), O_DIRECTORY | O_RDONLY);
+        for (qsizetype length = tmp.path().size(); length < PATH_MAX + 400; length += 201) {
+            mkdirat(fd, part.constData(), 0700);
+            const int next = openat(fd, part.constData(), O_DIRECTORY | O_RDONLY);
+            close(fd);
+            fd = next;
+        }
+        close(openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0600));
+        close(fd);
+        CPathFinder f;
+        const Walked w = Walk(f, tmp.path());
+        QProcess::execute("rm", {"-rf", tmp.path()});
+        QCOMPARE(w.found, QStringList({"a.txt"}));
+        QCOMPARE(w.skipped.size(), 1);
+        QVERIFY2(w.skipped.at(0).contains("4095"), qPrintable(w.skipped.at(0)));
     }
 
     void busyPointerOnEveryWayOut() {

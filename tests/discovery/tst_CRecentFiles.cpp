@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <glib.h>
 
 namespace {
@@ -189,6 +191,9 @@ private slots:
         QTest::newRow("malformed")
             << QByteArray("<xbel><bookmark href=\"file:///x\"><info>") << true;
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe<\x01", 5) << true;
+        // Opening a FIFO for reading would wait for a writer, forever.
+        QTest::newRow("fifo") << QByteArray("fifo") << false;
+        QTest::newRow("folder") << QByteArray("folder") << false;
     }
 
     void unusableListsEmptyTheFolder() {
@@ -206,6 +211,10 @@ private slots:
         QVERIFY(present ? f.open(QIODevice::WriteOnly) && f.write(content) == content.size()
                         : f.remove());
         f.close();
+        if (content == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(f.fileName()).constData(), 0600), 0);
+        else if (content == "folder")
+            QVERIFY(QDir().mkpath(f.fileName()));
         const Walked w = Walk(recent);
         QCOMPARE(w.events, QStringList({"begin", "finish"}));
         QCOMPARE(w.finish, 0);

@@ -3,6 +3,7 @@
 #include "CFileDB.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
+#include "FaultVfs.h"
 #include "Placeholders.h"
 #include "support_repository.h"
 
@@ -71,6 +72,37 @@ template <typename Call> CError Raised(Call call) {
         return e;
     }
     return CError(-1, QStringLiteral("no error"));
+}
+
+// Puts at path what the test case names: a file of another kind, another
+// program's database, a damaged repository, or one that never held anything.
+void MakeFile(const QString& kind, const QString& path) {
+    if (kind == "folder") {
+        QDir().mkpath(path);
+        return;
+    }
+    if (kind == "damaged") {
+        QFile::copy(BM_Library::AppFolder() + "vollo.db", path);
+        QFile file(path);
+        file.open(QIODevice::ReadWrite);
+        file.seek(3 * 4096 + 8); // inside a table's page, past its header
+        file.write(QByteArray(2000, '\xff'));
+        return;
+    }
+    if (kind == "foreign" || kind == "blank") {
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db, kind == "blank" ? "PRAGMA user_version=7" : "CREATE TABLE t(x)", nullptr,
+                     nullptr, nullptr);
+        sqlite3_close(db);
+        return;
+    }
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    if (kind == "garbage")
+        file.write(QByteArray(20000, 'z'));
+    else if (kind == "header")
+        file.write(QByteArray("SQLite format 3\0", 16));
 }
 
 QByteArray Digest(const QString& path) {
@@ -253,33 +285,92 @@ private slots:
         QCOMPARE(m_db->GetQuery("GETTAGNAME"), m_db->GetQuery("getTagName"));
     }
 
-    void brokenRepository_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("folder");
-        QTest::newRow("garbage") << QByteArray(20000, 'z') << false;
-        QTest::newRow("empty file") << QByteArray() << false;
-        QTest::newRow("truncated header") << QByteArray("SQLite format 3\0", 16) << false;
-        QTest::newRow("folder in its place") << QByteArray() << true;
+    void refusedFilesAreLeftAlone_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("code");
+        QTest::newRow("garbage") << "garbage" << SQLITE_NOTADB;
+        QTest::newRow("truncated header") << "header" << SQLITE_CORRUPT;
+        QTest::newRow("folder in its place") << "folder" << SQLITE_NOTADB;
+        QTest::newRow("another program's database") << "foreign" << SQLITE_NOTADB;
+        QTest::newRow("damaged repository") << "damaged" << SQLITE_CORRUPT;
+        QTest::newRow("empty file") << "empty" << 0;
+        QTest::newRow("database without tables") << "blank" << 0;
     }
 
-    void brokenRepository() {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, folder);
+    void refusedFilesAreLeftAlone() {
+        // Nothing is written to a file before it is known to be a repository in
+        // good order; what is refused can be set aside for a fresh start, and
+        // what never held anything makes way for a fresh one by itself.
+        QFETCH(QString, kind);
+        QFETCH(int, code);
         CFreshDataHome home;
+        const QString file = home.RepositoryFile();
         QVERIFY(QDir().mkpath(home.RepositoryFolder()));
-        if (folder) {
-            QVERIFY(QDir().mkpath(home.RepositoryFile()));
-        } else {
-            QFile file(home.RepositoryFile());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
+        MakeFile(kind, file);
+        const QByteArray before = Digest(file);
         CVolloDB db;
-        // The message names both the damaged file and the template to restore it from.
-        const QString text = Raised([&] { db.Create(); }).Text();
-        QVERIFY2(text.contains(home.RepositoryFile()), qPrintable(text));
-        QVERIFY2(text.contains(BM_Library::AppFolder() + "vollo.db"), qPrintable(text));
+        const CError refusal = Raised([&] { db.Create(); });
+        QCOMPARE(refusal.Code() == -1 ? 0 : refusal.Code() & 0xff, code);
+        if (code == 0) {
+            QVERIFY(db.IsFirstExecution());
+            QCOMPARE(QDir(home.RepositoryFolder()).entryList({"reposit-*.db"}).size(), 1);
+            return;
+        }
+        QVERIFY2(refusal.Text().contains(file), qPrintable(refusal.Text()));
+        QCOMPARE(Digest(file), before);
+        QVERIFY(!QFile::exists(file + "-wal"));
         QVERIFY_THROWS_EXCEPTION(CError, db.RunQuery("getTagName"));
+        QVERIFY(CFileDB::CanSetAside(refusal));
+        const QString kept = db.SetAside();
+        QCOMPARE(Digest(kept), before);
+        db.Create();
+        QVERIFY(db.IsFirstExecution());
+        QCOMPARE(Paths(db.RunQuery("getFileNameAll")).size(), 0);
+    }
+
+    void badTemplateLeavesNoRepository() {
+        // A template that is no repository is refused before anything is
+        // copied; the next start, with the template mended, succeeds.
+        CFreshDataHome home;
+        const QString templatePath = BM_Library::AppFolder() + "vollo.db";
+        const QString saved = templatePath + ".saved";
+        QVERIFY(QFile::rename(templatePath, saved));
+        QFile(templatePath).open(QIODevice::WriteOnly);
+        const CError refusal = Raised([] { CVolloDB().Create(); });
+        QVERIFY(QFile::remove(templatePath));
+        QVERIFY(QFile::rename(saved, templatePath));
+        QVERIFY2(refusal.Text().contains(templatePath), qPrintable(refusal.Text()));
+        QVERIFY(!QFileInfo::exists(home.RepositoryFile()));
+        QVERIFY(QDir(home.RepositoryFolder()).entryList(QDir::Files).isEmpty());
+        CVolloDB db;
+        db.Create();
+        QVERIFY(db.IsFirstExecution());
+    }
+
+    void unwritableRepositoryOpensForReading_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("full disk") << SQLITE_FULL << QStringLiteral("空き");
+        QTest::newRow("read-only file") << SQLITE_READONLY << QStringLiteral("読み取り専用");
+    }
+
+    void unwritableRepositoryOpensForReading() {
+        QFETCH(int, code);
+        QFETCH(QString, told);
+        Register(*m_db, "/r/kept.doc.lnk");
+        m_db.reset();
+        FaultVfs::Install();
+        FaultVfs::Arm(1, code);
+        CVolloDB db;
+        db.Create();
+        const QStringList paths = Paths(db.RunQuery("getFileNameAll"));
+        const QString notice = db.ReadOnlyNotice();
+        const CError refused = Raised([&] { Register(db, "/r/new.doc.lnk"); });
+        FaultVfs::Disarm();
+        QCOMPARE(paths, QStringList{"/r/kept.doc.lnk"});
+        QVERIFY(db.IsReadOnly());
+        QVERIFY2(notice.contains(told) && notice.contains(db.INIFileName()), qPrintable(notice));
+        QCOMPARE(refused.Text(), notice);
     }
 
     void linksBetweenFilesAndCategories() {
@@ -364,7 +455,8 @@ private slots:
         Register(*m_db, "/s/one.doc.lnk");
         CVolloDB second;
         const QString text = Raised([&] { second.Create(); }).Text();
-        QVERIFY2(text.contains(m_db->INIFileName()) && text.contains("in use"), qPrintable(text));
+        QVERIFY2(text.contains(m_db->INIFileName()) && text.contains("Vollo を閉じて"),
+                 qPrintable(text));
         QCOMPARE(Register(*m_db, "/s/one.doc.lnk"), 1);
     }
 

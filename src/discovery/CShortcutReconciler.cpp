@@ -1,0 +1,96 @@
+#include "CShortcutReconciler.h"
+
+#include "BM_Library.h"
+#include "CError.h"
+#include "CShortcutReader.h"
+#include "CTransactionScope.h"
+#include "CVolloDB.h"
+#include "Placeholders.h"
+#include "SM_Shortcut.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Names of the shortcuts (symbolic links or copied shell links) in folder.
+QStringList ShortcutNames(const QString& folder) {
+    QStringList names;
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent* de = readdir(dir)) {
+        const QString name = QFile::decodeName(de->d_name);
+        if (!name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), de->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode)))
+            names << name;
+    }
+    closedir(dir);
+    return names;
+}
+
+bool Exists(const QString& path) {
+    struct stat st;
+    return lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+CShortcutReconciler::CShortcutReconciler(CVolloDB& repository) : m_repository(repository) {}
+
+CShortcutReconciler::Result CShortcutReconciler::Reconcile() {
+    Result result;
+    if (m_repository.IsReadOnly())
+        return result;
+    const QString folder = m_repository.ShortcutFolder();
+    QSet<QString> rows;
+    CTransactionScope transaction(m_repository);
+    for (CRecordset rs = m_repository.RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
+         rs.MoveNext()) {
+        const QString path = rs.Field(1).toString();
+        rows.insert(path);
+        if (!Exists(path)) {
+            m_repository.DelFileName(path);
+            ++result.removedRows;
+        }
+    }
+    const CShortcutReader reader;
+    const QString day =
+        BM_Library::DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    for (const QString& name : ShortcutNames(folder)) {
+        const QString path = folder + name;
+        if (rows.contains(path))
+            continue;
+        QString target;
+        try {
+            target = reader.Target(path);
+        } catch (const CError&) {
+        }
+        if (!target.isEmpty() && QFileInfo::exists(target)) {
+            const QString select =
+                FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileName")),
+                                 {{QStringLiteral("%fileName"), path}});
+            const QString insert = FillPlaceholders(
+                m_repository.GetQuery(QStringLiteral("addFileName")),
+                {{QStringLiteral("%fileName"), path}, {QStringLiteral("%fileAge"), day}});
+            m_repository.UpdateItem(select, insert);
+            ++result.registered;
+        } else if (unlink(QFile::encodeName(path).constData()) == 0) {
+            ++result.removedShortcuts;
+        }
+    }
+    transaction.Commit();
+    if (result.removedShortcuts > 0)
+        SM_Shortcut::ForgetFolder(folder);
+    return result;
+}

@@ -1,0 +1,138 @@
+// Fails the Nth write or sync of a whole collection, for every N, with a full
+// disk and with an I/O error, then starts again the way the program does
+// (open, reconcile) and checks that the repository is sound, that rows and
+// shortcuts match one to one, and that every committed document is there.
+#include "CBatchTransaction.h"
+#include "CError.h"
+#include "CFileCollector.h"
+#include "CShortcutReconciler.h"
+#include "CVolloDB.h"
+#include "FaultVfs.h"
+#include "SM_Shortcut.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kDocuments = 100;
+constexpr int kBatch = 20;
+// Write points tried per failure kind; spread evenly over all of them.
+constexpr long kPoints = 120;
+
+struct Outcome {
+    bool failed = false;
+    bool fired = false; // before the repository closed
+    QString error;
+    QStringList committed;
+};
+
+QSet<QString> Entries(const QString& folder) {
+    const QStringList names = QDir(folder).entryList({"*.lnk"}, QDir::Files | QDir::System);
+    QSet<QString> paths;
+    for (const QString& name : names)
+        paths.insert(folder + name);
+    return paths;
+}
+
+} // namespace
+
+class TestFaultSweep : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_docs;
+    QStringList m_documents;
+    long m_swept = 0;
+
+    // One collection of every document in batches, with the nth write failing.
+    Outcome Collect(long n, int code) {
+        Outcome out;
+        CVolloDB db;
+        db.Create();
+        CFileCollector collector(db);
+        collector.BeginBatch();
+        FaultVfs::Arm(n, code);
+        try {
+            CBatchTransaction batch(db, kBatch, 1000000);
+            for (int i = 0; i < m_documents.size(); ++i) {
+                collector.CollectFound(m_documents.at(i));
+                if (batch.Step())
+                    out.committed = m_documents.mid(0, i + 1);
+            }
+            batch.Commit();
+            out.committed = m_documents;
+        } catch (const CError& e) {
+            out.failed = true;
+            out.error = e.Text();
+        }
+        out.fired = FaultVfs::Fired();
+        return out;
+    }
+
+    // The start after the failure: open, reconcile, and check.
+    void Verify(const Outcome& out, const QString& row) {
+        FaultVfs::Disarm();
+        SM_Shortcut::ForgetFolders();
+        CVolloDB db;
+        db.Create();
+        CShortcutReconciler(db).Reconcile();
+        QCOMPARE(db.RunSQL("PRAGMA integrity_check").Field(0).toString(), QString("ok"));
+        QSet<QString> rows;
+        QSet<QString> targets;
+        for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext()) {
+            rows.insert(rs.Field(1).toString());
+            targets.insert(QFile::symLinkTarget(rs.Field(1).toString()));
+        }
+        QVERIFY2(rows == Entries(db.ShortcutFolder()), qPrintable(row));
+        for (const QString& doc : out.committed)
+            QVERIFY2(targets.contains(doc), qPrintable(row + ": lost " + doc));
+        // No duplicates: each document has one shortcut.
+        QCOMPARE(targets.size(), rows.size());
+    }
+
+private slots:
+    void initTestCase() {
+        FaultVfs::Install();
+        for (int i = 0; i < kDocuments; ++i) {
+            const QString path = m_docs.path() + QStringLiteral("/doc %1.txt").arg(i);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            m_documents << path;
+        }
+    }
+
+    void cleanupTestCase() { qInfo("write points swept: %ld", m_swept); }
+
+    void everyWritePoint_data() {
+        QTest::addColumn<int>("code");
+        QTest::newRow("full disk") << SQLITE_FULL;
+        QTest::newRow("I/O error") << SQLITE_IOERR;
+    }
+
+    void everyWritePoint() {
+        QFETCH(int, code);
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", (home.path() + "/clean").toLocal8Bit());
+        const Outcome clean = Collect(0, code);
+        QVERIFY2(!clean.failed, qPrintable(clean.error));
+        const long writes = FaultVfs::Count();
+        QVERIFY(writes > 0);
+        const long step = std::max(1L, writes / kPoints);
+        qInfo("%ld writes and syncs in a clean collection, every %ld tried", writes, step);
+        for (long n = 1; n <= writes; n += step) {
+            qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/%1").arg(n)).toLocal8Bit());
+            const Outcome out = Collect(n, code);
+            QVERIFY2(out.failed || !out.fired, "a failed write went unnoticed");
+            Verify(out, QStringLiteral("write %1 of %2").arg(n).arg(writes));
+            ++m_swept;
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaultSweep)
+#include "tst_faultsweep.moc"
