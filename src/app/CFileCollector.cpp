@@ -1,6 +1,7 @@
 #include "CFileCollector.h"
 
 #include "BM_Library.h"
+#include "CError.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
 #include "SM_Shortcut.h"
@@ -134,9 +135,25 @@ bool CFileCollector::CollectFound(const QString& FileName) {
     const QString ext = ExtensionOf(name);
     if (ext.size() < 2 || !IsCollectedExtension(ext))
         return false;
-    const QString shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), FileName);
+    QString shortcut;
+    try {
+        shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), FileName);
+    } catch (const CError& e) {
+        // One refused document never stops the walk: it is told afterwards.
+        m_leftOut.Add(FileName, e);
+        return false;
+    }
     RegisterFile(shortcut);
     return true;
+}
+
+void CFileCollector::LeftOutFound(const QString& FilePath, const QString& Reason) {
+    // A folder may hold documents; a file counts only when it would have
+    // been collected.
+    const QString name = FileNameOf(FilePath);
+    if (FilePath.endsWith(u'/') || (name.contains(u'.') && ExtensionOf(name).size() > 1 &&
+                                    IsCollectedExtension(ExtensionOf(name))))
+        m_leftOut.Add(FilePath, Reason);
 }
 
 qint32 CFileCollector::CollectRecent(const QString& FileName) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CLeftOut.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -33,8 +35,14 @@ public:
 
     // One document found by a walk: collected when its extension occurs in
     // the text of the collected extensions (letter case ignored). Returns
-    // whether it was collected.
+    // whether it was collected; a document whose shortcut cannot be made is
+    // added to LeftOut instead of stopping the walk.
     bool CollectFound(const QString& FileName);
+    // An entry the walk could not take: kept in LeftOut when it is a folder
+    // or a document of a collected type.
+    void LeftOutFound(const QString& FilePath, const QString& Reason);
+    // What the collecting since the last Clear could not take.
+    CLeftOut& LeftOut() { return m_leftOut; }
     // A shortcut of the recent folder: copied into the repository folder
     // (once) and registered. Returns the file ID.
     qint32 CollectRecent(const QString& FileName);
@@ -52,4 +60,5 @@ private:
     bool m_haveExtensions = false;
     QStringList m_extensionTexts;          // column 0 of every getFileExt row, lower case
     QHash<QString, bool> m_extensionCache; // lower-case extension -> collected
+    CLeftOut m_leftOut;
 };

@@ -3,6 +3,7 @@
 #include "BM_Library.h"
 #include "CBusyIndicator.h"
 #include "CError.h"
+#include "CLeftOut.h"
 
 #include <QFile>
 #include <QHash>
@@ -76,6 +77,7 @@ constexpr qint64 kEpochTo1601Seconds = 11644473600LL;
 
 struct Entry {
     QString name;
+    bool faithful; // the name survives decoding and encoding unchanged
     bool isDir;
     bool statted;
     struct stat st;
@@ -126,6 +128,13 @@ struct CPathFinder::Walk {
         return attributes ? attributes : AttrNormal;
     }
 
+    // Hidden folders (caches, version control, trash, profiles) hold the
+    // programs' files, not the user's documents: they are entered only when
+    // hidden entries are asked for.
+    bool Enters(const Entry& e) const {
+        return (mask & AttrHidden) || !e.name.startsWith(QLatin1Char('.'));
+    }
+
     QString AgeText(const struct stat& st) {
         const qint64 seconds = static_cast<qint64>(st.st_mtim.tv_sec);
         auto it = ageTexts.constFind(seconds);
@@ -149,8 +158,12 @@ struct CPathFinder::Walk {
         std::vector<Entry> entries;
         {
             DIR* dir = opendir(QFile::encodeName(folder).constData());
-            if (!dir)
-                return; // missing or unreadable: no events, no error
+            if (!dir) {
+                // A folder that is simply not there has nothing to leave out.
+                if (errno != ENOENT && errno != ENOTDIR)
+                    emit self->OnLeftOut(folder, CLeftOut::ReasonFor(errno));
+                return;
+            }
             const int fd = dirfd(dir);
             // Folders are never reported unless the mask allows bit 16, so
             // their facts are only fetched when they could be.
@@ -161,6 +174,7 @@ struct CPathFinder::Walk {
                     continue;
                 Entry e{};
                 e.name = QFile::decodeName(raw);
+                e.faithful = CLeftOut::IsFaithfulName(raw);
                 if (!pattern.Matches(e.name))
                     continue;
                 e.statted = false;
@@ -181,6 +195,15 @@ struct CPathFinder::Walk {
             if (self->m_cancelled)
                 return;
             const QString fullPath = folder + e.name;
+            if (!e.faithful) {
+                // The name cannot be written back byte for byte: a shortcut
+                // made from it would point nowhere, so it is only told.
+                if (e.isDir && self->m_includeSubFolder && Enters(e))
+                    emit self->OnLeftOut(fullPath + QLatin1Char('/'), CLeftOut::BadNameReason());
+                else if (e.statted && (mask & Attributes(e)) == Attributes(e))
+                    emit self->OnLeftOut(fullPath, CLeftOut::BadNameReason());
+                continue;
+            }
             if (e.statted) {
                 const qint32 attributes = Attributes(e);
                 if ((mask & attributes) == attributes) {
@@ -191,7 +214,7 @@ struct CPathFinder::Walk {
                     emit self->OnFound(fullPath, AgeText(e.st));
                 }
             }
-            if (e.isDir && self->m_includeSubFolder)
+            if (e.isDir && self->m_includeSubFolder && Enters(e))
                 Folder(fullPath);
         }
     }

@@ -11,6 +11,9 @@
 // otherwise archive 32; read-only 1 when the user cannot write it; hidden 2
 // when the name begins with "."; normal 128 only when nothing else applies.
 // Symbolic links count as files, so the walk never descends through one.
+// Hidden folders are entered only when hidden entries are reported. Entries
+// whose names are not valid in the file-name encoding, and folders that cannot
+// be read, are never reported as found but through OnLeftOut.
 class CPathFinder : public QObject {
     Q_OBJECT
 public:
@@ -64,6 +67,9 @@ signals:
     void OnFinish(qint32 FileCount);
     // The walk enters a folder (with trailing separator), for progress display.
     void OnFolder(const QString& folder);
+    // An entry the walk could not take: a folder (trailing separator) it
+    // could not read or enter, or a file whose name cannot be kept.
+    void OnLeftOut(const QString& FilePath, const QString& Reason);
 
 private:
     struct Walk;

@@ -184,6 +184,30 @@ private slots:
                      w.events.indexOf(tmp.path() + "/plain/c.txt"));
     }
 
+    void homeFolderTree() {
+        QTemporaryDir home;
+        const QString h = home.path();
+        for (const char* n : {"Documents/a.txt", ".git/objects/x.txt", ".cache/y.txt",
+                              ".local/share/Trash/files/z.txt", ".venv/lib/w.txt", ".hidden.txt"})
+            QVERIFY(Touch(h + "/" + n));
+        const QByteArray raw = QFile::encodeName(h);
+        QVERIFY(TouchRaw(raw + "/\x82\xa0.txt") && TouchRaw(raw + "/caf\xe9/b.txt"));
+        CPathFinder f;
+        QStringList leftOut;
+        connect(&f, &CPathFinder::OnLeftOut, [&](const QString& path, const QString& reason) {
+            leftOut << path.mid(h.size() + 1);
+            Q_UNUSED(reason);
+        });
+        // Hidden folders hold the programs' files; names that are not text
+        // would give shortcuts to nowhere: told, never found.
+        QCOMPARE(Walk(f, h).found, QStringList({"Documents/a.txt"}));
+        leftOut.sort();
+        QCOMPARE(leftOut, QStringList({"caf\ufffd/", "\ufffd\ufffd.txt"}));
+        // Asking for hidden entries takes them all.
+        f.setHidden(true);
+        QCOMPARE(Walk(f, h).finish, 6);
+    }
+
     void symbolicLinksAreFilesNeverFollowed() {
         QTemporaryDir tmp;
         QTemporaryDir elsewhere;
