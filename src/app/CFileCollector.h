@@ -2,12 +2,14 @@
 
 #include "CLeftOut.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 class CVolloDB;
 class QMimeData;
+class QUrl;
 
 // Takes documents into the repository: one shortcut per document in the
 // repository folder, one file row per shortcut, and the links of dropped
@@ -17,6 +19,7 @@ class QMimeData;
 // stored statements and the collected extensions are read once instead of
 // once per document; nothing else changes.
 class CFileCollector {
+    Q_DECLARE_TR_FUNCTIONS(CFileCollector)
 public:
     explicit CFileCollector(CVolloDB& repository);
 
@@ -26,18 +29,24 @@ public:
     // root (0) or the file is no registered file (an ID below 1).
     void LinkFileToTag(qint32 FileID, qint32 TagID);
 
-    // The local files of a drop, in its order; folders and other URLs are
-    // left out.
-    static QStringList DroppedFiles(const QMimeData* Data);
-    // Collects every file and links it to TagID. Errors stop at the failing
-    // file; the files before it stay collected.
+    // The local files of a drop, in its order. Dropped folders go to Folders;
+    // what cannot be collected (a web link, another computer's file, a file
+    // that cannot be read) goes to LeftOut with its reason.
+    static QStringList DroppedFiles(const QMimeData* Data, QStringList* Folders = nullptr,
+                                    CLeftOut* LeftOut = nullptr);
+    // Why a dropped URL cannot be collected; empty when it can.
+    static QString DropRefusal(const QUrl& Url);
+    // Collects every file and links it to TagID. A file whose shortcut cannot
+    // be made goes to LeftOut; the others are still collected. Repository
+    // errors reach the caller.
     void AddDroppedFiles(const QStringList& Files, qint32 TagID);
 
     // One document found by a walk: collected when its extension occurs in
     // the text of the collected extensions (letter case ignored). Returns
     // whether it was collected; a document whose shortcut cannot be made is
     // added to LeftOut instead of stopping the walk.
-    bool CollectFound(const QString& FileName);
+    // A TagID above 0 links the document to that category too.
+    bool CollectFound(const QString& FileName, qint32 TagID = 0);
     // An entry the walk could not take: kept in LeftOut when it is a folder
     // or a document of a collected type.
     void LeftOutFound(const QString& FilePath, const QString& Reason);
