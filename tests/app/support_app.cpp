@@ -16,6 +16,8 @@
 #include <QWidget>
 
 #include <glib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject* parent)
@@ -79,6 +81,15 @@ QString WriteFile(const QString& path, const QByteArray& content) {
     return QFileInfo(path).absoluteFilePath();
 }
 
+void WriteRaw(const QByteArray& path) {
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).absolutePath());
+    ::mkdir(folder.constData(), 0755);
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    if (fd < 0 || ::write(fd, "x", 1) != 1 || ::close(fd) != 0)
+        qFatal("cannot write %s", path.constData());
+}
+
 void MakeLink(const QString& target, const QString& link) {
     QDir().mkpath(QFileInfo(link).absolutePath());
     if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0)
@@ -120,10 +131,14 @@ QStringList Shortcuts() {
 }
 
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos) {
-    QMimeData data;
     QList<QUrl> urls;
     for (const QString& f : files)
         urls << QUrl::fromLocalFile(f);
+    return DropUrls(target, urls, pos);
+}
+
+bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos) {
+    QMimeData data;
     data.setUrls(urls);
     const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
     QDragEnterEvent enter(pos, actions, &data, Qt::LeftButton, Qt::NoModifier);

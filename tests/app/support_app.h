@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 
 class QWidget;
@@ -46,6 +47,8 @@ QString RepositoryFolder();
 void ResetAll();
 // Writes a file (folders made as needed) and returns its absolute path.
 QString WriteFile(const QString& path, const QByteArray& content = "x");
+// The same for a path given as raw bytes (names that are not valid text).
+void WriteRaw(const QByteArray& path);
 // Makes a symbolic link at link pointing to target.
 void MakeLink(const QString& target, const QString& link);
 // Adds an entry to the desktop's recent list ($XDG_DATA_HOME/recently-used.xbel)
@@ -57,5 +60,6 @@ QStringList Shortcuts();
 // Sends a real drag enter / move / drop of local files to a widget at pos.
 // Returns whether the drop was accepted.
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos);
+bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos);
 
 } // namespace AppTest
