@@ -125,11 +125,16 @@ QString CContextMenu::DeleteQuestion(const QStringList& names, const QStringList
                              ? tr("「%1」").arg(BM_Library::FileNameOf(
                                    documents.first().isEmpty() ? names.first() : documents.first()))
                              : tr("%1 個のファイル").arg(names.size());
-    QString text = tr("%1 のショートカットを削除しますか？\n\n"
-                      "Vollo から外れ、すべてのカテゴリからも外れます。")
-                       .arg(what);
-    if (allRecent)
-        text += tr("デスクトップの「最近使ったファイル」からも取り除きます。");
+    // A recent row stands for the desktop's entry; the document's own
+    // shortcut, and with it every category, stays.
+    const QString text =
+        allRecent ? tr("%1 を最近使ったファイルから取り除きますか？\n\n"
+                       "デスクトップの「最近使ったファイル」からも消え、ほかのプログラムにも"
+                       "表示されなくなります。Vollo に取り込んだものとカテゴリはそのまま残ります。")
+                        .arg(what)
+                  : tr("%1 のショートカットを削除しますか？\n\n"
+                       "Vollo から外れ、すべてのカテゴリからも外れます。")
+                        .arg(what);
     return text + tr("\nファイルそのものは削除しません。");
 }
 
