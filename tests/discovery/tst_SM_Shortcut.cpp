@@ -96,13 +96,10 @@ private slots:
         QVERIFY(QFile::remove(m_links + "r.txt.lnk"));
         QCOMPARE(Make(m_docs + "/0/r.txt"), m_links + "r.txt.lnk");
         QCOMPARE(RawLink(m_links + "r.txt.lnk"), m_docs + "/0/r.txt");
-    }
-
-    void letterCaseOfTheTarget() {
+        // Another spelling of a path that exists only once: the same document;
+        // folders that differ only in case hold two documents here.
         const QString first = Make(Doc("Case/doc.txt"));
-        // Another spelling of a path that exists only once: the same document.
         QCOMPARE(Make(m_docs + "/CASE/doc.txt"), first);
-        // Folders that differ only in case hold two documents here.
         QCOMPARE(Make(Doc("CASE/doc.txt")), m_links + "doc#1.txt.lnk");
     }
 
