@@ -5,10 +5,13 @@
 #include "CAnchor.h"
 #include "CBusyIndicator.h"
 #include "CCheckListView.h"
+#include "CContextMenu.h"
 #include "CFileCollector.h"
+#include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CLeftOut.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMsghook.h"
@@ -210,6 +213,7 @@ void FormMain::Load() {
     LoadFileLists(categories);
     LoadLayout();
     LoadCategoryForm();
+    SetupListFollowing();
     LoadSelection();
     // The search field shows its placeholder until the user goes to it.
     m_treeViewTag->setFocus();
@@ -291,6 +295,7 @@ void FormMain::LoadFirstStart() {
     question.setObjectName(QStringLiteral("FirstStartQuestion"));
     if (question.exec() == QMessageBox::Ok) {
         const QString folder = DocumentsFolder(this);
+        m_collector->LeftOut().Clear();
         try {
             // An unknown documents folder comes back as the root of the file
             // system, which is no one's documents.
@@ -302,22 +307,32 @@ void FormMain::LoadFirstStart() {
             AM_Vollo::ReportError(e.Text(), this);
             return;
         }
+        ReportLeftOut();
     }
     gRepository->RunQuery(QStringLiteral("setFirstStart"));
 }
 
-void FormMain::CollectDocuments(const QString& folder) {
+bool FormMain::CollectDocuments(const QString& folder, qint32 TagID) {
     CBusyIndicator busy;
     CTransactionScope transaction(*gRepository);
     CWalkProgress progress(this);
     m_walkProgress = &progress;
     m_walkCount = 0;
+    m_walkTag = TagID;
     const QMetaObject::Connection onFolder = connect(FPathFinder.get(), &CPathFinder::OnFolder,
                                                      &progress, [&progress](const QString& f) {
                                                          progress.setFolder(f);
                                                          progress.Pump();
                                                      });
+    // What the walk cannot take is told once it is over, never per entry.
+    const QMetaObject::Connection onLeftOut =
+        connect(FPathFinder.get(), &CPathFinder::OnLeftOut, this,
+                [this](const QString& path, const QString& reason) {
+                    m_collector->LeftOutFound(path, reason);
+                });
     connect(&progress, &CWalkProgress::OnCancel, FPathFinder.get(), &CPathFinder::Cancel);
+    bool canceled = false;
+    connect(&progress, &CWalkProgress::OnCancel, &progress, [&canceled] { canceled = true; });
     m_collector->BeginBatch();
     const auto batchEnd = qScopeGuard([this] { m_collector->EndBatch(); });
     {
@@ -325,11 +340,24 @@ void FormMain::CollectDocuments(const QString& folder) {
         const auto walkEnd = qScopeGuard([&] {
             progress.End();
             disconnect(onFolder);
+            disconnect(onLeftOut);
             m_walkProgress = nullptr;
         });
         FPathFinder->FindFile(folder);
     }
     transaction.Commit();
+    return !canceled;
+}
+
+void FormMain::ReportLeftOut() {
+    CLeftOut& leftOut = m_collector->LeftOut();
+    if (leftOut.IsEmpty())
+        return;
+    const QString text = leftOut.Summary();
+    leftOut.Clear();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("LeftOutReport"));
+    box.exec();
 }
 
 void FormMain::LoadExtensionCategories() {
@@ -514,6 +542,28 @@ bool FormMain::HasList(const QString& Key) const {
     return false;
 }
 
+void FormMain::SetupListFollowing() {
+    for (int i = 1; i <= FFileListViews->Count(); ++i) {
+        CFileListView* list = FFileListViews->Item(i);
+        if (list == nullptr || list->ListView() == nullptr)
+            continue;
+        // Rows of the recent list stand for the desktop's entries.
+        list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
+        const QAbstractItemModel* model = list->ListView()->Model();
+        connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
+        connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
+    }
+}
+
+void FormMain::ListModel_OnRowsChanged() {
+    CFileListView* shown = ShownList();
+    if (m_unloaded || shown == nullptr || shown->ListView() == nullptr ||
+        sender() != shown->ListView()->Model())
+        return;
+    setStatusBar(CountText(shown->Count()));
+}
+
 void FormMain::FillList(CFileListView* L, CRecordset& rs) {
     m_filler->FillList(L, rs);
 }
@@ -553,13 +603,20 @@ void FormMain::LinkFileToTag(qint32 FileID, qint32 TagID) {
 }
 
 void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
-    const QStringList files = CFileCollector::DroppedFiles(Data);
-    if (files.isEmpty())
+    m_collector->LeftOut().Clear();
+    QStringList folders;
+    const QStringList files = CFileCollector::DroppedFiles(Data, &folders, &m_collector->LeftOut());
+    if (files.isEmpty() && folders.isEmpty())
         return;
     CBusyIndicator busy;
-    // Commits also when a file fails: the files before it stay collected.
+    // One transaction for the whole drop, dropped folders included; it
+    // commits also when a file fails, so the files before it stay collected.
     CTransactionScope transaction(*gRepository);
     m_collector->AddDroppedFiles(files, TagID);
+    for (const QString& folder : folders) {
+        if (!CollectDocuments(folder, TagID))
+            break; // Cancel stops the whole drop; what was taken stays
+    }
     transaction.Commit();
 }
 
@@ -600,6 +657,7 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
         // A category beyond the lists gets its links, but has no list.
         if (HasList(MakeKey(ID)))
             ShowTagFiles(ID);
+        ReportLeftOut();
     });
 }
 
@@ -609,6 +667,7 @@ void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) 
         const qint32 ID = KeyToID(Key);
         AddDroppedFiles(Data, ID);
         ShowTagFiles(ID);
+        ReportLeftOut();
     });
 }
 
@@ -672,7 +731,7 @@ void FormMain::FAnchor_FormResize() {
 void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileAge) {
     Q_UNUSED(FileAge);
     // Not guarded: an error ends the walk, and the walk's caller reports it.
-    if (m_collector->CollectFound(FileName))
+    if (m_collector->CollectFound(FileName, m_walkTag))
         ++m_walkCount;
     if (m_walkProgress) {
         m_walkProgress->setCount(m_walkCount);

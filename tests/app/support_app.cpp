@@ -15,8 +15,10 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <glib.h>
+#include <cstdio>
 #include <fcntl.h>
+#include <ftw.h>
+#include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,7 +69,11 @@ void ResetAll() {
         .removeRecursively();
     QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                   QStringLiteral("/recently-used.xbel"));
-    QDir(DocumentsFolder()).removeRecursively();
+    // Byte by byte: QDir cannot name entries whose names are not text.
+    nftw(
+        QFile::encodeName(DocumentsFolder()).constData(),
+        [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
     QDir().mkpath(DocumentsFolder());
 }
 
