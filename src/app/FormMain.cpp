@@ -307,7 +307,7 @@ void FormMain::LoadFirstStart() {
             AM_Vollo::ReportError(e.Text(), this);
             return;
         }
-        ReportLeftOut();
+        ReportLeftOut(m_collector->LeftOut());
     }
     gRepository->RunQuery(QStringLiteral("setFirstStart"));
 }
@@ -349,12 +349,10 @@ bool FormMain::CollectDocuments(const QString& folder, qint32 TagID) {
     return !canceled;
 }
 
-void FormMain::ReportLeftOut() {
-    CLeftOut& leftOut = m_collector->LeftOut();
+void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
     if (leftOut.IsEmpty())
         return;
     const QString text = leftOut.Summary();
-    leftOut.Clear();
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("LeftOutReport"));
     box.exec();
@@ -629,6 +627,11 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
         if (IsRecentNode(tag)) {
             FTabViewer->SelectTab(shown);
             m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
+            // The desktop's list stays as it is between listings: told once.
+            if (!m_recentLeftOutTold && !FRecentFiles->LeftOut().IsEmpty()) {
+                m_recentLeftOutTold = true;
+                ReportLeftOut(FRecentFiles->LeftOut());
+            }
         } else {
             CRecordset rs;
             if (IsExtensionCategory(ID)) {
@@ -657,7 +660,7 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
         // A category beyond the lists gets its links, but has no list.
         if (HasList(MakeKey(ID)))
             ShowTagFiles(ID);
-        ReportLeftOut();
+        ReportLeftOut(m_collector->LeftOut());
     });
 }
 
@@ -667,7 +670,7 @@ void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) 
         const qint32 ID = KeyToID(Key);
         AddDroppedFiles(Data, ID);
         ShowTagFiles(ID);
-        ReportLeftOut();
+        ReportLeftOut(m_collector->LeftOut());
     });
 }
 

@@ -18,6 +18,7 @@
 
 class CAnchor;
 class CFileCollector;
+class CLeftOut;
 class CListFiller;
 class CFileListView;
 class CFileListViews;
@@ -133,8 +134,9 @@ private:
     // Walks folder and collects what it finds, linked to TagID when above 0;
     // returns false when the user cancelled the walk.
     bool CollectDocuments(const QString& folder, qint32 TagID = 0);
-    // Tells the user, in one box, what the last walk or drop could not take.
-    void ReportLeftOut();
+    // Tells the user, in one box, what a walk, a drop or the recent listing
+    // could not take.
+    void ReportLeftOut(const CLeftOut& leftOut);
     void LoadExtensionCategories();
     void LoadTabs();
     void LoadFileLists(CRecordset& categories);
@@ -198,6 +200,7 @@ private:
     QPointer<FormAbout> m_about;
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;
+    bool m_recentLeftOutTold = false;
     qint32 m_walkTag = 0;    // category the running walk links its documents to
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound

@@ -113,7 +113,8 @@ void AddRecentEntry(const QString& path, const QDateTime& when) {
         g_bookmark_file_free(bookmarks);
         qFatal("cannot read the bookmark file: %s", error->message);
     }
-    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    const QByteArray uri =
+        path.startsWith("file:") ? path.toUtf8() : QUrl::fromLocalFile(path).toEncoded();
     GDateTime* stamp = g_date_time_new_from_unix_utc(when.toSecsSinceEpoch());
     g_bookmark_file_set_mime_type(bookmarks, uri.constData(), "text/plain");
     g_bookmark_file_add_application(bookmarks, uri.constData(), "gedit", "gedit %u");

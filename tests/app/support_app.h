@@ -52,7 +52,8 @@ void WriteRaw(const QByteArray& path);
 // Makes a symbolic link at link pointing to target.
 void MakeLink(const QString& target, const QString& link);
 // Adds an entry to the desktop's recent list ($XDG_DATA_HOME/recently-used.xbel)
-// through GLib's bookmark file, the way GTK applications record it.
+// through GLib's bookmark file, the way GTK applications record it. A path
+// starting with "file:" is taken as the URI itself.
 void AddRecentEntry(const QString& path, const QDateTime& when);
 // Names of the shortcuts in the repository folder.
 QStringList Shortcuts();

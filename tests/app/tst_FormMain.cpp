@@ -542,7 +542,10 @@ private slots:
         const QDateTime now = QDateTime::currentDateTimeUtc();
         AddRecentEntry(a, now.addSecs(-60));
         AddRecentEntry(b, now);
+        WriteRaw(QFile::encodeName(DocumentsFolder()) + "/caf\xe9.txt"); // Latin-1
+        AddRecentEntry("file://" + DocumentsFolder() + "/caf%E9.txt", now);
         Start();
+        ModalAnswerer answerer(QMessageBox::Ok);
         for (int pass = 0; pass < 2; ++pass) {
             ClickNode("H1001");
             QCOMPARE(m_form->TabViewer()->SelectedKey(), QString("H0"));
@@ -551,6 +554,9 @@ private slots:
             QCOMPARE(FileCount(), 2);
             QCOMPARE(Shortcuts(), (QStringList{"recent a.txt.lnk", "recent b.pdf.lnk"}));
         }
+        // The name that is not text is left out, and told once.
+        QCOMPARE(answerer.Count(), 1);
+        QVERIFY(answerer.Texts().first().contains("1 件"));
         // Rows stand for the recent shortcut; the copy is what is registered.
         const CListItem row = Control(0)->ListItem(1);
         QVERIFY(!row.Key().isEmpty());
