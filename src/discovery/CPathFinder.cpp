@@ -147,49 +147,53 @@ struct CPathFinder::Walk {
         return *ageTexts.insert(seconds, BM_Library::FileTimeText(ticks));
     }
 
+    // The listing is read whole and closed before anything is reported or
+    // descended into, so the walk holds one descriptor at any depth.
+    bool List(const QString& folder, std::vector<Entry>& entries) {
+        DIR* dir = opendir(QFile::encodeName(folder).constData());
+        if (!dir) {
+            // A folder that is simply not there has nothing to leave out.
+            if (errno != ENOENT && errno != ENOTDIR)
+                emit self->OnLeftOut(folder, CLeftOut::ReasonFor(errno));
+            return false;
+        }
+        const int fd = dirfd(dir);
+        // Folders are never reported unless the mask allows bit 16, so
+        // their facts are only fetched when they could be.
+        const bool needDirFacts = (mask & AttrDirectory) != 0;
+        while (const dirent* de = readdir(dir)) {
+            const char* raw = de->d_name;
+            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+                continue;
+            Entry e{};
+            e.name = QFile::decodeName(raw);
+            e.faithful = CLeftOut::IsFaithfulName(raw);
+            if (!pattern.Matches(e.name))
+                continue;
+            e.statted = false;
+            if (de->d_type == DT_DIR && !needDirFacts) {
+                e.isDir = true;
+            } else {
+                if (fstatat(fd, raw, &e.st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue; // gone since the listing
+                e.statted = true;
+                e.isDir = S_ISDIR(e.st.st_mode);
+            }
+            entries.push_back(std::move(e));
+        }
+        closedir(dir);
+        return true;
+    }
+
     void Folder(const QString& folderText) {
         if (folderText.isEmpty() || self->m_cancelled)
             return;
         const QString folder = BM_Library::AddBackslash(folderText);
         emit self->OnFolder(folder);
 
-        // The listing is read whole and closed before anything is reported
-        // or descended into, so the walk holds one descriptor at any depth.
         std::vector<Entry> entries;
-        {
-            DIR* dir = opendir(QFile::encodeName(folder).constData());
-            if (!dir) {
-                // A folder that is simply not there has nothing to leave out.
-                if (errno != ENOENT && errno != ENOTDIR)
-                    emit self->OnLeftOut(folder, CLeftOut::ReasonFor(errno));
-                return;
-            }
-            const int fd = dirfd(dir);
-            // Folders are never reported unless the mask allows bit 16, so
-            // their facts are only fetched when they could be.
-            const bool needDirFacts = (mask & AttrDirectory) != 0;
-            while (const dirent* de = readdir(dir)) {
-                const char* raw = de->d_name;
-                if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                    continue;
-                Entry e{};
-                e.name = QFile::decodeName(raw);
-                e.faithful = CLeftOut::IsFaithfulName(raw);
-                if (!pattern.Matches(e.name))
-                    continue;
-                e.statted = false;
-                if (de->d_type == DT_DIR && !needDirFacts) {
-                    e.isDir = true;
-                } else {
-                    if (fstatat(fd, raw, &e.st, AT_SYMLINK_NOFOLLOW) != 0)
-                        continue; // gone since the listing
-                    e.statted = true;
-                    e.isDir = S_ISDIR(e.st.st_mode);
-                }
-                entries.push_back(std::move(e));
-            }
-            closedir(dir);
-        }
+        if (!List(folder, entries))
+            return;
 
         for (const Entry& e : entries) {
             if (self->m_cancelled)
