@@ -1,14 +1,20 @@
 #include "CFileCollector.h"
 
 #include "BM_Library.h"
+#include "CError.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
 #include "SM_Shortcut.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace BM_Library;
 
@@ -60,23 +66,54 @@ void CFileCollector::LinkFileToTag(qint32 FileID, qint32 TagID) {
         m_repository.AddFileTag(FileID, TagID);
 }
 
-QStringList CFileCollector::DroppedFiles(const QMimeData* Data) {
+QStringList CFileCollector::DroppedFiles(const QMimeData* Data, QStringList* Folders,
+                                         CLeftOut* LeftOut) {
     QStringList files;
     if (Data == nullptr || !Data->hasUrls())
         return files;
     const QList<QUrl> urls = Data->urls();
     for (const QUrl& url : urls) {
-        if (!url.isLocalFile())
+        const QString reason = DropRefusal(url);
+        if (!reason.isEmpty()) {
+            if (LeftOut)
+                LeftOut->Add(url.isLocalFile() ? url.toLocalFile() : url.toDisplayString(), reason);
             continue;
+        }
         const QString path = url.toLocalFile();
+        // A shortcut counts as a file whatever it points to.
         const QFileInfo info(path);
-        // A shortcut counts as a file whatever it points to; a folder is no
-        // document.
-        if (!info.isSymLink() && info.isDir())
-            continue;
-        files << path;
+        if (!info.isSymLink() && info.isDir()) {
+            if (Folders)
+                Folders->append(path);
+        } else {
+            files << path;
+        }
     }
     return files;
+}
+
+QString CFileCollector::DropRefusal(const QUrl& Url) {
+    if (!Url.isLocalFile()) {
+        const QString scheme = Url.scheme().toLower();
+        return scheme == QLatin1String("http") || scheme == QLatin1String("https")
+                   ? tr("Web のリンクです。ファイルを保存してから、"
+                        "そのファイルをドロップしてください。")
+                   : tr("このコンピュータの上のファイルではありません。");
+    }
+    // The drop names the file by text; a name that is not valid text comes
+    // out as a path to nothing, and such a path is never registered.
+    const QString path = Url.toLocalFile();
+    struct stat st;
+    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return tr("見つかりません。名前に UTF-8 でない文字が含まれているか、"
+                  "移動か削除されたファイルです。");
+    if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
+        return QString();
+    if (!S_ISREG(st.st_mode))
+        return tr("通常のファイルではありません。");
+    if (access(QFile::encodeName(path).constData(), R_OK) != 0)
+        return CLeftOut::ReasonFor(errno);
+    return QString();
 }
 
 void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
@@ -87,9 +124,15 @@ void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
         BeginBatch();
     try {
         for (const QString& file : Files) {
-            const QString shortcut = SM_Shortcut::MakeShortcutFile(folder, file);
-            const qint32 id = RegisterFile(shortcut);
-            LinkFileToTag(id, TagID);
+            QString shortcut;
+            try {
+                shortcut = SM_Shortcut::MakeShortcutFile(folder, file);
+            } catch (const CError& e) {
+                // One refused file never stops the drop: it is told afterwards.
+                m_leftOut.Add(file, e);
+                continue;
+            }
+            LinkFileToTag(RegisterFile(shortcut), TagID);
         }
     } catch (...) {
         if (ownBatch)
@@ -124,7 +167,7 @@ bool CFileCollector::IsCollectedExtension(const QString& ext) {
     return found;
 }
 
-bool CFileCollector::CollectFound(const QString& FileName) {
+bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID) {
     // The extension of the name itself: a dot in a folder name is none, and
     // a name without extension (or ending in a bare dot, which every list
     // text contains) is no document of a listed type.
@@ -134,9 +177,25 @@ bool CFileCollector::CollectFound(const QString& FileName) {
     const QString ext = ExtensionOf(name);
     if (ext.size() < 2 || !IsCollectedExtension(ext))
         return false;
-    const QString shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), FileName);
-    RegisterFile(shortcut);
+    QString shortcut;
+    try {
+        shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), FileName);
+    } catch (const CError& e) {
+        // One refused document never stops the walk: it is told afterwards.
+        m_leftOut.Add(FileName, e);
+        return false;
+    }
+    LinkFileToTag(RegisterFile(shortcut), TagID);
     return true;
+}
+
+void CFileCollector::LeftOutFound(const QString& FilePath, const QString& Reason) {
+    // A folder may hold documents; a file counts only when it would have
+    // been collected.
+    const QString name = FileNameOf(FilePath);
+    if (FilePath.endsWith(u'/') || (name.contains(u'.') && ExtensionOf(name).size() > 1 &&
+                                    IsCollectedExtension(ExtensionOf(name))))
+        m_leftOut.Add(FilePath, Reason);
 }
 
 qint32 CFileCollector::CollectRecent(const QString& FileName) {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "CLeftOut.h"
+
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 class CVolloDB;
 class QMimeData;
+class QUrl;
 
 // Takes documents into the repository: one shortcut per document in the
 // repository folder, one file row per shortcut, and the links of dropped
@@ -15,6 +19,7 @@ class QMimeData;
 // stored statements and the collected extensions are read once instead of
 // once per document; nothing else changes.
 class CFileCollector {
+    Q_DECLARE_TR_FUNCTIONS(CFileCollector)
 public:
     explicit CFileCollector(CVolloDB& repository);
 
@@ -24,17 +29,29 @@ public:
     // root (0) or the file is no registered file (an ID below 1).
     void LinkFileToTag(qint32 FileID, qint32 TagID);
 
-    // The local files of a drop, in its order; folders and other URLs are
-    // left out.
-    static QStringList DroppedFiles(const QMimeData* Data);
-    // Collects every file and links it to TagID. Errors stop at the failing
-    // file; the files before it stay collected.
+    // The local files of a drop, in its order. Dropped folders go to Folders;
+    // what cannot be collected (a web link, another computer's file, a file
+    // that cannot be read) goes to LeftOut with its reason.
+    static QStringList DroppedFiles(const QMimeData* Data, QStringList* Folders = nullptr,
+                                    CLeftOut* LeftOut = nullptr);
+    // Why a dropped URL cannot be collected; empty when it can.
+    static QString DropRefusal(const QUrl& Url);
+    // Collects every file and links it to TagID. A file whose shortcut cannot
+    // be made goes to LeftOut; the others are still collected. Repository
+    // errors reach the caller.
     void AddDroppedFiles(const QStringList& Files, qint32 TagID);
 
     // One document found by a walk: collected when its extension occurs in
     // the text of the collected extensions (letter case ignored). Returns
-    // whether it was collected.
-    bool CollectFound(const QString& FileName);
+    // whether it was collected; a document whose shortcut cannot be made is
+    // added to LeftOut instead of stopping the walk.
+    // A TagID above 0 links the document to that category too.
+    bool CollectFound(const QString& FileName, qint32 TagID = 0);
+    // An entry the walk could not take: kept in LeftOut when it is a folder
+    // or a document of a collected type.
+    void LeftOutFound(const QString& FilePath, const QString& Reason);
+    // What the collecting since the last Clear could not take.
+    CLeftOut& LeftOut() { return m_leftOut; }
     // A shortcut of the recent folder: copied into the repository folder
     // (once) and registered. Returns the file ID.
     qint32 CollectRecent(const QString& FileName);
@@ -52,4 +69,5 @@ private:
     bool m_haveExtensions = false;
     QStringList m_extensionTexts;          // column 0 of every getFileExt row, lower case
     QHash<QString, bool> m_extensionCache; // lower-case extension -> collected
+    CLeftOut m_leftOut;
 };

@@ -6,10 +6,13 @@
 #include "CBatchTransaction.h"
 #include "CBusyIndicator.h"
 #include "CCheckListView.h"
+#include "CContextMenu.h"
 #include "CFileCollector.h"
+#include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CLeftOut.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMsghook.h"
@@ -211,6 +214,7 @@ void FormMain::Load() {
     LoadFileLists(categories);
     LoadLayout();
     LoadCategoryForm();
+    SetupListFollowing();
     LoadSelection();
     // The search field shows its placeholder until the user goes to it.
     m_treeViewTag->setFocus();
@@ -294,6 +298,7 @@ void FormMain::LoadFirstStart() {
     question.setObjectName(QStringLiteral("FirstStartQuestion"));
     if (question.exec() == QMessageBox::Ok) {
         const QString folder = DocumentsFolder(this);
+        m_collector->LeftOut().Clear();
         try {
             // An unknown documents folder comes back as the root of the file
             // system, which is no one's documents.
@@ -305,11 +310,12 @@ void FormMain::LoadFirstStart() {
             AM_Vollo::ReportError(e.Text(), this);
             return;
         }
+        ReportLeftOut(m_collector->LeftOut());
     }
     gRepository->RunQuery(QStringLiteral("setFirstStart"));
 }
 
-void FormMain::CollectDocuments(const QString& folder) {
+bool FormMain::CollectDocuments(const QString& folder, qint32 TagID) {
     CBusyIndicator busy;
     // Committed in batches: an interrupted walk loses one batch at most, and
     // a small disk keeps what fitted.
@@ -318,18 +324,21 @@ void FormMain::CollectDocuments(const QString& folder) {
     m_walkProgress = &progress;
     m_walkCount = 0;
     m_walkBatch = &transaction;
-    QStringList skipped;
+    m_walkTag = TagID;
     const QMetaObject::Connection onFolder = connect(FPathFinder.get(), &CPathFinder::OnFolder,
                                                      &progress, [&progress](const QString& f) {
                                                          progress.setFolder(f);
                                                          progress.Pump();
                                                      });
-    const QMetaObject::Connection onSkipped =
-        connect(FPathFinder.get(), &CPathFinder::OnSkipped, &progress,
-                [&skipped](const QString& path, const QString& reason) {
-                    skipped << path + QStringLiteral(": ") + reason;
+    // What the walk cannot take is told once it is over, never per entry.
+    const QMetaObject::Connection onLeftOut =
+        connect(FPathFinder.get(), &CPathFinder::OnLeftOut, this,
+                [this](const QString& path, const QString& reason) {
+                    m_collector->LeftOutFound(path, reason);
                 });
     connect(&progress, &CWalkProgress::OnCancel, FPathFinder.get(), &CPathFinder::Cancel);
+    bool canceled = false;
+    connect(&progress, &CWalkProgress::OnCancel, &progress, [&canceled] { canceled = true; });
     m_collector->BeginBatch();
     const auto batchEnd = qScopeGuard([this] { m_collector->EndBatch(); });
     {
@@ -337,27 +346,23 @@ void FormMain::CollectDocuments(const QString& folder) {
         const auto walkEnd = qScopeGuard([&] {
             progress.End();
             disconnect(onFolder);
-            disconnect(onSkipped);
+            disconnect(onLeftOut);
             m_walkProgress = nullptr;
             m_walkBatch = nullptr;
         });
         FPathFinder->FindFile(folder);
     }
     transaction.Commit();
-    TellSkipped(skipped);
+    return !canceled;
 }
 
-void FormMain::TellSkipped(const QStringList& skipped) {
-    if (skipped.isEmpty())
+void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
+    if (leftOut.IsEmpty())
         return;
-    constexpr qsizetype shown = 10;
-    QString text =
-        tr("%n 件のフォルダーやファイルを収集できませんでした。", "", int(skipped.size()));
-    text += QStringLiteral("\n\n") + skipped.mid(0, shown).join(QLatin1Char('\n'));
-    if (skipped.size() > shown)
-        text += QStringLiteral("\n") + tr("ほか %n 件", "", int(skipped.size() - shown));
-    AM_Vollo::ReportError(text, this);
-}
+    const QString text = leftOut.Summary();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("LeftOutReport"));
+    box.exec();
 
 void FormMain::RefillLists() {
     if (m_unloaded || gRepository == nullptr || !FFileListViews)
@@ -552,6 +557,28 @@ bool FormMain::HasList(const QString& Key) const {
     return false;
 }
 
+void FormMain::SetupListFollowing() {
+    for (int i = 1; i <= FFileListViews->Count(); ++i) {
+        CFileListView* list = FFileListViews->Item(i);
+        if (list == nullptr || list->ListView() == nullptr)
+            continue;
+        // Rows of the recent list stand for the desktop's entries.
+        list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
+        const QAbstractItemModel* model = list->ListView()->Model();
+        connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
+        connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
+    }
+}
+
+void FormMain::ListModel_OnRowsChanged() {
+    CFileListView* shown = ShownList();
+    if (m_unloaded || shown == nullptr || shown->ListView() == nullptr ||
+        sender() != shown->ListView()->Model())
+        return;
+    setStatusBar(CountText(shown->Count()));
+}
+
 void FormMain::FillList(CFileListView* L, CRecordset& rs) {
     m_filler->FillList(L, rs);
 }
@@ -591,13 +618,20 @@ void FormMain::LinkFileToTag(qint32 FileID, qint32 TagID) {
 }
 
 void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
-    const QStringList files = CFileCollector::DroppedFiles(Data);
-    if (files.isEmpty())
+    m_collector->LeftOut().Clear();
+    QStringList folders;
+    const QStringList files = CFileCollector::DroppedFiles(Data, &folders, &m_collector->LeftOut());
+    if (files.isEmpty() && folders.isEmpty())
         return;
     CBusyIndicator busy;
-    // Commits also when a file fails: the files before it stay collected.
+    // One transaction for the whole drop, dropped folders included; it
+    // commits also when a file fails, so the files before it stay collected.
     CTransactionScope transaction(*gRepository);
     m_collector->AddDroppedFiles(files, TagID);
+    for (const QString& folder : folders) {
+        if (!CollectDocuments(folder, TagID))
+            break; // Cancel stops the whole drop; what was taken stays
+    }
     transaction.Commit();
 }
 
@@ -610,6 +644,11 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
         if (IsRecentNode(tag)) {
             FTabViewer->SelectTab(shown);
             m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
+            // The desktop's list stays as it is between listings: told once.
+            if (!m_recentLeftOutTold && !FRecentFiles->LeftOut().IsEmpty()) {
+                m_recentLeftOutTold = true;
+                ReportLeftOut(FRecentFiles->LeftOut());
+            }
         } else {
             CRecordset rs;
             if (IsExtensionCategory(ID)) {
@@ -638,6 +677,7 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
         // A category beyond the lists gets its links, but has no list.
         if (HasList(MakeKey(ID)))
             ShowTagFiles(ID);
+        ReportLeftOut(m_collector->LeftOut());
     });
 }
 
@@ -647,6 +687,7 @@ void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) 
         const qint32 ID = KeyToID(Key);
         AddDroppedFiles(Data, ID);
         ShowTagFiles(ID);
+        ReportLeftOut(m_collector->LeftOut());
     });
 }
 
@@ -710,7 +751,7 @@ void FormMain::FAnchor_FormResize() {
 void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileAge) {
     Q_UNUSED(FileAge);
     // Not guarded: an error ends the walk, and the walk's caller reports it.
-    if (m_collector->CollectFound(FileName))
+    if (m_collector->CollectFound(FileName, m_walkTag))
         ++m_walkCount;
     if (m_walkBatch)
         m_walkBatch->Step();

@@ -19,6 +19,7 @@
 class CAnchor;
 class CFileCollector;
 class CBatchTransaction;
+class CLeftOut;
 class CListFiller;
 class CFileListView;
 class CFileListViews;
@@ -109,6 +110,8 @@ public slots:
     void FRecentFiles_OnFound(const QString& FileName);
     void ToolbarMenu_ButtonClick(QAction* Button);
     void ToolbarFolderOpen_ButtonClick(QAction* Button);
+    // Rows came or went in a list: the status line follows the shown one.
+    void ListModel_OnRowsChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,7 +132,12 @@ private:
     void LoadCategories(CRecordset& categories);
     void LoadCollecting();
     void LoadFirstStart();
-    void CollectDocuments(const QString& folder);
+    // Walks folder and collects what it finds, linked to TagID when above 0;
+    // returns false when the user cancelled the walk.
+    bool CollectDocuments(const QString& folder, qint32 TagID = 0);
+    // Tells the user, in one box, what a walk, a drop or the recent listing
+    // could not take.
+    void ReportLeftOut(const CLeftOut& leftOut);
     void LoadExtensionCategories();
     void LoadTabs();
     void LoadFileLists(CRecordset& categories);
@@ -142,6 +150,7 @@ private:
     QString LoadTabKey();
     void SaveTabKey(const QString& Key);
 
+    void SetupListFollowing();
     void FillList(CFileListView* L, CRecordset& rs);
     void ShowCount(const QString& Key);
     // The list of the selected tab, or none before any tab holds one.
@@ -165,7 +174,6 @@ private:
     }
     void RefillLists();
     // Tells once, after a walk, what it had to leave out.
-    void TellSkipped(const QStringList& skipped);
 
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
@@ -199,6 +207,8 @@ private:
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;
     CBatchTransaction* m_walkBatch = nullptr;
+    bool m_recentLeftOutTold = false;
+    qint32 m_walkTag = 0;    // category the running walk links its documents to
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
     int m_restoreHeight = -1;

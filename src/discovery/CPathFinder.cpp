@@ -3,8 +3,8 @@
 #include "BM_Library.h"
 #include "CBusyIndicator.h"
 #include "CError.h"
+#include "CLeftOut.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QList>
@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
@@ -79,6 +78,7 @@ constexpr qint64 kEpochTo1601Seconds = 11644473600LL;
 
 struct Entry {
     QString name;
+    bool faithful; // the name survives decoding and encoding unchanged
     bool isDir;
     bool statted;
     struct stat st;
@@ -129,6 +129,13 @@ struct CPathFinder::Walk {
         return attributes ? attributes : AttrNormal;
     }
 
+    // Hidden folders (caches, version control, trash, profiles) hold the
+    // programs' files, not the user's documents: they are entered only when
+    // hidden entries are asked for.
+    bool Enters(const Entry& e) const {
+        return (mask & AttrHidden) || !e.name.startsWith(QLatin1Char('.'));
+    }
+
     QString AgeText(const struct stat& st) {
         const qint64 seconds = static_cast<qint64>(st.st_mtim.tv_sec);
         auto it = ageTexts.constFind(seconds);
@@ -141,62 +148,69 @@ struct CPathFinder::Walk {
         return *ageTexts.insert(seconds, BM_Library::FileTimeText(ticks));
     }
 
+    // The listing is read whole and closed before anything is reported or
+    // descended into, so the walk holds one descriptor at any depth.
+    bool List(const QString& folder, std::vector<Entry>& entries) {
+        DIR* dir = opendir(QFile::encodeName(folder).constData());
+        if (!dir) {
+            // A folder that is simply not there has nothing to leave out.
+            if (errno != ENOENT && errno != ENOTDIR)
+                emit self->OnLeftOut(folder, CLeftOut::ReasonFor(errno));
+            return false;
+        }
+        const int fd = dirfd(dir);
+        // Folders are never reported unless the mask allows bit 16, so
+        // their facts are only fetched when they could be.
+        const bool needDirFacts = (mask & AttrDirectory) != 0;
+        while (const dirent* de = readdir(dir)) {
+            const char* raw = de->d_name;
+            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+                continue;
+            Entry e{};
+            e.name = QFile::decodeName(raw);
+            e.faithful = CLeftOut::IsFaithfulName(raw);
+            if (!pattern.Matches(e.name))
+                continue;
+            e.statted = false;
+            if (de->d_type == DT_DIR && !needDirFacts) {
+                e.isDir = true;
+            } else {
+                if (fstatat(fd, raw, &e.st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue; // gone since the listing
+                e.statted = true;
+                e.isDir = S_ISDIR(e.st.st_mode);
+            }
+            entries.push_back(std::move(e));
+        }
+        closedir(dir);
+        return true;
+    }
+
     void Folder(const QString& folderText) {
         if (folderText.isEmpty() || self->m_cancelled)
             return;
         const QString folder = BM_Library::AddBackslash(folderText);
         emit self->OnFolder(folder);
 
-        // The listing is read whole and closed before anything is reported
-        // or descended into, so the walk holds one descriptor at any depth.
         std::vector<Entry> entries;
-        {
-            DIR* dir = opendir(QFile::encodeName(folder).constData());
-            if (!dir) {
-                // A folder that vanished since the listing is no news; one
-                // that cannot be read is told, so its documents are not
-                // missed unnoticed.
-                if (errno != ENOENT)
-                    emit self->OnSkipped(folder, QCoreApplication::translate(
-                                                     "CPathFinder", "フォルダーを読めません: %1")
-                                                     .arg(QString::fromLocal8Bit(strerror(errno))));
-                return;
-            }
-            const int fd = dirfd(dir);
-            // Folders are never reported unless the mask allows bit 16, so
-            // their facts are only fetched when they could be.
-            const bool needDirFacts = (mask & AttrDirectory) != 0;
-            while (const dirent* de = readdir(dir)) {
-                const char* raw = de->d_name;
-                if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                    continue;
-                Entry e{};
-                e.name = QFile::decodeName(raw);
-                if (!pattern.Matches(e.name))
-                    continue;
-                e.statted = false;
-                if (de->d_type == DT_DIR && !needDirFacts) {
-                    e.isDir = true;
-                } else {
-                    if (fstatat(fd, raw, &e.st, AT_SYMLINK_NOFOLLOW) != 0)
-                        continue; // gone since the listing
-                    e.statted = true;
-                    e.isDir = S_ISDIR(e.st.st_mode);
-                }
-                entries.push_back(std::move(e));
-            }
-            closedir(dir);
-        }
+        if (!List(folder, entries))
+            return;
 
         for (const Entry& e : entries) {
             if (self->m_cancelled)
                 return;
             const QString fullPath = folder + e.name;
             if (QFile::encodeName(fullPath).size() >= PATH_MAX) {
-                emit self->OnSkipped(fullPath,
-                                     QCoreApplication::translate(
-                                         "CPathFinder", "パスが %1 バイトを超えていて、扱えません")
-                                         .arg(PATH_MAX - 1));
+                emit self->OnLeftOut(fullPath, CLeftOut::ReasonFor(ENAMETOOLONG));
+                continue;
+            }
+            if (!e.faithful) {
+                // The name cannot be written back byte for byte: a shortcut
+                // made from it would point nowhere, so it is only told.
+                if (e.isDir && self->m_includeSubFolder && Enters(e))
+                    emit self->OnLeftOut(fullPath + QLatin1Char('/'), CLeftOut::BadNameReason());
+                else if (e.statted && (mask & Attributes(e)) == Attributes(e))
+                    emit self->OnLeftOut(fullPath, CLeftOut::BadNameReason());
                 continue;
             }
             if (e.statted) {
@@ -209,7 +223,7 @@ struct CPathFinder::Walk {
                     emit self->OnFound(fullPath, AgeText(e.st));
                 }
             }
-            if (e.isDir && self->m_includeSubFolder)
+            if (e.isDir && self->m_includeSubFolder && Enters(e))
                 Folder(fullPath);
         }
     }
@@ -240,6 +254,10 @@ void CPathFinder::FindFile(const QString& FilePath) {
         walk.Folder(FilePath);
     }
     emit OnFinish(m_foundCount);
+}
+
+bool CPathFinder::MatchesPattern(const QString& pattern, const QString& name) {
+    return CompiledPattern(pattern).Matches(name);
 }
 
 void CPathFinder::Cancel() {

@@ -11,6 +11,9 @@
 // otherwise archive 32; read-only 1 when the user cannot write it; hidden 2
 // when the name begins with "."; normal 128 only when nothing else applies.
 // Symbolic links count as files, so the walk never descends through one.
+// Hidden folders are entered only when hidden entries are reported. Entries
+// whose names are not valid in the file-name encoding, and folders that cannot
+// be read, are never reported as found but through OnLeftOut.
 class CPathFinder : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +51,11 @@ public:
     // an error thrown by a handler ends the walk and reaches the caller.
     void FindFile(const QString& FilePath);
 
+    // Directory-search wildcards: "*" any run, "?" one character, letter case
+    // ignored; a pattern ending in ".*" also matches the name without that
+    // part, so "*.*" matches every name, with or without a dot.
+    static bool MatchesPattern(const QString& pattern, const QString& name);
+
 public slots:
     // Makes the running FindFile stop after the entry at hand; it still
     // raises OnFinish with the count so far.
@@ -59,9 +67,9 @@ signals:
     void OnFinish(qint32 FileCount);
     // The walk enters a folder (with trailing separator), for progress display.
     void OnFolder(const QString& folder);
-    // A folder that could not be read, or an entry whose path is too long for
-    // the system, was left out; reason is a sentence for the user.
-    void OnSkipped(const QString& path, const QString& reason);
+    // An entry the walk could not take: a folder (trailing separator) it
+    // could not read or enter, or a file whose name cannot be kept.
+    void OnLeftOut(const QString& FilePath, const QString& Reason);
 
 private:
     struct Walk;

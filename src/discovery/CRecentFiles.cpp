@@ -81,7 +81,9 @@ void CRecentFiles::FindFile() {
     {
         CBusyIndicator busy;
         m_foundCount = 0;
-        RM_RecentMirror::MirrorRecentDocuments(RM_RecentMirror::BookmarkFile(), m_filePath);
+        m_leftOut.Clear();
+        RM_RecentMirror::MirrorRecentDocuments(RM_RecentMirror::BookmarkFile(), m_filePath,
+                                               &m_leftOut);
 
         // One transaction: the table is refilled whole or not at all, and
         // hundreds of inserts cost one commit.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CLeftOut.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -30,6 +32,9 @@ public:
     // Database failures throw CError (OnFinish is then not raised).
     void FindFile();
 
+    // The desktop's entries the last FindFile could not list, and why.
+    const CLeftOut& LeftOut() const { return m_leftOut; }
+
     // The database file in use.
     QString DatabasePath() const { return m_databasePath; }
 
@@ -45,4 +50,5 @@ private:
     QString m_databasePath;
     std::unique_ptr<CDatabase> m_connection;
     qint32 m_foundCount = 0;
+    CLeftOut m_leftOut;
 };

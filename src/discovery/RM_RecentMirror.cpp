@@ -2,6 +2,7 @@
 
 #include "BM_Library.h"
 #include "CError.h"
+#include "CLeftOut.h"
 #include "SM_Shortcut.h"
 
 #include <QDir>
@@ -61,8 +62,7 @@ QByteArray ReadRegularFile(const QString& path) {
     return data;
 }
 
-Wanted ParseWanted(const QByteArray& data) {
-    Wanted wanted;
+GBookmarkFile* LoadBookmarks(const QByteArray& data) {
     GBookmarkFile* bookmarks = g_bookmark_file_new();
     GError* error = nullptr;
     if (data.isEmpty() ||
@@ -70,18 +70,38 @@ Wanted ParseWanted(const QByteArray& data) {
         // Missing, unreadable or malformed: the desktop has no recent list.
         g_clear_error(&error);
         g_bookmark_file_free(bookmarks);
-        return wanted;
+        return nullptr;
     }
+    return bookmarks;
+}
+
+// The local document an entry names; empty for other URIs. A name that is
+// not valid text is told through leftOut: as text it would name no file.
+QString LocalPath(const char* uri, CLeftOut* leftOut) {
+    gchar* host = nullptr;
+    gchar* file = g_filename_from_uri(uri, &host, nullptr);
+    const bool local = file && (!host || g_ascii_strcasecmp(host, "localhost") == 0);
+    QString path = local ? QDir::cleanPath(QFile::decodeName(file)) : QString();
+    if (local && !CLeftOut::IsFaithfulName(file)) {
+        if (leftOut)
+            leftOut->Add(path, CLeftOut::BadNameReason());
+        path.clear();
+    }
+    g_free(file);
+    g_free(host);
+    return QDir::isAbsolutePath(path) ? path : QString();
+}
+
+Wanted ParseWanted(const QByteArray& data, CLeftOut* leftOut) {
+    Wanted wanted;
+    GBookmarkFile* bookmarks = LoadBookmarks(data);
+    if (!bookmarks)
+        return wanted;
     gsize count = 0;
     gchar** uris = g_bookmark_file_get_uris(bookmarks, &count);
     for (gsize i = 0; i < count; ++i) {
-        gchar* host = nullptr;
-        gchar* file = g_filename_from_uri(uris[i], &host, nullptr);
-        const bool local = file && (!host || g_ascii_strcasecmp(host, "localhost") == 0);
-        const QString path = local ? QDir::cleanPath(QFile::decodeName(file)) : QString();
-        g_free(file);
-        g_free(host);
-        if (path.isEmpty() || !QDir::isAbsolutePath(path))
+        const QString path = LocalPath(uris[i], leftOut);
+        if (path.isEmpty())
             continue;
         qint64 latest = Micros(g_bookmark_file_get_added_date_time(bookmarks, uris[i], nullptr));
         latest = std::max(
@@ -103,8 +123,8 @@ Wanted ParseWanted(const QByteArray& data) {
     return wanted;
 }
 
-Wanted ReadBookmarks(const QString& bookmarkFile) {
-    return ParseWanted(ReadRegularFile(bookmarkFile));
+Wanted ReadBookmarks(const QString& bookmarkFile, CLeftOut* leftOut) {
+    return ParseWanted(ReadRegularFile(bookmarkFile), leftOut);
 }
 
 QString LinkTarget(const QString& folder, const QByteArray& linkPath) {
@@ -140,15 +160,38 @@ QString BookmarkFile() {
 }
 
 QStringList ParseBookmarks(const QByteArray& data) {
-    return ParseWanted(data).order;
+    return ParseWanted(data, nullptr).order;
 }
 
-int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText) {
+bool ForgetRecentDocument(const QString& bookmarkFile, const QString& document) {
+    GBookmarkFile* bookmarks = LoadBookmarks(ReadRegularFile(bookmarkFile));
+    if (!bookmarks)
+        return !QFile::exists(bookmarkFile);
+    const QString wanted = QDir::cleanPath(document);
+    gsize count = 0;
+    gchar** uris = g_bookmark_file_get_uris(bookmarks, &count);
+    bool removed = false;
+    for (gsize i = 0; i < count; ++i) {
+        if (LocalPath(uris[i], nullptr) == wanted)
+            removed = g_bookmark_file_remove_item(bookmarks, uris[i], nullptr) || removed;
+    }
+    g_strfreev(uris);
+    // Written whole into a new file that then takes the old one's place, so
+    // the desktop's own readers never see half a list.
+    const bool saved =
+        !removed ||
+        g_bookmark_file_to_file(bookmarks, QFile::encodeName(bookmarkFile).constData(), nullptr);
+    g_bookmark_file_free(bookmarks);
+    return saved;
+}
+
+int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText,
+                          CLeftOut* leftOut) {
     const QString folder = BM_Library::AddBackslash(folderText);
     if (!QDir().mkpath(folder))
         throw CError(0, QStringLiteral("Cannot create the folder \"%1\"")
                             .arg(QDir::toNativeSeparators(folder)));
-    const Wanted wanted = ReadBookmarks(bookmarkFile);
+    const Wanted wanted = ReadBookmarks(bookmarkFile, leftOut);
 
     // Keep one shortcut per wanted document; everything else that is a
     // shortcut of ours goes. Other files in the folder are left alone.
@@ -183,7 +226,9 @@ int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText
         if (link.isEmpty()) {
             try {
                 link = SM_Shortcut::MakeShortcutFile(folder, document);
-            } catch (const CError&) {
+            } catch (const CError& e) {
+                if (leftOut)
+                    leftOut->Add(document, e);
                 continue; // a document that cannot be linked is left out
             }
             kept.insert(document, link);

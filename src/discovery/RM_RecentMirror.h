@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class CLeftOut;
+
 // Brings a folder of shortcuts in line with a freedesktop bookmark file (the
 // desktop's recently-used.xbel): one shortcut per local-file entry, named
 // after the document, whose own modification time is the entry's latest use
@@ -22,7 +24,14 @@ QStringList ParseBookmarks(const QByteArray& data);
 // Only a regular file is read, without blocking: a FIFO or a device at the
 // bookmark file's place counts as an empty list.
 // Returns the number of shortcuts the folder holds for the list afterwards.
-// The folder is created when missing.
-int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folder);
+// The folder is created when missing. Documents that cannot be linked, or
+// whose names are not valid text, are added to leftOut when one is given.
+int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folder,
+                          CLeftOut* leftOut = nullptr);
+
+// Takes every entry for document out of the bookmark file, so the desktop
+// and every program that reads it forget the document too. Returns whether
+// no entry for it is left (true when there was none).
+bool ForgetRecentDocument(const QString& bookmarkFile, const QString& document);
 
 } // namespace RM_RecentMirror

@@ -201,13 +201,46 @@ QString TargetOf(const QString& folder, const QString& name) {
     return QString();
 }
 
+// The longest file name the file system takes, in bytes.
+constexpr qsizetype kNameMax = 255;
+
+qsizetype NameBytes(const QString& name) {
+    return QFile::encodeName(name).size();
+}
+
+// stem + tail, the stem cut short (never inside a character) so the whole
+// fits in one file name. A tail that leaves no room for a stem is cut too.
+QString Fit(const QString& stem, const QString& tail) {
+    if (NameBytes(stem) + NameBytes(tail) <= kNameMax)
+        return stem + tail;
+    const qsizetype tailBytes = NameBytes(tail);
+    if (tailBytes > kNameMax / 2)
+        return Fit(stem + tail.chopped(kLnk.size()), kLnk);
+    qsizetype room = kNameMax - tailBytes;
+    qsizetype end = 0;
+    for (qsizetype i = 0; i < stem.size();) {
+        const qsizetype step = stem[i].isHighSurrogate() && i + 1 < stem.size() ? 2 : 1;
+        const qsizetype bytes = NameBytes(stem.mid(i, step));
+        if (bytes > room)
+            break;
+        room -= bytes;
+        i += step;
+        end = i;
+    }
+    return stem.left(end) + tail;
+}
+
 struct Naming {
-    QString candidate; // file name of the first choice
+    QString candidate; // file name of the first choice, as it would be uncut
     QString base;      // candidate without ".lnk" and the document's extension
     QString ext;       // extension the numbered names carry
+    // A name past the limit keeps its extension, its number and ".lnk" and
+    // loses the end of its stem; the shortcut still points to the document.
     QString Name(int index) const {
-        return index == 0 ? candidate
-                          : base + QLatin1Char('#') + QString::number(index) + ext + kLnk;
+        if (index == 0)
+            return NameBytes(candidate) <= kNameMax ? candidate
+                                                    : Fit(base, candidate.mid(base.size()));
+        return Fit(base, QLatin1Char('#') + QString::number(index) + ext + kLnk);
     }
 };
 
@@ -235,8 +268,9 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
 
         Chain* chain = nullptr;
         int index = 0;
-        if (s.names.contains(naming.candidate)) {
-            const QString key = naming.candidate + QChar(0) + naming.ext;
+        const QString first = naming.Name(0);
+        if (s.names.contains(first)) {
+            const QString key = first + QChar(0) + naming.ext;
             auto it = s.chains.find(key);
             if (it == s.chains.end()) {
                 Chain built;

@@ -2,6 +2,7 @@
 
 #include "BM_Library.h"
 #include "CError.h"
+#include "RM_RecentMirror.h"
 #include "SM_Shell.h"
 
 #include <QAction>
@@ -113,6 +114,64 @@ QMenu* CContextMenu::CurrentMenu() {
     return gCurrentMenu && gCurrentMenu->isVisible() ? gCurrentMenu.data() : nullptr;
 }
 
+bool CContextMenu::IsRecent(const QString& path) const {
+    return !mvarRecentFolder.isEmpty() && path.startsWith(mvarRecentFolder);
+}
+
+QString CContextMenu::DeleteQuestion(const QStringList& names, const QStringList& documents) const {
+    const bool allRecent =
+        std::all_of(names.cbegin(), names.cend(), [this](const QString& n) { return IsRecent(n); });
+    const QString what = names.size() == 1
+                             ? tr("「%1」").arg(BM_Library::FileNameOf(
+                                   documents.first().isEmpty() ? names.first() : documents.first()))
+                             : tr("%1 個のファイル").arg(names.size());
+    // A recent row stands for the desktop's entry; the document's own
+    // shortcut, and with it every category, stays.
+    const QString text =
+        allRecent ? tr("%1 を最近使ったファイルから取り除きますか？\n\n"
+                       "デスクトップの「最近使ったファイル」からも消え、ほかのプログラムにも"
+                       "表示されなくなります。Vollo に取り込んだものとカテゴリはそのまま残ります。")
+                        .arg(what)
+                  : tr("%1 のショートカットを削除しますか？\n\n"
+                       "Vollo から外れ、すべてのカテゴリからも外れます。")
+                        .arg(what);
+    return text + tr("\nファイルそのものは削除しません。");
+}
+
+void CContextMenu::DeleteShortcuts(const QStringList& names, const QStringList& documents,
+                                   QWidget* owner) {
+    QMessageBox question(QMessageBox::Question, tr("ショートカットを削除"),
+                         DeleteQuestion(names, documents), QMessageBox::Yes | QMessageBox::No,
+                         owner);
+    question.setObjectName(QStringLiteral("DeleteShortcutQuestion"));
+    question.setDefaultButton(QMessageBox::No);
+    if (question.exec() != QMessageBox::Yes)
+        return;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names[i];
+        if (!IsShortcut(name))
+            continue;
+        // The desktop's list would bring a recent row back on the next
+        // listing; every program reading it forgets the document too.
+        if (IsRecent(name) && !documents[i].isEmpty() &&
+            !RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(), documents[i])) {
+            SM_Shell::ReportError(
+                owner, tr("「%1」を最近使ったファイルの一覧から取り除けませんでした。\n"
+                          "%2 に書き込めるか確かめてください。")
+                           .arg(BM_Library::FileNameOf(documents[i]),
+                                QDir::toNativeSeparators(RM_RecentMirror::BookmarkFile())));
+            continue;
+        }
+        QFile link(name);
+        if (link.remove())
+            emit OnShortcutDeleted(name);
+        else
+            SM_Shell::ReportError(owner,
+                                  tr("ショートカット「%1」を削除できませんでした。\n%2")
+                                      .arg(QDir::toNativeSeparators(name), link.errorString()));
+    }
+}
+
 QMenu* CContextMenu::buildMenu(const QStringList& names) {
     auto* menu = new QMenu(mvarOwner);
     menu->setObjectName(QStringLiteral("ContextMenu"));
@@ -176,18 +235,12 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
     deleteShortcut->setObjectName(QStringLiteral("DeleteShortcut"));
     // Only shortcuts are ever deleted here, never a document.
     deleteShortcut->setEnabled(std::all_of(names.cbegin(), names.cend(), IsShortcut));
-    connect(deleteShortcut, &QAction::triggered, this, [this, names, owner] {
-        for (const QString& name : names) {
-            if (!IsShortcut(name))
-                continue;
-            QFile link(name);
-            if (link.remove())
-                emit OnShortcutDeleted(name);
-            else
-                SM_Shell::ReportError(owner,
-                                      tr("ショートカット「%1」を削除できませんでした。\n%2")
-                                          .arg(QDir::toNativeSeparators(name), link.errorString()));
-        }
+    connect(deleteShortcut, &QAction::triggered, this, [this, names, documents, owner] {
+        // Asked once the menu has gone, so the question is the only window
+        // that takes input.
+        QMetaObject::invokeMethod(
+            this, [this, names, documents, owner] { DeleteShortcuts(names, documents, owner); },
+            Qt::QueuedConnection);
     });
 
     menu->addSeparator();

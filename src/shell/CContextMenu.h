@@ -38,17 +38,27 @@ public:
     // The menu that is open now in the process, or nullptr.
     static QMenu* CurrentMenu();
 
+    // Shortcuts in this folder (with trailing separator) stand for entries of
+    // the desktop's recent list: deleting one also takes the entry out of
+    // that list. Empty: no path is such a shortcut.
+    QString RecentFolder() const { return mvarRecentFolder; }
+    void setRecentFolder(const QString& Folder) { mvarRecentFolder = Folder; }
+
     // The paths the menu was built for (after cutting and splitting).
     static QStringList SplitFileNames(const QString& FileNames);
 
 signals:
     // A menu was built and popped up (tests and owners may close it).
     void OnMenuShown(QMenu* Menu);
-    // Delete Shortcut removed this shortcut file.
+    // Delete Shortcut removed this shortcut file (after the user agreed).
     void OnShortcutDeleted(const QString& FilePath);
 
 private:
     QMenu* buildMenu(const QStringList& names);
+    bool IsRecent(const QString& path) const;
+    QString DeleteQuestion(const QStringList& names, const QStringList& documents) const;
+    void DeleteShortcuts(const QStringList& names, const QStringList& documents, QWidget* owner);
 
     QPointer<QWidget> mvarOwner;
+    QString mvarRecentFolder;
 };

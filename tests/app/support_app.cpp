@@ -15,7 +15,11 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <ftw.h>
 #include <glib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject* parent)
@@ -65,7 +69,11 @@ void ResetAll() {
         .removeRecursively();
     QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                   QStringLiteral("/recently-used.xbel"));
-    QDir(DocumentsFolder()).removeRecursively();
+    // Byte by byte: QDir cannot name entries whose names are not text.
+    nftw(
+        QFile::encodeName(DocumentsFolder()).constData(),
+        [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
     QDir().mkpath(DocumentsFolder());
 }
 
@@ -77,6 +85,15 @@ QString WriteFile(const QString& path, const QByteArray& content) {
     f.write(content);
     f.close();
     return QFileInfo(path).absoluteFilePath();
+}
+
+void WriteRaw(const QByteArray& path) {
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).absolutePath());
+    ::mkdir(folder.constData(), 0755);
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    if (fd < 0 || ::write(fd, "x", 1) != 1 || ::close(fd) != 0)
+        qFatal("cannot write %s", path.constData());
 }
 
 void MakeLink(const QString& target, const QString& link) {
@@ -96,7 +113,8 @@ void AddRecentEntry(const QString& path, const QDateTime& when) {
         g_bookmark_file_free(bookmarks);
         qFatal("cannot read the bookmark file: %s", error->message);
     }
-    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    const QByteArray uri =
+        path.startsWith("file:") ? path.toUtf8() : QUrl::fromLocalFile(path).toEncoded();
     GDateTime* stamp = g_date_time_new_from_unix_utc(when.toSecsSinceEpoch());
     g_bookmark_file_set_mime_type(bookmarks, uri.constData(), "text/plain");
     g_bookmark_file_add_application(bookmarks, uri.constData(), "gedit", "gedit %u");
@@ -120,10 +138,14 @@ QStringList Shortcuts() {
 }
 
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos) {
-    QMimeData data;
     QList<QUrl> urls;
     for (const QString& f : files)
         urls << QUrl::fromLocalFile(f);
+    return DropUrls(target, urls, pos);
+}
+
+bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos) {
+    QMimeData data;
     data.setUrls(urls);
     const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
     QDragEnterEvent enter(pos, actions, &data, Qt::LeftButton, Qt::NoModifier);

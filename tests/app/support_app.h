@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 
 class QWidget;
@@ -46,10 +47,13 @@ QString RepositoryFolder();
 void ResetAll();
 // Writes a file (folders made as needed) and returns its absolute path.
 QString WriteFile(const QString& path, const QByteArray& content = "x");
+// The same for a path given as raw bytes (names that are not valid text).
+void WriteRaw(const QByteArray& path);
 // Makes a symbolic link at link pointing to target.
 void MakeLink(const QString& target, const QString& link);
 // Adds an entry to the desktop's recent list ($XDG_DATA_HOME/recently-used.xbel)
-// through GLib's bookmark file, the way GTK applications record it.
+// through GLib's bookmark file, the way GTK applications record it. A path
+// starting with "file:" is taken as the URI itself.
 void AddRecentEntry(const QString& path, const QDateTime& when);
 // Names of the shortcuts in the repository folder.
 QStringList Shortcuts();
@@ -57,5 +61,6 @@ QStringList Shortcuts();
 // Sends a real drag enter / move / drop of local files to a widget at pos.
 // Returns whether the drop was accepted.
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos);
+bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos);
 
 } // namespace AppTest

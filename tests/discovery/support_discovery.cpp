@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,14 @@ bool Touch(const QString& path) {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     return f.open(QIODevice::WriteOnly);
+}
+
+bool TouchRaw(const QByteArray& path) {
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).path());
+    mkdir(folder.constData(), 0755);
+    const int fd = open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    return fd >= 0 && close(fd) == 0;
 }
 
 bool Link(const QString& target, const QString& link) {

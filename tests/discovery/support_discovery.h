@@ -5,6 +5,8 @@
 
 // Makes an empty file (and its folders); returns false when it cannot.
 bool Touch(const QString& path);
+// The same for a path given as raw bytes (names that are not valid text).
+bool TouchRaw(const QByteArray& path);
 // Makes a symbolic link holding target as it stands.
 bool Link(const QString& target, const QString& link);
 // What a symbolic link holds, unresolved.

@@ -144,7 +144,9 @@ private slots:
                         {m_docs + "/a folder", kBase + 20},
                         {Doc("live2.txt"), kBase + 5},
                         {"https://example.com/page.html", kBase + 30},
-                        {"file://otherhost/srv/x.txt", kBase + 30}});
+                        {"file://otherhost/srv/x.txt", kBase + 30},
+                        {"file://" + m_docs + "/caf%E9.txt", kBase + 40}});
+        QVERIFY(TouchRaw(QFile::encodeName(m_docs) + "/caf\xe9.txt"));
         QFile::remove(gone);
         CRecentFiles recent;
         // Something in the folder that is no shortcut, and a folder.
@@ -152,6 +154,9 @@ private slots:
                 QDir().mkpath(recent.FilePath() + "sub.lnk"));
         const Walked w = Walk(recent);
         QCOMPARE(w.found, QStringList({"live2.txt.lnk", "live1.txt.lnk"}));
+        // A Latin-1 name would become a shortcut to nowhere: told, not linked.
+        QCOMPARE(recent.LeftOut().Count(), 1);
+        QVERIFY(recent.LeftOut().Items().first().Path.startsWith(m_docs + "/caf"));
         // Rows written: four shortcuts and the stray file, not the folder.
         QCOMPARE(w.finish, 5);
         QCOMPARE(TableNames(recent.DatabasePath()),

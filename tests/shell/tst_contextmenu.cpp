@@ -1,5 +1,12 @@
 #include "CContextMenu.h"
+#include "RM_RecentMirror.h"
 #include "support_shell.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <glib.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -87,15 +94,32 @@ private slots:
 
     void deleteShortcut_data() {
         QTest::addColumn<QStringList>("targets"); // one shortcut each; none: a document itself
-        QTest::addColumn<bool>("offered");
-        QTest::newRow("two shortcuts") << QStringList{"a.txt", "b.txt"} << true;
-        QTest::newRow("shortcut to a gone document") << QStringList{"gone.txt"} << true;
-        QTest::newRow("a document, not a shortcut") << QStringList{} << false;
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("recent"); // the shortcuts mirror the desktop's recent list
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("two shortcuts")
+            << QStringList{"a.txt", "b.txt"} << true << false << "2 個のファイル";
+        QTest::newRow("answered no") << QStringList{"a.txt"} << false << false << "「a.txt」";
+        QTest::newRow("shortcut to a gone document")
+            << QStringList{"gone.txt"} << true << false << "「gone.txt」";
+        QTest::newRow("recent row") << QStringList{"a.txt"} << true << true << "最近使ったファイル";
+        QTest::newRow("a document, not a shortcut") << QStringList{} << true << false << "";
     }
     void deleteShortcut() {
         QFETCH(QStringList, targets);
-        QFETCH(bool, offered);
+        QFETCH(bool, yes);
+        QFETCH(bool, recent);
+        QFETCH(QString, asked);
         const QStringList documents{m_desktop->document("a.txt"), m_desktop->document("b.txt")};
+        const QString bookmarks = RM_RecentMirror::BookmarkFile();
+        GBookmarkFile* list = g_bookmark_file_new();
+        for (const QString& d : documents)
+            g_bookmark_file_add_application(list, QUrl::fromLocalFile(d).toEncoded(), "tst",
+                                            "tst %u");
+        QVERIFY(g_bookmark_file_to_file(list, QFile::encodeName(bookmarks), nullptr));
+        g_bookmark_file_free(list);
+        if (recent)
+            m_menu->setRecentFolder(m_desktop->dir.path() + "/");
         QStringList paths;
         for (const QString& target : targets)
             paths << m_desktop->shortcut(target + ".lnk", m_desktop->dir.filePath(target));
@@ -104,12 +128,34 @@ private slots:
         QSignalSpy deleted(m_menu.get(), &CContextMenu::OnShortcutDeleted);
         QMenu* menu = m_menu->ShowMenuAt(paths.join(QChar(0)), QPoint(10, 10));
         QAction* remove = menu->findChild<QAction*>(QStringLiteral("DeleteShortcut"));
-        QCOMPARE(remove->isEnabled(), offered);
+        QCOMPARE(remove->isEnabled(), !asked.isEmpty());
+        if (asked.isEmpty())
+            return;
+        QString text;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            }
+        });
+        answer.start(10);
         remove->trigger();
-        QCOMPARE(deleted.size(), offered ? paths.size() : 0);
+        QTRY_VERIFY(!text.isEmpty());
+        QVERIFY2(text.contains(asked) && text.contains(recent ? "残ります" : "すべてのカテゴリ"),
+                 qPrintable(text));
+        QTRY_COMPARE(deleted.size(), yes ? paths.size() : 0);
         for (const QString& path : paths)
-            QCOMPARE(QFileInfo(path).isSymLink() || QFileInfo::exists(path), !offered);
+            QCOMPARE(QFileInfo(path).isSymLink(), !yes);
         QVERIFY(QFileInfo::exists(documents[0]) && QFileInfo::exists(documents[1]));
+        // Other programs read the same list: the entry is gone for them too.
+        list = g_bookmark_file_new();
+        QVERIFY(g_bookmark_file_load_from_file(list, QFile::encodeName(bookmarks), nullptr));
+        QCOMPARE(
+            bool(g_bookmark_file_has_item(list, QUrl::fromLocalFile(documents[0]).toEncoded())),
+            !(yes && recent));
+        QVERIFY(g_bookmark_file_has_item(list, QUrl::fromLocalFile(documents[1]).toEncoded()));
+        g_bookmark_file_free(list);
     }
 
 private:

@@ -6,9 +6,13 @@
 #include "support_views.h"
 
 #include <QAction>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 class TestFileListView : public QObject {
@@ -173,9 +177,15 @@ private slots:
         click("right", rowCenter(2));
         QMenu* menu = CContextMenu::CurrentMenu();
         QVERIFY(menu);
+        QTimer yes;
+        connect(&yes, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        yes.start(10);
         menu->findChild<QAction*>(QStringLiteral("DeleteShortcut"))->trigger();
         menu->close();
-        QVERIFY(!QFileInfo(m_desktop->dir.filePath("remove.doc.lnk")).isSymLink());
+        QTRY_VERIFY(!QFileInfo(m_desktop->dir.filePath("remove.doc.lnk")).isSymLink());
         QVERIFY(QFileInfo::exists(m_desktop->dir.filePath("remove.doc")));
         QCOMPARE(m_view->Count(), 1);
         QCOMPARE(m_view->Item(1).Text(), QStringLiteral("keep.doc"));
