@@ -173,7 +173,7 @@ private:
             RefillLists();
     }
     void RefillLists();
-    // Tells once, after a walk, what it had to leave out.
+
 
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
