@@ -49,6 +49,9 @@ void CCategory::Create(QTreeWidget* objTreeView, const QString& RootName) {
     mvarTreeView = objTreeView;
     mvarTreeView->setColumnCount(1);
     mvarTreeView->setHeaderHidden(true);
+    // The header that would name the tree is hidden; say what it is.
+    if (mvarTreeView->accessibleName().isEmpty())
+        mvarTreeView->setAccessibleName(tr("カテゴリ"));
     mvarTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
     mvarTreeView->setAcceptDrops(true);
     mvarTreeView->viewport()->setAcceptDrops(true);
