@@ -1,7 +1,11 @@
 #include "SM_Shell.h"
 #include "support_shell.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QSet>
+#include <QStandardPaths>
 #include <QTest>
 #include <memory>
 
@@ -9,6 +13,16 @@ class TestShell : public QObject {
     Q_OBJECT
 
 private slots:
+    // A desktop that names no theme (openbox, i3: Qt reads "hicolor"), whose
+    // style looks up an icon before any document is shown.
+    void initTestCase() {
+        QStringList paths = QIcon::themeSearchPaths();
+        paths << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, "icons",
+                                           QStandardPaths::LocateDirectory);
+        QIcon::setThemeSearchPaths(paths);
+        QIcon::setThemeName(QStringLiteral("hicolor"));
+        QIcon::fromTheme(QStringLiteral("edit-copy"));
+    }
     void init() { m_desktop = std::make_unique<DesktopStub>(); }
     void cleanup() { m_desktop.reset(); }
 
@@ -22,6 +36,11 @@ private slots:
         QCOMPARE(SM_Shell::SystemIconIndex(link), pdf);
         for (int index : {SM_Shell::DocumentIconIndex("/nowhere/README"), -1, 1 << 20})
             QVERIFY(!SM_Shell::SystemIcon(index).isNull());
+        // Each type its own icon, none the blank page of every document.
+        QSet<int> types{0};
+        for (const char* name : {"a.odt", "a.txt", "a.png", "a.ods", "a.mp3"})
+            types.insert(SM_Shell::DocumentIconIndex(QString("/nowhere/") + name));
+        QCOMPARE(types.size(), 6);
     }
 
     void openDocument_data() {
@@ -75,5 +94,11 @@ private:
     std::unique_ptr<DesktopStub> m_desktop;
 };
 
-QTEST_MAIN(TestShell)
+int main(int argc, char** argv) {
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    qunsetenv("DESKTOP_SESSION");
+    QApplication app(argc, argv);
+    TestShell test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_shell.moc"
