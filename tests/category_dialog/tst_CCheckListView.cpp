@@ -2,9 +2,21 @@
 #include "CError.h"
 #include "support_Records.h"
 
+#include <QAccessible>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+
+static double Contrast(const QColor& a, const QColor& b) {
+    auto l = [](const QColor& c) {
+        auto f = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF());
+    };
+    return (std::max(l(a), l(b)) + 0.05) / (std::min(l(a), l(b)) + 0.05);
+}
 
 class tst_CCheckListView : public QObject {
     Q_OBJECT
@@ -65,35 +77,74 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 1);
     }
 
-    // Only a press strictly inside the 240-twip image column toggles; state -1: no event.
+    // Only a press on the box, where the style draws it, toggles (x: from its
+    // left edge, as a fraction of its width); state -1: no event. The row's
+    // check state, as screen readers hear it, follows.
     void click_data() {
         QTest::addColumn<QString>("before");
-        QTest::addColumn<int>("xTwips");
+        QTest::addColumn<double>("x");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("state");
-        QTest::newRow("left edge 0") << "unchecked" << 0 << "unchecked" << -1;
-        QTest::newRow("last inside 239") << "unchecked" << 239 << "checked" << 1;
-        QTest::newRow("edge 240") << "unchecked" << 240 << "unchecked" << -1;
-        QTest::newRow("text 1500") << "unchecked" << 1500 << "unchecked" << -1;
-        QTest::newRow("checked") << "checked" << 60 << "unchecked" << 0;
-        QTest::newRow("grayed") << "grayed" << 60 << "unchecked" << 0;
-        QTest::newRow("unknown key left alone") << "odd" << 60 << "odd" << 0;
+        QTest::newRow("left edge") << "unchecked" << 0.02 << "checked" << 1;
+        QTest::newRow("right 3 px") << "unchecked" << 0.85 << "checked" << 1;
+        QTest::newRow("just right") << "unchecked" << 1.02 << "unchecked" << -1;
+        QTest::newRow("text") << "unchecked" << 5.0 << "unchecked" << -1;
+        QTest::newRow("checked") << "checked" << 0.5 << "unchecked" << 0;
+        QTest::newRow("grayed") << "grayed" << 0.5 << "unchecked" << 0;
+        QTest::newRow("unknown key left alone") << "odd" << 0.5 << "odd" << 0;
     }
     void click() {
         QFETCH(QString, before);
-        QFETCH(int, xTwips);
+        QFETCH(double, x);
         QFETCH(int, state);
-        Row(1)->setData(0, CCheckListView::SmallIconRole, before);
+        const int known = QStringList{"unchecked", "checked", "grayed"}.indexOf(before);
+        if (known >= 0)
+            check->SetState(Row(1), known);
+        else
+            Row(1)->setData(0, CCheckListView::SmallIconRole, before);
         QSignalSpy spy(check.get(), &CCheckListView::OnItemClick);
-        ClickRowAt(list.get(), Row(1), xTwips);
+        const QRect box = check->ImageRect(Row(1));
+        QVERIFY(box.width() >= 12);
+        ClickRowAt(list.get(), Row(1), box.left() + x * box.width());
         QCOMPARE(list->currentItem(), Row(1));
         QTEST(Icon(1), "after");
         QCOMPARE(spy.count(), state < 0 ? 0 : 1);
         if (state >= 0)
             QCOMPARE(spy.at(0), (QVariantList{state, QVariant::fromValue(Row(1))}));
+        QAccessibleInterface* cell =
+            QAccessible::queryAccessibleInterface(list.get())->tableInterface()->cellAt(1, 0);
+        QVERIFY(cell && cell->state().checkable);
+        QCOMPARE(bool(cell->state().checked), Icon(1) == "checked");
         // The toggle used the flag up: a click on the text does nothing.
-        ClickRowAt(list.get(), Row(1), 1500);
+        ClickRowAt(list.get(), Row(1), box.right() + 100);
         QCOMPARE(spy.count(), state < 0 ? 0 : 1);
+    }
+
+    // An unticked box stands out from the list (3:1) in light and dark colours.
+    void boxesFollowThePalette_data() {
+        QTest::addColumn<QColor>("base");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(0x2a, 0x2a, 0x2a) << QColor(0xee, 0xee, 0xee);
+    }
+    void boxesFollowThePalette() {
+        QFETCH(QColor, base);
+        QFETCH(QColor, text);
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Window, base.lighter(115));
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        list->setPalette(palette);
+        QImage box =
+            CCheckListView::CheckBoxPicture(list.get(), CCheckListView::Unchecked).toImage();
+        double strongest = 1;
+        for (int x = 0; x < box.width(); ++x) {
+            QImage over(1, 1, QImage::Format_ARGB32);
+            over.fill(base);
+            QPainter(&over).drawImage(0, 0, box, x, box.height() / 2, 1, 1);
+            strongest = std::max(strongest, Contrast(over.pixelColor(0, 0), base));
+        }
+        QVERIFY2(strongest >= 3.0, qPrintable(QString::number(strongest)));
     }
 
     // Space ticks the current row; with no current row it stays armed past
@@ -110,7 +161,7 @@ private slots:
         list->setCurrentItem(nullptr);
         QTest::keyClick(list.get(), Qt::Key_Space);
         QTest::keyClick(list.get(), Qt::Key_Q);
-        ClickRowAt(list.get(), Row(1), 1500);
+        ClickRowAt(list.get(), Row(1), 100);
         QCOMPARE(Icon(1), QStringLiteral("unchecked"));
         QCOMPARE(spy.count(), 1);
     }
@@ -130,7 +181,7 @@ private slots:
     void rebindingAndTeardown() {
         check->Create(list.get(), CCheckListView::StateImages(list.get()));
         QSignalSpy spy(check.get(), &CCheckListView::OnItemClick);
-        ClickRowAt(list.get(), Row(0), 60);
+        ClickRowAt(list.get(), Row(0), check->ImageRect(Row(0)).center().x());
         QCOMPARE(spy.count(), 1);
         list->setFocus();
         list.reset();

@@ -113,11 +113,29 @@ private slots:
         ShowForm();
         QSignalSpy spy(form.get(), &FormCategory::OnItemClick);
         QTreeWidget* list = form->ListViewCategory();
-        ClickRowAt(list, list->topLevelItem(2), 120);
+        ClickRowAt(list, list->topLevelItem(2),
+                   form->CheckListView()->ImageRect(list->topLevelItem(2)).center().x());
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).value<qint32>(), 1);
         QCOMPARE(CCheckListView::Key(spy.at(0).at(1).value<QTreeWidgetItem*>()),
                  QStringLiteral("H500"));
+    }
+
+    // A long path loses its middle, not its end or half a glyph; the whole
+    // path is the tooltip and what a screen reader reads.
+    void longPathElidedInTheMiddle() {
+        const QString path =
+            "/home/user/" + QString("とても長いフォルダ名/").repeated(12) + "報告書.doc";
+        form->setFilePath(path);
+        ShowForm();
+        QLabel* label = form->LabelFilePath();
+        QVERIFY(label->text().contains(QChar(0x2026)));
+        QVERIFY(label->text().startsWith("/home/user/") && label->text().endsWith("報告書.doc"));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        QCOMPARE(label->toolTip(), path);
+        QCOMPARE(label->accessibleName(), path);
+        QCOMPARE(form->ListViewCategory()->accessibleName(), QStringLiteral("カテゴリ"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("カテゴリ設定"));
     }
 
     void resizeFloor_data() {
@@ -125,15 +143,19 @@ private slots:
         QTest::addColumn<bool>("laidOut");
         QTest::newRow("1620") << 1620 << false;
         QTest::newRow("1621") << 1621 << true;
+        QTest::newRow("tall font") << 1621 << true;
     }
     void resizeFloor() {
         QFETCH(int, outerHeight);
         QFETCH(bool, laidOut);
-        const auto layout = FormCategory::ResizeLayout(6000, outerHeight, outerHeight - 400, 195);
+        // A label taller than its design pushes the list down by as much.
+        const int label = QTest::currentDataTag() == QLatin1String("tall font") ? 300 : 195;
+        const int top = std::max(300, 60 + label);
+        const auto layout = FormCategory::ResizeLayout(6000, outerHeight, outerHeight - 400, label);
         QCOMPARE(layout.has_value(), laidOut);
         if (laidOut) {
-            QCOMPARE(layout->ListViewCategory, QRect(0, 300, 5880, outerHeight - 760));
-            QCOMPARE(layout->LabelFilePath, QRect(120, 60, 5760, 195));
+            QCOMPARE(layout->ListViewCategory, QRect(0, top, 5880, outerHeight - 460 - top));
+            QCOMPARE(layout->LabelFilePath, QRect(120, 60, 5760, label));
         }
     }
 
@@ -149,8 +171,11 @@ private slots:
         QCOMPARE(list->geometry(), QRect(1, 1, 10, 10));
         form->resize(400, 109 - frame);
         QTRY_COMPARE(form->height(), 109 - frame);
-        QCOMPARE(list->geometry(), QRect(0, 20, 400, ((109 - frame) * 15 - 360) / 15));
-        QCOMPARE(form->LabelFilePath()->geometry(), QRect(8, 4, 392, 13));
+        // The label is as tall as its font, and the list starts below it.
+        const int label = std::max(13, form->LabelFilePath()->fontMetrics().height());
+        const int top = std::max(20, 4 + label);
+        QCOMPARE(list->geometry(), QRect(0, top, 400, 109 - frame - top - 4));
+        QCOMPARE(form->LabelFilePath()->geometry(), QRect(8, 4, 392, label));
         form->resize(400, 50);
         QTRY_COMPARE(form->height(), 108 - frame);
     }
