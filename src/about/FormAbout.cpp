@@ -30,7 +30,9 @@ QRect FromTwips(int left, int top, int width, int height) {
 
 // The resources live in a static library, whose registration the linker would
 // otherwise drop; the macro cannot stand inside a namespace.
-static void InitAboutResources() { Q_INIT_RESOURCE(about); }
+static void InitAboutResources() {
+    Q_INIT_RESOURCE(about);
+}
 
 void FormAbout::setVersionOverride(int major, int minor, int revision) {
     if (major < 0)
@@ -60,6 +62,7 @@ FormAbout::FormAbout(QWidget* parent)
     Image1->setGeometry(Picture1->rect());
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(QStringLiteral(":/about/banner.jpg")));
+    Image1->setAccessibleName(QStringLiteral("Vollo"));
 
     lblTitle = new QLabel(QStringLiteral("製品名"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -109,15 +112,19 @@ void FormAbout::Form_Load() {
     QString caption;
     QString versionLine;
     QString heading;
+    QString described; // the text box's name for screen readers
     if (m_language == 2) {
         caption = t + QStringLiteral(" のバージョン情報");
         versionLine = QStringLiteral("バージョン ") + number;
         heading = QStringLiteral("説明：");
+        described = QStringLiteral("説明");
     } else {
         caption = QStringLiteral("About ") + t;
         versionLine = QStringLiteral("Version ") + number;
         heading = QStringLiteral("Description :");
+        described = QStringLiteral("Description");
     }
+    txtDescription->setAccessibleName(described);
     setWindowTitle(caption);
     lblVersion->setText(versionLine);
     lblTitle->setText(t);
