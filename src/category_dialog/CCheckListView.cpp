@@ -25,7 +25,9 @@ namespace {
 // text as they stand, fractions rounded half to even.
 qint32 ToInt32(const QVariant& value) {
     if (!value.isValid() || value.isNull())
-        throw CError(QStringLiteral("A record identifier is missing (the field is empty)."));
+        throw CError(QCoreApplication::translate(
+            "CCheckListView",
+            "カテゴリの番号が空です。リポジトリが壊れていないか確かめてください。"));
     qint64 n = 0;
     bool ok = false;
     const int type = value.metaType().id();
@@ -39,8 +41,11 @@ qint32 ToInt32(const QVariant& value) {
         n = value.toString().trimmed().toLongLong(&ok);
     }
     if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-        throw CError(QStringLiteral("The record identifier \"%1\" is not a 32-bit whole number.")
-                         .arg(value.toString()));
+        throw CError(
+            QCoreApplication::translate("CCheckListView",
+                                        "カテゴリの番号 \"%1\" が 32 ビットの整数ではありません。"
+                                        "リポジトリが壊れていないか確かめてください。")
+                .arg(value.toString()));
     return static_cast<qint32>(n);
 }
 
@@ -153,8 +158,9 @@ QTreeWidgetItem* CCheckListView::AddItem(const CRecordset& Fields) {
         throw CError(QStringLiteral("The check list is not bound to a list view."));
     const QString key = RecordKey(Fields.Field(0));
     if (FindItem(key))
-        throw CError(
-            QStringLiteral("The check list already holds a row with the key \"%1\".").arg(key));
+        throw CError(tr("カテゴリ \"%1\" が一覧に二度登録されようとしました。"
+                        "リポジトリのカテゴリが重複していないか確かめてください。")
+                         .arg(key));
 
     auto* item = new QTreeWidgetItem;
     item->setData(0, KeyRole, key);

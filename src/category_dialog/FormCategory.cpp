@@ -131,8 +131,8 @@ void FormCategory::SetCategory(CRecordset& ARecordSet) {
         const QString key = CCheckListView::RecordKey(ARecordSet.Field(0));
         QTreeWidgetItem* item = FCheckListView->FindItem(key);
         if (!item)
-            throw CError(QStringLiteral("The file carries the category \"%1\", which the category "
-                                        "list does not hold.")
+            throw CError(tr("ファイルに付いているカテゴリ \"%1\" がカテゴリ一覧にありません。"
+                            "Vollo を起動し直すと一覧が読み直されます。")
                              .arg(key));
         FCheckListView->SetState(item, CCheckListView::Checked);
         ARecordSet.MoveNext();
