@@ -1,3 +1,8 @@
+# Every conversion between bytes and text is spelled out in the program's own
+# code, so no file name or stored text is decoded by accident.
+set(VOLLO_STRICT_QT QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_NO_URL_CAST_FROM_STRING)
+
 # vollo_library(NAME <lib> LINK <targets...>)
 # Builds the static library of one source folder from every .cpp/.h in it.
 function(vollo_library)
@@ -10,6 +15,7 @@ function(vollo_library)
         add_library(${VL_NAME} STATIC ${_sources})
         target_include_directories(${VL_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
         target_link_libraries(${VL_NAME} PUBLIC ${VL_LINK})
+        target_compile_definitions(${VL_NAME} PRIVATE ${VOLLO_STRICT_QT})
     else()
         add_library(${VL_NAME} INTERFACE)
         target_include_directories(${VL_NAME} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})

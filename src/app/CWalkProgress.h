@@ -24,7 +24,6 @@ public:
     qint64 Count() const { return m_count; }
     void setFolder(const QString& folder);
     QString Folder() const { return m_folder; }
-    bool IsCanceled() const { return m_canceled; }
 
     // Lets the window repaint and answer its Cancel button, at most once per
     // interval, so a walk over many small files is not slowed by painting.

@@ -9,6 +9,7 @@
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
@@ -32,6 +33,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -76,7 +78,6 @@ FormMain::~FormMain() {
 }
 
 void FormMain::SetupImages() {
-    m_imageKeys = IM_Images::ImageKeys();
     m_imageListTag = IM_Images::ImageListTag(style());
 }
 
@@ -167,20 +168,12 @@ void FormMain::SetupToolbars() {
 
     m_toolbarFolderOpen = makeBar(QStringLiteral("ToolbarFolderOpen"));
     // The folder button has an image and a text but no key.
-    m_folderButton = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
-                                                    QStringLiteral("フォルダ"));
-    m_folderButton->setObjectName(QStringLiteral("FolderOpen"));
+    QAction* folder = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
+                                                     QStringLiteral("フォルダ"));
+    folder->setObjectName(QStringLiteral("FolderOpen"));
     PlaceDesign(m_toolbarFolderOpen, 4920, 30, 1215, 675);
     connect(m_toolbarFolderOpen, &QToolBar::actionTriggered, this,
             &FormMain::ToolbarFolderOpen_ButtonClick);
-}
-
-QAction* FormMain::ToolbarButton(const QString& Key) const {
-    for (QAction* a : m_toolbarMenu->actions()) {
-        if (a->data().toString() == Key)
-            return a;
-    }
-    return nullptr;
 }
 
 void FormMain::LoadWindowPosition() {
@@ -203,57 +196,70 @@ void FormMain::LoadWindowPosition() {
 // ---------------------------------------------------------------------- Load
 
 void FormMain::Load() {
-    // 1.
+    LoadFieldLists();
+    LoadFindBox();
+    LoadToolStrip();
+    LoadCategoryTree();
+    LoadColumns();
+    CRecordset categories = gRepository->GetTagName();
+    LoadCategories(categories);
+    LoadCollecting();
+    LoadFirstStart();
+    LoadExtensionCategories();
+    LoadTabs();
+    LoadFileLists(categories);
+    LoadLayout();
+    LoadCategoryForm();
+    LoadSelection();
+    // The search field shows its placeholder until the user goes to it.
+    m_treeViewTag->setFocus();
+}
+
+void FormMain::LoadFieldLists() {
     FListViews = {m_listView[0], m_listView[1], m_listView[2], m_listView[3]};
     FMsghooks = {m_msghook[0], m_msghook[1], m_msghook[2], m_msghook[3]};
-    // 2.
+}
+
+void FormMain::LoadFindBox() {
     FFindBox = std::make_unique<CFindBox>();
     FFindBox->Create(m_textSearch);
     connect(FFindBox.get(), &CFindBox::OnFind, this, &FormMain::FFindBox_OnFind);
     connect(FFindBox.get(), &CFindBox::OnFindNext, this, &FormMain::FFindBox_OnFindNext);
-    // 3. The strip behind the toolbars takes the button face.
+}
+
+void FormMain::LoadToolStrip() {
+    // The strip behind the toolbars takes the button face; the tab strip
+    // starts without tabs.
     m_pictureTool->setBackgroundRole(QPalette::Button);
     m_pictureTool->setAutoFillBackground(true);
-    // 4.
     while (m_tabStripWork->count() > 0)
         m_tabStripWork->removeTab(0);
-    // 5.
+}
+
+void FormMain::LoadCategoryTree() {
     CRecordset root = gRepository->RunQuery(QStringLiteral("getRootFolder"));
     const QString rootName = root.Field(QStringLiteral("Value")).toString();
-    // 6.
     FCategory = std::make_unique<CCategory>();
     FCategory->setImages(m_imageListTag);
     FCategory->Create(m_treeViewTag, rootName);
     connect(FCategory.get(), &CCategory::OnNodeClick, this, &FormMain::FCategory_OnNodeClick);
     connect(FCategory.get(), &CCategory::OnDrop, this, &FormMain::FCategory_OnDrop);
-    // 7.
-    LoadColumns();
-    // 8.
-    CRecordset categories = gRepository->GetTagName();
-    LoadCategories(categories);
-    // 9.
+}
+
+void FormMain::LoadCollecting() {
     FPathFinder = std::make_unique<CPathFinder>();
     FRecentFiles = std::make_unique<CRecentFiles>();
     connect(FPathFinder.get(), &CPathFinder::OnFound, this, &FormMain::FPathFinder_OnFound);
     connect(FRecentFiles.get(), &CRecentFiles::OnFound, this, &FormMain::FRecentFiles_OnFound);
     m_collector = std::make_unique<CFileCollector>(*gRepository);
-    // 10.
-    LoadFirstStart();
-    // 11.
-    LoadExtensionCategories();
-    // 12. - 14.
-    LoadFileLists(categories);
-    // 15.
-    LoadLayout();
-    // 16.
+    m_filler = std::make_unique<CListFiller>(*gRepository);
+}
+
+void FormMain::LoadCategoryForm() {
     FCategoryForm = std::make_unique<FormCategory>(this);
     FCategoryForm->setCategorySet(gRepository->GetTagName());
     connect(FCategoryForm.get(), &FormCategory::OnItemClick, this,
             &FormMain::FCategoryForm_OnItemClick);
-    // 17.
-    LoadSelection();
-    // The search field shows its placeholder until the user goes to it.
-    m_treeViewTag->setFocus();
 }
 
 void FormMain::LoadColumns() {
@@ -313,22 +319,16 @@ void FormMain::CollectDocuments(const QString& folder) {
                                                      });
     connect(&progress, &CWalkProgress::OnCancel, FPathFinder.get(), &CPathFinder::Cancel);
     m_collector->BeginBatch();
-    struct BatchEnd {
-        CFileCollector* c;
-        ~BatchEnd() { c->EndBatch(); }
-    } batchEnd{m_collector.get()};
-    progress.Begin();
-    try {
+    const auto batchEnd = qScopeGuard([this] { m_collector->EndBatch(); });
+    {
+        progress.Begin();
+        const auto walkEnd = qScopeGuard([&] {
+            progress.End();
+            disconnect(onFolder);
+            m_walkProgress = nullptr;
+        });
         FPathFinder->FindFile(folder);
-    } catch (...) {
-        progress.End();
-        disconnect(onFolder);
-        m_walkProgress = nullptr;
-        throw;
     }
-    progress.End();
-    disconnect(onFolder);
-    m_walkProgress = nullptr;
     transaction.Commit();
 }
 
@@ -345,14 +345,15 @@ void FormMain::LoadExtensionCategories() {
     }
 }
 
-void FormMain::LoadFileLists(CRecordset& categories) {
-    // 12.
+void FormMain::LoadTabs() {
     FTabViewer = std::make_unique<CTabViewer>();
     FTabViewer->Create(this, m_tabStripWork);
     connect(FTabViewer.get(), &CTabViewer::OnClick, this, &FormMain::FTabViewer_OnClick);
     const QString rootName = FCategory->Node(QStringLiteral("H0"))->text(0);
     FTabViewer->Add(FListViews.at(0), QStringLiteral("H0"), rootName);
-    // 13.
+}
+
+void FormMain::LoadFileLists(CRecordset& categories) {
     FFileListViews = std::make_unique<CFileListViews>();
     FFileListViews->Create();
     connect(FFileListViews.get(), &CFileListViews::OnItemClick, this,
@@ -361,7 +362,7 @@ void FormMain::LoadFileLists(CRecordset& categories) {
     FFileListViews->Add(FListViews.at(0), FMsghooks.at(0), QStringLiteral("H0"));
     m_listKeys = QStringList{QStringLiteral("H0")};
     ShowTagFiles(0);
-    // 14. One list per category, as far as there are categories; a list
+    // One list per category, as far as there are categories; a list
     // without category stays hidden and out of the tabs.
     categories.MoveFirst();
     for (int i = 1; i < FListViews.size() && !categories.IsEOF(); ++i) {
@@ -471,6 +472,7 @@ void FormMain::Unload() {
     FListViews.clear();
     FMsghooks.clear();
     m_collector.reset();
+    m_filler.reset();
     AM_Vollo::ReleaseRepository();
 }
 
@@ -493,7 +495,7 @@ bool FormMain::IsRecentNode(const QString& Tag) {
 }
 
 bool FormMain::IsFilePresent(const QString& path) {
-    return FileExists(path);
+    return CListFiller::IsFilePresent(path);
 }
 
 bool FormMain::IsExtensionCategory(qint32 ID) {
@@ -513,48 +515,11 @@ bool FormMain::HasList(const QString& Key) const {
 }
 
 void FormMain::FillList(CFileListView* L, CRecordset& rs) {
-    CBusyIndicator busy;
-    // Removals of vanished files go in one transaction with the reading.
-    CTransactionScope transaction(*gRepository);
-    QVariantList values;
-    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-        const QString path = rs.Field(1).toString();
-        // Reading the shortcut is the presence test of the common case; only
-        // a shortcut that cannot be read is looked at again.
-        QString target;
-        bool present = true;
-        try {
-            target = ShortcutTarget(path);
-        } catch (const CError&) {
-            present = IsFilePresent(path);
-            if (present)
-                throw;
-        }
-        if (!present) {
-            // The shortcut has gone: so has the file, with all its links.
-            gRepository->DelFileName(path);
-            gRepository->RunSQL(
-                FillPlaceholders(gRepository->GetQuery(QStringLiteral("delFileTagAll")),
-                                 {{QStringLiteral("%fileID"), rs.Field(0).toInt()}}));
-            continue;
-        }
-        // The date comes from the lookup the size just made (the shared
-        // find record): one stat per document, not two.
-        values << path << FileSizeText(target) << FileDateTimeText(QString());
-        CListItem item = L->AddItem(values);
-        item.setKey(MakeKey(rs.Field(0).toInt()));
-        item.setTag(path);
-    }
-    transaction.Commit();
+    m_filler->FillList(L, rs);
 }
 
 void FormMain::ShowTagFiles(qint32 TagID) {
-    const QString key = MakeKey(TagID);
-    CRecordset rs = TagID == 0 ? gRepository->RunQuery(QStringLiteral("getFileNameAll"))
-                               : gRepository->GetFileOfTag(TagID);
-    CFileListView* L = FFileListViews->Item(key);
-    L->Clear();
-    FillList(L, rs);
+    m_filler->ShowTagFiles(FFileListViews->Item(MakeKey(TagID)), TagID);
     if (FCategoryForm)
         FCategoryForm->Freeze();
 }
@@ -601,146 +566,102 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
 // ------------------------------------------------------------------ handlers
 
 void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
-    if (m_unloaded || Node == nullptr)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            QString shown = QStringLiteral("H0");
-            if (IsRecentNode(CCategory::NodeTag(Node))) {
-                FTabViewer->SelectTab(shown);
-                FFileListViews->Item(shown)->Clear();
-                CBusyIndicator busy;
-                CTransactionScope transaction(*gRepository);
-                FRecentFiles->FindFile();
-                transaction.Commit();
+    Handle(Node != nullptr, [&] {
+        const QString tag = CCategory::NodeTag(Node);
+        QString shown = QStringLiteral("H0");
+        if (IsRecentNode(tag)) {
+            FTabViewer->SelectTab(shown);
+            m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
+        } else {
+            CRecordset rs;
+            if (IsExtensionCategory(ID)) {
+                rs = m_filler->FilesOfExtension(tag);
             } else {
-                CRecordset rs;
-                if (IsExtensionCategory(ID)) {
-                    rs = gRepository->RunSQL(
-                        FillPlaceholders(gRepository->GetQuery(QStringLiteral("getFileNameOfExt")),
-                                         {{QStringLiteral("%fileExt"), CCategory::NodeTag(Node)}}));
-                } else {
-                    shown = MakeKey(ID);
-                    // A category beyond the lists has no tab to show it in.
-                    if (!HasList(shown))
-                        return;
-                    rs = ID == 0 ? gRepository->RunQuery(QStringLiteral("getFileNameAll"))
-                                 : gRepository->GetFileOfTag(ID);
-                }
-                FTabViewer->SelectTab(shown);
-                CFileListView* L = FFileListViews->Item(shown);
-                L->Clear();
-                FillList(L, rs);
+                shown = MakeKey(ID);
+                // A category beyond the lists has no tab to show it in.
+                if (!HasList(shown))
+                    return;
+                rs = m_filler->FilesOfTag(ID);
             }
-            ShowCount(shown);
-        },
-        this);
+            FTabViewer->SelectTab(shown);
+            m_filler->ShowFiles(FFileListViews->Item(shown), rs);
+        }
+        ShowCount(shown);
+    });
 }
 
 void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
     // Files dropped where no node is: nothing to file them under.
-    if (m_unloaded || Node == nullptr)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            const qint32 ID = KeyToID(CCategory::NodeKey(Node));
-            if (IsExtensionCategory(ID))
-                return;
-            AddDroppedFiles(Data, ID);
-            // A category beyond the lists gets its links, but has no list.
-            if (HasList(MakeKey(ID)))
-                ShowTagFiles(ID);
-        },
-        this);
+    Handle(Node != nullptr, [&] {
+        const qint32 ID = KeyToID(CCategory::NodeKey(Node));
+        if (IsExtensionCategory(ID))
+            return;
+        AddDroppedFiles(Data, ID);
+        // A category beyond the lists gets its links, but has no list.
+        if (HasList(MakeKey(ID)))
+            ShowTagFiles(ID);
+    });
 }
 
 void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) {
     // Before any tab was chosen the drop names no list.
-    if (m_unloaded || Key.isEmpty())
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            const qint32 ID = KeyToID(Key);
-            AddDroppedFiles(Data, ID);
-            ShowTagFiles(ID);
-        },
-        this);
+    Handle(!Key.isEmpty(), [&] {
+        const qint32 ID = KeyToID(Key);
+        AddDroppedFiles(Data, ID);
+        ShowTagFiles(ID);
+    });
 }
 
 void FormMain::FTabViewer_OnClick(const QString& Key) {
-    if (m_unloaded || !HasList(Key))
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            FFileListViews->SelectItem(Key);
-            if (FCategoryForm && FCategoryForm->IsLoaded())
-                FCategoryForm->Freeze();
-            ShowCount(Key);
-        },
-        this);
+    Handle(HasList(Key), [&] {
+        FFileListViews->SelectItem(Key);
+        if (FCategoryForm && FCategoryForm->IsLoaded())
+            FCategoryForm->Freeze();
+        ShowCount(Key);
+    });
 }
 
 void FormMain::FFileListViews_OnItemClick(CListItem Item) {
-    if (m_unloaded || Item.IsEmpty())
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            const QString target = ShortcutTarget(Item.Tag());
-            if (FCategoryForm && FCategoryForm->IsLoaded()) {
-                FCategoryForm->setFilePath(FileNameOf(target));
-                FCategoryForm->setFileID(Item.Key().isEmpty() ? -1 : KeyToID(Item.Key()));
-                FCategoryForm->Unfreeze();
-                FCategoryForm->SetCategory(gRepository->GetTagOfFile(FCategoryForm->FileID()));
-            }
-            setStatusBar(target);
-        },
-        this);
+    Handle(!Item.IsEmpty(), [&] {
+        const QString target = ShortcutTarget(Item.Tag());
+        if (FCategoryForm && FCategoryForm->IsLoaded())
+            m_filler->FeedCategoryForm(*FCategoryForm, FileNameOf(target), Item.Key());
+        setStatusBar(target);
+    });
 }
 
 void FormMain::FFindBox_OnFind(const QString& S) {
-    if (m_unloaded || !FTabViewer)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            if (CFileListView* list = ShownList())
-                list->Find(S);
-        },
-        this);
+    Handle(FTabViewer != nullptr, [&] {
+        if (CFileListView* list = ShownList())
+            list->Find(S);
+    });
 }
 
 void FormMain::FFindBox_OnFindNext() {
-    if (m_unloaded || !FTabViewer)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            if (CFileListView* list = ShownList())
-                list->FindNext();
-        },
-        this);
+    Handle(FTabViewer != nullptr, [&] {
+        if (CFileListView* list = ShownList())
+            list->FindNext();
+    });
 }
 
 void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
-    if (m_unloaded || Item == nullptr)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            const qint32 FileID = FCategoryForm->FileID();
-            const QString key = CCheckListView::Key(Item);
-            const qint32 TagID = KeyToID(key);
-            if (FileID < 1) {
-                // No registered file is at hand: take the tick back.
-                FCategoryForm->SetCategory(CRecordset());
-                FCategoryForm->Freeze();
-                return;
-            }
-            if (state == 1)
-                LinkFileToTag(FileID, TagID);
-            else
-                gRepository->DelFileTag(FileID, TagID);
-            if (FTabViewer->SelectedKey() == key)
-                ShowTagFiles(TagID);
-        },
-        this);
+    Handle(Item != nullptr, [&] {
+        const qint32 FileID = FCategoryForm->FileID();
+        const QString key = CCheckListView::Key(Item);
+        const qint32 TagID = KeyToID(key);
+        if (FileID < 1) {
+            // No registered file is at hand: take the tick back.
+            FCategoryForm->SetCategory(CRecordset());
+            FCategoryForm->Freeze();
+            return;
+        }
+        if (state == 1)
+            LinkFileToTag(FileID, TagID);
+        else
+            gRepository->DelFileTag(FileID, TagID);
+        if (FTabViewer->SelectedKey() == key)
+            ShowTagFiles(TagID);
+    });
 }
 
 void FormMain::FAnchor_FormResize() {
@@ -762,57 +683,44 @@ void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileA
 void FormMain::FRecentFiles_OnFound(const QString& FileName) {
     // Runs inside the node click, which reports an error.
     const qint32 id = m_collector->CollectRecent(FileName);
-    const QString target = ShortcutTarget(FileName);
-    QVariantList values{FileName, FileSizeText(target), FileDateTimeText(target)};
-    CListItem item = FFileListViews->Item(QStringLiteral("H0"))->AddItem(values);
-    item.setTag(FileName);
-    item.setKey(MakeKey(id));
+    m_filler->AddRecentRow(FFileListViews->Item(QStringLiteral("H0")), FileName, id);
 }
 
 void FormMain::ToolbarMenu_ButtonClick(QAction* Button) {
-    if (m_unloaded || Button == nullptr)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            const CListItem row = ShownSelectedItem();
-            const QString key = Button->data().toString();
-            if (key == QLatin1String("Category")) {
-                if (row.IsEmpty() || !row.Selected()) {
-                    FCategoryForm->Freeze();
-                } else {
-                    FCategoryForm->setFilePath(FileNameOf(RemoveExtension(row.Tag())));
-                    FCategoryForm->Unfreeze();
-                    if (!row.Key().isEmpty()) {
-                        FCategoryForm->setFileID(KeyToID(row.Key()));
-                        FCategoryForm->SetCategory(
-                            gRepository->GetTagOfFile(FCategoryForm->FileID()));
-                    } else {
-                        FCategoryForm->setFileID(-1);
-                    }
-                }
-                if (!FCategoryForm->isVisible())
-                    FCategoryForm->show();
-            } else if (key == QLatin1String("About")) {
-                if (!m_about)
-                    m_about = new FormAbout(this);
-                m_about->exec();
-            } else if (key == QLatin1String("Exit")) {
-                close();
-            }
-        },
-        this);
+    Handle(Button != nullptr, [&] {
+        const QString key = Button->data().toString();
+        if (key == QLatin1String("Category"))
+            ShowCategoryForm();
+        else if (key == QLatin1String("About"))
+            ShowAboutBox();
+        else if (key == QLatin1String("Exit"))
+            close();
+    });
+}
+
+void FormMain::ShowCategoryForm() {
+    const CListItem row = ShownSelectedItem();
+    if (row.IsEmpty() || !row.Selected())
+        FCategoryForm->Freeze();
+    else
+        m_filler->FeedCategoryForm(*FCategoryForm, FileNameOf(RemoveExtension(row.Tag())),
+                                   row.Key());
+    if (!FCategoryForm->isVisible())
+        FCategoryForm->show();
+}
+
+void FormMain::ShowAboutBox() {
+    if (!m_about)
+        m_about = new FormAbout(this);
+    m_about->exec();
 }
 
 void FormMain::ToolbarFolderOpen_ButtonClick(QAction* Button) {
     Q_UNUSED(Button);
-    if (m_unloaded)
-        return;
-    AM_Vollo::Guard(
-        [&] {
-            const CListItem row = ShownSelectedItem();
-            if (row.IsEmpty() || !row.Selected())
-                return;
-            SM_Shell::ShowInFolder(ShortcutTarget(row.Tag()), this);
-        },
-        this);
+    Handle(true, [&] {
+        const CListItem row = ShownSelectedItem();
+        if (row.IsEmpty() || !row.Selected())
+            return;
+        SM_Shell::ShowInFolder(ShortcutTarget(row.Tag()), this);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AM_Vollo.h"
 #include "CCategory.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
@@ -13,9 +14,11 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 class CAnchor;
 class CFileCollector;
+class CListFiller;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
@@ -76,21 +79,8 @@ public:
     // "N 個のファイル".
     static QString CountText(qint32 count);
 
-    // The window's parts, for the program's own tests and benchmarks.
-    QToolBar* ToolbarMenu() const { return m_toolbarMenu; }
-    QToolBar* ToolbarFolderOpen() const { return m_toolbarFolderOpen; }
-    QAction* ToolbarButton(const QString& Key) const;
-    QAction* FolderButton() const { return m_folderButton; }
-    QWidget* PictureTool() const { return m_pictureTool; }
-    QFrame* LineTool() const { return m_lineTool; }
-    QLineEdit* TextSearch() const { return m_textSearch; }
-    QTreeWidget* TreeViewTag() const { return m_treeViewTag; }
-    QTabBar* TabStripWork() const { return m_tabStripWork; }
-    QLineEdit* TextStatusBar() const { return m_textStatusBar; }
-    QList<CListViewControl*> ListViews() const { return FListViews; }
-    const CCategory::ImageList& ImageListTag() const { return m_imageListTag; }
-    QStringList ImageKeys() const { return m_imageKeys; }
-
+    // The window's views, for the program's own tests and benchmarks; its
+    // controls are found by their object names.
     CTabViewer* TabViewer() const { return FTabViewer.get(); }
     CFileListViews* FileListViews() const { return FFileListViews.get(); }
     FormCategory* CategoryForm() const { return FCategoryForm.get(); }
@@ -99,7 +89,6 @@ public:
     CRecentFiles* RecentFiles() const { return FRecentFiles.get(); }
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
-    FormAbout* AboutBox() const { return m_about; }
     // The progress window of the running first-start walk, or nullptr.
     CWalkProgress* WalkProgress() const { return m_walkProgress; }
     // Documents collected by the last walk.
@@ -131,13 +120,20 @@ private:
     void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
+    void LoadFieldLists();
+    void LoadFindBox();
+    void LoadToolStrip();
+    void LoadCategoryTree();
     void LoadColumns();
     void LoadCategories(CRecordset& categories);
+    void LoadCollecting();
     void LoadFirstStart();
     void CollectDocuments(const QString& folder);
     void LoadExtensionCategories();
+    void LoadTabs();
     void LoadFileLists(CRecordset& categories);
     void LoadLayout();
+    void LoadCategoryForm();
     void LoadSelection();
 
     void LoadWindowPosition();
@@ -154,11 +150,19 @@ private:
     qint32 RegisterFile(const QString& FileName);
     void AddDroppedFiles(const QMimeData* Data, qint32 TagID);
     bool HasList(const QString& Key) const;
+    void ShowCategoryForm();
+    void ShowAboutBox();
+
+    // Runs a handler's work unless the window has unloaded or the event names
+    // nothing to act on; an error is shown, and the program goes on.
+    template <typename Work> void Handle(bool Ready, Work&& work) {
+        if (!m_unloaded && Ready)
+            AM_Vollo::Guard(std::forward<Work>(work), this);
+    }
 
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
     QToolBar* m_toolbarFolderOpen = nullptr;
-    QAction* m_folderButton = nullptr;
     QWidget* m_pictureTool = nullptr;
     QFrame* m_lineTool = nullptr;
     QLineEdit* m_textSearch = nullptr;
@@ -169,7 +173,6 @@ private:
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_textStatusBar = nullptr;
     CCategory::ImageList m_imageListTag;
-    QStringList m_imageKeys;
 
     // Fields, in the window's order.
     QList<CListViewControl*> FListViews;
@@ -184,6 +187,7 @@ private:
     std::unique_ptr<CCategory> FCategory;
 
     std::unique_ptr<CFileCollector> m_collector;
+    std::unique_ptr<CListFiller> m_filler;
     QPointer<FormAbout> m_about;
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;

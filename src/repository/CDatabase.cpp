@@ -241,7 +241,7 @@ struct CDatabase::Impl {
         const int count = sqlite3_column_count(stmt);
         bool same = entry.rawNames.size() == count;
         for (int c = 0; same && c < count; ++c)
-            same = qstrcmp(entry.rawNames.at(c), sqlite3_column_name(stmt, c)) == 0;
+            same = entry.rawNames.at(c) == sqlite3_column_name(stmt, c);
         if (same)
             return;
         entry.rawNames.clear();
