@@ -62,6 +62,7 @@ FormAbout::FormAbout(QWidget* parent)
     Image1->setGeometry(Picture1->rect());
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(QStringLiteral(":/about/banner.jpg")));
+    Image1->setAccessibleName(QStringLiteral("Vollo"));
 
     lblTitle = new QLabel(QStringLiteral("製品名"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -111,15 +112,19 @@ void FormAbout::Form_Load() {
     QString caption;
     QString versionLine;
     QString heading;
+    QString described; // the text box's name for screen readers
     if (m_language == 2) {
         caption = t + QStringLiteral(" のバージョン情報");
         versionLine = QStringLiteral("バージョン ") + number;
         heading = QStringLiteral("説明：");
+        described = QStringLiteral("説明");
     } else {
         caption = QStringLiteral("About ") + t;
         versionLine = QStringLiteral("Version ") + number;
         heading = QStringLiteral("Description :");
+        described = QStringLiteral("Description");
     }
+    txtDescription->setAccessibleName(described);
     setWindowTitle(caption);
     lblVersion->setText(versionLine);
     lblTitle->setText(t);

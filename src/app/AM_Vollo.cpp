@@ -9,8 +9,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTranslator>
 
 namespace AM_Vollo {
 
@@ -19,12 +22,14 @@ FormMain* gMainForm = nullptr;
 
 namespace {
 
-// Shows why the program cannot start and names the repository file.
-void ReportStartFailure(const QString& path, const QString& cause, bool opened = false) {
-    const QString what = opened ? QStringLiteral("リポジトリからウィンドウを作れませんでした。")
-                                : QStringLiteral("リポジトリを開けませんでした。");
+// Shows why the program cannot start, names the repository file and says
+// what the user can do about it.
+void ReportStartFailure(const QString& path, const CError& cause, bool opened = false) {
+    const QString what = opened ? QObject::tr("リポジトリからウィンドウを作れませんでした。")
+                                : QObject::tr("リポジトリを開けませんでした。");
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Vollo"),
-                    QStringLiteral("%1\n%2\n\n%3").arg(what, path, cause), QMessageBox::Ok);
+                    QStringLiteral("%1\n%2\n\n%3").arg(what, path, UserText(cause)),
+                    QMessageBox::Ok);
     box.setObjectName(QStringLiteral("StartFailure"));
     box.exec();
 }
@@ -93,7 +98,7 @@ bool OpenForStart() {
         if (path.isEmpty() && gRepository != nullptr)
             path = gRepository->INIFileName();
         ReleaseRepository();
-        ReportStartFailure(path, e.Text());
+        ReportStartFailure(path, e);
         return false;
     }
     TellReadOnly();
@@ -111,6 +116,65 @@ void Reconcile() {
         qWarning("Vollo: the shortcut folder could not be brought in line: %s",
                  qUtf8Printable(e.Text()));
     }
+}
+
+
+QString Advice(int code) {
+    // SQLite's primary result codes; the engine's own text follows as detail.
+    switch (code & 0xff) {
+    case 5: // busy
+    case 6: // locked
+        return QObject::tr("ほかの Vollo がリポジトリを使っています。"
+                           "そちらを終了してから、もう一度お試しください。");
+    case 3:  // no permission
+    case 8:  // read-only
+    case 14: // cannot open
+        return QObject::tr("リポジトリのフォルダに書き込めません。"
+                           "フォルダの権限と空き容量を確かめてください。");
+    case 13: // full
+        return QObject::tr("ディスクがいっぱいです。空きを作ってから、もう一度お試しください。");
+    case 11: // corrupt
+    case 26: // not a database
+        return QObject::tr(
+            "リポジトリのファイルが壊れています。"
+            "ファイルを別の場所へ移してから起動すると、新しいリポジトリが作られます。");
+    default:
+        return QObject::tr("もう一度お試しください。"
+                           "繰り返し起きるときは、下の詳細を添えて開発者にお知らせください。");
+    }
+}
+
+QString UserText(const CError& error) {
+    // The program's own texts (code 0) already say what to do.
+    if (error.Code() == 0)
+        return error.Text();
+    return QObject::tr("%1\n\n詳細: %2").arg(Advice(error.Code()), error.Text());
+}
+
+bool LoadQtTranslations(const QLocale& locale) {
+    // Standard buttons and dialogs read in the user's language, not in English.
+    static QTranslator* translator = nullptr;
+    if (translator != nullptr) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        translator = nullptr;
+    }
+    auto* candidate = new QTranslator;
+    if (!candidate->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete candidate;
+        return false;
+    }
+    translator = candidate;
+    return QCoreApplication::installTranslator(translator);
+}
+
+void SetupApplication() {
+    QApplication::setApplicationName(QStringLiteral("Vollo"));
+    // No display name: Qt would append it to every window's own caption.
+    QApplication::setApplicationVersion(VersionText());
+    LoadQtTranslations(QLocale());
+    InstallBusyPointer();
 }
 
 QString VersionText() {
@@ -170,11 +234,11 @@ int Run() {
         form = ShowMainForm();
     } catch (const CError& e) {
         ReleaseRepository();
-        ReportStartFailure(path, e.Text(), true);
+        ReportStartFailure(path, e, true);
         return 1;
     } catch (const std::exception& e) {
         ReleaseRepository();
-        ReportStartFailure(path, QString::fromLocal8Bit(e.what()), true);
+        ReportStartFailure(path, CError(QString::fromLocal8Bit(e.what())), true);
         return 1;
     }
     const int status = QApplication::exec();
@@ -186,10 +250,7 @@ int Run() {
 
 int Main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vollo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vollo"));
-    QApplication::setApplicationVersion(VersionText());
-    InstallBusyPointer();
+    SetupApplication();
     return Run();
 }
 

@@ -6,6 +6,7 @@
 #include <exception>
 
 class CVolloDB;
+class QLocale;
 class FormMain;
 class QWidget;
 
@@ -33,6 +34,20 @@ void ReleaseRepository();
 // is reported (naming its file) and gives status 1.
 int Run();
 
+// Names the application, loads Qt's translations for the user's language and
+// installs the busy pointer; runs once the application object exists.
+void SetupApplication();
+// Loads Qt's own translations (standard buttons, dialogs) for locale from
+// Qt's translations folder, in place of any loaded before; false when Qt has
+// none for that language.
+bool LoadQtTranslations(const QLocale& locale);
+
+// What the user can do about an error with that code (SQLite's result codes),
+// and the whole text shown for an error: that advice, then the error's own
+// text as detail.
+QString Advice(int code);
+QString UserText(const CError& error);
+
 // Routes the discovery layer's busy pointer to the application's override
 // cursor, so long walks show the wait cursor and always restore it.
 void InstallBusyPointer();
@@ -50,7 +65,7 @@ template <typename Body> bool Guard(Body&& body, QWidget* parent = nullptr) {
         body();
         return true;
     } catch (const CError& e) {
-        ReportError(e.Text(), parent);
+        ReportError(UserText(e), parent);
     } catch (const std::exception& e) {
         ReportError(QString::fromLocal8Bit(e.what()), parent);
     }

@@ -27,6 +27,7 @@
 #include "FormAbout.h"
 #include "FormCategory.h"
 #include "IM_Images.h"
+#include "RM_RecentMirror.h"
 #include "Placeholders.h"
 #include "SM_Shell.h"
 
@@ -35,6 +36,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScopeGuard>
@@ -67,6 +69,7 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent) {
     SetupImages();
     SetupControls();
     SetupToolbars();
+    SetupKeyboard();
     resize(Px(DesignWidth), Px(DesignHeight));
     LoadWindowPosition();
 }
@@ -138,7 +141,59 @@ void FormMain::SetupControls() {
     m_textStatusBar->setObjectName(QStringLiteral("TextStatusBar"));
     m_textStatusBar->setReadOnly(true);
     m_textStatusBar->setFrame(false);
-    PlaceDesign(m_textStatusBar, 120, 5955, 9000, 240);
+    // The design height fits the design font only: the bottom of the count's
+    // text would be cut off. A taller line keeps to the window's bottom edge.
+    const int statusHeight = std::max(Px(240), m_textStatusBar->sizeHint().height());
+    m_textStatusBar->setGeometry(Px(120), std::min(Px(5955), Px(DesignHeight) - statusHeight),
+                                 Px(9000), statusHeight);
+    SetupAccessibleNames();
+}
+
+void FormMain::SetupAccessibleNames() {
+    // What a screen reader says for controls that show no caption of their
+    // own; the tree, the lists and the search field name themselves.
+    m_tabStripWork->setAccessibleName(tr("ファイル一覧の切り替え"));
+    m_textStatusBar->setAccessibleName(tr("状態"));
+    m_pictureTool->setAccessibleName(tr("ツールバー"));
+}
+
+void FormMain::SetupKeyboard() {
+    // Tree, tabs, the shown list, search (the hidden lists drop out by
+    // themselves), then the buttons, each with the key a desktop user tries.
+    QWidget* previous = m_treeViewTag;
+    for (QWidget* next :
+         {static_cast<QWidget*>(m_tabStripWork), static_cast<QWidget*>(m_listView[0]),
+          static_cast<QWidget*>(m_listView[1]), static_cast<QWidget*>(m_listView[2]),
+          static_cast<QWidget*>(m_listView[3]), static_cast<QWidget*>(m_textSearch)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"About", QKeySequence::HelpContents},
+        {"Category", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"FolderOpen", QKeySequence(Qt::CTRL | Qt::Key_O)}};
+    for (const auto& [name, key] : keys) {
+        auto* action = findChild<QAction*>(QLatin1String(name));
+        action->setShortcut(key);
+        action->setToolTip(
+            QStringLiteral("%1 (%2)").arg(action->text(), key.toString(QKeySequence::NativeText)));
+        for (QToolBar* bar : {m_toolbarMenu, m_toolbarFolderOpen}) {
+            if (QWidget* button = bar->widgetForAction(action)) {
+                button->setFocusPolicy(Qt::TabFocus);
+                setTabOrder(previous, button);
+                previous = button;
+            }
+        }
+    }
+    auto* find = new QAction(this);
+    find->setObjectName(QStringLiteral("Find"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        m_textSearch->setFocus(Qt::ShortcutFocusReason);
+        m_textSearch->selectAll();
+    });
+    addAction(find);
 }
 
 void FormMain::SetupToolbars() {
@@ -296,6 +351,8 @@ void FormMain::LoadFirstStart() {
     QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"), rs.Field(1).toString(),
                          QMessageBox::Ok | QMessageBox::Cancel, this);
     question.setObjectName(QStringLiteral("FirstStartQuestion"));
+    // Enter answers OK on every button order, GNOME's (Cancel first) too.
+    question.setDefaultButton(QMessageBox::Ok);
     if (question.exec() == QMessageBox::Ok) {
         const QString folder = DocumentsFolder(this);
         m_collector->LeftOut().Clear();
@@ -307,7 +364,7 @@ void FormMain::LoadFirstStart() {
         } catch (const CError& e) {
             // What was collected stays; the question comes again next time,
             // and collecting again finds the documents already there.
-            AM_Vollo::ReportError(e.Text(), this);
+            AM_Vollo::ReportError(AM_Vollo::UserText(e), this);
             return;
         }
         ReportLeftOut(m_collector->LeftOut());
@@ -394,6 +451,7 @@ void FormMain::LoadTabs() {
     connect(FTabViewer.get(), &CTabViewer::OnClick, this, &FormMain::FTabViewer_OnClick);
     const QString rootName = FCategory->Node(QStringLiteral("H0"))->text(0);
     FTabViewer->Add(FListViews.at(0), QStringLiteral("H0"), rootName);
+    FListViews.at(0)->setAccessibleName(rootName);
 }
 
 void FormMain::LoadFileLists(CRecordset& categories) {
@@ -412,6 +470,7 @@ void FormMain::LoadFileLists(CRecordset& categories) {
         const qint32 id = categories.Field(0).toInt();
         const QString key = MakeKey(id);
         FTabViewer->Add(FListViews.at(i), key, categories.Field(1).toString());
+        FListViews.at(i)->setAccessibleName(categories.Field(1).toString());
         FFileListViews->Add(FListViews.at(i), FMsghooks.at(i), key);
         m_listKeys << key;
         ShowTagFiles(id);
@@ -430,6 +489,9 @@ void FormMain::LoadLayout() {
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 0);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_textStatusBar), 2, 0);
     FAnchor->setMinWidth(MinWidth);
+    // The window manager stops a drag at the layout's minimum instead of the
+    // layout snapping the window back after it (or never, under some).
+    setMinimumSize(Px(FAnchor->MinWidth()), Px(FAnchor->MinHeight()));
     // The lists lie over the tab strip's page, below its tabs.
     const QRect strip = m_tabStripWork->geometry();
     const int tabsHeight = m_tabStripWork->sizeHint().height();
@@ -564,6 +626,12 @@ void FormMain::SetupListFollowing() {
             continue;
         // Rows of the recent list stand for the desktop's entries.
         list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
+        list->ContextMenu()->setForgetRecent(
+            [](const QString& document) {
+                return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(),
+                                                             document);
+            },
+            RM_RecentMirror::BookmarkFile());
         const QAbstractItemModel* model = list->ListView()->Model();
         connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
         connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);

@@ -120,6 +120,8 @@ private:
     // Construction of the controls, one part of the window each.
     void SetupToolbars();
     void SetupControls();
+    void SetupAccessibleNames();
+    void SetupKeyboard();
     void SetupImages();
     void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 

@@ -1,6 +1,7 @@
 #include "CCheckListView.h"
 
 #include "BM_Library.h"
+#include "CCheckRowDelegate.h"
 #include "CError.h"
 #include "CRecordset.h"
 
@@ -24,7 +25,9 @@ namespace {
 // text as they stand, fractions rounded half to even.
 qint32 ToInt32(const QVariant& value) {
     if (!value.isValid() || value.isNull())
-        throw CError(QStringLiteral("A record identifier is missing (the field is empty)."));
+        throw CError(QCoreApplication::translate(
+            "CCheckListView",
+            "カテゴリの番号が空です。リポジトリが壊れていないか確かめてください。"));
     qint64 n = 0;
     bool ok = false;
     const int type = value.metaType().id();
@@ -38,9 +41,58 @@ qint32 ToInt32(const QVariant& value) {
         n = value.toString().trimmed().toLongLong(&ok);
     }
     if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-        throw CError(QStringLiteral("The record identifier \"%1\" is not a 32-bit whole number.")
-                         .arg(value.toString()));
+        throw CError(
+            QCoreApplication::translate("CCheckListView",
+                                        "カテゴリの番号 \"%1\" が 32 ビットの整数ではありません。"
+                                        "リポジトリが壊れていないか確かめてください。")
+                .arg(value.toString()));
     return static_cast<qint32>(n);
+}
+
+// WCAG's contrast ratio of two opaque colours (1 to 21).
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Some styles outline the box with a shade of the window colour, which all but
+// vanishes on a dark list. Where the drawn edge is too faint against the list
+// (under 3:1), a line halfway between the text and the list colour goes over it.
+void StrengthenOutline(QImage& image, const QColor& base, const QColor& text) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                box |= QRect(x, y, 1, 1);
+    if (box.isEmpty())
+        return;
+    auto over = [&base](QRgb pixel) {
+        const double a = qAlpha(pixel) / 255.0;
+        return QColor::fromRgbF(float(qRed(pixel) / 255.0 * a + base.redF() * (1 - a)),
+                                float(qGreen(pixel) / 255.0 * a + base.greenF() * (1 - a)),
+                                float(qBlue(pixel) / 255.0 * a + base.blueF() * (1 - a)));
+    };
+    const QColor edge = over(image.pixel(box.left(), box.center().y()));
+    if (Contrast(edge, base) >= 3.0)
+        return;
+    const qreal ratio = image.devicePixelRatio();
+    image.setDevicePixelRatio(1); // the box was found in device pixels
+    QColor line;
+    line.setRgbF((text.redF() + base.redF()) / 2, (text.greenF() + base.greenF()) / 2,
+                 (text.blueF() + base.blueF()) / 2);
+    QPainter painter(&image);
+    painter.setPen(line);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.end();
+    image.setDevicePixelRatio(ratio);
 }
 
 } // namespace
@@ -84,6 +136,10 @@ void CCheckListView::Create(QTreeWidget* AListView, const ImageList& AImageList)
             Qt::UniqueConnection);
 
     // Small images, no border, report view.
+    if (!mvarDelegate || AListView->itemDelegate() != mvarDelegate) {
+        mvarDelegate = new CCheckRowDelegate(AListView);
+        AListView->setItemDelegate(mvarDelegate);
+    }
     AListView->setIconSize(QSize(16, 16));
     AListView->setFrameShape(QFrame::NoFrame);
     AListView->setRootIsDecorated(false);
@@ -102,13 +158,14 @@ QTreeWidgetItem* CCheckListView::AddItem(const CRecordset& Fields) {
         throw CError(QStringLiteral("The check list is not bound to a list view."));
     const QString key = RecordKey(Fields.Field(0));
     if (FindItem(key))
-        throw CError(
-            QStringLiteral("The check list already holds a row with the key \"%1\".").arg(key));
+        throw CError(tr("カテゴリ \"%1\" が一覧に二度登録されようとしました。"
+                        "リポジトリのカテゴリが重複していないか確かめてください。")
+                         .arg(key));
 
     auto* item = new QTreeWidgetItem;
     item->setData(0, KeyRole, key);
     item->setText(0, Fields.Field(1).toString());
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     try {
         SetState(item, Unchecked);
     } catch (...) {
@@ -151,6 +208,27 @@ void CCheckListView::SetState(QTreeWidgetItem* AListItem, qint32 state) {
         throw CError(QStringLiteral("The check list has no image with the key \"%1\".").arg(key));
     AListItem->setData(0, SmallIconRole, key);
     AListItem->setIcon(0, *image);
+    AListItem->setData(0, Qt::CheckStateRole,
+                       state == Checked  ? Qt::Checked
+                       : state == Grayed ? Qt::PartiallyChecked
+                                         : Qt::Unchecked);
+}
+
+void CCheckListView::SetImages(const ImageList& AImageList) {
+    mvarImageList = AImageList;
+    for (QTreeWidgetItem* item : ListItems()) {
+        const auto image = mvarImageList.constFind(SmallIcon(item));
+        if (image != mvarImageList.constEnd())
+            item->setIcon(0, *image);
+    }
+}
+
+QRect CCheckListView::ImageRect(QTreeWidgetItem* Item) const {
+    QTreeWidget* list = ListView();
+    if (!list || !mvarDelegate || !Item || Item->treeWidget() != list)
+        return {};
+    const QModelIndex index = list->model()->index(list->indexOfTopLevelItem(Item), 0);
+    return mvarDelegate->ImageRect(list, index);
 }
 
 void CCheckListView::CheckAll() {
@@ -223,9 +301,14 @@ QPixmap CCheckListView::CheckBoxPicture(const QWidget* widget, qint32 state) {
                     : state == Grayed ? QStyle::State_NoChange
                                       : QStyle::State_Off;
     QStyle* style = widget ? widget->style() : QApplication::style();
-    QPainter painter(&picture);
-    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, widget);
-    return picture;
+    {
+        QPainter painter(&picture);
+        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, widget);
+    }
+    QImage image = picture.toImage();
+    StrengthenOutline(image, option.palette.color(QPalette::Base),
+                      option.palette.color(QPalette::Text));
+    return QPixmap::fromImage(image);
 }
 
 CCheckListView::ImageList CCheckListView::StateImages(const QWidget* widget) {
@@ -243,11 +326,10 @@ bool CCheckListView::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress ||
             event->type() == QEvent::MouseButtonDblClick) {
             // Every press decides afresh whether the coming click toggles:
-            // only a press on the image column does.
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            const QPointF at = mvarViewport->mapTo(list, mouse->position());
-            const double x = at.x() * TwipsPerPixel;
-            mvarCheckClick = x > 0 && x < ImageColumnTwips;
+            // only a press on the row's box, as the style lays it out, does.
+            const QPointF at = static_cast<QMouseEvent*>(event)->position();
+            const QRect box = ImageRect(list->itemAt(at.toPoint()));
+            mvarCheckClick = QRectF(box).contains(at);
         }
     } else if (watched == list) {
         switch (event->type()) {

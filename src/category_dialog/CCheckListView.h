@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTreeWidgetItem>
 
+class CCheckRowDelegate;
 class CRecordset;
 class QTreeWidget;
 class QWidget;
@@ -16,8 +17,9 @@ class QWidget;
 // Turns a report-view list (a QTreeWidget with columns) into a check list. A
 // row's state lives in the row itself, as the key of its small image
 // ("unchecked", "checked", "grayed"); the class keeps no table of its own.
-// A press inside the 16-pixel image column, or the space bar, arms the next
-// item click, which toggles the row and raises OnItemClick.
+// Each row also carries the matching check state, which screen readers report.
+// A press on a row's image, where the style draws it, or the space bar, arms
+// the next item click, which toggles the row and raises OnItemClick.
 class CCheckListView : public QObject {
     Q_OBJECT
 public:
@@ -29,10 +31,6 @@ public:
     // Where a row keeps its record key and its image key (column 0).
     static constexpr int KeyRole = Qt::UserRole;
     static constexpr int SmallIconRole = Qt::UserRole + 1;
-
-    // Width of the image column, in twips (16 pixels at 15 twips a pixel).
-    static constexpr int ImageColumnTwips = 240;
-    static constexpr int TwipsPerPixel = 15;
 
     explicit CCheckListView(QObject* parent = nullptr);
     ~CCheckListView() override;
@@ -46,6 +44,10 @@ public:
     // Throws CError for a field 0 that is no 32-bit number or a key that
     // the list already holds.
     QTreeWidgetItem* AddItem(const CRecordset& Fields);
+
+    // Puts new images in place of the old ones, on every row at once (after
+    // the desktop's colours changed).
+    void SetImages(const ImageList& AImageList);
 
     // Changes a row's image without raising OnItemClick.
     void SetState(QTreeWidgetItem* AListItem, qint32 state);
@@ -69,7 +71,12 @@ public:
     // whole number.
     static QString RecordKey(const QVariant& id);
 
-    // A 16 x 16 check box picture in the widget's current style.
+    // Where a row's image lies in the list's viewport; empty when unbound.
+    QRect ImageRect(QTreeWidgetItem* Item) const;
+
+    // A 16 x 16 check box picture in the widget's current style and palette,
+    // its outline strong enough to be seen against the list in light and
+    // dark colours alike.
     static QPixmap CheckBoxPicture(const QWidget* widget, qint32 state);
     // All three state pictures, keyed, for the given widget's style.
     static ImageList StateImages(const QWidget* widget);
@@ -91,6 +98,7 @@ private:
     // longer a QTreeWidget, yet still sends events through the filter.
     QPointer<QWidget> mvarListView;
     QPointer<QWidget> mvarViewport;
+    QPointer<CCheckRowDelegate> mvarDelegate;
     ImageList mvarImageList;
     bool mvarCheckClick = false;
 };

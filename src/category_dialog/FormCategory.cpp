@@ -47,6 +47,7 @@ FormCategory::FormCategory(QWidget* parent)
     m_labelFilePath->setObjectName(QStringLiteral("LabelFilePath"));
     m_labelFilePath->setTextFormat(Qt::PlainText);
     m_listViewCategory->setObjectName(QStringLiteral("ListViewCategory"));
+    m_listViewCategory->setAccessibleName(DesignColumn());
     connect(FCheckListView, &CCheckListView::OnItemClick, this,
             &FormCategory::FCheckListView_OnItemClick);
     ResetControls();
@@ -73,7 +74,24 @@ void FormCategory::setTitle(const QString& title) {
 void FormCategory::setFilePath(const QString& path) {
     m_filePath = path;
     if (m_isLoaded)
-        m_labelFilePath->setText(m_filePath);
+        ShowFilePath();
+}
+
+void FormCategory::ShowFilePath() {
+    // A long path loses its middle, where folders repeat, never a cut glyph;
+    // the whole path stays at hand as the tooltip and for screen readers.
+    const QString shown = m_labelFilePath->fontMetrics().elidedText(
+        m_filePath, Qt::ElideMiddle, m_labelFilePath->contentsRect().width());
+    m_labelFilePath->setText(shown);
+    m_labelFilePath->setToolTip(shown == m_filePath ? QString() : m_filePath);
+    m_labelFilePath->setAccessibleName(m_filePath);
+}
+
+int FormCategory::LabelHeightTwips() const {
+    // The design height fits the design font only; descenders of a larger
+    // one would be cut off.
+    const int font = m_labelFilePath->fontMetrics().height() * TwipsPerPixel;
+    return std::max(LabelFilePathDesign.height(), font);
 }
 
 void FormCategory::Freeze() {
@@ -113,8 +131,8 @@ void FormCategory::SetCategory(CRecordset& ARecordSet) {
         const QString key = CCheckListView::RecordKey(ARecordSet.Field(0));
         QTreeWidgetItem* item = FCheckListView->FindItem(key);
         if (!item)
-            throw CError(QStringLiteral("The file carries the category \"%1\", which the category "
-                                        "list does not hold.")
+            throw CError(tr("ファイルに付いているカテゴリ \"%1\" がカテゴリ一覧にありません。"
+                            "Vollo を起動し直すと一覧が読み直されます。")
                              .arg(key));
         FCheckListView->SetState(item, CCheckListView::Checked);
         ARecordSet.MoveNext();
@@ -127,7 +145,9 @@ void FormCategory::ResetControls() {
     m_labelFilePath->clear();
     m_labelFilePath->setPalette(QPalette());
     m_labelFilePath->setEnabled(true);
-    m_labelFilePath->setGeometry(ToPixels(LabelFilePathDesign));
+    QRect label = LabelFilePathDesign;
+    label.setHeight(LabelHeightTwips());
+    m_labelFilePath->setGeometry(ToPixels(label));
 
     m_listViewCategory->clear();
     m_listViewCategory->setColumnCount(1);
@@ -136,8 +156,12 @@ void FormCategory::ResetControls() {
     m_listViewCategory->setEnabled(true);
     m_listViewCategory->setGeometry(ToPixels(ListViewCategoryDesign));
 
-    // Drawn afresh at every load so the boxes follow the desktop's current
-    // style. The dialog never shows a grayed row.
+    DrawImages();
+}
+
+void FormCategory::DrawImages() {
+    // Drawn afresh at every load, and when the desktop's colours or style
+    // change, so the boxes follow them. The dialog never shows a grayed row.
     ImageListIcon.clear();
     for (qint32 state : {CCheckListView::Checked, CCheckListView::Unchecked})
         ImageListIcon.insert(CCheckListView::StateKey(state),
@@ -152,7 +176,7 @@ void FormCategory::Load() {
     FCheckListView->Create(m_listViewCategory, ImageListIcon);
     if (!m_title.isEmpty())
         setWindowTitle(m_title);
-    m_labelFilePath->setText(m_filePath);
+    ShowFilePath();
     if (!m_columnHeader.isEmpty()) {
         m_listViewCategory->setColumnCount(static_cast<int>(m_columnHeader.size()));
         m_listViewCategory->setHeaderLabels(m_columnHeader);
@@ -193,6 +217,19 @@ void FormCategory::setVisible(bool visible) {
     QWidget::setVisible(visible);
 }
 
+void FormCategory::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::PaletteChange || type == QEvent::StyleChange ||
+        type == QEvent::FontChange) {
+        // The boxes are pictures: draw them again in the desktop's new colours.
+        DrawImages();
+        if (m_isLoaded)
+            FCheckListView->SetImages(ImageListIcon);
+        Form_Resize();
+    }
+}
+
 void FormCategory::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
@@ -209,7 +246,8 @@ FormCategory::ResizeLayout(int outerWidth, int outerHeight, int clientHeight, in
     if (outerHeight <= MinHeight)
         return std::nullopt;
     ControlLayout layout;
-    layout.ListViewCategory = QRect(0, 300, outerWidth - 120, clientHeight - 360);
+    const int listTop = std::max(ListViewCategoryDesign.top(), 60 + labelHeight);
+    layout.ListViewCategory = QRect(0, listTop, outerWidth - 120, clientHeight - listTop - 60);
     layout.LabelFilePath = QRect(120, 60, outerWidth - 240, labelHeight);
     return layout;
 }
@@ -219,8 +257,7 @@ void FormCategory::Form_Resize() {
     const int outerHeight = frameGeometry().height() * TwipsPerPixel;
     const int outerWidth = width() * TwipsPerPixel + DesignBorderTwips;
     const std::optional<ControlLayout> layout =
-        ResizeLayout(outerWidth, outerHeight, height() * TwipsPerPixel,
-                     m_labelFilePath->height() * TwipsPerPixel);
+        ResizeLayout(outerWidth, outerHeight, height() * TwipsPerPixel, LabelHeightTwips());
     // The floor is on the outer height; once the frame is known the window
     // manager is told, so a drag stops there instead of snapping back.
     const int floor = std::max(1, ToPixels(MinHeight) - frameExtra);
@@ -239,6 +276,8 @@ void FormCategory::Form_Resize() {
     };
     m_listViewCategory->setGeometry(fit(layout->ListViewCategory));
     m_labelFilePath->setGeometry(fit(layout->LabelFilePath));
+    if (m_isLoaded)
+        ShowFilePath();
 }
 
 void FormCategory::FCheckListView_OnItemClick(qint32 state, QTreeWidgetItem* Item) {

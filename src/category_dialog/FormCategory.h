@@ -80,7 +80,8 @@ public:
 
     // Where the two controls go for an outer size and client height (all in
     // twips); nothing when the height is at the floor or below it, where the
-    // window only restores the floor.
+    // window only restores the floor. A label taller than its design height
+    // (a larger font) pushes the list down rather than under it.
     struct ControlLayout {
         QRect ListViewCategory;
         QRect LabelFilePath;
@@ -99,6 +100,7 @@ signals:
     void OnItemClick(qint32 state, QTreeWidgetItem* Item);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -110,6 +112,9 @@ private:
     void Form_Unload();
     void ApplyFrozenLook(bool frozen);
     void ResetControls();
+    void ShowFilePath();
+    void DrawImages();
+    int LabelHeightTwips() const;
 
     qint32 m_classDebugID;
     bool m_isLoaded = false;

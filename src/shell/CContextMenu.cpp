@@ -2,7 +2,6 @@
 
 #include "BM_Library.h"
 #include "CError.h"
-#include "RM_RecentMirror.h"
 #include "SM_Shell.h"
 
 #include <QAction>
@@ -154,12 +153,12 @@ void CContextMenu::DeleteShortcuts(const QStringList& names, const QStringList& 
         // The desktop's list would bring a recent row back on the next
         // listing; every program reading it forgets the document too.
         if (IsRecent(name) && !documents[i].isEmpty() &&
-            !RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(), documents[i])) {
+            (!m_forgetRecent || !m_forgetRecent(documents[i]))) {
             SM_Shell::ReportError(
                 owner, tr("「%1」を最近使ったファイルの一覧から取り除けませんでした。\n"
                           "%2 に書き込めるか確かめてください。")
                            .arg(BM_Library::FileNameOf(documents[i]),
-                                QDir::toNativeSeparators(RM_RecentMirror::BookmarkFile())));
+                                QDir::toNativeSeparators(m_recentList)));
             continue;
         }
         QFile link(name);

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -43,6 +44,14 @@ public:
     // that list. Empty: no path is such a shortcut.
     QString RecentFolder() const { return mvarRecentFolder; }
     void setRecentFolder(const QString& Folder) { mvarRecentFolder = Folder; }
+    // Takes a document out of the desktop's recent list, kept in ListFile;
+    // false when the list could not be written. The owner supplies it, since
+    // the desktop's list is read and written where the recent rows are made.
+    void setForgetRecent(std::function<bool(const QString& Document)> Forget,
+                         const QString& ListFile) {
+        m_forgetRecent = std::move(Forget);
+        m_recentList = ListFile;
+    }
 
     // The paths the menu was built for (after cutting and splitting).
     static QStringList SplitFileNames(const QString& FileNames);
@@ -61,4 +70,6 @@ private:
 
     QPointer<QWidget> mvarOwner;
     QString mvarRecentFolder;
+    std::function<bool(const QString&)> m_forgetRecent;
+    QString m_recentList;
 };

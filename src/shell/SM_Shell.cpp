@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
 #include <QWidget>
@@ -27,13 +28,41 @@ namespace SM_Shell {
 
 namespace {
 
+const QString& FallbackIconTheme() {
+    static const QString name = QStringLiteral("Adwaita");
+    return name;
+}
+
+// A theme keeps the fallback it saw when it was first read, and the style or
+// the first window reads the desktop's theme long before any document shows:
+// the fallback goes in while the application object is being made.
+void UseFallbackIconTheme() {
+    const QString fallback = QIcon::fallbackThemeName();
+    if (fallback.isEmpty() || fallback == QLatin1String("hicolor"))
+        QIcon::setFallbackThemeName(FallbackIconTheme());
+}
+Q_COREAPP_STARTUP_FUNCTION(UseFallbackIconTheme)
+
+// A platform that names no theme at all (a bare or off-screen one) has no
+// theme to fall back from; the fallback becomes the theme, read from the
+// desktop's usual icon folders.
+void UseThemeWhereNoneIsNamed() {
+    if (!QIcon::themeName().isEmpty())
+        return;
+    QStringList paths = QIcon::themeSearchPaths();
+    const QStringList shared =
+        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                  QStandardPaths::LocateDirectory);
+    for (const QString& folder : shared)
+        if (!paths.contains(folder))
+            paths.append(folder);
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(QIcon::fallbackThemeName());
+}
+
 struct IconCache {
     IconCache() {
-        // Without a desktop (no theme set) the document icons still come from
-        // a common theme rather than all showing the same blank page.
-        const QString fallback = QIcon::fallbackThemeName();
-        if (fallback.isEmpty() || fallback == QLatin1String("hicolor"))
-            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        UseThemeWhereNoneIsNamed();
         QIcon generic = QIcon::fromTheme(QStringLiteral("text-x-generic"));
         if (generic.isNull() && qobject_cast<QApplication*>(QCoreApplication::instance()))
             generic = QApplication::style()->standardIcon(QStyle::SP_FileIcon);

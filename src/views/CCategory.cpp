@@ -49,6 +49,9 @@ void CCategory::Create(QTreeWidget* objTreeView, const QString& RootName) {
     mvarTreeView = objTreeView;
     mvarTreeView->setColumnCount(1);
     mvarTreeView->setHeaderHidden(true);
+    // The header that would name the tree is hidden; say what it is.
+    if (mvarTreeView->accessibleName().isEmpty())
+        mvarTreeView->setAccessibleName(tr("カテゴリ"));
     mvarTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
     mvarTreeView->setAcceptDrops(true);
     mvarTreeView->viewport()->setAcceptDrops(true);
@@ -79,15 +82,15 @@ QTreeWidgetItem* CCategory::Add(const QString& Key, const QString& Caption) {
                                     "Create must run first.")
                          .arg(Key));
     if (Node(Key))
-        throw CError(
-            QStringLiteral("CCategory.Add: the key \"%1\" is already in the category tree.")
-                .arg(Key));
+        throw CError(tr("カテゴリ \"%1\" がツリーに二度登録されようとしました。"
+                        "リポジトリのカテゴリが重複していないか確かめてください。")
+                         .arg(Key));
     try {
         BM_Library::KeyToID(Key);
     } catch (const CError&) {
-        throw CError(
-            QStringLiteral("CCategory.Add: \"%1\" is not a record key (\"H\" and a number).")
-                .arg(Key));
+        throw CError(tr("\"%1\" はカテゴリのキー（\"H\" と番号）ではありません。"
+                        "リポジトリが壊れていないか確かめてください。")
+                         .arg(Key));
     }
     auto* node = new QTreeWidgetItem(QStringList{Caption});
     node->setData(0, KeyRole, Key);
@@ -99,9 +102,9 @@ QTreeWidgetItem* CCategory::Add(const QString& Key, const QString& Caption) {
 void CCategory::SelectNode(const QString& Key) {
     QTreeWidgetItem* node = Node(Key);
     if (!node)
-        throw CError(
-            QStringLiteral("CCategory.SelectNode: no node of the category tree has the key \"%1\".")
-                .arg(Key));
+        throw CError(tr("カテゴリ \"%1\" はツリーにありません。"
+                        "削除された可能性があります。ほかのカテゴリを選んでください。")
+                         .arg(Key));
     mvarKeyboardMove = false;
     mvarTreeView->setCurrentItem(node);
     node->setSelected(true);

@@ -317,7 +317,61 @@ void CFileListModel::resort() {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void CFileListModel::setSortValueSource(int column, SortValueSource source) {
+    if (source)
+        m_sortSources.insert(column, std::move(source));
+    else
+        m_sortSources.remove(column);
+    for (Row& row : m_rows)
+        row.sortValues.remove(column);
+    m_sortedCount = 0;
+    if (m_sorted && column == m_sortKey) {
+        m_orderDirty = true;
+        Flush();
+    }
+}
+
+std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) const {
+    // Sizes and times, not their texts: "1.25 MB" is less than "1.3 MB".
+    // Rows of one number are ordered by name so a refill shows them alike.
+    const size_t count = m_rows.size();
+    struct Entry {
+        qint64 value;
+        int position;
+    };
+    std::vector<Entry> entries(count);
+    for (size_t i = 0; i < count; ++i) {
+        const Row& row = m_rows[i];
+        auto it = row.sortValues.constFind(m_sortKey);
+        if (it == row.sortValues.cend())
+            it = row.sortValues.insert(m_sortKey, source(row.param));
+        entries[i] = Entry{*it, int(i)};
+    }
+    auto byValue = [](const Entry& a, const Entry& b) { return a.value < b.value; };
+    std::stable_sort(entries.begin(), entries.end(), byValue);
+    for (auto run = entries.begin(); run != entries.end();) {
+        const auto end = std::upper_bound(run, entries.end(), *run, byValue);
+        if (end - run > 1)
+            std::sort(run, end, [this](const Entry& a, const Entry& b) {
+                const Row& ra = m_rows[size_t(a.position)];
+                const Row& rb = m_rows[size_t(b.position)];
+                const int byName = Collator().compare(ra.text, rb.text);
+                return byName != 0 ? byName < 0 : ra.param < rb.param;
+            });
+        run = end;
+    }
+    std::vector<int> order(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = entries[i].position;
+    // The other direction is the exact reversal, as for texts.
+    if (m_sortOrder == 1)
+        std::reverse(order.begin(), order.end());
+    return order;
+}
+
 std::vector<int> CFileListModel::sortedOrder() const {
+    if (const auto source = m_sortSources.constFind(m_sortKey); source != m_sortSources.cend())
+        return orderByValue(*source);
     // Every distinct text gets one collation key and, once those are sorted,
     // a rank; the rows are then sorted by rank and param, which is a compact
     // comparison of numbers. Size and date columns repeat their texts a lot,

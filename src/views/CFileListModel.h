@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -53,7 +54,11 @@ public:
     int IconOf(quint64 param) const;
 
     // Sorting: by the texts of column SortKey (0 = row text), ascending
-    // (SortOrder 0) or descending (1), in the user's locale collation.
+    // (SortOrder 0) or descending (1), in the user's locale collation. A
+    // column with a value source sorts by the number it gives for each row
+    // instead (asked once per row and kept), rows of equal number by name.
+    using SortValueSource = std::function<qint64(quint64 param)>;
+    void setSortValueSource(int column, SortValueSource source);
     bool Sorted() const;
     void setSorted(bool sorted);
     int SortKey() const;
@@ -80,7 +85,8 @@ private:
         QStringList subItems;
         QString key;
         QString tag;
-        std::optional<QString> folded; // text as searched
+        std::optional<QString> folded;         // text as searched
+        mutable QHash<int, qint64> sortValues; // column -> number it sorts by, once asked
     };
 
     const Row* rowOf(quint64 param) const;
@@ -90,6 +96,7 @@ private:
     void announceChange(const Row* row, int role);
     void resort();
     std::vector<int> sortedOrder() const; // positions in the order of the sort properties
+    std::vector<int> orderByValue(const SortValueSource& source) const;
 
     std::vector<Row> m_rows;
     int m_announced = 0;       // rows views know of
@@ -105,6 +112,7 @@ private:
     int m_sortedColumn = -1;
     int m_sortedOrder = 0;
     int m_sortedCount = 0;
+    QHash<int, SortValueSource> m_sortSources;
     mutable QHash<quint64, int> m_positions; // param -> position
     mutable bool m_positionsDirty = false;
 };

@@ -10,12 +10,19 @@
 #include "SM_Shell.h"
 
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include <sys/stat.h>
+
 namespace {
+
+// The columns the owner fills with a document's size and date texts.
+constexpr int SizeColumn = 1;
+constexpr int DateColumn = 2;
 
 // The events the list's hook delivers to this object.
 constexpr QEvent::Type HookedEvents[] = {QEvent::MouseButtonPress, QEvent::ContextMenu,
@@ -36,14 +43,23 @@ CFileListView::~CFileListView() {
             mvarMsghook->setMessage(type, false);
     }
     if (mvarListView) {
+        ReleaseSortValues();
         mvarListView->ClearListItems();
         mvarListView->ClearColumnHeaders();
     }
 }
 
+void CFileListView::ReleaseSortValues() {
+    // The list may outlive this object; it must not ask it any more.
+    for (int column : {SizeColumn, DateColumn})
+        mvarListView->Model()->setSortValueSource(column, {});
+}
+
 void CFileListView::Create(CListViewControl* objListView, CMsghook* objMsghook) {
-    if (mvarListView)
+    if (mvarListView) {
         disconnect(mvarListView, nullptr, this, nullptr);
+        ReleaseSortValues();
+    }
     if (mvarMsghook)
         disconnect(mvarMsghook, nullptr, this, nullptr);
     mvarListView = objListView;
@@ -64,9 +80,33 @@ void CFileListView::Create(CListViewControl* objListView, CMsghook* objMsghook) 
             objMsghook->setMessage(type, true);
     }
     mvarContextMenu->Create(SM_Shell::TopLevelWindow(objListView));
+    if (objListView->accessibleName().isEmpty())
+        objListView->setAccessibleName(tr("ファイル一覧"));
+    objListView->Model()->setSortValueSource(
+        SizeColumn, [this](quint64 param) { return DocumentFact(param, SizeColumn); });
+    objListView->Model()->setSortValueSource(
+        DateColumn, [this](quint64 param) { return DocumentFact(param, DateColumn); });
     if (!mvarSortListView)
         mvarSortListView = new CSortListView(this);
     mvarSortListView->Create(objListView);
+}
+
+qint64 CFileListView::DocumentFact(quint64 param, int column) const {
+    // Asked only when the list is sorted by the column, once per row: a fill
+    // costs no more than before.
+    QString document;
+    try {
+        document = SM_Shell::DocumentPath(mvarFilePaths.value(param));
+    } catch (const CError&) {
+        return -1; // an unreadable shortcut sorts before every document
+    }
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(document);
+    if (native.isEmpty() || ::lstat(native.constData(), &st) != 0)
+        return -1;
+    if (column == SizeColumn)
+        return qint64(st.st_size);
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 void CFileListView::UnselectListItem() {

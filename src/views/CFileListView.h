@@ -100,6 +100,11 @@ private slots:
     void mvarContextMenu_OnShortcutDeleted(const QString& FilePath);
 
 private:
+    // The size (column 1) or modification time (column 2) of the row's
+    // document, as the list sorts by them; -1 when it cannot be read.
+    qint64 DocumentFact(quint64 param, int column) const;
+    void ReleaseSortValues();
+
     QPointer<CListViewControl> mvarListView;
     QPointer<CMsghook> mvarMsghook;
     bool mvarFindNext = false;

@@ -25,6 +25,10 @@ void CFindBox::Create(QLineEdit* ATextBox) {
     SetBackColor(false);
     mvarTextBox->setFrame(true);
     mvarTextBox->setText(mvarValue);
+    // The placeholder is the field's text, not Qt's placeholder, so a screen
+    // reader would read nothing that names the field without this.
+    if (mvarTextBox->accessibleName().isEmpty())
+        mvarTextBox->setAccessibleName(mvarValue);
 }
 
 bool CFindBox::eventFilter(QObject* watched, QEvent* event) {

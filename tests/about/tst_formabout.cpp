@@ -10,7 +10,7 @@ class TestFormAbout : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("Vollo"));
+        QGuiApplication::setApplicationName(QStringLiteral("Vollo"));
         FormAbout::setVersionOverride(1, 2, 3);
     }
     void cleanupTestCase() { FormAbout::setVersionOverride(-1, 0, 0); }
@@ -47,6 +47,7 @@ private slots:
                  form.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
                  form.findChild<QPlainTextEdit*>(QStringLiteral("txtDescription"))->toPlainText()}),
             "shown");
+        QVERIFY(!form.findChild<QPlainTextEdit*>()->accessibleName().isEmpty());
         auto* copyright = form.findChild<QLabel*>(QStringLiteral("lblCopyright"));
         QCOMPARE(copyright->text(), QStringLiteral("<b>C</b> & others"));
         QCOMPARE(copyright->textFormat(), Qt::PlainText);

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTest>
 #include <QUrl>
 #include <QWidget>
 
@@ -35,12 +36,20 @@ void ModalAnswerer::Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible() || box->property("answered").toBool())
         return;
+    // Enter goes where the user's would: to the button that has the focus.
+    QWidget* focus = QApplication::focusWidget();
+    if (m_answer == QMessageBox::NoButton && (focus == nullptr || focus->window() != box))
+        return;
     box->setProperty("answered", true);
     m_texts << box->text();
     if (m_beforeAnswer) {
         auto f = std::move(m_beforeAnswer);
         m_beforeAnswer = nullptr;
         f();
+    }
+    if (m_answer == QMessageBox::NoButton) {
+        QTest::keyClick(focus, Qt::Key_Return);
+        return;
     }
     QAbstractButton* button = box->button(m_answer);
     if (button == nullptr)

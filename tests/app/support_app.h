@@ -13,7 +13,8 @@ class QWidget;
 
 // Answers the message boxes a test provokes: every modal QMessageBox that
 // shows up is recorded and closed with the button given, so a test can run
-// code that asks the user and then check what was asked.
+// code that asks the user and then check what was asked. NoButton answers
+// with Enter, as a user who accepts the proposal does.
 class ModalAnswerer : public QObject {
     Q_OBJECT
 public:

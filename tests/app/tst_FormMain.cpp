@@ -16,17 +16,22 @@
 #include "FormCategory.h"
 #include "FormMain.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLineEdit>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -65,6 +70,21 @@ public:
     QList<QUrl> urls;
 public slots:
     void open(const QUrl& url) { urls.append(url); }
+};
+
+// A style that orders dialog buttons the way one desktop does (GNOME: Cancel first).
+class ButtonLayoutStyle : public QProxyStyle {
+public:
+    explicit ButtonLayoutStyle(int layout)
+        : QProxyStyle(QStringLiteral("Fusion")), m_layout(layout) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        return hint == SH_DialogButtonLayout ? m_layout
+                                             : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
+private:
+    int m_layout;
 };
 
 class TestFormMain : public QObject {
@@ -146,7 +166,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { AM_Vollo::InstallBusyPointer(); }
+    void initTestCase() { AM_Vollo::SetupApplication(); }
 
     void init() {
         ResetAll();
@@ -154,15 +174,25 @@ private slots:
     }
     void cleanup() { Stop(); }
 
+    // Enter (NoButton) means OK whatever order the desktop puts the buttons in.
     void firstStart_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("collected");
-        QTest::newRow("OK") << int(QMessageBox::Ok) << 3;
-        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << 0;
+        QTest::addColumn<int>("layout"); // QDialogButtonBox::ButtonLayout; -1 the style's
+        QTest::newRow("OK") << int(QMessageBox::Ok) << 3 << -1;
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << 0 << -1;
+        for (int layout : {0, 1, 2, 3})
+            QTest::addRow("Enter, button layout %d", layout)
+                << int(QMessageBox::NoButton) << 3 << layout;
     }
     void firstStart() {
         QFETCH(int, answer);
         QFETCH(int, collected);
+        QFETCH(int, layout);
+        if (layout >= 0)
+            QApplication::setStyle(new ButtonLayoutStyle(layout));
+        const auto restoreStyle =
+            qScopeGuard([] { QApplication::setStyle(QStringLiteral("Fusion")); });
         const QString docs = DocumentsFolder();
         WriteFile(docs + "/report.doc");
         WriteFile(docs + "/sub/notes.TXT");
@@ -698,6 +728,55 @@ private slots:
         QCOMPARE(answerer.Count(), 1);
         QVERIFY(gRepository == nullptr);
         QVERIFY(AM_Vollo::gMainForm == nullptr);
+    }
+
+    // What a user meets on any desktop: exact captions, a minimum the window
+    // manager enforces, a status line as tall as its font, names for screen
+    // readers, keys for every command, Qt's texts and Vollo's own in Japanese.
+    void windowForEveryUser() {
+        Start();
+        QApplication::setActiveWindow(m_form);
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        QApplication::setApplicationName(QStringLiteral("X")); // no display name pinned on
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("X"));
+        QApplication::setApplicationName(QStringLiteral("Vollo"));
+        auto* status = Find<QLineEdit>("TextStatusBar");
+        QVERIFY(status->height() >= status->fontMetrics().height());
+        QVERIFY(status->geometry().bottom() < m_form->height());
+        QCOMPARE(m_form->minimumSize(), QSize(580, 0));
+        m_form->resize(400, 300);
+        QCOMPARE(m_form->width(), 580);
+        for (QWidget* w : m_form->findChildren<QWidget*>()) {
+            if (w->isVisibleTo(m_form) && w->focusPolicy() != Qt::NoFocus)
+                QVERIFY2(
+                    !QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(),
+                    qPrintable(w->objectName() + w->metaObject()->className()));
+        }
+        Tree()->setFocus();
+        const QStringList order{"TabStripWork", "ListView1", "TextSearch", "", "", "", ""};
+        for (const QString& name : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (!name.isEmpty())
+                QCOMPARE(QApplication::focusWidget()->objectName(), name);
+            else // then the buttons
+                QVERIFY(qobject_cast<QToolButton*>(QApplication::focusWidget()));
+        }
+        Tree()->setFocus();
+        QTest::keyClick(m_form, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), Find<QLineEdit>("TextSearch"));
+        QCOMPARE(Find<QAction>("About")->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(Find<QAction>("Exit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(!Find<QAction>("Category")->shortcut().isEmpty() &&
+                !Find<QAction>("FolderOpen")->shortcut().isEmpty());
+        // The repository in use by another Vollo: what failed and what to do.
+        const QString busy = AM_Vollo::UserText(CError(5, QStringLiteral("database is locked")));
+        QVERIFY(busy.contains(QStringLiteral("ほかの Vollo")) &&
+                busy.contains("database is locked"));
+        if (!AM_Vollo::LoadQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan)))
+            QSKIP("Qt's Japanese translations are not installed");
+        QMessageBox box(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+        AM_Vollo::LoadQtTranslations(QLocale::c());
     }
 
     void aboutAndExitButtons() {

@@ -22,11 +22,11 @@ inline CRecordset TagsOfFile(const QList<int>& ids) {
     return CRecordset({QStringLiteral("tagID")}, rows);
 }
 
-// A left click on a row at a horizontal position given in twips (15 a
-// pixel), in the list's own coordinates; positions between pixels are kept.
-inline void ClickRowAt(QTreeWidget* list, QTreeWidgetItem* item, int xTwips) {
+// A left click on a row at a horizontal position in the viewport; positions
+// between pixels are kept.
+inline void ClickRowAt(QTreeWidget* list, QTreeWidgetItem* item, double x) {
     QWidget* viewport = list->viewport();
-    const QPointF at(xTwips / 15.0, list->visualItemRect(item).center().y());
+    const QPointF at(x, list->visualItemRect(item).center().y());
     for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,

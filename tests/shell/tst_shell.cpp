@@ -1,16 +1,68 @@
+#include "CContextMenu.h"
+#include "CMsghook.h"
+#include "RM_RecentMirror.h"
 #include "SM_Shell.h"
 #include "support_shell.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QSet>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
+#include <glib.h>
 #include <memory>
+
+// A list that counts what reaches its own handlers.
+class CountingList : public QListWidget {
+public:
+    int presses[2] = {0, 0}; // keys, viewport mouse presses
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        ++presses[0];
+        QListWidget::keyPressEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        ++presses[1];
+        QListWidget::mousePressEvent(event);
+    }
+};
 
 class TestShell : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_desktop = std::make_unique<DesktopStub>(); }
-    void cleanup() { m_desktop.reset(); }
+    // A desktop that names no theme (openbox, i3: Qt reads "hicolor"), whose
+    // style looks up an icon before any document is shown.
+    void initTestCase() {
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() +
+                                   QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                             "icons",
+                                                             QStandardPaths::LocateDirectory));
+        QIcon::setThemeName(QStringLiteral("hicolor"));
+        QIcon::fromTheme(QStringLiteral("edit-copy"));
+    }
+    void init() {
+        m_desktop = std::make_unique<DesktopStub>();
+        m_owner = std::make_unique<QWidget>();
+        m_menu = std::make_unique<CContextMenu>();
+        m_menu->Create(m_owner.get());
+    }
+    void cleanup() {
+        if (QMenu* menu = CContextMenu::CurrentMenu())
+            menu->close();
+        m_menu.reset();
+        m_owner.reset();
+        m_desktop.reset();
+    }
 
     void iconsAreSharedPerType() {
         const int count = SM_Shell::SystemIconCount();
@@ -22,58 +74,247 @@ private slots:
         QCOMPARE(SM_Shell::SystemIconIndex(link), pdf);
         for (int index : {SM_Shell::DocumentIconIndex("/nowhere/README"), -1, 1 << 20})
             QVERIFY(!SM_Shell::SystemIcon(index).isNull());
+        // Each type its own icon, none the blank page of every document.
+        QSet<int> types{0};
+        for (const char* name : {"a.odt", "a.txt", "a.png", "a.ods", "a.mp3"})
+            types.insert(SM_Shell::DocumentIconIndex(QString("/nowhere/") + name));
+        QCOMPARE(types.size(), 6);
     }
 
-    void openDocument_data() {
+    // kind: 0 shortcut, 1 shortcut to nothing, 2 not a shortcut; shown in the
+    // file manager (no session bus: its folder opened) or opened.
+    void desktopCalls_data() {
+        QTest::addColumn<bool>("show");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("kind"); // 0 shortcut, 1 shortcut to nothing, 2 not a shortcut
-        QTest::newRow("plain") << "plain.txt" << 0;
-        QTest::newRow("odd name") << "-x 'q' \"d\" %41 #1 日本語.txt" << 0;
-        QTest::newRow("document gone") << "missing.txt" << 1;
-        QTest::newRow("unreadable shortcut") << "bogus" << 2;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("done");
+        QTest::newRow("open") << false << "plain.txt" << 0 << true;
+        QTest::newRow("open odd name") << false << "-x 'q' \"d\" %41 #1 日本語.txt" << 0 << true;
+        QTest::newRow("open, document gone") << false << "missing.txt" << 1 << false;
+        QTest::newRow("open, unreadable shortcut") << false << "bogus" << 2 << false;
+        QTest::newRow("show") << true << "shown.txt" << 0 << true;
+        QTest::newRow("show, document gone, folder there") << true << "gone.txt" << 1 << true;
+        QTest::newRow("show, folder gone") << true << "no/such/folder/x.txt" << 1 << false;
     }
-    void openDocument() {
+    void desktopCalls() {
+        QFETCH(bool, show);
         QFETCH(QString, name);
         QFETCH(int, kind);
+        QFETCH(bool, done);
         const QString document =
             kind == 0 ? m_desktop->document(name) : m_desktop->dir.filePath(name);
-        const QString link = kind == 2 ? m_desktop->document(name + ".lnk")
-                                       : m_desktop->shortcut(name + ".lnk", document);
-        QCOMPARE(SM_Shell::OpenDocument(link), kind == 0);
-        if (kind == 0) {
-            QCOMPARE(m_desktop->urls, QList<QUrl>{QUrl::fromLocalFile(document)});
-            QVERIFY(m_desktop->errors.isEmpty());
+        if (show) {
+            QCOMPARE(SM_Shell::ShowInFolder(document), done);
+            if (done) {
+                QTRY_COMPARE(m_desktop->urls.size(), 1);
+                QCOMPARE(QDir(m_desktop->urls.first().toLocalFile()), QDir(m_desktop->dir.path()));
+            }
         } else {
-            QVERIFY(m_desktop->urls.isEmpty());
-            QCOMPARE(m_desktop->errors.size(), 1);
-            QVERIFY(m_desktop->errors.first().contains(name));
+            const QString link = kind == 2 ? m_desktop->document(name + ".lnk")
+                                           : m_desktop->shortcut(name + ".lnk", document);
+            QCOMPARE(SM_Shell::OpenDocument(link), done);
+            if (done)
+                QCOMPARE(m_desktop->urls, QList<QUrl>{QUrl::fromLocalFile(document)});
+            else
+                QVERIFY(m_desktop->errors.value(0).contains(name));
         }
+        QCOMPARE(m_desktop->errors.size(), done ? 0 : 1);
+        if (!done)
+            QVERIFY(m_desktop->urls.isEmpty());
     }
 
-    void showInFolderWithoutSessionBus_data() {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<bool>("folderOpened");
-        QTest::newRow("existing document") << "shown.txt" << true;
-        QTest::newRow("document gone, folder there") << "gone.txt" << true;
-        QTest::newRow("folder gone") << "no/such/folder/x.txt" << false;
+    // handler: 0 passes on, 1 handles, 2 lets the widget go first.
+    void hookDelivery_data() {
+        QTest::addColumn<bool>("mouse"); // a press on the viewport, else a key press
+        QTest::addColumn<bool>("switchedOn");
+        QTest::addColumn<bool>("bound");
+        QTest::addColumn<int>("handler");
+        QTest::addColumn<int>("delivered");
+        QTest::addColumn<int>("widgetSaw");
+        QTest::newRow("type not switched on") << false << false << true << 1 << 0 << 1;
+        QTest::newRow("passed on") << false << true << true << 0 << 1 << 1;
+        QTest::newRow("handled") << false << true << true << 1 << 1 << 0;
+        QTest::newRow("widget first, once") << false << true << true << 2 << 1 << 1;
+        QTest::newRow("unbound") << false << true << false << 1 << 0 << 1;
+        QTest::newRow("viewport press handled") << true << true << true << 1 << 1 << 0;
     }
-    void showInFolderWithoutSessionBus() {
-        QFETCH(QString, document);
-        QFETCH(bool, folderOpened);
-        m_desktop->document("shown.txt");
-        QCOMPARE(SM_Shell::ShowInFolder(m_desktop->dir.filePath(document)), folderOpened);
-        if (folderOpened) {
-            QTRY_COMPARE(m_desktop->urls.size(), 1);
-            QCOMPARE(QDir(m_desktop->urls.first().toLocalFile()), QDir(m_desktop->dir.path()));
+    void hookDelivery() {
+        QFETCH(bool, mouse);
+        QFETCH(bool, switchedOn);
+        QFETCH(bool, bound);
+        QFETCH(int, handler);
+        CountingList list;
+        list.resize(200, 200);
+        auto hook = std::make_unique<CMsghook>();
+        hook->setHwndHook(&list);
+        hook->setMessage(mouse ? QEvent::MouseButtonPress : QEvent::KeyPress, switchedOn);
+        QList<QObject*> targets;
+        int widgetSawFirst = -1;
+        connect(hook.get(), &CMsghook::OnMessage, hook.get(),
+                [&](QObject* target, QEvent* event, bool* handled) {
+                    targets.append(target);
+                    if (handler == 2)
+                        hook->InvokeWindowProc(target, event, handled);
+                    else
+                        *handled = handler == 1;
+                    widgetSawFirst = list.presses[0];
+                });
+        if (!bound)
+            hook->setHwndHook(nullptr);
+        mouse ? QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, 10))
+              : QTest::keyClick(&list, Qt::Key_A);
+        QTEST(int(targets.size()), "delivered");
+        QTEST(list.presses[mouse ? 1 : 0], "widgetSaw");
+        if (!targets.isEmpty())
+            QCOMPARE(targets.first(), mouse ? list.viewport() : &list);
+        if (handler == 2)
+            QCOMPARE(widgetSawFirst, 1);
+        const int keys = list.presses[0];
+        hook.reset(); // the hook may end first: no filter is left behind
+        QTest::keyClick(&list, Qt::Key_A);
+        QCOMPARE(list.presses[0], keys + 1);
+    }
+
+    void fileNames_data() {
+        QTest::addColumn<QString>("fileNames");
+        QTest::addColumn<QStringList>("names");
+        const QString nul(QChar(0));
+        QTest::newRow("two") << QString("/a/b" + nul + "/a/c") << QStringList{"/a/b", "/a/c"};
+        QTest::newRow("after double NUL")
+            << QString("/a/b" + nul + nul + "/a/c") << QStringList{"/a/b"};
+        QTest::newRow("trailing NUL") << QString("/a/b" + nul) << QStringList{"/a/b"};
+        QTest::newRow("empty first name") << QString(nul + "/a/b") << QStringList{"", "/a/b"};
+    }
+    void fileNames() {
+        QFETCH(QString, fileNames);
+        QFETCH(QStringList, names);
+        QCOMPARE(CContextMenu::SplitFileNames(fileNames), names);
+        // An empty first name shows no menu.
+        QCOMPARE(m_menu->ShowMenuAt(fileNames, QPoint(5, 5)) != nullptr, !names.value(0).isEmpty());
+    }
+
+    void onlyOneMenuIsOpen() {
+        QPointer<QMenu> one = m_menu->ShowMenuAt(m_desktop->document("a.txt"), QPoint(10, 10));
+        CContextMenu other;
+        QMenu* two = other.ShowMenuAt(m_desktop->document("b.txt"), QPoint(20, 20));
+        QVERIFY(two);
+        QCOMPARE(CContextMenu::CurrentMenu(), two);
+        QTRY_VERIFY(!one);
+        two->close();
+    }
+
+    void menuCommands_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("open") << "Open";
+        QTest::newRow("copy path") << "CopyPath";
+        QTest::newRow("properties, not modal") << "Properties";
+        QTest::newRow("closed without a choice") << "";
+    }
+    void menuCommands() {
+        QFETCH(QString, command);
+        const QString document = m_desktop->document("メモ 'a' %20.txt");
+        const QString link = m_desktop->shortcut("-m.lnk", document);
+        QPointer<QMenu> menu = m_menu->ShowMenuAt(link, QPoint(10, 10));
+        QVERIFY(menu);
+        if (command.isEmpty()) {
+            QTest::keyClick(menu, Qt::Key_Escape);
+            QTRY_VERIFY(!menu);
+            QVERIFY(m_desktop->urls.isEmpty() && QFileInfo(link).isSymLink());
         } else {
-            QCOMPARE(m_desktop->errors.size(), 1);
-            QVERIFY(m_desktop->urls.isEmpty());
+            menu->findChild<QAction*>(command)->trigger();
         }
+        if (command == "Open") {
+            QCOMPARE(m_desktop->urls, QList<QUrl>{QUrl::fromLocalFile(document)});
+        } else if (command == "CopyPath") {
+            QCOMPARE(QGuiApplication::clipboard()->text(), document);
+        } else if (command == "Properties") {
+            auto* box = m_owner->findChild<QWidget*>(QStringLiteral("Properties"));
+            QVERIFY(box && box->isVisible() && box->property("text").toString().contains(link));
+            box->close();
+        }
+        QVERIFY(m_desktop->errors.isEmpty());
+    }
+
+    void deleteShortcut_data() {
+        QTest::addColumn<QStringList>("targets"); // one shortcut each; none: a document itself
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("recent"); // the shortcuts mirror the desktop's recent list
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("two shortcuts")
+            << QStringList{"a.txt", "b.txt"} << true << false << "2 個のファイル";
+        QTest::newRow("answered no") << QStringList{"a.txt"} << false << false << "「a.txt」";
+        QTest::newRow("shortcut to a gone document")
+            << QStringList{"gone.txt"} << true << false << "「gone.txt」";
+        QTest::newRow("recent row") << QStringList{"a.txt"} << true << true << "最近使ったファイル";
+        QTest::newRow("a document, not a shortcut") << QStringList{} << true << false << "";
+    }
+    void deleteShortcut() {
+        QFETCH(QStringList, targets);
+        QFETCH(bool, yes);
+        QFETCH(bool, recent);
+        QFETCH(QString, asked);
+        const QStringList documents{m_desktop->document("a.txt"), m_desktop->document("b.txt")};
+        const QString bookmarks = RM_RecentMirror::BookmarkFile();
+        GBookmarkFile* list = g_bookmark_file_new();
+        for (const QString& d : documents)
+            g_bookmark_file_add_application(list, QUrl::fromLocalFile(d).toEncoded(), "tst",
+                                            "tst %u");
+        QVERIFY(g_bookmark_file_to_file(list, QFile::encodeName(bookmarks), nullptr));
+        g_bookmark_file_free(list);
+        if (recent)
+            m_menu->setRecentFolder(m_desktop->dir.path() + "/");
+        m_menu->setForgetRecent(
+            [&](const QString& d) { return RM_RecentMirror::ForgetRecentDocument(bookmarks, d); },
+            bookmarks);
+        QStringList paths;
+        for (const QString& target : targets)
+            paths << m_desktop->shortcut(target + ".lnk", m_desktop->dir.filePath(target));
+        if (paths.isEmpty())
+            paths << documents.first();
+        QSignalSpy deleted(m_menu.get(), &CContextMenu::OnShortcutDeleted);
+        QMenu* menu = m_menu->ShowMenuAt(paths.join(QChar(0)), QPoint(10, 10));
+        QAction* remove = menu->findChild<QAction*>(QStringLiteral("DeleteShortcut"));
+        QCOMPARE(remove->isEnabled(), !asked.isEmpty());
+        if (asked.isEmpty())
+            return;
+        QString text;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            }
+        });
+        answer.start(10);
+        remove->trigger();
+        QTRY_VERIFY(!text.isEmpty());
+        QVERIFY2(text.contains(asked) && text.contains(recent ? "残ります" : "すべてのカテゴリ"),
+                 qPrintable(text));
+        QTRY_COMPARE(deleted.size(), yes ? paths.size() : 0);
+        for (const QString& path : paths)
+            QCOMPARE(QFileInfo(path).isSymLink(), !yes);
+        QVERIFY(QFileInfo::exists(documents[0]) && QFileInfo::exists(documents[1]));
+        // Other programs read the same list: the entry is gone for them too.
+        list = g_bookmark_file_new();
+        QVERIFY(g_bookmark_file_load_from_file(list, QFile::encodeName(bookmarks), nullptr));
+        QCOMPARE(
+            bool(g_bookmark_file_has_item(list, QUrl::fromLocalFile(documents[0]).toEncoded())),
+            !(yes && recent));
+        QVERIFY(g_bookmark_file_has_item(list, QUrl::fromLocalFile(documents[1]).toEncoded()));
+        g_bookmark_file_free(list);
     }
 
 private:
     std::unique_ptr<DesktopStub> m_desktop;
+    std::unique_ptr<QWidget> m_owner;
+    std::unique_ptr<CContextMenu> m_menu;
 };
 
-QTEST_MAIN(TestShell)
+int main(int argc, char** argv) {
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    qunsetenv("DESKTOP_SESSION");
+    QApplication app(argc, argv);
+    TestShell test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_shell.moc"

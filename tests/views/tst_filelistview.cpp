@@ -5,9 +5,12 @@
 #include "CMsghook.h"
 #include "support_views.h"
 
+#include "BM_Library.h"
+
 #include <QAction>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -123,6 +126,54 @@ private slots:
         QVERIFY(m_view->SelectedItem().IsEmpty());
         QCOMPARE(m_view->FilePathCount(), 0);
         QCOMPARE(m_view->FilePath(addRow("two.doc")), m_desktop->dir.filePath("two.doc.lnk"));
+    }
+
+    void sortsByBytesAndTimeTiesByName_data() {
+        QTest::addColumn<int>("header");
+        QTest::addColumn<QStringList>("ascending");
+        // 1.3 MB, 1.5 MB and 1.25 MB as texts; c and d are the same size and age.
+        QTest::newRow("size by byte count") << 2 << QStringList{"c.doc", "d.doc", "a.doc", "b.doc"};
+        QTest::newRow("date by time") << 3 << QStringList{"b.doc", "c.doc", "d.doc", "a.doc"};
+    }
+    void sortsByBytesAndTimeTiesByName() {
+        QFETCH(int, header);
+        QFETCH(QStringList, ascending);
+        const QDateTime start(QDate(2024, 5, 1), QTime(9, 0));
+        const struct {
+            const char* name;
+            qint64 bytes;
+            int minutes;
+        } files[] = {{"d.doc", 1310720, 1},
+                     {"a.doc", 1363149, 2},
+                     {"b.doc", 1572864, 0},
+                     {"c.doc", 1310720, 1}};
+        for (const auto& f : files) {
+            QFile document(m_desktop->document(f.name));
+            QVERIFY(document.open(QIODevice::ReadWrite) && document.resize(f.bytes));
+            QVERIFY(document.setFileTime(start.addSecs(60 * f.minutes),
+                                         QFileDevice::FileModificationTime));
+            document.close();
+            const QString link = m_desktop->shortcut(QString(f.name) + ".lnk", document.fileName());
+            QVariantList values{link, BM_Library::FileSizeText(document.fileName()),
+                                BM_Library::FileDateTimeText(document.fileName())};
+            m_view->AddItem(values);
+        }
+        m_list->Model()->Flush();
+        const int y = m_list->header()->height() / 2;
+        for (int order : {0, 1, 0}) {
+            const QRect section(m_list->header()->sectionViewportPosition(header - 1), 0,
+                                m_list->header()->sectionSize(header - 1), 1);
+            QTest::mouseClick(m_list->header()->viewport(), Qt::LeftButton, {},
+                              QPoint(section.center().x(), y));
+            QStringList names;
+            for (int i = 1; i <= m_view->Count(); ++i)
+                names << m_view->Item(i).Text();
+            QStringList expected = ascending;
+            if (order == 1)
+                std::reverse(expected.begin(), expected.end());
+            QCOMPARE(names, expected);
+        }
+        QCOMPARE(m_list->accessibleName(), QStringLiteral("ファイル一覧"));
     }
 
     void gestures_data() {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+class QAbstractItemView;
+
+// Draws the rows of a check list. The rows carry a check state so that screen
+// readers hear "checked", but their box is the row's own small image: the
+// delegate neither draws a second box nor lets a click on it change the state
+// behind the check list's back. It also tells where the image lies, as the
+// style lays the row out, so a click is judged by what the user sees.
+class CCheckRowDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    explicit CCheckRowDelegate(QObject* parent = nullptr);
+
+    // The image's rectangle in the view's viewport; empty for an invalid index.
+    QRect ImageRect(const QAbstractItemView* view, const QModelIndex& index) const;
+
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
