@@ -1,6 +1,9 @@
 #include "AM_Vollo.h"
 
 #include "CBusyIndicator.h"
+#include "CCommandLine.h"
+#include "CFileDB.h"
+#include "CSingleInstance.h"
 #include "CVolloDB.h"
 #include "FormMain.h"
 
@@ -8,6 +11,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <optional>
 
 namespace AM_Vollo {
 
@@ -108,12 +112,29 @@ int Run() {
     return status;
 }
 
+void BringForward(QWidget* window) {
+    if (window == nullptr)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 int Main(int argc, char** argv) {
+    if (const std::optional<int> status = CCommandLine::Handle(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vollo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vollo"));
     QApplication::setApplicationVersion(VersionText());
     InstallBusyPointer();
+    CSingleInstance instance(CFileDB().INIFileName());
+    if (instance.HandOver())
+        return 0;
+    instance.Listen();
+    QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
     return Run();
 }
 

@@ -34,6 +34,9 @@ int Run();
 // cursor, so long walks show the wait cursor and always restore it.
 void InstallBusyPointer();
 
+// Shows a window in front of the others, restored if it was minimised.
+void BringForward(QWidget* window);
+
 // "major.minor.patch" of this build.
 QString VersionText();
 
