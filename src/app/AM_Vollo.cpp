@@ -1,8 +1,10 @@
 #include "AM_Vollo.h"
 
 #include "CBusyIndicator.h"
+#include "CCommandLine.h"
 #include "CFileDB.h"
 #include "CShortcutReconciler.h"
+#include "CSingleInstance.h"
 #include "CVolloDB.h"
 #include "FormMain.h"
 
@@ -14,6 +16,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTranslator>
+#include <optional>
 
 namespace AM_Vollo {
 
@@ -248,9 +251,26 @@ int Run() {
     return status;
 }
 
+void BringForward(QWidget* window) {
+    if (window == nullptr)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 int Main(int argc, char** argv) {
+    if (const std::optional<int> status = CCommandLine::Handle(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     SetupApplication();
+    CSingleInstance instance(CFileDB().INIFileName());
+    if (instance.HandOver())
+        return 0;
+    instance.Listen();
+    QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
     return Run();
 }
 

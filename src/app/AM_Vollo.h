@@ -52,6 +52,9 @@ QString UserText(const CError& error);
 // cursor, so long walks show the wait cursor and always restore it.
 void InstallBusyPointer();
 
+// Shows a window in front of the others, restored if it was minimised.
+void BringForward(QWidget* window);
+
 // "major.minor.patch" of this build.
 QString VersionText();
 

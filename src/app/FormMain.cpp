@@ -24,6 +24,7 @@
 #include "CWalkProgress.h"
 #include "CWidgetAnchorControl.h"
 #include "CWidgetAnchorWindow.h"
+#include "CWindowPlacement.h"
 #include "FormAbout.h"
 #include "FormCategory.h"
 #include "IM_Images.h"
@@ -40,6 +41,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -241,6 +243,14 @@ void FormMain::LoadWindowPosition() {
     const int nTop = rs.Field(QStringLiteral("nTop")).toInt();
     const int nWidth = rs.Field(QStringLiteral("nWidth")).toInt();
     const int nHeight = rs.Field(QStringLiteral("nHeight")).toInt();
+    if (nLeft <= 0 && nTop <= 0 && nWidth <= 0 && nHeight <= 0) {
+        // Nothing saved yet: open centred at a size made for today's screens.
+        const QRect first = CWindowPlacement::FirstGeometry(screen()->availableGeometry(), size());
+        move(first.topLeft());
+        m_restoreWidth = first.width();
+        m_restoreHeight = first.height();
+        return;
+    }
     // Each value on its own: 0 or below keeps the design value.
     QPoint at = pos();
     if (nLeft > 0)

@@ -13,8 +13,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#ifndef VOLLO_INSTALL_PREFIX
-#define VOLLO_INSTALL_PREFIX "/usr/local"
+#ifndef VOLLO_DATA_FROM_PROGRAM
+#define VOLLO_DATA_FROM_PROGRAM "../share/vollo"
 #endif
 
 namespace {
@@ -49,12 +49,14 @@ bool ChangesData(const QString& sql) {
 }
 
 // The shipped template: beside the program when run from the build tree or an
-// unpacked archive, otherwise where the installation put it.
+// unpacked archive, otherwise where the installation put it relative to the
+// program, so that an installation moved elsewhere still finds it.
 QString FindTemplate() {
     const QString beside = BM_Library::AppFolder() + kTemplateName;
     if (BM_Library::FileExists(beside))
         return beside;
-    return QStringLiteral(VOLLO_INSTALL_PREFIX "/share/vollo/") + kTemplateName;
+    return QDir::cleanPath(BM_Library::AppFolder() + QStringLiteral(VOLLO_DATA_FROM_PROGRAM "/") +
+                           kTemplateName);
 }
 
 QString Tr(const char* text) {

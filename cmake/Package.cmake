@@ -1,0 +1,18 @@
+# The Debian package: `cpack -G DEB` in a build tree (scripts/package.sh does
+# it in a release build). Dependencies come from the program's own linked
+# libraries through dpkg-shlibdeps, so they follow whatever the build used.
+set(CPACK_PACKAGE_NAME vollo)
+set(CPACK_PACKAGE_VENDOR "Vollo")
+set(CPACK_PACKAGE_CONTACT "Vollo developers <vollo@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Organise documents by category without moving them")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Vollo keeps one shortcut per document and sorts the shortcuts into categories of your own, so a document can belong to several categories while it stays where it is.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Shortcuts are opened and shown through the desktop's own tools.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, hicolor-icon-theme")
+include(CPack)

@@ -1,0 +1,101 @@
+#include "CCommandLine.h"
+
+#include "AM_Vollo.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString Translate(const char* text) {
+    return QCoreApplication::translate("CCommandLine", text);
+}
+
+void Print(std::FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fflush(to);
+}
+
+bool EnvironmentSet(const char* name) {
+    return !qEnvironmentVariableIsEmpty(name);
+}
+
+// The options QGuiApplication takes for itself; they must pass here.
+void AddPlatformOptions(QCommandLineParser& parser) {
+    const char* const valued[] = {"platform",        "platformpluginpath",
+                                  "platformtheme",   "plugin",
+                                  "qwindowgeometry", "qwindowtitle",
+                                  "qwindowicon",     "style",
+                                  "stylesheet",      "display",
+                                  "geometry",        "session"};
+    for (const char* name : valued) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+} // namespace
+
+std::optional<int> CCommandLine::Handle(int argc, char** argv) {
+    {
+        // The parser's help and messages need the application's name and
+        // arguments; the GUI application comes only after this one is gone.
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("vollo"));
+        QCoreApplication::setApplicationVersion(AM_Vollo::VersionText());
+        QCommandLineParser parser;
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(Translate("ファイルを動かさずにカテゴリで整理します。"));
+        const QCommandLineOption help = parser.addHelpOption();
+        const QCommandLineOption version = parser.addVersionOption();
+        AddPlatformOptions(parser);
+        if (!parser.parse(QCoreApplication::arguments())) {
+            Print(stderr, QStringLiteral("vollo: %1\n%2\n")
+                              .arg(parser.errorText(),
+                                   Translate("使い方は vollo --help で表示されます。")));
+            return 1;
+        }
+        if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+            Print(stdout, parser.helpText());
+            return 0;
+        }
+        if (parser.isSet(version)) {
+            Print(stdout, QStringLiteral("Vollo %1\n").arg(AM_Vollo::VersionText()));
+            return 0;
+        }
+        if (!parser.positionalArguments().isEmpty()) {
+            Print(stderr, QStringLiteral("vollo: %1 %2\n%3\n")
+                              .arg(Translate("引数は受け付けません:"),
+                                   parser.positionalArguments().join(u' '),
+                                   Translate("使い方は vollo --help で表示されます。")));
+            return 1;
+        }
+    }
+    if (!HasDisplay(argc, argv)) {
+        Print(stderr, Translate("vollo: ウィンドウを表示できません。ディスプレイがありません "
+                                "(DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n"));
+        return 1;
+    }
+    return std::nullopt;
+}
+
+bool CCommandLine::HasDisplay(int argc, char** argv) {
+    if (EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY") ||
+        EnvironmentSet("QT_QPA_PLATFORM"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0 ||
+            std::strncmp(argv[i], "-platform=", 10) == 0 ||
+            std::strncmp(argv[i], "--platform=", 11) == 0)
+            return true;
+    }
+    return false;
+}

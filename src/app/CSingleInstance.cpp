@@ -1,0 +1,69 @@
+#include "CSingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+namespace {
+
+// Long enough for a busy process to answer, short enough that a stale socket
+// left by a crash does not hold up the start noticeably.
+constexpr int kConnectTimeoutMs = 1000;
+const QByteArray kActivate = QByteArrayLiteral("activate\n");
+
+} // namespace
+
+CSingleInstance::CSingleInstance(const QString& repositoryPath, QObject* parent)
+    : QObject(parent), m_name(ServerName(repositoryPath)) {}
+
+CSingleInstance::~CSingleInstance() = default;
+
+QString CSingleInstance::ServerName(const QString& repositoryPath) {
+    // The same repository reached through another spelling of its path must
+    // give the same name; the socket name has a length limit, so a digest.
+    QString canonical = QFileInfo(repositoryPath).canonicalFilePath();
+    if (canonical.isEmpty())
+        canonical = QFileInfo(repositoryPath).absoluteFilePath();
+    const QByteArray digest =
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QStringLiteral("vollo-") + QString::fromLatin1(digest);
+}
+
+bool CSingleInstance::HandOver() {
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+    socket.write(kActivate);
+    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
+        return false;
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool CSingleInstance::Listen() {
+    m_server = new QLocalServer(this);
+    // Only the same user may ask for the window.
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(m_name)) {
+        // Nobody answered HandOver, so the socket file is a crash's leftover.
+        QLocalServer::removeServer(m_name);
+        if (!m_server->listen(m_name))
+            return false;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::AcceptConnections);
+    return true;
+}
+
+void CSingleInstance::AcceptConnections() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            while (socket->canReadLine()) {
+                if (socket->readLine() == kActivate)
+                    emit OnActivate();
+            }
+        });
+    }
+}

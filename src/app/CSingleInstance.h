@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// One running Vollo per repository. The first start listens on a local
+// socket named after the repository file; a later start connects to it, which
+// asks the running one to bring its window forward, and then ends.
+class CSingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit CSingleInstance(const QString& repositoryPath, QObject* parent = nullptr);
+    ~CSingleInstance() override;
+
+    // Asks a running Vollo on the same repository to come forward. True when
+    // one answered: this start has nothing more to do.
+    bool HandOver();
+    // Starts answering later starts. False when the socket cannot be made;
+    // the program still runs, only without the hand-off.
+    bool Listen();
+
+    // The socket's name for a repository file.
+    static QString ServerName(const QString& repositoryPath);
+
+signals:
+    // A later start asked for the window.
+    void OnActivate();
+
+private:
+    void AcceptConnections();
+
+    QString m_name;
+    QLocalServer* m_server = nullptr;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+// Where the main window opens when no position has been saved yet.
+class CWindowPlacement {
+public:
+    // The largest size a first window takes on a big screen.
+    static constexpr int MaxWidth = 1280;
+    static constexpr int MaxHeight = 800;
+
+    // Centred on the available area at about two thirds of it, never smaller
+    // than the design size nor larger than MaxWidth x MaxHeight; a screen
+    // smaller than the design size gets the whole available area.
+    static QRect FirstGeometry(const QRect& available, const QSize& design);
+};
