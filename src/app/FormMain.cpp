@@ -430,6 +430,7 @@ void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("LeftOutReport"));
     box.exec();
+}
 
 void FormMain::RefillLists() {
     if (m_unloaded || gRepository == nullptr || !FFileListViews)
