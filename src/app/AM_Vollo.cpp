@@ -30,9 +30,10 @@ namespace {
 void ReportStartFailure(const QString& path, const CError& cause, bool opened = false) {
     const QString what = opened ? QObject::tr("リポジトリからウィンドウを作れませんでした。")
                                 : QObject::tr("リポジトリを開けませんでした。");
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vollo"),
-                    QStringLiteral("%1\n%2\n\n%3").arg(what, path, UserText(cause)),
-                    QMessageBox::Ok);
+    QMessageBox box(
+        QMessageBox::Critical, QStringLiteral("Vollo"),
+        QObject::tr("%1\n%2\n\n%3\n\n詳細: %4").arg(what, path, Advice(cause.Code()), cause.Text()),
+        QMessageBox::Ok);
     box.setObjectName(QStringLiteral("StartFailure"));
     box.exec();
 }
