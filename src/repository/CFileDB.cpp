@@ -161,9 +161,10 @@ void CFileDB::Create() {
                     : QStringLiteral("the template is missing."));
     int tables = 0;
     try {
-        // One process owns the repository: every statement of the program
-        // would otherwise take and release file locks on its own.
-        m_connection.setExclusive(true);
+        // Shared WAL locking, not an exclusive lock: other programs (the
+        // sqlite3 shell, backups) must be able to read the repository while
+        // Vollo runs. One Vollo per repository is kept by the program's
+        // single-instance hand-off instead.
         m_connection.Open(m_iniFileName, false);
         CRecordset store = m_connection.Execute(
             QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
