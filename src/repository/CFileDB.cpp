@@ -313,10 +313,12 @@ void CFileDB::OpenForWriting() {
     }
     int primary = SQLITE_OK;
     try {
-        // One process owns the repository: every statement of the program
-        // would otherwise take and release file locks on its own.
+        // Shared WAL locking, not an exclusive lock: other programs (the
+        // sqlite3 shell, backups) must be able to read the repository while
+        // Vollo runs. One Vollo per repository is kept by the program's
+        // single-instance hand-off instead.
         m_connection.setReadOnly(false);
-        m_connection.setExclusive(true);
+        m_connection.setExclusive(false);
         m_connection.Open(m_iniFileName, false);
         m_connection.Execute(kFlagFalse);
         return;

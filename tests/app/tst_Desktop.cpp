@@ -1,5 +1,6 @@
 #include "CFileDB.h"
 #include "CSingleInstance.h"
+#include "CVolloDB.h"
 #include "CWindowPlacement.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ private slots:
     void commandLine_data();
     void commandLine();
     void secondStartHandsOver();
+    void othersReadWhileOpen();
     void firstGeometry_data();
     void firstGeometry();
 };
@@ -75,6 +77,19 @@ void TestDesktop::secondStartHandsOver() {
     // No window was made and no error shown: nothing was printed.
     QCOMPARE(second.readAllStandardError(), QByteArray());
     qInfo("second start ended after %lld ms", clock.elapsed());
+}
+
+void TestDesktop::othersReadWhileOpen() {
+    CVolloDB running;
+    running.Create();
+    running.RunSQL(QStringLiteral("UPDATE setting SET nLeft = 7 WHERE ID = 1"));
+    QProcess reader;
+    reader.start(QStringLiteral("sqlite3"),
+                 {QStringLiteral("-readonly"), running.INIFileName(),
+                  QStringLiteral("SELECT nLeft FROM setting WHERE ID = 1")});
+    QVERIFY(reader.waitForFinished(10000));
+    QCOMPARE(reader.readAllStandardError(), QByteArray());
+    QCOMPARE(reader.readAllStandardOutput().trimmed(), QByteArray("7"));
 }
 
 void TestDesktop::firstGeometry_data() {

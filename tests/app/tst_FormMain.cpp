@@ -253,12 +253,14 @@ private slots:
         QTest::newRow("size only") << QList<int>{0, 0, 12000, 7500} << QRect(-1, -1, 800, 500);
         QTest::newRow("negative kept") << QList<int>{-300, 750, 0, -1} << QRect(-1, 50, 611, 411);
         QTest::newRow("all") << QList<int>{300, 450, 10500, 6750} << QRect(20, 30, 700, 450);
+        // Nothing saved: centred on the 800x800 offscreen screen at two thirds of it.
+        QTest::newRow("first start") << QList<int>{0, 0, 0, 0} << QRect(73, 73, 653, 653);
     }
     void windowPosition() {
         QFETCH(QList<int>, saved);
         QFETCH(QRect, expected);
         Open();
-        const QPoint design = FormMain().pos();
+        const QPoint design = QWidget().pos();
         gRepository->RunSQL(QStringLiteral("UPDATE setting SET nLeft = %1, nTop = %2, nWidth = "
                                            "%3, nHeight = %4 WHERE ID = 1")
                                 .arg(saved[0])

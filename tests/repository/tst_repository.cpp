@@ -449,17 +449,6 @@ private slots:
                  (QStringList{"/t/1.doc.lnk", "/t/2.doc.lnk", "/t/3.doc.lnk", "/t/4.doc.lnk"}));
     }
 
-    void secondUserIsToldClearly() {
-        // A second program on the same repository waits for the engine's busy
-        // timeout, then gives up with a message rather than sharing it.
-        Register(*m_db, "/s/one.doc.lnk");
-        CVolloDB second;
-        const QString text = Raised([&] { second.Create(); }).Text();
-        QVERIFY2(text.contains(m_db->INIFileName()) && text.contains("Vollo を閉じて"),
-                 qPrintable(text));
-        QCOMPARE(Register(*m_db, "/s/one.doc.lnk"), 1);
-    }
-
 private:
     std::unique_ptr<CFreshDataHome> m_home;
     std::unique_ptr<CVolloDB> m_db;
