@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
     libsqlite3-dev libglib2.0-dev libglib2.0-bin fonts-ipafont-gothic xdg-utils
-    shared-mime-info hicolor-icon-theme adwaita-icon-theme ccache)
+    shared-mime-info hicolor-icon-theme adwaita-icon-theme ccache clang-format clang-tidy)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
