@@ -26,7 +26,7 @@ QString CFileCollector::Query(const QString& Key) {
     auto it = m_queries.constFind(Key);
     if (it != m_queries.constEnd())
         return *it;
-    const QString sql = m_repository.GetQuery(Key);
+    QString sql = m_repository.GetQuery(Key);
     m_queries.insert(Key, sql);
     return sql;
 }

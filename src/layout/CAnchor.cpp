@@ -58,7 +58,7 @@ CAnchor::~CAnchor() {
         Attempt([&] { mvarHSplitters->setMouseHandler({}); });
 }
 
-void CAnchor::Create(std::shared_ptr<IAnchorWindow> objOwnerForm, bool fIsMDIForm) {
+void CAnchor::Create(const std::shared_ptr<IAnchorWindow>& objOwnerForm, bool fIsMDIForm) {
     if (!objOwnerForm)
         throw CError(QStringLiteral("The layout needs a window to bind to."));
     if (mvarOwnerForm || mvarMDIForm)
@@ -75,7 +75,8 @@ void CAnchor::Create(std::shared_ptr<IAnchorWindow> objOwnerForm, bool fIsMDIFor
     m_formHeight = objOwnerForm->ScaleHeight();
 }
 
-void CAnchor::Add(std::shared_ptr<IAnchorControl> objControl, int Alignments, int SplitBarResonse) {
+void CAnchor::Add(const std::shared_ptr<IAnchorControl>& objControl, int Alignments,
+                  int SplitBarResonse) {
     if (!objControl)
         throw CError(QStringLiteral("The layout cannot anchor a missing control."));
     ControlEntry e;
@@ -223,8 +224,8 @@ void CAnchor::Subscribe(const std::shared_ptr<IAnchorControl>& image) {
     });
 }
 
-void CAnchor::AddSplitter(std::shared_ptr<IAnchorControl> imgSplitter,
-                          std::shared_ptr<IAnchorControl> picSplitter, int fDirection) {
+void CAnchor::AddSplitter(const std::shared_ptr<IAnchorControl>& imgSplitter,
+                          const std::shared_ptr<IAnchorControl>& picSplitter, int fDirection) {
     if (!imgSplitter || !picSplitter)
         throw CError(QStringLiteral("A splitter needs its bar image and its drag bar."));
     Splitter s;

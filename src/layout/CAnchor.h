@@ -20,8 +20,8 @@ public:
     ~CAnchor() override;
 
     // Binds the window, once. Controls are added afterwards in their starting geometry.
-    void Create(std::shared_ptr<IAnchorWindow> objOwnerForm, bool fIsMDIForm = false);
-    void Add(std::shared_ptr<IAnchorControl> objControl, int Alignments = 0,
+    void Create(const std::shared_ptr<IAnchorWindow>& objOwnerForm, bool fIsMDIForm = false);
+    void Add(const std::shared_ptr<IAnchorControl>& objControl, int Alignments = 0,
              int SplitBarResonse = 0);
 
     int MinWidth() const { return m_minWidth; }
@@ -30,8 +30,8 @@ public:
     void setMinHeight(int value) { m_minHeight = value; }
 
     // fDirection 1 is a vertical bar (dragged sideways); anything else a horizontal one.
-    void AddSplitter(std::shared_ptr<IAnchorControl> imgSplitter,
-                     std::shared_ptr<IAnchorControl> picSplitter, int fDirection = 0);
+    void AddSplitter(const std::shared_ptr<IAnchorControl>& imgSplitter,
+                     const std::shared_ptr<IAnchorControl>& picSplitter, int fDirection = 0);
     // Places a splitter (found by its image's name) at a left or top given in code.
     void SplitterRefresh(const IAnchorControl& imgSplitter, int NewPosition);
 

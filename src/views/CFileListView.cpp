@@ -235,7 +235,7 @@ bool CFileListView::OpenItem(qint32 Position) {
     return SM_Shell::OpenDocument(path, SM_Shell::TopLevelWindow(mvarListView));
 }
 
-void CFileListView::mvarListView_ItemClick(CListItem Item) {
+void CFileListView::mvarListView_ItemClick(const CListItem& Item) {
     emit OnItemClick(Item);
 }
 

@@ -93,7 +93,7 @@ signals:
     void OnDrop(const QMimeData* Data);
 
 private slots:
-    void mvarListView_ItemClick(CListItem Item);
+    void mvarListView_ItemClick(const CListItem& Item);
     void mvarListView_KeyUp(int KeyCode, Qt::KeyboardModifiers Shift);
     void mvarListView_OLEDragDrop(const QMimeData* Data);
     void mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* Handled);

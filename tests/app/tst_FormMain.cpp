@@ -223,7 +223,7 @@ private slots:
         for (int i = 0; i < 30; ++i)
             WriteFile(docs + QStringLiteral("/f%1/doc%1.txt").arg(i));
         ModalAnswerer answerer(QMessageBox::Ok);
-        answerer.setBeforeAnswer([this] {
+        answerer.setBeforeAnswer([] {
             // The walk starts once the question is answered; the first found
             // document presses Cancel in the progress window.
             auto* form = AM_Vollo::gMainForm;
