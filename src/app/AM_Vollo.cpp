@@ -122,7 +122,6 @@ void Reconcile() {
     }
 }
 
-
 QString Advice(int code) {
     // SQLite's primary result codes; the engine's own text follows as detail.
     switch (code & 0xff) {

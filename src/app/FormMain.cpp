@@ -28,8 +28,8 @@
 #include "FormAbout.h"
 #include "FormCategory.h"
 #include "IM_Images.h"
-#include "RM_RecentMirror.h"
 #include "Placeholders.h"
+#include "RM_RecentMirror.h"
 #include "SM_Shell.h"
 
 #include <QAction>

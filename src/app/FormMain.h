@@ -176,7 +176,6 @@ private:
     }
     void RefillLists();
 
-
     // Controls.
     QToolBar* m_toolbarMenu = nullptr;
     QToolBar* m_toolbarFolderOpen = nullptr;

@@ -154,11 +154,11 @@ void CContextMenu::DeleteShortcuts(const QStringList& names, const QStringList& 
         // listing; every program reading it forgets the document too.
         if (IsRecent(name) && !documents[i].isEmpty() &&
             (!m_forgetRecent || !m_forgetRecent(documents[i]))) {
-            SM_Shell::ReportError(
-                owner, tr("「%1」を最近使ったファイルの一覧から取り除けませんでした。\n"
-                          "%2 に書き込めるか確かめてください。")
-                           .arg(BM_Library::FileNameOf(documents[i]),
-                                QDir::toNativeSeparators(m_recentList)));
+            SM_Shell::ReportError(owner,
+                                  tr("「%1」を最近使ったファイルの一覧から取り除けませんでした。\n"
+                                     "%2 に書き込めるか確かめてください。")
+                                      .arg(BM_Library::FileNameOf(documents[i]),
+                                           QDir::toNativeSeparators(m_recentList)));
             continue;
         }
         QFile link(name);

@@ -7,8 +7,8 @@
 
 #include "BM_Library.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QMessageBox>
