@@ -248,60 +248,79 @@ struct Naming {
 // too); returns 0 or the errno of the failure.
 using Creator = std::function<int(int dirFd, const QString& name, const QString& path)>;
 
+// The folder's state, read again when it changed behind our back or was
+// removed; the open folder is asked first.
+FolderState& FreshFolder(const QString& folder) {
+    std::unique_ptr<FolderState>& slot = gFolders[folder];
+    if (!slot)
+        slot = std::make_unique<FolderState>();
+    FolderState& s = *slot;
+    struct stat st;
+    if (s.fd < 0 || fstat(s.fd, &st) != 0 || st.st_nlink == 0 || !s.Current(st)) {
+        if (stat(QFile::encodeName(folder).constData(), &st) != 0)
+            ThrowErrno(errno, QStringLiteral("Cannot open the folder \"%1\""), folder);
+        Reload(s, folder, st);
+    }
+    return s;
+}
+
+// What the names already taken say about the document: the shortcut that
+// points to it, or the row of numbered names it joins and its next number.
+struct Reuse {
+    QString path;
+    Chain* chain = nullptr;
+    int index = 0;
+    bool stale = false; // the folder must be read again
+};
+
+Reuse FindExisting(FolderState& s, const QString& folder, const Naming& naming,
+                   const QString& target) {
+    Reuse r;
+    const QString first = naming.Name(0);
+    if (!s.names.contains(first))
+        return r;
+    const QString key = first + QChar(0) + naming.ext;
+    auto it = s.chains.find(key);
+    if (it == s.chains.end()) {
+        Chain built;
+        for (int i = 0; s.names.contains(naming.Name(i)); ++i)
+            built.Append(TargetOf(folder, naming.Name(i)));
+        it = s.chains.insert(key, std::move(built));
+    }
+    r.chain = &*it;
+    // The first shortcut of the row that points to the document wins.
+    QList<int> hits = r.chain->byFoldedTarget.values(target.toCaseFolded());
+    std::sort(hits.begin(), hits.end());
+    for (int hit : hits) {
+        if (!SameDocument(r.chain->targets[size_t(hit)], target))
+            continue;
+        // A change within one tick of the folder's clock can leave its time
+        // as it was, so a shortcut handed out is looked at.
+        const QString name = naming.Name(hit);
+        if (TargetOf(folder, name) == r.chain->targets[size_t(hit)])
+            r.path = folder + name;
+        else
+            r.stale = true;
+        return r;
+    }
+    r.index = int(r.chain->targets.size());
+    return r;
+}
+
 QString Place(const QString& givenFolder, const Naming& naming, const QString& target,
               const Creator& create) {
     const QString folder = BM_Library::AddBackslash(givenFolder);
     QMutexLocker lock(&gMutex);
     for (int attempt = 0;; ++attempt) {
-        std::unique_ptr<FolderState>& slot = gFolders[folder];
-        if (!slot)
-            slot = std::make_unique<FolderState>();
-        FolderState& s = *slot;
-        // The open folder is asked first; only when it changed behind our
-        // back, or was removed, is the path looked up and listed again.
-        struct stat st;
-        if (s.fd < 0 || fstat(s.fd, &st) != 0 || st.st_nlink == 0 || !s.Current(st)) {
-            if (stat(QFile::encodeName(folder).constData(), &st) != 0)
-                ThrowErrno(errno, QStringLiteral("Cannot open the folder \"%1\""), folder);
-            Reload(s, folder, st);
+        FolderState& s = FreshFolder(folder);
+        const Reuse found = FindExisting(s, folder, naming, target);
+        if (!found.path.isEmpty())
+            return found.path;
+        if (found.stale) {
+            s.Distrust();
+            continue;
         }
-
-        Chain* chain = nullptr;
-        int index = 0;
-        const QString first = naming.Name(0);
-        if (s.names.contains(first)) {
-            const QString key = first + QChar(0) + naming.ext;
-            auto it = s.chains.find(key);
-            if (it == s.chains.end()) {
-                Chain built;
-                for (int i = 0; s.names.contains(naming.Name(i)); ++i)
-                    built.Append(TargetOf(folder, naming.Name(i)));
-                it = s.chains.insert(key, std::move(built));
-            }
-            chain = &*it;
-            // The first shortcut of the row that points to the document wins.
-            QList<int> hits = chain->byFoldedTarget.values(target.toCaseFolded());
-            std::sort(hits.begin(), hits.end());
-            bool stale = false;
-            for (int hit : hits) {
-                if (!SameDocument(chain->targets[size_t(hit)], target))
-                    continue;
-                // A change within one tick of the folder's clock can leave
-                // its time as it was, so a shortcut handed out is looked at.
-                const QString name = naming.Name(hit);
-                if (TargetOf(folder, name) == chain->targets[size_t(hit)])
-                    return folder + name;
-                stale = true;
-                break;
-            }
-            if (stale) {
-                s.Distrust();
-                continue;
-            }
-            index = int(chain->targets.size());
-        }
-
-        const QString name = naming.Name(index);
+        const QString name = naming.Name(found.index);
         const QString path = folder + name;
         const int code = create(s.fd, name, path);
         if (code == EEXIST && attempt < 100) {
@@ -310,8 +329,8 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
         }
         if (code != 0)
             ThrowErrno(code, QStringLiteral("Cannot create the shortcut \"%1\""), path);
-        if (chain)
-            chain->Append(target);
+        if (found.chain)
+            found.chain->Append(target);
         s.names.insert(name);
         struct stat after;
         if (fstat(s.fd, &after) == 0 && after.st_dev == s.dev && after.st_ino == s.ino)

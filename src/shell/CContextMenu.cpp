@@ -181,10 +181,14 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
     QStringList documents;
     for (const QString& name : names)
         documents << DocumentOf(name);
-    const QString first = documents.first();
-    const QPointer<QWidget> owner = mvarOwner;
-    const bool readable = !documents.contains(QString());
+    addOpenActions(menu, names, documents.first());
+    addPathActions(menu, documents);
+    addShortcutActions(menu, names, documents);
+    return menu;
+}
 
+void CContextMenu::addOpenActions(QMenu* menu, const QStringList& names, const QString& first) {
+    const QPointer<QWidget> owner = mvarOwner;
     QAction* open = menu->addAction(tr("開く(&O)"));
     open->setObjectName(QStringLiteral("Open"));
     connect(open, &QAction::triggered, this, [names, owner] {
@@ -212,7 +216,12 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
         if (apps.isEmpty())
             openWith->addAction(tr("(アプリケーションがありません)"))->setEnabled(false);
     });
+}
 
+void CContextMenu::addPathActions(QMenu* menu, const QStringList& documents) {
+    const QString first = documents.first();
+    const QPointer<QWidget> owner = mvarOwner;
+    const bool readable = !documents.contains(QString());
     QAction* showInFolder = menu->addAction(tr("フォルダに表示(&F)"));
     showInFolder->setObjectName(QStringLiteral("ShowInFolder"));
     showInFolder->setEnabled(!first.isEmpty());
@@ -228,7 +237,11 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
             shown << QDir::toNativeSeparators(d);
         QGuiApplication::clipboard()->setText(shown.join(QLatin1Char('\n')));
     });
+}
 
+void CContextMenu::addShortcutActions(QMenu* menu, const QStringList& names,
+                                      const QStringList& documents) {
+    const QPointer<QWidget> owner = mvarOwner;
     menu->addSeparator();
     QAction* deleteShortcut = menu->addAction(tr("ショートカットを削除(&D)"));
     deleteShortcut->setObjectName(QStringLiteral("DeleteShortcut"));
@@ -256,5 +269,4 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
         box->setModal(false);
         box->show();
     });
-    return menu;
 }

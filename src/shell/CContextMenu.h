@@ -64,6 +64,9 @@ signals:
 
 private:
     QMenu* buildMenu(const QStringList& names);
+    void addOpenActions(QMenu* menu, const QStringList& names, const QString& first);
+    void addPathActions(QMenu* menu, const QStringList& documents);
+    void addShortcutActions(QMenu* menu, const QStringList& names, const QStringList& documents);
     bool IsRecent(const QString& path) const;
     QString DeleteQuestion(const QStringList& names, const QStringList& documents) const;
     void DeleteShortcuts(const QStringList& names, const QStringList& documents, QWidget* owner);

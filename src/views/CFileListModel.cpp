@@ -369,9 +369,7 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
     return order;
 }
 
-std::vector<int> CFileListModel::sortedOrder() const {
-    if (const auto source = m_sortSources.constFind(m_sortKey); source != m_sortSources.cend())
-        return orderByValue(*source);
+std::vector<int> CFileListModel::textRanks() const {
     // Every distinct text gets one collation key and, once those are sorted,
     // a rank; the rows are then sorted by rank and param, which is a compact
     // comparison of numbers. Size and date columns repeat their texts a lot,
@@ -387,20 +385,16 @@ std::vector<int> CFileListModel::sortedOrder() const {
     std::vector<int> textId(count);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(column == 0 ? count : 64);
-    if (column == 0) {
-        for (size_t i = 0; i < count; ++i) {
-            textId[i] = int(i);
-            keys.push_back(Collator().sortKey(m_rows[i].text));
-        }
-    } else {
-        QHash<QString, int> ids;
-        for (size_t i = 0; i < count; ++i) {
-            const QString& text = textOf(m_rows[i]);
-            auto it = ids.constFind(text);
-            if (it == ids.cend()) {
+    QHash<QString, int> ids;
+    for (size_t i = 0; i < count; ++i) {
+        const QString& text = textOf(m_rows[i]);
+        auto it = column == 0 ? ids.cend() : ids.constFind(text);
+        if (it == ids.cend()) {
+            if (column != 0)
                 it = ids.insert(text, int(keys.size()));
-                keys.push_back(Collator().sortKey(text));
-            }
+            textId[i] = int(keys.size());
+            keys.push_back(Collator().sortKey(text));
+        } else {
             textId[i] = *it;
         }
     }
@@ -413,15 +407,25 @@ std::vector<int> CFileListModel::sortedOrder() const {
         const bool tie = i > 0 && keys[size_t(byKey[i])].compare(keys[size_t(byKey[i - 1])]) == 0;
         rank[size_t(byKey[i])] = tie ? rank[size_t(byKey[i - 1])] : int(i);
     }
+    std::vector<int> rowRank(count);
+    for (size_t i = 0; i < count; ++i)
+        rowRank[i] = rank[size_t(textId[i])];
+    return rowRank;
+}
 
+std::vector<int> CFileListModel::sortedOrder() const {
+    if (const auto source = m_sortSources.constFind(m_sortKey); source != m_sortSources.cend())
+        return orderByValue(*source);
+    const std::vector<int> rank = textRanks();
     struct Entry {
         int rank;
         int position;
         quint64 param;
     };
+    const size_t count = m_rows.size();
     std::vector<Entry> entries(count);
     for (size_t i = 0; i < count; ++i)
-        entries[i] = Entry{rank[size_t(textId[i])], int(i), m_rows[i].param};
+        entries[i] = Entry{rank[i], int(i), m_rows[i].param};
     const bool descending = m_sortOrder == 1;
     std::sort(entries.begin(), entries.end(), [descending](const Entry& a, const Entry& b) {
         if (a.rank != b.rank)

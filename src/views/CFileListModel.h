@@ -95,7 +95,9 @@ private:
     void scheduleFlush();
     void announceChange(const Row* row, int role);
     void resort();
-    std::vector<int> sortedOrder() const; // positions in the order of the sort properties
+    std::vector<int> sortedOrder() const;
+    // The collation rank of each row's text in the sort column.
+    std::vector<int> textRanks() const; // positions in the order of the sort properties
     std::vector<int> orderByValue(const SortValueSource& source) const;
 
     std::vector<Row> m_rows;
