@@ -242,7 +242,7 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
                 Chain built;
                 for (int i = 0; s.names.contains(naming.Name(i)); ++i)
                     built.Append(TargetOf(folder, naming.Name(i)));
-                it = s.chains.insert(key, std::move(built));
+                it = s.chains.emplace(key, std::move(built));
             }
             chain = &*it;
             // The first shortcut of the row that points to the document wins.
@@ -268,7 +268,7 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
         }
 
         const QString name = naming.Name(index);
-        const QString path = folder + name;
+        QString path = folder + name;
         const int code = create(s.fd, name, path);
         if (code == EEXIST && attempt < 100) {
             s.Distrust(); // someone else took the name: look again
