@@ -285,7 +285,7 @@ Reuse FindExisting(FolderState& s, const QString& folder, const Naming& naming,
         Chain built;
         for (int i = 0; s.names.contains(naming.Name(i)); ++i)
             built.Append(TargetOf(folder, naming.Name(i)));
-        it = s.chains.insert(key, std::move(built));
+        it = s.chains.emplace(key, std::move(built));
     }
     r.chain = &*it;
     // The first shortcut of the row that points to the document wins.

@@ -210,7 +210,7 @@ void CCategory::setNodeSelectedImage(QTreeWidgetItem* node, const QString& image
 QIcon CCategory::ImageOf(const QString& imageKey) const {
     if (imageKey.isEmpty())
         return QIcon();
-    const QIcon icon = mvarImages.value(imageKey);
+    QIcon icon = mvarImages.value(imageKey);
     if (!icon.isNull())
         return icon;
     return QApplication::style()->standardIcon(QStyle::SP_DirIcon);

@@ -33,7 +33,8 @@ void WriteBookmarks(const QList<QPair<QString, qint64>>& entries) {
         g_bookmark_file_add_application(file, made, "tst", "tst %u");
         GDateTime* times[3];
         for (int i = 0; i < 3; ++i)
-            times[i] = g_date_time_new_from_unix_utc(i == turn % 3 ? used : used - 3600 * (i + 1));
+            times[i] =
+                g_date_time_new_from_unix_utc(i == turn % 3 ? used : used - qint64(3600) * (i + 1));
         g_bookmark_file_set_added_date_time(file, made, times[0]);
         g_bookmark_file_set_visited_date_time(file, made, times[2]);
         // Last, since the other setters touch the modification time.
@@ -118,7 +119,7 @@ private slots:
         QList<QPair<QString, qint64>> entries;
         for (int i = 0; i < 20; ++i)
             entries.append({Doc(QString("d%1/doc%2.txt").arg(i % 3).arg(i, 2, 10, QChar('0'))),
-                            kBase + i * 3600});
+                            kBase + qint64(i) * 3600});
         std::shuffle(entries.begin(), entries.end(), *QRandomGenerator::global());
         WriteBookmarks(entries);
         CRecentFiles recent;
@@ -132,7 +133,7 @@ private slots:
         QCOMPARE(w.finish, 20);
         QCOMPARE(TableNames(recent.DatabasePath()).size(), 20);
         // Each shortcut points at its document and carries the last use.
-        QCOMPARE(OwnTime(recent.FilePath() + "doc19.txt.lnk"), kBase + 19 * 3600);
+        QCOMPARE(OwnTime(recent.FilePath() + "doc19.txt.lnk"), kBase + qint64(19) * 3600);
         QCOMPARE(RawLink(recent.FilePath() + "doc19.txt.lnk"), m_docs + "/d1/doc19.txt");
     }
 
