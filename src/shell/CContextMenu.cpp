@@ -188,7 +188,8 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
 }
 
 void CContextMenu::addOpenActions(QMenu* menu, const QStringList& names, const QString& first) {
-    const QPointer<QWidget> owner = mvarOwner;
+    // The menu is the owner's child: the owner outlives every command it runs.
+    QWidget* owner = mvarOwner;
     QAction* open = menu->addAction(tr("開く(&O)"));
     open->setObjectName(QStringLiteral("Open"));
     connect(open, &QAction::triggered, this, [names, owner] {
@@ -219,8 +220,8 @@ void CContextMenu::addOpenActions(QMenu* menu, const QStringList& names, const Q
 }
 
 void CContextMenu::addPathActions(QMenu* menu, const QStringList& documents) {
-    const QString first = documents.first();
-    const QPointer<QWidget> owner = mvarOwner;
+    const QString& first = documents.first();
+    QWidget* owner = mvarOwner; // outlives the menu, its child
     const bool readable = !documents.contains(QString());
     QAction* showInFolder = menu->addAction(tr("フォルダに表示(&F)"));
     showInFolder->setObjectName(QStringLiteral("ShowInFolder"));
