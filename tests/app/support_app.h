@@ -20,7 +20,6 @@ class ModalAnswerer : public QObject {
 public:
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok,
                            QObject* parent = nullptr);
-    ~ModalAnswerer() override;
 
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
     // Runs once, while the first message box is up and before it is answered.
