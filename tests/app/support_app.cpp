@@ -1,20 +1,7 @@
 #include "support_app.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QMimeData>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTest>
-#include <QUrl>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <cstdio>
 #include <fcntl.h>

@@ -1,15 +1,7 @@
 #pragma once
 
-#include <QDateTime>
-#include <QMessageBox>
-#include <QObject>
-#include <QPoint>
-#include <QStringList>
-#include <QTimer>
-#include <QUrl>
+#include <QtWidgets>
 #include <functional>
-
-class QWidget;
 
 // Answers the message boxes a test provokes: every modal QMessageBox that
 // shows up is recorded and closed with the button given, so a test can run

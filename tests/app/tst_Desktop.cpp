@@ -3,10 +3,7 @@
 #include "CVolloDB.h"
 #include "CWindowPlacement.h"
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
 
 namespace {
 

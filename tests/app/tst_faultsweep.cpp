@@ -11,10 +11,6 @@
 #include "SM_Shortcut.h"
 #include "support_app.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -39,7 +35,6 @@ class TestFaultSweep : public QObject {
 
     QTemporaryDir m_docs;
     QStringList m_documents;
-    long m_swept = 0;
 
     // One collection of every document in batches, with the nth write failing.
     Outcome Collect(long n, int code) {
@@ -96,8 +91,6 @@ private slots:
             m_documents << AppTest::WriteFile(m_docs.path() + QStringLiteral("/doc %1.txt").arg(i));
     }
 
-    void cleanupTestCase() { qInfo("write points swept: %ld", m_swept); }
-
     void everyWritePoint_data() {
         QTest::addColumn<int>("code");
         QTest::newRow("full disk") << SQLITE_FULL;
@@ -119,7 +112,6 @@ private slots:
             const Outcome out = Collect(n, code);
             QVERIFY2(out.failed || !out.fired, "a failed write went unnoticed");
             Verify(out, QStringLiteral("write %1 of %2").arg(n).arg(writes));
-            ++m_swept;
         }
     }
 };

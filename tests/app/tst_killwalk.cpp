@@ -9,10 +9,6 @@
 #include "CVolloDB.h"
 #include "support_app.h"
 
-#include <QDir>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QSet>
 #include <QtTest>
 
 namespace {
