@@ -1,20 +1,7 @@
 #include "support_app.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QMimeData>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTest>
-#include <QUrl>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -29,8 +16,6 @@ ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject* parent
     connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Poll);
     m_timer.start();
 }
-
-ModalAnswerer::~ModalAnswerer() = default;
 
 void ModalAnswerer::Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -89,10 +74,8 @@ void ResetAll() {
 QString WriteFile(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
         qFatal("cannot write %s", qPrintable(path));
-    f.write(content);
-    f.close();
     return QFileInfo(path).absoluteFilePath();
 }
 
@@ -114,14 +97,9 @@ void MakeLink(const QString& target, const QString& link) {
 void AddRecentEntry(const QString& path, const QDateTime& when) {
     const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                          QStringLiteral("/recently-used.xbel");
-    const QByteArray fileName = QFile::encodeName(file);
     GBookmarkFile* bookmarks = g_bookmark_file_new();
-    GError* error = nullptr;
-    if (QFileInfo::exists(file) &&
-        !g_bookmark_file_load_from_file(bookmarks, fileName.constData(), &error)) {
-        g_bookmark_file_free(bookmarks);
-        qFatal("cannot read the bookmark file: %s", error->message);
-    }
+    // A list not there yet starts empty.
+    g_bookmark_file_load_from_file(bookmarks, QFile::encodeName(file).constData(), nullptr);
     const QByteArray uri =
         path.startsWith("file:") ? path.toUtf8() : QUrl::fromLocalFile(path).toEncoded();
     GDateTime* stamp = g_date_time_new_from_unix_utc(when.toSecsSinceEpoch());
@@ -132,18 +110,17 @@ void AddRecentEntry(const QString& path, const QDateTime& when) {
     g_bookmark_file_set_visited_date_time(bookmarks, uri.constData(), stamp);
     g_date_time_unref(stamp);
     QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!g_bookmark_file_to_file(bookmarks, fileName.constData(), &error)) {
-        g_bookmark_file_free(bookmarks);
-        qFatal("cannot write the bookmark file: %s", error->message);
-    }
+    const bool written =
+        g_bookmark_file_to_file(bookmarks, QFile::encodeName(file).constData(), nullptr);
     g_bookmark_file_free(bookmarks);
+    if (!written)
+        qFatal("cannot write the bookmark file");
 }
 
 QStringList Shortcuts() {
-    QStringList names = QDir(RepositoryFolder())
-                            .entryList(QStringList{QStringLiteral("*.lnk")},
-                                       QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
-    return names;
+    return QDir(RepositoryFolder())
+        .entryList({QStringLiteral("*.lnk")}, QDir::Files | QDir::System | QDir::Hidden,
+                   QDir::Name);
 }
 
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos) {

@@ -1,15 +1,7 @@
 #pragma once
 
-#include <QDateTime>
-#include <QMessageBox>
-#include <QObject>
-#include <QPoint>
-#include <QStringList>
-#include <QTimer>
-#include <QUrl>
+#include <QtWidgets>
 #include <functional>
-
-class QWidget;
 
 // Answers the message boxes a test provokes: every modal QMessageBox that
 // shows up is recorded and closed with the button given, so a test can run
@@ -20,7 +12,6 @@ class ModalAnswerer : public QObject {
 public:
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok,
                            QObject* parent = nullptr);
-    ~ModalAnswerer() override;
 
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
     // Runs once, while the first message box is up and before it is answered.

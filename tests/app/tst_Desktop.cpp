@@ -3,11 +3,7 @@
 #include "CVolloDB.h"
 #include "CWindowPlacement.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
 
 namespace {
 
@@ -22,91 +18,76 @@ QString Program() {
 class TestDesktop : public QObject {
     Q_OBJECT
 private slots:
-    void commandLine_data();
-    void commandLine();
-    void secondStartHandsOver();
-    void othersReadWhileOpen();
-    void firstGeometry_data();
-    void firstGeometry();
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        // No display and no platform: neither must reach the platform plugin.
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--version";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "Vollo 1.0.0";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << "bogus";
+        QTest::newRow("no display") << QStringList() << 1 << "DISPLAY";
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QProcess process;
+        QProcessEnvironment empty;
+        empty.insert("HOME", qEnvironmentVariable("HOME"));
+        process.setProcessEnvironment(empty);
+        process.start(Program(), arguments);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QString printed = QString::fromLocal8Bit(process.readAllStandardOutput() +
+                                                       process.readAllStandardError());
+        QVERIFY2(printed.contains(output), qPrintable(printed));
+    }
+
+    void secondStartHandsOver() {
+        // This process stands in for the running Vollo on the same repository.
+        CSingleInstance running(CFileDB().INIFileName());
+        QVERIFY(running.Listen());
+        QSignalSpy activated(&running, &CSingleInstance::OnActivate);
+        QProcess second;
+        second.start(Program(), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE(activated.count(), 1);
+        // No window was made and no error shown: nothing was printed.
+        QCOMPARE(second.readAllStandardError(), QByteArray());
+    }
+
+    void othersReadWhileOpen() {
+        CVolloDB running;
+        running.Create();
+        running.RunSQL("UPDATE setting SET nLeft = 7 WHERE ID = 1");
+        QProcess reader;
+        reader.start("sqlite3", {"-readonly", running.INIFileName(),
+                                 "SELECT nLeft FROM setting WHERE ID = 1"});
+        QVERIFY(reader.waitForFinished(10000));
+        QCOMPARE(reader.readAllStandardError(), QByteArray());
+        QCOMPARE(reader.readAllStandardOutput().trimmed(), QByteArray("7"));
+    }
+
+    void firstGeometry_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("1920x1080, capped") << QRect(0, 0, 1920, 1050) << QRect(320, 125, 1280, 800);
+        QTest::newRow("1366x768, two thirds")
+            << QRect(0, 32, 1366, 736) << QRect(125, 100, 1115, 600);
+        QTest::newRow("700x480, design size") << QRect(0, 0, 700, 480) << QRect(44, 34, 611, 411);
+        QTest::newRow("640x400, whole screen") << QRect(0, 0, 640, 400) << QRect(14, 0, 611, 400);
+        QTest::newRow("second screen") << QRect(1920, 0, 1920, 1080) << QRect(2240, 140, 1280, 800);
+    }
+    void firstGeometry() {
+        QFETCH(QRect, available);
+        QFETCH(QRect, expected);
+        QCOMPARE(CWindowPlacement::FirstGeometry(available, QSize(611, 411)), expected);
+    }
 };
-
-void TestDesktop::commandLine_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("output");
-    // No display and no platform: neither must reach the platform plugin.
-    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
-                          << QStringLiteral("--version");
-    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
-                             << QStringLiteral("Vollo 1.0.0");
-    QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("--bogus")} << 1 << QStringLiteral("bogus");
-    QTest::newRow("no display") << QStringList() << 1 << QStringLiteral("DISPLAY");
-}
-
-void TestDesktop::commandLine() {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, status);
-    QFETCH(QString, output);
-    QProcess process;
-    QProcessEnvironment empty;
-    empty.insert(QStringLiteral("HOME"), qEnvironmentVariable("HOME"));
-    process.setProcessEnvironment(empty);
-    process.start(Program(), arguments);
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), status);
-    const QString printed =
-        QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
-    QVERIFY2(printed.contains(output), qPrintable(printed));
-}
-
-void TestDesktop::secondStartHandsOver() {
-    // This process stands in for the running Vollo on the same repository.
-    CSingleInstance running(CFileDB().INIFileName());
-    QVERIFY(running.Listen());
-    QSignalSpy activated(&running, &CSingleInstance::OnActivate);
-    QProcess second;
-    QElapsedTimer clock;
-    clock.start();
-    second.start(Program(), QStringList());
-    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    QTRY_COMPARE(activated.count(), 1);
-    // No window was made and no error shown: nothing was printed.
-    QCOMPARE(second.readAllStandardError(), QByteArray());
-    qInfo("second start ended after %lld ms", clock.elapsed());
-}
-
-void TestDesktop::othersReadWhileOpen() {
-    CVolloDB running;
-    running.Create();
-    running.RunSQL(QStringLiteral("UPDATE setting SET nLeft = 7 WHERE ID = 1"));
-    QProcess reader;
-    reader.start(QStringLiteral("sqlite3"),
-                 {QStringLiteral("-readonly"), running.INIFileName(),
-                  QStringLiteral("SELECT nLeft FROM setting WHERE ID = 1")});
-    QVERIFY(reader.waitForFinished(10000));
-    QCOMPARE(reader.readAllStandardError(), QByteArray());
-    QCOMPARE(reader.readAllStandardOutput().trimmed(), QByteArray("7"));
-}
-
-void TestDesktop::firstGeometry_data() {
-    QTest::addColumn<QRect>("available");
-    QTest::addColumn<QRect>("expected");
-    QTest::newRow("1920x1080, capped") << QRect(0, 0, 1920, 1050) << QRect(320, 125, 1280, 800);
-    QTest::newRow("1366x768, two thirds") << QRect(0, 32, 1366, 736) << QRect(125, 100, 1115, 600);
-    QTest::newRow("700x480, design size") << QRect(0, 0, 700, 480) << QRect(44, 34, 611, 411);
-    QTest::newRow("640x400, whole screen") << QRect(0, 0, 640, 400) << QRect(14, 0, 611, 400);
-    QTest::newRow("second screen") << QRect(1920, 0, 1920, 1080) << QRect(2240, 140, 1280, 800);
-}
-
-void TestDesktop::firstGeometry() {
-    QFETCH(QRect, available);
-    QFETCH(QRect, expected);
-    QCOMPARE(CWindowPlacement::FirstGeometry(available, QSize(611, 411)), expected);
-}
 
 QTEST_GUILESS_MAIN(TestDesktop)
 #include "tst_Desktop.moc"

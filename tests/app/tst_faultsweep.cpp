@@ -9,11 +9,8 @@
 #include "CVolloDB.h"
 #include "FaultVfs.h"
 #include "SM_Shortcut.h"
+#include "support_app.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -26,19 +23,10 @@ constexpr int kBatch = 20;
 constexpr long kPoints = 120;
 
 struct Outcome {
-    bool failed = false;
-    bool fired = false; // before the repository closed
+    bool failed = false, fired = false; // fired: before the repository closed
     QString error;
     QStringList committed;
 };
-
-QSet<QString> Entries(const QString& folder) {
-    const QStringList names = QDir(folder).entryList({"*.lnk"}, QDir::Files | QDir::System);
-    QSet<QString> paths;
-    for (const QString& name : names)
-        paths.insert(folder + name);
-    return paths;
-}
 
 } // namespace
 
@@ -47,7 +35,6 @@ class TestFaultSweep : public QObject {
 
     QTemporaryDir m_docs;
     QStringList m_documents;
-    long m_swept = 0;
 
     // One collection of every document in batches, with the nth write failing.
     Outcome Collect(long n, int code) {
@@ -82,13 +69,15 @@ class TestFaultSweep : public QObject {
         db.Create();
         CShortcutReconciler(db).Reconcile();
         QCOMPARE(db.RunSQL("PRAGMA integrity_check").Field(0).toString(), QString("ok"));
-        QSet<QString> rows;
-        QSet<QString> targets;
+        QSet<QString> rows, targets, entries;
         for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext()) {
             rows.insert(rs.Field(1).toString());
             targets.insert(QFile::symLinkTarget(rs.Field(1).toString()));
         }
-        QVERIFY2(rows == Entries(db.ShortcutFolder()), qPrintable(row));
+        for (const QString& name :
+             QDir(db.ShortcutFolder()).entryList({"*.lnk"}, QDir::Files | QDir::System))
+            entries.insert(db.ShortcutFolder() + name);
+        QVERIFY2(rows == entries, qPrintable(row));
         for (const QString& doc : out.committed)
             QVERIFY2(targets.contains(doc), qPrintable(row + ": lost " + doc));
         // No duplicates: each document has one shortcut.
@@ -98,15 +87,9 @@ class TestFaultSweep : public QObject {
 private slots:
     void initTestCase() {
         FaultVfs::Install();
-        for (int i = 0; i < kDocuments; ++i) {
-            const QString path = m_docs.path() + QStringLiteral("/doc %1.txt").arg(i);
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            m_documents << path;
-        }
+        for (int i = 0; i < kDocuments; ++i)
+            m_documents << AppTest::WriteFile(m_docs.path() + QStringLiteral("/doc %1.txt").arg(i));
     }
-
-    void cleanupTestCase() { qInfo("write points swept: %ld", m_swept); }
 
     void everyWritePoint_data() {
         QTest::addColumn<int>("code");
@@ -129,7 +112,6 @@ private slots:
             const Outcome out = Collect(n, code);
             QVERIFY2(out.failed || !out.fired, "a failed write went unnoticed");
             Verify(out, QStringLiteral("write %1 of %2").arg(n).arg(writes));
-            ++m_swept;
         }
     }
 };

@@ -6,8 +6,7 @@
 #include "FormMain.h"
 #include "support_app.h"
 
-#include <QApplication>
-#include <QTimer>
+#include <QtWidgets>
 
 #include <cstdio>
 
