@@ -38,11 +38,10 @@ class tst_FormCategory : public QObject {
     }
     bool Frozen() const {
         const QColor grey = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-        const bool label = !form->LabelFilePath()->isEnabled() &&
-                           form->LabelFilePath()->palette().color(QPalette::WindowText) == grey;
-        const bool list = !form->ListViewCategory()->isEnabled() &&
-                          form->ListViewCategory()->palette().color(QPalette::Text) == grey;
-        return label && list;
+        QWidget *label = form->LabelFilePath(), *list = form->ListViewCategory();
+        return !label->isEnabled() && !list->isEnabled() &&
+               label->palette().color(QPalette::WindowText) == grey &&
+               list->palette().color(QPalette::Text) == grey;
     }
     void ShowForm() {
         form->show();
