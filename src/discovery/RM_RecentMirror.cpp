@@ -35,7 +35,7 @@ struct Wanted {
 };
 
 // Larger than any list the desktop keeps (it trims to a few hundred entries).
-constexpr qint64 kBookmarkLimit = 64 * 1024 * 1024;
+constexpr qint64 kBookmarkLimit = qint64(64) * 1024 * 1024;
 
 // The bytes of the file when it is a regular file. A FIFO, a device or a
 // socket at its place would block the window in open() or never end, so the

@@ -193,22 +193,13 @@ private slots:
         QCOMPARE(m_menu->ShowMenuAt(fileNames, QPoint(5, 5)) != nullptr, !names.value(0).isEmpty());
     }
 
-    void onlyOneMenuIsOpen() {
-        QPointer<QMenu> one = m_menu->ShowMenuAt(m_desktop->document("a.txt"), QPoint(10, 10));
-        CContextMenu other;
-        QMenu* two = other.ShowMenuAt(m_desktop->document("b.txt"), QPoint(20, 20));
-        QVERIFY(two);
-        QCOMPARE(CContextMenu::CurrentMenu(), two);
-        QTRY_VERIFY(!one);
-        two->close();
-    }
-
     void menuCommands_data() {
         QTest::addColumn<QString>("command");
         QTest::newRow("open") << "Open";
         QTest::newRow("copy path") << "CopyPath";
         QTest::newRow("properties, not modal") << "Properties";
-        QTest::newRow("closed without a choice") << "";
+        // Another menu opening closes this one: only one is ever open.
+        QTest::newRow("closed by another, no choice") << "";
     }
     void menuCommands() {
         QFETCH(QString, command);
@@ -217,8 +208,11 @@ private slots:
         QPointer<QMenu> menu = m_menu->ShowMenuAt(link, QPoint(10, 10));
         QVERIFY(menu);
         if (command.isEmpty()) {
-            QTest::keyClick(menu, Qt::Key_Escape);
+            CContextMenu other;
+            QMenu* two = other.ShowMenuAt(m_desktop->document("b.txt"), QPoint(20, 20));
+            QVERIFY(two && CContextMenu::CurrentMenu() == two);
             QTRY_VERIFY(!menu);
+            two->close();
             QVERIFY(m_desktop->urls.isEmpty() && QFileInfo(link).isSymLink());
         } else {
             menu->findChild<QAction*>(command)->trigger();
