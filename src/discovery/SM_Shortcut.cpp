@@ -321,7 +321,7 @@ QString Place(const QString& givenFolder, const Naming& naming, const QString& t
             continue;
         }
         const QString name = naming.Name(found.index);
-        const QString path = folder + name;
+        QString path = folder + name;
         const int code = create(s.fd, name, path);
         if (code == EEXIST && attempt < 100) {
             s.Distrust(); // someone else took the name: look again

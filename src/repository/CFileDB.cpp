@@ -29,13 +29,13 @@ const QString kFlagFalse =
 // Whether the text holds INSERT, UPDATE or DELETE anywhere, in any letter
 // case. One pass: this runs for every statement.
 bool ChangesData(const QString& sql) {
-    static const char* const words[] = {"insert", "update", "delete"};
+    static const char16_t* const words[] = {u"insert", u"update", u"delete"};
     const qsizetype n = sql.size();
     for (qsizetype i = 0; i + 6 <= n; ++i) {
         const char16_t first = sql.at(i).unicode() | 0x20;
         if (first != u'i' && first != u'u' && first != u'd')
             continue;
-        for (const char* word : words) {
+        for (const char16_t* word : words) {
             if (first != word[0])
                 continue;
             int k = 1;
@@ -52,7 +52,7 @@ bool ChangesData(const QString& sql) {
 // unpacked archive, otherwise where the installation put it relative to the
 // program, so that an installation moved elsewhere still finds it.
 QString FindTemplate() {
-    const QString beside = BM_Library::AppFolder() + kTemplateName;
+    QString beside = BM_Library::AppFolder() + kTemplateName;
     if (BM_Library::FileExists(beside))
         return beside;
     return QDir::cleanPath(BM_Library::AppFolder() + QStringLiteral(VOLLO_DATA_FROM_PROGRAM "/") +

@@ -319,7 +319,7 @@ void CFileListModel::resort() {
 
 void CFileListModel::setSortValueSource(int column, SortValueSource source) {
     if (source)
-        m_sortSources.insert(column, std::move(source));
+        m_sortSources.emplace(column, std::move(source));
     else
         m_sortSources.remove(column);
     for (Row& row : m_rows)

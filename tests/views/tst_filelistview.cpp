@@ -150,7 +150,7 @@ private slots:
         for (const auto& f : files) {
             QFile document(m_desktop->document(f.name));
             QVERIFY(document.open(QIODevice::ReadWrite) && document.resize(f.bytes));
-            QVERIFY(document.setFileTime(start.addSecs(60 * f.minutes),
+            QVERIFY(document.setFileTime(start.addSecs(qint64(60) * f.minutes),
                                          QFileDevice::FileModificationTime));
             document.close();
             const QString link = m_desktop->shortcut(QString(f.name) + ".lnk", document.fileName());
