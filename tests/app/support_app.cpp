@@ -10,13 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject* parent)
-    : QObject(parent), m_answer(answer) {
-    m_timer.setInterval(20);
-    connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Poll);
-    m_timer.start();
-}
-
 void ModalAnswerer::Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible() || box->property("answered").toBool())
@@ -27,22 +20,14 @@ void ModalAnswerer::Poll() {
         return;
     box->setProperty("answered", true);
     m_texts << box->text();
-    if (m_beforeAnswer) {
-        auto f = std::move(m_beforeAnswer);
-        m_beforeAnswer = nullptr;
+    if (auto f = std::exchange(m_beforeAnswer, nullptr))
         f();
-    }
-    if (m_answer == QMessageBox::NoButton) {
-        QTest::keyClick(focus, Qt::Key_Return);
-        return;
-    }
+    if (m_answer == QMessageBox::NoButton)
+        return QTest::keyClick(focus, Qt::Key_Return);
     QAbstractButton* button = box->button(m_answer);
     if (button == nullptr)
         button = box->defaultButton();
-    if (button != nullptr)
-        button->click();
-    else
-        box->done(m_answer);
+    button != nullptr ? button->click() : box->done(m_answer);
 }
 
 namespace AppTest {

@@ -10,10 +10,11 @@
 class ModalAnswerer : public QObject {
     Q_OBJECT
 public:
-    explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok,
-                           QObject* parent = nullptr);
-
-    void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
+    explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok)
+        : m_answer(answer) {
+        connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Poll);
+        m_timer.start(20);
+    }
     // Runs once, while the first message box is up and before it is answered.
     void setBeforeAnswer(std::function<void()> f) { m_beforeAnswer = std::move(f); }
     QStringList Texts() const { return m_texts; }

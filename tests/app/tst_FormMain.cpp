@@ -117,9 +117,14 @@ private:
     bool DropOnNode(const QString& key, const QStringList& files) {
         return DropFiles(Tree()->viewport(), files, At(key));
     }
-    // target: "node:Hn" or "list:n"
+    // target: "node:Hn", "list:n" or "none"
     bool DropOn(const QString& target, const QStringList& files) {
         const QString where = target.section(':', 1);
+        if (target == "none") {
+            m_form->FFileListViews_OnDrop(QString(), nullptr);
+            QWidget* tree = Tree()->viewport();
+            return DropFiles(tree, files, QPoint(tree->width() - 2, tree->height() - 2));
+        }
         if (target.startsWith("node"))
             return DropOnNode(where, files);
         return DropFiles(Control(where.toInt())->viewport(), files, QPoint(20, 20));
@@ -232,44 +237,39 @@ private slots:
                  qPrintable(QString::number(margin)));
     }
 
-    void closingStoresPosition_data() {
+    // A restart gives back the tab and node chosen (the root for a category
+    // that is gone) and the place of a window that was not maximised.
+    void restart_data() {
         QTest::addColumn<bool>("maximised");
-        QTest::newRow("normal") << false;
-        QTest::newRow("maximised") << true;
+        QTest::addColumn<QString>("tab"); // chosen before closing
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("category") << false << "H2"
+                                  << "H2";
+        QTest::newRow("root, maximised") << true << "H0"
+                                         << "H0";
+        QTest::newRow("a tab that is gone") << false << "H77"
+                                            << "H0";
     }
-    void closingStoresPosition() {
+    void restart() {
         QFETCH(bool, maximised);
+        QFETCH(QString, tab);
+        QFETCH(QString, expected);
         Start();
-        m_form->TabViewer()->SelectTab("H2");
+        m_form->TabViewer()->SelectTab(tab == "H77" ? "H1" : tab);
         m_form->move(40, 60);
         m_form->resize(700, 500);
         if (maximised)
             m_form->setWindowState(Qt::WindowMaximized);
         Stop();
         Open();
-        QCOMPARE(gRepository->RunQuery(QStringLiteral("getTabIndex")).Field(0).toString(), "H2");
+        QCOMPARE(gRepository->RunQuery(QStringLiteral("getTabIndex")).Field(0).toString(),
+                 tab == "H77" ? "H1" : tab);
         CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
         QList<int> stored;
         for (int i = 0; i < 4; ++i)
             stored << rs.Field(i).toInt();
         QCOMPARE(stored, (maximised ? QList<int>{0, 0, 0, 0} : QList<int>{600, 900, 10500, 7500}));
-    }
-
-    void tabAndNodeRestored_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("category") << "H1"
-                                  << "H1";
-        QTest::newRow("root") << "H0"
-                              << "H0";
-        QTest::newRow("a tab that is gone") << "H77"
-                                            << "H0";
-    }
-    void tabAndNodeRestored() {
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
-        Open();
-        gRepository->RunSQL(QString("UPDATE setting SET tabIndex = '%1' WHERE ID = 1").arg(key));
+        gRepository->RunSQL(QString("UPDATE setting SET tabIndex = '%1' WHERE ID = 1").arg(tab));
         Show();
         QCOMPARE(m_form->TabViewer()->SelectedKey(), expected);
         QCOMPARE(m_form->FileListViews()->SelectedKey(), expected);
@@ -297,12 +297,14 @@ private slots:
     }
 
     void drops_data() {
-        QTest::addColumn<QString>("target"); // "node:Hn" or "list:n"
-        QTest::addColumn<int>("tag");        // category linked, 0 for none
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("tag"); // category linked, 0 for none
         QTest::addColumn<int>("registered");
         QTest::newRow("root node") << "node:H0" << 0 << 2;
         QTest::newRow("category node") << "node:H2" << 2 << 2;
         QTest::newRow("extension node") << "node:H1002" << 0 << 0;
+        // Below the last node, or to a list no tab names yet.
+        QTest::newRow("no node, no tab") << "none" << 0 << 0;
         for (int i : {0, 1, 2, 3})
             QTest::addRow("list %d", i) << QStringLiteral("list:%1").arg(i) << i << 2;
     }
@@ -315,7 +317,7 @@ private slots:
         Start();
         const QString where = target.section(':', 1);
         const QString key = target.startsWith("node") ? where : BM_Library::MakeKey(where.toInt());
-        if (!target.startsWith("node"))
+        if (target.startsWith("list"))
             m_form->TabViewer()->SelectTab(key);
         QVERIFY(DropOn(target, files) || registered == 0);
         QCOMPARE(FileCount(), registered);
@@ -325,17 +327,6 @@ private slots:
         if (registered > 0)
             QCOMPARE(ListTexts(List(key)->ListView()),
                      (QStringList{"it's 100% 日本語.txt", "report.doc"}));
-    }
-
-    void dropBeforeAnyTabAndOnNoNode() {
-        const QString f = WriteFile(DocumentsFolder() + "/a.txt");
-        Start();
-        // Where no node is under the pointer nothing is collected.
-        QWidget* tree = Tree()->viewport();
-        DropFiles(tree, {f}, QPoint(tree->width() - 2, tree->height() - 2));
-        // A drop naming no list (no tab chosen yet) is ignored too.
-        m_form->FFileListViews_OnDrop(QString(), nullptr);
-        QCOMPARE(FileCount(), 0);
     }
 
     void sameFileTwiceAndSameName() {
@@ -478,25 +469,32 @@ private slots:
         QVERIFY(m_form->StatusBar() == doc || m_form->StatusBar() == txt);
     }
 
-    // A fourth category has no tab: a click leaves the tab, a drop still links.
-    void categoryWithoutTab() {
-        Open();
-        gRepository->AddTag(QStringLiteral("四番目"));
-        Show();
-        const QString before = m_form->TabViewer()->SelectedKey();
-        ClickNode("H4");
-        QCOMPARE(m_form->TabViewer()->SelectedKey(), before);
-        QVERIFY(DropOnNode("H4", {WriteFile(DocumentsFolder() + "/a.txt")}));
-        QCOMPARE(LinkCount(4), 1);
+    // Categories and tabs need not match: one beyond the tabs keeps the tab
+    // on a click and still links on a drop; lists beyond the categories hide.
+    void categoriesAndTabs_data() {
+        QTest::addColumn<int>("categories");
+        QTest::newRow("four, three tabs") << 4;
+        QTest::newRow("one") << 1;
     }
-
-    void fewerCategories() {
+    void categoriesAndTabs() {
+        QFETCH(int, categories);
         Open();
-        gRepository->RunSQL(QStringLiteral("DELETE FROM tags WHERE ID > 1"));
+        if (categories == 4)
+            gRepository->AddTag(QStringLiteral("四番目"));
+        else
+            gRepository->RunSQL(QStringLiteral("DELETE FROM tags WHERE ID > 1"));
         Show();
-        QCOMPARE(m_form->FileListViews()->Count(), 2);
-        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), 2);
-        QVERIFY(!Control(2)->isVisible() && !Control(3)->isVisible());
+        const int lists = std::min(categories, 3) + 1;
+        QCOMPARE(m_form->FileListViews()->Count(), lists);
+        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), lists);
+        for (int i = lists; i < 4; ++i)
+            QVERIFY(!Control(i)->isVisible());
+        const QString node = BM_Library::MakeKey(categories);
+        const QString before = m_form->TabViewer()->SelectedKey();
+        ClickNode(node);
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), categories == 4 ? before : node);
+        QVERIFY(DropOnNode(node, {WriteFile(DocumentsFolder() + "/a.txt")}));
+        QCOMPARE(LinkCount(categories), 1);
     }
 
     void recentNode() {
@@ -661,9 +659,6 @@ private slots:
         Start();
         QApplication::setActiveWindow(m_form);
         QVERIFY(QTest::qWaitForWindowActive(m_form));
-        QApplication::setApplicationName(QStringLiteral("X")); // no display name pinned on
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("X"));
-        QApplication::setApplicationName(QStringLiteral("Vollo"));
         auto* status = Find<QLineEdit>("TextStatusBar");
         QVERIFY(status->height() >= status->fontMetrics().height());
         QVERIFY(status->geometry().bottom() < m_form->height());
@@ -698,9 +693,8 @@ private slots:
         QTest::keyClick(m_form, Qt::Key_F1);
         QVERIFY(m_form->findChild<FormAbout*>() != nullptr);
         QCOMPARE(m_form->findChild<FormAbout*>()->parentWidget(), static_cast<QWidget*>(m_form));
-        QCOMPARE(Find<QAction>("Exit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QVERIFY(!Find<QAction>("Category")->shortcut().isEmpty() &&
-                !Find<QAction>("FolderOpen")->shortcut().isEmpty());
+        for (const char* command : {"Exit", "Category", "FolderOpen"})
+            QVERIFY(!Find<QAction>(command)->shortcut().isEmpty());
         // The repository in use by another Vollo: what failed and what to do.
         const QString busy = AM_Vollo::UserText(CError(5, QStringLiteral("database is locked")));
         QVERIFY(busy.contains(QStringLiteral("ほかの Vollo")) &&

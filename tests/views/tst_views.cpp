@@ -1,0 +1,769 @@
+#include "BM_Library.h"
+#include "CCategory.h"
+#include "CContextMenu.h"
+#include "CError.h"
+#include "CFileListModel.h"
+#include "CFileListView.h"
+#include "CFileListViews.h"
+#include "CFindBox.h"
+#include "CListViewControl.h"
+#include "CMsghook.h"
+#include "CSortListView.h"
+#include "CTabViewer.h"
+#include "support_views.h"
+
+#include <QtTest>
+#include <QtWidgets>
+#include <memory>
+
+class TestCategory : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_tree.reset(new QTreeWidget);
+        m_tree->resize(240, 300);
+        m_category.reset(new CCategory);
+        m_category->Create(m_tree.get(), QStringLiteral("すべて"));
+        for (const char* key : {"H1", "H2", "H3"})
+            m_category->Add(QString::fromLatin1(key), QStringLiteral("カテゴリ"));
+        m_tree->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
+    }
+
+    void clicksAndSelection() {
+        QSignalSpy click(m_category.get(), &CCategory::OnNodeClick);
+        m_category->SelectNode(QStringLiteral("H2")); // from code: no report
+        QCOMPARE(m_category->SelectedItem(), node("H2"));
+        QCOMPARE(click.count(), 0);
+        QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, centre("H0"));
+        QTest::keyClick(m_tree.get(), Qt::Key_Down); // the keyboard reports too
+        QCOMPARE(click.count(), 2);
+        QCOMPARE(click[0][0].toInt(), 0);
+        QCOMPARE(click[0][1].value<QTreeWidgetItem*>(), node("H0"));
+        QCOMPARE(click[1][0].toInt(), 1);
+        QCOMPARE(m_category->SelectedItem(), node("H1"));
+    }
+
+    void drops_data() {
+        QTest::addColumn<QString>("over"); // node under the pointer; "" = empty space
+        QTest::addColumn<bool>("files");
+        QTest::addColumn<QString>("highlightAfter");
+        QTest::newRow("files on a category") << "H2" << true << "";
+        QTest::newRow("files on the root") << "H0" << true << "";
+        QTest::newRow("files on empty space") << "" << true << "";
+        QTest::newRow("text on a category") << "H2" << false << "H2";
+        QTest::newRow("text on empty space") << "" << false << "";
+    }
+    void drops() {
+        QFETCH(QString, over);
+        QFETCH(bool, files);
+        QMimeData data;
+        if (files)
+            data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/-a 'b' %c 日本.doc"))});
+        else
+            data.setText(QStringLiteral("text only"));
+        QSignalSpy dropped(m_category.get(), &CCategory::OnDrop);
+        const QPoint pos = over.isEmpty() ? QPoint(20, 290) : centre(over);
+        sendDrag<QDragEnterEvent>(m_tree->viewport(), pos, &data);
+        QCOMPARE(CCategory::NodeKey(m_category->DropHighlight()), over);
+        sendDrag<QDropEvent>(m_tree->viewport(), pos, &data);
+        QCOMPARE(dropped.count(), files ? 1 : 0);
+        if (files) {
+            QCOMPARE(dropped[0][0].value<const QMimeData*>(), &data);
+            QCOMPARE(dropped[0][1].value<QTreeWidgetItem*>(),
+                     over.isEmpty() ? nullptr : node(over));
+        }
+        QTEST(CCategory::NodeKey(m_category->DropHighlight()), "highlightAfter");
+    }
+
+    void ownerMayRebuildTheTreeWhileHandlingADrop() {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.doc"))});
+        connect(m_category.get(), &CCategory::OnDrop, m_tree.get(), &QTreeWidget::clear);
+        dragAndDrop(m_tree->viewport(), centre("H1"), &data);
+        QCOMPARE(m_tree->topLevelItemCount(), 0);
+        QCOMPARE(m_category->DropHighlight(), nullptr);
+    }
+
+private:
+    QTreeWidgetItem* node(const QString& key) const { return m_category->Node(key); }
+    QPoint centre(const QString& key) const { return m_tree->visualItemRect(node(key)).center(); }
+    std::unique_ptr<QTreeWidget> m_tree;
+    std::unique_ptr<CCategory> m_category;
+};
+
+// Rows in which every column gives its own order; sizes sort by value, not by text.
+const char* const kRows[][3] = {{"b.doc", "9 KB", "2024/01/03"},
+                                {"a.doc", "100 KB", "2024/01/01"},
+                                {"d.doc", "2 KB", "2024/01/04"},
+                                {"c.doc", "10 KB", "2024/01/02"}};
+
+// The model under Qt's own consistency checks through every change a list goes
+// through; a row's key and tag must travel with it.
+class TestFileListModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void changes_data() {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QStringList>("names"); // row texts afterwards, in shown order
+
+        const QStringList added{"b.doc", "a.doc", "d.doc", "c.doc"};
+        QTest::newRow("fill") << "fill" << 0 << 0 << added;
+        QTest::newRow("name ascending")
+            << "sort" << 0 << 0 << QStringList{"a.doc", "b.doc", "c.doc", "d.doc"};
+        QTest::newRow("name descending")
+            << "sort" << 0 << 1 << QStringList{"d.doc", "c.doc", "b.doc", "a.doc"};
+        QTest::newRow("size ascending")
+            << "sort" << 1 << 0 << QStringList{"d.doc", "b.doc", "c.doc", "a.doc"};
+        QTest::newRow("date ascending")
+            << "sort" << 2 << 0 << QStringList{"a.doc", "c.doc", "b.doc", "d.doc"};
+        QTest::newRow("fill while sorted")
+            << "sorted fill" << 0 << 1 << QStringList{"d.doc", "c.doc", "b.doc", "a.doc"};
+        QTest::newRow("remove") << "remove" << 0 << 0 << QStringList{"b.doc", "d.doc", "c.doc"};
+        QTest::newRow("clear") << "clear" << 0 << 0 << QStringList{};
+    }
+    void changes() {
+        QFETCH(QString, step);
+        QFETCH(int, column);
+        QFETCH(int, order);
+        QFETCH(QStringList, names);
+        CFileListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (const char* title : {"名前", "サイズ", "日付"})
+            model.AddColumnHeader(title);
+        model.setSortKey(column);
+        model.setSortOrder(order);
+        if (step == "sorted fill")
+            model.setSorted(true);
+        fill(model);
+        if (step == "sort")
+            model.setSorted(true);
+        else if (step == "remove")
+            model.RemoveRow(1);
+        else if (step == "clear")
+            model.ClearRows();
+        model.Flush();
+
+        QCOMPARE(model.rowCount(), names.size());
+        for (int r = 0; r < names.size(); ++r) {
+            const QModelIndex at = model.index(r, 2);
+            QCOMPARE(model.index(r, 0).data().toString(), names.at(r));
+            QCOMPARE(at.data(CFileListModel::KeyRole).toString(), "key " + names.at(r));
+            QCOMPARE(at.data(CFileListModel::TagRole).toString(), "tag " + names.at(r));
+        }
+    }
+
+private:
+    static void fill(CFileListModel& model) {
+        for (const auto& row : kRows) {
+            const quint64 param = model.AddRow(row[0], 0);
+            model.setSubItemOf(param, 1, row[1]);
+            model.setSubItemOf(param, 2, row[2]);
+            model.setKeyOf(param, QStringLiteral("key ") + row[0]);
+            model.setTagOf(param, QStringLiteral("tag ") + row[0]);
+        }
+    }
+};
+
+class TestFileListView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_desktop = std::make_unique<DesktopStub>();
+        m_window = std::make_unique<QWidget>();
+        m_window->resize(600, 400);
+        m_list = new CListViewControl(m_window.get());
+        m_list->setGeometry(0, 0, 600, 400);
+        for (const char* title : {"名前", "サイズ", "日付"})
+            m_list->AddColumnHeader(title, 2000);
+        m_view = std::make_unique<CFileListView>();
+        m_view->Create(m_list, new CMsghook(m_window.get()));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup() {
+        if (QMenu* menu = CContextMenu::CurrentMenu())
+            menu->close();
+        m_view.reset();
+        m_window.reset();
+        m_desktop.reset();
+    }
+
+    void rowText_data() {
+        QTest::addColumn<bool>("shortcut");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("shortcut: its document's name") << true << "報告 'q' %.doc";
+        QTest::newRow("other path: no text") << false << "";
+    }
+    void rowText() {
+        QFETCH(bool, shortcut);
+        const QString document = m_desktop->document("報告 'q' %.doc");
+        const QString path = shortcut ? m_desktop->shortcut("-r.lnk", document) : document;
+        const CListItem item = m_view->Add(path);
+        m_list->Model()->Flush();
+        QTEST(item.Text(), "text");
+        QCOMPARE(m_view->FilePath(item), path);
+        const QModelIndex cell = m_list->model()->index(0, 0);
+        QVERIFY(!m_list->model()->data(cell, Qt::DecorationRole).value<QIcon>().isNull());
+        // Nothing replaces the rows and their icons once the list is bound.
+        QStandardItemModel other(3, 3);
+        m_list->setModel(&other);
+        QCOMPARE(m_list->model(), m_list->Model());
+    }
+
+    void find_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("letter case") << "abc" << QString("XABCY.doc");
+        QTest::newRow("full-width letters") << "ＡＢＣ" << QString("XABCY.doc");
+        QTest::newRow("full-width in the row") << "zen" << QString("ＺＥＮ.txt");
+        QTest::newRow("hiragana finds katakana") << "かな" << QString("カナ表.xls");
+        QTest::newRow("katakana finds hiragana") << "メモ" << QString("めもちょう.txt");
+        QTest::newRow("half-width katakana") << "ﾒﾓ" << QString("めもちょう.txt");
+        QTest::newRow("voiced half-width") << "ﾊﾟｽ" << QString("パスワード.txt");
+        QTest::newRow("full-width digits") << "2024" << QString("report２０２４.doc");
+        QTest::newRow("small kana") << "ふぁ" << QString("ファイル.txt");
+        QTest::newRow("accented capitals") << "été" << QString("ÉTÉ.doc");
+        QTest::newRow("voiced kana differ: no match") << "がな" << QString("alpha.doc");
+        QTest::newRow("no match keeps the selection") << "zzz" << QString("alpha.doc");
+    }
+    void find() {
+        QFETCH(QString, text);
+        for (const char* name :
+             {"alpha.doc", "XABCY.doc", "ＺＥＮ.txt", "カナ表.xls", "めもちょう.txt",
+              "パスワード.txt", "report２０２４.doc", "ファイル.txt", "ÉTÉ.doc"})
+            addRow(name);
+        m_view->Item(1).setSelected(true);
+        m_view->Find(text);
+        const CListItem row = m_view->SelectedItem();
+        QTEST(row.Text(), "found");
+        // The owner's key and tag are still the row's after sorting moved it.
+        QCOMPARE(m_view->Key(row.Index()), "K" + row.Text());
+        QCOMPARE(m_view->Tag(row.Index()), m_desktop->dir.filePath(row.Text() + ".lnk"));
+    }
+
+    void findNextStartsAfterSelectionAndNeverWraps() {
+        for (const char* name : {"ax.doc", "b.doc", "cx.doc", "dx.doc"})
+            addRow(name);
+        m_list->Model()->Flush();
+        m_view->Find(QStringLiteral("X"));
+        QCOMPARE(m_view->SelectedItem().Index(), 1);
+        m_view->FindNext();
+        QCOMPARE(m_view->SelectedItem().Index(), 3);
+        QTest::keyClick(m_list, Qt::Key_F3);
+        QCOMPARE(m_view->SelectedItem().Index(), 4);
+        m_view->FindNext();
+        QCOMPARE(m_view->SelectedItem().Index(), 4);
+        m_view->Find(QStringLiteral("x")); // Find starts over, even after FindNext
+        QCOMPARE(m_view->SelectedItem().Index(), 1);
+        m_view->UnselectListItem();
+        m_view->FindNext(); // nothing selected: from the first row
+        QCOMPARE(m_view->SelectedItem().Index(), 1);
+        m_view->Item(2).setSelected(true); // a selection made elsewhere counts too
+        QTest::keyClick(m_list, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(m_view->SelectedItem().Index(), 3);
+    }
+
+    void clearResetsRowsSelectionAndPaths() {
+        addRow("one.doc");
+        m_view->Find(QStringLiteral("one"));
+        m_view->Clear();
+        QCOMPARE(m_view->Count(), 0);
+        QVERIFY(m_view->SelectedItem().IsEmpty());
+        QCOMPARE(m_view->FilePathCount(), 0);
+        QCOMPARE(m_view->FilePath(addRow("two.doc")), m_desktop->dir.filePath("two.doc.lnk"));
+    }
+
+    void sortsByBytesAndTimeTiesByName_data() {
+        QTest::addColumn<int>("header");
+        QTest::addColumn<QStringList>("ascending");
+        // 1.3 MB, 1.5 MB and 1.25 MB as texts; c and d are the same size and age.
+        QTest::newRow("size by byte count") << 2 << QStringList{"c.doc", "d.doc", "a.doc", "b.doc"};
+        QTest::newRow("date by time") << 3 << QStringList{"b.doc", "c.doc", "d.doc", "a.doc"};
+    }
+    void sortsByBytesAndTimeTiesByName() {
+        QFETCH(int, header);
+        QFETCH(QStringList, ascending);
+        const QDateTime start(QDate(2024, 5, 1), QTime(9, 0));
+        const struct {
+            const char* name;
+            qint64 bytes;
+            int minutes;
+        } files[] = {{"d.doc", 1310720, 1},
+                     {"a.doc", 1363149, 2},
+                     {"b.doc", 1572864, 0},
+                     {"c.doc", 1310720, 1}};
+        for (const auto& f : files) {
+            QFile document(m_desktop->document(f.name));
+            QVERIFY(document.open(QIODevice::ReadWrite) && document.resize(f.bytes));
+            QVERIFY(document.setFileTime(start.addSecs(qint64(60) * f.minutes),
+                                         QFileDevice::FileModificationTime));
+            document.close();
+            const QString link = m_desktop->shortcut(QString(f.name) + ".lnk", document.fileName());
+            QVariantList values{link, BM_Library::FileSizeText(document.fileName()),
+                                BM_Library::FileDateTimeText(document.fileName())};
+            m_view->AddItem(values);
+        }
+        m_list->Model()->Flush();
+        const int y = m_list->header()->height() / 2;
+        for (int order : {0, 1, 0}) {
+            const QRect section(m_list->header()->sectionViewportPosition(header - 1), 0,
+                                m_list->header()->sectionSize(header - 1), 1);
+            QTest::mouseClick(m_list->header()->viewport(), Qt::LeftButton, {},
+                              QPoint(section.center().x(), y));
+            QStringList names;
+            for (int i = 1; i <= m_view->Count(); ++i)
+                names << m_view->Item(i).Text();
+            QStringList expected = ascending;
+            if (order == 1)
+                std::reverse(expected.begin(), expected.end());
+            QCOMPARE(names, expected);
+        }
+    }
+
+    void gestures_data() {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<bool>("onRow");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<int>("menus");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("click, row") << "click" << true << 1 << 0 << 0;
+        QTest::newRow("click, empty space") << "click" << false << 0 << 0 << 0;
+        QTest::newRow("right-click, row") << "right" << true << 0 << 1 << 0;
+        QTest::newRow("right-click, empty space") << "right" << false << 0 << 0 << 0;
+        QTest::newRow("double-click, row") << "double" << true << 1 << 0 << 1;
+        QTest::newRow("double-click, empty space") << "double" << false << 0 << 0 << 0;
+        QTest::newRow("Enter, row selected") << "Enter" << true << 0 << 0 << 1;
+        QTest::newRow("keypad Enter, row selected") << "keypad" << true << 0 << 0 << 1;
+        QTest::newRow("Enter, nothing selected") << "Enter" << false << 0 << 0 << 0;
+    }
+    void gestures() {
+        QFETCH(QString, gesture);
+        QFETCH(bool, onRow);
+        addRow("one.doc");
+        addRow("two words.doc");
+        m_list->Model()->Flush();
+        m_view->Item(1).setSelected(true);
+        QSignalSpy clicks(m_view.get(), &CFileListView::OnItemClick);
+        QSignalSpy menus(m_view->ContextMenu(), &CContextMenu::OnMenuShown);
+        const QPoint pos = onRow ? rowCenter(2) : QPoint(50, m_list->viewport()->height() - 10);
+        if (gesture == "Enter" || gesture == "keypad") { // opens the selected row
+            m_view->Item(onRow ? 2 : 1).setSelected(onRow);
+            QTest::keyClick(m_list, gesture == "Enter" ? Qt::Key_Return : Qt::Key_Enter);
+        } else {
+            click(gesture, pos);
+        }
+        QTEST(int(clicks.size()), "clicks");
+        QTEST(int(menus.size()), "menus");
+        QTEST(int(m_desktop->urls.size()), "opened");
+        if (!clicks.isEmpty())
+            QCOMPARE(clicks.first().first().value<CListItem>().Text(), "two words.doc");
+        if (!m_desktop->urls.isEmpty())
+            QCOMPARE(m_desktop->urls.first(),
+                     QUrl::fromLocalFile(m_desktop->dir.filePath("two words.doc")));
+        if (gesture == "right") // the menu's row, or the selection left alone
+            QCOMPARE(m_view->SelectedItem().Index(), onRow ? 2 : 1);
+        QVERIFY(m_desktop->errors.isEmpty());
+    }
+
+    void deleteShortcutRemovesOnlyTheShortcut() {
+        addRow("keep.doc");
+        addRow("remove.doc");
+        m_list->Model()->Flush();
+        click("right", rowCenter(2));
+        QMenu* menu = CContextMenu::CurrentMenu();
+        QVERIFY(menu);
+        QTimer yes;
+        connect(&yes, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        yes.start(10);
+        menu->findChild<QAction*>(QStringLiteral("DeleteShortcut"))->trigger();
+        menu->close();
+        QTRY_VERIFY(!QFileInfo(m_desktop->dir.filePath("remove.doc.lnk")).isSymLink());
+        QVERIFY(QFileInfo::exists(m_desktop->dir.filePath("remove.doc")));
+        QCOMPARE(m_view->Count(), 1);
+        QCOMPARE(m_view->Item(1).Text(), QStringLiteral("keep.doc"));
+    }
+
+private:
+    // A row for a shortcut "<document>.lnk" to a new document, as the owner adds it.
+    CListItem addRow(const QString& document) {
+        const QString link = m_desktop->shortcut(document + ".lnk", m_desktop->document(document));
+        QVariantList values{link, QStringLiteral("1 KB"), QStringLiteral("2024/01/02 03:04:05")};
+        CListItem item = m_view->AddItem(values);
+        item.setTag(link);
+        item.setKey("K" + document);
+        return item;
+    }
+    QPoint rowCenter(int index) const {
+        return m_list->visualRect(m_list->Model()->index(index - 1, 0)).center();
+    }
+    void click(const QString& gesture, const QPoint& pos) {
+        QWidget* viewport = m_list->viewport();
+        const bool right = gesture == "right";
+
+        QTest::mouseClick(viewport, right ? Qt::RightButton : Qt::LeftButton, {}, pos);
+        if (gesture == "double")
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, pos);
+        if (right) {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+            QCoreApplication::sendEvent(viewport, &event);
+        }
+    }
+
+    std::unique_ptr<DesktopStub> m_desktop;
+    std::unique_ptr<QWidget> m_window;
+    CListViewControl* m_list = nullptr;
+    std::unique_ptr<CFileListView> m_view;
+};
+
+class TestFileListViews : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_window.reset(new QWidget);
+        auto* layout = new QVBoxLayout(m_window.get());
+        m_views.reset(new CFileListViews);
+        m_views->Create();
+        m_lists.clear();
+        for (int i = 0; i < 3; ++i) {
+            auto* list = new CListViewControl;
+            list->AddColumnHeader(QStringLiteral("名前"), 3000);
+            list->AddListItem(QStringLiteral("row"), 0);
+            list->Model()->Flush();
+            layout->addWidget(list);
+            m_lists.append(list);
+            m_views->Add(list, new CMsghook(m_window.get()), QStringLiteral("H%1").arg(i));
+        }
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void forwarding_data() {
+        QTest::addColumn<QStringList>("chosen"); // SelectItem calls, in order
+        QTest::addColumn<int>("source");         // the list clicked and dropped on
+        QTest::addColumn<bool>("forwarded");
+        QTest::addColumn<QString>("dropKey");
+        QTest::newRow("no choice: the list added last") << QStringList() << 2 << true << "";
+        QTest::newRow("no choice: an earlier list") << QStringList() << 0 << false << "";
+        QTest::newRow("chosen list") << QStringList{"H0"} << 0 << true << "H0";
+        QTest::newRow("last added, not chosen") << QStringList{"H0"} << 2 << false << "";
+        QTest::newRow("choice moved on") << QStringList{"H1", "H0"} << 1 << false << "";
+        QTest::newRow("choice moved back") << QStringList{"H1", "H0", "H1"} << 1 << true << "H1";
+    }
+    void forwarding() {
+        QFETCH(QStringList, chosen);
+        QFETCH(int, source);
+        QFETCH(bool, forwarded);
+        m_lists[source]->setSelectedItem(m_lists[source]->ListItem(1));
+        for (const QString& key : chosen)
+            QCOMPARE(m_views->SelectItem(key)->ListView(), m_lists[key.mid(1).toInt()]);
+        if (chosen.contains(QStringLiteral("H%1").arg(source))) // choosing unselects
+            QVERIFY(m_lists[source]->SelectedItem().IsEmpty());
+        QSignalSpy clicks(m_views.get(), &CFileListViews::OnItemClick);
+        QSignalSpy drops(m_views.get(), &CFileListViews::OnDrop);
+        const QRect row = m_lists[source]->visualRect(m_lists[source]->model()->index(0, 0));
+        QTest::mouseClick(m_lists[source]->viewport(), Qt::LeftButton, {}, row.center());
+        QMimeData data;
+        drop(source, &data);
+        QCOMPARE(clicks.count(), int(forwarded));
+        QCOMPARE(drops.count(), int(forwarded));
+        if (forwarded) {
+            QCOMPARE(clicks[0][0].value<CListItem>().ListView(), m_lists[source]);
+            QTEST(drops[0][0].toString(), "dropKey");
+            QCOMPARE(drops[0][1].value<const QMimeData*>(), &data);
+        }
+    }
+
+    void takenKeyBindsNothing() {
+        CMsghook unused;
+        QVERIFY_THROWS_EXCEPTION(CError, m_views->Add(m_lists[1], &unused, QStringLiteral("H1")));
+        QCOMPARE(unused.HwndHook(), nullptr);
+    }
+
+    void listRemovedByItsOwnDropHandlerGoesQuietly() {
+        QPointer<CFileListView> h2 = m_views->SelectItem(QStringLiteral("H2"));
+        connect(m_views.get(), &CFileListViews::OnDrop, this,
+                [this] { m_views->Remove(QStringLiteral("H2")); });
+        QMimeData data;
+        drop(2, &data);
+        QCOMPARE(m_views->Count(), 2);
+        QCOMPARE(m_views->FileListView(), nullptr);
+        QTRY_VERIFY(h2.isNull());
+    }
+
+private:
+    void drop(int list, QMimeData* data) {
+        data->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/-a 'b' \"c\" %d 日本.doc"))});
+        dragAndDrop(m_lists[list]->viewport(), QPoint(20, 20), data);
+    }
+
+    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<CFileListViews> m_views;
+    QList<CListViewControl*> m_lists;
+};
+
+// The search field's focus cycle and its Enter and F3 rules, with real focus
+// changes in an active offscreen window.
+class TestFindBox : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_window.reset(new QWidget);
+        auto* layout = new QVBoxLayout(m_window.get());
+        layout->addWidget(m_other = new QLineEdit);
+        layout->addWidget(m_field = new QLineEdit);
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        focus(m_other);
+        m_box.reset(new CFindBox);
+        m_box->Create(m_field);
+    }
+
+    void focusCycle_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("afterLeave");
+        QTest::addColumn<QString>("afterReturn");
+        QTest::newRow("empty gets the placeholder") << "" << QString("検索") << QString();
+        QTest::newRow("user text stays") << "report" << QString("report") << QString("report");
+        QTest::newRow("typed placeholder is emptied") << "検索" << QString("検索") << QString();
+    }
+    void focusCycle() {
+        QFETCH(QString, typed);
+        QCOMPARE(m_field->text(), QStringLiteral("検索"));
+        QCOMPARE(back(), theme(QPalette::Button));
+        focus(m_field);
+        QCOMPARE(m_field->text(), QString());
+        QCOMPARE(back(), theme(QPalette::Base));
+        m_field->setText(typed);
+        focus(m_other);
+        QTEST(m_field->text(), "afterLeave");
+        QCOMPARE(back(), theme(QPalette::Button));
+        focus(m_field);
+        QTEST(m_field->text(), "afterReturn");
+    }
+
+    void keys_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("finds");
+        QTest::addColumn<int>("nexts");
+        QTest::newRow("Enter") << "abc" << int(Qt::Key_Return) << 1 << 0;
+        QTest::newRow("keypad Enter") << "-x '%\" 日本" << int(Qt::Key_Enter) << 1 << 0;
+        QTest::newRow("placeholder searched for") << "検索" << int(Qt::Key_Return) << 1 << 0;
+        QTest::newRow("F3") << "abc" << int(Qt::Key_F3) << 0 << 1;
+        QTest::newRow("other key") << "abc" << int(Qt::Key_A) << 0 << 0;
+        QTest::newRow("Enter when empty") << "" << int(Qt::Key_Return) << 0 << 0;
+        QTest::newRow("F3 when empty") << "" << int(Qt::Key_F3) << 0 << 0;
+    }
+    void keys() {
+        QFETCH(QString, text);
+        QFETCH(int, key);
+        QSignalSpy find(m_box.get(), &CFindBox::OnFind);
+        QSignalSpy next(m_box.get(), &CFindBox::OnFindNext);
+        focus(m_field);
+        m_field->setText(text);
+        QTest::keyClick(m_field, Qt::Key(key));
+        // A held key's repeated releases search nothing more.
+        QKeyEvent repeat(QEvent::KeyRelease, key, Qt::NoModifier, QString(), true);
+        QCoreApplication::sendEvent(m_field, &repeat);
+        QTEST(int(find.count()), "finds");
+        QTEST(int(next.count()), "nexts");
+        if (!find.isEmpty())
+            QCOMPARE(find.first().first().toString(), text);
+    }
+
+    void contextMenuKeepsTheFieldAsItIs() {
+        // The field's context menu takes the focus for a moment: a paste must
+        // not land behind a restored placeholder.
+        focus(m_field);
+        QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+        QCoreApplication::sendEvent(m_field, &out);
+        QCOMPARE(m_field->text(), QString());
+        QCOMPARE(back(), theme(QPalette::Base));
+    }
+
+private:
+    void focus(QWidget* w) {
+        w->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(w->hasFocus());
+    }
+    QColor back() const { return m_field->palette().color(QPalette::Active, QPalette::Base); }
+    QColor theme(QPalette::ColorRole role) const {
+        return QApplication::palette(m_field).color(QPalette::Active, role);
+    }
+
+    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<CFindBox> m_box;
+    QLineEdit* m_field = nullptr;
+    QLineEdit* m_other = nullptr;
+};
+
+class TestSortListView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_list = std::make_unique<CListViewControl>();
+        m_list->resize(500, 300);
+        for (const char* title : {"名前", "サイズ", "日付"})
+            m_list->AddColumnHeader(title, 1500);
+        m_sorter = std::make_unique<CSortListView>();
+        m_sorter->Create(m_list.get());
+        m_list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_list.get()));
+    }
+    void cleanup() {
+        m_sorter.reset();
+        m_list.reset();
+    }
+
+    void threeClicks_data() {
+        QTest::addColumn<int>("header");
+        QTest::addColumn<QList<int>>("orders");
+        QTest::addColumn<QStringList>("ascending");
+        // The first column already is the sort column: its first click reverses.
+        QTest::newRow("first column")
+            << 1 << QList<int>{1, 0, 1} << QStringList{"a.doc", "b.doc", "c.doc", "d.doc"};
+        QTest::newRow("numbers in text by value")
+            << 2 << QList<int>{0, 1, 0} << QStringList{"2 KB", "9 KB", "10 KB", "100 KB"};
+    }
+    void threeClicks() {
+        QFETCH(int, header);
+        QFETCH(QList<int>, orders);
+        QFETCH(QStringList, ascending);
+        QStringList expected;
+        fill();
+        QSignalSpy clicks(m_sorter.get(), &CSortListView::OnColumnClick);
+        for (int order : orders) {
+            clickHeader(header);
+            QCOMPARE(m_list->SortKey(), header - 1);
+            QCOMPARE(m_list->SortOrder(), order);
+            expected = ascending;
+            if (order == 1)
+                std::reverse(expected.begin(), expected.end());
+            QCOMPARE(column(header - 1), expected);
+            QCOMPARE(m_list->header()->sortIndicatorSection(), header - 1);
+        }
+        QCOMPARE(clicks.size(), 3);
+        m_list->ClearListItems(); // a refilled list keeps its order
+        fill();
+        QCOMPARE(column(header - 1), expected);
+    }
+
+private:
+    void fill() {
+        for (const auto& row : kRows) {
+            CListItem item = m_list->AddListItem(row[0], 0);
+            item.setSubItems(1, row[1]);
+            item.setSubItems(2, row[2]);
+        }
+        m_list->Model()->Flush();
+    }
+    QStringList column(int c) const {
+        QStringList texts;
+        for (int i = 1; i <= m_list->ListItemCount(); ++i)
+            texts << (c == 0 ? m_list->ListItem(i).Text() : m_list->ListItem(i).SubItems(c));
+        return texts;
+    }
+    void clickHeader(int index) {
+        QHeaderView* header = m_list->header();
+        const int x =
+            header->sectionViewportPosition(index - 1) + header->sectionSize(index - 1) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+
+    std::unique_ptr<CListViewControl> m_list;
+    std::unique_ptr<CSortListView> m_sorter;
+};
+
+// Plain widgets stand in for the lists behind the tabs.
+class TestTabViewer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_form.reset(new QWidget);
+        m_tabs.reset(new CTabViewer);
+        m_tabs->Create(m_form.get(), m_bar = new QTabBar(m_form.get()));
+        m_lists.clear();
+        for (int i = 0; i < 3; ++i) {
+            m_lists.append(new QWidget(m_form.get()));
+            QCOMPARE(m_tabs->Add(m_lists[i], QStringLiteral("H%1").arg(i), QString()), i + 1);
+            QVERIFY(m_lists[i]->isHidden());
+        }
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    void choosing_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("byUser");
+        // "H0" is the tab the strip selected by itself when it was added.
+        QTest::newRow("code, tab already selected") << "H0" << false;
+        QTest::newRow("code, other tab") << "H2" << false;
+        QTest::newRow("user click") << "H1" << true;
+    }
+    void choosing() {
+        QFETCH(QString, key);
+        QFETCH(bool, byUser);
+        QCOMPARE(m_tabs->SelectedListView(), nullptr);
+        QSignalSpy click(m_tabs.get(), &CTabViewer::OnClick);
+        const int index = key.mid(1).toInt();
+        if (byUser)
+            QTest::mouseClick(m_bar, Qt::LeftButton, {}, m_bar->tabRect(index).center());
+        else
+            m_tabs->SelectTab(key);
+        QCOMPARE(click.count(), 1);
+        QCOMPARE(click[0][0].toString(), key);
+        QCOMPARE(m_tabs->SelectedListView(), m_lists[index]);
+        QVERIFY(m_lists[index]->isVisible());
+        QCOMPARE(m_form->children().last(), m_lists[index]); // raised to the front
+    }
+
+    void deletedKeysStayTaken() {
+        m_tabs->SelectTab(QStringLiteral("H2"));
+        QSignalSpy click(m_tabs.get(), &CTabViewer::OnClick);
+        m_tabs->Delete(QStringLiteral("H2")); // the neighbour takes its place
+        QCOMPARE(click.count(), 1);
+        QCOMPARE(m_tabs->SelectedListView(), m_lists[1]);
+        QVERIFY_THROWS_EXCEPTION(CError, m_tabs->Add(m_lists[0], QStringLiteral("H2"), QString()));
+        QVERIFY_THROWS_EXCEPTION(CError, m_tabs->SelectTab(QStringLiteral("H2")));
+        QCOMPARE(m_tabs->Add(m_lists[0], QStringLiteral("H7"), QString()), 3);
+    }
+
+private:
+    std::unique_ptr<QWidget> m_form;
+    std::unique_ptr<CTabViewer> m_tabs;
+    QTabBar* m_bar = nullptr;
+    QList<QWidget*> m_lists;
+};
+
+// One program runs the folder's classes in turn: less to build and to check.
+template <typename... Tests> int RunAll(int argc, char** argv) {
+    int failed = 0;
+    ((failed += [&] {
+         Tests test;
+         return QTest::qExec(&test, argc, argv);
+     }()),
+     ...);
+    return failed;
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    return RunAll<TestCategory, TestFileListModel, TestFileListView, TestFileListViews, TestFindBox, TestSortListView, TestTabViewer>(argc, argv);
+}
+#include "tst_views.moc"
