@@ -751,19 +751,20 @@ private:
 };
 
 // One program runs the folder's classes in turn: less to build and to check.
+template <typename Test> int Run(int argc, char** argv) {
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
 template <typename... Tests> int RunAll(int argc, char** argv) {
     int failed = 0;
-    ((failed += [&] {
-         Tests test;
-         return QTest::qExec(&test, argc, argv);
-     }()),
-     ...);
+    ((failed += Run<Tests>(argc, argv)), ...);
     return failed;
 }
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    return RunAll<TestCategory, TestFileListModel, TestFileListView, TestFileListViews, TestFindBox, TestSortListView, TestTabViewer>(argc, argv);
+    return RunAll<TestCategory, TestFileListModel, TestFileListView, TestFileListViews, TestFindBox,
+                  TestSortListView, TestTabViewer>(argc, argv);
 }
 #include "tst_views.moc"
