@@ -1,0 +1,673 @@
+#include "BM_Library.h"
+#include "CBusyIndicator.h"
+#include "CDatabase.h"
+#include "CError.h"
+#include "CPathFinder.h"
+#include "CRecentFiles.h"
+#include "CRecordset.h"
+#include "CShortcutReconciler.h"
+#include "CVolloDB.h"
+#include "Placeholders.h"
+#include "RM_RecentMirror.h"
+#include "SM_Shortcut.h"
+#include "support_discovery.h"
+
+#include <QtTest>
+#include <fcntl.h>
+#include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Everything one walk raised: the events in order and the paths found,
+// relative to root (sorted, for the folder walk).
+struct Walked {
+    QStringList events, found, ages;
+    qint32 finish = -1;
+};
+
+Walked Walk(CPathFinder& finder, const QString& root, const QString& path) {
+    Walked w;
+    QObject context;
+    QObject::connect(&finder, &CPathFinder::OnBegin, &context, [&] { w.events << "begin"; });
+    QObject::connect(
+        &finder, &CPathFinder::OnFound, &context, [&](const QString& name, const QString& age) {
+            w.events << name;
+            w.found << (name.startsWith(root + "/") ? name.mid(root.size() + 1) : name);
+            w.ages << age;
+        });
+    QObject::connect(&finder, &CPathFinder::OnFinish, &context, [&](qint32 n) {
+        w.events << "finish";
+        w.finish = n;
+    });
+    finder.FindFile(path);
+    w.found.sort();
+    return w;
+}
+
+Walked Walk(CPathFinder& finder, const QString& root) {
+    return Walk(finder, root, root);
+}
+
+} // namespace
+
+class tst_CPathFinder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { CBusyIndicator::setHandlers({}, {}); }
+
+    // Walks of nothing end at once; flags turned off later do not take back
+    // what an earlier walk allowed, only writing the mask narrows it. With a
+    // cleared mask, a read-only entry needs its flag, a hidden read-only one
+    // both.
+    void emptyWalksAndTheMask() {
+        CPathFinder f;
+        QTemporaryDir tmp;
+        for (const QString& path : {QString(), tmp.path(), tmp.path() + "/missing"})
+            QCOMPARE(Walk(f, tmp.path(), path).events, QStringList({"begin", "finish"}));
+        QVERIFY(Touch(tmp.path() + "/a.txt") && Touch(tmp.path() + "/.h"));
+        f.setHidden(true);
+        QCOMPARE(Walk(f, tmp.path()).finish, 2);
+        f.setHidden(false);
+        f.setArchive(false);
+        QCOMPARE(Walk(f, tmp.path()).finish, 2);
+        f.setAttributeEx(0);
+        QCOMPARE(Walk(f, tmp.path()).finish, 0);
+        for (const char* name : {"/ro.txt", "/.ro"}) {
+            QVERIFY(Touch(tmp.path() + name));
+            QCOMPARE(chmod(QFile::encodeName(tmp.path() + name).constData(), 0444), 0);
+        }
+        const auto walk = [&](bool hidden, bool readOnly) {
+            f.setAttributeEx(0);
+            f.setHidden(hidden);
+            f.setReadOnly(readOnly);
+            f.setArchive(true);
+            return Walk(f, tmp.path()).found.filter("ro");
+        };
+        QCOMPARE(walk(false, true), QStringList({"ro.txt"}));
+        QCOMPARE(walk(true, false), QStringList());
+        QCOMPARE(walk(true, true), QStringList({".ro", "ro.txt"}));
+    }
+
+    void trailingSeparatorAndOddNames() {
+        QTemporaryDir tmp;
+        const QStringList names = {"a.txt",
+                                   "sub/he said \"hi\".txt",
+                                   "sub/it's 100%.doc",
+                                   "フォルダ 'x'/報告書 第1版.docx",
+                                   "フォルダ 'x'/-rf",
+                                   "フォルダ 'x'/deeper/no extension"};
+        for (const QString& n : names)
+            QVERIFY(Touch(tmp.path() + "/" + n));
+        // FileAge: the local time of the entry's last change, as the user reads it.
+        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        QCOMPARE(
+            utimensat(AT_FDCWD, QFile::encodeName(tmp.path() + "/a.txt").constData(), times, 0), 0);
+        CPathFinder f;
+        const Walked plain = Walk(f, tmp.path());
+        QCOMPARE(plain.ages[plain.events.indexOf(tmp.path() + "/a.txt") - 1],
+                 BM_Library::FileTimeText((1700000000LL + 11644473600LL) * 10000000));
+        const Walked slash = Walk(f, tmp.path(), tmp.path() + "/");
+        QCOMPARE(plain.events, slash.events);
+        QStringList sorted = names;
+        sorted.sort();
+        QCOMPARE(plain.found, sorted);
+    }
+
+    void foldersAndPatterns_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("subFolders");
+        QTest::addColumn<bool>("folders");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("everything")
+            << "*.*" << true << false
+            << QStringList({"a.TXT", "b.doc", "named.txt/d.txt", "named.txt/e.doc", "plain/c.txt"});
+        QTest::newRow("folders too")
+            << "*" << true << true
+            << QStringList({"a.TXT", "b.doc", "named.txt", "named.txt/d.txt", "named.txt/e.doc",
+                            "plain", "plain/c.txt"});
+        QTest::newRow("top only") << "*.*" << false << true
+                                  << QStringList({"a.TXT", "b.doc", "named.txt", "plain"});
+        // A sub-folder is entered only when its own name matches.
+        QTest::newRow("pattern filters folders")
+            << "*.txt" << true << false << QStringList({"a.TXT", "named.txt/d.txt"});
+        QTest::newRow("? is one character") << "?.doc" << true << false << QStringList({"b.doc"});
+    }
+
+    void foldersAndPatterns() {
+        QFETCH(QString, pattern);
+        QFETCH(bool, subFolders);
+        QFETCH(bool, folders);
+        QFETCH(QStringList, found);
+        QTemporaryDir tmp;
+        for (const char* n :
+             {"a.TXT", "b.doc", "plain/c.txt", "named.txt/d.txt", "named.txt/e.doc"})
+            QVERIFY(Touch(tmp.path() + "/" + n));
+        CPathFinder f;
+        f.setPattern(pattern);
+        f.setIncludeSubFolder(subFolders);
+        f.setDirectory(folders);
+        const Walked w = Walk(f, tmp.path());
+        QCOMPARE(w.found, found);
+        // Depth first: a folder's event comes right before its contents.
+        if (folders && subFolders)
+            QCOMPARE(w.events.indexOf(tmp.path() + "/plain") + 1,
+                     w.events.indexOf(tmp.path() + "/plain/c.txt"));
+    }
+
+    void homeFolderTree() {
+        QTemporaryDir home;
+        const QString h = home.path();
+        for (const char* n : {"Documents/a.txt", ".git/objects/x.txt", ".cache/y.txt",
+                              ".local/share/Trash/files/z.txt", ".venv/lib/w.txt", ".hidden.txt",
+                              "locked/secret.txt"})
+            QVERIFY(Touch(h + "/" + n));
+        const QByteArray raw = QFile::encodeName(h);
+        QVERIFY(TouchRaw(raw + "/\x82\xa0.txt") && TouchRaw(raw + "/caf\xe9/b.txt"));
+        const bool root = geteuid() == 0; // root reads every folder
+        QCOMPARE(chmod(raw + "/locked", 0), 0);
+        CPathFinder f;
+        QStringList leftOut;
+        connect(&f, &CPathFinder::OnLeftOut,
+                [&](const QString& path) { leftOut << path.mid(h.size() + 1); });
+        // Hidden folders hold the programs' files; names that are not text
+        // would give shortcuts to nowhere, and a locked folder cannot be
+        // read: told, never found.
+        const Walked w = Walk(f, h);
+        chmod(raw + "/locked", 0700);
+        QCOMPARE(w.found, QStringList({"Documents/a.txt"}) +
+                              (root ? QStringList{"locked/secret.txt"} : QStringList{}));
+        leftOut.sort();
+        QCOMPARE(leftOut, QStringList({"caf\ufffd/"}) +
+                              (root ? QStringList{} : QStringList{"locked/"}) +
+                              QStringList{"\ufffd\ufffd.txt"});
+        // Asking for hidden entries takes them all.
+        f.setHidden(true);
+        QCOMPARE(Walk(f, h).finish, 7);
+    }
+
+    void overlongPathsAreTold() {
+        // Folders nested past the system's path limit, made one level at a
+        // time; the walk tells the first path it cannot handle and goes on.
+        QTemporaryDir tmp;
+        QVERIFY(Touch(tmp.path() + "/a.txt"));
+        const QByteArray part(200, 'd');
+        int fd = open(QFile::encodeName(tmp.path()).constData(), O_DIRECTORY | O_RDONLY);
+        for (qsizetype length = tmp.path().size(); length < PATH_MAX + 400; length += 201) {
+            mkdirat(fd, part.constData(), 0700);
+            const int next = openat(fd, part.constData(), O_DIRECTORY | O_RDONLY);
+            close(fd);
+            fd = next;
+        }
+        close(openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0600));
+        close(fd);
+        CPathFinder f;
+        QStringList leftOut;
+        connect(&f, &CPathFinder::OnLeftOut, [&](const QString& path) { leftOut << path; });
+        const Walked w = Walk(f, tmp.path());
+        QProcess::execute("rm", {"-rf", tmp.path()});
+        QCOMPARE(w.found, QStringList({"a.txt"}));
+        QCOMPARE(leftOut.size(), 1);
+        QVERIFY(QFile::encodeName(leftOut.at(0)).size() >= PATH_MAX);
+    }
+
+    void symbolicLinksAreFilesNeverFollowed() {
+        QTemporaryDir tmp;
+        QTemporaryDir elsewhere;
+        const QString tree = tmp.path() + "/tree";
+        QVERIFY(Touch(tree + "/a.txt") && Touch(elsewhere.path() + "/outside.txt"));
+        QVERIFY(Link(tree, tree + "/loop") && Link("..", tree + "/up"));
+        QVERIFY(Link(elsewhere.path(), tree + "/away") && Link("nowhere", tree + "/dangling"));
+        CPathFinder f;
+        f.setDirectory(true);
+        QCOMPARE(Walk(f, tree).found, QStringList({"a.txt", "away", "dangling", "loop", "up"}));
+    }
+
+    void busyPointerOnEveryWayOut() {
+        int depth = 0;
+        CBusyIndicator::setHandlers([&] { ++depth; }, [&] { --depth; });
+        QTemporaryDir tmp;
+        QVERIFY(Touch(tmp.path() + "/a.txt") && Touch(tmp.path() + "/b.txt"));
+        CPathFinder f;
+        QList<int> seen;
+        connect(&f, &CPathFinder::OnBegin, [&] { seen << depth; });
+        connect(&f, &CPathFinder::OnFinish, [&] { seen << depth; });
+        auto found = connect(&f, &CPathFinder::OnFound, [&] { seen << depth; });
+        f.FindFile(tmp.path());
+        QCOMPARE(seen, QList<int>({0, 1, 1, 0}));
+        // A handler's error ends the walk without OnFinish.
+        disconnect(found);
+        seen.clear();
+        connect(&f, &CPathFinder::OnFound, [] { throw CError(5, "refused"); });
+        QVERIFY_THROWS_EXCEPTION(CError, f.FindFile(tmp.path()));
+        QCOMPARE(seen, QList<int>({0}));
+        QCOMPARE(depth, 0);
+    }
+
+    void cancelStopsWithTheCountSoFar() {
+        QTemporaryDir tmp;
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(Touch(tmp.path() + QString("/d%1/f.txt").arg(i)));
+        CPathFinder f;
+        QStringList folders;
+        connect(&f, &CPathFinder::OnFolder, [&](const QString& folder) { folders << folder; });
+        auto cancel = connect(&f, &CPathFinder::OnFound, &f, &CPathFinder::Cancel);
+        QCOMPARE(Walk(f, tmp.path()).finish, 1);
+        QCOMPARE(folders.size(), 2); // the root and the folder of the one hit
+        QCOMPARE(folders.first(), tmp.path() + "/");
+        disconnect(cancel);
+        QCOMPARE(Walk(f, tmp.path()).finish, 20);
+    }
+};
+
+class tst_SM_Shortcut : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_docs;  // documents, fresh for each test
+    QString m_links; // the shortcut folder; its own dot must never count
+    int m_round = 0;
+
+    QString Doc(const QString& relative) {
+        const QString path = m_docs + "/" + relative;
+        return Touch(path) ? path : QString();
+    }
+    QString Make(const QString& path) { return SM_Shortcut::MakeShortcutFile(m_links, path); }
+
+private slots:
+    void init() {
+        m_docs = m_tmp.path() + QString("/docs%1").arg(m_round);
+        m_links = m_tmp.path() + QString("/links.d%1/").arg(m_round++);
+        QVERIFY(QDir().mkpath(m_links));
+    }
+
+    // Names end in stem#n, the extension and ".lnk"; past the 255-byte limit
+    // the stem gives way, never the extension, the number or ".lnk".
+    void numberedNamesAndReuse_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stem");
+        QTest::addColumn<QString>("numbered"); // the stem when a number is added
+        QTest::addColumn<QString>("ext");
+        const auto row = [](const char* tag, const QString& name, const QString& stem,
+                            const QString& numbered, const QString& ext) {
+            QTest::newRow(tag) << name << stem << numbered << ext;
+        };
+        row("plain", "report.doc", "report", "report", ".doc");
+        row("two dots", "x.tar.gz", "x.tar", "x.tar", ".gz");
+        row("no extension", "Makefile", "Makefile", "Makefile", "");
+        row("Japanese", "報告書 第1版.docx", "報告書 第1版", "報告書 第1版", ".docx");
+        const QString a(248, 'a'), j(83, u'報');
+        row("252 bytes", a + ".txt", a.left(247), a.left(245), ".txt");
+        row("83 Japanese characters", j + ".txt", j.left(82), j.left(81), ".txt");
+    }
+
+    void numberedNamesAndReuse() {
+        QFETCH(QString, name);
+        QFETCH(QString, stem);
+        QFETCH(QString, numbered);
+        QFETCH(QString, ext);
+        const QStringList expected{stem + ext + ".lnk", numbered + "#1" + ext + ".lnk",
+                                   numbered + "#2" + ext + ".lnk"};
+        for (int i = 0; i < 3; ++i) {
+            const QString doc = Doc(QString("f%1/").arg(i) + name);
+            // The folder may come with or without its trailing separator.
+            const QString link =
+                SM_Shortcut::MakeShortcutFile(i == 1 ? m_links.chopped(1) : m_links, doc);
+            QCOMPARE(link, m_links + expected[i]);
+            QCOMPARE(RawLink(link), doc);
+        }
+        // Each document again: its own shortcut back, nothing written.
+        for (int i = 2; i >= 0; --i)
+            QCOMPARE(Make(m_docs + QString("/f%1/").arg(i) + name), m_links + expected[i]);
+        QCOMPARE(Entries(m_links).size(), 3);
+    }
+
+    void namesChangedBehindItsBack() {
+        for (int i = 0; i < 3; ++i)
+            Make(Doc(QString("%1/r.txt").arg(i)));
+        // Another spelling of the same path is the same document.
+        QCOMPARE(Make(m_docs + "//./1/../1/r.txt"), m_links + "r#1.txt.lnk");
+        // The first free name is taken, wherever the gap is.
+        QVERIFY(QFile::remove(m_links + "r#1.txt.lnk"));
+        QCOMPARE(Make(Doc("3/r.txt")), m_links + "r#1.txt.lnk");
+        // Names another program took are passed over; a folder too.
+        QVERIFY(Link("/elsewhere/r.txt", m_links + "r#3.txt.lnk") &&
+                QDir().mkdir(m_links + "r#4.txt.lnk"));
+        QCOMPARE(Make(Doc("4/r.txt")), m_links + "r#5.txt.lnk");
+        // A shortcut to our document that someone else made is found.
+        QVERIFY(Link(Doc("6/r.txt"), m_links + "r#6.txt.lnk"));
+        QCOMPARE(Make(m_docs + "/6/r.txt"), m_links + "r#6.txt.lnk");
+        // A removed shortcut is made again rather than handed out.
+        QVERIFY(QFile::remove(m_links + "r.txt.lnk"));
+        QCOMPARE(Make(m_docs + "/0/r.txt"), m_links + "r.txt.lnk");
+        QCOMPARE(RawLink(m_links + "r.txt.lnk"), m_docs + "/0/r.txt");
+        // Another spelling of a path that exists only once: the same document;
+        // folders that differ only in case hold two documents here.
+        const QString first = Make(Doc("Case/doc.txt"));
+        QCOMPARE(Make(m_docs + "/CASE/doc.txt"), first);
+        QCOMPARE(Make(Doc("CASE/doc.txt")), m_links + "doc#1.txt.lnk");
+    }
+
+    void droppedShortcuts() {
+        const QString doc = Doc("a/report.doc");
+        QVERIFY(Link(doc, m_docs + "/x.lnk"));
+        QCOMPARE(Make(m_docs + "/x.lnk"), m_links + "report.doc.lnk");
+        QCOMPARE(RawLink(m_links + "report.doc.lnk"), doc);
+        QCOMPARE(Make(doc), m_links + "report.doc.lnk");
+        // Numbered names carry the extension of what was dropped.
+        QVERIFY(Link(Doc("b/report.doc"), m_docs + "/y.lnk"));
+        QCOMPARE(Make(m_docs + "/y.lnk"), m_links + "report#1.lnk.lnk");
+        // Only ".lnk" exactly stands for a target; ".LNK" is a document.
+        QVERIFY(Link(doc, m_docs + "/Shortcut.LNK"));
+        QCOMPARE(Make(m_docs + "/Shortcut.LNK"), m_links + "Shortcut.LNK.lnk");
+        QCOMPARE(RawLink(m_links + "Shortcut.LNK.lnk"), m_docs + "/Shortcut.LNK");
+    }
+
+    void errorsCarryTheirCause() {
+        // Neither a link nor a shell link.
+        QVERIFY_THROWS_EXCEPTION(CError, Make(Doc("broken.lnk")));
+        try {
+            SM_Shortcut::MakeShortcutFile(m_links + "missing/", Doc("a.txt"));
+            QFAIL("no error");
+        } catch (const CError& e) {
+            QCOMPARE(e.Code(), ENOENT);
+            QVERIFY2(e.Text().contains("missing"), qPrintable(e.Text()));
+        }
+        QVERIFY(Entries(m_links).isEmpty());
+    }
+
+    void copyTakesTheLinkNotTheDocument() {
+        const QString recent = m_docs + "/recent/";
+        QVERIFY(QDir().mkpath(recent));
+        const QString doc = Doc("a/メモ \"1\".txt");
+        const QString copy =
+            SM_Shortcut::CopyShortcutFile(m_links, SM_Shortcut::MakeShortcutFile(recent, doc));
+        QCOMPARE(copy, m_links + "メモ \"1\".txt.lnk");
+        QCOMPARE(RawLink(copy), doc);
+        QCOMPARE(SM_Shortcut::CopyShortcutFile(m_links, recent + "メモ \"1\".txt.lnk"), copy);
+        // A name taken by another document's shortcut is numbered, never mixed up.
+        QVERIFY(Link("../b.txt", recent + "b.txt.lnk") && Link("/x/b.txt", m_links + "b.txt.lnk"));
+        const QString second = SM_Shortcut::CopyShortcutFile(m_links, recent + "b.txt.lnk");
+        QCOMPARE(second, m_links + "b#1.txt.lnk");
+        QCOMPARE(RawLink(second), m_docs + "/b.txt"); // made absolute, dangling or not
+        QVERIFY_THROWS_EXCEPTION(CError,
+                                 SM_Shortcut::CopyShortcutFile(m_links, recent + "none.lnk"));
+    }
+
+    void manyDocumentsOfOneName() {
+        for (int i = 0; i < 300; ++i)
+            QCOMPARE(Make(Doc(QString("%1/README.md").arg(i))),
+                     m_links + (i ? QString("README#%1.md.lnk").arg(i) : QString("README.md.lnk")));
+        // Forgotten, the folder is read again from disk.
+        SM_Shortcut::ForgetFolders();
+        QCOMPARE(Make(m_docs + "/123/README.md"), m_links + "README#123.md.lnk");
+        QCOMPARE(Entries(m_links).size(), 300);
+    }
+};
+
+// After an interruption the shortcut folder and the file rows disagree; the
+// start brings them in line without losing a document that still exists.
+class tst_CShortcutReconciler : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shortcutsAndRowsAgreeAfterwards() {
+        QTemporaryDir data, docs;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        CVolloDB db;
+        db.Create();
+        const QString folder = db.ShortcutFolder();
+        const auto doc = [&](const QString& name) { return docs.path() + "/" + name; };
+        QVERIFY(Touch(doc("orphan.txt")) && Touch(doc("kept.txt")));
+        // A shortcut whose row was lost, one whose document is gone too, a
+        // row whose shortcut is gone, and one in order.
+        QVERIFY(Link(doc("orphan.txt"), folder + "orphan.txt.lnk"));
+        QVERIFY(Link(doc("gone.txt"), folder + "gone.txt.lnk"));
+        QVERIFY(Link(doc("kept.txt"), folder + "kept.txt.lnk"));
+        for (const QString& path : {folder + "kept.txt.lnk", folder + "vanished.txt.lnk"})
+            db.RunSQL(FillPlaceholders(db.GetQuery("addFileName"),
+                                       {{"%fileName", path}, {"%fileAge", "#2026/12/06#"}}));
+        const CShortcutReconciler::Result r = CShortcutReconciler(db).Reconcile();
+        QCOMPARE(r.registered, 1);
+        QCOMPARE(r.removedShortcuts, 1);
+        QCOMPARE(r.removedRows, 1);
+        QStringList rows;
+        for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext())
+            rows << rs.Field(1).toString().mid(folder.size());
+        rows.sort();
+        QCOMPARE(rows, QStringList({"kept.txt.lnk", "orphan.txt.lnk"}));
+        QCOMPARE(Entries(folder).filter(".lnk"), rows);
+        // A second start finds nothing to do.
+        const CShortcutReconciler::Result again = CShortcutReconciler(db).Reconcile();
+        QCOMPARE(again.registered + again.removedShortcuts + again.removedRows, 0);
+    }
+};
+
+namespace {
+
+constexpr qint64 kBase = 1700000000; // November 2023
+
+// The desktop's list, written the way GTK writes it. Each entry is a path
+// (or a URI) with its latest use, which lands on added, modified or visited
+// in turn.
+void WriteBookmarks(const QList<QPair<QString, qint64>>& entries) {
+    GBookmarkFile* file = g_bookmark_file_new();
+    int turn = 0;
+    for (const auto& [path, used] : entries) {
+        gchar* made = path.startsWith('/')
+                          ? g_filename_to_uri(QFile::encodeName(path).constData(), nullptr, nullptr)
+                          : g_strdup(path.toUtf8().constData());
+        g_bookmark_file_add_application(file, made, "tst", "tst %u");
+        GDateTime* times[3];
+        for (int i = 0; i < 3; ++i)
+            times[i] =
+                g_date_time_new_from_unix_utc(i == turn % 3 ? used : used - qint64(3600) * (i + 1));
+        g_bookmark_file_set_added_date_time(file, made, times[0]);
+        g_bookmark_file_set_visited_date_time(file, made, times[2]);
+        // Last, since the other setters touch the modification time.
+        g_bookmark_file_set_modified_date_time(file, made, times[1]);
+        for (GDateTime* t : times)
+            g_date_time_unref(t);
+        g_free(made);
+        ++turn;
+    }
+    QVERIFY(g_bookmark_file_to_file(
+        file, QFile::encodeName(RM_RecentMirror::BookmarkFile()).constData(), nullptr));
+    g_bookmark_file_free(file);
+}
+
+Walked Walk(CRecentFiles& recent) {
+    Walked w;
+    QObject context;
+    QObject::connect(&recent, &CRecentFiles::OnBegin, &context, [&] { w.events << "begin"; });
+    QObject::connect(&recent, &CRecentFiles::OnFound, &context, [&](const QString& name) {
+        w.events << "found";
+        w.found << name.mid(recent.FilePath().size());
+    });
+    QObject::connect(&recent, &CRecentFiles::OnFinish, &context, [&](qint32 n) {
+        w.events << "finish";
+        w.finish = n;
+    });
+    recent.FindFile();
+    return w;
+}
+
+QStringList TableNames(const QString& databasePath) {
+    CDatabase db;
+    db.Open(databasePath);
+    QStringList names;
+    for (CRecordset rs = db.Execute("SELECT fileName FROM tableRecent"); !rs.IsEOF(); rs.MoveNext())
+        names << rs.Field(0).toString();
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class tst_CRecentFiles : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QString m_docs;
+
+    QString Doc(const QString& relative) {
+        const QString path = m_docs + "/" + relative;
+        return Touch(path) ? path : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        // Never the real desktop list, even when run outside the sandbox.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path() + "/data"));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_home.path() + "/cache"));
+        QVERIFY(QDir().mkpath(m_home.path() + "/data"));
+        m_docs = m_home.path() + "/docs";
+    }
+
+    void init() {
+        QFile::remove(RM_RecentMirror::BookmarkFile());
+        QDir(m_docs).removeRecursively();
+    }
+
+    void newestFirstUpToFileCount_data() {
+        QTest::addColumn<int>("fileCount");
+        QTest::newRow("15 of 20") << 15;
+        QTest::newRow("none, table still filled") << 0;
+        QTest::newRow("more than there are") << 50;
+    }
+
+    // Names with quotes, SQL date marks, placeholders and a leading dash are
+    // linked and stored exactly.
+    void newestFirstUpToFileCount() {
+        QFETCH(int, fileCount);
+        const auto name = [](int i) {
+            return QString("-doc%1 it's \"#2024-01-01#\" 100% %fileName 報告.txt")
+                .arg(i, 2, 10, QChar('0'));
+        };
+        QList<QPair<QString, qint64>> entries;
+        QStringList expected, stored;
+        for (int i = 0; i < 20; ++i) {
+            entries.append({Doc(QString("d%1/").arg(i % 3) + name(i)), kBase + qint64(i) * 3600});
+            stored << name(i) + ".lnk";
+        }
+        std::shuffle(entries.begin(), entries.end(), *QRandomGenerator::global());
+        WriteBookmarks(entries);
+        CRecentFiles recent;
+        recent.setFileCount(fileCount);
+        const Walked w = Walk(recent);
+        for (int i = 19; i >= 0 && expected.size() < fileCount; --i)
+            expected << name(i) + ".lnk";
+        QCOMPARE(w.found, expected);
+        QCOMPARE(w.finish, 20);
+        QCOMPARE(TableNames(recent.DatabasePath()), stored);
+        // Each shortcut points at its document and carries the last use.
+        QCOMPARE(OwnTime(recent.FilePath() + stored.last()), kBase + qint64(19) * 3600);
+        QCOMPARE(RawLink(recent.FilePath() + stored.last()), m_docs + "/d1/" + name(19));
+    }
+
+    void onlyLiveDocumentsAreReported() {
+        const QString gone = Doc("deleted.txt");
+        QVERIFY(QDir().mkpath(m_docs + "/a folder"));
+        WriteBookmarks({{Doc("live1.txt"), kBase},
+                        {gone, kBase + 10},
+                        {m_docs + "/a folder", kBase + 20},
+                        {Doc("live2.txt"), kBase + 5},
+                        {"https://example.com/page.html", kBase + 30},
+                        {"file://otherhost/srv/x.txt", kBase + 30},
+                        {"file://" + m_docs + "/caf%E9.txt", kBase + 40}});
+        QVERIFY(TouchRaw(QFile::encodeName(m_docs) + "/caf\xe9.txt"));
+        QFile::remove(gone);
+        CRecentFiles recent;
+        // Something in the folder that is no shortcut, and a folder.
+        QVERIFY(Touch(recent.FilePath() + "notes.txt") &&
+                QDir().mkpath(recent.FilePath() + "sub.lnk"));
+        const Walked w = Walk(recent);
+        QCOMPARE(w.found, QStringList({"live2.txt.lnk", "live1.txt.lnk"}));
+        // A Latin-1 name would become a shortcut to nowhere: told, not linked.
+        QCOMPARE(recent.LeftOut().Count(), 1);
+        QVERIFY(recent.LeftOut().Items().first().Path.startsWith(m_docs + "/caf"));
+        // Rows written: four shortcuts and the stray file, not the folder.
+        QCOMPARE(w.finish, 5);
+        QCOMPARE(TableNames(recent.DatabasePath()),
+                 QStringList({"a folder.lnk", "deleted.txt.lnk", "live1.txt.lnk", "live2.txt.lnk",
+                              "notes.txt"}));
+        QVERIFY(QFile::remove(recent.FilePath() + "notes.txt") &&
+                QDir().rmdir(recent.FilePath() + "sub.lnk"));
+    }
+
+    void unusableListsEmptyTheFolder_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("malformed")
+            << QByteArray("<xbel><bookmark href=\"file:///x\"><info>") << true;
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe<\x01", 5) << true;
+        // Opening a FIFO for reading would wait for a writer, forever.
+        QTest::newRow("fifo") << QByteArray("fifo") << false;
+        QTest::newRow("folder") << QByteArray("folder") << false;
+    }
+
+    void unusableListsEmptyTheFolder() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, present);
+        WriteBookmarks({{Doc("a.txt"), kBase}, {Doc("b.txt"), kBase + 1}});
+        CRecentFiles recent;
+        QCOMPARE(Walk(recent).finish, 2);
+        // A document leaving the list takes its shortcut along.
+        WriteBookmarks({{m_docs + "/b.txt", kBase + 100}});
+        QCOMPARE(Walk(recent).found, QStringList({"b.txt.lnk"}));
+        QCOMPARE(Entries(recent.FilePath()), QStringList({"b.txt.lnk"}));
+        QCOMPARE(OwnTime(recent.FilePath() + "b.txt.lnk"), kBase + 100);
+        QFile f(RM_RecentMirror::BookmarkFile());
+        QVERIFY(present ? f.open(QIODevice::WriteOnly) && f.write(content) == content.size()
+                        : f.remove());
+        f.close();
+        if (content == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(f.fileName()).constData(), 0600), 0);
+        else if (content == "folder")
+            QVERIFY(QDir().mkpath(f.fileName()));
+        const Walked w = Walk(recent);
+        QCOMPARE(w.events, QStringList({"begin", "finish"}));
+        QCOMPARE(w.finish, 0);
+        QCOMPARE(Entries(recent.FilePath()), QStringList());
+    }
+
+    void databaseFailureReachesTheCaller() {
+        int depth = 0;
+        CBusyIndicator::setHandlers([&] { ++depth; }, [&] { --depth; });
+        QFile::remove(m_home.path() + "/cache/Vollo/recent.db");
+        CRecentFiles recent;
+        CDatabase db;
+        db.Open(recent.DatabasePath());
+        db.Execute("DROP TABLE tableRecent");
+        QStringList events;
+        connect(&recent, &CRecentFiles::OnFinish, [&] { events << "finish"; });
+        QVERIFY_THROWS_EXCEPTION(CError, recent.FindFile());
+        QCOMPARE(events, QStringList());
+        QCOMPARE(depth, 0);
+        CBusyIndicator::setHandlers({}, {});
+        // A new object makes the missing table again.
+        CRecentFiles again;
+        QCOMPARE(Walk(again).finish, 0);
+    }
+};
+
+// One program runs the folder's classes in turn: less to build and to check.
+template <typename Test> int Run(int argc, char** argv) {
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+template <typename... Tests> int RunAll(int argc, char** argv) {
+    int failed = 0;
+    ((failed += Run<Tests>(argc, argv)), ...);
+    return failed;
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CShortcutReconciler, tst_CRecentFiles>(
+        argc, argv);
+}
+#include "tst_discovery.moc"
