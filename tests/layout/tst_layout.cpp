@@ -1,0 +1,452 @@
+#include "CAnchor.h"
+#include "CError.h"
+#include "CWidgetAnchorControl.h"
+#include "CWidgetAnchorWindow.h"
+#include "support_Fakes.h"
+
+#include <QtTest>
+#include <QtWidgets>
+#include <climits>
+
+namespace {
+
+// One control anchored in a window of 9000 x 6000 twips inside.
+struct Rig {
+    std::shared_ptr<FakeWindow> window = std::make_shared<FakeWindow>(9000, 6000);
+    std::shared_ptr<FakeControl> control;
+    CAnchor anchor;
+    QSignalSpy resized{&anchor, &CAnchor::FormResize};
+    explicit Rig(int alignments, int left = 100, int top = 100, int width = 1000, int height = 1000,
+                 bool visible = true)
+        : control(FakeControl::Make(QStringLiteral("Ctl"), left, top, width, height, visible)) {
+        anchor.Create(window);
+        anchor.Add(control, alignments);
+    }
+};
+
+} // namespace
+
+class TestAnchor : public QObject {
+    Q_OBJECT
+private slots:
+    void presets_data() {
+        QTest::addColumn<int>("alignments");
+        QTest::addColumn<QRect>("expected"); // left, top, width, height deltas for 300 x 200 growth
+        QTest::newRow("0 top left") << 0 << QRect(0, 0, 0, 0);
+        QTest::newRow("1 along the top") << 1 << QRect(0, 0, 300, 0);
+        QTest::newRow("2 along the bottom") << 2 << QRect(0, 200, 300, 0);
+        QTest::newRow("3 down the left") << 3 << QRect(0, 0, 0, 200);
+        QTest::newRow("4 down the right") << 4 << QRect(300, 0, 0, 200);
+        QTest::newRow("5 bottom left") << 5 << QRect(0, 200, 0, 0);
+        QTest::newRow("6 top right") << 6 << QRect(300, 0, 0, 0);
+        QTest::newRow("7 bottom right") << 7 << QRect(300, 200, 0, 0);
+        QTest::newRow("8 both ways") << 8 << QRect(0, 0, 300, 200);
+        QTest::newRow("9 no anchors") << 9 << QRect(300, 200, -300, -200);
+        QTest::newRow("-1 no anchors") << -1 << QRect(300, 200, -300, -200);
+    }
+
+    void presets() {
+        QFETCH(int, alignments);
+        QFETCH(QRect, expected);
+        Rig rig(alignments, 1000, 1500, 3000, 2000);
+        rig.window->Grow(300, 200);
+        QCOMPARE(rig.control->moves, 1);
+        QCOMPARE(rig.control->Rect(), QRect(1000 + expected.x(), 1500 + expected.y(),
+                                            3000 + expected.width(), 2000 + expected.height()));
+        // Growth counts from the last layout, not from the design.
+        rig.window->Grow(300, 200);
+        QCOMPARE(rig.control->left, 1000 + 2 * expected.x());
+        QCOMPARE(rig.control->height, 2000 + 2 * expected.height());
+        QCOMPARE(rig.resized.count(), 2);
+    }
+
+    void smallControlsHidden_data() {
+        QTest::addColumn<bool>("horizontal");
+        QTest::newRow("width") << true;
+        QTest::newRow("height") << false;
+    }
+
+    void smallControlsHidden() {
+        QFETCH(bool, horizontal);
+        Rig rig(8);
+        // Shrunk to exactly 60 twips: hidden, not moved.
+        rig.window->Grow(horizontal ? -940 : 0, horizontal ? 0 : -940);
+        QVERIFY(!rig.control->visible);
+        QCOMPARE(rig.control->moves, 0);
+        // One more twip and it is moved and shown again.
+        rig.window->Grow(horizontal ? 1 : 0, horizontal ? 0 : 1);
+        QVERIFY(rig.control->visible);
+        QCOMPARE(rig.control->Rect(),
+                 horizontal ? QRect(100, 100, 61, 1000) : QRect(100, 100, 1000, 61));
+    }
+
+    void visibilityKeptByTheOwner() {
+        // Hidden when added: moved but left hidden, until once shrunk out of sight.
+        Rig rig(1, 100, 100, 1000, 1000, false);
+        rig.window->Grow(200, 0);
+        QVERIFY(!rig.control->visible);
+        QCOMPARE(rig.control->width, 1200);
+        rig.window->Grow(-1150, 0);
+        rig.window->Grow(1000, 0);
+        QVERIFY(rig.control->visible);
+        // Once shown after a move, a later hide by the owner does not stick.
+        rig.control->visible = false;
+        rig.window->Grow(15, 15);
+        QVERIFY(rig.control->visible);
+    }
+
+    void minimisedThenRestored() {
+        Rig rig(7);
+        rig.window->state = IAnchorWindow::Minimized;
+        rig.window->Grow(300, 150);
+        rig.window->Grow(200, 100);
+        QCOMPARE(rig.control->moves, 0);
+        rig.window->state = IAnchorWindow::Normal;
+        rig.window->Resized();
+        QCOMPARE(rig.control->moves, 1);
+        QCOMPARE(rig.control->Rect(), QRect(600, 350, 1000, 1000));
+        QCOMPARE(rig.resized.count(), 3);
+    }
+
+    void overflowIsAnError() {
+        Rig rig(6, INT_MAX - 100);
+        rig.window->width += 1000;
+        QVERIFY_THROWS_EXCEPTION(CError, rig.anchor.Layout());
+        QCOMPARE(rig.control->moves, 0);
+        QCOMPARE(rig.resized.count(), 0);
+    }
+};
+
+namespace {
+
+// A tree and a list either side of a vertical splitter bar; the list ends at 8760.
+struct Panes {
+    std::shared_ptr<FakeWindow> window = std::make_shared<FakeWindow>(9000, 6000);
+    std::shared_ptr<FakeControl> tree =
+        FakeControl::Make(QStringLiteral("Tree"), 120, 795, 2535, 5055);
+    std::shared_ptr<FakeControl> list =
+        FakeControl::Make(QStringLiteral("List"), 2760, 795, 6000, 5055);
+    std::shared_ptr<FakeControl> image =
+        FakeControl::Make(QStringLiteral("imgSplitter"), 2655, 795, 105, 5055);
+    std::shared_ptr<FakeControl> bar =
+        FakeControl::Make(QStringLiteral("picSplitter"), 0, 795, 105, 5055, false);
+    CAnchor anchor;
+    QSignalSpy left{&anchor, &CAnchor::RepositionLeft};
+
+    Panes() {
+        anchor.Create(window);
+        anchor.Add(tree, 3, 2);
+        anchor.Add(list, 8, 2);
+        anchor.AddSplitter(image, bar, 1);
+    }
+    // The panes meet the bar on both sides.
+    void VerifyPanes(int barLeft) {
+        QCOMPARE(image->left, barLeft);
+        QCOMPARE(tree->Rect(), QRect(120, 795, barLeft - 120, 5055));
+        QCOMPARE(list->Rect(), QRect(barLeft + 105, 795, 8760 - barLeft - 105, 5055));
+    }
+};
+
+} // namespace
+
+class TestSplitter : public QObject {
+    Q_OBJECT
+private slots:
+    void dragLimits_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<int>("pointer");
+        QTest::addColumn<int>("barPosition");
+        QTest::newRow("vertical, far left") << true << -5000 << 240;
+        QTest::newRow("vertical, on the left limit") << true << 240 - 2655 << 240;
+        QTest::newRow("vertical, just right of the left limit") << true << 241 - 2655 << 241;
+        QTest::newRow("vertical, far right") << true << 20000 << 9000 - 360;
+        QTest::newRow("horizontal, far up") << false << -5000 << 450;
+        QTest::newRow("horizontal, far down") << false << 20000 << 6000 - 540;
+        QTest::newRow("horizontal, between") << false << 400 << 3400;
+    }
+
+    void dragLimits() {
+        QFETCH(bool, vertical);
+        QFETCH(int, pointer);
+        QFETCH(int, barPosition);
+        auto window = std::make_shared<FakeWindow>(9000, 6000);
+        auto image = vertical ? FakeControl::Make(QStringLiteral("imgV"), 2655, 795, 105, 5055)
+                              : FakeControl::Make(QStringLiteral("imgH"), 120, 3000, 8760, 60);
+        auto bar = FakeControl::Make(QStringLiteral("pic"), 0, 0, 10, 10, false);
+        CAnchor anchor;
+        QSignalSpy left(&anchor, &CAnchor::RepositionLeft);
+        QSignalSpy top(&anchor, &CAnchor::RepositionTop);
+        anchor.Create(window);
+        anchor.AddSplitter(image, bar, vertical ? 1 : 0);
+
+        image->Press(30, 30);
+        QVERIFY(bar->visible);
+        QCOMPARE(bar->raised, 1);
+        QCOMPARE(bar->Rect(), image->Rect());
+        vertical ? image->Drag(pointer, 30) : image->Drag(30, pointer);
+        QCOMPARE(vertical ? bar->left : bar->top, barPosition);
+        // Only the drag bar follows the pointer until the release.
+        QCOMPARE(vertical ? image->left : image->top, vertical ? 2655 : 3000);
+        image->Release(0, 0);
+        QVERIFY(!bar->visible);
+        QCOMPARE(vertical ? image->left : image->top, barPosition - 30);
+        QSignalSpy& reported = vertical ? left : top;
+        QCOMPARE(reported.count(), 1);
+        QCOMPARE(reported.at(0).at(0).toFloat(), float(barPosition - 30));
+        QCOMPARE((vertical ? top : left).count(), 0);
+    }
+
+    void drag_data() {
+        QTest::addColumn<int>("pressX"); // -1: no press
+        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<int>("barLeft");
+        QTest::newRow("release without move") << 50 << QPoint(50, 100) << 2625;
+        QTest::newRow("grip dragged along the bar") << 30 << QPoint(30, 400) << 2655;
+        QTest::newRow("dragged right") << 30 << QPoint(530, 100) << 3155;
+        QTest::newRow("release without press") << -1 << QPoint(500, 100) << 2655;
+    }
+
+    void drag() {
+        QFETCH(int, pressX);
+        QFETCH(QPoint, release);
+        QFETCH(int, barLeft);
+        Panes p;
+        if (pressX >= 0)
+            p.image->Press(pressX, 100);
+        if (release != QPoint(pressX, 100))
+            p.image->Drag(release.x(), release.y());
+        p.image->Release(release.x(), release.y());
+        p.VerifyPanes(barLeft);
+        QCOMPARE(p.left.count(), pressX >= 0 ? 1 : 0);
+        // The engine learnt the new geometry: a window resize starts from it.
+        p.window->Grow(100, 0);
+        QCOMPARE(p.list->width, 8860 - barLeft - 105);
+        QCOMPARE(p.tree->width, barLeft - 120);
+    }
+
+    void refreshMovesOnlyTheFarSide() {
+        Panes p;
+        auto farSide = FakeControl::Make(QStringLiteral("A"), 4000, 1000, 1000, 1000);
+        auto topRight = FakeControl::Make(QStringLiteral("B"), 7000, 2000, 1000, 1000);
+        auto nearSide = FakeControl::Make(QStringLiteral("D"), 120, 1000, 1000, 1000);
+        p.anchor.Add(farSide, 0);
+        p.anchor.Add(topRight, 6);
+        p.anchor.Add(nearSide, 0);
+        // Moved by its owner behind the engine's back: kept, and later resizes start from there.
+        topRight->left = 6000;
+        p.anchor.SplitterRefresh(*p.image, 3155);
+        p.VerifyPanes(3155);
+        QCOMPARE(farSide->Rect(), QRect(4500, 1000, 1000, 1000));
+        QCOMPARE(topRight->left, 6000);
+        QCOMPARE(nearSide->width, 1000);
+        p.window->Grow(100, 0);
+        QCOMPARE(topRight->left, 6100);
+        FakeControl stranger(QStringLiteral("imgOther"), 0, 0, 10, 10);
+        QVERIFY_THROWS_EXCEPTION(CError, p.anchor.SplitterRefresh(stranger, 100));
+    }
+
+    void horizontalBar() {
+        auto window = std::make_shared<FakeWindow>(9000, 6000);
+        auto above = FakeControl::Make(QStringLiteral("Above"), 120, 795, 8760, 2205);
+        auto below = FakeControl::Make(QStringLiteral("Below"), 120, 3060, 8760, 2000);
+        auto status = FakeControl::Make(QStringLiteral("Status"), 120, 5500, 8760, 240);
+        auto image = FakeControl::Make(QStringLiteral("imgH"), 120, 3000, 8760, 60);
+        CAnchor anchor;
+        QSignalSpy top(&anchor, &CAnchor::RepositionTop);
+        anchor.Create(window);
+        anchor.Add(above, 8, 1);
+        anchor.Add(below, 8, 1);
+        anchor.Add(status, 2);
+        anchor.AddSplitter(image, FakeControl::Make(QStringLiteral("picH"), 0, 0, 10, 10, false));
+        anchor.SplitterRefresh(*image, 3500);
+        QCOMPARE(image->top, 3500);
+        QCOMPARE(above->height, 2705);
+        QCOMPARE(below->Rect(), QRect(120, 3560, 8760, 1500));
+        // Below the bar without the follow flag and not anchored to the top: stays.
+        QCOMPARE(status->top, 5500);
+        QCOMPARE(top.count(), 0);
+        // A window resize reports where the bar is, for the owner to store.
+        window->Grow(300, 300);
+        QCOMPARE(top.count(), 1);
+        QCOMPARE(top.at(0).at(0).toFloat(), 3500.0f);
+    }
+
+    void failingStatementsSkipped() {
+        Panes p;
+        p.tree->rejectWidth = true;
+        p.list->rejectWidth = true;
+        p.anchor.SplitterRefresh(*p.image, 3155);
+        QCOMPARE(p.image->left, 3155);
+        QCOMPARE(p.tree->width, 2535);
+        QCOMPARE(p.list->Rect(), QRect(3260, 795, 6000, 5055));
+    }
+
+    void latestSplitterListensAndIsPlaced() {
+        Panes p;
+        auto second = FakeControl::Make(QStringLiteral("imgSplitter2"), 6000, 795, 105, 5055);
+        p.anchor.AddSplitter(second, FakeControl::Make(QStringLiteral("pic2"), 0, 0, 1, 1, false),
+                             1);
+        QVERIFY(!p.image->mouse);
+        QVERIFY(second->mouse);
+        p.anchor.setSplitterLeft(6500);
+        QCOMPARE(second->left, 6500);
+        QCOMPARE(p.image->left, 2655);
+        // The earlier bar can still be placed in code.
+        p.anchor.SplitterRefresh(*p.image, 2000);
+        QCOMPARE(p.image->left, 2000);
+        // The tree follows both bars: +500 from the second, -655 from the first.
+        QCOMPARE(p.tree->width, 2380);
+    }
+};
+
+namespace {
+
+template <typename T> T* Child(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* w = new T(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+void SendMouse(QWidget* target, QEvent::Type type, const QPointF& pos) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons buttons =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, pos, target->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class TestWidgetAnchor : public QObject {
+    Q_OBJECT
+private slots:
+    void conversions() {
+        QWidget parent;
+        auto* edit = Child<QLineEdit>(&parent, "Edit", QRect(8, 53, 169, 20));
+        auto control = CWidgetAnchorControl::Wrap(edit);
+        QCOMPARE(control->Width(), 2535);
+        QVERIFY_THROWS_EXCEPTION(CError, control->setWidth(-15));
+        // A fixed-list combo box must not be treated as an editable one.
+        auto* combo = Child<QComboBox>(&parent, "Combo", QRect(0, 0, 100, 20));
+        QCOMPARE(CWidgetAnchorControl::Wrap(combo)->Style(), 2);
+        combo->setEditable(true);
+        QCOMPARE(CWidgetAnchorControl::Wrap(combo)->Style(), 0);
+        delete edit;
+        QVERIFY_THROWS_EXCEPTION(CError, control->Left());
+    }
+
+    void realWindowResize() {
+        // The main window's design at 15 twips a pixel: a 9165 x 6165 twip client area.
+        QWidget window;
+        window.setObjectName(QStringLiteral("FormMain"));
+        window.resize(611, 411);
+        auto* folder = Child<QFrame>(&window, "ToolbarFolderOpen", QRect(328, 2, 81, 45));
+        auto* search = Child<QComboBox>(&window, "TextSearch", QRect(416, 10, 193, 22));
+        search->setEditable(true);
+        auto* tab = Child<QTabWidget>(&window, "TabStripWork", QRect(184, 53, 425, 337));
+        auto* tree = Child<QTreeWidget>(&window, "TreeViewTag", QRect(8, 53, 169, 337));
+        auto* status = Child<QLineEdit>(&window, "TextStatusBar", QRect(8, 397, 600, 16));
+        auto* tiny = Child<QFrame>(&window, "Tiny", QRect(0, 60, 5, 40));
+        const int searchHeight = search->height();
+
+        // Bound while loading, before the window is on screen.
+        CAnchor anchor;
+        anchor.Create(CWidgetAnchorWindow::Wrap(&window));
+        anchor.Add(CWidgetAnchorControl::Wrap(folder), 6);
+        anchor.Add(CWidgetAnchorControl::Wrap(search), 6);
+        anchor.Add(CWidgetAnchorControl::Wrap(tab), 8);
+        anchor.Add(CWidgetAnchorControl::Wrap(tree), 3);
+        anchor.Add(CWidgetAnchorControl::Wrap(status), 2);
+        anchor.Add(CWidgetAnchorControl::Wrap(tiny), 1);
+        anchor.setMinWidth(8700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        search->setEditText(QStringLiteral("report"));
+        search->lineEdit()->selectAll();
+
+        // 300 twips wider, 150 twips lower.
+        window.resize(631, 421);
+        QTRY_COMPARE(folder->geometry(), QRect(348, 2, 81, 45));
+        QCOMPARE(search->x(), 436);
+        QCOMPARE(search->height(), searchHeight);
+        QVERIFY(!search->lineEdit()->hasSelectedText());
+        QCOMPARE(tab->geometry(), QRect(184, 53, 445, 347));
+        QCOMPARE(tree->geometry(), QRect(8, 53, 169, 347));
+        QCOMPARE(status->geometry(), QRect(8, 407, 620, 16));
+        QCOMPARE(tiny->width(), 25);
+
+        // Too narrow: the window snaps back to the minimum and everything follows it.
+        window.resize(500, 421);
+        QTRY_COMPARE(window.width(), 580);
+        QTRY_COMPARE(folder->x(), 580 - 611 + 328);
+        // The strip along the top is down to 60 twips and no longer shown.
+        QVERIFY(tiny->isHidden());
+        window.resize(640, 421);
+        QTRY_COMPARE(folder->x(), 640 - 611 + 328);
+        QVERIFY(!tiny->isHidden());
+        QCOMPARE(tiny->width(), 5 + 640 - 611);
+    }
+
+    void realSplitterDrag() {
+        QWidget window;
+        window.setObjectName(QStringLiteral("FormMain"));
+        window.resize(611, 411);
+        auto* tree = Child<QTreeWidget>(&window, "TreeViewTag", QRect(8, 53, 169, 337));
+        auto* image = Child<QFrame>(&window, "imgSplitter", QRect(177, 53, 7, 337));
+        auto* bar = Child<QFrame>(&window, "picSplitter", QRect(0, 53, 7, 337));
+        bar->hide();
+        auto* list = Child<QTreeWidget>(&window, "ListView1", QRect(184, 53, 425, 337));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        CAnchor anchor;
+        QSignalSpy left(&anchor, &CAnchor::RepositionLeft);
+        anchor.Create(CWidgetAnchorWindow::Wrap(&window));
+        anchor.Add(CWidgetAnchorControl::Wrap(tree), 3, 2);
+        anchor.Add(CWidgetAnchorControl::Wrap(list), 8, 2);
+        anchor.AddSplitter(CWidgetAnchorControl::Wrap(image), CWidgetAnchorControl::Wrap(bar), 1);
+
+        // Grip the bar 2 pixels in and let go 34 pixels further right.
+        SendMouse(image, QEvent::MouseButtonPress, QPointF(2, 10));
+        SendMouse(image, QEvent::MouseMove, QPointF(36, 10));
+        QCOMPARE(bar->x(), 213);
+        SendMouse(image, QEvent::MouseButtonRelease, QPointF(36, 10));
+
+        QCOMPARE(image->x(), 211);
+        QCOMPARE(tree->width(), 203);
+        QCOMPARE(list->geometry(), QRect(218, 53, 391, 337));
+        QCOMPARE(left.at(0).at(0).toFloat(), 211.0f * 15);
+    }
+
+    void windowGoneBeforeEngine() {
+        CAnchor anchor;
+        auto* window = new QWidget;
+        window->setObjectName(QStringLiteral("FormMain"));
+        auto* image = Child<QFrame>(window, "imgSplitter", QRect(100, 0, 7, 300));
+        auto* bar = Child<QFrame>(window, "picSplitter", QRect(100, 0, 7, 300));
+        anchor.Create(CWidgetAnchorWindow::Wrap(window));
+        anchor.AddSplitter(CWidgetAnchorControl::Wrap(image), CWidgetAnchorControl::Wrap(bar), 1);
+        delete window;
+        // A late call reports the missing control instead of touching freed memory.
+        QVERIFY_THROWS_EXCEPTION(CError, anchor.setSplitterLeft(200));
+    }
+};
+
+// One program runs the folder's classes in turn: less to build and to check.
+template <typename Test> int Run(int argc, char** argv) {
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+template <typename... Tests> int RunAll(int argc, char** argv) {
+    int failed = 0;
+    ((failed += Run<Tests>(argc, argv)), ...);
+    return failed;
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    return RunAll<TestAnchor, TestSplitter, TestWidgetAnchor>(argc, argv);
+}
+#include "tst_layout.moc"
