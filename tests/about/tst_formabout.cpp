@@ -1,10 +1,7 @@
 #include "FormAbout.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestFormAbout : public QObject {
     Q_OBJECT

@@ -4,19 +4,8 @@
 #include "SM_Shell.h"
 #include "support_shell.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QIcon>
-#include <QKeyEvent>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QSet>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <glib.h>
 #include <memory>
 
