@@ -22,17 +22,34 @@ function(vollo_library)
 endfunction()
 
 # vollo_tests(TESTS <tst_*.cpp...> SUPPORT <support files...> LINK <targets...>)
-# One test executable per listed test file, each with the folder's support
-# files. Each runs offscreen on a fresh temporary HOME and XDG tree, so no test
-# touches a real user's files.
+# One test executable per listed test file. The folder's support files are
+# compiled once, into <folder>_support, which every test of the folder links
+# (and other folders may link too). Each test runs offscreen on a fresh
+# temporary HOME and XDG tree, so no test touches a real user's files.
 function(vollo_tests)
     cmake_parse_arguments(VT "" "" "TESTS;SUPPORT;LINK" ${ARGN})
     get_filename_component(_dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    set(_link ${VT_LINK} Qt6::Test)
+    if(VT_SUPPORT)
+        set(_support ${_dir}_support)
+        set(_cpp ${VT_SUPPORT})
+        list(FILTER _cpp INCLUDE REGEX "\\.cpp$")
+        if(_cpp)
+            add_library(${_support} STATIC ${VT_SUPPORT})
+            target_link_libraries(${_support} PUBLIC ${_link})
+            target_include_directories(${_support} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+        else()
+            add_library(${_support} INTERFACE ${VT_SUPPORT})
+            target_link_libraries(${_support} INTERFACE ${_link})
+            target_include_directories(${_support} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+        endif()
+        list(APPEND _link ${_support})
+    endif()
     foreach(_src ${VT_TESTS})
         get_filename_component(_name ${_src} NAME_WE)
         set(_target ${_dir}_${_name})
-        add_executable(${_target} ${_src} ${VT_SUPPORT})
-        target_link_libraries(${_target} PRIVATE ${VT_LINK} Qt6::Test)
+        add_executable(${_target} ${_src})
+        target_link_libraries(${_target} PRIVATE ${_link})
         target_include_directories(${_target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
         add_test(NAME ${_target} COMMAND ${PROJECT_SOURCE_DIR}/tests/run_isolated.sh $<TARGET_FILE:${_target}>)
         set_tests_properties(${_target} PROPERTIES

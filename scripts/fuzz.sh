@@ -17,13 +17,19 @@ targets=(shelllink jetdate placeholders recentlist)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-status=0
-for t in "${targets[@]}"; do
+# One fuzzer per core at a time: each is single-threaded.
+fuzz_one() {
+    local t=$1 log="$scratch/$1.log"
     mkdir -p "$scratch/$t"
-    log="$scratch/$t.log"
-    if ! (cd "$scratch" && ASAN_OPTIONS=detect_leaks=0 "$build/bin/fuzz_$t" -max_total_time="$seconds" \
+    (cd "$scratch" && ASAN_OPTIONS=detect_leaks=0 "$build/bin/fuzz_$t" -max_total_time="$seconds" \
         -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 "$scratch/$t" "$root/fuzz/corpus/$t" \
-        >"$log" 2>&1); then
+        >"$log" 2>&1)
+}
+declare -A pid
+status=0
+report() {
+    local t=$1 log="$scratch/$1.log"
+    if ! wait "${pid[$t]}"; then
         status=1
         tail -40 "$log"
         echo "fuzz_$t: FAILED, its input is kept in $scratch"
@@ -31,5 +37,16 @@ for t in "${targets[@]}"; do
     fi
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
     echo "fuzz_$t: $runs executions in ${seconds}s"
+}
+cores=$(nproc)
+for i in "${!targets[@]}"; do
+    fuzz_one "${targets[$i]}" &
+    pid[${targets[$i]}]=$!
+    if (( i >= cores - 1 )); then report "${targets[$((i - cores + 1))]}"; fi
+done
+first=$((${#targets[@]} - cores + 1))
+((first < 0)) && first=0
+for ((i = first; i < ${#targets[@]}; i++)); do
+    report "${targets[$i]}"
 done
 exit $status
