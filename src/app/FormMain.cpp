@@ -639,20 +639,17 @@ void FormMain::SetupListFollowing() {
 void FormMain::FollowList(CFileListView* list) {
     if (list == nullptr || list->ListView() == nullptr)
         return;
-    {
-        // Rows of the recent list stand for the desktop's entries.
-        list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
-        list->ContextMenu()->setForgetRecent(
-            [](const QString& document) {
-                return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(),
-                                                             document);
-            },
-            RM_RecentMirror::BookmarkFile());
-        const QAbstractItemModel* model = list->ListView()->Model();
-        connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
-        connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
-    }
+    // Rows of the recent list stand for the desktop's entries.
+    list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
+    list->ContextMenu()->setForgetRecent(
+        [](const QString& document) {
+            return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(), document);
+        },
+        RM_RecentMirror::BookmarkFile());
+    const QAbstractItemModel* model = list->ListView()->Model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
 }
 
 void FormMain::ListModel_OnRowsChanged() {

@@ -117,6 +117,20 @@ private slots:
         QVERIFY(!store.Refusal("仕事", 2).isEmpty());
     }
 
+    // A repository made before these commands gets their statements from
+    // the template when it is opened, and keeps the statements it has.
+    void olderRepositoryGetsStatements() {
+        m_db->RunSQL("DELETE FROM query WHERE key IN ('setTagName', 'getFileCountOfTag')");
+        m_db->RunSQL("UPDATE query SET sql = 'SELECT 7' WHERE key = 'delTagID'");
+        m_db = std::make_unique<CVolloDB>();
+        m_db->Create();
+        CCategoryStore store(*m_db);
+        store.Rename(1, "Arbeit");
+        QCOMPARE(Categories(*m_db).value(1), "Arbeit");
+        QCOMPARE(store.FileCount(1), 0);
+        QCOMPARE(m_db->GetQuery("delTagID"), "SELECT 7");
+    }
+
     // Numbers past the last category number would be read as extension
     // categories: refused before the insert, and taken back after it.
     void numbersStayCategories() {
