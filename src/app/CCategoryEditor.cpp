@@ -26,7 +26,7 @@ qint32 CCategoryEditor::AskNew(QString* Name) {
 }
 
 QString CCategoryEditor::AskRename(qint32 TagID, const QString& Name) {
-    const QString name =
+    QString name =
         AskName(Tr("名前の変更"), Tr("カテゴリ「%1」の新しい名前:").arg(Name), Name, TagID);
     if (name.isEmpty() || name == Name)
         return QString();

@@ -39,7 +39,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The main window: the category tree on the left, the four file lists under
+// The main window: the category tree on the left, a file list per category under
 // their tabs on the right, the toolbars and the search field above, the
 // status line below. It builds its views from the repository when it loads,
 // answers the user's clicks, drops and commands, collects documents, and

@@ -623,7 +623,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::newRow("runs until Exit") << "new" << 0;
         QTest::newRow("repository cannot be opened") << "folder in the way" << 1;
-        QTest::newRow("repository lacks a statement") << "statement gone" << 1;
+        QTest::newRow("a stored statement fails") << "statement broken" << 1;
     }
     void run() {
         QFETCH(QString, repository);
@@ -631,9 +631,11 @@ private slots:
         WriteFile(DocumentsFolder() + "/one.txt");
         if (repository == "folder in the way")
             QDir().mkpath(RepositoryFolder() + "/reposit.db");
-        if (repository == "statement gone") {
+        if (repository == "statement broken") {
+            // A missing statement would come back from the template.
             Open();
-            gRepository->RunSQL(QStringLiteral("DELETE FROM query WHERE key = 'getExtName'"));
+            gRepository->RunSQL(QStringLiteral(
+                "UPDATE query SET sql = 'SELECT extID FROM nowhere' WHERE key = 'getExtName'"));
             AM_Vollo::ReleaseRepository();
         }
         ModalAnswerer answerer(QMessageBox::Ok);
