@@ -5,6 +5,8 @@
 #include "CAnchor.h"
 #include "CBatchTransaction.h"
 #include "CBusyIndicator.h"
+#include "CCategoryEditor.h"
+#include "CCategoryMenu.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFileCollector.h"
@@ -269,8 +271,9 @@ void FormMain::Load() {
     LoadFindBox();
     LoadToolStrip();
     LoadCategoryTree();
-    LoadColumns();
     CRecordset categories = gRepository->GetTagName();
+    LoadCategoryLists(categories);
+    LoadColumns();
     LoadCategories(categories);
     LoadCollecting();
     LoadFirstStart();
@@ -280,6 +283,7 @@ void FormMain::Load() {
     LoadLayout();
     LoadCategoryForm();
     SetupListFollowing();
+    SetupCategoryCommands();
     LoadSelection();
     // The search field shows its placeholder until the user goes to it.
     m_treeViewTag->setFocus();
@@ -345,10 +349,7 @@ void FormMain::LoadColumns() {
 void FormMain::LoadCategories(CRecordset& categories) {
     for (categories.MoveFirst(); !categories.IsEOF(); categories.MoveNext()) {
         const qint32 id = categories.Field(0).toInt();
-        QTreeWidgetItem* node = FCategory->Add(MakeKey(id), categories.Field(1).toString());
-        // A category without a picture of its own shows the generic one.
-        FCategory->setNodeImage(node, MakeKey(id));
-        FCategory->setNodeSelectedImage(node, QStringLiteral("selected"));
+        SetupCategoryNode(FCategory->Add(MakeKey(id), categories.Field(1).toString()), id);
     }
 }
 
@@ -631,23 +632,24 @@ bool FormMain::HasList(const QString& Key) const {
 }
 
 void FormMain::SetupListFollowing() {
-    for (int i = 1; i <= FFileListViews->Count(); ++i) {
-        CFileListView* list = FFileListViews->Item(i);
-        if (list == nullptr || list->ListView() == nullptr)
-            continue;
-        // Rows of the recent list stand for the desktop's entries.
-        list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
-        list->ContextMenu()->setForgetRecent(
-            [](const QString& document) {
-                return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(),
-                                                             document);
-            },
-            RM_RecentMirror::BookmarkFile());
-        const QAbstractItemModel* model = list->ListView()->Model();
-        connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
-        connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
-    }
+    for (int i = 1; i <= FFileListViews->Count(); ++i)
+        FollowList(FFileListViews->Item(i));
+}
+
+void FormMain::FollowList(CFileListView* list) {
+    if (list == nullptr || list->ListView() == nullptr)
+        return;
+    // Rows of the recent list stand for the desktop's entries.
+    list->ContextMenu()->setRecentFolder(FRecentFiles->FilePath());
+    list->ContextMenu()->setForgetRecent(
+        [](const QString& document) {
+            return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(), document);
+        },
+        RM_RecentMirror::BookmarkFile());
+    const QAbstractItemModel* model = list->ListView()->Model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
 }
 
 void FormMain::ListModel_OnRowsChanged() {
@@ -882,5 +884,154 @@ void FormMain::ToolbarFolderOpen_ButtonClick(QAction* Button) {
         if (row.IsEmpty() || !row.Selected())
             return;
         SM_Shell::ShowInFolder(ShortcutTarget(row.Tag()), this);
+    });
+}
+
+// ------------------------------------------------- the user's own categories
+
+void FormMain::SetupCategoryCommands() {
+    connect(FCategory.get(), &CCategory::OnNewCategoryRequest, this,
+            &FormMain::FCategory_OnNewCategoryRequest);
+    connect(FCategory.get(), &CCategory::OnRenameRequest, this,
+            &FormMain::FCategory_OnRenameRequest);
+    connect(FCategory.get(), &CCategory::OnDeleteRequest, this,
+            &FormMain::FCategory_OnDeleteRequest);
+}
+
+void FormMain::LoadCategoryLists(const CRecordset& categories) {
+    // The design's lists serve the first categories; more get their own.
+    while (FListViews.size() < categories.RecordCount() + 1)
+        AddListControl();
+}
+
+CListViewControl* FormMain::AddListControl() {
+    int n = static_cast<int>(FListViews.size()) + 1;
+    // A deleted category's list stays, hidden, under its name.
+    while (findChild<QWidget*>(QStringLiteral("ListView%1").arg(n)) != nullptr)
+        ++n;
+    auto* list = new CListViewControl(this);
+    list->setObjectName(QStringLiteral("ListView%1").arg(n));
+    list->hide();
+    auto* hook = new CMsghook(m_frame1);
+    hook->setObjectName(QStringLiteral("Msghook%1").arg(n));
+    FListViews << list;
+    FMsghooks << hook;
+    return list;
+}
+
+void FormMain::SetupCategoryNode(QTreeWidgetItem* node, qint32 ID) {
+    // The design's categories have pictures of their own; the user's show
+    // the category picture.
+    const QString key = MakeKey(ID);
+    FCategory->setNodeImage(node, m_imageListTag.contains(key) ? key : QStringLiteral("Category"));
+    FCategory->setNodeSelectedImage(node, QStringLiteral("selected"));
+    CCategoryMenu::setNodeEditable(node, true);
+}
+
+void FormMain::AddCategoryViews(qint32 ID, const QString& Name) {
+    const QString key = MakeKey(ID);
+    // After the last category, before the extension categories.
+    QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0"));
+    int at = 0;
+    while (at < root->childCount() &&
+           !IsExtensionCategory(KeyToID(CCategory::NodeKey(root->child(at)))))
+        ++at;
+    SetupCategoryNode(FCategory->Insert(at, key, Name), ID);
+
+    CListViewControl* control = AddListControl();
+    CRecordset columns = gRepository->RunQuery(QStringLiteral("getColumnHeader"));
+    for (; !columns.IsEOF(); columns.MoveNext())
+        control->AddColumnHeader(columns.Field(QStringLiteral("Value")).toString(),
+                                 columns.Field(QStringLiteral("Extra")).toInt());
+    control->setGeometry(FListViews.at(0)->geometry());
+    FAnchor->Add(CWidgetAnchorControl::Wrap(control), 8, 1);
+    FTabViewer->Add(control, key, Name);
+    control->setAccessibleName(Name);
+    FollowList(FFileListViews->Add(control, FMsghooks.last(), key));
+    m_listKeys << key;
+    ShowTagFiles(ID);
+}
+
+void FormMain::RemoveCategoryViews(qint32 ID) {
+    const QString key = MakeKey(ID);
+    if (FTabViewer->SelectedKey() == key || CCategory::NodeKey(FCategory->SelectedItem()) == key) {
+        FCategory->SelectNode(QStringLiteral("H0"));
+        FCategory_OnNodeClick(0, FCategory->Node(QStringLiteral("H0")));
+    }
+    if (HasList(key)) {
+        CListViewControl* control = FFileListViews->Item(key)->ListView();
+        FTabViewer->Delete(key);
+        FFileListViews->Remove(key);
+        m_listKeys.removeAll(key);
+        const qsizetype at = FListViews.indexOf(control);
+        if (at >= 0) {
+            FListViews.removeAt(at);
+            FMsghooks.removeAt(at);
+        }
+        // The layout keeps the control it was given: it stays, hidden.
+        control->hide();
+    }
+    FCategory->Remove(key);
+}
+
+// The category dialog reads its rows when it loads; a loaded one is told
+// at once. Removed: the category is gone.
+void FormMain::RefreshCategoryForm(qint32 ID, const QString& Name, bool Removed) {
+    CRecordset all = gRepository->GetTagName();
+    if (FCategoryForm->IsLoaded()) {
+        CCheckListView* rows = FCategoryForm->CheckListView();
+        QTreeWidgetItem* row = rows->FindItem(CCheckListView::RecordKey(ID));
+        if (Removed) {
+            delete row;
+        } else if (row != nullptr) {
+            row->setText(0, Name);
+        } else {
+            for (; !all.IsEOF() && all.Field(0).toInt() != ID; all.MoveNext()) {
+            }
+            if (!all.IsEOF())
+                rows->AddItem(all);
+        }
+    }
+    FCategoryForm->setCategorySet(std::move(all));
+}
+
+void FormMain::FCategory_OnNewCategoryRequest() {
+    Handle(FCategory != nullptr, [&] {
+        QString name;
+        const qint32 id = CCategoryEditor(*gRepository, this).AskNew(&name);
+        if (id == 0)
+            return;
+        AddCategoryViews(id, name);
+        RefreshCategoryForm(id, name, false);
+        // The new category is shown, ready to take files.
+        FCategory->SelectNode(MakeKey(id));
+        FCategory_OnNodeClick(id, FCategory->Node(MakeKey(id)));
+    });
+}
+
+void FormMain::FCategory_OnRenameRequest(qint32 ID, QTreeWidgetItem* Node) {
+    Handle(Node != nullptr && !IsExtensionCategory(ID) && ID != 0, [&] {
+        const QString name = CCategoryEditor(*gRepository, this).AskRename(ID, Node->text(0));
+        if (name.isEmpty())
+            return;
+        Node->setText(0, name);
+        const QString key = MakeKey(ID);
+        QTabBar* tabs = FTabViewer->TabStrip();
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->tabData(i).toString() == key)
+                tabs->setTabText(i, name);
+        }
+        if (HasList(key))
+            FFileListViews->Item(key)->ListView()->setAccessibleName(name);
+        RefreshCategoryForm(ID, name, false);
+    });
+}
+
+void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
+    Handle(Node != nullptr && !IsExtensionCategory(ID) && ID != 0, [&] {
+        if (!CCategoryEditor(*gRepository, this).AskDelete(ID, Node->text(0)))
+            return;
+        RemoveCategoryViews(ID);
+        RefreshCategoryForm(ID, QString(), true);
     });
 }

@@ -39,7 +39,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The main window: the category tree on the left, the four file lists under
+// The main window: the category tree on the left, a file list per category under
 // their tabs on the right, the toolbars and the search field above, the
 // status line below. It builds its views from the repository when it loads,
 // answers the user's clicks, drops and commands, collects documents, and
@@ -112,6 +112,10 @@ public slots:
     void ToolbarFolderOpen_ButtonClick(QAction* Button);
     // Rows came or went in a list: the status line follows the shown one.
     void ListModel_OnRowsChanged();
+    // The tree's commands on the user's own categories.
+    void FCategory_OnNewCategoryRequest();
+    void FCategory_OnRenameRequest(qint32 ID, QTreeWidgetItem* Node);
+    void FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +150,17 @@ private:
     void LoadLayout();
     void LoadCategoryForm();
     void LoadSelection();
+
+    // Categories of the user's own: one list per category, made at load for
+    // those beyond the design's lists and whenever the user adds one.
+    void SetupCategoryCommands();
+    void LoadCategoryLists(const CRecordset& categories);
+    CListViewControl* AddListControl();
+    void SetupCategoryNode(QTreeWidgetItem* node, qint32 ID);
+    void AddCategoryViews(qint32 ID, const QString& Name);
+    void RemoveCategoryViews(qint32 ID);
+    void RefreshCategoryForm(qint32 ID, const QString& Name, bool Removed);
+    void FollowList(CFileListView* list);
 
     void LoadWindowPosition();
     void SaveWindowPosition();

@@ -321,6 +321,7 @@ void CFileDB::OpenForWriting() {
         m_connection.setExclusive(false);
         m_connection.Open(m_iniFileName, false);
         m_connection.Execute(kFlagFalse);
+        AddMissingStatements();
         return;
     } catch (const CError& e) {
         m_connection.Close();
@@ -334,6 +335,34 @@ void CFileDB::OpenForWriting() {
                                        .arg(m_iniFileName, e.Text()));
     }
     OpenForReading(primary == SQLITE_FULL ? FullNotice() : ReadOnlyFileNotice());
+}
+
+// A repository made from an older template lacks the statements that newer
+// commands look up: they come from the template, and a statement that the
+// repository holds already is never replaced. Whatever stops the copy leaves
+// the missing statement to fail, with its key, where it is used.
+void CFileDB::AddMissingStatements() {
+    if (QFileInfo(m_templatePath) == QFileInfo(m_iniFileName))
+        return;
+    auto quoted = [](QString text) {
+        return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) +
+               QLatin1Char('\'');
+    };
+    try {
+        CDatabase model;
+        model.setReadOnly(true);
+        model.Open(m_templatePath);
+        CRecordset offered = model.Execute(QStringLiteral("SELECT key, sql FROM query"));
+        for (; !offered.IsEOF(); offered.MoveNext()) {
+            const QString key = quoted(offered.Field(0).toString());
+            if (!m_connection.Execute(QStringLiteral("SELECT key FROM query WHERE key = ") + key)
+                     .IsEOF())
+                continue;
+            m_connection.Execute(QStringLiteral("INSERT INTO query (key, sql) VALUES (%1, %2)")
+                                     .arg(key, quoted(offered.Field(1).toString())));
+        }
+    } catch (const CError&) {
+    }
 }
 
 QString CFileDB::ReadOnlyFileNotice() const {

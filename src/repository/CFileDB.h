@@ -43,6 +43,7 @@ public:
 private:
     void CreateFromTemplate();
     void OpenForWriting();
+    void AddMissingStatements();
     void OpenForReading(const QString& notice);
     QString FullNotice() const;
     QString ReadOnlyFileNotice() const;

@@ -130,6 +130,10 @@ INSERT INTO query (key, sql) VALUES
     ('addTagName',     'INSERT INTO tags (tagName) VALUES ("%tagName")'),
     ('delTagName',     'DELETE * FROM tags WHERE tagName = "%tagName"'),
     ('getTagName',     'SELECT ID, tagName FROM tags ORDER BY ID'),
+    ('setTagName',     'UPDATE tags set tags.tagName = "%tagName" WHERE ID = %tagID'),
+    ('delTagID',       'DELETE * FROM tags WHERE ID = %tagID'),
+    ('delFileTagOfTag','DELETE * FROM filetags WHERE tagID = %tagID'),
+    ('getFileCountOfTag', 'SELECT count(*) FROM filetags WHERE tagID = %tagID'),
 -- Links between files and categories
     ('addFileTag',     'INSERT INTO filetags (fileID, tagID) VALUES (%fileID, %tagID)'),
     ('delFileTag',     'DELETE * FROM filetags WHERE fileID = %fileID AND tagID = %tagID'),

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "BM_Library.h"
+#include "CCategoryMenu.h"
 #include "CError.h"
 
 namespace {
@@ -73,6 +74,42 @@ void CCategory::Create(QTreeWidget* objTreeView, const QString& RootName) {
     root->setData(0, KeyRole, kRootKey);
     mvarTreeView->addTopLevelItem(root);
     setNodeImage(root, kRootKey);
+    SetupCommands();
+}
+
+void CCategory::SetupCommands() {
+    mvarCommands = new CCategoryMenu(mvarTreeView);
+    connect(mvarCommands, &CCategoryMenu::OnNewCategoryRequest, this,
+            &CCategory::OnNewCategoryRequest);
+    connect(mvarCommands, &CCategoryMenu::OnCollectFolderRequest, this,
+            &CCategory::OnCollectFolderRequest);
+    connect(mvarCommands, &CCategoryMenu::OnRenameRequest, this, [this](QTreeWidgetItem* node) {
+        emit OnRenameRequest(BM_Library::KeyToID(NodeKey(node)), node);
+    });
+    connect(mvarCommands, &CCategoryMenu::OnDeleteRequest, this, [this](QTreeWidgetItem* node) {
+        emit OnDeleteRequest(BM_Library::KeyToID(NodeKey(node)), node);
+    });
+}
+
+QTreeWidgetItem* CCategory::Insert(int Position, const QString& Key, const QString& Caption) {
+    QTreeWidgetItem* node = Add(Key, Caption);
+    QTreeWidgetItem* root = node->parent();
+    if (Position >= 0 && Position < root->childCount() - 1) {
+        root->takeChild(root->indexOfChild(node));
+        root->insertChild(Position, node);
+    }
+    return node;
+}
+
+void CCategory::Remove(const QString& Key) {
+    QTreeWidgetItem* node = Node(Key);
+    if (node == nullptr || node == Root())
+        return;
+    if (DropHighlight() == node)
+        setDropHighlight(nullptr);
+    // The node that becomes current in its place is not the user's choice.
+    mvarKeyboardMove = false;
+    delete node;
 }
 
 QTreeWidgetItem* CCategory::Add(const QString& Key, const QString& Caption) {

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <QVariant>
 
+class CCategoryMenu;
 class QPointF;
 
 // Drives the category tree: one root "H0" standing for all registered files,
@@ -45,6 +46,14 @@ public:
     // CError naming the key when no node has it.
     void SelectNode(const QString& Key);
 
+    // Adds a category under the root at Position among the root's children
+    // (the ones there from Position on move down). Throws as Add does.
+    QTreeWidgetItem* Insert(int Position, const QString& Key, const QString& Caption);
+    // Removes the node with that key; nothing when no node has it.
+    void Remove(const QString& Key);
+    // The context menu and keys of the tree; made by Create.
+    CCategoryMenu* Commands() const { return mvarCommands; }
+
     // The node with that key, or nullptr.
     QTreeWidgetItem* Node(const QString& Key) const;
 
@@ -73,6 +82,12 @@ signals:
     // Data is the drag's own object, valid only while the handler runs.
     void OnDrop(const QMimeData* Data, QTreeWidgetItem* Node);
     void OnNodeClick(qint32 ID, QTreeWidgetItem* Node);
+    // Commands of the tree's context menu and keys. Rename and delete come
+    // only for nodes marked editable (CCategoryMenu::setNodeEditable).
+    void OnNewCategoryRequest();
+    void OnRenameRequest(qint32 ID, QTreeWidgetItem* Node);
+    void OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node);
+    void OnCollectFolderRequest();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +97,7 @@ private:
     void mvarTreeView_OLEDragOver(const QPointF& pos);
     bool mvarTreeView_OLEDragDrop(const QMimeData* Data);
     void RefreshIcon(QTreeWidgetItem* node);
+    void SetupCommands();
     QIcon ImageOf(const QString& imageKey) const;
     QTreeWidgetItem* Root() const;
 
@@ -92,4 +108,5 @@ private:
     QVariant mvarSavedBackground; // the highlighted node's own colours
     QVariant mvarSavedForeground;
     bool mvarKeyboardMove = false;
+    CCategoryMenu* mvarCommands = nullptr;
 };
