@@ -383,6 +383,7 @@ bool CFileDB::CheckGone() {
     }
     m_gone = true;
     m_readOnlyNotice = GoneNotice();
+    m_connection.setReadOnly(true);
     try {
         // Nothing written from here on, whoever asks.
         m_connection.Execute(QStringLiteral("PRAGMA query_only = 1"));
