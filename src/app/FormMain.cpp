@@ -37,6 +37,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFrame>
 #include <QGroupBox>
@@ -940,14 +941,16 @@ void FormMain::CollectFolderFrom(const QString& folder) {
         if (WritesBlocked())
             return;
         RequireWritable();
-        if (!FolderExists(folder))
+        // A folder picked through a link is walked where the link leads.
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        if (real.isEmpty() || !FolderExists(real))
             throw CError(0, tr("フォルダ「%1」が見つかりません。").arg(folder));
         m_lastCollectFolder = folder;
         const qint32 TagID = SelectedCategoryID();
         m_collector->LeftOut().Clear();
         // What was committed before a Cancel stays, and shows; after an
         // error the handler reads every list again.
-        CollectDocuments(folder, TagID);
+        CollectDocuments(real, TagID);
         RefreshAfterCollect(TagID);
         ReportLeftOut(m_collector->LeftOut());
     });

@@ -182,7 +182,9 @@ private slots:
         ModalAnswerer answerer;
         ClickNode("H1001");
         QCOMPARE(List("H0")->Count(), 1);
-        WriteFile(RM_Bookmarks(), "<?xml version=\"1.0\"?><xbel version=\"1.0\"><bookmark");
+        WriteFile(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                      "/recently-used.xbel",
+                  "<?xml version=\"1.0\"?><xbel version=\"1.0\"><bookmark");
         for (int pass = 0; pass < 2; ++pass) {
             ClickNode("H1001");
             QCOMPARE(List("H0")->Count(), 1); // the list read last
@@ -218,12 +220,6 @@ private slots:
             cleanup();
         }
         QVERIFY(writes > 0);
-    }
-
-private:
-    static QString RM_Bookmarks() {
-        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-               "/recently-used.xbel";
     }
 };
 
