@@ -32,6 +32,10 @@ bool CListFiller::IsFilePresent(const QString& path) {
 
 void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
     CBusyIndicator busy;
+    // A data folder deleted under the program takes every shortcut with it:
+    // that is no reason to forget the files, and nothing may be written.
+    const bool gone = m_repository.CheckGone();
+    const bool canForget = !m_repository.IsReadOnly();
     // Removals of vanished files go in one transaction with the reading.
     CTransactionScope transaction(m_repository);
     QVariantList values;
@@ -48,6 +52,15 @@ void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
             if (present)
                 throw;
         }
+        if (!present && !canForget) {
+            // Shown by name as the repository has it, or left out of view
+            // until the repository can be written again.
+            if (gone) {
+                values << path << QString() << QString();
+                AddRow(L, values, rs.Field(0).toInt(), path);
+            }
+            continue;
+        }
         if (!present) {
             // The shortcut has gone: so has the file, with all its links.
             m_repository.DelFileName(path);
@@ -59,11 +72,16 @@ void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
         // The date comes from the lookup the size just made (the shared
         // find record): one stat per document, not two.
         values << path << FileSizeText(target) << FileDateTimeText(QString());
-        CListItem item = L->AddItem(values);
-        item.setKey(MakeKey(rs.Field(0).toInt()));
-        item.setTag(path);
+        AddRow(L, values, rs.Field(0).toInt(), path);
     }
     transaction.Commit();
+}
+
+void CListFiller::AddRow(CFileListView* L, QVariantList& values, qint32 FileID,
+                         const QString& path) {
+    CListItem item = L->AddItem(values);
+    item.setKey(MakeKey(FileID));
+    item.setTag(path);
 }
 
 void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
@@ -89,7 +107,10 @@ void CListFiller::AddRecentRow(CFileListView* L, const QString& FileName, qint32
     QVariantList values{FileName, FileSizeText(target), FileDateTimeText(target)};
     CListItem item = L->AddItem(values);
     item.setTag(FileName);
-    item.setKey(MakeKey(FileID));
+    // Listed without being collected (the repository cannot be written):
+    // a row without key stands for no registered file.
+    if (FileID > 0)
+        item.setKey(MakeKey(FileID));
 }
 
 void CListFiller::FeedCategoryForm(FormCategory& Form, const QString& FilePath,

@@ -3,6 +3,7 @@
 #include "CRecordset.h"
 
 #include <QString>
+#include <QVariantList>
 
 class CFileListView;
 class CRecentFiles;
@@ -42,5 +43,8 @@ public:
     static bool IsFilePresent(const QString& path);
 
 private:
+    // AddItem empties values.
+    static void AddRow(CFileListView* L, QVariantList& values, qint32 FileID, const QString& path);
+
     CVolloDB& m_repository;
 };

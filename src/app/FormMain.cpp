@@ -37,15 +37,21 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTabBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
 
@@ -73,6 +79,7 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent) {
     SetupImages();
     SetupControls();
     SetupToolbars();
+    SetupCollectFolder();
     SetupKeyboard();
     resize(Px(DesignWidth), Px(DesignHeight));
     LoadWindowPosition();
@@ -176,7 +183,8 @@ void FormMain::SetupKeyboard() {
         {"Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"About", QKeySequence::HelpContents},
         {"Category", QKeySequence(Qt::CTRL | Qt::Key_T)},
-        {"FolderOpen", QKeySequence(Qt::CTRL | Qt::Key_O)}};
+        {"FolderOpen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {"CollectFolder", QKeySequence(Qt::CTRL | Qt::Key_O)}};
     for (const auto& [name, key] : keys) {
         auto* action = findChild<QAction*>(QLatin1String(name));
         action->setShortcut(key);
@@ -285,6 +293,7 @@ void FormMain::Load() {
     SetupListFollowing();
     SetupCategoryCommands();
     LoadSelection();
+    SetupDataFolderWatch();
     // The search field shows its placeholder until the user goes to it.
     m_treeViewTag->setFocus();
 }
@@ -425,7 +434,9 @@ bool FormMain::CollectDocuments(const QString& folder, qint32 TagID) {
 }
 
 void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
-    if (leftOut.IsEmpty())
+    // With the data folder gone every document fails for that one reason,
+    // which the user is told on its own.
+    if (leftOut.IsEmpty() || (gRepository != nullptr && gRepository->IsGone()))
         return;
     const QString text = leftOut.Summary();
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"), text, QMessageBox::Ok, this);
@@ -436,11 +447,16 @@ void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
 void FormMain::RefillLists() {
     if (m_unloaded || gRepository == nullptr || !FFileListViews)
         return;
-    try {
-        for (const QString& key : std::as_const(m_listKeys))
+    for (const QString& key : std::as_const(m_listKeys)) {
+        try {
             ShowTagFiles(KeyToID(key));
-    } catch (const CError&) {
-        // The failure that called for the refill has been shown already.
+        } catch (const CError&) {
+            // The failure that called for the refill has been shown already.
+            // Rows that cannot be read again may carry file IDs that no
+            // longer exist: the list is emptied rather than left with them.
+            if (CFileListView* list = FFileListViews->Item(key))
+                list->Clear();
+        }
     }
 }
 
@@ -704,6 +720,9 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
     const QStringList files = CFileCollector::DroppedFiles(Data, &folders, &m_collector->LeftOut());
     if (files.isEmpty() && folders.isEmpty())
         return;
+    if (WritesBlocked())
+        return;
+    RequireWritable();
     CBusyIndicator busy;
     // One transaction for the whole drop, dropped folders included; it
     // commits also when a file fails, so the files before it stay collected.
@@ -725,11 +744,7 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
         if (IsRecentNode(tag)) {
             FTabViewer->SelectTab(shown);
             m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
-            // The desktop's list stays as it is between listings: told once.
-            if (!m_recentLeftOutTold && !FRecentFiles->LeftOut().IsEmpty()) {
-                m_recentLeftOutTold = true;
-                ReportLeftOut(FRecentFiles->LeftOut());
-            }
+            ReportRecentLeftOut(FRecentFiles->LeftOut());
         } else {
             CRecordset rs;
             if (IsExtensionCategory(ID)) {
@@ -809,6 +824,11 @@ void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
         const qint32 FileID = FCategoryForm->FileID();
         const QString key = CCheckListView::Key(Item);
         const qint32 TagID = KeyToID(key);
+        if (FileID >= 1 && WritesBlocked()) {
+            // Nothing can be stored: the ticks go back to what is stored.
+            FCategoryForm->SetCategory(gRepository->GetTagOfFile(FileID));
+            return;
+        }
         if (FileID < 1) {
             // No registered file is at hand: take the tick back.
             FCategoryForm->SetCategory(CRecordset());
@@ -843,8 +863,9 @@ void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileA
 }
 
 void FormMain::FRecentFiles_OnFound(const QString& FileName) {
-    // Runs inside the node click, which reports an error.
-    const qint32 id = m_collector->CollectRecent(FileName);
+    // Runs inside the node click, which reports an error. A repository that
+    // cannot be written still lists the recent documents, uncollected.
+    const qint32 id = gRepository->IsReadOnly() ? 0 : m_collector->CollectRecent(FileName);
     m_filler->AddRecentRow(FFileListViews->Item(QStringLiteral("H0")), FileName, id);
 }
 
@@ -878,8 +899,8 @@ void FormMain::ShowAboutBox() {
 }
 
 void FormMain::ToolbarFolderOpen_ButtonClick(QAction* Button) {
-    Q_UNUSED(Button);
-    Handle(true, [&] {
+    // The button's menu reports its commands here too; they have their own.
+    Handle(Button == nullptr || Button->objectName() == QLatin1String("FolderOpen"), [&] {
         const CListItem row = ShownSelectedItem();
         if (row.IsEmpty() || !row.Selected())
             return;
@@ -1034,4 +1055,135 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
         RemoveCategoryViews(ID);
         RefreshCategoryForm(ID, QString(), true);
     });
+// ------------------------------------------------------- collecting a folder
+
+void FormMain::SetupCollectFolder() {
+    auto* collect = new QAction(tr("フォルダを取り込む..."), this);
+    collect->setObjectName(QStringLiteral("CollectFolder"));
+    // The key works wherever the window has the focus, menu shown or not.
+    addAction(collect);
+    connect(collect, &QAction::triggered, this, &FormMain::CollectFolder);
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("FolderMenu"));
+    menu->addAction(collect);
+    auto* button = qobject_cast<QToolButton*>(
+        m_toolbarFolderOpen->widgetForAction(findChild<QAction*>(QStringLiteral("FolderOpen"))));
+    // A click still opens the selected document's folder; the arrow offers
+    // the rest.
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    button->setMenu(menu);
+}
+
+void FormMain::CollectFolder() {
+    if (m_unloaded || !FCategory)
+        return;
+    const QString start =
+        m_lastCollectFolder.isEmpty() ? DocumentsFolder(this) : m_lastCollectFolder;
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("取り込むフォルダを選んでください"), start);
+    if (!folder.isEmpty())
+        CollectFolderFrom(folder);
+}
+
+void FormMain::CollectFolderFrom(const QString& folder) {
+    Handle(!folder.isEmpty() && FCategory != nullptr, [&] {
+        if (WritesBlocked())
+            return;
+        RequireWritable();
+        // A folder picked through a link is walked where the link leads.
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        if (real.isEmpty() || !FolderExists(real))
+            throw CError(0, tr("フォルダ「%1」が見つかりません。").arg(folder));
+        m_lastCollectFolder = folder;
+        const qint32 TagID = SelectedCategoryID();
+        m_collector->LeftOut().Clear();
+        // What was committed before a Cancel stays, and shows; after an
+        // error the handler reads every list again.
+        CollectDocuments(real, TagID);
+        RefreshAfterCollect(TagID);
+        ReportLeftOut(m_collector->LeftOut());
+    });
+}
+
+qint32 FormMain::SelectedCategoryID() const {
+    const QTreeWidgetItem* node = FCategory ? FCategory->SelectedItem() : nullptr;
+    if (node == nullptr)
+        return 0;
+    const qint32 id = KeyToID(CCategory::NodeKey(node));
+    return id > 0 && !IsExtensionCategory(id) ? id : 0;
+}
+
+void FormMain::RefreshAfterCollect(qint32 TagID) {
+    if (TagID > 0 && HasList(MakeKey(TagID)))
+        ShowTagFiles(TagID);
+    // The root's list keeps showing what the selected node asks of it.
+    const QTreeWidgetItem* node = FCategory->SelectedItem();
+    const QString tag = node != nullptr ? CCategory::NodeTag(node) : QString();
+    if (node == nullptr || !IsExtensionCategory(KeyToID(CCategory::NodeKey(node)))) {
+        ShowTagFiles(0);
+    } else if (!IsRecentNode(tag)) {
+        CRecordset rs = m_filler->FilesOfExtension(tag);
+        m_filler->ShowFiles(FFileListViews->Item(QStringLiteral("H0")), rs);
+    }
+    if (HasList(FTabViewer->SelectedKey()))
+        ShowCount(FTabViewer->SelectedKey());
+}
+
+void FormMain::RequireWritable() const {
+    if (gRepository->IsReadOnly())
+        throw CError(0, gRepository->ReadOnlyNotice());
+}
+
+// ------------------------------------------------- the data folder and lists
+
+void FormMain::SetupDataFolderWatch() {
+    // Told promptly, not at the next click: the folder holds the repository
+    // and every shortcut.
+    auto* watcher = new QFileSystemWatcher(this);
+    watcher->setObjectName(QStringLiteral("DataFolderWatcher"));
+    watcher->addPath(QDir::cleanPath(gRepository->ShortcutFolder()));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (m_unloaded || gRepository == nullptr)
+            return;
+        // A walk stops; the command that runs it tells once it has ended.
+        if (m_walkProgress != nullptr) {
+            if (gRepository->CheckGone())
+                FPathFinder->Cancel();
+            return;
+        }
+        CheckDataFolder();
+    });
+}
+
+bool FormMain::CheckDataFolder() {
+    if (m_unloaded || gRepository == nullptr || !gRepository->CheckGone())
+        return false;
+    if (!m_dataFolderGone) {
+        m_dataFolderGone = true;
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"),
+                        gRepository->ReadOnlyNotice(), QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("DataFolderGone"));
+        box.exec();
+    }
+    return true;
+}
+
+bool FormMain::WritesBlocked() {
+    if (!CheckDataFolder())
+        return false;
+    setStatusBar(tr("データフォルダがないため、変更できません。Vollo を起動し直してください。"));
+    return true;
+}
+
+void FormMain::ReportRecentLeftOut(const CLeftOut& leftOut) {
+    // The desktop's list stays as it is between listings: each entry, and a
+    // list that cannot be read, is told once a session.
+    CLeftOut fresh;
+    for (const CLeftOut::Item& item : leftOut.Items()) {
+        if (!m_recentLeftOutTold.contains(item.Path)) {
+            m_recentLeftOutTold.insert(item.Path);
+            fresh.Add(item.Path, item.Reason);
+        }
+    }
+    ReportLeftOut(fresh);
 }

@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -116,6 +117,18 @@ public slots:
     void FCategory_OnNewCategoryRequest();
     void FCategory_OnRenameRequest(qint32 ID, QTreeWidgetItem* Node);
     void FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node);
+    // Asks for a folder with the desktop's folder dialog and collects its
+    // documents as the first start does, linked to the selected category.
+    void CollectFolder();
+
+public:
+    // CollectFolder without the question: collects folder's documents (hidden
+    // folders skipped) with progress and Cancel, linked to the category
+    // selected in the tree, if any.
+    void CollectFolderFrom(const QString& folder);
+    // Whether the data folder (repository and shortcuts) was found gone
+    // while the program runs; the user has then been told once.
+    bool IsDataFolderGone() const { return m_dataFolderGone; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +140,8 @@ private:
     void SetupAccessibleNames();
     void SetupKeyboard();
     void SetupImages();
+    void SetupCollectFolder();
+    void SetupDataFolderWatch();
     void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
@@ -180,14 +195,35 @@ private:
     void ShowCategoryForm();
     void ShowAboutBox();
 
+    // The category a folder collection links to: the selected tree node when
+    // it is a category, otherwise none (0).
+    qint32 SelectedCategoryID() const;
+    // After documents came in: the category's list and the root's list (as
+    // far as it shows all files or an extension category) read again.
+    void RefreshAfterCollect(qint32 TagID);
+    // Looks whether the data folder is still there; the first time it is
+    // found gone the user is told what happened and what to do.
+    bool CheckDataFolder();
+    // True, with the reason on the status line, when a change cannot be
+    // made because the data folder has gone.
+    bool WritesBlocked();
+    // Throws the repository's notice when it cannot be written.
+    void RequireWritable() const;
+    // Tells what the recent listing could not take, each entry once a session.
+    void ReportRecentLeftOut(const CLeftOut& leftOut);
+
     // Runs a handler's work unless the window has unloaded or the event names
     // nothing to act on; an error is shown, and the program goes on.
     // A failed write may have been rolled back under rows the lists still
     // show, with file IDs that the next insert can reuse: the lists are then
     // read again from the repository.
     template <typename Work> void Handle(bool Ready, Work&& work) {
-        if (!m_unloaded && Ready && !AM_Vollo::Guard(std::forward<Work>(work), this))
+        if (m_unloaded || !Ready)
+            return;
+        CheckDataFolder();
+        if (!AM_Vollo::Guard(std::forward<Work>(work), this))
             RefillLists();
+        CheckDataFolder();
     }
     void RefillLists();
 
@@ -223,7 +259,9 @@ private:
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;
     CBatchTransaction* m_walkBatch = nullptr;
-    bool m_recentLeftOutTold = false;
+    QSet<QString> m_recentLeftOutTold; // entries of the recent list told this session
+    QString m_lastCollectFolder;
+    bool m_dataFolderGone = false;
     qint32 m_walkTag = 0;    // category the running walk links its documents to
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound

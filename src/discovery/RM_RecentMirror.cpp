@@ -5,6 +5,7 @@
 #include "CLeftOut.h"
 #include "SM_Shortcut.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -32,6 +33,7 @@ qint64 Micros(GDateTime* t) {
 struct Wanted {
     QStringList order;           // documents in the bookmark file's order
     QHash<QString, qint64> used; // document -> latest use
+    QString malformed;           // why contents that are there do not parse
 };
 
 // Larger than any list the desktop keeps (it trims to a few hundred entries).
@@ -62,12 +64,15 @@ QByteArray ReadRegularFile(const QString& path) {
     return data;
 }
 
-GBookmarkFile* LoadBookmarks(const QByteArray& data) {
+// problem, when given, receives why contents that are there do not parse.
+GBookmarkFile* LoadBookmarks(const QByteArray& data, QString* problem = nullptr) {
     GBookmarkFile* bookmarks = g_bookmark_file_new();
     GError* error = nullptr;
     if (data.isEmpty() ||
         !g_bookmark_file_load_from_data(bookmarks, data.constData(), gsize(data.size()), &error)) {
         // Missing, unreadable or malformed: the desktop has no recent list.
+        if (problem != nullptr && error != nullptr)
+            *problem = QString::fromUtf8(error->message);
         g_clear_error(&error);
         g_bookmark_file_free(bookmarks);
         return nullptr;
@@ -94,7 +99,7 @@ QString LocalPath(const char* uri, CLeftOut* leftOut) {
 
 Wanted ParseWanted(const QByteArray& data, CLeftOut* leftOut) {
     Wanted wanted;
-    GBookmarkFile* bookmarks = LoadBookmarks(data);
+    GBookmarkFile* bookmarks = LoadBookmarks(data, &wanted.malformed);
     if (!bookmarks)
         return wanted;
     gsize count = 0;
@@ -192,6 +197,19 @@ int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText
         throw CError(0, QStringLiteral("Cannot create the folder \"%1\"")
                             .arg(QDir::toNativeSeparators(folder)));
     const Wanted wanted = ReadBookmarks(bookmarkFile, leftOut);
+    if (!wanted.malformed.isEmpty()) {
+        // Perhaps caught half-written by another program: the mirror keeps
+        // the last list that could be read instead of emptying itself.
+        if (leftOut)
+            leftOut->Add(bookmarkFile,
+                         QCoreApplication::translate(
+                             "RM_RecentMirror",
+                             "デスクトップの「最近使ったファイル」の記録が壊れていて読めません"
+                             "（%1）。前に読めた一覧のままにしています。このファイルを消すと、"
+                             "デスクトップが新しく作り直します。")
+                             .arg(wanted.malformed));
+        return int(QDir(folder).entryList({QStringLiteral("*.lnk")}, QDir::System).size());
+    }
 
     // Keep one shortcut per wanted document; everything else that is a
     // shortcut of ours goes. Other files in the folder are left alone.

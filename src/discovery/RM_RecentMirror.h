@@ -11,7 +11,8 @@ class CLeftOut;
 // after the document, whose own modification time is the entry's latest use
 // (the latest of added, modified, visited); shortcuts whose documents left the
 // list are removed; other URIs are skipped. A missing or unreadable bookmark
-// file counts as an empty list.
+// file counts as an empty list; one that is there but does not parse leaves
+// the folder as it is and is told through leftOut.
 namespace RM_RecentMirror {
 
 // $XDG_DATA_HOME/recently-used.xbel.

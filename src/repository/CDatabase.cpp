@@ -345,8 +345,10 @@ qint64 CDatabase::LastInsertRowId() const {
 void CDatabase::BeginTransaction() {
     if (!d->db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open."));
+    // A connection that may not write reads in a transaction all the same;
+    // asking for the write lock would fail.
     if (d->depth == 0)
-        d->Exec("BEGIN IMMEDIATE");
+        d->Exec(d->readOnly ? "BEGIN" : "BEGIN IMMEDIATE");
     else
         d->Exec(QStringLiteral("SAVEPOINT vollo_%1").arg(d->depth).toUtf8().constData());
     ++d->depth;

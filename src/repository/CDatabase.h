@@ -29,6 +29,7 @@ public:
     // With ReadOnly set before Open, the file is opened for reading only and
     // nothing is written to it, not even the journal mode: the way to look at
     // a file before it is known to be a repository, or one on a full disk.
+    // Set while open, transactions no longer ask for the write lock.
     bool ReadOnly() const;
     void setReadOnly(bool readOnly);
     bool IsOpen() const;

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef VOLLO_DATA_FROM_PROGRAM
@@ -322,6 +324,7 @@ void CFileDB::OpenForWriting() {
         m_connection.Open(m_iniFileName, false);
         m_connection.Execute(kFlagFalse);
         AddMissingStatements();
+        RememberIdentity();
         return;
     } catch (const CError& e) {
         m_connection.Close();
@@ -384,6 +387,47 @@ void CFileDB::OpenForReading(const QString& notice) {
     m_connection.setReadOnly(true);
     m_connection.Open(m_iniFileName, false);
     m_readOnlyNotice = notice;
+    RememberIdentity();
+}
+
+void CFileDB::RememberIdentity() {
+    struct stat st;
+    m_gone = false;
+    m_device = m_inode = 0;
+    if (stat(QFile::encodeName(m_iniFileName).constData(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
+}
+
+bool CFileDB::CheckGone() {
+    if (m_gone || m_inode == 0)
+        return m_gone;
+    struct stat st;
+    if (stat(QFile::encodeName(m_iniFileName).constData(), &st) == 0) {
+        if (quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode)
+            return false;
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        return false; // cannot tell; the next look may
+    }
+    m_gone = true;
+    m_readOnlyNotice = GoneNotice();
+    m_connection.setReadOnly(true);
+    try {
+        // Nothing written from here on, whoever asks.
+        m_connection.Execute(QStringLiteral("PRAGMA query_only = 1"));
+    } catch (const CError&) {
+        // The notice alone keeps the program's own writes away.
+    }
+    return true;
+}
+
+QString CFileDB::GoneNotice() const {
+    return Tr("Vollo のデータフォルダー「%1」が、Vollo の動いている間に削除されたか移されました"
+              "。リポジトリとショートカットはもうそこにありません。\n一覧は消える前のまま見られ"
+              "ますが、ファイルの収集と分類の変更はできません。フォルダーをバックアップから戻して"
+              "から Vollo を起動し直すか、そのまま起動し直して新しく始めてください。")
+        .arg(m_shortcutFolder);
 }
 
 QString CFileDB::SetAside() {

@@ -30,6 +30,13 @@ public:
     static bool CanSetAside(const CError& refusal);
     bool IsReadOnly() const;
     QString ReadOnlyNotice() const;
+    // Whether the repository file at its place is no longer the one open: its
+    // folder was deleted, moved or replaced while the program runs. The open
+    // file can still be read, but what is written to it would be lost, so
+    // from the first such finding on the repository is read-only, with a
+    // notice saying what happened and what to do. One stat per call.
+    bool CheckGone();
+    bool IsGone() const { return m_gone; }
 
     QString ShortcutFolder() const;
     QString INIFileName() const;
@@ -47,6 +54,8 @@ private:
     void OpenForReading(const QString& notice);
     QString FullNotice() const;
     QString ReadOnlyFileNotice() const;
+    QString GoneNotice() const;
+    void RememberIdentity();
 
     QString m_iniFileName;
     bool m_isFirstExecution = false;
@@ -54,4 +63,8 @@ private:
     CDatabase m_connection;
     QString m_templatePath;
     QString m_readOnlyNotice;
+    // Identity of the repository file as opened, for CheckGone.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    bool m_gone = false;
 };

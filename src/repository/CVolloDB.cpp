@@ -37,6 +37,14 @@ QString CVolloDB::ReadOnlyNotice() const {
     return m_fileDB->ReadOnlyNotice();
 }
 
+bool CVolloDB::CheckGone() {
+    return m_fileDB->CheckGone();
+}
+
+bool CVolloDB::IsGone() const {
+    return m_fileDB->IsGone();
+}
+
 qint32 CVolloDB::AddFileName(const QString& FileName) {
     const QString sql =
         FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("addFileName")),

@@ -22,6 +22,9 @@ public:
     QString SetAside();
     bool IsReadOnly() const;
     QString ReadOnlyNotice() const;
+    // See CFileDB: the repository's folder went away while the program runs.
+    bool CheckGone();
+    bool IsGone() const;
     qint32 AddFileName(const QString& FileName);
     qint32 AddTag(const QString& TagName);
     qint32 AddFileTag(qint32 FileID, qint32 TagID);

@@ -168,8 +168,18 @@ CListItem CFileListView::AddItem(QVariantList& Collects) {
 CListItem CFileListView::Add(const QString& FilePath) {
     if (!mvarListView)
         throw CError(0, tr("The file list is not bound to a list"));
-    const QString target = BM_Library::ShortcutTarget(FilePath);
-    const QString text = BM_Library::FileNameOf(target);
+    QString target;
+    QString text;
+    try {
+        target = BM_Library::ShortcutTarget(FilePath);
+        text = BM_Library::FileNameOf(target);
+    } catch (const CError&) {
+        // A shortcut that is gone with its folder still shows by its own
+        // name; one that is there but cannot be read is an error.
+        if (BM_Library::FileExists(FilePath))
+            throw;
+        text = BM_Library::RemoveExtension(BM_Library::FileNameOf(FilePath));
+    }
     // A shortcut shows its document's icon; any other file its own.
     const int icon = SM_Shell::DocumentIconIndex(target.isEmpty() ? FilePath : target);
     CListItem item = mvarListView->AddListItem(text, icon);
