@@ -1055,6 +1055,8 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
         RemoveCategoryViews(ID);
         RefreshCategoryForm(ID, QString(), true);
     });
+}
+
 // ------------------------------------------------------- collecting a folder
 
 void FormMain::SetupCollectFolder() {
