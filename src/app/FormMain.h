@@ -17,6 +17,7 @@
 #include <utility>
 
 class CAnchor;
+class CCategoryLinks;
 class CFileCollector;
 class CBatchTransaction;
 class CLeftOut;
@@ -80,6 +81,8 @@ public:
     static bool IsExtensionCategory(qint32 ID);
     // "N 個のファイル".
     static QString CountText(qint32 count);
+    // The count of a list with the count of its selected rows beside it.
+    static QString SelectionText(qint32 count, qint32 selected);
 
     // The window's views, for the program's own tests and benchmarks; its
     // controls are found by their object names.
@@ -112,6 +115,9 @@ public slots:
     void ToolbarFolderOpen_ButtonClick(QAction* Button);
     // Rows came or went in a list: the status line follows the shown one.
     void ListModel_OnRowsChanged();
+    // Many documents at once: the selection, and taking rows out of a category.
+    void FFileListViews_OnSelectionChange(qint32 Count);
+    void FFileListViews_OnRemoveFromCategory(const QString& Key, const QList<CListItem>& Items);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -163,6 +169,11 @@ private:
     void AddDroppedFiles(const QMimeData* Data, qint32 TagID);
     bool HasList(const QString& Key) const;
     void ShowCategoryForm();
+    // Many documents at once.
+    void SetupManyDocuments();
+    void ShowItem(const CListItem& Item);
+    void ShowSelection();
+    bool LinkDraggedRows(const QMimeData* Data, qint32 TagID);
     void ShowAboutBox();
 
     // Runs a handler's work unless the window has unloaded or the event names
@@ -204,6 +215,7 @@ private:
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
+    std::unique_ptr<CCategoryLinks> m_links;
     QPointer<FormAbout> m_about;
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;
