@@ -25,9 +25,12 @@ qint32 RunForEach(CVolloDB& repository, const QString& statement, const QList<qi
     CBusyIndicator busy;
     CTransactionScope transaction(repository);
     try {
+        QStringList statements;
+        statements.reserve(FileIDs.size());
         for (qint32 id : FileIDs)
-            repository.RunSQL(FillPlaceholders(
-                statement, {{QStringLiteral("%fileID"), id}, {QStringLiteral("%tagID"), TagID}}));
+            statements << FillPlaceholders(
+                statement, {{QStringLiteral("%fileID"), id}, {QStringLiteral("%tagID"), TagID}});
+        repository.RunSQLBatch(statements);
         transaction.Commit();
     } catch (...) {
         transaction.Rollback();
