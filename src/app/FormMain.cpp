@@ -7,9 +7,11 @@
 #include "CBusyIndicator.h"
 #include "CCategoryEditor.h"
 #include "CCategoryMenu.h"
+#include "CCategoryLinks.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFileCollector.h"
+#include "CFileDrag.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
@@ -292,6 +294,7 @@ void FormMain::Load() {
     LoadCategoryForm();
     SetupListFollowing();
     SetupCategoryCommands();
+    SetupManyDocuments();
     LoadSelection();
     SetupDataFolderWatch();
     // The search field shows its placeholder until the user goes to it.
@@ -767,7 +770,7 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
     // Files dropped where no node is: nothing to file them under.
     Handle(Node != nullptr, [&] {
         const qint32 ID = KeyToID(CCategory::NodeKey(Node));
-        if (IsExtensionCategory(ID))
+        if (IsExtensionCategory(ID) || LinkDraggedRows(Data, ID))
             return;
         AddDroppedFiles(Data, ID);
         // A category beyond the lists gets its links, but has no list.
@@ -781,6 +784,8 @@ void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) 
     // Before any tab was chosen the drop names no list.
     Handle(!Key.isEmpty(), [&] {
         const qint32 ID = KeyToID(Key);
+        if (LinkDraggedRows(Data, ID))
+            return;
         AddDroppedFiles(Data, ID);
         ShowTagFiles(ID);
         ReportLeftOut(m_collector->LeftOut());
@@ -798,11 +803,21 @@ void FormMain::FTabViewer_OnClick(const QString& Key) {
 
 void FormMain::FFileListViews_OnItemClick(CListItem Item) {
     Handle(!Item.IsEmpty(), [&] {
-        const QString target = ShortcutTarget(Item.Tag());
-        if (FCategoryForm && FCategoryForm->IsLoaded())
-            m_filler->FeedCategoryForm(*FCategoryForm, FileNameOf(target), Item.Key());
-        setStatusBar(target);
+        // A click that added to the selection, or took the row out of it,
+        // shows the selection rather than the row.
+        const CFileListView* list = ShownList();
+        if (!Item.Selected() || (list != nullptr && list->SelectedCount() > 1))
+            ShowSelection();
+        else
+            ShowItem(Item);
     });
+}
+
+void FormMain::ShowItem(const CListItem& Item) {
+    const QString target = ShortcutTarget(Item.Tag());
+    if (FCategoryForm && FCategoryForm->IsLoaded())
+        m_filler->FeedCategoryForm(*FCategoryForm, FileNameOf(target), Item.Key());
+    setStatusBar(target);
 }
 
 void FormMain::FFindBox_OnFind(const QString& S) {
@@ -835,10 +850,16 @@ void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
             FCategoryForm->Freeze();
             return;
         }
-        if (state == 1)
+        if (FCategoryForm->FileIDs().size() > 1) {
+            if (state == 1)
+                m_links->LinkFiles(FCategoryForm->FileIDs(), TagID);
+            else
+                m_links->UnlinkFiles(FCategoryForm->FileIDs(), TagID);
+        } else if (state == 1) {
             LinkFileToTag(FileID, TagID);
-        else
+        } else {
             gRepository->DelFileTag(FileID, TagID);
+        }
         if (FTabViewer->SelectedKey() == key)
             ShowTagFiles(TagID);
     });
@@ -883,7 +904,10 @@ void FormMain::ToolbarMenu_ButtonClick(QAction* Button) {
 
 void FormMain::ShowCategoryForm() {
     const CListItem row = ShownSelectedItem();
-    if (row.IsEmpty() || !row.Selected())
+    const CFileListView* list = ShownList();
+    if (list != nullptr && list->SelectedCount() > 1)
+        m_links->FeedCategoryForm(*FCategoryForm, CCategoryLinks::FileIDsOf(list->SelectedItems()));
+    else if (row.IsEmpty() || !row.Selected())
         FCategoryForm->Freeze();
     else
         m_filler->FeedCategoryForm(*FCategoryForm, FileNameOf(RemoveExtension(row.Tag())),
@@ -917,6 +941,7 @@ void FormMain::SetupCategoryCommands() {
             &FormMain::FCategory_OnRenameRequest);
     connect(FCategory.get(), &CCategory::OnDeleteRequest, this,
             &FormMain::FCategory_OnDeleteRequest);
+    connect(FCategory.get(), &CCategory::OnCollectFolderRequest, this, &FormMain::CollectFolder);
 }
 
 void FormMain::LoadCategoryLists(const CRecordset& categories) {
@@ -968,7 +993,10 @@ void FormMain::AddCategoryViews(qint32 ID, const QString& Name) {
     FAnchor->Add(CWidgetAnchorControl::Wrap(control), 8, 1);
     FTabViewer->Add(control, key, Name);
     control->setAccessibleName(Name);
-    FollowList(FFileListViews->Add(control, FMsghooks.last(), key));
+    CFileListView* list = FFileListViews->Add(control, FMsghooks.last(), key);
+    FollowList(list);
+    if (list != nullptr)
+        list->setCategoryRemovable(true);
     m_listKeys << key;
     ShowTagFiles(ID);
 }
@@ -1188,4 +1216,64 @@ void FormMain::ReportRecentLeftOut(const CLeftOut& leftOut) {
         }
     }
     ReportLeftOut(fresh);
+}
+
+// ------------------------------------------------------ many documents at once
+
+void FormMain::SetupManyDocuments() {
+    m_links = std::make_unique<CCategoryLinks>(*gRepository);
+    connect(FFileListViews.get(), &CFileListViews::OnSelectionChange, this,
+            &FormMain::FFileListViews_OnSelectionChange);
+    connect(FFileListViews.get(), &CFileListViews::OnRemoveFromCategory, this,
+            &FormMain::FFileListViews_OnRemoveFromCategory);
+    // The first list shows all files, extensions and recent documents: there
+    // is no one category to take its rows out of.
+    for (int i = 1; i <= FFileListViews->Count(); ++i)
+        FFileListViews->Item(i)->setCategoryRemovable(m_listKeys.value(i - 1) !=
+                                                      QLatin1String("H0"));
+}
+
+QString FormMain::SelectionText(qint32 count, qint32 selected) {
+    return CountText(count) + tr("（%1 個を選択）").arg(selected);
+}
+
+void FormMain::ShowSelection() {
+    CFileListView* list = ShownList();
+    if (list == nullptr)
+        return;
+    const qint32 selected = list->SelectedCount();
+    if (selected == 1) {
+        ShowItem(list->SelectedItems().first());
+        return;
+    }
+    setStatusBar(selected > 0 ? SelectionText(list->Count(), selected) : CountText(list->Count()));
+    if (selected > 1 && FCategoryForm && FCategoryForm->IsLoaded())
+        m_links->FeedCategoryForm(*FCategoryForm, CCategoryLinks::FileIDsOf(list->SelectedItems()));
+}
+
+void FormMain::FFileListViews_OnSelectionChange(qint32 Count) {
+    // A single row is shown by its click (or key); Find selecting a row
+    // leaves the status line alone.
+    Handle(Count != 1, [&] { ShowSelection(); });
+}
+
+void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,
+                                                   const QList<CListItem>& Items) {
+    Handle(HasList(Key) && Key != QLatin1String("H0"), [&] {
+        const qint32 ID = KeyToID(Key);
+        m_links->UnlinkFiles(CCategoryLinks::FileIDsOf(Items), ID);
+        ShowTagFiles(ID);
+        ShowCount(Key);
+    });
+}
+
+bool FormMain::LinkDraggedRows(const QMimeData* Data, qint32 TagID) {
+    // Rows of a list are documents Vollo holds already: linked, never
+    // collected again.
+    if (!CFileDrag::IsRowDrag(Data))
+        return false;
+    m_links->LinkFiles(CFileDrag::FileIDs(Data), TagID);
+    if (TagID > 0 && HasList(MakeKey(TagID)))
+        ShowTagFiles(TagID);
+    return true;
 }

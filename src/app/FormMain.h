@@ -18,6 +18,7 @@
 #include <utility>
 
 class CAnchor;
+class CCategoryLinks;
 class CFileCollector;
 class CBatchTransaction;
 class CLeftOut;
@@ -81,6 +82,8 @@ public:
     static bool IsExtensionCategory(qint32 ID);
     // "N 個のファイル".
     static QString CountText(qint32 count);
+    // The count of a list with the count of its selected rows beside it.
+    static QString SelectionText(qint32 count, qint32 selected);
 
     // The window's views, for the program's own tests and benchmarks; its
     // controls are found by their object names.
@@ -113,6 +116,9 @@ public slots:
     void ToolbarFolderOpen_ButtonClick(QAction* Button);
     // Rows came or went in a list: the status line follows the shown one.
     void ListModel_OnRowsChanged();
+    // Many documents at once: the selection, and taking rows out of a category.
+    void FFileListViews_OnSelectionChange(qint32 Count);
+    void FFileListViews_OnRemoveFromCategory(const QString& Key, const QList<CListItem>& Items);
     // The tree's commands on the user's own categories.
     void FCategory_OnNewCategoryRequest();
     void FCategory_OnRenameRequest(qint32 ID, QTreeWidgetItem* Node);
@@ -193,6 +199,11 @@ private:
     void AddDroppedFiles(const QMimeData* Data, qint32 TagID);
     bool HasList(const QString& Key) const;
     void ShowCategoryForm();
+    // Many documents at once.
+    void SetupManyDocuments();
+    void ShowItem(const CListItem& Item);
+    void ShowSelection();
+    bool LinkDraggedRows(const QMimeData* Data, qint32 TagID);
     void ShowAboutBox();
 
     // The category a folder collection links to: the selected tree node when
@@ -255,6 +266,7 @@ private:
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
+    std::unique_ptr<CCategoryLinks> m_links;
     QPointer<FormAbout> m_about;
     QPointer<CWalkProgress> m_walkProgress;
     qint64 m_walkCount = 0;

@@ -360,10 +360,12 @@ void CCheckListView::mvarListView_ItemClick(QTreeWidgetItem* Item) {
         return;
     const QString key = SmallIcon(Item);
     qint32 state = Unchecked;
-    if (key == QLatin1String("unchecked")) {
+    // A grayed row (held by some of the files shown) is set for all of them
+    // by a click, as the desktop's tri-state check boxes do.
+    if (key == QLatin1String("unchecked") || key == QLatin1String("grayed")) {
         SetState(Item, Checked);
         state = Checked;
-    } else if (key == QLatin1String("checked") || key == QLatin1String("grayed")) {
+    } else if (key == QLatin1String("checked")) {
         SetState(Item, Unchecked);
     }
     mvarCheckClick = false;

@@ -82,7 +82,8 @@ public:
     static ImageList StateImages(const QWidget* widget);
 
 signals:
-    // state is 1 when the row is now checked, 0 otherwise.
+    // state is 1 when the row is now checked, 0 otherwise. A click checks an
+    // unchecked or grayed row and unchecks a checked one.
     void OnItemClick(qint32 state, QTreeWidgetItem* Item);
 
 protected:

@@ -139,6 +139,22 @@ void FormCategory::SetCategory(CRecordset& ARecordSet) {
     }
 }
 
+void FormCategory::SetCategoryCounts(const QHash<qint32, qint32>& Counts, qint32 Total) {
+    if (!m_isLoaded)
+        Load();
+    for (QTreeWidgetItem* item : FCheckListView->ListItems()) {
+        const qint32 count = Counts.value(BM_Library::KeyToID(CCheckListView::Key(item)));
+        const qint32 state = count <= 0       ? CCheckListView::Unchecked
+                             : count >= Total ? CCheckListView::Checked
+                                              : CCheckListView::Grayed;
+        FCheckListView->SetState(item, state);
+    }
+}
+
+QString FormCategory::SelectionText(qint32 Count) {
+    return tr("%1 個のファイルを選択中").arg(Count);
+}
+
 void FormCategory::ResetControls() {
     setWindowTitle(DesignCaption());
 
@@ -161,9 +177,11 @@ void FormCategory::ResetControls() {
 
 void FormCategory::DrawImages() {
     // Drawn afresh at every load, and when the desktop's colours or style
-    // change, so the boxes follow them. The dialog never shows a grayed row.
+    // change, so the boxes follow them. A grayed row is a category that only
+    // some of the selected files carry.
     ImageListIcon.clear();
-    for (qint32 state : {CCheckListView::Checked, CCheckListView::Unchecked})
+    for (qint32 state :
+         {CCheckListView::Checked, CCheckListView::Unchecked, CCheckListView::Grayed})
         ImageListIcon.insert(CCheckListView::StateKey(state),
                              QIcon(CCheckListView::CheckBoxPicture(m_listViewCategory, state)));
 }

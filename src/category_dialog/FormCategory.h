@@ -3,6 +3,8 @@
 #include "CCheckListView.h"
 #include "CRecordset.h"
 
+#include <QHash>
+#include <QList>
 #include <QRect>
 #include <QStringList>
 #include <QVariant>
@@ -55,7 +57,18 @@ public:
 
     // The file shown; -1 when the selected row had no key.
     qint32 FileID() const { return m_fileID; }
-    void setFileID(qint32 id) { m_fileID = id; }
+    void setFileID(qint32 id) {
+        m_fileID = id;
+        m_fileIDs = {id};
+    }
+    // Every file shown: the one of FileID, or the whole selection of a list.
+    QList<qint32> FileIDs() const { return m_fileIDs; }
+    void setFileIDs(const QList<qint32>& ids) {
+        m_fileIDs = ids;
+        m_fileID = ids.isEmpty() ? -1 : ids.first();
+    }
+    // The label's text for a selection of Count files.
+    static QString SelectionText(qint32 Count);
 
     QVariant ClassDebugID() const { return QVariant::fromValue(m_classDebugID); }
     bool IsLoaded() const { return m_isLoaded; }
@@ -72,6 +85,12 @@ public:
     // naming the key of a category that the list does not hold.
     void SetCategory(CRecordset& ARecordSet);
     void SetCategory(CRecordset&& ARecordSet) { SetCategory(ARecordSet); }
+
+    // Shows the categories of several files at once: a category that all
+    // Total files carry is checked, one that some carry is grayed, one that
+    // none carries unchecked. Counts holds, by category ID, how many carry
+    // it. Loads the window first, without showing it, when needed.
+    void SetCategoryCounts(const QHash<qint32, qint32>& Counts, qint32 Total);
 
     // Builds the window's contents; a no-op while loaded.
     void Load();
@@ -123,6 +142,7 @@ private:
     QStringList m_columnHeader;
     QString m_filePath;
     qint32 m_fileID = 0;
+    QList<qint32> m_fileIDs;
     bool m_isFreezed = false;
 
     QLabel* m_labelFilePath;

@@ -217,6 +217,19 @@ CRecordset CFileDB::RunSQL(const QString& strSql) {
     return rs;
 }
 
+void CFileDB::RunSQLBatch(const QStringList& Statements) {
+    if (Statements.isEmpty())
+        return;
+    if (IsReadOnly())
+        throw CError(SQLITE_READONLY, m_readOnlyNotice);
+    bool changed = false;
+    for (const QString& statement : Statements) {
+        m_connection.Execute(statement);
+        changed = changed || ChangesData(statement);
+    }
+    m_connection.Execute(changed ? kFlagTrue : kFlagFalse);
+}
+
 qint32 CFileDB::AddItem(const QString& strSql) {
     if (IsReadOnly())
         throw CError(SQLITE_READONLY, m_readOnlyNotice);

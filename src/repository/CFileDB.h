@@ -5,6 +5,7 @@
 #include "CRecordset.h"
 
 #include <QString>
+#include <QStringList>
 
 // The repository engine: where the repository lives, its creation from the
 // template on the first run, the open connection, statements by key.
@@ -15,6 +16,9 @@ public:
 
     CRecordset RunSQL(const QString& strSql);
     qint32 AddItem(const QString& strSql);
+    // Runs writes whose results nobody reads (links of many documents) and
+    // keeps the bookkeeping once for all of them instead of once each.
+    void RunSQLBatch(const QStringList& Statements);
     qint32 MakeShortCut(const QString& FilePath);
     QString GetQuery(const QString& Key);
     void DelTag(qint32 FileID, qint32 TagID);

@@ -103,6 +103,10 @@ CRecordset CVolloDB::RunSQL(const QString& strSql) {
     return m_fileDB->RunSQL(strSql);
 }
 
+void CVolloDB::RunSQLBatch(const QStringList& Statements) {
+    m_fileDB->RunSQLBatch(Statements);
+}
+
 QString CVolloDB::GetQuery(const QString& Key) {
     return m_fileDB->GetQuery(Key);
 }

@@ -4,6 +4,7 @@
 #include "CRecordset.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 
@@ -36,6 +37,8 @@ public:
     CRecordset GetTagName();
     CRecordset GetFileOfTag(qint32 TagID);
     CRecordset RunSQL(const QString& strSql);
+    // Several writes whose results nobody reads, with one bookkeeping step.
+    void RunSQLBatch(const QStringList& Statements);
     QString GetQuery(const QString& Key);
     CRecordset RunQuery(const QString& Key);
     qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);

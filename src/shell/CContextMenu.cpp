@@ -244,6 +244,15 @@ void CContextMenu::addShortcutActions(QMenu* menu, const QStringList& names,
                                       const QStringList& documents) {
     const QPointer<QWidget> owner = mvarOwner;
     menu->addSeparator();
+    if (mvarRemoveFromCategory) {
+        QAction* remove = menu->addAction(tr("カテゴリから外す(&U)"));
+        remove->setObjectName(QStringLiteral("RemoveFromCategory"));
+        connect(remove, &QAction::triggered, this, [this, names] {
+            // Once the menu has gone: the owner refills the list it stood on.
+            QMetaObject::invokeMethod(
+                this, [this, names] { emit OnRemoveFromCategory(names); }, Qt::QueuedConnection);
+        });
+    }
     QAction* deleteShortcut = menu->addAction(tr("ショートカットを削除(&D)"));
     deleteShortcut->setObjectName(QStringLiteral("DeleteShortcut"));
     // Only shortcuts are ever deleted here, never a document.

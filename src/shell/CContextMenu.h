@@ -53,6 +53,12 @@ public:
         m_recentList = ListFile;
     }
 
+    // Whether the menu offers to take its files out of the category whose
+    // list they are shown in (they stay in Vollo and in their other
+    // categories); the owner answers OnRemoveFromCategory.
+    bool RemoveFromCategory() const { return mvarRemoveFromCategory; }
+    void setRemoveFromCategory(bool Offered) { mvarRemoveFromCategory = Offered; }
+
     // The paths the menu was built for (after cutting and splitting).
     static QStringList SplitFileNames(const QString& FileNames);
 
@@ -61,6 +67,8 @@ signals:
     void OnMenuShown(QMenu* Menu);
     // Delete Shortcut removed this shortcut file (after the user agreed).
     void OnShortcutDeleted(const QString& FilePath);
+    // The user chose to take these files out of the shown category.
+    void OnRemoveFromCategory(const QStringList& FileNames);
 
 private:
     QMenu* buildMenu(const QStringList& names);
@@ -73,6 +81,7 @@ private:
 
     QPointer<QWidget> mvarOwner;
     QString mvarRecentFolder;
+    bool mvarRemoveFromCategory = false;
     std::function<bool(const QString&)> m_forgetRecent;
     QString m_recentList;
 };

@@ -15,6 +15,7 @@
 #include "BM_Library.h"
 #include "CCategoryMenu.h"
 #include "CError.h"
+#include "CFileDrag.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ const QString kRootKey = QStringLiteral("H0");
 // A drop counts as files only when it carries at least one local file; URLs
 // of web pages or plain text are not documents that can be collected.
 bool HoldsLocalFiles(const QMimeData* data) {
+    // Rows dragged out of a file list name their files by ID.
+    if (CFileDrag::IsRowDrag(data))
+        return true;
     if (!data || !data->hasUrls())
         return false;
     const QList<QUrl> urls = data->urls();
@@ -302,8 +306,8 @@ bool CCategory::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         mvarTreeView_OLEDragOver(drag->position());
-        // Only files can be filed under a category; anything else gets the
-        // platform's "no drop" pointer.
+        // Only files (or rows of a file list) can be filed under a category;
+        // anything else gets the platform's "no drop" pointer.
         if (HoldsLocalFiles(drag->mimeData()))
             drag->acceptProposedAction();
         else

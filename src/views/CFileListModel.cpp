@@ -473,7 +473,9 @@ QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, in
 Qt::ItemFlags CFileListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    // Rows can be dragged out: to a category, or to another program.
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
+           Qt::ItemNeverHasChildren;
 }
 
 QHash<int, QByteArray> CFileListModel::roleNames() const {

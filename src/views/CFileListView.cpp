@@ -3,6 +3,7 @@
 #include "BM_Library.h"
 #include "CContextMenu.h"
 #include "CError.h"
+#include "CFileDrag.h"
 #include "CFileListModel.h"
 #include "CListViewControl.h"
 #include "CMsghook.h"
@@ -34,6 +35,8 @@ CFileListView::CFileListView(QObject* parent)
     : QObject(parent), mvarContextMenu(new CContextMenu(this)) {
     connect(mvarContextMenu, &CContextMenu::OnShortcutDeleted, this,
             &CFileListView::mvarContextMenu_OnShortcutDeleted);
+    connect(mvarContextMenu, &CContextMenu::OnRemoveFromCategory, this,
+            &CFileListView::mvarContextMenu_OnRemoveFromCategory);
 }
 
 CFileListView::~CFileListView() {
@@ -71,6 +74,9 @@ void CFileListView::Create(CListViewControl* objListView, CMsghook* objMsghook) 
     connect(objListView, &CListViewControl::KeyUp, this, &CFileListView::mvarListView_KeyUp);
     connect(objListView, &CListViewControl::OLEDragDrop, this,
             &CFileListView::mvarListView_OLEDragDrop);
+    connect(objListView, &CListViewControl::SelectionChange, this,
+            &CFileListView::OnSelectionChange);
+    objListView->setDragSource([this](const QList<CListItem>& Items) { return MimeData(Items); });
     objListView->setFrameShape(QFrame::NoFrame);
 
     if (objMsghook) {
@@ -291,9 +297,7 @@ void CFileListView::mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* 
             }
         }
         *Handled = true;
-        const QString path = FilePath(item);
-        if (!path.isEmpty())
-            mvarContextMenu->ShowMenuAt(path, globalPos);
+        ShowMenuFor(item, globalPos);
         break;
     }
     case QEvent::MouseButtonDblClick: {
@@ -307,7 +311,13 @@ void CFileListView::mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* 
     }
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(Event);
-        if (!onViewport && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (!onViewport && key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier &&
+            mvarContextMenu->RemoveFromCategory()) {
+            *Handled = true;
+            const QList<CListItem> items = SelectedItems();
+            if (!items.isEmpty())
+                emit OnRemoveFromCategory(items);
+        } else if (!onViewport && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             const QModelIndex current = mvarListView->currentIndex();
             if (current.isValid() && mvarListView->selectionModel()->isRowSelected(current.row()))
                 OpenItem(current.row());
@@ -329,4 +339,63 @@ void CFileListView::mvarContextMenu_OnShortcutDeleted(const QString& FilePath) {
         if (mvarFilePaths.value(item.Param()) == FilePath)
             mvarListView->RemoveListItem(i);
     }
+}
+
+void CFileListView::ShowMenuFor(const CListItem& Item, const QPoint& GlobalPos) {
+    if (FilePath(Item).isEmpty())
+        return;
+    // A row of the selection stands for all of it; any other row for itself.
+    mvarMenuItems = Item.Selected() ? SelectedItems() : QList<CListItem>{Item};
+    QStringList paths;
+    for (const CListItem& row : std::as_const(mvarMenuItems)) {
+        const QString path = FilePath(row);
+        if (!path.isEmpty())
+            paths << path;
+    }
+    mvarContextMenu->ShowMenuAt(paths.join(QChar(0)), GlobalPos);
+}
+
+void CFileListView::mvarContextMenu_OnRemoveFromCategory() {
+    QList<CListItem> items;
+    for (const CListItem& row : std::as_const(mvarMenuItems)) {
+        if (!row.IsEmpty())
+            items << row;
+    }
+    if (!items.isEmpty())
+        emit OnRemoveFromCategory(items);
+}
+
+QList<CListItem> CFileListView::SelectedItems() const {
+    return mvarListView ? mvarListView->SelectedItems() : QList<CListItem>();
+}
+
+qint32 CFileListView::SelectedCount() const {
+    return mvarListView ? mvarListView->SelectedCount() : 0;
+}
+
+bool CFileListView::CategoryRemovable() const {
+    return mvarContextMenu->RemoveFromCategory();
+}
+
+void CFileListView::setCategoryRemovable(bool Removable) {
+    mvarContextMenu->setRemoveFromCategory(Removable);
+}
+
+QMimeData* CFileListView::MimeData(const QList<CListItem>& Items) const {
+    QList<qint32> ids;
+    QStringList documents;
+    for (const CListItem& item : Items) {
+        try {
+            if (!item.Key().isEmpty())
+                ids << BM_Library::KeyToID(item.Key());
+        } catch (const CError&) {
+            // A row without a record key links nothing; its document still goes.
+        }
+        try {
+            documents << SM_Shell::DocumentPath(FilePath(item));
+        } catch (const CError&) {
+            // An unreadable shortcut has no document to offer.
+        }
+    }
+    return CFileDrag::Make(ids, documents);
 }

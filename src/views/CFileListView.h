@@ -3,6 +3,7 @@
 #include "CListItem.h"
 
 #include <QHash>
+#include <QList>
 #include <QMimeData>
 #include <QObject>
 #include <QPointer>
@@ -83,6 +84,19 @@ public:
     QString FilePath(const CListItem& Item) const;
     qint32 FilePathCount() const;
 
+    // Every selected row in the shown order, and their number.
+    QList<CListItem> SelectedItems() const;
+    qint32 SelectedCount() const;
+
+    // What a drag of these rows carries: their file IDs for Vollo itself and
+    // their documents' real paths for other programs.
+    QMimeData* MimeData(const QList<CListItem>& Items) const;
+
+    // Whether the list shows one category, so that Delete and the menu's
+    // command take the selected rows out of it (OnRemoveFromCategory).
+    bool CategoryRemovable() const;
+    void setCategoryRemovable(bool Removable);
+
     // Opens the document of the row with that 0-based position (as a double
     // click on it does); returns whether it was handed to an application.
     bool OpenItem(qint32 Position);
@@ -91,6 +105,10 @@ signals:
     void OnItemClick(CListItem Item);
     // Something was dropped on the list; Data is passed on as it came.
     void OnDrop(const QMimeData* Data);
+    // The number of selected rows changed.
+    void OnSelectionChange(qint32 Count);
+    // The user asked to take these rows out of the list's category.
+    void OnRemoveFromCategory(const QList<CListItem>& Items);
 
 private slots:
     void mvarListView_ItemClick(const CListItem& Item);
@@ -98,12 +116,14 @@ private slots:
     void mvarListView_OLEDragDrop(const QMimeData* Data);
     void mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* Handled);
     void mvarContextMenu_OnShortcutDeleted(const QString& FilePath);
+    void mvarContextMenu_OnRemoveFromCategory();
 
 private:
     // The size (column 1) or modification time (column 2) of the row's
     // document, as the list sorts by them; -1 when it cannot be read.
     qint64 DocumentFact(quint64 param, int column) const;
     void ReleaseSortValues();
+    void ShowMenuFor(const CListItem& Item, const QPoint& GlobalPos);
 
     QPointer<CListViewControl> mvarListView;
     QPointer<CMsghook> mvarMsghook;
@@ -113,4 +133,5 @@ private:
     CContextMenu* mvarContextMenu;
     CSortListView* mvarSortListView = nullptr;
     QHash<quint64, QString> mvarFilePaths;
+    QList<CListItem> mvarMenuItems; // the rows the open menu was built for
 };

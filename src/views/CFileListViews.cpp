@@ -112,6 +112,10 @@ void CFileListViews::Subscribe(CFileListView* list) {
     mvarFileListView = list;
     connect(list, &CFileListView::OnDrop, this, &CFileListViews::mvarFileListView_OnDrop);
     connect(list, &CFileListView::OnItemClick, this, &CFileListViews::mvarFileListView_OnItemClick);
+    connect(list, &CFileListView::OnSelectionChange, this,
+            &CFileListViews::mvarFileListView_OnSelectionChange);
+    connect(list, &CFileListView::OnRemoveFromCategory, this,
+            &CFileListViews::mvarFileListView_OnRemoveFromCategory);
 }
 
 void CFileListViews::mvarFileListView_OnDrop(const QMimeData* Data) {
@@ -120,6 +124,14 @@ void CFileListViews::mvarFileListView_OnDrop(const QMimeData* Data) {
 
 void CFileListViews::mvarFileListView_OnItemClick(const CListItem& Item) {
     emit OnItemClick(Item);
+}
+
+void CFileListViews::mvarFileListView_OnSelectionChange(qint32 Count) {
+    emit OnSelectionChange(Count);
+}
+
+void CFileListViews::mvarFileListView_OnRemoveFromCategory(const QList<CListItem>& Items) {
+    emit OnRemoveFromCategory(mvarSelectedKey, Items);
 }
 
 void CFileListViews::RequireCreated(const QString& operation) const {

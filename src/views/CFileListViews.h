@@ -71,10 +71,16 @@ signals:
     void OnItemClick(CListItem Item);
     // Data is the drag's own object, valid only while the handler runs.
     void OnDrop(const QString& Key, const QMimeData* Data);
+    // The number of selected rows of the chosen list changed.
+    void OnSelectionChange(qint32 Count);
+    // Delete or the menu's command in the chosen list, whose key is Key.
+    void OnRemoveFromCategory(const QString& Key, const QList<CListItem>& Items);
 
 private slots:
     void mvarFileListView_OnDrop(const QMimeData* Data);
     void mvarFileListView_OnItemClick(const CListItem& Item);
+    void mvarFileListView_OnSelectionChange(qint32 Count);
+    void mvarFileListView_OnRemoveFromCategory(const QList<CListItem>& Items);
 
 private:
     void Subscribe(CFileListView* list);

@@ -1,8 +1,10 @@
 #include "CListViewControl.h"
 
 #include "CError.h"
+#include "CFileDrag.h"
 #include "CFileListModel.h"
 
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -11,6 +13,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -32,14 +36,16 @@ CListViewControl::CListViewControl(QWidget* parent)
     setItemsExpandable(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false); // the rows sort themselves by the sort properties
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setDragEnabled(false);
+    setDragEnabled(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { emit SelectionChange(SelectedCount()); });
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this,
@@ -124,6 +130,23 @@ void CListViewControl::setSelectedItem(const CListItem& Item) {
                                           QItemSelectionModel::Rows);
 }
 
+QList<CListItem> CListViewControl::SelectedItems() const {
+    m_model->Flush();
+    QModelIndexList rows = selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QList<CListItem> items;
+    items.reserve(rows.size());
+    for (const QModelIndex& row : std::as_const(rows))
+        items << ListItem(row.row() + 1);
+    return items;
+}
+
+int CListViewControl::SelectedCount() const {
+    m_model->Flush();
+    return int(selectionModel()->selectedRows().size());
+}
+
 bool CListViewControl::Sorted() const {
     return m_model->Sorted();
 }
@@ -182,25 +205,47 @@ void CListViewControl::mouseReleaseEvent(QMouseEvent* event) {
         emit ItemClick(ListItem(at.row() + 1));
 }
 
+bool CListViewControl::Accepts(const QDropEvent* event) const {
+    // Rows dropped back onto their own list would only link them to what
+    // they are in already.
+    if (event->source() == this)
+        return false;
+    return CFileDrag::IsRowDrag(event->mimeData()) || HoldsLocalFiles(event->mimeData());
+}
+
 void CListViewControl::dragEnterEvent(QDragEnterEvent* event) {
-    if (HoldsLocalFiles(event->mimeData()))
+    if (Accepts(event))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void CListViewControl::dragMoveEvent(QDragMoveEvent* event) {
-    if (HoldsLocalFiles(event->mimeData()))
+    if (Accepts(event))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void CListViewControl::dropEvent(QDropEvent* event) {
-    if (!HoldsLocalFiles(event->mimeData())) {
+    if (!Accepts(event)) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
     emit OLEDragDrop(event->mimeData());
+}
+
+void CListViewControl::startDrag(Qt::DropActions supportedActions) {
+    Q_UNUSED(supportedActions);
+    const QList<CListItem> items = SelectedItems();
+    if (!m_dragSource || items.isEmpty())
+        return;
+    QMimeData* data = m_dragSource(items);
+    if (data == nullptr)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    // Never a move: a file manager must not carry the documents away.
+    drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
 }

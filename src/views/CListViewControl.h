@@ -2,13 +2,17 @@
 
 #include "CListItem.h"
 
+#include <QList>
 #include <QMimeData>
 #include <QTreeView>
+
+#include <functional>
 
 class CFileListModel;
 
 // The list control the file lists are shown in: a report-style list of rows
-// with column headers, one selected row at most, its own sort properties and
+// with column headers, any number of selected rows (Ctrl/Shift+click,
+// Shift+arrows, Ctrl+A), its own sort properties and
 // the events the file list listens to. Fast at 100,000 rows (uniform row
 // heights, rows in a vector model).
 //
@@ -37,8 +41,17 @@ public:
     CListItem ItemAt(const QPoint& ViewportPos) const; // empty on empty space
 
     // The selected row, empty when none; an empty item clears the selection.
+    // With several rows selected it is the one selected first.
     CListItem SelectedItem() const;
     void setSelectedItem(const CListItem& Item);
+    // Every selected row, in the shown order, and their number.
+    QList<CListItem> SelectedItems() const;
+    int SelectedCount() const;
+
+    // Makes the data of a drag of these rows out of the list; without it the
+    // rows cannot be dragged.
+    using DragSource = std::function<QMimeData*(const QList<CListItem>& Items)>;
+    void setDragSource(DragSource Source) { m_dragSource = std::move(Source); }
 
     // Sort properties: Sorted keeps the rows sorted by column SortKey
     // (0 = first column) in SortOrder (0 ascending, 1 descending).
@@ -58,6 +71,7 @@ signals:
     void KeyUp(int KeyCode, Qt::KeyboardModifiers Shift); // Qt key code
     void OLEDragDrop(const QMimeData* Data);              // a drop of local files
     void ColumnClick(int Index);                          // 1-based column header index
+    void SelectionChange(int Count);                      // rows selected now
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,9 +80,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     void updateSortIndicator();
+    bool Accepts(const QDropEvent* event) const;
 
     CFileListModel* m_model;
+    DragSource m_dragSource;
 };

@@ -111,7 +111,7 @@ private slots:
         QTest::newRow("just right") << "unchecked" << 1.02 << "unchecked" << -1;
         QTest::newRow("text") << "unchecked" << 5.0 << "unchecked" << -1;
         QTest::newRow("checked") << "checked" << 0.5 << "unchecked" << 0;
-        QTest::newRow("grayed") << "grayed" << 0.5 << "unchecked" << 0;
+        QTest::newRow("grayed: set for all") << "grayed" << 0.5 << "checked" << 1;
         QTest::newRow("unknown key left alone") << "odd" << 0.5 << "odd" << 0;
     }
     void click() {

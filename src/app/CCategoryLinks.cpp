@@ -1,0 +1,131 @@
+#include "CCategoryLinks.h"
+
+#include "BM_Library.h"
+#include "CBusyIndicator.h"
+#include "CCheckListView.h"
+#include "CError.h"
+#include "CTransactionScope.h"
+#include "CVolloDB.h"
+#include "FormCategory.h"
+#include "Placeholders.h"
+
+#include <QSet>
+
+namespace {
+
+// Categories and the root have IDs up to 500; the root stands for all files.
+bool IsLinkableTag(qint32 TagID) {
+    return TagID > 0 && TagID <= 500;
+}
+
+// Runs statement, filled for every file in turn, in one transaction that is
+// rolled back when any of them fails.
+qint32 RunForEach(CVolloDB& repository, const QString& statement, const QList<qint32>& FileIDs,
+                  qint32 TagID) {
+    CBusyIndicator busy;
+    CTransactionScope transaction(repository);
+    try {
+        QStringList statements;
+        statements.reserve(FileIDs.size());
+        for (qint32 id : FileIDs)
+            statements << FillPlaceholders(
+                statement, {{QStringLiteral("%fileID"), id}, {QStringLiteral("%tagID"), TagID}});
+        repository.RunSQLBatch(statements);
+        transaction.Commit();
+    } catch (...) {
+        transaction.Rollback();
+        throw;
+    }
+    return qint32(FileIDs.size());
+}
+
+} // namespace
+
+CCategoryLinks::CCategoryLinks(CVolloDB& repository) : m_repository(repository) {}
+
+QList<qint32> CCategoryLinks::LinkedFiles(qint32 TagID) {
+    QList<qint32> ids;
+    CRecordset rs = m_repository.GetFileOfTag(TagID);
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        ids << rs.Field(0).toInt();
+    return ids;
+}
+
+qint32 CCategoryLinks::LinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
+    if (!IsLinkableTag(TagID) || FileIDs.isEmpty())
+        return 0;
+    // One read of the category's links instead of one look-up per file.
+    const QList<qint32> linked = LinkedFiles(TagID);
+    QSet<qint32> skip(linked.cbegin(), linked.cend());
+    QList<qint32> missing;
+    for (qint32 id : FileIDs) {
+        if (id >= 1 && !skip.contains(id)) {
+            missing << id;
+            skip.insert(id);
+        }
+    }
+    if (missing.isEmpty())
+        return 0;
+    return RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("addFileTag")), missing,
+                      TagID);
+}
+
+qint32 CCategoryLinks::UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
+    if (FileIDs.isEmpty())
+        return 0;
+    const QList<qint32> linked = LinkedFiles(TagID);
+    const QSet<qint32> present(linked.cbegin(), linked.cend());
+    QList<qint32> gone;
+    QSet<qint32> seen;
+    for (qint32 id : FileIDs) {
+        if (present.contains(id) && !seen.contains(id)) {
+            gone << id;
+            seen.insert(id);
+        }
+    }
+    if (gone.isEmpty())
+        return 0;
+    return RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("delFileTag")), gone,
+                      TagID);
+}
+
+QHash<qint32, qint32> CCategoryLinks::CountTags(const QList<qint32>& FileIDs,
+                                                const QList<qint32>& TagIDs) {
+    // A category's files in one read: the categories are few, the selected
+    // files may be thousands.
+    const QSet<qint32> selected(FileIDs.cbegin(), FileIDs.cend());
+    QHash<qint32, qint32> counts;
+    for (qint32 tag : TagIDs) {
+        qint32 n = 0;
+        for (qint32 id : LinkedFiles(tag))
+            n += selected.contains(id) ? 1 : 0;
+        counts.insert(tag, n);
+    }
+    return counts;
+}
+
+void CCategoryLinks::FeedCategoryForm(FormCategory& Form, const QList<qint32>& FileIDs) {
+    CBusyIndicator busy;
+    const QSet<qint32> unique(FileIDs.cbegin(), FileIDs.cend());
+    Form.setFilePath(FormCategory::SelectionText(qint32(unique.size())));
+    Form.setFileIDs(FileIDs);
+    Form.Unfreeze();
+    if (!Form.IsLoaded())
+        Form.Load();
+    QList<qint32> tags;
+    for (QTreeWidgetItem* row : Form.CheckListView()->ListItems())
+        tags << BM_Library::KeyToID(CCheckListView::Key(row));
+    Form.SetCategoryCounts(CountTags(QList<qint32>(unique.cbegin(), unique.cend()), tags),
+                           qint32(unique.size()));
+}
+
+QList<qint32> CCategoryLinks::FileIDsOf(const QList<CListItem>& Items) {
+    QList<qint32> ids;
+    ids.reserve(Items.size());
+    for (const CListItem& item : Items) {
+        const QString key = item.Key();
+        if (!key.isEmpty())
+            ids << BM_Library::KeyToID(key);
+    }
+    return ids;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CListViewControl.h" // CListItem compares its list by type
+
+#include <QHash>
+#include <QList>
+
+class CVolloDB;
+class FormCategory;
+
+// The category links of many documents at once: a selection of a file list
+// linked to a category or taken out of it, and which categories the selection
+// carries. Each write is one transaction, all or nothing: a failure leaves the
+// repository as it was and reaches the caller.
+class CCategoryLinks {
+public:
+    explicit CCategoryLinks(CVolloDB& repository);
+
+    // Links every file to TagID unless it is linked already; the root (0),
+    // extension categories' IDs and file IDs below 1 are never linked.
+    // Returns the number of links added.
+    qint32 LinkFiles(const QList<qint32>& FileIDs, qint32 TagID);
+    // Takes every file out of TagID only; its other links stay. Returns the
+    // number of links removed.
+    qint32 UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID);
+    // For every category of TagIDs, how many of FileIDs carry it.
+    QHash<qint32, qint32> CountTags(const QList<qint32>& FileIDs, const QList<qint32>& TagIDs);
+
+    // Shows the files in the dialog: the count in the label, the categories
+    // as checked, grayed or unchecked.
+    void FeedCategoryForm(FormCategory& Form, const QList<qint32>& FileIDs);
+
+    // The file IDs of list rows, in their order; rows without key are left out.
+    static QList<qint32> FileIDsOf(const QList<CListItem>& Items);
+
+private:
+    QList<qint32> LinkedFiles(qint32 TagID);
+
+    CVolloDB& m_repository;
+};
