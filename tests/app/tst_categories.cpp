@@ -139,8 +139,16 @@ private slots:
         }
         QSignalSpy collect(m_form->Category(), &CCategory::OnCollectFolderRequest);
         QCOMPARE(commands->Menu()->actions().last()->text(), "フォルダを取り込む...");
+        // It asks for a folder; the question is turned down.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        closer.start(50);
         commands->Menu()->actions().last()->trigger();
         QCOMPARE(collect.count(), 1);
+        closer.stop();
 
         QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, At("H4"));
         Stop();
