@@ -7,7 +7,7 @@ class TestFormAbout : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        QGuiApplication::setApplicationName(QStringLiteral("Vollo"));
+        QGuiApplication::setApplicationName("Vollo");
         FormAbout::setVersionOverride(1, 2, 3);
     }
     void cleanupTestCase() { FormAbout::setVersionOverride(-1, 0, 0); }
@@ -34,23 +34,21 @@ private slots:
         form.close();
         form.setLanguage(language);
         form.setTitle(title);
-        form.setDescription(QStringLiteral("D"));
-        form.setCopyright(QStringLiteral("<b>C</b> & others")); // shown literally, never as markup
+        form.setDescription("D");
+        form.setCopyright("<b>C</b> & others"); // shown literally, never as markup
         form.open();
         QVERIFY(form.isModal());
-        QTEST(
-            QStringList(
-                {form.windowTitle(), form.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
-                 form.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
-                 form.findChild<QPlainTextEdit*>(QStringLiteral("txtDescription"))->toPlainText()}),
-            "shown");
+        QTEST(QStringList({form.windowTitle(), form.findChild<QLabel*>("lblTitle")->text(),
+                           form.findChild<QLabel*>("lblVersion")->text(),
+                           form.findChild<QPlainTextEdit*>("txtDescription")->toPlainText()}),
+              "shown");
         QVERIFY(!form.findChild<QPlainTextEdit*>()->accessibleName().isEmpty());
-        auto* copyright = form.findChild<QLabel*>(QStringLiteral("lblCopyright"));
+        auto* copyright = form.findChild<QLabel*>("lblCopyright");
         QCOMPARE(copyright->text(), QStringLiteral("<b>C</b> & others"));
         QCOMPARE(copyright->textFormat(), Qt::PlainText);
         // A missing resource would leave the banner blank.
-        QVERIFY(!form.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
-        QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        QVERIFY(!form.findChild<QLabel*>("Image1")->pixmap().isNull());
+        QTest::mouseClick(form.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Accepted));
     }

@@ -38,8 +38,7 @@ private slots:
         process.setProcessEnvironment(empty);
         process.start(Program(), arguments);
         QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), status);
+        QCOMPARE(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, status);
         const QString printed = QString::fromLocal8Bit(process.readAllStandardOutput() +
                                                        process.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
@@ -84,8 +83,7 @@ private slots:
     }
     void firstGeometry() {
         QFETCH(QRect, available);
-        QFETCH(QRect, expected);
-        QCOMPARE(CWindowPlacement::FirstGeometry(available, QSize(611, 411)), expected);
+        QTEST(CWindowPlacement::FirstGeometry(available, QSize(611, 411)), "expected");
     }
 };
 

@@ -29,10 +29,18 @@ int Count(const QString& sql) {
     return gRepository->RunSQL(sql).Field(0).toInt();
 }
 int FileCount() {
-    return Count(QStringLiteral("SELECT COUNT(*) FROM files"));
+    return Count("SELECT COUNT(*) FROM files");
 }
 int LinkCount(qint32 tagID) {
     return Count(QStringLiteral("SELECT COUNT(*) FROM filetags WHERE tagID = %1").arg(tagID));
+}
+// Files registered, shortcuts on disk, and links to category tagID.
+QList<int> Counts(qint32 tagID) {
+    return {FileCount(), int(Shortcuts().size()), LinkCount(tagID)};
+}
+// Writes a document under the documents folder and returns its path.
+QString Doc(const QString& name, const QByteArray& content = "x") {
+    return WriteFile(DocumentsFolder() + '/' + name, content);
 }
 QStringList ListTexts(CListViewControl* list) {
     QStringList texts;
@@ -56,8 +64,7 @@ public slots:
 // A style that orders dialog buttons the way one desktop does (GNOME: Cancel first).
 class ButtonLayoutStyle : public QProxyStyle {
 public:
-    explicit ButtonLayoutStyle(int layout)
-        : QProxyStyle(QStringLiteral("Fusion")), m_layout(layout) {}
+    explicit ButtonLayoutStyle(int layout) : QProxyStyle("Fusion"), m_layout(layout) {}
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
         return hint == SH_DialogButtonLayout ? m_layout
@@ -83,7 +90,7 @@ private:
     void Open(bool firstStartHandled = true) {
         AM_Vollo::OpenRepository();
         if (firstStartHandled)
-            gRepository->RunQuery(QStringLiteral("setFirstStart"));
+            gRepository->RunQuery("setFirstStart");
     }
     FormMain* Show() { return m_form = AM_Vollo::ShowMainForm(); }
     void Stop() {
@@ -163,8 +170,7 @@ private slots:
         QFETCH(int, layout);
         if (layout >= 0)
             QApplication::setStyle(new ButtonLayoutStyle(layout));
-        const auto restoreStyle =
-            qScopeGuard([] { QApplication::setStyle(QStringLiteral("Fusion")); });
+        const auto restoreStyle = qScopeGuard([] { QApplication::setStyle("Fusion"); });
         // ".ht" occurs in ".htm"; ".exe" is not listed; the dot of a folder is no extension.
         for (const char* name :
              {"report.doc", "sub/notes.TXT", "sub/deeper/page.ht", "program.exe", "dir.d/Makefile"})
@@ -178,19 +184,18 @@ private slots:
                 QVERIFY(form != nullptr && form->PathFinder() != nullptr);
                 connect(form->PathFinder(), &CPathFinder::OnFound, form, [form] {
                     if (CWalkProgress* p = form->WalkProgress())
-                        p->findChild<QPushButton*>(QStringLiteral("ButtonCancel"))->click();
+                        p->findChild<QPushButton*>("ButtonCancel")->click();
                 });
             });
         Start(false);
         QCOMPARE(answerer.Count(), 1);
-        QVERIFY(answerer.Texts().first().contains(QStringLiteral("ドキュメント")));
+        QVERIFY(answerer.Texts().first().contains("ドキュメント"));
         if (collected < 0) {
             collected = FileCount();
             QVERIFY(collected >= 1 && collected < 33);
         }
-        QCOMPARE(FileCount(), collected);
+        QCOMPARE(Counts(0), (QList<int>{collected, collected, 0}));
         QCOMPARE(List("H0")->Count(), collected);
-        QCOMPARE(Shortcuts().size(), collected);
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(collected));
         Stop();
         // The next start asks nothing, whichever answer was given.
@@ -234,18 +239,14 @@ private slots:
     void restart_data() {
         QTest::addColumn<bool>("maximised");
         QTest::addColumn<QString>("tab"); // chosen before closing
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("category") << false << "H2"
-                                  << "H2";
-        QTest::newRow("root, maximised") << true << "H0"
-                                         << "H0";
-        QTest::newRow("a tab that is gone") << false << "H77"
-                                            << "H0";
+        QTest::newRow("category") << false << "H2";
+        QTest::newRow("root, maximised") << true << "H0";
+        QTest::newRow("a tab that is gone") << false << "H77";
     }
     void restart() {
         QFETCH(bool, maximised);
         QFETCH(QString, tab);
-        QFETCH(QString, expected);
+        const QString expected = tab == "H77" ? "H0" : tab;
         Start();
         m_form->TabViewer()->SelectTab(tab == "H77" ? "H1" : tab);
         m_form->move(40, 60);
@@ -254,13 +255,12 @@ private slots:
             m_form->setWindowState(Qt::WindowMaximized);
         Stop();
         Open();
-        QCOMPARE(gRepository->RunQuery(QStringLiteral("getTabIndex")).Field(0).toString(),
+        QCOMPARE(gRepository->RunQuery("getTabIndex").Field(0).toString(),
                  tab == "H77" ? "H1" : tab);
-        CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
-        QList<int> stored;
-        for (int i = 0; i < 4; ++i)
-            stored << rs.Field(i).toInt();
-        QCOMPARE(stored, (maximised ? QList<int>{0, 0, 0, 0} : QList<int>{600, 900, 10500, 7500}));
+        CRecordset rs = gRepository->RunQuery("getMyPos");
+        QCOMPARE((QList<int>{rs.Field(0).toInt(), rs.Field(1).toInt(), rs.Field(2).toInt(),
+                             rs.Field(3).toInt()}),
+                 (maximised ? QList<int>{0, 0, 0, 0} : QList<int>{600, 900, 10500, 7500}));
         gRepository->RunSQL(QString("UPDATE setting SET tabIndex = '%1' WHERE ID = 1").arg(tab));
         Show();
         QCOMPARE(m_form->TabViewer()->SelectedKey(), expected);
@@ -272,9 +272,9 @@ private slots:
     }
 
     void deletedShortcutLeavesRepository() {
-        const QString a = WriteFile(DocumentsFolder() + "/a.txt");
+        const QString a = Doc("a.txt");
         Start();
-        QVERIFY(DropOnNode("H2", {a, WriteFile(DocumentsFolder() + "/b.txt")}));
+        QVERIFY(DropOnNode("H2", {a, Doc("b.txt")}));
         QCOMPARE(LinkCount(2), 2);
         QVERIFY(QFile::remove(RepositoryFolder() + "/a.txt.lnk"));
         // The next listing forgets it everywhere; the document itself stays.
@@ -282,8 +282,7 @@ private slots:
         QVERIFY(QFileInfo::exists(a));
         QCOMPARE(List("H2")->Count(), 1);
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(1));
-        QCOMPARE(FileCount(), 1);
-        QCOMPARE(LinkCount(2), 1);
+        QCOMPARE(Counts(2), (QList<int>{1, 1, 1}));
         ClickNode("H0");
         QCOMPARE(ListTexts(Control(0)), QStringList{"b.txt"});
     }
@@ -304,43 +303,40 @@ private slots:
         QFETCH(QString, target);
         QFETCH(int, tag);
         QFETCH(int, registered);
-        const QStringList files{WriteFile(DocumentsFolder() + "/x/report.doc"),
-                                WriteFile(DocumentsFolder() + "/it's 100% 日本語.txt")};
+        const QStringList files{Doc("x/report.doc"), Doc("it's 100% 日本語.txt")};
         Start();
         const QString where = target.section(':', 1);
         const QString key = target.startsWith("node") ? where : BM_Library::MakeKey(where.toInt());
         if (target.startsWith("list"))
             m_form->TabViewer()->SelectTab(key);
         QVERIFY(DropOn(target, files) || registered == 0);
-        QCOMPARE(FileCount(), registered);
-        QCOMPARE(Shortcuts().size(), registered);
-        QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), tag > 0 ? 2 : 0);
-        QCOMPARE(LinkCount(tag), tag > 0 ? 2 : 0);
+        const int links = tag > 0 ? 2 : 0;
+        QCOMPARE(Counts(tag), (QList<int>{registered, registered, links}));
+        QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), links);
         if (registered > 0)
             QCOMPARE(ListTexts(List(key)->ListView()),
                      (QStringList{"it's 100% 日本語.txt", "report.doc"}));
     }
 
     void sameFileTwiceAndSameName() {
-        const QString first = WriteFile(DocumentsFolder() + "/a/report.doc");
+        const QString first = Doc("a/report.doc");
         const QString link = DocumentsFolder() + "/link to report.lnk";
         MakeLink(first, link);
         Start();
         // The file itself, again, and through a shortcut: one file, one link.
         for (const QString& drop : {first, first, link})
             QVERIFY(DropOnNode("H1", {drop}));
-        QCOMPARE(FileCount(), 1);
-        QCOMPARE(LinkCount(1), 1);
+        QCOMPARE(Counts(1), (QList<int>{1, 1, 1}));
         QCOMPARE(Shortcuts(), QStringList{"report.doc.lnk"});
         // Another document of the same name gets a shortcut of its own.
-        QVERIFY(DropOnNode("H1", {WriteFile(DocumentsFolder() + "/b/report.doc")}));
+        QVERIFY(DropOnNode("H1", {Doc("b/report.doc")}));
         QCOMPARE(List("H1")->Count(), 2);
     }
 
     void failedDropKeepsEarlierFiles() {
-        const QString a = WriteFile(DocumentsFolder() + "/a.txt");
-        const QString bad = WriteFile(DocumentsFolder() + "/bad.lnk", "not a shell link at all");
-        const QString c = WriteFile(DocumentsFolder() + "/c.txt");
+        const QString a = Doc("a.txt");
+        const QString bad = Doc("bad.lnk", "not a shell link at all");
+        const QString c = Doc("c.txt");
         Start();
         m_form->TabViewer()->SelectTab("H1");
         ModalAnswerer answerer(QMessageBox::Ok);
@@ -411,8 +407,8 @@ private slots:
     void deleteShortcut() {
         QFETCH(bool, yes);
         QFETCH(bool, recent);
-        const QString a = WriteFile(DocumentsFolder() + "/a.txt");
-        const QString b = WriteFile(DocumentsFolder() + "/b.txt");
+        const QString a = Doc("a.txt");
+        const QString b = Doc("b.txt");
         AddRecentEntry(a, QDateTime::currentDateTimeUtc());
         AddRecentEntry(b, QDateTime::currentDateTimeUtc().addSecs(-5));
         Start();
@@ -422,7 +418,7 @@ private slots:
         QCOMPARE(List(key)->Count(), 2);
         ModalAnswerer answerer(yes ? QMessageBox::Yes : QMessageBox::No);
         QMenu* menu = List(key)->ContextMenu()->ShowMenuAt(List(key)->Tag(1), QPoint(10, 10));
-        menu->findChild<QAction*>(QStringLiteral("DeleteShortcut"))->trigger();
+        menu->findChild<QAction*>("DeleteShortcut")->trigger();
         menu->close();
         QTRY_COMPARE(answerer.Count(), 1);
         QVERIFY(
@@ -437,8 +433,8 @@ private slots:
     }
 
     void nodeClicks() {
-        const QString doc = WriteFile(DocumentsFolder() + "/a.doc");
-        const QString txt = WriteFile(DocumentsFolder() + "/b.txt");
+        const QString doc = Doc("a.doc");
+        const QString txt = Doc("b.txt");
         Start();
         QVERIFY(DropOnNode("H1", {doc, txt}));
         // node, tab shown, rows, count in the status line
@@ -472,9 +468,9 @@ private slots:
         QFETCH(int, categories);
         Open();
         if (categories == 4)
-            gRepository->AddTag(QStringLiteral("四番目"));
+            gRepository->AddTag("四番目");
         else
-            gRepository->RunSQL(QStringLiteral("DELETE FROM tags WHERE ID > 1"));
+            gRepository->RunSQL("DELETE FROM tags WHERE ID > 1");
         Show();
         const int lists = categories + 1;
         QCOMPARE(m_form->FileListViews()->Count(), lists);
@@ -484,14 +480,14 @@ private slots:
         const QString node = BM_Library::MakeKey(categories);
         ClickNode(node);
         QCOMPARE(m_form->TabViewer()->SelectedKey(), node);
-        QVERIFY(DropOnNode(node, {WriteFile(DocumentsFolder() + "/a.txt")}));
+        QVERIFY(DropOnNode(node, {Doc("a.txt")}));
         QCOMPARE(LinkCount(categories), 1);
     }
 
     void recentNode() {
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        AddRecentEntry(WriteFile(DocumentsFolder() + "/recent a.txt"), now.addSecs(-60));
-        AddRecentEntry(WriteFile(DocumentsFolder() + "/sub/recent b.pdf"), now);
+        AddRecentEntry(Doc("recent a.txt"), now.addSecs(-60));
+        AddRecentEntry(Doc("sub/recent b.pdf"), now);
         WriteRaw(QFile::encodeName(DocumentsFolder()) + "/caf\xe9.txt"); // Latin-1
         AddRecentEntry("file://" + DocumentsFolder() + "/caf%E9.txt", now);
         Start();
@@ -508,11 +504,9 @@ private slots:
         QVERIFY(answerer.Texts().first().contains("1 件"));
         // Rows stand for the recent shortcut; the copy is what is registered.
         const CListItem row = Control(0)->ListItem(1);
-        QVERIFY(!row.Key().isEmpty());
-        QVERIFY(!row.Tag().startsWith(RepositoryFolder()));
+        QVERIFY(!row.Key().isEmpty() && !row.Tag().startsWith(RepositoryFolder()));
         ClickNode("H0");
-        QCOMPARE(List("H0")->Count(), 2);
-        QCOMPARE(FileCount(), 2);
+        QCOMPARE((QList<int>{List("H0")->Count(), FileCount()}), (QList<int>{2, 2}));
     }
 
     void ticks_data() {
@@ -522,7 +516,7 @@ private slots:
     }
     void ticks() {
         QFETCH(bool, tabShown);
-        const QString doc = WriteFile(DocumentsFolder() + "/tick.txt");
+        const QString doc = Doc("tick.txt");
         Start();
         FormCategory* dialog = m_form->CategoryForm();
         QVERIFY(DropOnNode(tabShown ? "H2" : "H0", {doc}));
@@ -542,9 +536,7 @@ private slots:
             // The dialog shows the shortcut's own name without ".lnk".
             QCOMPARE(dialog->FilePath(), QString("tick.txt"));
         }
-        QVERIFY(dialog->isVisible());
-        QVERIFY(!dialog->IsFreezed());
-        QVERIFY(dialog->FileID() > 0);
+        QVERIFY(dialog->isVisible() && !dialog->IsFreezed() && dialog->FileID() > 0);
         QTreeWidget* boxes = dialog->ListViewCategory();
         QTreeWidgetItem* second = boxes->topLevelItem(1);
         QCOMPARE(CCheckListView::Key(second), QString("H2"));
@@ -569,25 +561,23 @@ private slots:
     // Find goes to the list that is shown.
     void findOnShownList() {
         Start();
-        QVERIFY(DropOnNode("H0", {WriteFile(DocumentsFolder() + "/alpha.txt"),
-                                  WriteFile(DocumentsFolder() + "/XABCY.doc"),
-                                  WriteFile(DocumentsFolder() + "/abc2.txt")}));
+        QVERIFY(DropOnNode("H0", {Doc("alpha.txt"), Doc("XABCY.doc"), Doc("abc2.txt")}));
         m_form->FFindBox_OnFind("abc");
         const CListItem first = Control(0)->SelectedItem();
         m_form->FFindBox_OnFindNext();
         const CListItem second = Control(0)->SelectedItem();
-        QVERIFY(first.Text().contains("abc", Qt::CaseInsensitive));
-        QVERIFY(second.Text().contains("abc", Qt::CaseInsensitive) && second != first);
+        QVERIFY(first.Text().contains("abc", Qt::CaseInsensitive) && second != first &&
+                second.Text().contains("abc", Qt::CaseInsensitive));
     }
 
     void folderButton() {
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "open");
         Start();
-        QVERIFY(DropOnNode("H0", {WriteFile(DocumentsFolder() + "/sub/show.txt")}));
+        QVERIFY(DropOnNode("H0", {Doc("sub/show.txt")}));
         // Without a selected row nothing is opened.
         Press("FolderOpen");
-        QCOMPARE(catcher.urls.size(), 0);
+        QVERIFY(catcher.urls.isEmpty());
         SelectRow(0, 1);
         Press("FolderOpen");
         QTRY_COMPARE(catcher.urls.size(), 1);
@@ -598,7 +588,7 @@ private slots:
     void errorIsShownAndProgramGoesOn() {
         Start();
         // A stored statement that is gone fails the node click, which reports it.
-        gRepository->RunSQL(QStringLiteral("DELETE FROM query WHERE key = 'getFileNameAll'"));
+        gRepository->RunSQL("DELETE FROM query WHERE key = 'getFileNameAll'");
         ModalAnswerer answerer(QMessageBox::Ok);
         ClickNode("H0");
         QCOMPARE(answerer.Count(), 1);
@@ -618,14 +608,14 @@ private slots:
     void run() {
         QFETCH(QString, repository);
         QFETCH(int, status);
-        WriteFile(DocumentsFolder() + "/one.txt");
+        Doc("one.txt");
         if (repository == "folder in the way")
             QDir().mkpath(RepositoryFolder() + "/reposit.db");
         if (repository == "statement broken") {
             // A missing statement would come back from the template.
             Open();
-            gRepository->RunSQL(QStringLiteral(
-                "UPDATE query SET sql = 'SELECT extID FROM nowhere' WHERE key = 'getExtName'"));
+            gRepository->RunSQL(
+                "UPDATE query SET sql = 'SELECT extID FROM nowhere' WHERE key = 'getExtName'");
             AM_Vollo::ReleaseRepository();
         }
         ModalAnswerer answerer(QMessageBox::Ok);
@@ -641,8 +631,7 @@ private slots:
         QCOMPARE(AM_Vollo::Run(), status);
         QCOMPARE(answerer.Count(), 1); // the first-start question, or the failure
         QVERIFY(status == 0 || answerer.Texts().first().contains(RepositoryFolder()));
-        QVERIFY(gRepository == nullptr);
-        QVERIFY(AM_Vollo::gMainForm == nullptr);
+        QVERIFY(gRepository == nullptr && AM_Vollo::gMainForm == nullptr);
     }
 
     // What a user meets on any desktop: exact captions, a minimum the window
@@ -653,8 +642,8 @@ private slots:
         QApplication::setActiveWindow(m_form);
         QVERIFY(QTest::qWaitForWindowActive(m_form));
         auto* status = Find<QLineEdit>("TextStatusBar");
-        QVERIFY(status->height() >= status->fontMetrics().height());
-        QVERIFY(status->geometry().bottom() < m_form->height());
+        QVERIFY(status->height() >= status->fontMetrics().height() &&
+                status->geometry().bottom() < m_form->height());
         m_form->resize(400, 300);
         QCOMPARE(m_form->width(), 580);
         for (QWidget* w : m_form->findChildren<QWidget*>()) {
@@ -689,9 +678,8 @@ private slots:
         for (const char* command : {"Exit", "Category", "FolderOpen"})
             QVERIFY(!Find<QAction>(command)->shortcut().isEmpty());
         // The repository in use by another Vollo: what failed and what to do.
-        const QString busy = AM_Vollo::UserText(CError(5, QStringLiteral("database is locked")));
-        QVERIFY(busy.contains(QStringLiteral("ほかの Vollo")) &&
-                busy.contains("database is locked"));
+        const QString busy = AM_Vollo::UserText(CError(5, "database is locked"));
+        QVERIFY(busy.contains("ほかの Vollo") && busy.contains("database is locked"));
         if (!AM_Vollo::LoadQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan)))
             QSKIP("Qt's Japanese translations are not installed");
         QMessageBox box(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok | QMessageBox::Cancel);

@@ -40,3 +40,11 @@ QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+QStringList Column(CRecordset rs, int column) {
+    QStringList values;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        values << rs.Field(column).toString();
+    values.sort();
+    return values;
+}

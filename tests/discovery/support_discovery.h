@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CRecordset.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,3 +17,5 @@ QString RawLink(const QString& link);
 qint64 OwnTime(const QString& path);
 // Entry names of a folder, hidden ones included, sorted.
 QStringList Entries(const QString& folder);
+// The values of one column of every row, as text, sorted.
+QStringList Column(CRecordset rs, int column);

@@ -12,6 +12,8 @@
 #include "SM_Shortcut.h"
 #include "support_discovery.h"
 
+#include "../support_tests.h"
+
 #include <QtTest>
 #include <fcntl.h>
 #include <glib.h>
@@ -27,21 +29,30 @@ struct Walked {
     qint32 finish = -1;
 };
 
-Walked Walk(CPathFinder& finder, const QString& root, const QString& path) {
+template <typename Finder, typename... Path>
+Walked Record(Finder& finder, const QString& root, const Path&... path) {
     Walked w;
     QObject context;
-    QObject::connect(&finder, &CPathFinder::OnBegin, &context, [&] { w.events << "begin"; });
-    QObject::connect(
-        &finder, &CPathFinder::OnFound, &context, [&](const QString& name, const QString& age) {
-            w.events << name;
-            w.found << (name.startsWith(root + "/") ? name.mid(root.size() + 1) : name);
-            w.ages << age;
-        });
-    QObject::connect(&finder, &CPathFinder::OnFinish, &context, [&](qint32 n) {
+    QObject::connect(&finder, &Finder::OnBegin, &context, [&] { w.events << "begin"; });
+    QObject::connect(&finder, &Finder::OnFound, &context, [&](const QString& name) {
+        w.events << name;
+        w.found << (name.startsWith(root) ? name.mid(root.size()) : name);
+    });
+    QObject::connect(&finder, &Finder::OnFinish, &context, [&](qint32 n) {
         w.events << "finish";
         w.finish = n;
     });
-    finder.FindFile(path);
+    finder.FindFile(path...);
+    return w;
+}
+
+Walked Walk(CPathFinder& finder, const QString& root, const QString& path) {
+    QStringList ages;
+    QObject context;
+    QObject::connect(&finder, &CPathFinder::OnFound, &context,
+                     [&](const QString&, const QString& age) { ages << age; });
+    Walked w = Record(finder, root + '/', path);
+    w.ages = ages;
     w.found.sort();
     return w;
 }
@@ -274,7 +285,9 @@ class tst_SM_Shortcut : public QObject {
         const QString path = m_docs + "/" + relative;
         return Touch(path) ? path : QString();
     }
-    QString Make(const QString& path) { return SM_Shortcut::MakeShortcutFile(m_links, path); }
+    QString Make(const QString& path, const QString& folder = {}) {
+        return SM_Shortcut::MakeShortcutFile(folder.isEmpty() ? m_links : folder, path);
+    }
 
 private slots:
     void init() {
@@ -313,8 +326,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             const QString doc = Doc(QString("f%1/").arg(i) + name);
             // The folder may come with or without its trailing separator.
-            const QString link =
-                SM_Shortcut::MakeShortcutFile(i == 1 ? m_links.chopped(1) : m_links, doc);
+            const QString link = Make(doc, i == 1 ? m_links.chopped(1) : m_links);
             QCOMPARE(link, m_links + expected[i]);
             QCOMPARE(RawLink(link), doc);
         }
@@ -368,13 +380,9 @@ private slots:
     void errorsCarryTheirCause() {
         // Neither a link nor a shell link.
         QVERIFY_THROWS_EXCEPTION(CError, Make(Doc("broken.lnk")));
-        try {
-            SM_Shortcut::MakeShortcutFile(m_links + "missing/", Doc("a.txt"));
-            QFAIL("no error");
-        } catch (const CError& e) {
-            QCOMPARE(e.Code(), ENOENT);
-            QVERIFY2(e.Text().contains("missing"), qPrintable(e.Text()));
-        }
+        const CError e = Raised([&] { Make(Doc("a.txt"), m_links + "missing/"); });
+        QCOMPARE(e.Code(), ENOENT);
+        QVERIFY2(e.Text().contains("missing"), qPrintable(e.Text()));
         QVERIFY(Entries(m_links).isEmpty());
     }
 
@@ -382,8 +390,7 @@ private slots:
         const QString recent = m_docs + "/recent/";
         QVERIFY(QDir().mkpath(recent));
         const QString doc = Doc("a/メモ \"1\".txt");
-        const QString copy =
-            SM_Shortcut::CopyShortcutFile(m_links, SM_Shortcut::MakeShortcutFile(recent, doc));
+        const QString copy = SM_Shortcut::CopyShortcutFile(m_links, Make(doc, recent));
         QCOMPARE(copy, m_links + "メモ \"1\".txt.lnk");
         QCOMPARE(RawLink(copy), doc);
         QCOMPARE(SM_Shortcut::CopyShortcutFile(m_links, recent + "メモ \"1\".txt.lnk"), copy);
@@ -430,13 +437,9 @@ private slots:
             db.RunSQL(FillPlaceholders(db.GetQuery("addFileName"),
                                        {{"%fileName", path}, {"%fileAge", "#2026/12/06#"}}));
         const CShortcutReconciler::Result r = CShortcutReconciler(db).Reconcile();
-        QCOMPARE(r.registered, 1);
-        QCOMPARE(r.removedShortcuts, 1);
-        QCOMPARE(r.removedRows, 1);
-        QStringList rows;
-        for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext())
-            rows << rs.Field(1).toString().mid(folder.size());
-        rows.sort();
+        QCOMPARE((QList<int>{r.registered, r.removedShortcuts, r.removedRows}), QList<int>(3, 1));
+        const QStringList rows =
+            Column(db.RunQuery("getFileNameAll"), 1).replaceInStrings(folder, "");
         QCOMPARE(rows, QStringList({"kept.txt.lnk", "orphan.txt.lnk"}));
         QCOMPARE(Entries(folder).filter(".lnk"), rows);
         // A second start finds nothing to do.
@@ -479,29 +482,13 @@ void WriteBookmarks(const QList<QPair<QString, qint64>>& entries) {
 }
 
 Walked Walk(CRecentFiles& recent) {
-    Walked w;
-    QObject context;
-    QObject::connect(&recent, &CRecentFiles::OnBegin, &context, [&] { w.events << "begin"; });
-    QObject::connect(&recent, &CRecentFiles::OnFound, &context, [&](const QString& name) {
-        w.events << "found";
-        w.found << name.mid(recent.FilePath().size());
-    });
-    QObject::connect(&recent, &CRecentFiles::OnFinish, &context, [&](qint32 n) {
-        w.events << "finish";
-        w.finish = n;
-    });
-    recent.FindFile();
-    return w;
+    return Record(recent, recent.FilePath());
 }
 
 QStringList TableNames(const QString& databasePath) {
     CDatabase db;
     db.Open(databasePath);
-    QStringList names;
-    for (CRecordset rs = db.Execute("SELECT fileName FROM tableRecent"); !rs.IsEOF(); rs.MoveNext())
-        names << rs.Field(0).toString();
-    names.sort();
-    return names;
+    return Column(db.Execute("SELECT fileName FROM tableRecent"), 0);
 }
 
 } // namespace
@@ -660,17 +647,6 @@ private slots:
         QCOMPARE(Walk(again).finish, 0);
     }
 };
-
-// One program runs the folder's classes in turn: less to build and to check.
-template <typename Test> int Run(int argc, char** argv) {
-    Test test;
-    return QTest::qExec(&test, argc, argv);
-}
-template <typename... Tests> int RunAll(int argc, char** argv) {
-    int failed = 0;
-    ((failed += Run<Tests>(argc, argv)), ...);
-    return failed;
-}
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -4,6 +4,8 @@
 #include "CWidgetAnchorWindow.h"
 #include "support_Fakes.h"
 
+#include "../support_tests.h"
+
 #include <QtTest>
 #include <QtWidgets>
 #include <climits>
@@ -18,7 +20,7 @@ struct Rig {
     QSignalSpy resized{&anchor, &CAnchor::FormResize};
     explicit Rig(int alignments, int left = 100, int top = 100, int width = 1000, int height = 1000,
                  bool visible = true)
-        : control(FakeControl::Make(QStringLiteral("Ctl"), left, top, width, height, visible)) {
+        : control(FakeControl::Make("Ctl", left, top, width, height, visible)) {
         anchor.Create(window);
         anchor.Add(control, alignments);
     }
@@ -122,14 +124,10 @@ namespace {
 // A tree and a list either side of a vertical splitter bar; the list ends at 8760.
 struct Panes {
     std::shared_ptr<FakeWindow> window = std::make_shared<FakeWindow>(9000, 6000);
-    std::shared_ptr<FakeControl> tree =
-        FakeControl::Make(QStringLiteral("Tree"), 120, 795, 2535, 5055);
-    std::shared_ptr<FakeControl> list =
-        FakeControl::Make(QStringLiteral("List"), 2760, 795, 6000, 5055);
-    std::shared_ptr<FakeControl> image =
-        FakeControl::Make(QStringLiteral("imgSplitter"), 2655, 795, 105, 5055);
-    std::shared_ptr<FakeControl> bar =
-        FakeControl::Make(QStringLiteral("picSplitter"), 0, 795, 105, 5055, false);
+    std::shared_ptr<FakeControl> tree = FakeControl::Make("Tree", 120, 795, 2535, 5055);
+    std::shared_ptr<FakeControl> list = FakeControl::Make("List", 2760, 795, 6000, 5055);
+    std::shared_ptr<FakeControl> image = FakeControl::Make("imgSplitter", 2655, 795, 105, 5055);
+    std::shared_ptr<FakeControl> bar = FakeControl::Make("picSplitter", 0, 795, 105, 5055, false);
     CAnchor anchor;
     QSignalSpy left{&anchor, &CAnchor::RepositionLeft};
 
@@ -170,9 +168,9 @@ private slots:
         QFETCH(int, pointer);
         QFETCH(int, barPosition);
         auto window = std::make_shared<FakeWindow>(9000, 6000);
-        auto image = vertical ? FakeControl::Make(QStringLiteral("imgV"), 2655, 795, 105, 5055)
-                              : FakeControl::Make(QStringLiteral("imgH"), 120, 3000, 8760, 60);
-        auto bar = FakeControl::Make(QStringLiteral("pic"), 0, 0, 10, 10, false);
+        auto image = vertical ? FakeControl::Make("imgV", 2655, 795, 105, 5055)
+                              : FakeControl::Make("imgH", 120, 3000, 8760, 60);
+        auto bar = FakeControl::Make("pic", 0, 0, 10, 10, false);
         CAnchor anchor;
         QSignalSpy left(&anchor, &CAnchor::RepositionLeft);
         QSignalSpy top(&anchor, &CAnchor::RepositionTop);
@@ -226,9 +224,9 @@ private slots:
 
     void refreshMovesOnlyTheFarSide() {
         Panes p;
-        auto farSide = FakeControl::Make(QStringLiteral("A"), 4000, 1000, 1000, 1000);
-        auto topRight = FakeControl::Make(QStringLiteral("B"), 7000, 2000, 1000, 1000);
-        auto nearSide = FakeControl::Make(QStringLiteral("D"), 120, 1000, 1000, 1000);
+        auto farSide = FakeControl::Make("A", 4000, 1000, 1000, 1000);
+        auto topRight = FakeControl::Make("B", 7000, 2000, 1000, 1000);
+        auto nearSide = FakeControl::Make("D", 120, 1000, 1000, 1000);
         p.anchor.Add(farSide, 0);
         p.anchor.Add(topRight, 6);
         p.anchor.Add(nearSide, 0);
@@ -241,30 +239,28 @@ private slots:
         QCOMPARE(nearSide->width, 1000);
         p.window->Grow(100, 0);
         QCOMPARE(topRight->left, 6100);
-        FakeControl stranger(QStringLiteral("imgOther"), 0, 0, 10, 10);
+        FakeControl stranger("imgOther", 0, 0, 10, 10);
         QVERIFY_THROWS_EXCEPTION(CError, p.anchor.SplitterRefresh(stranger, 100));
     }
 
     void horizontalBar() {
         auto window = std::make_shared<FakeWindow>(9000, 6000);
-        auto above = FakeControl::Make(QStringLiteral("Above"), 120, 795, 8760, 2205);
-        auto below = FakeControl::Make(QStringLiteral("Below"), 120, 3060, 8760, 2000);
-        auto status = FakeControl::Make(QStringLiteral("Status"), 120, 5500, 8760, 240);
-        auto image = FakeControl::Make(QStringLiteral("imgH"), 120, 3000, 8760, 60);
+        auto above = FakeControl::Make("Above", 120, 795, 8760, 2205);
+        auto below = FakeControl::Make("Below", 120, 3060, 8760, 2000);
+        auto status = FakeControl::Make("Status", 120, 5500, 8760, 240);
+        auto image = FakeControl::Make("imgH", 120, 3000, 8760, 60);
         CAnchor anchor;
         QSignalSpy top(&anchor, &CAnchor::RepositionTop);
         anchor.Create(window);
         anchor.Add(above, 8, 1);
         anchor.Add(below, 8, 1);
         anchor.Add(status, 2);
-        anchor.AddSplitter(image, FakeControl::Make(QStringLiteral("picH"), 0, 0, 10, 10, false));
+        anchor.AddSplitter(image, FakeControl::Make("picH", 0, 0, 10, 10, false));
         anchor.SplitterRefresh(*image, 3500);
-        QCOMPARE(image->top, 3500);
-        QCOMPARE(above->height, 2705);
-        QCOMPARE(below->Rect(), QRect(120, 3560, 8760, 1500));
         // Below the bar without the follow flag and not anchored to the top: stays.
-        QCOMPARE(status->top, 5500);
-        QCOMPARE(top.count(), 0);
+        QCOMPARE((QList<int>{image->top, above->height, status->top, int(top.count())}),
+                 (QList<int>{3500, 2705, 5500, 0}));
+        QCOMPARE(below->Rect(), QRect(120, 3560, 8760, 1500));
         // A window resize reports where the bar is, for the owner to store.
         window->Grow(300, 300);
         QCOMPARE(top.count(), 1);
@@ -276,16 +272,14 @@ private slots:
         p.tree->rejectWidth = true;
         p.list->rejectWidth = true;
         p.anchor.SplitterRefresh(*p.image, 3155);
-        QCOMPARE(p.image->left, 3155);
-        QCOMPARE(p.tree->width, 2535);
+        QCOMPARE((QList<int>{p.image->left, p.tree->width}), (QList<int>{3155, 2535}));
         QCOMPARE(p.list->Rect(), QRect(3260, 795, 6000, 5055));
     }
 
     void latestSplitterListensAndIsPlaced() {
         Panes p;
-        auto second = FakeControl::Make(QStringLiteral("imgSplitter2"), 6000, 795, 105, 5055);
-        p.anchor.AddSplitter(second, FakeControl::Make(QStringLiteral("pic2"), 0, 0, 1, 1, false),
-                             1);
+        auto second = FakeControl::Make("imgSplitter2", 6000, 795, 105, 5055);
+        p.anchor.AddSplitter(second, FakeControl::Make("pic2", 0, 0, 1, 1, false), 1);
         QVERIFY(!p.image->mouse);
         QVERIFY(second->mouse);
         p.anchor.setSplitterLeft(6500);
@@ -339,7 +333,7 @@ private slots:
     void realWindowResize() {
         // The main window's design at 15 twips a pixel: a 9165 x 6165 twip client area.
         QWidget window;
-        window.setObjectName(QStringLiteral("FormMain"));
+        window.setObjectName("FormMain");
         window.resize(611, 411);
         auto* folder = Child<QFrame>(&window, "ToolbarFolderOpen", QRect(328, 2, 81, 45));
         auto* search = Child<QComboBox>(&window, "TextSearch", QRect(416, 10, 193, 22));
@@ -353,16 +347,17 @@ private slots:
         // Bound while loading, before the window is on screen.
         CAnchor anchor;
         anchor.Create(CWidgetAnchorWindow::Wrap(&window));
-        anchor.Add(CWidgetAnchorControl::Wrap(folder), 6);
-        anchor.Add(CWidgetAnchorControl::Wrap(search), 6);
-        anchor.Add(CWidgetAnchorControl::Wrap(tab), 8);
-        anchor.Add(CWidgetAnchorControl::Wrap(tree), 3);
-        anchor.Add(CWidgetAnchorControl::Wrap(status), 2);
-        anchor.Add(CWidgetAnchorControl::Wrap(tiny), 1);
+        for (const auto& [w, a] : {std::pair<QWidget*, int>{folder, 6},
+                                   {search, 6},
+                                   {tab, 8},
+                                   {tree, 3},
+                                   {status, 2},
+                                   {tiny, 1}})
+            anchor.Add(CWidgetAnchorControl::Wrap(w), a);
         anchor.setMinWidth(8700);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        search->setEditText(QStringLiteral("report"));
+        search->setEditText("report");
         search->lineEdit()->selectAll();
 
         // 300 twips wider, 150 twips lower.
@@ -371,9 +366,8 @@ private slots:
         QCOMPARE(search->x(), 436);
         QCOMPARE(search->height(), searchHeight);
         QVERIFY(!search->lineEdit()->hasSelectedText());
-        QCOMPARE(tab->geometry(), QRect(184, 53, 445, 347));
-        QCOMPARE(tree->geometry(), QRect(8, 53, 169, 347));
-        QCOMPARE(status->geometry(), QRect(8, 407, 620, 16));
+        QCOMPARE((QList<QRect>{tab->geometry(), tree->geometry(), status->geometry()}),
+                 (QList<QRect>{{184, 53, 445, 347}, {8, 53, 169, 347}, {8, 407, 620, 16}}));
         QCOMPARE(tiny->width(), 25);
 
         // Too narrow: the window snaps back to the minimum and everything follows it.
@@ -390,7 +384,7 @@ private slots:
 
     void realSplitterDrag() {
         QWidget window;
-        window.setObjectName(QStringLiteral("FormMain"));
+        window.setObjectName("FormMain");
         window.resize(611, 411);
         auto* tree = Child<QTreeWidget>(&window, "TreeViewTag", QRect(8, 53, 169, 337));
         auto* image = Child<QFrame>(&window, "imgSplitter", QRect(177, 53, 7, 337));
@@ -422,7 +416,7 @@ private slots:
     void windowGoneBeforeEngine() {
         CAnchor anchor;
         auto* window = new QWidget;
-        window->setObjectName(QStringLiteral("FormMain"));
+        window->setObjectName("FormMain");
         auto* image = Child<QFrame>(window, "imgSplitter", QRect(100, 0, 7, 300));
         auto* bar = Child<QFrame>(window, "picSplitter", QRect(100, 0, 7, 300));
         anchor.Create(CWidgetAnchorWindow::Wrap(window));
@@ -432,17 +426,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(CError, anchor.setSplitterLeft(200));
     }
 };
-
-// One program runs the folder's classes in turn: less to build and to check.
-template <typename Test> int Run(int argc, char** argv) {
-    Test test;
-    return QTest::qExec(&test, argc, argv);
-}
-template <typename... Tests> int RunAll(int argc, char** argv) {
-    int failed = 0;
-    ((failed += Run<Tests>(argc, argv)), ...);
-    return failed;
-}
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -8,9 +8,26 @@
 #include "Placeholders.h"
 #include "support_repository.h"
 
+#include "../support_tests.h"
+
 #include <QtTest>
 #include <memory>
 #include <sqlite3.h>
+
+namespace {
+
+// The values of one column of every row, as text.
+QStringList Column(CRecordset rs, int column) {
+    QStringList values;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        values << rs.Field(column).toString();
+    return values;
+}
+QStringList Paths(CRecordset rs) {
+    return Column(std::move(rs), 1);
+}
+
+} // namespace
 
 // The statement text on its way to SQLite: the program's dialect and the
 // filling of placeholders.
@@ -87,13 +104,9 @@ private slots:
                  "VALUES ('" + iso + " 10:20:30')");
     }
 
-    void unreadableDateIsRefused() {
-        try {
-            CDatabase::TranslateDialect(QStringLiteral("VALUES (#not a date#)"));
-            QFAIL("no error");
-        } catch (const CError& e) {
-            QVERIFY(e.Text().contains(QStringLiteral("#not a date#"))); // the user must see which
-        }
+    void unreadableDateIsRefused() { // the user must see which
+        const CError e = Raised([] { CDatabase::TranslateDialect("VALUES (#not a date#)"); });
+        QVERIFY(e.Text().contains("#not a date#"));
     }
 
     void fill_data() {
@@ -154,9 +167,9 @@ private slots:
     void init() {
         m_dir = new QTemporaryDir;
         m_db = new CDatabase;
-        m_db->Open(m_dir->filePath(QStringLiteral("scratch.db")), true);
-        m_db->Execute(QStringLiteral("CREATE TABLE t (ID INTEGER PRIMARY KEY, name TEXT UNIQUE, "
-                                     "flag BOOLEAN, amount REAL, data BLOB, day DATE)"));
+        m_db->Open(m_dir->filePath("scratch.db"), true);
+        m_db->Execute("CREATE TABLE t (ID INTEGER PRIMARY KEY, name TEXT UNIQUE, "
+                      "flag BOOLEAN, amount REAL, data BLOB, day DATE)");
     }
 
     void cleanup() {
@@ -165,15 +178,14 @@ private slots:
     }
 
     void openCreatesOnlyWhenAsked() {
-        const QString missing = m_dir->filePath(QStringLiteral("missing.db"));
+        const QString missing = m_dir->filePath("missing.db");
         CDatabase db;
         QVERIFY_THROWS_EXCEPTION(CError, db.Open(missing, false));
         QVERIFY(!QFile::exists(missing));
         db.Open(missing, true);
         QVERIFY(db.IsOpen());
         // Write-ahead logging keeps a crash from corrupting the repository.
-        QCOMPARE(db.Execute(QStringLiteral("PRAGMA journal_mode")).Field(0).toString(),
-                 QStringLiteral("wal"));
+        QCOMPARE(db.Execute("PRAGMA journal_mode").Field(0).toString(), QStringLiteral("wal"));
     }
 
     void valuesKeepTheirTypes() {
@@ -181,55 +193,45 @@ private slots:
             QStringLiteral("INSERT INTO t (ID, name, flag, amount, data, day) VALUES "
                            "(5000000000, \"Zoë \"\"x\"\"\", True, 2.5, x'00ff', #2026/1/2#)"));
         QCOMPARE(m_db->LastInsertRowId(), Q_INT64_C(5000000000));
-        m_db->Execute(QStringLiteral("INSERT INTO t (ID, name) VALUES (7, NULL)"));
-        CRecordset rs = m_db->Execute(QStringLiteral("SELECT * FROM t ORDER BY ID"));
+        m_db->Execute("INSERT INTO t (ID, name) VALUES (7, NULL)");
+        CRecordset rs = m_db->Execute("SELECT * FROM t ORDER BY ID");
         QCOMPARE(rs.RecordCount(), 2);
         QCOMPARE(rs.Field(0).typeId(), QMetaType::Int);
-        QVERIFY(rs.Field(QStringLiteral("NAME")).isNull());
-        QVERIFY(rs.Field(QStringLiteral("flag")).isNull());
+        QVERIFY(rs.Field("NAME").isNull() && rs.Field("flag").isNull());
         rs.MoveNext();
-        QCOMPARE(rs.Field(0), QVariant(Q_INT64_C(5000000000)));
-        QCOMPARE(rs.Field(1).toString(), QStringLiteral("Zoë \"x\""));
-        QCOMPARE(rs.Field(2), QVariant(true));
-        QCOMPARE(rs.Field(3).toDouble(), 2.5);
-        QCOMPARE(rs.Field(4).toByteArray(), QByteArray("\x00\xff", 2));
+        QCOMPARE((QVariantList{rs.Field(0), rs.Field(1), rs.Field(2), rs.Field(3), rs.Field(4)}),
+                 (QVariantList{Q_INT64_C(5000000000), "Zoë \"x\"", true, 2.5,
+                               QByteArray("\x00\xff", 2)}));
         QCOMPARE(rs.Field(5).toString(), QStringLiteral("2026-01-02"));
         rs.MoveNext();
         QVERIFY(rs.IsEOF());
-        QCOMPARE(m_db->Execute(QStringLiteral("SELECT @@IDENTITY")).Field(0).toLongLong(), 7);
+        QCOMPARE(m_db->Execute("SELECT @@IDENTITY").Field(0).toLongLong(), 7);
     }
 
     void errorsCarryCodeAndStatement() {
-        try {
-            m_db->Execute(QStringLiteral("SELEC oops"));
-            QFAIL("no error");
-        } catch (const CError& e) {
-            QCOMPARE(e.Code(), SQLITE_ERROR);
-            QVERIFY2(e.Text().contains(QStringLiteral("SELEC oops")), qPrintable(e.Text()));
-            QVERIFY2(e.Text().contains(QStringLiteral("syntax error")), qPrintable(e.Text()));
-        }
-        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"a\")"));
-        try {
-            m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"a\")"));
-            QFAIL("no error");
-        } catch (const CError& e) {
-            QCOMPARE(e.Code(), SQLITE_CONSTRAINT_UNIQUE);
-            QVERIFY(e.Text().contains(QStringLiteral("UNIQUE")));
-        }
+        const CError syntax = Raised([&] { m_db->Execute("SELEC oops"); });
+        QCOMPARE(syntax.Code(), SQLITE_ERROR);
+        QVERIFY2(syntax.Text().contains("SELEC oops") && syntax.Text().contains("syntax error"),
+                 qPrintable(syntax.Text()));
+        const auto insert = [&] { m_db->Execute("INSERT INTO t (name) VALUES (\"a\")"); };
+        insert();
+        const CError unique = Raised(insert);
+        QCOMPARE(unique.Code(), SQLITE_CONSTRAINT_UNIQUE);
+        QVERIFY(unique.Text().contains("UNIQUE"));
         // The failed statement stays usable once the conflict is gone.
-        m_db->Execute(QStringLiteral("DELETE * FROM t"));
-        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"a\")"));
-        QCOMPARE(Count(QStringLiteral("t")), 1);
+        m_db->Execute("DELETE * FROM t");
+        m_db->Execute("INSERT INTO t (name) VALUES (\"a\")");
+        QCOMPARE(Count("t"), 1);
     }
 
     void oneStatementPerText() {
         // What a value breaking out of its quotes would produce.
         QVERIFY_THROWS_EXCEPTION(CError, m_db->Execute(QStringLiteral(
                                              "INSERT INTO t (name) VALUES ('x'); DROP TABLE t")));
-        QCOMPARE(Count(QStringLiteral("t")), 0);
-        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('y');  \n"));
-        QCOMPARE(Count(QStringLiteral("t")), 1);
-        QCOMPARE(m_db->Execute(QStringLiteral("  ")).RecordCount(), 0);
+        QCOMPARE(Count("t"), 0);
+        m_db->Execute("INSERT INTO t (name) VALUES ('y');  \n");
+        QCOMPARE(Count("t"), 1);
+        QCOMPARE(m_db->Execute("  ").RecordCount(), 0);
     }
 
     void reusedStatementsStayCorrect() {
@@ -237,13 +239,10 @@ private slots:
         // ones again: evicted statements are prepared anew, kept ones reused.
         for (int i = 0; i < 700; ++i)
             m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES (\"n%1\")").arg(i));
+        const QString select = QStringLiteral("SELECT ID FROM t WHERE name = \"n%1\"");
         for (int round = 0; round < 3; ++round) {
             for (int i = 0; i < 700; i += 7)
-                QCOMPARE(
-                    m_db->Execute(QStringLiteral("SELECT ID FROM t WHERE name = \"n%1\"").arg(i))
-                        .Field(0)
-                        .toInt(),
-                    i + 1);
+                QCOMPARE(m_db->Execute(select.arg(i)).Field(0).toInt(), i + 1);
         }
     }
 
@@ -274,31 +273,27 @@ private slots:
             CRecordset rs = m_db->Execute(sql);
             QCOMPARE(rs.FieldName(0), column);
             QCOMPARE(rs.Field(0), value);
-            m_db->Execute(QStringLiteral("SELECT 'other' AS v, 'texts' AS w"));
+            m_db->Execute("SELECT 'other' AS v, 'texts' AS w");
         }
     }
 
     void nestedTransactions() {
         m_db->BeginTransaction();
-        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('outer')"));
+        m_db->Execute("INSERT INTO t (name) VALUES ('outer')");
         // A refused statement leaves the transaction and what it holds alone.
-        QVERIFY_THROWS_EXCEPTION(
-            CError, m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('outer')")));
+        QVERIFY_THROWS_EXCEPTION(CError, m_db->Execute("INSERT INTO t (name) VALUES ('outer')"));
         m_db->BeginTransaction();
-        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('inner dropped')"));
+        m_db->Execute("INSERT INTO t (name) VALUES ('inner dropped')");
         m_db->RollbackTransaction();
         m_db->BeginTransaction();
-        m_db->Execute(QStringLiteral("INSERT INTO t (name) VALUES ('inner kept')"));
+        m_db->Execute("INSERT INTO t (name) VALUES ('inner kept')");
         m_db->CommitTransaction();
         QVERIFY(m_db->InTransaction());
         m_db->CommitTransaction();
         QVERIFY(!m_db->InTransaction());
         QVERIFY_THROWS_EXCEPTION(CError, m_db->CommitTransaction());
-        CRecordset rs = m_db->Execute(QStringLiteral("SELECT name FROM t ORDER BY ID"));
-        QStringList names;
-        for (; !rs.IsEOF(); rs.MoveNext())
-            names << rs.Field(0).toString();
-        QCOMPARE(names, (QStringList{"outer", "inner kept"}));
+        QCOMPARE(Column(m_db->Execute("SELECT name FROM t ORDER BY ID"), 0),
+                 (QStringList{"outer", "inner kept"}));
     }
 
 private:
@@ -323,19 +318,11 @@ qint32 Register(CVolloDB& db, const QString& path, const QString& day = "2026/12
     return db.UpdateItem(select, insert);
 }
 
-// The IDs, or the second column, of every row.
 QList<int> Ids(CRecordset rs) {
     QList<int> ids;
     for (; !rs.IsEOF(); rs.MoveNext())
         ids << rs.Field(0).toInt();
     return ids;
-}
-
-QStringList Paths(CRecordset rs) {
-    QStringList paths;
-    for (; !rs.IsEOF(); rs.MoveNext())
-        paths << rs.Field(1).toString();
-    return paths;
 }
 
 template <typename Engine> bool Linked(Engine& db, qint32 file, qint32 tag) {
@@ -356,16 +343,6 @@ template <typename Engine> QString Flag(Engine& db) {
 QString StoredDay(CVolloDB& db, qint32 id) {
     CRecordset rs = db.RunSQL(QStringLiteral("SELECT fileAge FROM files WHERE ID=%1").arg(id));
     return rs.IsEOF() ? QString() : rs.Field(0).toString();
-}
-
-// The error a call raises; code -1 when it raised none.
-template <typename Call> CError Raised(Call call) {
-    try {
-        call();
-    } catch (const CError& e) {
-        return e;
-    }
-    return CError(-1, QStringLiteral("no error"));
 }
 
 // Puts at path what the test case names: a file of another kind, another
@@ -738,17 +715,6 @@ private:
     std::unique_ptr<CFreshDataHome> m_home;
     std::unique_ptr<CVolloDB> m_db;
 };
-
-// One program runs the folder's classes in turn: less to build and to check.
-template <typename Test> int Run(int argc, char** argv) {
-    Test test;
-    return QTest::qExec(&test, argc, argv);
-}
-template <typename... Tests> int RunAll(int argc, char** argv) {
-    int failed = 0;
-    ((failed += Run<Tests>(argc, argv)), ...);
-    return failed;
-}
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
