@@ -3,7 +3,6 @@
 #include "BM_Library.h"
 #include "CDatabase.h"
 #include "CError.h"
-#include "CTransactionScope.h"
 
 #include <QStringList>
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr qint64 kPart = 64 * 1024;
+constexpr qint64 kPart = qint64(64) * 1024;
 
 // pread until count bytes are in or the file ends; -1 on a read error.
 qint64 ReadAt(int fd, char* buffer, qint64 count, qint64 offset) {
