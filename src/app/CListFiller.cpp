@@ -77,7 +77,11 @@ void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
     ids.reserve(rs.RecordCount());
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
         ids << rs.Field(0).toInt();
-    const QHash<qint32, CFileFacts> facts = m_repository.FactsOf(ids);
+    // A long list is most of the repository: reading every file's facts
+    // costs less than picking them out one by one.
+    constexpr qsizetype kWholeTable = 5000;
+    const QHash<qint32, CFileFacts> facts =
+        m_repository.FactsOf(ids.size() > kWholeTable ? QList<qint32>() : ids);
     QList<CFactCheck> checks;
     checks.reserve(ids.size());
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {

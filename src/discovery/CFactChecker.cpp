@@ -77,7 +77,15 @@ quint64 CFactChecker::Start(QList<CFactCheck> rows) {
         if (!*cancel)
             Deliver(run, batch, true);
     });
-    m_thread->start(QThread::LowPriority);
+    // The thread starts once the owner's thread is back in its event loop:
+    // the rows just added are shown first, without the check competing.
+    QMetaObject::invokeMethod(
+        this,
+        [this, run] {
+            if (run == m_run && m_thread)
+                m_thread->start(QThread::LowPriority);
+        },
+        Qt::QueuedConnection);
     return run;
 }
 
