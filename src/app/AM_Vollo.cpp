@@ -15,7 +15,9 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QTranslator>
+#include <memory>
 #include <optional>
 
 namespace AM_Vollo {
@@ -195,7 +197,31 @@ void InstallBusyPointer() {
 void OpenRepository() {
     ReleaseRepository();
     gRepository = new CVolloDB;
-    gRepository->Create();
+    // A repository of an earlier version is upgraded once, reading every
+    // registered document: a large one shows how far it got.
+    constexpr qint64 kQuietUpgradeFiles = 2000;
+    std::unique_ptr<QProgressDialog> progress;
+    gRepository->setUpgradeProgress([&progress](qint64 done, qint64 total) {
+        if (!progress && total >= kQuietUpgradeFiles) {
+            progress = std::make_unique<QProgressDialog>(
+                QCoreApplication::translate("AM_Vollo", "リポジトリを新しい形に更新しています…"),
+                QString(), 0, int(total));
+            progress->setObjectName(QStringLiteral("UpgradeProgress"));
+            progress->setWindowTitle(QStringLiteral("Vollo"));
+            progress->setWindowModality(Qt::ApplicationModal);
+            progress->setMinimumDuration(0);
+        }
+        if (progress)
+            progress->setValue(int(done));
+    });
+    try {
+        gRepository->Create();
+    } catch (...) {
+        gRepository->setUpgradeProgress({});
+        throw;
+    }
+    gRepository->setUpgradeProgress({});
+    progress.reset();
     Reconcile();
 }
 

@@ -1,31 +1,47 @@
 #pragma once
 
+#include "CFactCheck.h"
 #include "CRecordset.h"
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QPointer>
 #include <QString>
-#include <QVariantList>
+#include <memory>
 
+class CFactChecker;
 class CFileListView;
+class CListItem;
 class CRecentFiles;
 class CVolloDB;
 class FormCategory;
 
 // Reads what the main window shows from the repository: the rows of a file
 // list, the recent documents and the categories of one file in the category
-// dialog. Files whose shortcut has gone are dropped from the repository on
-// the way, so no list shows a document that no longer exists.
+// dialog. A list is filled from the stored facts of its documents without
+// looking at the disk; a background check then finds what changed and the
+// rows follow in place. Files whose shortcut has gone are dropped from the
+// repository on the way; a document gone while its shortcut remains is shown
+// as missing and keeps its categories.
 class CListFiller {
+    Q_DECLARE_TR_FUNCTIONS(CListFiller)
 public:
     explicit CListFiller(CVolloDB& repository);
+    ~CListFiller();
 
     // The files of a category; the root (0) lists every file.
     CRecordset FilesOfTag(qint32 TagID);
     // The files of an extension category, by its node tag.
     CRecordset FilesOfExtension(const QString& Extension);
 
-    // Adds a row per record (field 0 file ID, field 1 shortcut path); a file
-    // whose shortcut has gone is removed with all its links instead.
+    // Adds a row per record (field 0 file ID, field 1 shortcut path) and
+    // starts the check of the list's documents; a file whose shortcut has
+    // gone is removed with all its links when the check finds it.
     void FillList(CFileListView* L, CRecordset& rs);
+    // The background check of the shown list (for tests: its OnFinished).
+    CFactChecker& Checker() { return *m_checker; }
+    // Takes in one batch of check results for the list of run Run.
+    void ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch);
     // Empties L and fills it from rs, or with the files of TagID.
     void ShowFiles(CFileListView* L, CRecordset& rs);
     void ShowTagFiles(CFileListView* L, qint32 TagID);
@@ -43,8 +59,14 @@ public:
     static bool IsFilePresent(const QString& path);
 
 private:
-    // AddItem empties values.
-    static void AddRow(CFileListView* L, QVariantList& values, qint32 FileID, const QString& path);
+    CListItem AddKnownRow(CFileListView* L, const QString& path, const CFileFacts& facts);
+    CListItem AddReadRow(CFileListView* L, const QString& path);
+    // Writes what one result tells to the repository; false when the row is
+    // to leave the list.
+    bool StoreChecked(const CFactCheck& check);
 
     CVolloDB& m_repository;
+    std::unique_ptr<CFactChecker> m_checker;
+    QPointer<CFileListView> m_checkedList;
+    quint64 m_checkRun = 0;
 };

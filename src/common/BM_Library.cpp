@@ -404,7 +404,10 @@ qint64 FileSize(const QString& path) {
 }
 
 QString FileSizeText(const QString& path) {
-    const qint64 size = FileSize(path);
+    return SizeText(FileSize(path));
+}
+
+QString SizeText(qint64 size) {
     const LocaleTexts& texts = LocaleTexts::Current();
     if (size < 1000000) {
         const qint64 kilobytes = (size + 1023) / 1024;
@@ -469,6 +472,11 @@ qint64 FileTimeFromDateTime(const QDateTime& t) {
 QDateTime DateTimeFromFileTime(qint64 fileTime) {
     const qint64 msecs = fileTime / kTicksPerMSec - kEpochDifferenceSeconds * 1000;
     return QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
+}
+
+qint64 FileTimeFromUnixNanoseconds(qint64 nanoseconds) {
+    return (nanoseconds / 1000000000 + kEpochDifferenceSeconds) * kTicksPerSecond +
+           (nanoseconds % 1000000000) / 100;
 }
 
 QString FileTimeText(qint64 fileTime) {

@@ -44,6 +44,8 @@ bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
 qint64 FileSize(const QString& path);
 QString FileSizeText(const QString& path);
+// The same text for a size in bytes already known.
+QString SizeText(qint64 size);
 QString FileDateText(const QString& path);
 QString FileDateTimeText(const QString& path);
 QString FileDateLiteral(const QString& path);
@@ -55,6 +57,8 @@ QString TimeText(const QDateTime& t);
 qint64 FileTimeFromDateTime(const QDateTime& t); // 100-ns ticks since 1601, UTC
 QDateTime DateTimeFromFileTime(qint64 fileTime);
 QString FileTimeText(qint64 fileTime);
+// The file time of a modification time in nanoseconds since 1970 (st_mtim).
+qint64 FileTimeFromUnixNanoseconds(qint64 nanoseconds);
 
 // Special folders (with trailing separator, never created; "/" when unknown).
 enum : int { CSIDL_PERSONAL = 5, CSIDL_RECENT = 8, CSIDL_APPDATA = 26 };

@@ -2,6 +2,7 @@
 
 #include "CDatabase.h"
 #include "CError.h"
+#include "CFactStore.h"
 #include "CRecordset.h"
 
 #include <QString>
@@ -51,7 +52,14 @@ public:
     void CommitTransaction();
     void RollbackTransaction();
 
+    // The stored facts of registered documents: null while the repository
+    // has no facts table (one open for reading that was never upgraded).
+    CFactStore* Facts();
+    // Told how an upgrade of the next Create advances.
+    void setUpgradeProgress(const CFactStore::Progress& progress);
+
 private:
+    void UpgradeSchema();
     void CreateFromTemplate();
     void OpenForWriting();
     void AddMissingStatements();
@@ -71,4 +79,7 @@ private:
     quint64 m_device = 0;
     quint64 m_inode = 0;
     bool m_gone = false;
+    CFactStore m_facts{m_connection};
+    bool m_hasFacts = false;
+    CFactStore::Progress m_upgradeProgress;
 };

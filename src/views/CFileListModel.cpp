@@ -4,8 +4,10 @@
 #include "TC_TextCompare.h"
 
 #include <QCollator>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QMetaObject>
+#include <QPalette>
 #include <algorithm>
 #include <numeric>
 
@@ -182,6 +184,51 @@ void CFileListModel::setTagOf(quint64 param, const QString& tag) {
     if (Row* row = rowOf(param)) {
         row->tag = tag;
         announceChange(row, TagRole);
+    }
+}
+
+void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
+    int first = std::numeric_limits<int>::max();
+    int last = -1;
+    bool sortColumnChanged = false;
+    for (const RowUpdate& update : updates) {
+        Row* row = rowOf(update.param);
+        if (!row)
+            continue;
+        while (row->subItems.size() < 2)
+            row->subItems.append(QString());
+        sortColumnChanged =
+            sortColumnChanged ||
+            ((m_sortKey == 1 || m_sortKey == 2) &&
+             (row->subItems.at(0) != update.sizeText || row->subItems.at(1) != update.dateText));
+        row->subItems[0] = update.sizeText;
+        row->subItems[1] = update.dateText;
+        row->missing = update.missing;
+        row->sortValues.clear();
+        const int position = int(row - m_rows.data());
+        first = std::min(first, position);
+        last = std::max(last, position);
+    }
+    if (sortColumnChanged && m_sorted) {
+        m_sortedCount = 0; // sorted again, not just reversed
+        m_orderDirty = true;
+        scheduleFlush();
+    }
+    last = std::min(last, m_announced - 1);
+    if (first <= last && !m_headers.isEmpty())
+        emit dataChanged(index(first, 0), index(last, int(m_headers.size()) - 1),
+                         {Qt::DisplayRole, Qt::ToolTipRole, Qt::ForegroundRole});
+}
+
+bool CFileListModel::IsMissing(quint64 param) const {
+    const Row* row = rowOf(param);
+    return row && row->missing;
+}
+
+void CFileListModel::setMissingOf(quint64 param, bool missing) {
+    if (Row* row = rowOf(param); row && row->missing != missing) {
+        row->missing = missing;
+        announceChange(row, Qt::ForegroundRole);
     }
 }
 
@@ -457,6 +504,8 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return SM_Shell::SystemIcon(row.icon);
+    if (role == Qt::ForegroundRole && row.missing)
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
     if (role == KeyRole)
         return row.key;
     if (role == TagRole)

@@ -66,6 +66,19 @@ public:
     int SortOrder() const;
     void setSortOrder(int order);
 
+    // Fresh size and date texts of rows already shown, and whether each
+    // row's document is missing (its texts then shown dimmed). Rows keep
+    // their place; views hear of the whole batch in one change.
+    struct RowUpdate {
+        quint64 param = 0;
+        QString sizeText;
+        QString dateText;
+        bool missing = false;
+    };
+    void UpdateRows(const QList<RowUpdate>& updates);
+    bool IsMissing(quint64 param) const;
+    void setMissingOf(quint64 param, bool missing);
+
     // Announces pending rows to views and brings the rows into sorted order.
     void Flush();
 
@@ -85,6 +98,7 @@ private:
         QStringList subItems;
         QString key;
         QString tag;
+        bool missing = false;
         std::optional<QString> folded;         // text as searched
         mutable QHash<int, qint64> sortValues; // column -> number it sorts by, once asked
     };

@@ -98,6 +98,8 @@ void CFileListView::Create(CListViewControl* objListView, CMsghook* objMsghook) 
 }
 
 qint64 CFileListView::DocumentFact(quint64 param, int column) const {
+    if (const auto known = mvarFacts.constFind(param); known != mvarFacts.cend())
+        return column == SizeColumn ? known->first : known->second;
     // Asked only when the list is sorted by the column, once per row: a fill
     // costs no more than before.
     QString document;
@@ -135,6 +137,7 @@ qint32 CFileListView::Count() const {
 
 void CFileListView::Clear() {
     mvarFilePaths.clear();
+    mvarFacts.clear();
     if (!mvarListView)
         return;
     mvarListView->setSelectedItem(CListItem());
@@ -191,6 +194,26 @@ CListItem CFileListView::Add(const QString& FilePath) {
     CListItem item = mvarListView->AddListItem(text, icon);
     mvarFilePaths.insert(item.Param(), FilePath);
     return item;
+}
+
+CListItem CFileListView::AddKnown(const QString& FilePath, const QString& DocumentPath,
+                                  const QStringList& Texts, qint64 Size, qint64 Modified,
+                                  bool Missing) {
+    if (!mvarListView)
+        throw CError(0, tr("The file list is not bound to a list"));
+    CListItem item = mvarListView->AddListItem(BM_Library::FileNameOf(DocumentPath),
+                                               SM_Shell::DocumentIconIndex(DocumentPath));
+    mvarFilePaths.insert(item.Param(), FilePath);
+    mvarFacts.insert(item.Param(), {Size, Modified});
+    for (qsizetype i = 0; i < Texts.size(); ++i)
+        item.setSubItems(qint32(i + 1), Texts.at(i));
+    if (Missing)
+        mvarListView->Model()->setMissingOf(item.Param(), true);
+    return item;
+}
+
+void CFileListView::setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified) {
+    mvarFacts.insert(Param, {Size, Modified});
 }
 
 void CFileListView::FindNext() {

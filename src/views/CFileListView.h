@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 #include <QVariantList>
+#include <utility>
 
 class CContextMenu;
 class CListViewControl;
@@ -59,6 +60,15 @@ public:
     // its target (empty for a path that is not a shortcut), icon by the
     // document's type. Throws CError for an unreadable shortcut.
     CListItem Add(const QString& FilePath);
+    // Adds a row for the shortcut at FilePath whose document is known from
+    // stored facts: nothing is read from the disk. Size and Modified (st_mtim
+    // in nanoseconds, -1 when unknown) are what the list sorts by; a Missing
+    // row is shown dimmed.
+    CListItem AddKnown(const QString& FilePath, const QString& DocumentPath,
+                       const QStringList& Texts, qint64 Size, qint64 Modified, bool Missing);
+    // Fresh numbers for the sorting of a row (see AddKnown); the texts come
+    // with the model's UpdateRows.
+    void setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified);
     // Binds the object to its list and hook; called once, before any other
     // member.
     void Create(CListViewControl* objListView, CMsghook* objMsghook);
@@ -134,4 +144,6 @@ private:
     CSortListView* mvarSortListView = nullptr;
     QHash<quint64, QString> mvarFilePaths;
     QList<CListItem> mvarMenuItems; // the rows the open menu was built for
+    // Size and modification time of rows added from stored facts.
+    QHash<quint64, std::pair<qint64, qint64>> mvarFacts;
 };
