@@ -65,8 +65,10 @@ CListItem CListFiller::AddReadRow(CFileListView* L, const QString& path) {
     } catch (const CError&) {
         // A data folder deleted under the program takes every shortcut with
         // it: the files are still shown by the names the repository has.
-        if (m_repository.CheckGone())
-            return L->AddItem(QVariantList{path, QString(), QString()});
+        if (m_repository.CheckGone()) {
+            QVariantList values{path, QString(), QString()};
+            return L->AddItem(values);
+        }
         return CListItem();
     }
     // The date comes from the lookup the size just made (the shared find
@@ -135,7 +137,7 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
     QList<quint64> gone;
     // With the data folder gone every shortcut has vanished; the rows stay,
     // as the repository still lists them.
-    const bool gone = m_repository.CheckGone();
+    const bool dataGone = m_repository.CheckGone();
     {
         // A repository open for reading only still shows what the check found.
         std::optional<CTransactionScope> transaction;
@@ -143,7 +145,7 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
             transaction.emplace(m_repository);
         for (const CFactCheck& check : Batch) {
             if (check.outcome == CFactCheck::Unknown || check.outcome == CFactCheck::Unchanged ||
-                (gone && check.outcome == CFactCheck::Vanished))
+                (dataGone && check.outcome == CFactCheck::Vanished))
                 continue;
             const bool keep = m_repository.IsReadOnly() || StoreChecked(check);
             if (check.param == 0 || !model->Contains(check.param))
