@@ -51,7 +51,11 @@ qint32 CFileCollector::RegisterFile(const QString& FileName) {
     const QString insert = FillPlaceholders(
         Query(QStringLiteral("addFileName")),
         {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), today}});
-    return m_repository.UpdateItem(select, insert);
+    const qint32 id = m_repository.UpdateItem(select, insert);
+    // Every way in (walk, drop, recent documents, collected folders) passes
+    // here, so every registered document has its facts.
+    m_repository.RecordFacts(id, FileName);
+    return id;
 }
 
 void CFileCollector::LinkFileToTag(qint32 FileID, qint32 TagID) {

@@ -83,7 +83,7 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile() {
             const QString insert = FillPlaceholders(
                 m_repository.GetQuery(QStringLiteral("addFileName")),
                 {{QStringLiteral("%fileName"), path}, {QStringLiteral("%fileAge"), day}});
-            m_repository.UpdateItem(select, insert);
+            m_repository.RecordFacts(m_repository.UpdateItem(select, insert), path);
             ++result.registered;
         } else if (unlink(QFile::encodeName(path).constData()) == 0) {
             ++result.removedShortcuts;

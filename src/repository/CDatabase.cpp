@@ -202,6 +202,30 @@ struct CDatabase::Impl {
         return &*cache.emplace(text, std::move(entry));
     }
 
+    // Runs a prepared, bound statement to its end and reads its rows.
+    CRecordset Step(Cached& entry, const QString& sql) {
+        sqlite3_stmt* stmt = entry.stmt;
+        ReadColumns(entry);
+        const std::vector<bool>& boolean = entry.boolean;
+        QStringList columns = entry.names;
+
+        QList<QVector<QVariant>> rows;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            rows.append(ReadRow(stmt, boolean));
+        }
+        if (rc != SQLITE_DONE) {
+            const int code = sqlite3_extended_errcode(db);
+            const QString message = SqliteText(sqlite3_errmsg(db));
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+            throw CError(code, message + QStringLiteral("\nStatement: ") + sql);
+        }
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        return CRecordset(std::move(columns), std::move(rows));
+    }
+
     void FinalizeAll() {
         for (const Cached& c : std::as_const(cache))
             sqlite3_finalize(c.stmt);
@@ -317,25 +341,31 @@ CRecordset CDatabase::Execute(const QString& sql) {
         sqlite3_bind_text(stmt, k + 1, utf8.constData(), static_cast<int>(utf8.size()),
                           SQLITE_TRANSIENT);
     }
-    d->ReadColumns(*entry);
-    const std::vector<bool>& boolean = entry->boolean;
-    QStringList columns = entry->names;
+    return d->Step(*entry, sql);
+}
 
-    QList<QVector<QVariant>> rows;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        rows.append(ReadRow(stmt, boolean));
+CRecordset CDatabase::ExecuteBound(const QString& sql, const QVariantList& values) {
+    if (!d->db)
+        throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
+    Impl::Cached* entry = d->Prepared(sql, sql);
+    if (!entry)
+        return CRecordset();
+    sqlite3_stmt* stmt = entry->stmt;
+    for (int k = 0; k < values.size(); ++k) {
+        const QVariant& value = values.at(k);
+        if (value.isNull()) {
+            sqlite3_bind_null(stmt, k + 1);
+        } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int ||
+                   value.typeId() == QMetaType::ULongLong || value.typeId() == QMetaType::Bool ||
+                   value.typeId() == QMetaType::UInt) {
+            sqlite3_bind_int64(stmt, k + 1, value.toLongLong());
+        } else {
+            const QByteArray utf8 = value.toString().toUtf8();
+            sqlite3_bind_text(stmt, k + 1, utf8.constData(), static_cast<int>(utf8.size()),
+                              SQLITE_TRANSIENT);
+        }
     }
-    if (rc != SQLITE_DONE) {
-        const int code = sqlite3_extended_errcode(d->db);
-        const QString message = SqliteText(sqlite3_errmsg(d->db));
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-        throw CError(code, message + QStringLiteral("\nStatement: ") + sql);
-    }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    return CRecordset(std::move(columns), std::move(rows));
+    return d->Step(*entry, sql);
 }
 
 qint64 CDatabase::LastInsertRowId() const {

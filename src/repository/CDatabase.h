@@ -35,6 +35,9 @@ public:
     QString Path() const;
 
     CRecordset Execute(const QString& sql);
+    // Plain SQLite text (no dialect) with ? parameters bound in order:
+    // integers as 64-bit integers, null QVariants as NULL, the rest as text.
+    CRecordset ExecuteBound(const QString& sql, const QVariantList& values);
     qint64 LastInsertRowId() const;
 
     // Bulk work: one transaction around many statements. Nested calls count.

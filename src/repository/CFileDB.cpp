@@ -268,6 +268,7 @@ void CFileDB::AddTag(qint32 FileID, qint32 TagID) {
 
 void CFileDB::Create() {
     m_connection.Close();
+    m_hasFacts = false;
     m_readOnlyNotice.clear();
     if (!BM_Library::FolderExists(m_shortcutFolder) && !QDir().mkpath(m_shortcutFolder))
         throw CError(0, Tr("リポジトリのフォルダー「%1」を作れませんでした。\nフォルダーの親に"
@@ -287,6 +288,32 @@ void CFileDB::Create() {
     }
     Refuse(found, m_iniFileName);
     OpenForWriting();
+    if (!IsReadOnly())
+        UpgradeSchema();
+    m_hasFacts = CFactStore::HasTable(m_connection);
+}
+
+// Runs only on a repository known to be sound and writable, after its first
+// write succeeded; one transaction, so an interrupted upgrade leaves the
+// repository as it was and the next start upgrades it again.
+void CFileDB::UpgradeSchema() {
+    try {
+        CFactStore::Upgrade(m_connection, m_upgradeProgress);
+    } catch (const CError& e) {
+        if ((e.Code() & 0xff) != SQLITE_FULL)
+            throw CError(e.Code(), Tr("リポジトリ「%1」を新しい形に更新できませんでした（%2）。"
+                                      "\nリポジトリは元のままです。")
+                                       .arg(m_iniFileName, e.Text()));
+        m_readOnlyNotice = FullNotice();
+    }
+}
+
+CFactStore* CFileDB::Facts() {
+    return m_hasFacts && m_connection.IsOpen() ? &m_facts : nullptr;
+}
+
+void CFileDB::setUpgradeProgress(const CFactStore::Progress& progress) {
+    m_upgradeProgress = progress;
 }
 
 void CFileDB::CreateFromTemplate() {

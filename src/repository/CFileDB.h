@@ -2,6 +2,7 @@
 
 #include "CDatabase.h"
 #include "CError.h"
+#include "CFactStore.h"
 #include "CRecordset.h"
 
 #include <QString>
@@ -40,7 +41,14 @@ public:
     void CommitTransaction();
     void RollbackTransaction();
 
+    // The stored facts of registered documents: null while the repository
+    // has no facts table (one open for reading that was never upgraded).
+    CFactStore* Facts();
+    // Told how an upgrade of the next Create advances.
+    void setUpgradeProgress(const CFactStore::Progress& progress);
+
 private:
+    void UpgradeSchema();
     void CreateFromTemplate();
     void OpenForWriting();
     void OpenForReading(const QString& notice);
@@ -53,4 +61,7 @@ private:
     CDatabase m_connection;
     QString m_templatePath;
     QString m_readOnlyNotice;
+    CFactStore m_facts{m_connection};
+    bool m_hasFacts = false;
+    CFactStore::Progress m_upgradeProgress;
 };

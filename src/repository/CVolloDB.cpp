@@ -42,7 +42,9 @@ qint32 CVolloDB::AddFileName(const QString& FileName) {
         FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("addFileName")),
                          {{QStringLiteral("%fileName"), FileName},
                           {QStringLiteral("%fileAge"), BM_Library::FileDateLiteral(FileName)}});
-    return m_fileDB->AddItem(sql);
+    const qint32 id = m_fileDB->AddItem(sql);
+    RecordFacts(id, FileName);
+    return id;
 }
 
 qint32 CVolloDB::AddTag(const QString& TagName) {
@@ -128,4 +130,32 @@ void CVolloDB::CommitTransaction() {
 
 void CVolloDB::RollbackTransaction() {
     m_fileDB->RollbackTransaction();
+}
+
+bool CVolloDB::HasFacts() {
+    return m_fileDB->Facts() != nullptr;
+}
+
+void CVolloDB::RecordFacts(qint32 FileID, const QString& ShortcutPath) {
+    if (CFactStore* facts = m_fileDB->Facts(); facts && !IsReadOnly() && FileID > 0)
+        facts->Record(FileID, ShortcutPath);
+}
+
+void CVolloDB::StoreFacts(qint32 FileID, const CFileFacts& Facts) {
+    if (CFactStore* facts = m_fileDB->Facts(); facts && !IsReadOnly() && FileID > 0)
+        facts->Store(FileID, Facts);
+}
+
+void CVolloDB::MarkMissing(qint32 FileID) {
+    if (CFactStore* facts = m_fileDB->Facts(); facts && !IsReadOnly())
+        facts->MarkMissing(FileID);
+}
+
+QHash<qint32, CFileFacts> CVolloDB::FactsOf(const QList<qint32>& FileIDs) {
+    CFactStore* facts = m_fileDB->Facts();
+    return facts ? facts->Load(FileIDs) : QHash<qint32, CFileFacts>();
+}
+
+void CVolloDB::setUpgradeProgress(const CFactStore::Progress& Progress) {
+    m_fileDB->setUpgradeProgress(Progress);
 }

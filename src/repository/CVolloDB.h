@@ -3,6 +3,9 @@
 #include "CFileDB.h"
 #include "CRecordset.h"
 
+#include <QHash>
+#include <QList>
+
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -37,6 +40,18 @@ public:
     CRecordset RunQuery(const QString& Key);
     qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);
     CRecordset GetTagOfFile(qint32 FileID);
+
+    // Stored facts of registered documents (see CFactStore). Without a facts
+    // table, or on a repository open for reading, writes do nothing and
+    // reads find nothing.
+    bool HasFacts();
+    void RecordFacts(qint32 FileID, const QString& ShortcutPath);
+    void StoreFacts(qint32 FileID, const CFileFacts& Facts);
+    void MarkMissing(qint32 FileID);
+    // All files' facts when FileIDs is empty.
+    QHash<qint32, CFileFacts> FactsOf(const QList<qint32>& FileIDs = {});
+    // Told how the upgrade of an older repository in Create advances.
+    void setUpgradeProgress(const CFactStore::Progress& Progress);
 
     // One transaction around a bulk job (first-start walk, large drop).
     void BeginTransaction();

@@ -1,0 +1,160 @@
+#include "CFactStore.h"
+
+#include "BM_Library.h"
+#include "CDatabase.h"
+#include "CError.h"
+#include "CTransactionScope.h"
+
+#include <QStringList>
+
+namespace {
+
+const QString kColumns =
+    QStringLiteral("fileID, docPath, device, inode, size, mtime, fingerprint, missing");
+
+// Unsigned 64-bit values are kept in SQLite's signed integers bit for bit.
+qint64 Signed(quint64 value) {
+    return static_cast<qint64>(value);
+}
+
+CFileFacts FromRow(const CRecordset& rs) {
+    CFileFacts facts;
+    facts.path = rs.Field(1).toString();
+    facts.device = quint64(rs.Field(2).toLongLong());
+    facts.inode = quint64(rs.Field(3).toLongLong());
+    facts.size = rs.Field(4).toLongLong();
+    facts.modified = rs.Field(5).toLongLong();
+    facts.fingerprint = quint64(rs.Field(6).toLongLong());
+    facts.missing = rs.Field(7).toLongLong() != 0;
+    return facts;
+}
+
+// The document a shortcut points to; empty when the shortcut cannot be read.
+QString TargetOf(const QString& shortcutPath) {
+    try {
+        return BM_Library::ShortcutTarget(shortcutPath);
+    } catch (const CError&) {
+        return QString();
+    }
+}
+
+} // namespace
+
+CFactStore::CFactStore(CDatabase& connection) : m_connection(connection) {}
+
+QString CFactStore::TableDefinition() {
+    return QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS filefacts ("
+        " fileID INTEGER PRIMARY KEY REFERENCES files (ID) ON DELETE CASCADE,"
+        " docPath TEXT NOT NULL, device INTEGER, inode INTEGER, size INTEGER,"
+        " mtime INTEGER, fingerprint INTEGER, missing INTEGER NOT NULL DEFAULT 0)");
+}
+
+int CFactStore::SchemaVersion(CDatabase& connection) {
+    return connection.ExecuteBound(QStringLiteral("PRAGMA user_version"), {}).Field(0).toInt();
+}
+
+bool CFactStore::HasTable(CDatabase& connection) {
+    return connection
+               .ExecuteBound(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE "
+                                            "type = 'table' AND name = 'filefacts'"),
+                             {})
+               .Field(0)
+               .toInt() == 1;
+}
+
+void CFactStore::Upgrade(CDatabase& connection, const Progress& progress) {
+    if (SchemaVersion(connection) >= kSchemaVersion)
+        return;
+    connection.BeginTransaction();
+    try {
+        connection.ExecuteBound(TableDefinition(), {});
+        connection.ExecuteBound(QStringLiteral("CREATE INDEX IF NOT EXISTS filefactsByInode ON "
+                                               "filefacts (device, inode)"),
+                                {});
+        connection.ExecuteBound(QStringLiteral("CREATE INDEX IF NOT EXISTS filefactsByFingerprint "
+                                               "ON filefacts (fingerprint)"),
+                                {});
+        CRecordset files =
+            connection.ExecuteBound(QStringLiteral("SELECT ID, path FROM files ORDER BY ID"), {});
+        CFactStore store(connection);
+        const qint64 total = files.RecordCount();
+        qint64 done = 0;
+        for (files.MoveFirst(); !files.IsEOF(); files.MoveNext()) {
+            store.Record(files.Field(0).toInt(), files.Field(1).toString());
+            if (progress && (++done % 64 == 0 || done == total))
+                progress(done, total);
+        }
+        connection.ExecuteBound(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), {});
+        connection.CommitTransaction();
+    } catch (...) {
+        connection.RollbackTransaction();
+        throw;
+    }
+}
+
+void CFactStore::Record(qint32 fileID, const QString& shortcutPath) {
+    const QString target = TargetOf(shortcutPath);
+    if (target.isEmpty())
+        return;
+    CFileFacts stored;
+    // A cheap look first: an unchanged document is not read again.
+    if (Load(fileID, &stored) && stored.path == target && CFileFacts::Stat(target).SameFile(stored))
+        return;
+    Store(fileID, CFileFacts::Read(target));
+}
+
+void CFactStore::Store(qint32 fileID, const CFileFacts& facts) {
+    if (facts.missing && facts.size == 0 && facts.inode == 0) {
+        // Nothing is known but the path: older facts of the same path stay.
+        m_connection.ExecuteBound(
+            QStringLiteral("INSERT INTO filefacts (fileID, docPath, missing) VALUES (?, ?, 1) "
+                           "ON CONFLICT (fileID) DO UPDATE SET missing = 1, "
+                           "docPath = excluded.docPath"),
+            {fileID, facts.path});
+        return;
+    }
+    m_connection.ExecuteBound(QStringLiteral("INSERT OR REPLACE INTO filefacts (") + kColumns +
+                                  QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                              {fileID, facts.path, Signed(facts.device), Signed(facts.inode),
+                               facts.size, facts.modified, Signed(facts.fingerprint),
+                               int(facts.missing)});
+}
+
+void CFactStore::MarkMissing(qint32 fileID) {
+    m_connection.ExecuteBound(QStringLiteral("UPDATE filefacts SET missing = 1 WHERE fileID = ?"),
+                              {fileID});
+}
+
+QHash<qint32, CFileFacts> CFactStore::Load(const QList<qint32>& fileIDs) {
+    QHash<qint32, CFileFacts> result;
+    CRecordset rs;
+    if (fileIDs.isEmpty()) {
+        rs = m_connection.ExecuteBound(
+            QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM filefacts"), {});
+    } else {
+        // One statement for any number of files: the IDs go in as a JSON array.
+        QStringList ids;
+        ids.reserve(fileIDs.size());
+        for (qint32 id : fileIDs)
+            ids << QString::number(id);
+        rs = m_connection.ExecuteBound(
+            QStringLiteral("SELECT ") + kColumns +
+                QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?))"),
+            {QStringLiteral("[") + ids.join(u',') + QStringLiteral("]")});
+    }
+    result.reserve(rs.RecordCount());
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        result.insert(rs.Field(0).toInt(), FromRow(rs));
+    return result;
+}
+
+bool CFactStore::Load(qint32 fileID, CFileFacts* facts) {
+    CRecordset rs = m_connection.ExecuteBound(
+        QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM filefacts WHERE fileID = ?"),
+        {fileID});
+    if (rs.IsEOF())
+        return false;
+    *facts = FromRow(rs);
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "CFileFacts.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class CDatabase;
+
+// The facts table beside the repository's own tables: one row per registered
+// file, keyed by the file's ID and dropped with it.
+//
+//   filefacts (fileID PK -> files.ID ON DELETE CASCADE, docPath, device,
+//              inode, size, mtime, fingerprint, missing)
+//
+// The schema version (PRAGMA user_version) tells whether a repository has the
+// table: repositories from before it have version 0.
+class CFactStore {
+public:
+    static constexpr int kSchemaVersion = 1;
+    // Done and total files of an upgrade, told every few files.
+    using Progress = std::function<void(qint64 done, qint64 total)>;
+
+    explicit CFactStore(CDatabase& connection);
+
+    static int SchemaVersion(CDatabase& connection);
+    // Whether the connected repository holds the table.
+    static bool HasTable(CDatabase& connection);
+    // Brings a repository of an older version up to date in one transaction:
+    // the table is made and filled from every registered shortcut, and the
+    // version set. Nothing is done to a repository already up to date.
+    static void Upgrade(CDatabase& connection, const Progress& progress);
+    // The statements that make the table (also run by the template script).
+    static QString TableDefinition();
+
+    // Takes the facts of the shortcut's document and stores them; the
+    // document is read again only when it changed since the stored facts.
+    void Record(qint32 fileID, const QString& shortcutPath);
+    void Store(qint32 fileID, const CFileFacts& facts);
+    // Keeps the stored facts but marks the document as not found.
+    void MarkMissing(qint32 fileID);
+    // The stored facts of the given files (all files when fileIDs is empty);
+    // files without facts are not in the result.
+    QHash<qint32, CFileFacts> Load(const QList<qint32>& fileIDs = {});
+    bool Load(qint32 fileID, CFileFacts* facts);
+
+private:
+    CDatabase& m_connection;
+};
