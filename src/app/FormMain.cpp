@@ -8,6 +8,7 @@
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFileCollector.h"
+#include "CFileFacts.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
@@ -15,6 +16,7 @@
 #include "CLeftOut.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
+#include "CMoveFollower.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
@@ -281,6 +283,7 @@ void FormMain::Load() {
     LoadCategoryForm();
     SetupListFollowing();
     LoadSelection();
+    LoadMoveFollowing();
     // The search field shows its placeholder until the user goes to it.
     m_treeViewTag->setFocus();
 }
@@ -582,6 +585,7 @@ void FormMain::Unload() {
             SaveTabKey(FTabViewer->SelectedKey());
         SaveWindowPosition();
     }
+    FMoveFollower.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -712,6 +716,7 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
             break; // Cancel stops the whole drop; what was taken stays
     }
     transaction.Commit();
+    FollowRegisteredDocuments();
 }
 
 // ------------------------------------------------------------------ handlers
@@ -883,4 +888,64 @@ void FormMain::ToolbarFolderOpen_ButtonClick(QAction* Button) {
             return;
         SM_Shell::ShowInFolder(ShortcutTarget(row.Tag()), this);
     });
+}
+
+// ---------------------------------------------------------------- moved documents
+
+void FormMain::LoadMoveFollowing() {
+    FMoveFollower = std::make_unique<CMoveFollower>(this);
+    connect(FMoveFollower.get(), &CMoveFollower::OnRelinked, this,
+            &FormMain::FMoveFollower_OnRelinked);
+    auto* findMissing = new QAction(tr("見つからない文書を探す"), this);
+    findMissing->setObjectName(QStringLiteral("FindMissing"));
+    connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);
+    m_treeViewTag->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_treeViewTag->addAction(findMissing);
+    FollowRegisteredDocuments();
+    // Shortcuts cannot be re-pointed for a repository that stays unchanged.
+    if (!gRepository->IsReadOnly())
+        FMoveFollower->Repair(true);
+}
+
+void FormMain::FollowRegisteredDocuments() {
+    if (!FMoveFollower)
+        return;
+    const QHash<qint32, CFileFacts> facts = gRepository->FactsOf();
+    QList<CMoveFollower::Document> documents;
+    for (CRecordset rs = gRepository->RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
+         rs.MoveNext()) {
+        const qint32 id = rs.Field(0).toInt();
+        const auto known = facts.constFind(id);
+        if (known != facts.constEnd())
+            documents << CMoveFollower::Document{id, rs.Field(1).toString(),
+                                                 CMoveMatcher::FromStored(*known)};
+    }
+    FMoveFollower->setDocuments(documents);
+}
+
+void FormMain::FMoveFollower_OnRelinked(qint32 FileID, const QString& Shortcut,
+                                        const QString& OldPath, const QString& NewPath) {
+    Q_UNUSED(OldPath);
+    Handle(gRepository != nullptr, [&] {
+        const CFileFacts facts = CFileFacts::Read(NewPath);
+        gRepository->StoreFacts(FileID, facts);
+        FMoveFollower->Follow({FileID, Shortcut, CMoveMatcher::FromStored(facts)});
+        // The shown rows keep their place; only what the document says changes.
+        const QString key = MakeKey(FileID);
+        for (qint32 i = 1; i <= FFileListViews->Count(); ++i) {
+            CFileListView* list = FFileListViews->Item(i);
+            for (qint32 row = 1; list != nullptr && row <= list->Count(); ++row) {
+                if (list->Key(row) != key)
+                    continue;
+                CListItem item = list->Item(row);
+                item.setSubItems(1, FileSizeText(NewPath));
+                item.setSubItems(2, FileDateTimeText(QString()));
+            }
+        }
+    });
+}
+
+void FormMain::FindMissing_Triggered() {
+    Handle(FMoveFollower != nullptr && !gRepository->IsReadOnly(),
+           [this] { FMoveFollower->Repair(false); });
 }

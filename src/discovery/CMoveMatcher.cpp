@@ -23,6 +23,29 @@ QStringView FileName(const QString& path) {
 
 } // namespace
 
+CMoveMatcher::Facts CMoveMatcher::FromStored(const CFileFacts& stored) {
+    Facts facts;
+    facts.Path = stored.path;
+    if (stored.inode == 0 && stored.size == 0)
+        return facts;
+    facts.Device = stored.device;
+    facts.Inode = stored.inode;
+    facts.Size = stored.size;
+    // Whole seconds: copies to other file systems keep no finer times.
+    facts.ModifiedSeconds = stored.modified >= 0 ? stored.modified / 1000000000
+                                                 : -((-stored.modified + 999999999) / 1000000000);
+    facts.Fingerprint = stored.fingerprint;
+    facts.HasFingerprint = stored.fingerprint != 0;
+    return facts;
+}
+
+std::optional<quint64> CMoveMatcher::FingerprintOf(const QString& path) {
+    const CFileFacts facts = CFileFacts::Read(path);
+    if (facts.missing || facts.fingerprint == 0)
+        return std::nullopt;
+    return facts.fingerprint;
+}
+
 void CMoveMatcher::setMissing(const QList<Facts>& missing) {
     m_missing = missing;
     m_missingByInode.clear();

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "CFileFacts.h"
+
 #include <QHash>
 #include <QList>
 #include <QPair>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // Decides where missing documents went, from facts alone: what was stored
 // about each document when it was registered, and what a search found on
@@ -33,6 +37,12 @@ public:
         quint64 Fingerprint = 0;
         bool HasFingerprint = false;
     };
+
+    // The facts the repository keeps, as the rules read them: a document
+    // known by its path only has no size, inode or fingerprint to match.
+    static Facts FromStored(const CFileFacts& stored);
+    // The fingerprint of a file as the repository takes it.
+    static std::optional<quint64> FingerprintOf(const QString& path);
 
     enum class Verdict { Unmatched, Relink, Ambiguous };
     enum class Rule { None, Inode, Fingerprint, SizeTimeName };

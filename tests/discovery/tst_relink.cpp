@@ -18,25 +18,8 @@ Q_DECLARE_METATYPE(Verdict)
 
 namespace {
 
-// Stands for the stored fingerprint: any function of the content will do here.
-std::optional<quint64> ContentPrint(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return qHash(f.readAll());
-}
-
 Facts FactsOf(const QString& path) {
-    struct stat st {};
-    lstat(QFile::encodeName(path).constData(), &st);
-    const auto print = ContentPrint(path);
-    return {path,
-            quint64(st.st_dev),
-            quint64(st.st_ino),
-            qint64(st.st_size),
-            qint64(st.st_mtim.tv_sec),
-            print.value_or(0),
-            print.has_value()};
+    return CMoveMatcher::FromStored(CFileFacts::Read(path));
 }
 
 QString Write(const QString& path, const QByteArray& content) {
@@ -137,7 +120,7 @@ private slots:
         CMoveMatcher matcher;
         matcher.setMissing(stored);
         CMoveSearch search;
-        search.setFingerprinter(ContentPrint);
+        search.setFingerprinter(CMoveMatcher::FingerprintOf);
         const QStringList roots = CMoveSearch::Roots(
             stored, {other + "keep.txt", shm.path() + "/keep.txt"}, docs, home.path());
         QVERIFY(search.Search(matcher, roots));
