@@ -1,5 +1,4 @@
 #include "CMoveMatcher.h"
-#include "CMoveSearch.h"
 #include "CMoveWatcher.h"
 #include "CShortcutRelinker.h"
 #include "support_discovery.h"
@@ -15,20 +14,6 @@ using Facts = CMoveMatcher::Facts;
 using Verdict = CMoveMatcher::Verdict;
 Q_DECLARE_METATYPE(QList<Facts>)
 Q_DECLARE_METATYPE(Verdict)
-
-namespace {
-
-Facts FactsOf(const QString& path) {
-    return CMoveMatcher::FromStored(CFileFacts::Read(path));
-}
-
-QString Write(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() ? path : QString();
-}
-
-} // namespace
 
 class tst_relink : public QObject {
     Q_OBJECT
@@ -89,50 +74,6 @@ private slots:
         matcher.AddCandidate({"/c/x.txt", 1, 3, 5, 9, 3, true});
         for (const CMoveMatcher::Outcome& o : matcher.Match())
             QCOMPARE(o.Decision, Verdict::Ambiguous);
-    }
-
-    // A real tree, changed while nothing watched: one walk finds what moved
-    // and leaves alone what cannot be told apart.
-    void searchRealTree() {
-        QTemporaryDir home, shm(QStringLiteral("/dev/shm/vollo-relink-XXXXXX"));
-        struct stat a {
-        }, b{};
-        if (!shm.isValid() || stat("/dev/shm", &a) != 0 || stat(qPrintable(home.path()), &b) != 0 ||
-            a.st_dev == b.st_dev)
-            QSKIP("No second file system (/dev/shm) for a move that changes the inode");
-        const QString docs = home.path() + "/Documents/", other = home.path() + "/work/";
-        const QStringList names{"renamed", "moved", "shm", "copied", "lookalike", "deleted"};
-        QList<Facts> stored;
-        for (const QString& n : names)
-            stored << FactsOf(Write(docs + n + ".odt", "content of " + n.toUtf8()));
-        Write(other + "keep.txt", "a registered document still in place");
-        QVERIFY(QFile::rename(docs + "renamed.odt", docs + "renamed-2.odt"));
-        QVERIFY(QDir().mkpath(other + "sub"));
-        QVERIFY(QFile::rename(docs + "moved.odt", other + "sub/moved.odt"));
-        QVERIFY(QFile::rename(docs + "shm.odt", shm.path() + "/shm.odt"));
-        QVERIFY(QFile::copy(docs + "copied.odt", other + "copied.odt") &&
-                QFile::rename(docs + "copied.odt", shm.path() + "/copied.odt"));
-        QVERIFY(QFile::remove(docs + "lookalike.odt"));
-        Write(other + "lookalike.odt", "content of lookaXXX"); // same name and size
-        QVERIFY(QFile::remove(docs + "deleted.odt"));
-        Write(shm.path() + "/keep.txt", "registered there too");
-
-        CMoveMatcher matcher;
-        matcher.setMissing(stored);
-        CMoveSearch search;
-        search.setFingerprinter(CMoveMatcher::FingerprintOf);
-        const QStringList roots = CMoveSearch::Roots(
-            stored, {other + "keep.txt", shm.path() + "/keep.txt"}, docs, home.path());
-        QVERIFY(search.Search(matcher, roots));
-        QStringList result;
-        for (const CMoveMatcher::Outcome& o : matcher.Match())
-            result << QStringLiteral("%1>%2")
-                          .arg(int(o.Decision))
-                          .arg(o.Decision == Verdict::Relink
-                                   ? QFileInfo(o.Candidates[0]).absoluteFilePath()
-                                   : QString::number(o.Candidates.size()));
-        QCOMPARE(result, QStringList({"1>" + docs + "renamed-2.odt", "1>" + other + "sub/moved.odt",
-                                      "1>" + shm.path() + "/shm.odt", "2>2", "0>0", "0>0"}));
     }
 
     // The shortcut is replaced in one step: a reader never finds it missing.
