@@ -141,7 +141,7 @@ QList<CMoveMatcher::Outcome> CMoveFollower::Search(const QList<qsizetype>& missi
 QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
     QList<qsizetype> missing;
     for (qsizetype i = 0; i < m_documents.size(); ++i)
-        if (!Exists(m_documents[i].Stored.Path))
+        if (!(Quiet && m_documents[i].KnownMissing) && !Exists(m_documents[i].Stored.Path))
             missing << i;
     QList<Relinked> done;
     if (missing.isEmpty()) {
@@ -159,8 +159,12 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
             newPath = o.Candidates.front();
         else if (o.Decision == CMoveMatcher::Verdict::Ambiguous)
             newPath = FormChooseMove::Choose(oldPath, o.Candidates, m_owner);
-        if (!newPath.isEmpty() && Exists(newPath) && Relink(index, newPath))
+        if (!newPath.isEmpty() && Exists(newPath) && Relink(index, newPath)) {
             done << Relinked{m_documents[index].Shortcut, oldPath, newPath};
+        } else if (!canceled) {
+            m_documents[index].KnownMissing = true;
+            emit OnStillMissing(m_documents[index].FileID);
+        }
     }
     if (canceled)
         return done;

@@ -26,6 +26,9 @@ public:
         qint32 FileID = 0;
         QString Shortcut;
         CMoveMatcher::Facts Stored;
+        // Already known to be missing: searched for only on command, so a
+        // document deleted for good does not cost a walk at every start.
+        bool KnownMissing = false;
     };
     struct Relinked {
         QString Shortcut;
@@ -47,7 +50,8 @@ public:
     // Looks for the missing documents in one walk, with the progress window
     // and its Cancel; asks the user where the facts allow more than one
     // file; relinks and reports in one message. Quiet leaves out the
-    // messages for "nothing missing" and "nothing found" (the start).
+    // messages for "nothing missing" and "nothing found" and passes over
+    // documents known to be missing (the start).
     // Returns what was relinked.
     QList<Relinked> Repair(bool Quiet);
 
@@ -57,6 +61,8 @@ public:
 signals:
     void OnRelinked(qint32 FileID, const QString& Shortcut, const QString& OldPath,
                     const QString& NewPath);
+    // A missing document the search could not find.
+    void OnStillMissing(qint32 FileID);
 
 private slots:
     void Watcher_OnMoved(const QString& From, const QString& To, bool IsFolder);

@@ -896,6 +896,9 @@ void FormMain::LoadMoveFollowing() {
     FMoveFollower = std::make_unique<CMoveFollower>(this);
     connect(FMoveFollower.get(), &CMoveFollower::OnRelinked, this,
             &FormMain::FMoveFollower_OnRelinked);
+    connect(FMoveFollower.get(), &CMoveFollower::OnStillMissing, this, [this](qint32 FileID) {
+        Handle(gRepository != nullptr, [&] { gRepository->MarkMissing(FileID); });
+    });
     auto* findMissing = new QAction(tr("見つからない文書を探す"), this);
     findMissing->setObjectName(QStringLiteral("FindMissing"));
     connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);
@@ -918,7 +921,7 @@ void FormMain::FollowRegisteredDocuments() {
         const auto known = facts.constFind(id);
         if (known != facts.constEnd())
             documents << CMoveFollower::Document{id, rs.Field(1).toString(),
-                                                 CMoveMatcher::FromStored(*known)};
+                                                 CMoveMatcher::FromStored(*known), known->missing};
     }
     FMoveFollower->setDocuments(documents);
 }

@@ -167,6 +167,13 @@ private slots:
         for (const char* kept : {"copied", "lookalike", "reused", "deleted"})
             QCOMPARE(Target(QString(kept) + ".txt.lnk"), docs + "a/" + kept + ".txt");
         QCOMPARE(Links("deleted.txt.lnk"), 1);
+        const auto stillMissing = [] {
+            int n = 0;
+            for (const CFileFacts& f : gRepository->FactsOf())
+                n += f.missing;
+            return n;
+        };
+        QCOMPARE(stillMissing(), 4); // known now: the next start does not walk for them
 
         // On command, once one of the copies is gone.
         QVERIFY(QFile::remove(docs + "copied.txt"));
