@@ -14,7 +14,7 @@ CWalkProgress::CWalkProgress(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setObjectName(QStringLiteral("WalkProgress"));
 
-    auto* title = new QLabel(QStringLiteral("ドキュメントを収集しています..."), this);
+    m_titleLabel = new QLabel(QStringLiteral("ドキュメントを収集しています..."), this);
     m_countLabel = new QLabel(this);
     m_countLabel->setObjectName(QStringLiteral("LabelCount"));
     m_folderLabel = new QLabel(this);
@@ -31,7 +31,7 @@ CWalkProgress::CWalkProgress(QWidget* parent) : QDialog(parent) {
     buttons->addStretch();
     buttons->addWidget(m_cancelButton);
     auto* box = new QVBoxLayout(this);
-    box->addWidget(title);
+    box->addWidget(m_titleLabel);
     box->addWidget(m_countLabel);
     box->addWidget(m_folderLabel);
     box->addLayout(buttons);
@@ -55,6 +55,10 @@ void CWalkProgress::Begin() {
 void CWalkProgress::End() {
     m_running = false;
     hide();
+}
+
+void CWalkProgress::setTitle(const QString& title) {
+    m_titleLabel->setText(title);
 }
 
 void CWalkProgress::setCount(qint64 count) {

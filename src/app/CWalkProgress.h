@@ -20,6 +20,8 @@ public:
     // Closes the window; safe to call more than once.
     void End();
 
+    // The line above the count, for walks that do not collect.
+    void setTitle(const QString& title);
     void setCount(qint64 count);
     qint64 Count() const { return m_count; }
     void setFolder(const QString& folder);
@@ -42,6 +44,7 @@ private:
     void Cancel();
     void ShowCount();
 
+    QLabel* m_titleLabel = nullptr;
     QLabel* m_countLabel = nullptr;
     QLabel* m_folderLabel = nullptr;
     QPushButton* m_cancelButton = nullptr;

@@ -12,6 +12,7 @@
 #include "CContextMenu.h"
 #include "CFileCollector.h"
 #include "CFileDrag.h"
+#include "CFileFacts.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
@@ -19,6 +20,7 @@
 #include "CLeftOut.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
+#include "CMoveFollower.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
@@ -297,6 +299,7 @@ void FormMain::Load() {
     SetupManyDocuments();
     LoadSelection();
     SetupDataFolderWatch();
+    LoadMoveFollowing();
     // The search field shows its placeholder until the user goes to it.
     m_treeViewTag->setFocus();
 }
@@ -602,6 +605,7 @@ void FormMain::Unload() {
             SaveTabKey(FTabViewer->SelectedKey());
         SaveWindowPosition();
     }
+    FMoveFollower.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -736,6 +740,7 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
             break; // Cancel stops the whole drop; what was taken stays
     }
     transaction.Commit();
+    FollowRegisteredDocuments();
 }
 
 // ------------------------------------------------------------------ handlers
@@ -1276,4 +1281,69 @@ bool FormMain::LinkDraggedRows(const QMimeData* Data, qint32 TagID) {
     if (TagID > 0 && HasList(MakeKey(TagID)))
         ShowTagFiles(TagID);
     return true;
+}
+
+// ---------------------------------------------------------------- moved documents
+
+void FormMain::LoadMoveFollowing() {
+    FMoveFollower = std::make_unique<CMoveFollower>(this);
+    connect(FMoveFollower.get(), &CMoveFollower::OnRelinked, this,
+            &FormMain::FMoveFollower_OnRelinked);
+    connect(FMoveFollower.get(), &CMoveFollower::OnStillMissing, this, [this](qint32 FileID) {
+        Handle(gRepository != nullptr, [&] { gRepository->MarkMissing(FileID); });
+    });
+    auto* findMissing = new QAction(tr("見つからない文書を探す"), this);
+    findMissing->setObjectName(QStringLiteral("FindMissing"));
+    connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);
+    FCategory->Commands()->Menu()->addAction(findMissing);
+    FollowRegisteredDocuments();
+    // Shortcuts cannot be re-pointed for a repository that stays unchanged.
+    if (!gRepository->IsReadOnly())
+        FMoveFollower->Repair(true);
+}
+
+void FormMain::FollowRegisteredDocuments() {
+    if (!FMoveFollower)
+        return;
+    const QHash<qint32, CFileFacts> facts = gRepository->FactsOf();
+    QList<CMoveFollower::Document> documents;
+    for (CRecordset rs = gRepository->RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
+         rs.MoveNext()) {
+        const qint32 id = rs.Field(0).toInt();
+        const auto known = facts.constFind(id);
+        if (known != facts.constEnd())
+            documents << CMoveFollower::Document{id, rs.Field(1).toString(),
+                                                 CMoveMatcher::FromStored(*known), known->missing};
+    }
+    FMoveFollower->setDocuments(documents);
+}
+
+void FormMain::FMoveFollower_OnRelinked(qint32 FileID, const QString& Shortcut,
+                                        const QString& OldPath, const QString& NewPath) {
+    Q_UNUSED(OldPath);
+    Handle(gRepository != nullptr, [&] {
+        const CFileFacts facts = CFileFacts::Read(NewPath);
+        gRepository->StoreFacts(FileID, facts);
+        FMoveFollower->Follow({FileID, Shortcut, CMoveMatcher::FromStored(facts)});
+        // The shown rows keep their place; only what the document says changes.
+        const QString key = MakeKey(FileID);
+        for (qint32 i = 1; i <= FFileListViews->Count(); ++i) {
+            CFileListView* list = FFileListViews->Item(i);
+            for (qint32 row = 1; list != nullptr && row <= list->Count(); ++row) {
+                if (list->Key(row) != key)
+                    continue;
+                // A row shown as missing is found again.
+                const quint64 param = list->Item(row).Param();
+                list->ListView()->Model()->UpdateRows(
+                    {{param, SizeText(facts.size),
+                      FileTimeText(FileTimeFromUnixNanoseconds(facts.modified)), false}});
+                list->setDocumentFacts(param, facts.size, facts.modified);
+            }
+        }
+    });
+}
+
+void FormMain::FindMissing_Triggered() {
+    Handle(FMoveFollower != nullptr && !gRepository->IsReadOnly(),
+           [this] { FMoveFollower->Repair(false); });
 }

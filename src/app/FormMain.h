@@ -26,6 +26,7 @@ class CListFiller;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
+class CMoveFollower;
 class CMsghook;
 class CPathFinder;
 class CRecentFiles;
@@ -97,6 +98,8 @@ public:
     CCategory* Category() const { return FCategory.get(); }
     // The progress window of the running first-start walk, or nullptr.
     CWalkProgress* WalkProgress() const { return m_walkProgress; }
+    // Keeps the shortcuts pointing at documents that move.
+    CMoveFollower* MoveFollower() const { return FMoveFollower.get(); }
     // Documents collected by the last walk.
     qint64 WalkCount() const { return m_walkCount; }
 
@@ -114,6 +117,10 @@ public slots:
     void FRecentFiles_OnFound(const QString& FileName);
     void ToolbarMenu_ButtonClick(QAction* Button);
     void ToolbarFolderOpen_ButtonClick(QAction* Button);
+    void FMoveFollower_OnRelinked(qint32 FileID, const QString& Shortcut, const QString& OldPath,
+                                  const QString& NewPath);
+    // 見つからない文書を探す.
+    void FindMissing_Triggered();
     // Rows came or went in a list: the status line follows the shown one.
     void ListModel_OnRowsChanged();
     // Many documents at once: the selection, and taking rows out of a category.
@@ -189,6 +196,10 @@ private:
     void SaveTabKey(const QString& Key);
 
     void SetupListFollowing();
+    // Watches the documents' folders, offers the search for missing ones and
+    // runs it at start when documents are missing.
+    void LoadMoveFollowing();
+    void FollowRegisteredDocuments();
     void FillList(CFileListView* L, CRecordset& rs);
     void ShowCount(const QString& Key);
     // The list of the selected tab, or none before any tab holds one.
@@ -263,6 +274,8 @@ private:
     std::unique_ptr<CRecentFiles> FRecentFiles;
     std::unique_ptr<CFindBox> FFindBox;
     std::unique_ptr<CCategory> FCategory;
+
+    std::unique_ptr<CMoveFollower> FMoveFollower;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;

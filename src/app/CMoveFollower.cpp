@@ -1,0 +1,187 @@
+#include "CMoveFollower.h"
+
+#include "AM_Vollo.h"
+#include "BM_Library.h"
+#include "CError.h"
+#include "CMoveWatcher.h"
+#include "CShortcutRelinker.h"
+#include "CWalkProgress.h"
+#include "FormChooseMove.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSet>
+
+#include <sys/stat.h>
+
+namespace {
+
+bool Exists(const QString& path) {
+    struct stat st;
+    return lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+CMoveFollower::CMoveFollower(QWidget* owner)
+    : QObject(owner), m_owner(owner), m_watcher(new CMoveWatcher(this)) {
+    connect(m_watcher, &CMoveWatcher::OnMoved, this, &CMoveFollower::Watcher_OnMoved);
+    connect(m_watcher, &CMoveWatcher::OnWatchLimit, this, &CMoveFollower::Watcher_OnWatchLimit);
+}
+
+CMoveFollower::~CMoveFollower() = default;
+
+void CMoveFollower::setDocuments(const QList<Document>& documents) {
+    m_documents.clear();
+    m_byPath.clear();
+    for (const Document& d : documents)
+        Follow(d);
+}
+
+void CMoveFollower::Follow(const Document& document) {
+    const auto known = m_byPath.constFind(document.Stored.Path);
+    if (known != m_byPath.constEnd() && m_documents[*known].Shortcut == document.Shortcut) {
+        m_documents[*known] = document;
+        return;
+    }
+    m_byPath.insert(document.Stored.Path, m_documents.size());
+    m_documents << document;
+    WatchAround(document.Stored.Path);
+}
+
+void CMoveFollower::WatchAround(const QString& path) {
+    // The folder above too: a renamed folder is a move seen from there.
+    const QString folder = QFileInfo(path).path();
+    if (m_watcher->Watch(folder) && folder != QLatin1String("/"))
+        m_watcher->Watch(QFileInfo(folder).path());
+}
+
+bool CMoveFollower::Relink(qsizetype index, const QString& newPath) {
+    Document& d = m_documents[index];
+    const QString oldPath = d.Stored.Path;
+    if (!AM_Vollo::Guard([&] { CShortcutRelinker::Relink(d.Shortcut, newPath); }, m_owner))
+        return false;
+    m_byPath.remove(oldPath);
+    d.Stored.Path = newPath;
+    m_byPath.insert(newPath, index);
+    WatchAround(newPath);
+    emit OnRelinked(d.FileID, d.Shortcut, oldPath, newPath);
+    return true;
+}
+
+void CMoveFollower::Watcher_OnMoved(const QString& From, const QString& To, bool IsFolder) {
+    if (!IsFolder) {
+        const auto it = m_byPath.constFind(From);
+        if (it != m_byPath.constEnd())
+            Relink(*it, To);
+        return;
+    }
+    const QString prefix = From + QLatin1Char('/');
+    QList<qsizetype> inside;
+    for (auto it = m_byPath.constBegin(); it != m_byPath.constEnd(); ++it)
+        if (it.key().startsWith(prefix))
+            inside << *it;
+    for (qsizetype index : inside)
+        Relink(index, To + m_documents[index].Stored.Path.mid(From.size()));
+}
+
+void CMoveFollower::Watcher_OnWatchLimit() {
+    Tell(QStringLiteral("WatchLimitNotice"),
+         tr("フォルダの監視数がシステムの上限に達しました (%1)。\n"
+            "ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。")
+             .arg(CMoveWatcher::SystemWatchLimit()));
+}
+
+void CMoveFollower::Tell(const QString& name, const QString& text) {
+    // Told without stopping the program: it may come up in the middle of work.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Vollo"), text,
+                                QMessageBox::Ok, m_owner);
+    box->setObjectName(name);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+QList<CMoveMatcher::Outcome> CMoveFollower::Search(const QList<qsizetype>& missing,
+                                                   bool* canceled) {
+    QList<CMoveMatcher::Facts> lost;
+    for (qsizetype index : missing)
+        lost << m_documents[index].Stored;
+    const QSet<qsizetype> missingSet(missing.begin(), missing.end());
+    QStringList present;
+    for (qsizetype i = 0; i < m_documents.size(); ++i)
+        if (!missingSet.contains(i))
+            present << m_documents[i].Stored.Path;
+    CMoveMatcher matcher;
+    matcher.setMissing(lost);
+    matcher.setTaken(QSet<QString>(present.begin(), present.end()));
+    const QString documents = BM_Library::DocumentsFolder();
+    const QStringList roots = CMoveSearch::Roots(
+        lost, present, documents == QLatin1String("/") ? QString() : documents, QDir::homePath());
+
+    CMoveSearch search;
+    search.setFingerprinter(m_fingerprint ? m_fingerprint : CMoveMatcher::FingerprintOf);
+    CWalkProgress progress(m_owner);
+    progress.setTitle(tr("見つからない文書を探しています..."));
+    connect(&search, &CMoveSearch::OnFolder, &progress, [&](const QString& folder) {
+        progress.setFolder(folder);
+        progress.setCount(search.FileCount());
+        progress.Pump();
+    });
+    connect(&progress, &CWalkProgress::OnCancel, &search, &CMoveSearch::Cancel);
+    progress.Begin();
+    *canceled = !search.Search(matcher, roots);
+    progress.End();
+    // A cut-short walk may have missed the second copy that makes a match
+    // ambiguous: nothing found by it is relinked.
+    return *canceled ? QList<CMoveMatcher::Outcome>() : matcher.Match();
+}
+
+QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
+    QList<qsizetype> missing;
+    for (qsizetype i = 0; i < m_documents.size(); ++i)
+        if (!(Quiet && m_documents[i].KnownMissing) && !Exists(m_documents[i].Stored.Path))
+            missing << i;
+    QList<Relinked> done;
+    if (missing.isEmpty()) {
+        if (!Quiet)
+            Tell(QStringLiteral("RelinkReport"), tr("見つからない文書はありません。"));
+        return done;
+    }
+    bool canceled = false;
+    const QList<CMoveMatcher::Outcome> outcomes = Search(missing, &canceled);
+    for (const CMoveMatcher::Outcome& o : outcomes) {
+        const qsizetype index = missing[o.Missing];
+        const QString oldPath = m_documents[index].Stored.Path;
+        QString newPath;
+        if (o.Decision == CMoveMatcher::Verdict::Relink)
+            newPath = o.Candidates.front();
+        else if (o.Decision == CMoveMatcher::Verdict::Ambiguous)
+            newPath = FormChooseMove::Choose(oldPath, o.Candidates, m_owner);
+        if (!newPath.isEmpty() && Exists(newPath) && Relink(index, newPath)) {
+            done << Relinked{m_documents[index].Shortcut, oldPath, newPath};
+        } else if (!canceled) {
+            m_documents[index].KnownMissing = true;
+            emit OnStillMissing(m_documents[index].FileID);
+        }
+    }
+    if (canceled)
+        return done;
+    if (!done.isEmpty() || !Quiet)
+        Tell(QStringLiteral("RelinkReport"),
+             done.isEmpty()
+                 ? tr("%1 件の見つからない文書の移動先は見つかりませんでした。").arg(missing.size())
+                 : Report(done));
+    return done;
+}
+
+QString CMoveFollower::Report(const QList<Relinked>& relinked, qint32 Shown) {
+    QString text = tr("%1 件の文書をつなぎ直しました。").arg(relinked.size());
+    for (qsizetype i = 0; i < relinked.size() && i < Shown; ++i)
+        text += QLatin1Char('\n') + QDir::toNativeSeparators(relinked[i].OldPath) +
+                QStringLiteral(" → ") + QDir::toNativeSeparators(relinked[i].NewPath);
+    if (relinked.size() > Shown)
+        text += QStringLiteral("\n…");
+    return text;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "CMoveMatcher.h"
+#include "CMoveSearch.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class CMoveWatcher;
+class QWidget;
+
+// Keeps the shortcuts pointing at documents that move. While the program
+// runs it watches the folders of the registered documents and re-points a
+// shortcut as soon as its document is renamed or moved between them; at
+// start and on command it looks for the documents that went missing while it
+// was not watching, and relinks those it can tell for certain.
+class CMoveFollower : public QObject {
+    Q_OBJECT
+public:
+    // A registered document: its shortcut and the facts stored for it (Path
+    // is where the document was last seen).
+    struct Document {
+        qint32 FileID = 0;
+        QString Shortcut;
+        CMoveMatcher::Facts Stored;
+        // Already known to be missing: searched for only on command, so a
+        // document deleted for good does not cost a walk at every start.
+        bool KnownMissing = false;
+    };
+    struct Relinked {
+        QString Shortcut;
+        QString OldPath;
+        QString NewPath;
+    };
+
+    explicit CMoveFollower(QWidget* owner);
+    ~CMoveFollower() override;
+
+    // The documents to follow, all at once (the folders of new ones are
+    // watched; watches of documents gone stay until the next start).
+    void setDocuments(const QList<Document>& documents);
+    void Follow(const Document& document);
+    const QList<Document>& Documents() const { return m_documents; }
+    CMoveWatcher* Watcher() const { return m_watcher; }
+    void setFingerprinter(CMoveSearch::Fingerprinter f) { m_fingerprint = std::move(f); }
+
+    // Looks for the missing documents in one walk, with the progress window
+    // and its Cancel; asks the user where the facts allow more than one
+    // file; relinks and reports in one message. Quiet leaves out the
+    // messages for "nothing missing" and "nothing found" and passes over
+    // documents known to be missing (the start).
+    // Returns what was relinked.
+    QList<Relinked> Repair(bool Quiet);
+
+    // "N 件の文書をつなぎ直しました。" and the first few old -> new paths.
+    static QString Report(const QList<Relinked>& relinked, qint32 Shown = 5);
+
+signals:
+    void OnRelinked(qint32 FileID, const QString& Shortcut, const QString& OldPath,
+                    const QString& NewPath);
+    // A missing document the search could not find.
+    void OnStillMissing(qint32 FileID);
+
+private slots:
+    void Watcher_OnMoved(const QString& From, const QString& To, bool IsFolder);
+    void Watcher_OnWatchLimit();
+
+private:
+    bool Relink(qsizetype index, const QString& newPath);
+    QList<CMoveMatcher::Outcome> Search(const QList<qsizetype>& missing, bool* canceled);
+    void WatchAround(const QString& path);
+    void Tell(const QString& name, const QString& text);
+
+    QPointer<QWidget> m_owner;
+    CMoveWatcher* m_watcher = nullptr;
+    CMoveSearch::Fingerprinter m_fingerprint;
+    QList<Document> m_documents;
+    QHash<QString, qsizetype> m_byPath; // document path -> index in m_documents
+};

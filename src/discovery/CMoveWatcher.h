@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// Watches folders (inotify, read through the event loop) and reports renames
+// and moves between them: a file or folder leaving one watched folder and
+// arriving in another (or the same) under one cookie is one move. Moves out
+// of the watched folders are not reported; the owner finds those documents
+// missing later.
+//
+// The system grants each user a limited number of watches
+// (/proc/sys/fs/inotify/max_user_watches). When that limit, or the one set
+// here, is reached, no further folder is watched and OnWatchLimit is raised
+// once; the owner relies on its repair for the rest.
+class CMoveWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit CMoveWatcher(QObject* parent = nullptr);
+    ~CMoveWatcher() override;
+
+    // Starts watching folder; true when it is watched now. A folder already
+    // watched costs nothing.
+    bool Watch(const QString& folder);
+    bool IsWatched(const QString& folder) const;
+    qsizetype WatchCount() const { return m_folders.size(); }
+    bool LimitReached() const { return m_limitReached; }
+    // Most watches this object adds; 0 leaves it to the system's limit.
+    qint32 WatchLimit() const { return m_limit; }
+    void setWatchLimit(qint32 value) { m_limit = value; }
+    // The system's limit per user, or -1 when it cannot be read.
+    static qint64 SystemWatchLimit();
+
+signals:
+    // A file (or a folder, with IsFolder) moved from From to To.
+    void OnMoved(const QString& From, const QString& To, bool IsFolder);
+    void OnWatchLimit();
+
+private:
+    void ReadEvents();
+    void Moved(const QString& from, const QString& to, bool isFolder);
+    void ReachLimit();
+
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QHash<int, QString> m_folders;  // watch descriptor -> folder with trailing "/"
+    QHash<QString, int> m_watches;  // folder with trailing "/" -> watch descriptor
+    QHash<quint32, QString> m_from; // cookie -> path that left, awaiting its arrival
+    qint32 m_limit = 0;
+    bool m_limitReached = false;
+};
