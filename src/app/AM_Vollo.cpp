@@ -3,6 +3,7 @@
 #include "CBusyIndicator.h"
 #include "CCommandLine.h"
 #include "CFileDB.h"
+#include "CLanguage.h"
 #include "CShortcutReconciler.h"
 #include "CSingleInstance.h"
 #include "CVolloDB.h"
@@ -176,7 +177,7 @@ void SetupApplication() {
     QApplication::setApplicationName(QStringLiteral("Vollo"));
     // No display name: Qt would append it to every window's own caption.
     QApplication::setApplicationVersion(VersionText());
-    LoadQtTranslations(QLocale());
+    CLanguage::Load(QLocale());
     InstallBusyPointer();
 }
 

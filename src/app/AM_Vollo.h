@@ -34,8 +34,9 @@ void ReleaseRepository();
 // is reported (naming its file) and gives status 1.
 int Run();
 
-// Names the application, loads Qt's translations for the user's language and
-// installs the busy pointer; runs once the application object exists.
+// Names the application, loads the program's and Qt's translations for the
+// user's language (CLanguage) and installs the busy pointer; runs once the
+// application object exists.
 void SetupApplication();
 // Loads Qt's own translations (standard buttons, dialogs) for locale from
 // Qt's translations folder, in place of any loaded before; false when Qt has

@@ -12,12 +12,14 @@
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CLanguage.h"
 #include "CLeftOut.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
+#include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
@@ -111,7 +113,7 @@ void FormMain::SetupControls() {
     }
     m_lineTool->setGeometry(0, Px(690), Px(9315), 1);
 
-    m_textSearch = new QLineEdit(QStringLiteral("検索"), this);
+    m_textSearch = new QLineEdit(tr("検索"), this);
     m_textSearch->setObjectName(QStringLiteral("TextSearch"));
     PlaceDesign(m_textSearch, 6240, 150, 2895, 330);
 
@@ -217,20 +219,20 @@ void FormMain::SetupToolbars() {
     };
 
     m_toolbarMenu = makeBar(QStringLiteral("ToolbarMenu"));
-    addButton(m_toolbarMenu, QStringLiteral("Exit"), QStringLiteral("終了"));
-    addButton(m_toolbarMenu, QStringLiteral("About"), QStringLiteral("情報"));
+    addButton(m_toolbarMenu, QStringLiteral("Exit"), tr("終了"));
+    addButton(m_toolbarMenu, QStringLiteral("About"), tr("情報"));
     auto* placeholder = new QWidget(m_toolbarMenu);
     placeholder->setObjectName(QStringLiteral("Placeholder"));
     placeholder->setFixedWidth(Px(1450));
     m_toolbarMenu->addWidget(placeholder);
-    addButton(m_toolbarMenu, QStringLiteral("Category"), QStringLiteral("カテゴリ"));
+    addButton(m_toolbarMenu, QStringLiteral("Category"), tr("カテゴリ"));
     PlaceDesign(m_toolbarMenu, 120, 30, 4215, 675);
     connect(m_toolbarMenu, &QToolBar::actionTriggered, this, &FormMain::ToolbarMenu_ButtonClick);
 
     m_toolbarFolderOpen = makeBar(QStringLiteral("ToolbarFolderOpen"));
     // The folder button has an image and a text but no key.
     QAction* folder = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
-                                                     QStringLiteral("フォルダ"));
+                                                     tr("フォルダ"));
     folder->setObjectName(QStringLiteral("FolderOpen"));
     PlaceDesign(m_toolbarFolderOpen, 4920, 30, 1215, 675);
     connect(m_toolbarFolderOpen, &QToolBar::actionTriggered, this,
@@ -308,7 +310,7 @@ void FormMain::LoadToolStrip() {
 
 void FormMain::LoadCategoryTree() {
     CRecordset root = gRepository->RunQuery(QStringLiteral("getRootFolder"));
-    const QString rootName = root.Field(QStringLiteral("Value")).toString();
+    const QString rootName = CStoredText::Shown(root.Field(QStringLiteral("Value")).toString());
     FCategory = std::make_unique<CCategory>();
     FCategory->setImages(m_imageListTag);
     FCategory->Create(m_treeViewTag, rootName);
@@ -337,15 +339,17 @@ void FormMain::LoadColumns() {
     for (CListViewControl* list : std::as_const(FListViews)) {
         list->ClearColumnHeaders();
         for (columns.MoveFirst(); !columns.IsEOF(); columns.MoveNext())
-            list->AddColumnHeader(columns.Field(QStringLiteral("Value")).toString(),
-                                  columns.Field(QStringLiteral("Extra")).toInt());
+            list->AddColumnHeader(
+                CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
+                columns.Field(QStringLiteral("Extra")).toInt());
     }
 }
 
 void FormMain::LoadCategories(CRecordset& categories) {
     for (categories.MoveFirst(); !categories.IsEOF(); categories.MoveNext()) {
         const qint32 id = categories.Field(0).toInt();
-        QTreeWidgetItem* node = FCategory->Add(MakeKey(id), categories.Field(1).toString());
+        QTreeWidgetItem* node =
+            FCategory->Add(MakeKey(id), CStoredText::Shown(categories.Field(1).toString()));
         // A category without a picture of its own shows the generic one.
         FCategory->setNodeImage(node, MakeKey(id));
         FCategory->setNodeSelectedImage(node, QStringLiteral("selected"));
@@ -358,7 +362,8 @@ void FormMain::LoadFirstStart() {
     // question waits for a start that can.
     if (rs.Field(0).toBool() || gRepository->IsReadOnly())
         return;
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"), rs.Field(1).toString(),
+    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"),
+                         CStoredText::Shown(rs.Field(1).toString()),
                          QMessageBox::Ok | QMessageBox::Cancel, this);
     question.setObjectName(QStringLiteral("FirstStartQuestion"));
     // Enter answers OK on every button order, GNOME's (Cancel first) too.
@@ -446,8 +451,9 @@ void FormMain::RefillLists() {
 void FormMain::LoadExtensionCategories() {
     CRecordset rs = gRepository->RunQuery(QStringLiteral("getExtName"));
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-        QTreeWidgetItem* node = FCategory->Add(MakeKey(rs.Field(QStringLiteral("extID")).toInt()),
-                                               rs.Field(QStringLiteral("extName")).toString());
+        QTreeWidgetItem* node =
+            FCategory->Add(MakeKey(rs.Field(QStringLiteral("extID")).toInt()),
+                           CStoredText::Shown(rs.Field(QStringLiteral("extName")).toString()));
         const QString tag = rs.Field(QStringLiteral("fileEXT")).toString();
         CCategory::setNodeTag(node, tag);
         FCategory->setNodeImage(node, IsRecentNode(tag) ? QStringLiteral("Recent")
@@ -480,8 +486,9 @@ void FormMain::LoadFileLists(CRecordset& categories) {
     for (int i = 1; i < FListViews.size() && !categories.IsEOF(); ++i) {
         const qint32 id = categories.Field(0).toInt();
         const QString key = MakeKey(id);
-        FTabViewer->Add(FListViews.at(i), key, categories.Field(1).toString());
-        FListViews.at(i)->setAccessibleName(categories.Field(1).toString());
+        const QString caption = CStoredText::Shown(categories.Field(1).toString());
+        FTabViewer->Add(FListViews.at(i), key, caption);
+        FListViews.at(i)->setAccessibleName(caption);
         FFileListViews->Add(FListViews.at(i), FMsghooks.at(i), key);
         m_listKeys << key;
         ShowTagFiles(id);
@@ -603,7 +610,7 @@ void FormMain::setStatusBar(const QString& vNewValue) {
 }
 
 QString FormMain::CountText(qint32 count) {
-    return QString::number(count) + QStringLiteral(" 個のファイル");
+    return tr("%n 個のファイル", nullptr, count);
 }
 
 bool FormMain::IsRecentNode(const QString& Tag) {
@@ -872,6 +879,7 @@ void FormMain::ShowCategoryForm() {
 void FormMain::ShowAboutBox() {
     if (!m_about)
         m_about = new FormAbout(this);
+    m_about->setLanguage(CLanguage::Japanese() ? 2 : 1);
     m_about->exec();
 }
 
