@@ -522,6 +522,10 @@ Check that the folder can be written.</translation>
             <numerusform>%n files</numerusform>
         </translation>
     </message>
+    <message>
+        <source>ツリーと一覧の境界</source>
+        <translation>Divider between the tree and the lists</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -19,6 +19,7 @@
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
+#include "CSplitBar.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CTransactionScope.h"
@@ -39,6 +40,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -150,7 +152,16 @@ void FormMain::SetupControls() {
     const int statusHeight = std::max(Px(240), m_textStatusBar->sizeHint().height());
     m_textStatusBar->setGeometry(Px(120), std::min(Px(5955), Px(DesignHeight) - statusHeight),
                                  Px(9000), statusHeight);
+    SetupSplitBar();
     SetupAccessibleNames();
+}
+
+void FormMain::SetupSplitBar() {
+    // In the gap between the tree and the tab strip, clear of the lists,
+    // which reach two pixels left of the strip.
+    m_splitBar = new CSplitBar(this);
+    m_splitBar->Place(2655, 795, 75, 5055);
+    m_splitBar->Bar()->setAccessibleName(tr("ツリーと一覧の境界"));
 }
 
 void FormMain::SetupAccessibleNames() {
@@ -503,8 +514,8 @@ void FormMain::LoadLayout() {
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarMenu), 0, 0);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarFolderOpen), 6, 0);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_textSearch), 6, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_tabStripWork), 8, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_tabStripWork), 8, 2);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 2);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_textStatusBar), 2, 0);
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
@@ -521,8 +532,9 @@ void FormMain::LoadLayout() {
         list->setGeometry(Px(clientLeft - 30), Px(clientTop), Px(clientWidth + 30),
                           Px(clientHeight));
         list->raise();
-        FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 1);
+        FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 3);
     }
+    m_splitBar->Bind(*FAnchor);
     // The saved size takes effect now that the controls follow the window.
     if (m_restoreWidth > 0 || m_restoreHeight > 0) {
         resize(m_restoreWidth > 0 ? m_restoreWidth : width(),
@@ -530,6 +542,16 @@ void FormMain::LoadLayout() {
         FAnchor->Layout();
     }
     FAnchor_FormResize();
+    LoadSplitBar();
+}
+
+void FormMain::LoadSplitBar() {
+    m_splitBar->Restore(*gRepository);
+    // The name column takes whatever width the other columns leave.
+    for (CListViewControl* list : std::as_const(FListViews)) {
+        if (list->header()->count() > 0)
+            list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
 }
 
 void FormMain::LoadSelection() {
@@ -588,6 +610,7 @@ void FormMain::Unload() {
         if (FTabViewer && !FTabViewer->SelectedKey().isEmpty())
             SaveTabKey(FTabViewer->SelectedKey());
         SaveWindowPosition();
+        m_splitBar->Save(*gRepository);
     }
     FCategory.reset();
     FFileListViews.reset();

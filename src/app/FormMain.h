@@ -26,6 +26,7 @@ class CFileListViews;
 class CFindBox;
 class CMsghook;
 class CPathFinder;
+class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
 class FormCategory;
@@ -123,6 +124,7 @@ private:
     void SetupAccessibleNames();
     void SetupKeyboard();
     void SetupImages();
+    void SetupSplitBar();
     void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
@@ -144,6 +146,7 @@ private:
     void LoadTabs();
     void LoadFileLists(CRecordset& categories);
     void LoadLayout();
+    void LoadSplitBar();
     void LoadCategoryForm();
     void LoadSelection();
 
@@ -189,6 +192,7 @@ private:
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_textStatusBar = nullptr;
     CCategory::ImageList m_imageListTag;
+    CSplitBar* m_splitBar = nullptr; // between the tree and the lists
 
     // Fields, in the window's order.
     QList<CListViewControl*> FListViews;
