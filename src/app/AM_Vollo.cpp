@@ -6,6 +6,7 @@
 #include "CLanguage.h"
 #include "CShortcutReconciler.h"
 #include "CSingleInstance.h"
+#include "CTermination.h"
 #include "CVolloDB.h"
 #include "FormMain.h"
 
@@ -16,6 +17,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QTranslator>
 #include <optional>
 
@@ -252,6 +254,20 @@ int Run() {
     return status;
 }
 
+void Terminate() {
+    // A question or a walk in progress is answered with Cancel first (what
+    // was collected stays); the window closes once nothing modal is left.
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        modal->reject();
+        QTimer::singleShot(50, [] { Terminate(); });
+        return;
+    }
+    if (gMainForm != nullptr && gMainForm->isVisible())
+        gMainForm->close();
+    else
+        QApplication::quit();
+}
+
 void BringForward(QWidget* window) {
     if (window == nullptr)
         return;
@@ -272,6 +288,8 @@ int Main(int argc, char** argv) {
         return 0;
     instance.Listen();
     QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
+    CTermination termination;
+    QObject::connect(&termination, &CTermination::OnTerminate, [] { Terminate(); });
     return Run();
 }
 

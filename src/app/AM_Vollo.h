@@ -53,6 +53,9 @@ QString UserText(const CError& error);
 // cursor, so long walks show the wait cursor and always restore it.
 void InstallBusyPointer();
 
+// Ends the program as closing its window does; the answer to SIGTERM.
+void Terminate();
+
 // Shows a window in front of the others, restored if it was minimised.
 void BringForward(QWidget* window);
 

@@ -259,7 +259,8 @@ void FormMain::LoadWindowPosition() {
     if (nLeft <= 0 && nTop <= 0 && nWidth <= 0 && nHeight <= 0) {
         // Nothing saved yet: open centred at a size made for today's screens.
         const QRect first = CWindowPlacement::FirstGeometry(screen()->availableGeometry(), size());
-        move(first.topLeft());
+        if (CWindowPlacement::CanPlace())
+            move(first.topLeft());
         m_restoreWidth = first.width();
         m_restoreHeight = first.height();
         return;
@@ -270,7 +271,8 @@ void FormMain::LoadWindowPosition() {
         at.setX(Px(nLeft));
     if (nTop > 0)
         at.setY(Px(nTop));
-    move(at);
+    if (CWindowPlacement::CanPlace())
+        move(at);
     m_restoreWidth = nWidth > 0 ? Px(nWidth) : -1;
     m_restoreHeight = nHeight > 0 ? Px(nHeight) : -1;
 }
@@ -583,9 +585,15 @@ void FormMain::SaveWindowPosition() {
     // Minimised or maximised: the last normal position stays stored.
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
+    QPoint at(Twips(x()), Twips(y()));
+    if (!CWindowPlacement::CanPlace()) {
+        // The place stored where the program could place itself stays.
+        CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
+        at = QPoint(rs.Field(0).toInt(), rs.Field(1).toInt());
+    }
     gRepository->RunSQL(FillPlaceholders(gRepository->GetQuery(QStringLiteral("setMyPos")),
-                                         {{QStringLiteral("%leftPos"), Twips(x())},
-                                          {QStringLiteral("%topPos"), Twips(y())},
+                                         {{QStringLiteral("%leftPos"), at.x()},
+                                          {QStringLiteral("%topPos"), at.y()},
                                           {QStringLiteral("%widthPos"), Twips(width())},
                                           {QStringLiteral("%heightPos"), Twips(height())}}));
 }
