@@ -21,7 +21,7 @@ bool CLanguage::IsJapanese(const QLocale& locale) {
 }
 
 QString CLanguage::Folder() {
-    const QString beside = BM_Library::AppFolder() + QStringLiteral("translations");
+    QString beside = BM_Library::AppFolder() + QStringLiteral("translations");
     if (QDir(beside).exists())
         return beside;
     return QDir::cleanPath(BM_Library::AppFolder() + QStringLiteral("../share/vollo/translations"));
