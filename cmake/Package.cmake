@@ -13,6 +13,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Shortcuts are opened and shown through the desktop's own tools.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, hicolor-icon-theme")
+# Shortcuts are opened and shown through the desktop's own tools; Qt's
+# plugins and catalogues give native Wayland windows and Japanese standard
+# buttons, and are found at run time, so the linked libraries do not name them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, hicolor-icon-theme, qt6-wayland, qt6-translations-l10n")
 include(CPack)

@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 for f in bin/vollo share/vollo/vollo.db share/applications/org.vollo.Vollo.desktop \
     share/metainfo/org.vollo.Vollo.metainfo.xml share/man/man1/vollo.1 \
-    share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg; do
+    share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg share/vollo/translations/vollo_en.qm; do
     [ -f "$p/$f" ] || fail "not installed: $f"
 done
 for size in 16 32 48 64 128 256; do
@@ -31,6 +31,8 @@ warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$p/share/man/man1/vollo
 [ -z "$warnings" ] || fail "man page: $warnings"
 
 "$p/bin/vollo" --version | grep -qx "Vollo [0-9.]*" || fail "--version"
+# The English catalogue is found relative to the moved program.
+LANG=C.UTF-8 LANGUAGE=en "$p/bin/vollo" --help | grep -q "without moving them" || fail "--help is not in English"
 # The first start makes the repository from the template before any window;
 # the start then waits for the user, so it is ended after a few seconds.
 status=0

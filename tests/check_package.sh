@@ -15,7 +15,7 @@ echo "$depends" | grep -q "libsqlite3" || fail "no SQLite dependency found in: $
 dpkg-deb -x "$deb" "$work/root"
 for f in usr/bin/vollo usr/share/vollo/vollo.db usr/share/applications/org.vollo.Vollo.desktop \
     usr/share/metainfo/org.vollo.Vollo.metainfo.xml usr/share/man/man1/vollo.1 \
-    usr/share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg; do
+    usr/share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg usr/share/vollo/translations/vollo_en.qm; do
     [ -f "$work/root/$f" ] || fail "not in the package: $f"
 done
 version=$(env -i "$work/root/usr/bin/vollo" --version)

@@ -43,15 +43,15 @@ void FormAbout::setVersionOverride(int major, int minor, int revision) {
 
 FormAbout::FormAbout(QWidget* parent)
     : QDialog(parent), m_copyright(QStringLiteral("Copyright (C) 2026 Vollo developers")),
-      m_description(QStringLiteral(
-          "本ソフトウェアは、文書を移動することなくカテゴリで整理するためのプログラムです。"
-          "本ソフトウェアは現状のまま提供され、商品性および特定目的への適合性を含め、"
-          "明示・黙示を問わず一切の保証はありません。本ソフトウェアの使用または使用不能に"
-          "より生じたいかなる損害についても、開発者は責任を負いません。")) {
+      m_description(
+          tr("本ソフトウェアは、文書を移動することなくカテゴリで整理するためのプログラムです。"
+             "本ソフトウェアは現状のまま提供され、商品性および特定目的への適合性を含め、"
+             "明示・黙示を問わず一切の保証はありません。本ソフトウェアの使用または使用不能に"
+             "より生じたいかなる損害についても、開発者は責任を負いません。")) {
     InitAboutResources();
     setObjectName(QStringLiteral("FormAbout"));
     setModal(true);
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setFixedSize(FromTwips(0, 0, 4395, 4890).size());
 
     Picture1 = new QWidget(this);
@@ -64,7 +64,7 @@ FormAbout::FormAbout(QWidget* parent)
     Image1->setPixmap(QPixmap(QStringLiteral(":/about/banner.jpg")));
     Image1->setAccessibleName(QStringLiteral("Vollo"));
 
-    lblTitle = new QLabel(QStringLiteral("製品名"), this);
+    lblTitle = new QLabel(tr("製品名"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     // Titles and names are shown as they are, never read as markup.
     lblTitle->setTextFormat(Qt::PlainText);
@@ -75,12 +75,12 @@ FormAbout::FormAbout(QWidget* parent)
         titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     lblTitle->setFont(titleFont);
 
-    lblVersion = new QLabel(QStringLiteral("バージョン"), this);
+    lblVersion = new QLabel(tr("バージョン"), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setTextFormat(Qt::PlainText);
     lblVersion->setGeometry(FromTwips(240, 1860, 3885, 220));
 
-    lblCopyright = new QLabel(QStringLiteral("著作権"), this);
+    lblCopyright = new QLabel(tr("著作権"), this);
     lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
     lblCopyright->setTextFormat(Qt::PlainText);
     lblCopyright->setGeometry(FromTwips(240, 2160, 3885, 435));

@@ -3,8 +3,10 @@
 #include "CBusyIndicator.h"
 #include "CCommandLine.h"
 #include "CFileDB.h"
+#include "CLanguage.h"
 #include "CShortcutReconciler.h"
 #include "CSingleInstance.h"
+#include "CTermination.h"
 #include "CVolloDB.h"
 #include "FormMain.h"
 
@@ -16,6 +18,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QTimer>
 #include <QTranslator>
 #include <memory>
 #include <optional>
@@ -178,7 +181,7 @@ void SetupApplication() {
     QApplication::setApplicationName(QStringLiteral("Vollo"));
     // No display name: Qt would append it to every window's own caption.
     QApplication::setApplicationVersion(VersionText());
-    LoadQtTranslations(QLocale());
+    CLanguage::Load(QLocale());
     InstallBusyPointer();
 }
 
@@ -277,6 +280,20 @@ int Run() {
     return status;
 }
 
+void Terminate() {
+    // A question or a walk in progress is answered with Cancel first (what
+    // was collected stays); the window closes once nothing modal is left.
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        modal->reject();
+        QTimer::singleShot(50, [] { Terminate(); });
+        return;
+    }
+    if (gMainForm != nullptr && gMainForm->isVisible())
+        gMainForm->close();
+    else
+        QApplication::quit();
+}
+
 void BringForward(QWidget* window) {
     if (window == nullptr)
         return;
@@ -297,6 +314,8 @@ int Main(int argc, char** argv) {
         return 0;
     instance.Listen();
     QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
+    CTermination termination;
+    QObject::connect(&termination, &CTermination::OnTerminate, [] { Terminate(); });
     return Run();
 }
 

@@ -34,8 +34,9 @@ void ReleaseRepository();
 // is reported (naming its file) and gives status 1.
 int Run();
 
-// Names the application, loads Qt's translations for the user's language and
-// installs the busy pointer; runs once the application object exists.
+// Names the application, loads the program's and Qt's translations for the
+// user's language (CLanguage) and installs the busy pointer; runs once the
+// application object exists.
 void SetupApplication();
 // Loads Qt's own translations (standard buttons, dialogs) for locale from
 // Qt's translations folder, in place of any loaded before; false when Qt has
@@ -51,6 +52,9 @@ QString UserText(const CError& error);
 // Routes the discovery layer's busy pointer to the application's override
 // cursor, so long walks show the wait cursor and always restore it.
 void InstallBusyPointer();
+
+// Ends the program as closing its window does; the answer to SIGTERM.
+void Terminate();
 
 // Shows a window in front of the others, restored if it was minimised.
 void BringForward(QWidget* window);

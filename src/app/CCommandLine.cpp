@@ -1,6 +1,7 @@
 #include "CCommandLine.h"
 
 #include "AM_Vollo.h"
+#include "CLanguage.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -8,10 +9,6 @@
 #include <cstring>
 
 namespace {
-
-QString Translate(const char* text) {
-    return QCoreApplication::translate("CCommandLine", text);
-}
 
 void Print(std::FILE* to, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), to);
@@ -51,16 +48,20 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("vollo"));
         QCoreApplication::setApplicationVersion(AM_Vollo::VersionText());
+        // Help and messages speak the language the windows will speak.
+        CLanguage::Load(QLocale());
         QCommandLineParser parser;
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.setApplicationDescription(Translate("ファイルを動かさずにカテゴリで整理します。"));
+        parser.setApplicationDescription(QCoreApplication::translate(
+            "CCommandLine", "ファイルを動かさずにカテゴリで整理します。"));
         const QCommandLineOption help = parser.addHelpOption();
         const QCommandLineOption version = parser.addVersionOption();
         AddPlatformOptions(parser);
         if (!parser.parse(QCoreApplication::arguments())) {
             Print(stderr, QStringLiteral("vollo: %1\n%2\n")
                               .arg(parser.errorText(),
-                                   Translate("使い方は vollo --help で表示されます。")));
+                                   QCoreApplication::translate(
+                                       "CCommandLine", "使い方は vollo --help で表示されます。")));
             return 1;
         }
         if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
@@ -72,17 +73,21 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv) {
             return 0;
         }
         if (!parser.positionalArguments().isEmpty()) {
-            Print(stderr, QStringLiteral("vollo: %1 %2\n%3\n")
-                              .arg(Translate("引数は受け付けません:"),
-                                   parser.positionalArguments().join(u' '),
-                                   Translate("使い方は vollo --help で表示されます。")));
+            Print(stderr,
+                  QStringLiteral("vollo: %1 %2\n%3\n")
+                      .arg(QCoreApplication::translate("CCommandLine", "引数は受け付けません:"),
+                           parser.positionalArguments().join(u' '),
+                           QCoreApplication::translate("CCommandLine",
+                                                       "使い方は vollo --help で表示されます。")));
             return 1;
         }
-    }
-    if (!HasDisplay(argc, argv)) {
-        Print(stderr, Translate("vollo: ウィンドウを表示できません。ディスプレイがありません "
-                                "(DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n"));
-        return 1;
+        if (!HasDisplay(argc, argv)) {
+            Print(stderr,
+                  QCoreApplication::translate(
+                      "CCommandLine", "vollo: ウィンドウを表示できません。ディスプレイがありません "
+                                      "(DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n"));
+            return 1;
+        }
     }
     return std::nullopt;
 }

@@ -14,7 +14,7 @@ CWalkProgress::CWalkProgress(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setObjectName(QStringLiteral("WalkProgress"));
 
-    m_titleLabel = new QLabel(QStringLiteral("ドキュメントを収集しています..."), this);
+    m_titleLabel = new QLabel(tr("ドキュメントを収集しています..."), this);
     m_countLabel = new QLabel(this);
     m_countLabel->setObjectName(QStringLiteral("LabelCount"));
     m_folderLabel = new QLabel(this);
@@ -23,7 +23,7 @@ CWalkProgress::CWalkProgress(QWidget* parent) : QDialog(parent) {
     // Long folder paths are elided in setFolder; a fixed width keeps the window
     // from jumping around while folders change.
     m_folderLabel->setMinimumWidth(420);
-    m_cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+    m_cancelButton = new QPushButton(tr("キャンセル"), this);
     m_cancelButton->setObjectName(QStringLiteral("ButtonCancel"));
     connect(m_cancelButton, &QPushButton::clicked, this, &CWalkProgress::Cancel);
 
@@ -107,5 +107,5 @@ void CWalkProgress::Cancel() {
 }
 
 void CWalkProgress::ShowCount() {
-    m_countLabel->setText(QStringLiteral("%1 個のファイル").arg(m_count));
+    m_countLabel->setText(tr("%n 個のファイル", nullptr, static_cast<int>(m_count)));
 }

@@ -1,5 +1,7 @@
 #include "CWindowPlacement.h"
 
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,4 +19,8 @@ QRect CWindowPlacement::FirstGeometry(const QRect& available, const QSize& desig
     QRect placed(0, 0, width, height);
     placed.moveCenter(available.center());
     return placed;
+}
+
+bool CWindowPlacement::CanPlace() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }

@@ -14,4 +14,9 @@ public:
     // than the design size nor larger than MaxWidth x MaxHeight; a screen
     // smaller than the design size gets the whole available area.
     static QRect FirstGeometry(const QRect& available, const QSize& design);
+
+    // Whether the program may place its window itself: Wayland keeps window
+    // positions to the compositor (a client's move is ignored, its position
+    // reads as 0, 0), so there only the size is restored and stored.
+    static bool CanPlace();
 };

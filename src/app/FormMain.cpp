@@ -17,6 +17,7 @@
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CLanguage.h"
 #include "CLeftOut.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
@@ -24,6 +25,8 @@
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
+#include "CSplitBar.h"
+#include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
@@ -47,6 +50,7 @@
 #include <QFileSystemWatcher>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
@@ -124,7 +128,7 @@ void FormMain::SetupControls() {
     }
     m_lineTool->setGeometry(0, Px(690), Px(9315), 1);
 
-    m_textSearch = new QLineEdit(QStringLiteral("検索"), this);
+    m_textSearch = new QLineEdit(tr("検索"), this);
     m_textSearch->setObjectName(QStringLiteral("TextSearch"));
     PlaceDesign(m_textSearch, 6240, 150, 2895, 330);
 
@@ -161,7 +165,16 @@ void FormMain::SetupControls() {
     const int statusHeight = std::max(Px(240), m_textStatusBar->sizeHint().height());
     m_textStatusBar->setGeometry(Px(120), std::min(Px(5955), Px(DesignHeight) - statusHeight),
                                  Px(9000), statusHeight);
+    SetupSplitBar();
     SetupAccessibleNames();
+}
+
+void FormMain::SetupSplitBar() {
+    // In the gap between the tree and the tab strip, clear of the lists,
+    // which reach two pixels left of the strip.
+    m_splitBar = new CSplitBar(this);
+    m_splitBar->Place(2655, 795, 75, 5055);
+    m_splitBar->Bar()->setAccessibleName(tr("ツリーと一覧の境界"));
 }
 
 void FormMain::SetupAccessibleNames() {
@@ -231,20 +244,20 @@ void FormMain::SetupToolbars() {
     };
 
     m_toolbarMenu = makeBar(QStringLiteral("ToolbarMenu"));
-    addButton(m_toolbarMenu, QStringLiteral("Exit"), QStringLiteral("終了"));
-    addButton(m_toolbarMenu, QStringLiteral("About"), QStringLiteral("情報"));
+    addButton(m_toolbarMenu, QStringLiteral("Exit"), tr("終了"));
+    addButton(m_toolbarMenu, QStringLiteral("About"), tr("情報"));
     auto* placeholder = new QWidget(m_toolbarMenu);
     placeholder->setObjectName(QStringLiteral("Placeholder"));
     placeholder->setFixedWidth(Px(1450));
     m_toolbarMenu->addWidget(placeholder);
-    addButton(m_toolbarMenu, QStringLiteral("Category"), QStringLiteral("カテゴリ"));
+    addButton(m_toolbarMenu, QStringLiteral("Category"), tr("カテゴリ"));
     PlaceDesign(m_toolbarMenu, 120, 30, 4215, 675);
     connect(m_toolbarMenu, &QToolBar::actionTriggered, this, &FormMain::ToolbarMenu_ButtonClick);
 
     m_toolbarFolderOpen = makeBar(QStringLiteral("ToolbarFolderOpen"));
     // The folder button has an image and a text but no key.
     QAction* folder = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
-                                                     QStringLiteral("フォルダ"));
+                                                     tr("フォルダ"));
     folder->setObjectName(QStringLiteral("FolderOpen"));
     PlaceDesign(m_toolbarFolderOpen, 4920, 30, 1215, 675);
     connect(m_toolbarFolderOpen, &QToolBar::actionTriggered, this,
@@ -260,7 +273,8 @@ void FormMain::LoadWindowPosition() {
     if (nLeft <= 0 && nTop <= 0 && nWidth <= 0 && nHeight <= 0) {
         // Nothing saved yet: open centred at a size made for today's screens.
         const QRect first = CWindowPlacement::FirstGeometry(screen()->availableGeometry(), size());
-        move(first.topLeft());
+        if (CWindowPlacement::CanPlace())
+            move(first.topLeft());
         m_restoreWidth = first.width();
         m_restoreHeight = first.height();
         return;
@@ -271,7 +285,8 @@ void FormMain::LoadWindowPosition() {
         at.setX(Px(nLeft));
     if (nTop > 0)
         at.setY(Px(nTop));
-    move(at);
+    if (CWindowPlacement::CanPlace())
+        move(at);
     m_restoreWidth = nWidth > 0 ? Px(nWidth) : -1;
     m_restoreHeight = nHeight > 0 ? Px(nHeight) : -1;
 }
@@ -327,7 +342,7 @@ void FormMain::LoadToolStrip() {
 
 void FormMain::LoadCategoryTree() {
     CRecordset root = gRepository->RunQuery(QStringLiteral("getRootFolder"));
-    const QString rootName = root.Field(QStringLiteral("Value")).toString();
+    const QString rootName = CStoredText::Shown(root.Field(QStringLiteral("Value")).toString());
     FCategory = std::make_unique<CCategory>();
     FCategory->setImages(m_imageListTag);
     FCategory->Create(m_treeViewTag, rootName);
@@ -356,15 +371,17 @@ void FormMain::LoadColumns() {
     for (CListViewControl* list : std::as_const(FListViews)) {
         list->ClearColumnHeaders();
         for (columns.MoveFirst(); !columns.IsEOF(); columns.MoveNext())
-            list->AddColumnHeader(columns.Field(QStringLiteral("Value")).toString(),
-                                  columns.Field(QStringLiteral("Extra")).toInt());
+            list->AddColumnHeader(
+                CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
+                columns.Field(QStringLiteral("Extra")).toInt());
     }
 }
 
 void FormMain::LoadCategories(CRecordset& categories) {
     for (categories.MoveFirst(); !categories.IsEOF(); categories.MoveNext()) {
         const qint32 id = categories.Field(0).toInt();
-        SetupCategoryNode(FCategory->Add(MakeKey(id), categories.Field(1).toString()), id);
+        SetupCategoryNode(
+            FCategory->Add(MakeKey(id), CStoredText::Shown(categories.Field(1).toString())), id);
     }
 }
 
@@ -374,7 +391,8 @@ void FormMain::LoadFirstStart() {
     // question waits for a start that can.
     if (rs.Field(0).toBool() || gRepository->IsReadOnly())
         return;
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"), rs.Field(1).toString(),
+    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"),
+                         CStoredText::Shown(rs.Field(1).toString()),
                          QMessageBox::Ok | QMessageBox::Cancel, this);
     question.setObjectName(QStringLiteral("FirstStartQuestion"));
     // Enter answers OK on every button order, GNOME's (Cancel first) too.
@@ -469,8 +487,9 @@ void FormMain::RefillLists() {
 void FormMain::LoadExtensionCategories() {
     CRecordset rs = gRepository->RunQuery(QStringLiteral("getExtName"));
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-        QTreeWidgetItem* node = FCategory->Add(MakeKey(rs.Field(QStringLiteral("extID")).toInt()),
-                                               rs.Field(QStringLiteral("extName")).toString());
+        QTreeWidgetItem* node =
+            FCategory->Add(MakeKey(rs.Field(QStringLiteral("extID")).toInt()),
+                           CStoredText::Shown(rs.Field(QStringLiteral("extName")).toString()));
         const QString tag = rs.Field(QStringLiteral("fileEXT")).toString();
         CCategory::setNodeTag(node, tag);
         FCategory->setNodeImage(node, IsRecentNode(tag) ? QStringLiteral("Recent")
@@ -503,8 +522,9 @@ void FormMain::LoadFileLists(CRecordset& categories) {
     for (int i = 1; i < FListViews.size() && !categories.IsEOF(); ++i) {
         const qint32 id = categories.Field(0).toInt();
         const QString key = MakeKey(id);
-        FTabViewer->Add(FListViews.at(i), key, categories.Field(1).toString());
-        FListViews.at(i)->setAccessibleName(categories.Field(1).toString());
+        const QString caption = CStoredText::Shown(categories.Field(1).toString());
+        FTabViewer->Add(FListViews.at(i), key, caption);
+        FListViews.at(i)->setAccessibleName(caption);
         FFileListViews->Add(FListViews.at(i), FMsghooks.at(i), key);
         m_listKeys << key;
         ShowTagFiles(id);
@@ -519,8 +539,8 @@ void FormMain::LoadLayout() {
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarMenu), 0, 0);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarFolderOpen), 6, 0);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_textSearch), 6, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_tabStripWork), 8, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_tabStripWork), 8, 2);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 2);
     FAnchor->Add(CWidgetAnchorControl::Wrap(m_textStatusBar), 2, 0);
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
@@ -537,8 +557,9 @@ void FormMain::LoadLayout() {
         list->setGeometry(Px(clientLeft - 30), Px(clientTop), Px(clientWidth + 30),
                           Px(clientHeight));
         list->raise();
-        FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 1);
+        FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 3);
     }
+    m_splitBar->Bind(*FAnchor);
     // The saved size takes effect now that the controls follow the window.
     if (m_restoreWidth > 0 || m_restoreHeight > 0) {
         resize(m_restoreWidth > 0 ? m_restoreWidth : width(),
@@ -546,6 +567,16 @@ void FormMain::LoadLayout() {
         FAnchor->Layout();
     }
     FAnchor_FormResize();
+    LoadSplitBar();
+}
+
+void FormMain::LoadSplitBar() {
+    m_splitBar->Restore(*gRepository);
+    // The name column takes whatever width the other columns leave.
+    for (CListViewControl* list : std::as_const(FListViews)) {
+        if (list->header()->count() > 0)
+            list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
 }
 
 void FormMain::LoadSelection() {
@@ -577,9 +608,15 @@ void FormMain::SaveWindowPosition() {
     // Minimised or maximised: the last normal position stays stored.
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
+    QPoint at(Twips(x()), Twips(y()));
+    if (!CWindowPlacement::CanPlace()) {
+        // The place stored where the program could place itself stays.
+        CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
+        at = QPoint(rs.Field(0).toInt(), rs.Field(1).toInt());
+    }
     gRepository->RunSQL(FillPlaceholders(gRepository->GetQuery(QStringLiteral("setMyPos")),
-                                         {{QStringLiteral("%leftPos"), Twips(x())},
-                                          {QStringLiteral("%topPos"), Twips(y())},
+                                         {{QStringLiteral("%leftPos"), at.x()},
+                                          {QStringLiteral("%topPos"), at.y()},
                                           {QStringLiteral("%widthPos"), Twips(width())},
                                           {QStringLiteral("%heightPos"), Twips(height())}}));
 }
@@ -604,6 +641,7 @@ void FormMain::Unload() {
         if (FTabViewer && !FTabViewer->SelectedKey().isEmpty())
             SaveTabKey(FTabViewer->SelectedKey());
         SaveWindowPosition();
+        m_splitBar->Save(*gRepository);
     }
     FMoveFollower.reset();
     FCategory.reset();
@@ -627,7 +665,7 @@ void FormMain::setStatusBar(const QString& vNewValue) {
 }
 
 QString FormMain::CountText(qint32 count) {
-    return QString::number(count) + QStringLiteral(" 個のファイル");
+    return tr("%n 個のファイル", nullptr, count);
 }
 
 bool FormMain::IsRecentNode(const QString& Tag) {
@@ -924,6 +962,7 @@ void FormMain::ShowCategoryForm() {
 void FormMain::ShowAboutBox() {
     if (!m_about)
         m_about = new FormAbout(this);
+    m_about->setLanguage(CLanguage::Japanese() ? 2 : 1);
     m_about->exec();
 }
 

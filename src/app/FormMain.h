@@ -29,6 +29,7 @@ class CFindBox;
 class CMoveFollower;
 class CMsghook;
 class CPathFinder;
+class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
 class FormCategory;
@@ -155,6 +156,7 @@ private:
     void SetupImages();
     void SetupCollectFolder();
     void SetupDataFolderWatch();
+    void SetupSplitBar();
     void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
@@ -176,6 +178,7 @@ private:
     void LoadTabs();
     void LoadFileLists(CRecordset& categories);
     void LoadLayout();
+    void LoadSplitBar();
     void LoadCategoryForm();
     void LoadSelection();
 
@@ -262,6 +265,7 @@ private:
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_textStatusBar = nullptr;
     CCategory::ImageList m_imageListTag;
+    CSplitBar* m_splitBar = nullptr; // between the tree and the lists
 
     // Fields, in the window's order.
     QList<CListViewControl*> FListViews;

@@ -4,6 +4,7 @@
 #include "CCheckRowDelegate.h"
 #include "CError.h"
 #include "CRecordset.h"
+#include "CStoredText.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -164,7 +165,7 @@ QTreeWidgetItem* CCheckListView::AddItem(const CRecordset& Fields) {
 
     auto* item = new QTreeWidgetItem;
     item->setData(0, KeyRole, key);
-    item->setText(0, Fields.Field(1).toString());
+    item->setText(0, CStoredText::Shown(Fields.Field(1).toString()));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     try {
         SetState(item, Unchecked);

@@ -23,14 +23,13 @@ QRect ToPixels(const QRect& twips) {
                  ToPixels(twips.height()));
 }
 
-const QString& DesignCaption() {
-    static const QString caption = QStringLiteral("カテゴリ設定");
-    return caption;
+// Translated where they are used: the catalogue is loaded after start-up.
+QString DesignCaption() {
+    return FormCategory::tr("カテゴリ設定");
 }
 
-const QString& DesignColumn() {
-    static const QString column = QStringLiteral("カテゴリ");
-    return column;
+QString DesignColumn() {
+    return FormCategory::tr("カテゴリ");
 }
 
 // The window frame the layout figures were drawn for: a sizable border of

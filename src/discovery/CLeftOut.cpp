@@ -19,8 +19,8 @@ QString CLeftOut::Summary(qint32 Shown) const {
     QStringList lines;
     lines << tr("%1 件を取り込めませんでした。").arg(m_items.size());
     for (qsizetype i = 0; i < m_items.size() && i < Shown; ++i)
-        lines << QStringLiteral("・%1\n    %2")
-                     .arg(QDir::toNativeSeparators(m_items[i].Path), m_items[i].Reason);
+        lines
+            << tr("・%1\n    %2").arg(QDir::toNativeSeparators(m_items[i].Path), m_items[i].Reason);
     if (m_items.size() > Shown)
         lines << tr("ほか %1 件").arg(m_items.size() - Shown);
     lines << QString()

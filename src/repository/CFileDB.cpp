@@ -61,10 +61,6 @@ QString FindTemplate() {
                            kTemplateName);
 }
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CFileDB", text);
-}
-
 // What a file at the repository's place turned out to be, learned without
 // writing a byte to it.
 struct Identity {
@@ -82,17 +78,22 @@ Identity Found(Identity::Kind kind, int code, const QString& cause) {
 Identity Identify(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
-        return Found(Identity::Unreadable, SQLITE_CANTOPEN, Tr("ファイルがありません"));
+        return Found(Identity::Unreadable, SQLITE_CANTOPEN,
+                     QCoreApplication::translate("CFileDB", "ファイルがありません"));
     if (!info.isFile())
-        return Found(Identity::Foreign, SQLITE_NOTADB, Tr("ファイルではなくフォルダーなどです"));
+        return Found(Identity::Foreign, SQLITE_NOTADB,
+                     QCoreApplication::translate("CFileDB", "ファイルではなくフォルダーなどです"));
     if (info.size() == 0)
-        return Found(Identity::Blank, SQLITE_NOTADB, Tr("中身のない空のファイルです"));
+        return Found(Identity::Blank, SQLITE_NOTADB,
+                     QCoreApplication::translate("CFileDB", "中身のない空のファイルです"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Found(Identity::Unreadable, SQLITE_CANTOPEN,
-                     Tr("読み取れません: %1").arg(file.errorString()));
+        return Found(
+            Identity::Unreadable, SQLITE_CANTOPEN,
+            QCoreApplication::translate("CFileDB", "読み取れません: %1").arg(file.errorString()));
     if (!file.read(16).startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return Found(Identity::Foreign, SQLITE_NOTADB, Tr("SQLite のデータベースではありません"));
+        return Found(Identity::Foreign, SQLITE_NOTADB,
+                     QCoreApplication::translate("CFileDB", "SQLite のデータベースではありません"));
     file.close();
     CDatabase probe;
     probe.setReadOnly(true);
@@ -100,8 +101,9 @@ Identity Identify(const QString& path) {
         probe.Open(path);
         if (probe.Execute(QStringLiteral("SELECT count(*) FROM sqlite_master")).Field(0).toInt() ==
             0)
-            return Found(Identity::Blank, SQLITE_NOTADB,
-                         Tr("表のひとつもない空のデータベースです"));
+            return Found(
+                Identity::Blank, SQLITE_NOTADB,
+                QCoreApplication::translate("CFileDB", "表のひとつもない空のデータベースです"));
         if (probe
                 .Execute(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' "
                                         "AND name IN ('query','resource')"))
@@ -109,7 +111,9 @@ Identity Identify(const QString& path) {
                 .toInt() != 2)
             return Found(
                 Identity::Foreign, SQLITE_NOTADB,
-                Tr("表 \"query\" と \"resource\" がなく、別のプログラムのデータベースです"));
+                QCoreApplication::translate(
+                    "CFileDB",
+                    "表 \"query\" と \"resource\" がなく、別のプログラムのデータベースです"));
         const QString verdict =
             probe.Execute(QStringLiteral("PRAGMA quick_check(1)")).Field(0).toString();
         if (verdict != QStringLiteral("ok"))
@@ -131,28 +135,37 @@ void Refuse(const Identity& found, const QString& file) {
     case Identity::Repository:
         return;
     case Identity::Busy:
-        throw CError(found.code, Tr("リポジトリ「%1」は、ほかに起動している Vollo が使っています"
+        throw CError(found.code,
+                     QCoreApplication::translate(
+                         "CFileDB", "リポジトリ「%1」は、ほかに起動している Vollo が使っています"
                                     "。\nそちらの Vollo を閉じてから起動してください。")
-                                     .arg(file));
+                         .arg(file));
     case Identity::Damaged:
-        throw CError(SQLITE_CORRUPT,
-                     Tr("リポジトリ「%1」は壊れています（%2）。このファイルには何も書き込んでいま"
-                        "せん。\n写しを残して新しいリポジトリを始めるか、バックアップから戻してくだ"
-                        "さい。")
-                         .arg(file, found.cause));
+        throw CError(
+            SQLITE_CORRUPT,
+            QCoreApplication::translate(
+                "CFileDB",
+                "リポジトリ「%1」は壊れています（%2）。このファイルには何も書き込んでいま"
+                "せん。\n写しを残して新しいリポジトリを始めるか、バックアップから戻してくだ"
+                "さい。")
+                .arg(file, found.cause));
     case Identity::Foreign:
     case Identity::Blank:
         throw CError(SQLITE_NOTADB,
-                     Tr("「%1」は Vollo のリポジトリではありません（%2）。このファイルには何も書き"
-                        "込んでいません。\n別の場所へ移すか名前を変えれば、新しいリポジトリを始め"
-                        "られます。")
+                     QCoreApplication::translate(
+                         "CFileDB",
+                         "「%1」は Vollo のリポジトリではありません（%2）。このファイルには何も書き"
+                         "込んでいません。\n別の場所へ移すか名前を変えれば、新しいリポジトリを始め"
+                         "られます。")
                          .arg(file, found.cause));
     case Identity::Unreadable:
         break;
     }
-    throw CError(found.code, Tr("リポジトリ「%1」を開けませんでした（%2）。\nファイルの読み取り"
+    throw CError(found.code,
+                 QCoreApplication::translate(
+                     "CFileDB", "リポジトリ「%1」を開けませんでした（%2）。\nファイルの読み取り"
                                 "許可を確かめてください。")
-                                 .arg(file, found.cause));
+                     .arg(file, found.cause));
 }
 
 bool Writable(const QString& path) {
@@ -183,7 +196,9 @@ QString CopyTemplate(const QString& from, const QString& to) {
     copy.close();
     if (!synced || !QFile::rename(partial, to)) {
         QFile::remove(partial);
-        return problem.isEmpty() ? Tr("名前を付け替えられません") : problem;
+        return problem.isEmpty()
+                   ? QCoreApplication::translate("CFileDB", "名前を付け替えられません")
+                   : problem;
     }
     return QString();
 }
@@ -286,8 +301,10 @@ void CFileDB::Create() {
     m_hasFacts = false;
     m_readOnlyNotice.clear();
     if (!BM_Library::FolderExists(m_shortcutFolder) && !QDir().mkpath(m_shortcutFolder))
-        throw CError(0, Tr("リポジトリのフォルダー「%1」を作れませんでした。\nフォルダーの親に"
-                           "書き込めるか、ディスクに空きがあるかを確かめてください。")
+        throw CError(0, QCoreApplication::translate(
+                            "CFileDB",
+                            "リポジトリのフォルダー「%1」を作れませんでした。\nフォルダーの親に"
+                            "書き込めるか、ディスクに空きがあるかを確かめてください。")
                             .arg(m_shortcutFolder));
     Identity found = Identify(m_iniFileName);
     if (found.kind == Identity::Blank) {
@@ -316,7 +333,7 @@ void CFileDB::UpgradeSchema() {
         CFactStore::Upgrade(m_connection, m_upgradeProgress);
     } catch (const CError& e) {
         if ((e.Code() & 0xff) != SQLITE_FULL)
-            throw CError(e.Code(), Tr("リポジトリ「%1」を新しい形に更新できませんでした（%2）。"
+            throw CError(e.Code(), QCoreApplication::translate("CFileDB", "リポジトリ「%1」を新しい形に更新できませんでした（%2）。"
                                       "\nリポジトリは元のままです。")
                                        .arg(m_iniFileName, e.Text()));
         m_readOnlyNotice = FullNotice();
@@ -334,14 +351,19 @@ void CFileDB::setUpgradeProgress(const CFactStore::Progress& progress) {
 void CFileDB::CreateFromTemplate() {
     const Identity model = Identify(m_templatePath);
     if (model.kind != Identity::Repository)
-        throw CError(model.code,
-                     Tr("リポジトリの元になるテンプレート「%1」が使えません（%2）。リポジトリ「%3」"
-                        "は作っていません。\nVollo を入れ直してテンプレートを戻してください。")
-                         .arg(m_templatePath, model.cause, m_iniFileName));
+        throw CError(
+            model.code,
+            QCoreApplication::translate(
+                "CFileDB",
+                "リポジトリの元になるテンプレート「%1」が使えません（%2）。リポジトリ「%3」"
+                "は作っていません。\nVollo を入れ直してテンプレートを戻してください。")
+                .arg(m_templatePath, model.cause, m_iniFileName));
     const QString problem = CopyTemplate(m_templatePath, m_iniFileName);
     if (!problem.isEmpty())
-        throw CError(0, Tr("テンプレート「%1」をリポジトリ「%2」へ写せませんでした（%3）。\n"
-                           "ディスクの空きとフォルダーの書き込み許可を確かめてください。")
+        throw CError(0, QCoreApplication::translate(
+                            "CFileDB",
+                            "テンプレート「%1」をリポジトリ「%2」へ写せませんでした（%3）。\n"
+                            "ディスクの空きとフォルダーの書き込み許可を確かめてください。")
                             .arg(m_templatePath, m_iniFileName, problem));
 }
 
@@ -372,10 +394,12 @@ void CFileDB::OpenForWriting() {
         if (primary == SQLITE_BUSY)
             Refuse(Found(Identity::Busy, e.Code(), e.Text()), m_iniFileName);
         if (primary != SQLITE_FULL && primary != SQLITE_READONLY)
-            throw CError(e.Code(), Tr("リポジトリ「%1」に書き込めませんでした（%2）。\nディスク"
-                                      "とファイルの状態を確かめてから、Vollo を起動し直してくださ"
-                                      "い。")
-                                       .arg(m_iniFileName, e.Text()));
+            throw CError(e.Code(),
+                         QCoreApplication::translate(
+                             "CFileDB", "リポジトリ「%1」に書き込めませんでした（%2）。\nディスク"
+                                        "とファイルの状態を確かめてから、Vollo を起動し直してくださ"
+                                        "い。")
+                             .arg(m_iniFileName, e.Text()));
     }
     OpenForReading(primary == SQLITE_FULL ? FullNotice() : ReadOnlyFileNotice());
 }
@@ -409,16 +433,20 @@ void CFileDB::AddMissingStatements() {
 }
 
 QString CFileDB::ReadOnlyFileNotice() const {
-    return Tr("リポジトリ「%1」は読み取り専用で、書き込めません。一覧は見られますが、ファイルの収"
-              "集と分類の変更はできません。\nファイルとフォルダー「%2」の書き込み許可を戻してから"
-              "、Vollo を起動し直してください。")
+    return QCoreApplication::translate(
+               "CFileDB",
+               "リポジトリ「%1」は読み取り専用で、書き込めません。一覧は見られますが、ファイルの収"
+               "集と分類の変更はできません。\nファイルとフォルダー「%2」の書き込み許可を戻してから"
+               "、Vollo を起動し直してください。")
         .arg(m_iniFileName, m_shortcutFolder);
 }
 
 QString CFileDB::FullNotice() const {
-    return Tr("リポジトリ「%1」のあるディスクに空きがありません。一覧は見られますが、空きができる"
-              "までファイルの収集と分類の変更はできません。\n不要なファイルを消して空きを作ってか"
-              "ら、Vollo を起動し直してください。")
+    return QCoreApplication::translate(
+               "CFileDB",
+               "リポジトリ「%1」のあるディスクに空きがありません。一覧は見られますが、空きができる"
+               "までファイルの収集と分類の変更はできません。\n不要なファイルを消して空きを作ってか"
+               "ら、Vollo を起動し直してください。")
         .arg(m_iniFileName);
 }
 
@@ -463,7 +491,7 @@ bool CFileDB::CheckGone() {
 }
 
 QString CFileDB::GoneNotice() const {
-    return Tr("Vollo のデータフォルダー「%1」が、Vollo の動いている間に削除されたか移されました"
+    return QCoreApplication::translate("CFileDB", "Vollo のデータフォルダー「%1」が、Vollo の動いている間に削除されたか移されました"
               "。リポジトリとショートカットはもうそこにありません。\n一覧は消える前のまま見られ"
               "ますが、ファイルの収集と分類の変更はできません。フォルダーをバックアップから戻して"
               "から Vollo を起動し直すか、そのまま起動し直して新しく始めてください。")
@@ -477,8 +505,10 @@ QString CFileDB::SetAside() {
     for (int n = 2; QFileInfo::exists(kept); ++n)
         kept = m_shortcutFolder + QStringLiteral("reposit-%1-%2.db").arg(stamp).arg(n);
     if (!QFile::rename(m_iniFileName, kept))
-        throw CError(0, Tr("リポジトリ「%1」を「%2」へ移せませんでした。\nフォルダーの書き込み許"
-                           "可を確かめてください。")
+        throw CError(0, QCoreApplication::translate(
+                            "CFileDB",
+                            "リポジトリ「%1」を「%2」へ移せませんでした。\nフォルダーの書き込み許"
+                            "可を確かめてください。")
                             .arg(m_iniFileName, kept));
     for (const char* journal : {"-wal", "-shm"}) {
         const QString from = m_iniFileName + QLatin1String(journal);

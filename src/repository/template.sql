@@ -96,6 +96,7 @@ INSERT INTO resource (Key, Value, Extra) VALUES
     ('ColumnHeader1', '名前', 3000),
     ('ColumnHeader2', 'サイズ', 1200),
     ('ColumnHeader3', '更新日時', 2400),
+    ('SplitterLeft', NULL, 0),
     ('FileExt', '.doc .docx .xls .xlsx .ppt .pptx .odt .ods .odp .pdf .txt .md .rtf .csv .htm .html .jpg .jpeg .png .gif', NULL);
 
 INSERT INTO setting VALUES
@@ -158,4 +159,7 @@ INSERT INTO query (key, sql) VALUES
         'UPDATE setting set setting.nLeft = %leftPos, setting.nTop = %topPos, '
         || 'setting.nWidth = %widthPos, setting.nHeight = %heightPos WHERE ID = 1'),
     ('getTabIndex',    'SELECT tabIndex FROM setting WHERE ID = 1'),
-    ('setTabIndex',    'UPDATE setting set setting.tabIndex = "%tabIndex" WHERE ID = 1');
+    ('setTabIndex',    'UPDATE setting set setting.tabIndex = "%tabIndex" WHERE ID = 1'),
+    ('getSplitter',    'SELECT Extra FROM resource WHERE Key = "SplitterLeft"'),
+    ('setSplitter',
+        'UPDATE resource set resource.Extra = %splitterLeft WHERE Key = "SplitterLeft"');

@@ -8,7 +8,7 @@
 
 #include "CError.h"
 
-CFindBox::CFindBox(QObject* parent) : QObject(parent), mvarValue(QStringLiteral("検索")) {}
+CFindBox::CFindBox(QObject* parent) : QObject(parent), mvarValue(tr("検索")) {}
 
 CFindBox::~CFindBox() {
     if (mvarTextBox)

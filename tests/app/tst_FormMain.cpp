@@ -7,6 +7,7 @@
 #include "CContextMenu.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
+#include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
 #include "CTabViewer.h"
@@ -143,7 +144,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { AM_Vollo::SetupApplication(); }
+    void initTestCase() {
+        AM_Vollo::SetupApplication();
+        // These tests read the program's own texts, whatever the test machine's language.
+        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+    }
 
     void init() {
         ResetAll();

@@ -1,0 +1,653 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ja_JP">
+<context>
+    <name>AM_Vollo</name>
+    <message>
+        <source>リポジトリを開けませんでした。
+%1
+
+%2
+
+今のファイルを別の名前で残し、新しいリポジトリを始めますか？</source>
+        <translation>The repository could not be opened.
+%1
+
+%2
+
+Keep the current file under another name and start a new repository?</translation>
+    </message>
+    <message>
+        <source>新しいリポジトリを始めました。元のファイルは次の名前で残してあります。
+%1</source>
+        <translation>A new repository has been started. The previous file was kept under this name:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>CCategory</name>
+    <message>
+        <source>カテゴリ</source>
+        <translation>Categories</translation>
+    </message>
+    <message>
+        <source>カテゴリ &quot;%1&quot; がツリーに二度登録されようとしました。リポジトリのカテゴリが重複していないか確かめてください。</source>
+        <translation>The category &quot;%1&quot; was about to be added to the tree twice. Check the repository for duplicate categories.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; はカテゴリのキー（&quot;H&quot; と番号）ではありません。リポジトリが壊れていないか確かめてください。</source>
+        <translation>&quot;%1&quot; is not a category key (&quot;H&quot; and a number). Check whether the repository is damaged.</translation>
+    </message>
+    <message>
+        <source>カテゴリ &quot;%1&quot; はツリーにありません。削除された可能性があります。ほかのカテゴリを選んでください。</source>
+        <translation>The category &quot;%1&quot; is not in the tree; it may have been deleted. Choose another category.</translation>
+    </message>
+</context>
+<context>
+    <name>CCheckListView</name>
+    <message>
+        <source>カテゴリの番号が空です。リポジトリが壊れていないか確かめてください。</source>
+        <translation>A category number is empty. Check whether the repository is damaged.</translation>
+    </message>
+    <message>
+        <source>カテゴリの番号 &quot;%1&quot; が 32 ビットの整数ではありません。リポジトリが壊れていないか確かめてください。</source>
+        <translation>The category number &quot;%1&quot; is not a 32-bit integer. Check whether the repository is damaged.</translation>
+    </message>
+    <message>
+        <source>カテゴリ &quot;%1&quot; が一覧に二度登録されようとしました。リポジトリのカテゴリが重複していないか確かめてください。</source>
+        <translation>The category &quot;%1&quot; was about to be added to the list twice. Check the repository for duplicate categories.</translation>
+    </message>
+</context>
+<context>
+    <name>CCommandLine</name>
+    <message>
+        <source>ファイルを動かさずにカテゴリで整理します。</source>
+        <translation>Organises your documents by category without moving them.</translation>
+    </message>
+    <message>
+        <source>使い方は vollo --help で表示されます。</source>
+        <translation>Run vollo --help to see how to use it.</translation>
+    </message>
+    <message>
+        <source>引数は受け付けません:</source>
+        <translation>Vollo takes no arguments:</translation>
+    </message>
+    <message>
+        <source>vollo: ウィンドウを表示できません。ディスプレイがありません (DISPLAY も WAYLAND_DISPLAY も設定されていません)。
+</source>
+        <translation>vollo: cannot show a window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set).
+</translation>
+    </message>
+</context>
+<context>
+    <name>CContextMenu</name>
+    <message>
+        <source>「%1」</source>
+        <translation>&quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>%1 個のファイル</source>
+        <translation>%1 files</translation>
+    </message>
+    <message>
+        <source>%1 を最近使ったファイルから取り除きますか？
+
+デスクトップの「最近使ったファイル」からも消え、ほかのプログラムにも表示されなくなります。Vollo に取り込んだものとカテゴリはそのまま残ります。</source>
+        <translation>Remove %1 from the recent files?
+
+They also leave the desktop&apos;s &quot;Recent Files&quot; and no other program shows them there. What Vollo has collected and its categories stay as they are.</translation>
+    </message>
+    <message>
+        <source>%1 のショートカットを削除しますか？
+
+Vollo から外れ、すべてのカテゴリからも外れます。</source>
+        <translation>Delete the shortcut of %1?
+
+It leaves Vollo and every category.</translation>
+    </message>
+    <message>
+        <source>
+ファイルそのものは削除しません。</source>
+        <translation>
+The files themselves are not deleted.</translation>
+    </message>
+    <message>
+        <source>ショートカットを削除</source>
+        <translation>Delete Shortcut</translation>
+    </message>
+    <message>
+        <source>「%1」を最近使ったファイルの一覧から取り除けませんでした。
+%2 に書き込めるか確かめてください。</source>
+        <translation>&quot;%1&quot; could not be removed from the list of recent files.
+Check that %2 can be written.</translation>
+    </message>
+    <message>
+        <source>ショートカット「%1」を削除できませんでした。
+%2</source>
+        <translation>The shortcut &quot;%1&quot; could not be deleted.
+%2</translation>
+    </message>
+    <message>
+        <source>開く(&amp;O)</source>
+        <translation>&amp;Open</translation>
+    </message>
+    <message>
+        <source>プログラムから開く(&amp;H)</source>
+        <translation>Open wit&amp;h</translation>
+    </message>
+    <message>
+        <source>(アプリケーションがありません)</source>
+        <translation>(no applications)</translation>
+    </message>
+    <message>
+        <source>フォルダに表示(&amp;F)</source>
+        <translation>Show in &amp;Folder</translation>
+    </message>
+    <message>
+        <source>パスをコピー(&amp;C)</source>
+        <translation>&amp;Copy Path</translation>
+    </message>
+    <message>
+        <source>ショートカットを削除(&amp;D)</source>
+        <translation>&amp;Delete Shortcut</translation>
+    </message>
+    <message>
+        <source>プロパティ(&amp;R)</source>
+        <translation>P&amp;roperties</translation>
+    </message>
+    <message>
+        <source>プロパティ</source>
+        <translation>Properties</translation>
+    </message>
+</context>
+<context>
+    <name>CFileCollector</name>
+    <message>
+        <source>Web のリンクです。ファイルを保存してから、そのファイルをドロップしてください。</source>
+        <translation>This is a web link. Save the file first, then drop the saved file.</translation>
+    </message>
+    <message>
+        <source>このコンピュータの上のファイルではありません。</source>
+        <translation>This is not a file on this computer.</translation>
+    </message>
+    <message>
+        <source>見つかりません。名前に UTF-8 でない文字が含まれているか、移動か削除されたファイルです。</source>
+        <translation>Not found. Its name holds characters that are not UTF-8, or the file was moved or deleted.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません。</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+</context>
+<context>
+    <name>CFileDB</name>
+    <message>
+        <source>ファイルがありません</source>
+        <translation>there is no file</translation>
+    </message>
+    <message>
+        <source>ファイルではなくフォルダーなどです</source>
+        <translation>it is a folder or the like, not a file</translation>
+    </message>
+    <message>
+        <source>中身のない空のファイルです</source>
+        <translation>it is an empty file</translation>
+    </message>
+    <message>
+        <source>読み取れません: %1</source>
+        <translation>cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>SQLite のデータベースではありません</source>
+        <translation>it is not an SQLite database</translation>
+    </message>
+    <message>
+        <source>表のひとつもない空のデータベースです</source>
+        <translation>it is an empty database without a single table</translation>
+    </message>
+    <message>
+        <source>表 &quot;query&quot; と &quot;resource&quot; がなく、別のプログラムのデータベースです</source>
+        <translation>it has no tables &quot;query&quot; and &quot;resource&quot;; it is another program&apos;s database</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」は、ほかに起動している Vollo が使っています。
+そちらの Vollo を閉じてから起動してください。</source>
+        <translation>The repository &quot;%1&quot; is in use by another running Vollo.
+Close that Vollo, then start again.</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」は壊れています（%2）。このファイルには何も書き込んでいません。
+写しを残して新しいリポジトリを始めるか、バックアップから戻してください。</source>
+        <translation>The repository &quot;%1&quot; is damaged (%2). Nothing was written to this file.
+Keep a copy and start a new repository, or restore it from a backup.</translation>
+    </message>
+    <message>
+        <source>「%1」は Vollo のリポジトリではありません（%2）。このファイルには何も書き込んでいません。
+別の場所へ移すか名前を変えれば、新しいリポジトリを始められます。</source>
+        <translation>&quot;%1&quot; is not a Vollo repository (%2). Nothing was written to this file.
+Move it elsewhere or rename it to start a new repository.</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」を開けませんでした（%2）。
+ファイルの読み取り許可を確かめてください。</source>
+        <translation>The repository &quot;%1&quot; could not be opened (%2).
+Check that the file may be read.</translation>
+    </message>
+    <message>
+        <source>名前を付け替えられません</source>
+        <translation>it cannot be renamed</translation>
+    </message>
+    <message>
+        <source>リポジトリのフォルダー「%1」を作れませんでした。
+フォルダーの親に書き込めるか、ディスクに空きがあるかを確かめてください。</source>
+        <translation>The repository folder &quot;%1&quot; could not be made.
+Check that its parent folder can be written and that the disk has free space.</translation>
+    </message>
+    <message>
+        <source>リポジトリの元になるテンプレート「%1」が使えません（%2）。リポジトリ「%3」は作っていません。
+Vollo を入れ直してテンプレートを戻してください。</source>
+        <translation>The template &quot;%1&quot; that new repositories are made from cannot be used (%2). The repository &quot;%3&quot; was not made.
+Install Vollo again to bring the template back.</translation>
+    </message>
+    <message>
+        <source>テンプレート「%1」をリポジトリ「%2」へ写せませんでした（%3）。
+ディスクの空きとフォルダーの書き込み許可を確かめてください。</source>
+        <translation>The template &quot;%1&quot; could not be copied to the repository &quot;%2&quot; (%3).
+Check the free disk space and that the folder can be written.</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」に書き込めませんでした（%2）。
+ディスクとファイルの状態を確かめてから、Vollo を起動し直してください。</source>
+        <translation>The repository &quot;%1&quot; could not be written (%2).
+Check the disk and the file, then start Vollo again.</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」は読み取り専用で、書き込めません。一覧は見られますが、ファイルの収集と分類の変更はできません。
+ファイルとフォルダー「%2」の書き込み許可を戻してから、Vollo を起動し直してください。</source>
+        <translation>The repository &quot;%1&quot; is read-only. You can look at the lists, but not collect files or change categories.
+Allow writing to the file and the folder &quot;%2&quot; again, then start Vollo again.</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」のあるディスクに空きがありません。一覧は見られますが、空きができるまでファイルの収集と分類の変更はできません。
+不要なファイルを消して空きを作ってから、Vollo を起動し直してください。</source>
+        <translation>The disk of the repository &quot;%1&quot; is full. You can look at the lists, but not collect files or change categories until there is free space.
+Delete files you do not need, then start Vollo again.</translation>
+    </message>
+    <message>
+        <source>リポジトリ「%1」を「%2」へ移せませんでした。
+フォルダーの書き込み許可を確かめてください。</source>
+        <translation>The repository &quot;%1&quot; could not be moved to &quot;%2&quot;.
+Check that the folder can be written.</translation>
+    </message>
+</context>
+<context>
+    <name>CFileListView</name>
+    <message>
+        <source>The file list has no list to show its rows in</source>
+        <translation>The file list has no list to show its rows in</translation>
+    </message>
+    <message>
+        <source>ファイル一覧</source>
+        <translation>File list</translation>
+    </message>
+    <message>
+        <source>The file list is not bound to a list</source>
+        <translation>The file list is not bound to a list</translation>
+    </message>
+    <message>
+        <source>No values were given for the new row</source>
+        <translation>No values were given for the new row</translation>
+    </message>
+</context>
+<context>
+    <name>CFindBox</name>
+    <message>
+        <source>検索</source>
+        <translation>Search</translation>
+    </message>
+</context>
+<context>
+    <name>CLeftOut</name>
+    <message>
+        <source>%1 件を取り込めませんでした。</source>
+        <translation>%1 items could not be collected.</translation>
+    </message>
+    <message>
+        <source>・%1
+    %2</source>
+        <translation>- %1
+    %2</translation>
+    </message>
+    <message>
+        <source>ほか %1 件</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>名前を変える、読み取りの権限を確かめるなどしてから、もう一度取り込んでください。取り込めたものはそのまま残っています。</source>
+        <translation>Rename them, check the read permissions or the like, then collect them again. What was collected stays.</translation>
+    </message>
+    <message>
+        <source>名前に UTF-8 でない文字が含まれているため、取り込めません。</source>
+        <translation>Its name holds characters that are not UTF-8, so it cannot be collected.</translation>
+    </message>
+    <message>
+        <source>読み取りか書き込みの権限がありません。</source>
+        <translation>No permission to read or write.</translation>
+    </message>
+    <message>
+        <source>名前かパスが長すぎます。</source>
+        <translation>The name or the path is too long.</translation>
+    </message>
+    <message>
+        <source>ディスクの空きが足りません。</source>
+        <translation>There is not enough free disk space.</translation>
+    </message>
+    <message>
+        <source>書き込めない（読み取り専用の）場所です。</source>
+        <translation>The place cannot be written (it is read-only).</translation>
+    </message>
+    <message>
+        <source>見つかりません。</source>
+        <translation>Not found.</translation>
+    </message>
+    <message>
+        <source>エラー: %1</source>
+        <translation>Error: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CListViewControl</name>
+    <message>
+        <source>Index out of bounds: %1 (the list holds %2 rows)</source>
+        <translation>Index out of bounds: %1 (the list holds %2 rows)</translation>
+    </message>
+</context>
+<context>
+    <name>CStoredText</name>
+    <message>
+        <source>すべてのファイル</source>
+        <translation>All Files</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>サイズ</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>更新日時</source>
+        <translation>Modified</translation>
+    </message>
+    <message>
+        <source>初めての起動です。ドキュメント フォルダーの文書を Vollo に登録しますか？</source>
+        <translation>This is the first start. Add the documents in your Documents folder to Vollo?</translation>
+    </message>
+    <message>
+        <source>仕事</source>
+        <translation>Work</translation>
+    </message>
+    <message>
+        <source>個人</source>
+        <translation>Personal</translation>
+    </message>
+    <message>
+        <source>重要</source>
+        <translation>Important</translation>
+    </message>
+    <message>
+        <source>最近使ったファイル</source>
+        <translation>Recent Files</translation>
+    </message>
+    <message>
+        <source>文書</source>
+        <translation>Documents</translation>
+    </message>
+    <message>
+        <source>表計算</source>
+        <translation>Spreadsheets</translation>
+    </message>
+    <message>
+        <source>プレゼンテーション</source>
+        <translation>Presentations</translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Web ページ</source>
+        <translation>Web Pages</translation>
+    </message>
+    <message>
+        <source>画像</source>
+        <translation>Images</translation>
+    </message>
+</context>
+<context>
+    <name>CWalkProgress</name>
+    <message>
+        <source>ドキュメントを収集しています...</source>
+        <translation>Collecting documents...</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 個のファイル</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>FormAbout</name>
+    <message>
+        <source>本ソフトウェアは、文書を移動することなくカテゴリで整理するためのプログラムです。本ソフトウェアは現状のまま提供され、商品性および特定目的への適合性を含め、明示・黙示を問わず一切の保証はありません。本ソフトウェアの使用または使用不能により生じたいかなる損害についても、開発者は責任を負いません。</source>
+        <translation>This software organises documents by category without moving them. It is provided as is, without warranty of any kind, express or implied, including merchantability and fitness for a particular purpose. The developers are not liable for any damage arising from the use of, or the inability to use, this software.</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>製品名</source>
+        <translation>Product</translation>
+    </message>
+    <message>
+        <source>バージョン</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>著作権</source>
+        <translation>Copyright</translation>
+    </message>
+</context>
+<context>
+    <name>FormCategory</name>
+    <message>
+        <source>カテゴリ設定</source>
+        <translation>Categories of the File</translation>
+    </message>
+    <message>
+        <source>カテゴリ</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <source>ファイルに付いているカテゴリ &quot;%1&quot; がカテゴリ一覧にありません。Vollo を起動し直すと一覧が読み直されます。</source>
+        <translation>The file&apos;s category &quot;%1&quot; is not in the list of categories. Start Vollo again to read the list anew.</translation>
+    </message>
+</context>
+<context>
+    <name>FormMain</name>
+    <message>
+        <source>検索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>ファイル一覧の切り替え</source>
+        <translation>Switch file list</translation>
+    </message>
+    <message>
+        <source>状態</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>ツールバー</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>カテゴリ</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <source>フォルダ</source>
+        <translation>Folder</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 個のファイル</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>ツリーと一覧の境界</source>
+        <translation>Divider between the tree and the lists</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>リポジトリからウィンドウを作れませんでした。</source>
+        <translation>The window could not be built from the repository.</translation>
+    </message>
+    <message>
+        <source>リポジトリを開けませんでした。</source>
+        <translation>The repository could not be opened.</translation>
+    </message>
+    <message>
+        <source>%1
+%2
+
+%3
+
+詳細: %4</source>
+        <translation>%1
+%2
+
+%3
+
+Details: %4</translation>
+    </message>
+    <message>
+        <source>ほかの Vollo がリポジトリを使っています。そちらを終了してから、もう一度お試しください。</source>
+        <translation>Another Vollo is using the repository. Quit it, then try again.</translation>
+    </message>
+    <message>
+        <source>リポジトリのフォルダに書き込めません。フォルダの権限と空き容量を確かめてください。</source>
+        <translation>The repository folder cannot be written. Check the folder&apos;s permissions and the free space.</translation>
+    </message>
+    <message>
+        <source>ディスクがいっぱいです。空きを作ってから、もう一度お試しください。</source>
+        <translation>The disk is full. Free some space, then try again.</translation>
+    </message>
+    <message>
+        <source>リポジトリのファイルが壊れています。ファイルを別の場所へ移してから起動すると、新しいリポジトリが作られます。</source>
+        <translation>The repository file is damaged. Move the file elsewhere and start again to make a new repository.</translation>
+    </message>
+    <message>
+        <source>もう一度お試しください。繰り返し起きるときは、下の詳細を添えて開発者にお知らせください。</source>
+        <translation>Please try again. If it keeps happening, tell the developers and include the details below.</translation>
+    </message>
+    <message>
+        <source>%1
+
+詳細: %2</source>
+        <translation>%1
+
+Details: %2</translation>
+    </message>
+    <message>
+        <source>フォルダ「%1」を開けませんでした。</source>
+        <translation>The folder &quot;%1&quot; could not be opened.</translation>
+    </message>
+    <message>
+        <source>ショートカット「%1」を読めませんでした。
+%2</source>
+        <translation>The shortcut &quot;%1&quot; could not be read.
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」が見つかりません。
+ファイルが移動されたか削除された可能性があります。</source>
+        <translation>&quot;%1&quot; was not found.
+The file may have been moved or deleted.</translation>
+    </message>
+    <message>
+        <source>「%1」を開くアプリケーションが見つかりませんでした。</source>
+        <translation>No application was found to open &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>「%1」が見つかりません。</source>
+        <translation>&quot;%1&quot; was not found.</translation>
+    </message>
+    <message>
+        <source>アプリケーション「%1」が見つかりません。</source>
+        <translation>The application &quot;%1&quot; was not found.</translation>
+    </message>
+    <message>
+        <source>「%1」を開けませんでした。
+%2</source>
+        <translation>&quot;%1&quot; could not be opened.
+%2</translation>
+    </message>
+    <message>
+        <source>名前: %1</source>
+        <translation>Name: %1</translation>
+    </message>
+    <message>
+        <source>場所: %1</source>
+        <translation>Location: %1</translation>
+    </message>
+    <message>
+        <source>ショートカット: %1</source>
+        <translation>Shortcut: %1</translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりません。</source>
+        <translation>The file was not found.</translation>
+    </message>
+    <message>
+        <source>種類: %1</source>
+        <translation>Type: %1</translation>
+    </message>
+    <message>
+        <source>サイズ: %1 (%2 バイト)</source>
+        <translation>Size: %1 (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>更新日時: %1</source>
+        <translation>Modified: %1</translation>
+    </message>
+    <message>
+        <source>作成日時: %1</source>
+        <translation>Created: %1</translation>
+    </message>
+    <message>
+        <source>アクセス日時: %1</source>
+        <translation>Accessed: %1</translation>
+    </message>
+</context>
+</TS>
