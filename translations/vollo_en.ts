@@ -23,6 +23,10 @@ Keep the current file under another name and start a new repository?</translatio
         <translation>A new repository has been started. The previous file was kept under this name:
 %1</translation>
     </message>
+    <message>
+        <source>リポジトリを新しい形に更新しています…</source>
+        <translation>Updating the repository to the new format…</translation>
+    </message>
 </context>
 <context>
     <name>CCategory</name>
@@ -41,6 +45,73 @@ Keep the current file under another name and start a new repository?</translatio
     <message>
         <source>カテゴリ &quot;%1&quot; はツリーにありません。削除された可能性があります。ほかのカテゴリを選んでください。</source>
         <translation>The category &quot;%1&quot; is not in the tree; it may have been deleted. Choose another category.</translation>
+    </message>
+</context>
+<context>
+    <name>CCategoryEditor</name>
+    <message>
+        <source>新しいカテゴリ</source>
+        <translation>New Category</translation>
+    </message>
+    <message>
+        <source>新しいカテゴリの名前:</source>
+        <translation>Name of the new category:</translation>
+    </message>
+    <message>
+        <source>名前の変更</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>カテゴリ「%1」の新しい名前:</source>
+        <translation>New name of the category &quot;%1&quot;:</translation>
+    </message>
+    <message>
+        <source>カテゴリの削除</source>
+        <translation>Delete Category</translation>
+    </message>
+    <message>
+        <source>カテゴリ「%1」を削除しますか？
+このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
+        <translation>Delete the category &quot;%1&quot;?
+It holds %2 files. They only leave this category; the files themselves are not deleted.</translation>
+    </message>
+</context>
+<context>
+    <name>CCategoryMenu</name>
+    <message>
+        <source>新しいカテゴリ...</source>
+        <translation>New Category...</translation>
+    </message>
+    <message>
+        <source>名前の変更...</source>
+        <translation>Rename...</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>フォルダを取り込む...</source>
+        <translation>Collect Folder...</translation>
+    </message>
+</context>
+<context>
+    <name>CCategoryStore</name>
+    <message>
+        <source>これ以上カテゴリを作れません。カテゴリの番号は %1 までです。
+使わないカテゴリを削除してから作り直してください。</source>
+        <translation>No more categories can be made: category numbers go up to %1.
+Delete categories you do not use, then try again.</translation>
+    </message>
+    <message>
+        <source>カテゴリの名前が空です。名前を入力してください。</source>
+        <translation>The category name is empty. Enter a name.</translation>
+    </message>
+    <message>
+        <source>カテゴリ「%1」はすでにあります（大文字と小文字は区別しません）。
+別の名前を入力してください。</source>
+        <translation>The category &quot;%1&quot; already exists (letter case is ignored).
+Enter another name.</translation>
     </message>
 </context>
 <context>
@@ -158,6 +229,10 @@ Check that %2 can be written.</translation>
     <message>
         <source>プロパティ</source>
         <translation>Properties</translation>
+    </message>
+    <message>
+        <source>カテゴリから外す(&amp;U)</source>
+        <translation>Take O&amp;ut of Category</translation>
     </message>
 </context>
 <context>
@@ -279,6 +354,18 @@ Delete files you do not need, then start Vollo again.</translation>
         <translation>The repository &quot;%1&quot; could not be moved to &quot;%2&quot;.
 Check that the folder can be written.</translation>
     </message>
+    <message>
+        <source>リポジトリ「%1」を新しい形に更新できませんでした（%2）。
+リポジトリは元のままです。</source>
+        <translation>The repository &quot;%1&quot; could not be updated to the new format (%2).
+The repository is unchanged.</translation>
+    </message>
+    <message>
+        <source>Vollo のデータフォルダー「%1」が、Vollo の動いている間に削除されたか移されました。リポジトリとショートカットはもうそこにありません。
+一覧は消える前のまま見られますが、ファイルの収集と分類の変更はできません。フォルダーをバックアップから戻してから Vollo を起動し直すか、そのまま起動し直して新しく始めてください。</source>
+        <translation>Vollo&apos;s data folder &quot;%1&quot; was deleted or moved while Vollo was running. The repository and the shortcuts are no longer there.
+You can still look at the lists as they were, but not collect files or change categories. Restore the folder from a backup and start Vollo again, or just start Vollo again to begin afresh.</translation>
+    </message>
 </context>
 <context>
     <name>CFileListView</name>
@@ -356,10 +443,42 @@ Check that the folder can be written.</translation>
     </message>
 </context>
 <context>
+    <name>CListFiller</name>
+    <message>
+        <source>見つかりません</source>
+        <translation>Not found</translation>
+    </message>
+</context>
+<context>
     <name>CListViewControl</name>
     <message>
         <source>Index out of bounds: %1 (the list holds %2 rows)</source>
         <translation>Index out of bounds: %1 (the list holds %2 rows)</translation>
+    </message>
+</context>
+<context>
+    <name>CMoveFollower</name>
+    <message>
+        <source>フォルダの監視数がシステムの上限に達しました (%1)。
+ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。</source>
+        <translation>The system&apos;s limit of watched folders has been reached (%1).
+Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
+    </message>
+    <message>
+        <source>見つからない文書を探しています...</source>
+        <translation>Looking for missing documents...</translation>
+    </message>
+    <message>
+        <source>見つからない文書はありません。</source>
+        <translation>No document is missing.</translation>
+    </message>
+    <message>
+        <source>%1 件の見つからない文書の移動先は見つかりませんでした。</source>
+        <translation>Where %1 missing documents went could not be found.</translation>
+    </message>
+    <message>
+        <source>%1 件の文書をつなぎ直しました。</source>
+        <translation>%1 documents were relinked.</translation>
     </message>
 </context>
 <context>
@@ -480,6 +599,27 @@ Check that the folder can be written.</translation>
         <source>ファイルに付いているカテゴリ &quot;%1&quot; がカテゴリ一覧にありません。Vollo を起動し直すと一覧が読み直されます。</source>
         <translation>The file&apos;s category &quot;%1&quot; is not in the list of categories. Start Vollo again to read the list anew.</translation>
     </message>
+    <message>
+        <source>%1 個のファイルを選択中</source>
+        <translation>%1 files selected</translation>
+    </message>
+</context>
+<context>
+    <name>FormChooseMove</name>
+    <message>
+        <source>「%1」が見つかりません。
+移動先の候補が複数あります。どれがこの文書か選んでください。</source>
+        <translation>&quot;%1&quot; is missing.
+There are several candidates for where it went. Choose the one that is this document.</translation>
+    </message>
+    <message>
+        <source>選択</source>
+        <translation>Choose</translation>
+    </message>
+    <message>
+        <source>スキップ</source>
+        <translation>Skip</translation>
+    </message>
 </context>
 <context>
     <name>FormMain</name>
@@ -525,6 +665,30 @@ Check that the folder can be written.</translation>
     <message>
         <source>ツリーと一覧の境界</source>
         <translation>Divider between the tree and the lists</translation>
+    </message>
+    <message>
+        <source>フォルダを取り込む...</source>
+        <translation>Collect Folder...</translation>
+    </message>
+    <message>
+        <source>取り込むフォルダを選んでください</source>
+        <translation>Choose the folder to collect</translation>
+    </message>
+    <message>
+        <source>フォルダ「%1」が見つかりません。</source>
+        <translation>The folder &quot;%1&quot; was not found.</translation>
+    </message>
+    <message>
+        <source>データフォルダがないため、変更できません。Vollo を起動し直してください。</source>
+        <translation>Nothing can be changed because the data folder is gone. Start Vollo again.</translation>
+    </message>
+    <message>
+        <source>（%1 個を選択）</source>
+        <translation> (%1 selected)</translation>
+    </message>
+    <message>
+        <source>見つからない文書を探す</source>
+        <translation>Find Missing Documents</translation>
     </message>
 </context>
 <context>
@@ -648,6 +812,13 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>アクセス日時: %1</source>
         <translation>Accessed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RM_RecentMirror</name>
+    <message>
+        <source>デスクトップの「最近使ったファイル」の記録が壊れていて読めません（%1）。前に読めた一覧のままにしています。このファイルを消すと、デスクトップが新しく作り直します。</source>
+        <translation>The desktop&apos;s record of recent files is damaged and cannot be read (%1). The list read before is kept. Delete that file and the desktop makes a new one.</translation>
     </message>
 </context>
 </TS>

@@ -4,19 +4,13 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace {
-
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CCategoryEditor", text);
-}
-
-} // namespace
-
 CCategoryEditor::CCategoryEditor(CVolloDB& repository, QWidget* owner)
     : m_store(repository), m_owner(owner) {}
 
 qint32 CCategoryEditor::AskNew(QString* Name) {
-    const QString name = AskName(Tr("新しいカテゴリ"), Tr("新しいカテゴリの名前:"), QString(), 0);
+    const QString name = AskName(
+        QCoreApplication::translate("CCategoryEditor", "新しいカテゴリ"),
+        QCoreApplication::translate("CCategoryEditor", "新しいカテゴリの名前:"), QString(), 0);
     if (name.isEmpty())
         return 0;
     const qint32 id = m_store.Add(name);
@@ -26,8 +20,10 @@ qint32 CCategoryEditor::AskNew(QString* Name) {
 }
 
 QString CCategoryEditor::AskRename(qint32 TagID, const QString& Name) {
-    QString name =
-        AskName(Tr("名前の変更"), Tr("カテゴリ「%1」の新しい名前:").arg(Name), Name, TagID);
+    QString name = AskName(
+        QCoreApplication::translate("CCategoryEditor", "名前の変更"),
+        QCoreApplication::translate("CCategoryEditor", "カテゴリ「%1」の新しい名前:").arg(Name),
+        Name, TagID);
     if (name.isEmpty() || name == Name)
         return QString();
     m_store.Rename(TagID, name);
@@ -36,13 +32,16 @@ QString CCategoryEditor::AskRename(qint32 TagID, const QString& Name) {
 
 bool CCategoryEditor::AskDelete(qint32 TagID, const QString& Name) {
     const qint32 count = m_store.FileCount(TagID);
-    QMessageBox question(QMessageBox::Question, Tr("カテゴリの削除"),
-                         Tr("カテゴリ「%1」を削除しますか？\n"
-                            "このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから"
-                            "外れるだけで、ファイルそのものは削除されません。")
-                             .arg(Name)
-                             .arg(count),
-                         QMessageBox::Yes | QMessageBox::No, m_owner);
+    QMessageBox question(
+        QMessageBox::Question, QCoreApplication::translate("CCategoryEditor", "カテゴリの削除"),
+        QCoreApplication::translate(
+            "CCategoryEditor",
+            "カテゴリ「%1」を削除しますか？\n"
+            "このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから"
+            "外れるだけで、ファイルそのものは削除されません。")
+            .arg(Name)
+            .arg(count),
+        QMessageBox::Yes | QMessageBox::No, m_owner);
     question.setObjectName(QStringLiteral("CategoryDeleteQuestion"));
     // Enter alone must not delete.
     question.setDefaultButton(QMessageBox::No);

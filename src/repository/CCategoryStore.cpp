@@ -11,13 +11,10 @@
 
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CCategoryStore", text);
-}
-
 QString TooMany() {
-    return Tr("これ以上カテゴリを作れません。カテゴリの番号は %1 までです。\n"
-              "使わないカテゴリを削除してから作り直してください。")
+    return QCoreApplication::translate(
+               "CCategoryStore", "これ以上カテゴリを作れません。カテゴリの番号は %1 までです。\n"
+                                 "使わないカテゴリを削除してから作り直してください。")
         .arg(CCategoryStore::LastCategoryID);
 }
 
@@ -28,7 +25,8 @@ CCategoryStore::CCategoryStore(CVolloDB& repository) : m_repository(repository) 
 QString CCategoryStore::Refusal(const QString& Name, qint32 ExceptID) {
     const QString name = Name.trimmed();
     if (name.isEmpty())
-        return Tr("カテゴリの名前が空です。名前を入力してください。");
+        return QCoreApplication::translate("CCategoryStore",
+                                           "カテゴリの名前が空です。名前を入力してください。");
     // Compared here rather than by the engine, whose letter case rules stop
     // at ASCII.
     CRecordset rs = m_repository.GetTagName();
@@ -37,8 +35,10 @@ QString CCategoryStore::Refusal(const QString& Name, qint32 ExceptID) {
         last = std::max(last, rs.Field(0).toInt());
         if (rs.Field(0).toInt() != ExceptID &&
             rs.Field(1).toString().compare(name, Qt::CaseInsensitive) == 0)
-            return Tr("カテゴリ「%1」はすでにあります（大文字と小文字は区別しません）。\n"
-                      "別の名前を入力してください。")
+            return QCoreApplication::translate(
+                       "CCategoryStore",
+                       "カテゴリ「%1」はすでにあります（大文字と小文字は区別しません）。\n"
+                       "別の名前を入力してください。")
                 .arg(rs.Field(1).toString());
     }
     if (ExceptID == 0 && last >= LastCategoryID)

@@ -333,9 +333,11 @@ void CFileDB::UpgradeSchema() {
         CFactStore::Upgrade(m_connection, m_upgradeProgress);
     } catch (const CError& e) {
         if ((e.Code() & 0xff) != SQLITE_FULL)
-            throw CError(e.Code(), QCoreApplication::translate("CFileDB", "リポジトリ「%1」を新しい形に更新できませんでした（%2）。"
-                                      "\nリポジトリは元のままです。")
-                                       .arg(m_iniFileName, e.Text()));
+            throw CError(e.Code(),
+                         QCoreApplication::translate(
+                             "CFileDB", "リポジトリ「%1」を新しい形に更新できませんでした（%2）。"
+                                        "\nリポジトリは元のままです。")
+                             .arg(m_iniFileName, e.Text()));
         m_readOnlyNotice = FullNotice();
     }
 }
@@ -491,10 +493,12 @@ bool CFileDB::CheckGone() {
 }
 
 QString CFileDB::GoneNotice() const {
-    return QCoreApplication::translate("CFileDB", "Vollo のデータフォルダー「%1」が、Vollo の動いている間に削除されたか移されました"
-              "。リポジトリとショートカットはもうそこにありません。\n一覧は消える前のまま見られ"
-              "ますが、ファイルの収集と分類の変更はできません。フォルダーをバックアップから戻して"
-              "から Vollo を起動し直すか、そのまま起動し直して新しく始めてください。")
+    return QCoreApplication::translate(
+               "CFileDB",
+               "Vollo のデータフォルダー「%1」が、Vollo の動いている間に削除されたか移されました"
+               "。リポジトリとショートカットはもうそこにありません。\n一覧は消える前のまま見られ"
+               "ますが、ファイルの収集と分類の変更はできません。フォルダーをバックアップから戻して"
+               "から Vollo を起動し直すか、そのまま起動し直して新しく始めてください。")
         .arg(m_shortcutFolder);
 }
 

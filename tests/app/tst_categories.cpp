@@ -4,6 +4,7 @@
 #include "CCheckListView.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
+#include "CLanguage.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
@@ -93,6 +94,8 @@ class tst_categories : public QObject {
 private slots:
     void initTestCase() {
         AM_Vollo::SetupApplication();
+        // The program's own texts, whatever the test machine's language.
+        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
         connect(&m_timer, &QTimer::timeout, this, &tst_categories::Answer);
         m_timer.start(20);
     }

@@ -7,6 +7,7 @@
 #include "CCategory.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
+#include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
 #include "CVolloDB.h"
@@ -75,6 +76,8 @@ private slots:
     void initTestCase() {
         FaultVfs::Install();
         AM_Vollo::SetupApplication();
+        // The program's own texts, whatever the test machine's language.
+        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
     }
     void init() {
         ResetAll();

@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "CCategory.h"
 #include "CFileFacts.h"
+#include "CLanguage.h"
 #include "CMoveFollower.h"
 #include "CMoveWatcher.h"
 #include "CVolloDB.h"
@@ -72,7 +73,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { AM_Vollo::SetupApplication(); }
+    void initTestCase() {
+        AM_Vollo::SetupApplication();
+        // The program's own texts, whatever the test machine's language.
+        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+    }
     void init() { ResetAll(); }
     void cleanup() { Stop(); }
 

@@ -7,6 +7,7 @@
 #include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
+#include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
@@ -76,7 +77,11 @@ class TestSelection : public QObject {
     }
 
 private slots:
-    void initTestCase() { AM_Vollo::SetupApplication(); }
+    void initTestCase() {
+        AM_Vollo::SetupApplication();
+        // The program's own texts, whatever the test machine's language.
+        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+    }
     void init() {
         ResetAll();
         m_docs.clear();
