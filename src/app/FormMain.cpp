@@ -1031,10 +1031,14 @@ void FormMain::AddCategoryViews(qint32 ID, const QString& Name) {
     CListViewControl* control = AddListControl();
     CRecordset columns = gRepository->RunQuery(QStringLiteral("getColumnHeader"));
     for (; !columns.IsEOF(); columns.MoveNext())
-        control->AddColumnHeader(columns.Field(QStringLiteral("Value")).toString(),
-                                 columns.Field(QStringLiteral("Extra")).toInt());
+        control->AddColumnHeader(
+            CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
+            columns.Field(QStringLiteral("Extra")).toInt());
+    // Placed and anchored like the lists made at start, beside the split bar.
     control->setGeometry(FListViews.at(0)->geometry());
-    FAnchor->Add(CWidgetAnchorControl::Wrap(control), 8, 1);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(control), 8, 3);
+    if (control->header()->count() > 0)
+        control->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     FTabViewer->Add(control, key, Name);
     control->setAccessibleName(Name);
     CFileListView* list = FFileListViews->Add(control, FMsghooks.last(), key);

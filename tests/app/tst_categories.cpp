@@ -5,6 +5,7 @@
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CLanguage.h"
+#include "CListViewControl.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
@@ -120,6 +121,13 @@ private slots:
                                    {AppTest::WriteFile(AppTest::DocumentsFolder() + "/a.txt")},
                                    At("H5")));
         QCOMPARE(m_form->FileListViews()->Item("H5")->Count(), 1);
+        // The new list takes the room and the captions of the lists made at start.
+        const CListViewControl* made = m_form->FileListViews()->Item("H5")->ListView();
+        const CListViewControl* root = m_form->FileListViews()->Item("H0")->ListView();
+        QCOMPARE(made->geometry(), root->geometry());
+        QCOMPARE(made->model()->headerData(0, Qt::Horizontal),
+                 root->model()->headerData(0, Qt::Horizontal));
+        QCOMPARE(made->header()->sectionResizeMode(0), QHeaderView::Stretch);
 
         Key("H4", Qt::Key_F2, {Type("Neu'")});
         QCOMPARE(Shown("H4"), QStringList({"Neu'", "Neu'", "Neu'"}));
