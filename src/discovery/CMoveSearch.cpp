@@ -30,7 +30,7 @@ QString NearestFolder(const QString& path, const QString& home) {
     QString folder = QFileInfo(path).path();
     while (!folder.isEmpty() && folder != QLatin1String("/") && !IsFolder(folder))
         folder = QFileInfo(folder).path();
-    const QString slashed = Slashed(folder);
+    QString slashed = Slashed(folder);
     if (folder.isEmpty() || folder == QLatin1String("/") ||
         (Slashed(home).startsWith(slashed) && Slashed(home) != slashed))
         return {};

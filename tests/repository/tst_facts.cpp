@@ -23,7 +23,7 @@ QString MakeDocument(const CFreshDataHome& home, const QString& name, const QByt
     file.open(QIODevice::WriteOnly);
     file.write(content);
     file.close();
-    const QString link = home.RepositoryFolder() + name + QStringLiteral(".lnk");
+    QString link = home.RepositoryFolder() + name + QStringLiteral(".lnk");
     symlink(QFile::encodeName(docs + name).constData(), QFile::encodeName(link).constData());
     return link;
 }
