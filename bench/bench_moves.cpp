@@ -102,8 +102,8 @@ void RepairBench(const QString& home, int fileCount, int folderCount) {
                 continue;
             documents[j].Stored = CMoveMatcher::FromStored(CFileFacts::Read(tree.files[j]));
             const QString to = j == i ? tree.files[j] + ".renamed"
-                                      : tree.folders[(qsizetype(j) * 7) % tree.folders.size()] + "/moved-" +
-                                            QString::number(j);
+                                      : tree.folders[(qsizetype(j) * 7) % tree.folders.size()] +
+                                            "/moved-" + QString::number(j);
             ::rename(Enc(tree.files[j]).constData(), Enc(to).constData());
             ++moved;
         }
