@@ -31,6 +31,22 @@ QHash<qint32, QStringList> Rows(CListViewControl* list) {
     return rows;
 }
 
+// The root's list as the window shows it, filled by a filler of its own.
+struct ShownList {
+    explicit ShownList(CVolloDB& db)
+        : filler(db), finished(&filler.Checker(), &CFactChecker::OnFinished) {
+        for (const char* header : {"名前", "サイズ", "更新日時"})
+            list->AddColumnHeader(QString::fromUtf8(header), 1000);
+        view.Create(list, new CMsghook(&window));
+        filler.ShowTagFiles(&view, 1);
+    }
+    QWidget window;
+    CListViewControl* list = new CListViewControl(&window);
+    CFileListView view;
+    CListFiller filler;
+    QSignalSpy finished;
+};
+
 } // namespace
 
 class TestFactList : public QObject {
@@ -96,20 +112,12 @@ private slots:
         // The documents' folder moves away: the list still shows every row
         // from what is stored, and the check finds them all missing.
         QVERIFY(QDir().rename(docs, docs + ".away"));
-        QWidget window;
-        auto* list = new CListViewControl(&window);
-        for (const char* header : {"名前", "サイズ", "更新日時"})
-            list->AddColumnHeader(QString::fromUtf8(header), 1000);
-        CFileListView view;
-        view.Create(list, new CMsghook(&window));
-        CListFiller filler(*m_db);
-        QSignalSpy finished(&filler.Checker(), &CFactChecker::OnFinished);
-        filler.ShowTagFiles(&view, 1);
-        const QHash<qint32, QStringList> shown = Rows(list);
+        ShownList root(*m_db);
+        const QHash<qint32, QStringList> shown = Rows(root.list);
         QCOMPARE(shown.value(goneID), (QStringList{"gone.txt", SizeText(3000), shown[goneID][2]}));
         QCOMPARE(shown.size(), 3);
-        QTRY_COMPARE(finished.count(), 1);
-        for (const QStringList& row : Rows(list))
+        QTRY_COMPARE(root.finished.count(), 1);
+        for (const QStringList& row : Rows(root.list))
             QCOMPARE(row.at(1), QStringLiteral("見つかりません"));
 
         // Back in place, with one document deleted, one grown and one
@@ -121,16 +129,16 @@ private slots:
             m_db->RunSQL(QStringLiteral("SELECT path FROM files WHERE ID = %1").arg(orphanID))
                 .Field(0)
                 .toString()));
-        filler.ShowTagFiles(&view, 1);
-        for (int i = 1; i <= list->ListItemCount(); ++i)
-            if (KeyToID(list->ListItem(i).Key()) == grownID)
-                list->setSelectedItem(list->ListItem(i));
-        QTRY_COMPARE(finished.count(), 2);
-        const QHash<qint32, QStringList> after = Rows(list);
+        root.filler.ShowTagFiles(&root.view, 1);
+        for (int i = 1; i <= root.list->ListItemCount(); ++i)
+            if (KeyToID(root.list->ListItem(i).Key()) == grownID)
+                root.list->setSelectedItem(root.list->ListItem(i));
+        QTRY_COMPARE(root.finished.count(), 2);
+        const QHash<qint32, QStringList> after = Rows(root.list);
         QCOMPARE(after.size(), 2);
         QCOMPARE(after.value(goneID).at(1), QStringLiteral("見つかりません"));
         QCOMPARE(after.value(grownID).at(1), SizeText(9000));
-        QCOMPARE(KeyToID(list->SelectedItem().Key()), grownID);
+        QCOMPARE(KeyToID(root.list->SelectedItem().Key()), grownID);
         // The repository: the missing document keeps its categories, the
         // grown one has fresh facts, the orphan is gone with its links.
         QCOMPARE(m_db->GetTagOfFile(goneID).RecordCount(), 2);
@@ -145,19 +153,11 @@ private slots:
             AppTest::WriteFile(AppTest::DocumentsFolder() + "/old.txt", QByteArray(2048, 'o'));
         m_collector->AddDroppedFiles({doc}, 1);
         m_db->RunSQL("DELETE FROM filefacts"); // as before the upgrade
-        QWidget window;
-        auto* list = new CListViewControl(&window);
-        for (const char* header : {"名前", "サイズ", "更新日時"})
-            list->AddColumnHeader(QString::fromUtf8(header), 1000);
-        CFileListView view;
-        view.Create(list, new CMsghook(&window));
-        CListFiller filler(*m_db);
-        QSignalSpy finished(&filler.Checker(), &CFactChecker::OnFinished);
-        filler.ShowTagFiles(&view, 1);
-        const QStringList row = Rows(list).values().value(0);
+        ShownList root(*m_db);
+        const QStringList row = Rows(root.list).values().value(0);
         QCOMPARE(row.mid(0, 2), (QStringList{"old.txt", SizeText(2048)}));
         QVERIFY(!row.at(2).isEmpty());
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE(root.finished.count(), 1);
         QCOMPARE(m_db->FactsOf().size(), 1); // filled for next time
     }
 
