@@ -1,5 +1,14 @@
 #include "support_app.h"
 
+#include "AM_Vollo.h"
+#include "CCategory.h"
+#include "CFileListView.h"
+#include "CFileListViews.h"
+#include "CLanguage.h"
+#include "CListViewControl.h"
+#include "CVolloDB.h"
+#include "FormMain.h"
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -126,6 +135,84 @@ bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos) {
     QDropEvent drop(QPointF(pos), actions, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted();
+}
+
+void SetupJapanese() {
+    AM_Vollo::SetupApplication();
+    CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+}
+
+int Count(const QString& sql) {
+    return AM_Vollo::gRepository->RunSQL(sql).Field(0).toInt();
+}
+
+int FileCount() {
+    return Count(QStringLiteral("SELECT COUNT(*) FROM files"));
+}
+
+int LinkCount(qint32 tagID) {
+    return Count(QStringLiteral("SELECT COUNT(*) FROM filetags WHERE tagID = %1").arg(tagID));
+}
+
+QString Doc(const QString& name, const QByteArray& content) {
+    return WriteFile(DocumentsFolder() + QLatin1Char('/') + name, content);
+}
+
+FormMain* Window::Start(bool firstStartHandled) {
+    Open(firstStartHandled);
+    return Show();
+}
+
+void Window::Open(bool firstStartHandled) {
+    AM_Vollo::OpenRepository();
+    if (firstStartHandled)
+        AM_Vollo::gRepository->RunQuery(QStringLiteral("setFirstStart"));
+}
+
+FormMain* Window::Show() {
+    return m_form = AM_Vollo::ShowMainForm();
+}
+
+void Window::Stop() {
+    if (m_form != nullptr)
+        m_form->close();
+    delete m_form;
+    m_form = AM_Vollo::gMainForm = nullptr;
+    AM_Vollo::ReleaseRepository();
+}
+
+QTreeWidget* Window::Tree() const {
+    return Find<QTreeWidget>(QStringLiteral("TreeViewTag"));
+}
+
+CListViewControl* Window::Control(int i) const {
+    return Find<CListViewControl>(QStringLiteral("ListView%1").arg(i + 1));
+}
+
+CFileListView* Window::List(const QString& key) const {
+    return m_form->FileListViews()->Item(key);
+}
+
+QTreeWidgetItem* Window::Node(const QString& key) const {
+    return m_form->Category()->Node(key);
+}
+
+QPoint Window::At(const QString& key) const {
+    Tree()->scrollToItem(Node(key));
+    return Tree()->visualItemRect(Node(key)).center();
+}
+
+void Window::ClickNode(const QString& key) const {
+    QVERIFY(Node(key) != nullptr);
+    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, At(key));
+}
+
+bool Window::DropOnNode(const QString& key, const QStringList& files) const {
+    return DropFiles(Tree()->viewport(), files, At(key));
+}
+
+void Window::Press(const QString& action) const {
+    Find<QAction>(action)->trigger();
 }
 
 } // namespace AppTest

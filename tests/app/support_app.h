@@ -1,7 +1,12 @@
 #pragma once
 
+#include "FormMain.h"
+
 #include <QtWidgets>
 #include <functional>
+
+class CFileListView;
+class CListViewControl;
 
 // Answers the message boxes a test provokes: every modal QMessageBox that
 // shows up is recorded and closed with the button given, so a test can run
@@ -55,5 +60,44 @@ QStringList Shortcuts();
 // Returns whether the drop was accepted.
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos);
 bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos);
+
+// The application set up as the program's start does, speaking Japanese
+// whatever the test machine's language, so tests can read its own texts.
+void SetupJapanese();
+// The first field of a query on the open repository, as a number.
+int Count(const QString& sql);
+int FileCount();
+int LinkCount(qint32 tagID);
+// Writes a document under the documents folder and returns its path.
+QString Doc(const QString& name, const QByteArray& content = "x");
+
+// The main window on the throw-away home, opened and closed as the program does.
+class Window {
+public:
+    // Opens the repository (new or kept from before) and shows the window;
+    // the first start counts as handled unless the test wants the question.
+    FormMain* Start(bool firstStartHandled = true);
+    void Open(bool firstStartHandled = true);
+    FormMain* Show();
+    void Stop(); // closing stores what the window keeps
+
+    template <typename T> T* Find(const QString& name) const {
+        T* found = m_form->findChild<T*>(name);
+        if (found == nullptr)
+            qFatal("no %s in the window", qPrintable(name));
+        return found;
+    }
+    QTreeWidget* Tree() const;
+    CListViewControl* Control(int i) const; // the ith list control, 0 for the root
+    CFileListView* List(const QString& key) const;
+    QTreeWidgetItem* Node(const QString& key) const;
+    QPoint At(const QString& key) const;
+    void ClickNode(const QString& key) const;
+    bool DropOnNode(const QString& key, const QStringList& files) const;
+    void Press(const QString& action) const;
+
+protected:
+    FormMain* m_form = nullptr;
+};
 
 } // namespace AppTest

@@ -13,34 +13,45 @@ QString Program() {
 
 } // namespace
 
-// The program as the desktop starts it: its command line, a second start,
-// and where its first window opens.
+// The program as the desktop starts it: its command line in the desktop's
+// language, a second start, and where its first window opens.
 class TestDesktop : public QObject {
     Q_OBJECT
 private slots:
+    // LANGUAGE picks the language, from the catalogue beside the program.
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("language");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("output");
         // No display and no platform: neither must reach the platform plugin.
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--version";
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "Vollo 1.0.0";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << "bogus";
-        QTest::newRow("no display") << QStringList() << 1 << "DISPLAY";
+        QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "--version";
+        QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "Vollo 1.0.0";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << "" << 1 << "bogus";
+        QTest::newRow("no display") << QStringList() << "" << 1 << "DISPLAY";
+        QTest::newRow("English") << QStringList{"--help"} << "en" << 0
+                                 << "Organises your documents";
+        QTest::newRow("neither known")
+            << QStringList{"--help"} << "fr:de" << 0 << "Organises your documents";
+        QTest::newRow("Japanese") << QStringList{"--help"} << "ja" << 0 << "カテゴリで整理";
     }
     void commandLine() {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, language);
         QFETCH(int, status);
         QFETCH(QString, output);
         QProcess process;
         QProcessEnvironment empty;
         empty.insert("HOME", qEnvironmentVariable("HOME"));
+        empty.insert("LANG", "C.UTF-8");
+        if (!language.isEmpty())
+            empty.insert("LANGUAGE", language);
         process.setProcessEnvironment(empty);
         process.start(Program(), arguments);
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, status);
-        const QString printed = QString::fromLocal8Bit(process.readAllStandardOutput() +
-                                                       process.readAllStandardError());
+        const QString printed =
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
     }
 

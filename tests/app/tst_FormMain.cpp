@@ -10,9 +10,11 @@
 #include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
+#include "CSplitBar.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
+#include "CWidgetAnchorControl.h"
 #include "FormAbout.h"
 #include "FormCategory.h"
 #include "FormMain.h"
@@ -26,22 +28,9 @@ using namespace AppTest;
 
 namespace {
 
-int Count(const QString& sql) {
-    return gRepository->RunSQL(sql).Field(0).toInt();
-}
-int FileCount() {
-    return Count("SELECT COUNT(*) FROM files");
-}
-int LinkCount(qint32 tagID) {
-    return Count(QStringLiteral("SELECT COUNT(*) FROM filetags WHERE tagID = %1").arg(tagID));
-}
 // Files registered, shortcuts on disk, and links to category tagID.
 QList<int> Counts(qint32 tagID) {
     return {FileCount(), int(Shortcuts().size()), LinkCount(tagID)};
-}
-// Writes a document under the documents folder and returns its path.
-QString Doc(const QString& name, const QByteArray& content = "x") {
-    return WriteFile(DocumentsFolder() + '/' + name, content);
 }
 QStringList ListTexts(CListViewControl* list) {
     QStringList texts;
@@ -49,6 +38,57 @@ QStringList ListTexts(CListViewControl* list) {
         texts << list->ListItem(i).Text();
     texts.sort();
     return texts;
+}
+// A press two pixels into the bar, a move by dx, a release where it moved.
+void Drag(QWidget* bar, int dx) {
+    const QPoint from(2, 20);
+    const QPoint to = from + QPoint(dx, 0);
+    const auto send = [bar](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                            Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, bar->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+// Every text a window shows: titles, captions, tips, names for screen readers,
+// tabs, tree nodes, list cells and headers, actions.
+void AddActionTexts(const QList<QAction*>& actions, QStringList& out) {
+    for (const QAction* a : actions) {
+        out << a->text() << a->toolTip() << a->statusTip();
+        if (a->menu() != nullptr)
+            AddActionTexts(a->menu()->actions(), out);
+    }
+}
+void AddModelTexts(const QAbstractItemModel* model, const QModelIndex& parent, QStringList& out) {
+    for (int c = 0; parent == QModelIndex() && c < model->columnCount(); ++c)
+        out << model->headerData(c, Qt::Horizontal).toString();
+    for (int r = 0; r < model->rowCount(parent); ++r) {
+        for (int c = 0; c < model->columnCount(parent); ++c) {
+            const QModelIndex index = model->index(r, c, parent);
+            out << index.data().toString() << index.data(Qt::ToolTipRole).toString();
+        }
+        AddModelTexts(model, model->index(r, 0, parent), out);
+    }
+}
+QStringList ShownTexts(QWidget* root) {
+    QStringList out;
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : std::as_const(widgets)) {
+        for (const char* p : {"windowTitle", "toolTip", "accessibleName", "statusTip", "text",
+                              "placeholderText", "plainText"})
+            out << w->property(p).toString();
+        if (auto* tabs = qobject_cast<QTabBar*>(w)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                out << tabs->tabText(i) << tabs->tabToolTip(i);
+        }
+        if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->model())
+            AddModelTexts(view->model(), QModelIndex(), out);
+        AddActionTexts(w->actions(), out);
+    }
+    return out;
 }
 
 } // namespace
@@ -76,55 +116,9 @@ private:
     int m_layout;
 };
 
-class TestFormMain : public QObject {
+class TestFormMain : public QObject, Window {
     Q_OBJECT
 
-private:
-    FormMain* m_form = nullptr;
-
-    // Opens the repository (new or kept from before) and shows the window; the
-    // first start counts as handled unless the test wants the question.
-    FormMain* Start(bool firstStartHandled = true) {
-        Open(firstStartHandled);
-        return Show();
-    }
-    void Open(bool firstStartHandled = true) {
-        AM_Vollo::OpenRepository();
-        if (firstStartHandled)
-            gRepository->RunQuery("setFirstStart");
-    }
-    FormMain* Show() { return m_form = AM_Vollo::ShowMainForm(); }
-    void Stop() {
-        if (m_form != nullptr)
-            m_form->close(); // stores what the window keeps
-        delete m_form;
-        m_form = AM_Vollo::gMainForm = nullptr;
-        AM_Vollo::ReleaseRepository();
-    }
-    template <typename T> T* Find(const QString& name) {
-        T* found = m_form->findChild<T*>(name);
-        if (found == nullptr)
-            qFatal("no %s in the window", qPrintable(name));
-        return found;
-    }
-    QTreeWidget* Tree() { return Find<QTreeWidget>("TreeViewTag"); }
-    CListViewControl* Control(int i) {
-        return Find<CListViewControl>(QString("ListView%1").arg(i + 1));
-    }
-    void Press(const QString& name) { Find<QAction>(name)->trigger(); }
-    CFileListView* List(const QString& key) { return m_form->FileListViews()->Item(key); }
-    QTreeWidgetItem* Node(const QString& key) { return m_form->Category()->Node(key); }
-    QPoint At(const QString& key) {
-        Tree()->scrollToItem(Node(key));
-        return Tree()->visualItemRect(Node(key)).center();
-    }
-    void ClickNode(const QString& key) {
-        QVERIFY(Node(key) != nullptr);
-        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, At(key));
-    }
-    bool DropOnNode(const QString& key, const QStringList& files) {
-        return DropFiles(Tree()->viewport(), files, At(key));
-    }
     // target: "node:Hn", "list:n" or "none"
     bool DropOn(const QString& target, const QStringList& files) {
         const QString where = target.section(':', 1);
@@ -142,14 +136,15 @@ private:
         QVERIFY(!item.IsEmpty());
         Control(list)->setSelectedItem(item);
     }
-
-private slots:
-    void initTestCase() {
-        AM_Vollo::SetupApplication();
-        // These tests read the program's own texts, whatever the test machine's language.
-        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+    // The name column ends where the list's visible width ends.
+    void VerifyNameFills() {
+        QHeaderView* header = Control(0)->header();
+        QTRY_COMPARE(header->length(), Control(0)->viewport()->width());
+        QVERIFY(header->sectionSize(0) > header->sectionSize(1));
     }
 
+private slots:
+    void initTestCase() { SetupJapanese(); }
     void init() {
         ResetAll();
         QApplication::restoreOverrideCursor();
@@ -640,9 +635,9 @@ private slots:
         QVERIFY(gRepository == nullptr && AM_Vollo::gMainForm == nullptr);
     }
 
-    // What a user meets on any desktop: exact captions, a minimum the window
-    // manager enforces, a status line as tall as its font, names for screen
-    // readers, keys for every command, Qt's texts and Vollo's own in Japanese.
+    // What a user meets on any desktop: a status line as tall as its font,
+    // names for screen readers, keys for every command, Qt's texts and Vollo's
+    // own in Japanese.
     void windowForEveryUser() {
         Start();
         QApplication::setActiveWindow(m_form);
@@ -650,8 +645,6 @@ private slots:
         auto* status = Find<QLineEdit>("TextStatusBar");
         QVERIFY(status->height() >= status->fontMetrics().height() &&
                 status->geometry().bottom() < m_form->height());
-        m_form->resize(400, 300);
-        QCOMPARE(m_form->width(), 580);
         for (QWidget* w : m_form->findChildren<QWidget*>()) {
             if (w->isVisibleTo(m_form) && w->focusPolicy() != Qt::NoFocus)
                 QVERIFY2(
@@ -691,6 +684,113 @@ private slots:
         QMessageBox box(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
         AM_Vollo::LoadQtTranslations(QLocale::c());
+    }
+
+    // The program speaks Japanese on a Japanese desktop and English on any
+    // other: the first-start question, the window, the context menu, the
+    // category dialog and the about box; what is stored stays as it is.
+    void languages_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("japanese");
+        QTest::newRow("en_GB") << "en_GB" << false;
+        QTest::newRow("de_DE") << "de_DE" << false;
+        QTest::newRow("ja_JP") << "ja_JP" << true;
+    }
+    void languages() {
+        QFETCH(QString, locale);
+        QFETCH(bool, japanese);
+        const auto restore = qScopeGuard([] {
+            QLocale::setDefault(QLocale::system());
+            CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+        });
+        Doc("report.txt");
+        Doc("sheet.csv");
+        QLocale::setDefault(QLocale(locale));
+        QVERIFY(CLanguage::Load(QLocale()));
+        QCOMPARE(CLanguage::Japanese(), japanese);
+        ModalAnswerer answerer(QMessageBox::Ok);
+        Start(false);
+        QStringList texts = answerer.Texts();
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(List("H0")->Count(), 2);
+        QMenu* menu = List("H0")->ContextMenu()->ShowMenuAt(List("H0")->Tag(1), QPoint(10, 10));
+        AddActionTexts(menu->actions(), texts);
+        menu->close();
+        Press("Category");
+        texts << ShownTexts(m_form);
+        QTimer::singleShot(0, m_form, [&texts] {
+            if (auto* about = qobject_cast<FormAbout*>(QApplication::activeModalWidget())) {
+                texts << ShownTexts(about);
+                about->close();
+            }
+        });
+        Press("About");
+        QVERIFY(m_form->findChild<FormAbout*>() != nullptr);
+        const QString all = texts.join('\n');
+        const QStringList expected = japanese
+                                         ? QStringList{"すべてのファイル", "名前",         "終了",
+                                                       "2 個のファイル",   "カテゴリ設定", "重要",
+                                                       "のバージョン情報"}
+                                         : QStringList{"All Files", "Name", "Exit", "2 files"};
+        for (const QString& text : expected)
+            QVERIFY2(all.contains(text), qPrintable(text));
+        // Kana, CJK punctuation and ideographs, full-width forms.
+        const QStringList shownJapanese = texts.filter(QRegularExpression(
+            QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]")));
+        QVERIFY2(japanese || shownJapanese.isEmpty(), qPrintable(shownJapanese.join(" | ")));
+        // Nothing translated reached the repository.
+        QCOMPARE(gRepository->RunQuery("getRootFolder").Field("Value").toString(),
+                 QString("すべてのファイル"));
+    }
+
+    // The bar between the tree and the lists: dragged, limited, remembered
+    // with the window's size; the name column fills what the others leave.
+    void splitBar_data() {
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("expected"); // the bar's left in twips; -1: dx moved it freely
+        QTest::newRow("right") << 120 << -1;
+        QTest::newRow("left") << -60 << -1;
+        // The engine stops the drag at a limit and places the bar a grip short of it.
+        QTest::newRow("past the left limit") << -400 << CSplitBar::LimitLeft - CSplitBar::Grip;
+        QTest::newRow("past the right limit")
+            << 2000 << 1100 * 15 - CSplitBar::LimitRight - CSplitBar::Grip;
+    }
+    void splitBar() {
+        QFETCH(int, dx);
+        QFETCH(int, expected);
+        Start();
+        m_form->resize(1100, 700);
+        QWidget* bar = Find<QWidget>("SplitBar");
+        const int left = bar->x();
+        const int tree = Tree()->width();
+        const QRect list = Control(0)->geometry();
+        Drag(bar, dx);
+        const int moved = expected < 0 ? dx : CWidgetAnchorControl::ToPixels(expected) - left;
+        QCOMPARE(QList<int>({bar->x(), Tree()->width(), Control(0)->x(), Control(0)->width()}),
+                 QList<int>({left + moved, tree + moved, list.x() + moved, list.width() - moved}));
+        VerifyNameFills();
+        Stop();
+        Start();
+        QCOMPARE(Find<QWidget>("SplitBar")->x(), left + moved);
+        QCOMPARE(Tree()->width(), tree + moved);
+        VerifyNameFills();
+    }
+
+    // A window narrowed after the bar went right still leaves the lists their
+    // room; back to the left, the window may narrow again.
+    void narrowingKeepsTheList() {
+        Start();
+        const int least = m_form->minimumWidth();
+        m_form->resize(1400, 700);
+        Drag(Find<QWidget>("SplitBar"), 800);
+        QVERIFY(m_form->minimumWidth() > least);
+        m_form->resize(1, 700);
+        QCOMPARE(m_form->width(), m_form->minimumWidth());
+        QVERIFY(Control(0)->isVisible());
+        QVERIFY(Control(0)->width() * 15 >= CSplitBar::LimitRight - 300);
+        VerifyNameFills();
+        Drag(Find<QWidget>("SplitBar"), -800);
+        QCOMPARE(m_form->minimumWidth(), least);
     }
 };
 
