@@ -127,12 +127,16 @@ bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos) {
 bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos) {
     QMimeData data;
     data.setUrls(urls);
+    return DropData(target, &data, pos);
+}
+
+bool DropData(QWidget* target, const QMimeData* data, const QPoint& pos) {
     const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
-    QDragEnterEvent enter(pos, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(pos, actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
-    QDragMoveEvent move(pos, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(pos, actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &move);
-    QDropEvent drop(QPointF(pos), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(pos), actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted();
 }

@@ -60,6 +60,7 @@ QStringList Shortcuts();
 // Returns whether the drop was accepted.
 bool DropFiles(QWidget* target, const QStringList& files, const QPoint& pos);
 bool DropUrls(QWidget* target, const QList<QUrl>& urls, const QPoint& pos);
+bool DropData(QWidget* target, const QMimeData* data, const QPoint& pos);
 
 // The application set up as the program's start does, speaking Japanese
 // whatever the test machine's language, so tests can read its own texts.

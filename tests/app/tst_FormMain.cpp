@@ -3,7 +3,6 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CCategory.h"
-#include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
@@ -16,7 +15,6 @@
 #include "CWalkProgress.h"
 #include "CWidgetAnchorControl.h"
 #include "FormAbout.h"
-#include "FormCategory.h"
 #include "FormMain.h"
 
 #include <QtTest>
@@ -458,33 +456,6 @@ private slots:
         QVERIFY(m_form->StatusBar() == doc || m_form->StatusBar() == txt);
     }
 
-    // Each category has a list of its own, however many there are: a click
-    // shows its tab and a drop links; lists beyond the categories hide.
-    void categoriesAndTabs_data() {
-        QTest::addColumn<int>("categories");
-        QTest::newRow("four") << 4;
-        QTest::newRow("one") << 1;
-    }
-    void categoriesAndTabs() {
-        QFETCH(int, categories);
-        Open();
-        if (categories == 4)
-            gRepository->AddTag("四番目");
-        else
-            gRepository->RunSQL("DELETE FROM tags WHERE ID > 1");
-        Show();
-        const int lists = categories + 1;
-        QCOMPARE(m_form->FileListViews()->Count(), lists);
-        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), lists);
-        for (int i = lists; i < 4; ++i)
-            QVERIFY(!Control(i)->isVisible());
-        const QString node = BM_Library::MakeKey(categories);
-        ClickNode(node);
-        QCOMPARE(m_form->TabViewer()->SelectedKey(), node);
-        QVERIFY(DropOnNode(node, {Doc("a.txt")}));
-        QCOMPARE(LinkCount(categories), 1);
-    }
-
     void recentNode() {
         const QDateTime now = QDateTime::currentDateTimeUtc();
         AddRecentEntry(Doc("recent a.txt"), now.addSecs(-60));
@@ -508,55 +479,6 @@ private slots:
         QVERIFY(!row.Key().isEmpty() && !row.Tag().startsWith(RepositoryFolder()));
         ClickNode("H0");
         QCOMPARE((QList<int>{List("H0")->Count(), FileCount()}), (QList<int>{2, 2}));
-    }
-
-    void ticks_data() {
-        QTest::addColumn<bool>("tabShown");
-        QTest::newRow("category's tab shown") << true;
-        QTest::newRow("other tab shown") << false;
-    }
-    void ticks() {
-        QFETCH(bool, tabShown);
-        const QString doc = Doc("tick.txt");
-        Start();
-        FormCategory* dialog = m_form->CategoryForm();
-        QVERIFY(DropOnNode(tabShown ? "H2" : "H0", {doc}));
-        if (tabShown) {
-            // The file is in the second category; its list is shown and the
-            // file clicked there while the dialog is open.
-            Press("Category");
-            QVERIFY(dialog->IsFreezed());
-            m_form->TabViewer()->SelectTab("H2");
-            CListViewControl* list = Control(2);
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(list->model()->index(0, 0)).center());
-        } else {
-            m_form->TabViewer()->SelectTab("H0");
-            SelectRow(0, 1);
-            Press("Category");
-            // The dialog shows the shortcut's own name without ".lnk".
-            QCOMPARE(dialog->FilePath(), QString("tick.txt"));
-        }
-        QVERIFY(dialog->isVisible() && !dialog->IsFreezed() && dialog->FileID() > 0);
-        QTreeWidget* boxes = dialog->ListViewCategory();
-        QTreeWidgetItem* second = boxes->topLevelItem(1);
-        QCOMPARE(CCheckListView::Key(second), QString("H2"));
-        QCOMPARE(CCheckListView::SmallIcon(second), QString(tabShown ? "checked" : "unchecked"));
-        // The box is the image in front of the row's text.
-        QTest::mouseClick(boxes->viewport(), Qt::LeftButton, {},
-                          QPoint(boxes->viewport()->mapFrom(boxes, QPoint(8, 0)).x(),
-                                 boxes->visualItemRect(second).center().y()));
-        // Unticked while its list is shown: the list is refilled without the
-        // file, and the dialog freezes. Otherwise only the repository changes.
-        QCOMPARE(LinkCount(2), tabShown ? 0 : 1);
-        QCOMPARE(List("H2")->Count(), 0);
-        QCOMPARE(dialog->IsFreezed(), tabShown);
-        // A dialog without a registered file links nothing.
-        dialog->Unfreeze();
-        dialog->setFileID(-1);
-        m_form->FCategoryForm_OnItemClick(1, second);
-        QCOMPARE(Count("SELECT COUNT(*) FROM filetags WHERE fileID < 1"), 0);
-        QVERIFY(dialog->IsFreezed());
     }
 
     // Find goes to the list that is shown.
