@@ -162,6 +162,14 @@ QString Doc(const QString& name, const QByteArray& content) {
     return WriteFile(DocumentsFolder() + QLatin1Char('/') + name, content);
 }
 
+QStringList ListTexts(CListViewControl* list) {
+    QStringList texts;
+    for (int i = 1; i <= list->ListItemCount(); ++i)
+        texts << list->ListItem(i).Text();
+    texts.sort();
+    return texts;
+}
+
 FormMain* Window::Start(bool firstStartHandled) {
     Open(firstStartHandled);
     return Show();

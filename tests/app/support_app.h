@@ -71,6 +71,8 @@ int FileCount();
 int LinkCount(qint32 tagID);
 // Writes a document under the documents folder and returns its path.
 QString Doc(const QString& name, const QByteArray& content = "x");
+// The texts of a list's rows, sorted.
+QStringList ListTexts(CListViewControl* list);
 
 // The main window on the throw-away home, opened and closed as the program does.
 class Window {

@@ -30,13 +30,6 @@ namespace {
 QList<int> Counts(qint32 tagID) {
     return {FileCount(), int(Shortcuts().size()), LinkCount(tagID)};
 }
-QStringList ListTexts(CListViewControl* list) {
-    QStringList texts;
-    for (int i = 1; i <= list->ListItemCount(); ++i)
-        texts << list->ListItem(i).Text();
-    texts.sort();
-    return texts;
-}
 // A press two pixels into the bar, a move by dx, a release where it moved.
 void Drag(QWidget* bar, int dx) {
     const QPoint from(2, 20);
@@ -353,47 +346,6 @@ private slots:
         QCOMPARE(Shortcuts(), (QStringList{"a.txt.lnk", "c.txt.lnk"}));
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(2));
         QVERIFY(QApplication::overrideCursor() == nullptr);
-    }
-
-    void collectingATree_data() {
-        QTest::addColumn<QString>("target"); // "first start", "node:Hn" or "list:n"
-        QTest::newRow("first start") << "first start";
-        QTest::newRow("folder dropped on a node") << "node:H2";
-        QTest::newRow("folder dropped on a list") << "list:2";
-    }
-    void collectingATree() {
-        QFETCH(QString, target);
-        const bool first = target == "first start";
-        const QString tree = DocumentsFolder() + (first ? "" : "/tree");
-        const QString longName = QString(248, u'n') + ".txt"; // one byte too many for ".lnk"
-        for (const QString& n :
-             QStringList{"a.txt", "sub/b.doc", ".git/objects/c.txt", ".cache/d.txt",
-                         ".local/share/Trash/files/e.txt", longName})
-            WriteFile(tree + "/" + n);
-        WriteRaw(QFile::encodeName(tree) + "/\x82\xa0.txt");  // Shift-JIS
-        WriteRaw(QFile::encodeName(tree) + "/caf\xe9/f.txt"); // Latin-1 folder
-        ModalAnswerer answerer(QMessageBox::Ok);
-        Start(!first);
-        if (!first) {
-            m_form->TabViewer()->SelectTab("H2");
-            bool progress = false;
-            connect(m_form->PathFinder(), &CPathFinder::OnFound, this,
-                    [&] { progress = progress || m_form->WalkProgress() != nullptr; });
-            QVERIFY(DropOn(target, {tree}));
-            QVERIFY(progress);
-            QCOMPARE(LinkCount(2), 3);
-        }
-        // One box after the walk: the two names that are not text, and where.
-        QCOMPARE(answerer.Count(), first ? 2 : 1);
-        QVERIFY2(answerer.Texts().last().contains("2 件") && answerer.Texts().last().contains(tree),
-                 qPrintable(answerer.Texts().last()));
-        QCOMPARE(FileCount(), 3);
-        CFileListView* shown = List(first ? "H0" : "H2");
-        QCOMPARE(ListTexts(shown->ListView()), (QStringList{"a.txt", "b.doc", longName}));
-        // No row points to a missing document.
-        for (int i = 1; i <= shown->Count(); ++i)
-            QVERIFY(QFileInfo::exists(BM_Library::ShortcutTarget(shown->Tag(i))));
-        QTRY_COMPARE(m_form->StatusBar(), FormMain::CountText(3));
     }
 
     void deleteShortcut_data() {

@@ -1,18 +1,25 @@
-// Collecting a folder at any time, and what the window does when what it
-// stands on goes away: the data folder, the desktop's recent list, a write.
+// Collecting folders, documents that move, and what the window does when what
+// it stands on goes away: the data folder, the desktop's recent list, a write.
 #include "support_app.h"
 
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CCategory.h"
+#include "CFactChecker.h"
+#include "CFileCollector.h"
+#include "CFileFacts.h"
+#include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
-#include "CLanguage.h"
+#include "CListFiller.h"
 #include "CListViewControl.h"
+#include "CMsghook.h"
 #include "CPathFinder.h"
+#include "CShortcutReconciler.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
 #include "FaultVfs.h"
+#include "FormChooseMove.h"
 #include "FormMain.h"
 #include "SM_Shortcut.h"
 
@@ -20,40 +27,64 @@
 #include <QtWidgets>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using AM_Vollo::gRepository;
 using namespace AppTest;
 
 namespace {
 
-int Count(const QString& sql) {
-    return gRepository->RunSQL(sql).Field(0).toInt();
+QString Target(const QString& shortcutName) {
+    return QFile::symLinkTarget(RepositoryFolder() + "/" + shortcutName);
 }
-int FileCount() {
-    return Count(QStringLiteral("SELECT COUNT(*) FROM files"));
+int Links(const QString& shortcutName) {
+    return Count("SELECT COUNT(*) FROM filetags JOIN files ON files.ID = filetags.fileID"
+                 " WHERE files.path LIKE '%" +
+                 shortcutName + "'");
 }
+bool SecondDevice(const QString& shm) {
+    struct stat a {
+    }, b{};
+    return !shm.isEmpty() && stat(qPrintable(shm), &a) == 0 &&
+           stat(qPrintable(DocumentsFolder()), &b) == 0 && a.st_dev != b.st_dev;
+}
+// The texts of every row by file ID: name, size, date.
+QHash<qint32, QStringList> Rows(CListViewControl* list) {
+    QHash<qint32, QStringList> rows;
+    CFileListModel* model = list->Model();
+    for (int i = 0; i < model->RowCount(); ++i) {
+        const quint64 param = model->ParamAt(i);
+        rows.insert(BM_Library::KeyToID(model->KeyOf(param)),
+                    {model->TextOf(param, 0), model->TextOf(param, 1), model->TextOf(param, 2)});
+    }
+    return rows;
+}
+
+// The root's list as the window shows it, filled by a filler of its own.
+struct ShownList {
+    explicit ShownList(CVolloDB& db)
+        : filler(db), finished(&filler.Checker(), &CFactChecker::OnFinished) {
+        for (const char* header : {"名前", "サイズ", "更新日時"})
+            list->AddColumnHeader(QString::fromUtf8(header), 1000);
+        view.Create(list, new CMsghook(&window));
+        filler.ShowTagFiles(&view, 1);
+    }
+    QWidget window;
+    CListViewControl* list = new CListViewControl(&window);
+    CFileListView view;
+    CListFiller filler;
+    QSignalSpy finished;
+};
 
 } // namespace
 
-class TestCollect : public QObject {
+class TestCollect : public QObject, Window {
     Q_OBJECT
 
-    FormMain* m_form = nullptr;
-
-    void Start() {
-        AM_Vollo::OpenRepository();
-        gRepository->RunQuery(QStringLiteral("setFirstStart"));
-        m_form = AM_Vollo::ShowMainForm();
+    void StartActive() {
+        Start();
         m_form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_form));
-    }
-    CFileListView* List(const QString& key) { return m_form->FileListViews()->Item(key); }
-    void ClickNode(const QString& key) {
-        auto* tree = m_form->findChild<QTreeWidget*>(QStringLiteral("TreeViewTag"));
-        QTreeWidgetItem* node = m_form->Category()->Node(key);
-        QVERIFY(node != nullptr);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          tree->visualItemRect(node).center());
     }
     // Every row names a registered file by its ID and shortcut.
     void CheckRowsMatchRepository() {
@@ -75,9 +106,7 @@ class TestCollect : public QObject {
 private slots:
     void initTestCase() {
         FaultVfs::Install();
-        AM_Vollo::SetupApplication();
-        // The program's own texts, whatever the test machine's language.
-        CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+        SetupJapanese();
     }
     void init() {
         ResetAll();
@@ -85,55 +114,91 @@ private slots:
     }
     void cleanup() {
         FaultVfs::Disarm();
-        if (m_form != nullptr)
-            m_form->close();
-        delete m_form;
-        m_form = AM_Vollo::gMainForm = nullptr;
-        AM_Vollo::ReleaseRepository();
+        Stop();
     }
 
-    // Ctrl+O, the desktop's folder dialog answered, then the same folder again.
-    void collectFolder_data() {
+    // A tree collected at the first start, dropped on a node or a list, or
+    // chosen with Ctrl+O in the desktop's folder dialog: hidden folders and
+    // programs are left out, names that are not text are told once with
+    // where they are, and collecting the same tree again adds nothing.
+    void collectTree_data() {
+        QTest::addColumn<QString>("how"); // "first start", "node", "list" or "open"
         QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("links");
-        QTest::newRow("category") << "H2" << 4;
-        QTest::newRow("root") << "H0" << 0;
-        QTest::newRow("extension category") << "H1006" << 0;
+        QTest::newRow("first start") << "first start"
+                                     << "H0";
+        QTest::newRow("dropped on a node") << "node"
+                                           << "H2";
+        QTest::newRow("dropped on a list") << "list"
+                                           << "H2";
+        QTest::newRow("Ctrl+O, category") << "open"
+                                          << "H2";
+        QTest::newRow("Ctrl+O, root") << "open"
+                                      << "H0";
+        QTest::newRow("Ctrl+O, extension category") << "open"
+                                                    << "H1006";
     }
-    void collectFolder() {
+    void collectTree() {
+        QFETCH(QString, how);
         QFETCH(QString, node);
-        QFETCH(int, links);
-        const QString tree = DocumentsFolder() + "/pick";
-        for (const char* name : {"a.txt", "sub/b.doc", "it's \"q\" 名前.txt", "space dir/#e.pdf",
-                                 "x.exe", ".hidden/c.txt", "sub/.git/d.txt"})
-            WriteFile(tree + '/' + QString::fromUtf8(name));
-        Start();
-        ClickNode(node);
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
+        const bool first = how == "first start";
+        const QString tree = DocumentsFolder() + (first ? "" : "/tree");
+        const QString longName = QString(248, u'n') + ".txt"; // one byte too many for ".lnk"
+        for (const QString& n :
+             {QString("a.txt"), QString("sub/b.doc"), QString("it's \"q\" 名前.txt"),
+              QString("space dir/#e.pdf"), QString("x.exe"), QString(".git/objects/c.txt"),
+              QString(".cache/d.txt"), QString(".local/share/Trash/files/e.txt"),
+              QString("sub/.git/d.txt"), longName})
+            WriteFile(tree + "/" + n);
+        WriteRaw(QFile::encodeName(tree) + "/\x82\xa0.txt");  // Shift-JIS
+        WriteRaw(QFile::encodeName(tree) + "/caf\xe9/f.txt"); // Latin-1 folder
+        ModalAnswerer answerer(QMessageBox::Ok);
+        QTimer chooser;
+        connect(&chooser, &QTimer::timeout, this, [&] {
             if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
                 d->setDirectory(tree);
                 static_cast<QDialog*>(d)->accept();
             }
         });
-        answer.start(20);
-        QTest::keyClick(m_form, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(FileCount(), 4);
+        chooser.start(20);
+        Start(!first);
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        bool progress = first;
+        connect(m_form->PathFinder(), &CPathFinder::OnFound, this,
+                [&] { progress = progress || m_form->WalkProgress() != nullptr; });
+        ClickNode(node);
+        if (how == "open")
+            QTest::keyClick(m_form, Qt::Key_O, Qt::ControlModifier);
+        else if (!first)
+            QVERIFY(how == "node" ? DropOnNode(node, {tree})
+                                  : DropFiles(Control(2)->viewport(), {tree}, QPoint(20, 20)));
+        QVERIFY(progress);
+        // One box after the walk: the two names that are not text, and where.
+        QCOMPARE(answerer.Count(), first ? 2 : 1);
+        QVERIFY2(answerer.Texts().last().contains("2 件") && answerer.Texts().last().contains(tree),
+                 qPrintable(answerer.Texts().last()));
+        QStringList names{"#e.pdf", "a.txt", "b.doc", "it's \"q\" 名前.txt", longName};
+        names = node == "H1006" ? names.filter(".txt") : names; // .txt and .md only
+        CFileListView* shown = List(node == "H2" ? "H2" : "H0");
+        QCOMPARE(ListTexts(shown->ListView()), names);
+        QCOMPARE(FileCount(), 5);
+        const int links = node == "H2" ? 5 : 0;
         QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), links);
-        if (links > 0)
-            QCOMPARE(List(node)->Count(), links);
-        QCOMPARE(List("H0")->Count(), node == "H1006" ? 2 : 4); // .txt and .md only
-        QVERIFY(!Shortcuts().contains("c.txt.lnk") && !Shortcuts().contains("d.txt.lnk"));
+        // No row points to a missing document.
+        for (int i = 1; i <= shown->Count(); ++i)
+            QVERIFY(QFileInfo::exists(BM_Library::ShortcutTarget(shown->Tag(i))));
+        QTRY_COMPARE(m_form->StatusBar(), FormMain::CountText(shown->Count()));
+        const QStringList shortcuts = Shortcuts();
         m_form->CollectFolderFrom(tree);
-        QCOMPARE(FileCount(), 4);
-        QCOMPARE(Shortcuts().size(), 4);
+        QCOMPARE(Shortcuts(), shortcuts);
+        QCOMPARE(FileCount(), 5);
         QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), links);
     }
 
     void cancelKeepsWhatWasTaken() {
         for (int i = 0; i < 30; ++i)
-            WriteFile(DocumentsFolder() + QStringLiteral("/f%1/doc%1.txt").arg(i));
-        Start();
+            Doc(QStringLiteral("f%1/doc%1.txt").arg(i));
+        StartActive();
         ClickNode("H1");
         connect(m_form->PathFinder(), &CPathFinder::OnFound, this, [this] {
             if (CWalkProgress* p = m_form->WalkProgress())
@@ -158,8 +223,8 @@ private slots:
     }
     void dataFolderGone() {
         QFETCH(bool, click);
-        Start();
-        m_form->CollectFolderFrom(QFileInfo(WriteFile(DocumentsFolder() + "/a.txt")).path());
+        StartActive();
+        m_form->CollectFolderFrom(QFileInfo(Doc("a.txt")).path());
         QCOMPARE(List("H0")->Count(), 1);
         ModalAnswerer answerer;
         QVERIFY(QDir(RepositoryFolder()).removeRecursively());
@@ -170,8 +235,7 @@ private slots:
         ClickNode("H0");
         QCOMPARE(List("H0")->Count(), 1);
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(1));
-        QVERIFY(DropFiles(List("H0")->ListView()->viewport(),
-                          {WriteFile(DocumentsFolder() + "/b.txt")}, QPoint(20, 20)));
+        QVERIFY(DropFiles(List("H0")->ListView()->viewport(), {Doc("b.txt")}, QPoint(20, 20)));
         m_form->CollectFolderFrom(DocumentsFolder());
         QTest::qWait(100);
         QCOMPARE(answerer.Count(), 1);
@@ -180,8 +244,8 @@ private slots:
     }
 
     void malformedRecentListToldOnce() {
-        AddRecentEntry(WriteFile(DocumentsFolder() + "/r.txt"), QDateTime::currentDateTimeUtc());
-        Start();
+        AddRecentEntry(Doc("r.txt"), QDateTime::currentDateTimeUtc());
+        StartActive();
         ModalAnswerer answerer;
         ClickNode("H1001");
         QCOMPARE(List("H0")->Count(), 1);
@@ -209,10 +273,9 @@ private slots:
         for (long n = 0; n == 0 || n <= writes; ++n) {
             init();
             for (const char* name : {"r1.txt", "r2.txt", "r3.txt"})
-                AddRecentEntry(WriteFile(DocumentsFolder() + "/" + name),
-                               QDateTime::currentDateTimeUtc());
-            Start();
-            m_form->CollectFolderFrom(QFileInfo(WriteFile(DocumentsFolder() + "/k/a.txt")).path());
+                AddRecentEntry(Doc(name), QDateTime::currentDateTimeUtc());
+            StartActive();
+            m_form->CollectFolderFrom(QFileInfo(Doc("k/a.txt")).path());
             ModalAnswerer answerer;
             FaultVfs::Arm(n, code);
             ClickNode("H1001");
@@ -220,9 +283,223 @@ private slots:
                 writes = FaultVfs::Count();
             FaultVfs::Disarm();
             CheckRowsMatchRepository();
-            cleanup();
+            Stop();
         }
         QVERIFY(writes > 0);
+    }
+    // Documents renamed or moved, while the program runs and while it is
+    // closed: each shortcut follows its own document, keeps its name and
+    // categories, and is never pointed at a file that might be another document.
+    void whileRunning_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("rename in place") << "a/report.odt"
+                                         << "a/report-final.odt";
+        QTest::newRow("move across folders") << "a/report.odt"
+                                             << "b/report.odt";
+        QTest::newRow("folder renamed") << "a/report.odt"
+                                        << "a2/report.odt";
+    }
+    void whileRunning() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        const QString docs = DocumentsFolder() + "/";
+        WriteFile(docs + "b/other.txt");
+        Start();
+        QVERIFY(DropOnNode("H2", {WriteFile(docs + from, "the report"), docs + "b/other.txt"}));
+        const QStringList before = Shortcuts();
+        QVERIFY(
+            QDir(docs).rename(to.startsWith("a2") ? "a" : from, to.startsWith("a2") ? "a2" : to));
+        QTRY_COMPARE(Target("report.odt.lnk"), docs + to);
+        QCOMPARE(Shortcuts(), before);
+        QCOMPARE(Links("report.odt.lnk"), 1);
+        const CFileFacts stored = gRepository->FactsOf().value(
+            gRepository->RunSQL("SELECT ID FROM files WHERE path LIKE '%report.odt.lnk'")
+                .Field(0)
+                .toInt());
+        QCOMPARE(stored.path, docs + to);
+        QVERIFY(!stored.missing);
+    }
+
+    // Changes made while the program was closed are found at the next start.
+    void closedProgram() {
+        QTemporaryDir shmDir("/dev/shm/vollo-moves-XXXXXX");
+        if (!SecondDevice(shmDir.path()))
+            QSKIP("No second file system (/dev/shm) for a move that changes the inode");
+        const QString docs = DocumentsFolder() + "/", shm = shmDir.path() + "/";
+        QStringList files;
+        for (const char* name : {"a/renamed.txt", "a/moved.txt", "a/copied.txt", "a/lookalike.txt",
+                                 "a/reused.txt", "a/deleted.txt", "b/keep.txt"})
+            files << WriteFile(docs + name, QByteArray("content of ") + name);
+        files << WriteFile(shm + "far.txt", "lives on another file system");
+        Start();
+        QVERIFY(DropOnNode("H2", files));
+        Stop();
+        QVERIFY(QFile::rename(docs + "a/renamed.txt", docs + "a/renamed-2.txt"));
+        QVERIFY(QDir().mkpath(docs + "b/sub"));
+        QVERIFY(QFile::rename(docs + "a/moved.txt", docs + "b/sub/moved.txt"));
+        QVERIFY(QFile::rename(shm + "far.txt", docs + "far.txt"));
+        QVERIFY(QFile::copy(docs + "a/copied.txt", docs + "b/copied.txt"));
+        QVERIFY(QFile::copy(docs + "a/copied.txt", docs + "copied.txt"));
+        QVERIFY(QFile::remove(docs + "a/copied.txt"));
+        QVERIFY(QFile::remove(docs + "a/lookalike.txt"));
+        WriteFile(docs + "b/lookalike.txt", "content of a/lookalikeXXX");
+        QVERIFY(QFile::remove(docs + "a/reused.txt"));
+        QVERIFY(QFile::remove(docs + "a/deleted.txt"));
+        // An unrelated file now holds the inode the stored facts name.
+        const QString stranger = WriteFile(docs + "b/stranger.bin", "unrelated");
+        AM_Vollo::OpenRepository();
+        const qint32 reusedID =
+            gRepository->RunSQL("SELECT ID FROM files WHERE path LIKE '%reused.txt.lnk'")
+                .Field(0)
+                .toInt();
+        CFileFacts reused = gRepository->FactsOf().value(reusedID);
+        const CFileFacts strangerFacts = CFileFacts::Read(stranger);
+        reused.device = strangerFacts.device;
+        reused.inode = strangerFacts.inode;
+        gRepository->StoreFacts(reusedID, reused);
+        AM_Vollo::ReleaseRepository();
+
+        // The two copies are offered to the user, who skips.
+        qsizetype offered = 0;
+        QTimer skipper;
+        connect(&skipper, &QTimer::timeout, [&] {
+            if (auto* d = qobject_cast<FormChooseMove*>(QApplication::activeModalWidget())) {
+                offered = d->findChild<QListWidget*>("ListCandidates")->count();
+                d->findChild<QPushButton*>("ButtonSkip")->click();
+            }
+        });
+        skipper.start(20);
+        ModalAnswerer answerer;
+        Start();
+        QTRY_COMPARE(answerer.Count(), 1);
+        QCOMPARE(offered, 2);
+        QVERIFY(answerer.Texts()[0].startsWith("3 件の文書をつなぎ直しました。"));
+        QCOMPARE(Target("renamed.txt.lnk"), docs + "a/renamed-2.txt");
+        QCOMPARE(Target("moved.txt.lnk"), docs + "b/sub/moved.txt");
+        QCOMPARE(Target("far.txt.lnk"), docs + "far.txt");
+        for (const char* kept : {"copied", "lookalike", "reused", "deleted"})
+            QCOMPARE(Target(QString(kept) + ".txt.lnk"), docs + "a/" + kept + ".txt");
+        QCOMPARE(Links("deleted.txt.lnk"), 1);
+        const auto stillMissing = [] {
+            int n = 0;
+            for (const CFileFacts& f : gRepository->FactsOf())
+                n += f.missing;
+            return n;
+        };
+        QCOMPARE(stillMissing(), 4); // known now: the next start does not walk for them
+
+        // On command, once one of the copies is gone.
+        QVERIFY(QFile::remove(docs + "copied.txt"));
+        Press("FindMissing");
+        QTRY_COMPARE(answerer.Count(), 2);
+        QCOMPARE(Target("copied.txt.lnk"), docs + "b/copied.txt");
+        QVERIFY(answerer.Texts()[1].startsWith("1 件の文書をつなぎ直しました。"));
+    }
+    // The facts kept of each document (size, date, fingerprint) fill the
+    // lists before the disk is read, and the check that follows corrects them.
+    void everyWayInFillsFacts_data() {
+        QTest::addColumn<QString>("way");
+        for (const char* way : {"walk", "drop", "folder", "recent", "reconcile"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+
+    void everyWayInFillsFacts() {
+        CVolloDB db;
+        db.Create();
+        CFileCollector collector(db);
+        QFETCH(QString, way);
+        const QString doc = WriteFile(DocumentsFolder() + "/in/report.txt", QByteArray(5000, 'r'));
+        if (way == "walk") {
+            QVERIFY(collector.CollectFound(doc));
+        } else if (way == "drop") {
+            collector.AddDroppedFiles({doc}, 2);
+        } else if (way == "folder") {
+            QVERIFY(collector.CollectFound(doc, 2));
+        } else if (way == "recent") {
+            const QString recent = QDir::homePath() + "/recent/report.txt.lnk";
+            MakeLink(doc, recent);
+            collector.CollectRecent(recent);
+        } else {
+            SM_Shortcut::MakeShortcutFile(db.ShortcutFolder(), doc);
+            QCOMPARE(CShortcutReconciler(db).Reconcile().registered, 1);
+        }
+        const QHash<qint32, CFileFacts> facts = db.FactsOf();
+        QCOMPARE(facts.size(), 1);
+        QCOMPARE(facts.cbegin()->path, doc);
+        QCOMPARE(facts.cbegin()->size, qint64(5000));
+        QVERIFY(facts.cbegin()->fingerprint != 0);
+    }
+
+    void listShowsFactsThenFollowsTheDisk() {
+        CVolloDB db;
+        db.Create();
+        CFileCollector collector(db);
+        const QString docs = DocumentsFolder() + "/set";
+        const QString gone = WriteFile(docs + "/gone.txt", QByteArray(3000, 'g'));
+        const QString grown = WriteFile(docs + "/grown.txt", QByteArray(3000, 'x'));
+        const QString orphan = WriteFile(docs + "/orphan.txt", "o");
+        collector.AddDroppedFiles({gone, grown, orphan}, 1);
+        const QHash<qint32, CFileFacts> facts = db.FactsOf();
+        qint32 goneID = 0, grownID = 0, orphanID = 0;
+        for (auto it = facts.cbegin(); it != facts.cend(); ++it)
+            (it->path == gone ? goneID : it->path == grown ? grownID : orphanID) = it.key();
+        QVERIFY(goneID && grownID && orphanID);
+        db.AddFileTag(goneID, 2);
+
+        // The documents' folder moves away: the list still shows every row
+        // from what is stored, and the check finds them all missing.
+        QVERIFY(QDir().rename(docs, docs + ".away"));
+        ShownList root(db);
+        const QHash<qint32, QStringList> shown = Rows(root.list);
+        QCOMPARE(shown.value(goneID),
+                 (QStringList{"gone.txt", BM_Library::SizeText(3000), shown[goneID][2]}));
+        QCOMPARE(shown.size(), 3);
+        QTRY_COMPARE(root.finished.count(), 1);
+        for (const QStringList& row : Rows(root.list))
+            QCOMPARE(row.at(1), QStringLiteral("見つかりません"));
+
+        // Back in place, with one document deleted, one grown and one
+        // shortcut gone; the selected row stays selected.
+        QVERIFY(QDir().rename(docs + ".away", docs));
+        QVERIFY(QFile::remove(gone));
+        WriteFile(grown, QByteArray(9000, 'y'));
+        QVERIFY(QFile::remove(
+            db.RunSQL(QStringLiteral("SELECT path FROM files WHERE ID = %1").arg(orphanID))
+                .Field(0)
+                .toString()));
+        root.filler.ShowTagFiles(&root.view, 1);
+        for (int i = 1; i <= root.list->ListItemCount(); ++i)
+            if (BM_Library::KeyToID(root.list->ListItem(i).Key()) == grownID)
+                root.list->setSelectedItem(root.list->ListItem(i));
+        QTRY_COMPARE(root.finished.count(), 2);
+        const QHash<qint32, QStringList> after = Rows(root.list);
+        QCOMPARE(after.size(), 2);
+        QCOMPARE(after.value(goneID).at(1), QStringLiteral("見つかりません"));
+        QCOMPARE(after.value(grownID).at(1), BM_Library::SizeText(9000));
+        QCOMPARE(BM_Library::KeyToID(root.list->SelectedItem().Key()), grownID);
+        // The repository: the missing document keeps its categories, the
+        // grown one has fresh facts, the orphan is gone with its links.
+        QCOMPARE(db.GetTagOfFile(goneID).RecordCount(), 2);
+        QVERIFY(db.FactsOf({goneID}).value(goneID).missing);
+        QCOMPARE(db.FactsOf({grownID}).value(grownID).size, qint64(9000));
+        QCOMPARE(db.GetTagOfFile(orphanID).RecordCount(), 0);
+        QCOMPARE(db.RunQuery("getFileNameAll").RecordCount(), 2);
+    }
+
+    void rowsWithoutFactsStillShow() {
+        CVolloDB db;
+        db.Create();
+        CFileCollector collector(db);
+        const QString doc = WriteFile(DocumentsFolder() + "/old.txt", QByteArray(2048, 'o'));
+        collector.AddDroppedFiles({doc}, 1);
+        db.RunSQL("DELETE FROM filefacts"); // as before the upgrade
+        ShownList root(db);
+        const QStringList row = Rows(root.list).values().value(0);
+        QCOMPARE(row.mid(0, 2), (QStringList{"old.txt", BM_Library::SizeText(2048)}));
+        QVERIFY(!row.at(2).isEmpty());
+        QTRY_COMPARE(root.finished.count(), 1);
+        QCOMPARE(db.FactsOf().size(), 1); // filled for next time
     }
 };
 
