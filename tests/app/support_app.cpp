@@ -162,6 +162,25 @@ QString Doc(const QString& name, const QByteArray& content) {
     return WriteFile(DocumentsFolder() + QLatin1Char('/') + name, content);
 }
 
+Holdings CheckSound(CVolloDB& db, const QString& where) {
+    Holdings held;
+    for (CRecordset rs = db.RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
+         rs.MoveNext()) {
+        held.rows.insert(rs.Field(1).toString());
+        held.targets.insert(QFile::symLinkTarget(rs.Field(1).toString()));
+    }
+    for (const QString& name :
+         QDir(db.ShortcutFolder()).entryList({QStringLiteral("*.lnk")}, QDir::Files | QDir::System))
+        held.shortcuts.insert(db.ShortcutFolder() + name);
+    [&] {
+        QCOMPARE(db.RunSQL(QStringLiteral("PRAGMA integrity_check")).Field(0).toString(),
+                 QStringLiteral("ok"));
+        QVERIFY2(held.rows == held.shortcuts, qPrintable(where));
+        QCOMPARE(held.targets.size(), held.rows.size());
+    }();
+    return held;
+}
+
 QStringList ListTexts(CListViewControl* list) {
     QStringList texts;
     for (int i = 1; i <= list->ListItemCount(); ++i)

@@ -7,6 +7,7 @@
 
 class CFileListView;
 class CListViewControl;
+class CVolloDB;
 
 // Answers the message boxes a test provokes: every modal QMessageBox that
 // shows up is recorded and closed with the button given, so a test can run
@@ -71,6 +72,14 @@ int FileCount();
 int LinkCount(qint32 tagID);
 // Writes a document under the documents folder and returns its path.
 QString Doc(const QString& name, const QByteArray& content = "x");
+// What a repository holds: its rows, the documents they point to, and the
+// shortcut files in its folder.
+struct Holdings {
+    QSet<QString> rows, targets, shortcuts;
+};
+// Reads what db holds and checks it is sound: the database intact, rows and
+// shortcuts one to one, no document twice. where names the case in failures.
+Holdings CheckSound(CVolloDB& db, const QString& where);
 // The texts of a list's rows, sorted.
 QStringList ListTexts(CListViewControl* list);
 

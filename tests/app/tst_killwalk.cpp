@@ -5,7 +5,6 @@
 // after an earlier start may be gone. A last start asks again and walks to
 // the end: every document once, no duplicates.
 #include "AM_Vollo.h"
-#include "CShortcutReader.h"
 #include "CVolloDB.h"
 #include "support_app.h"
 
@@ -16,33 +15,12 @@ namespace {
 constexpr int kDocuments = 3000;
 constexpr int kKills = 5;
 
-struct Seen {
-    QSet<QString> rows;    // shortcut paths with a row
-    QSet<QString> targets; // the documents they point to
-    QSet<QString> shortcuts;
-};
-
-// Opens the repository the way a start does; it must be sound, and its rows
-// and shortcuts must match one to one.
-Seen Look() {
-    Seen seen;
+// Opens the repository the way a start does and checks that it is sound.
+AppTest::Holdings Look() {
     AM_Vollo::OpenRepository();
-    CVolloDB& db = *AM_Vollo::gRepository;
-    const QString integrity = db.RunSQL("PRAGMA integrity_check").Field(0).toString();
-    const CShortcutReader reader;
-    for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext()) {
-        seen.rows.insert(rs.Field(1).toString());
-        seen.targets.insert(reader.Target(rs.Field(1).toString()));
-    }
-    for (const QString& name : AppTest::Shortcuts())
-        seen.shortcuts.insert(db.ShortcutFolder() + name);
+    const AppTest::Holdings held = AppTest::CheckSound(*AM_Vollo::gRepository, {});
     AM_Vollo::ReleaseRepository();
-    [&] {
-        QCOMPARE(integrity, QString("ok"));
-        QCOMPARE(seen.rows, seen.shortcuts);
-        QCOMPARE(seen.targets.size(), seen.rows.size());
-    }();
-    return seen;
+    return held;
 }
 
 } // namespace
@@ -81,11 +59,11 @@ private slots:
     }
 
     void killsAtRandomPoints() {
-        Seen before;
+        AppTest::Holdings before;
         for (int k = 0; k <= kKills; ++k) {
             // The last start walks to the end.
             Run(k < kKills ? QRandomGenerator::global()->bounded(300, 2500) : -1);
-            const Seen seen = Look();
+            const AppTest::Holdings seen = Look();
             if (QTest::currentTestFailed())
                 return;
             QVERIFY2(seen.rows.contains(before.rows),
