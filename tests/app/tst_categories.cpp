@@ -166,15 +166,10 @@ private slots:
             collectEntry = action->text() == "フォルダを取り込む..." ? action : collectEntry;
         QVERIFY(collectEntry != nullptr);
         // It asks for a folder; the question is turned down.
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, [] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                d->reject();
-        });
-        closer.start(50);
+        m_steps = {[](QWidget* d) { static_cast<QDialog*>(d)->reject(); }};
         collectEntry->trigger();
         QCOMPARE(collect.count(), 1);
-        closer.stop();
+        QVERIFY(m_steps.isEmpty());
 
         ClickNode("H4");
         Stop();

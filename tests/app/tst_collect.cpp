@@ -243,23 +243,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(RepositoryFolder()));
     }
 
-    void malformedRecentListToldOnce() {
-        AddRecentEntry(Doc("r.txt"), QDateTime::currentDateTimeUtc());
-        StartActive();
-        ModalAnswerer answerer;
-        ClickNode("H1001");
-        QCOMPARE(List("H0")->Count(), 1);
-        WriteFile(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      "/recently-used.xbel",
-                  "<?xml version=\"1.0\"?><xbel version=\"1.0\"><bookmark");
-        for (int pass = 0; pass < 2; ++pass) {
-            ClickNode("H1001");
-            QCOMPARE(List("H0")->Count(), 1); // the list read last
-        }
-        QCOMPARE(answerer.Count(), 1);
-        QVERIFY(answerer.Texts().first().contains("recently-used.xbel"));
-    }
-
     // A write fails under the recent listing, whose rows carry the IDs of
     // inserts that are then rolled back; no row may keep such an ID.
     void rolledBackWrite_data() {
