@@ -825,12 +825,9 @@ private slots:
     void refusals_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("told");
-        QTest::newRow("empty") << "  "
-                               << "空";
-        QTest::newRow("duplicate in other case") << "wORK"
-                                                 << "Work";
-        QTest::newRow("too many") << "more"
-                                  << "500";
+        QTest::newRow("empty") << "  " << QString("空");
+        QTest::newRow("duplicate in other case") << "wORK" << QString("Work");
+        QTest::newRow("too many") << "more" << QString("500");
     }
     void refusals() {
         QFETCH(QString, name);

@@ -124,18 +124,12 @@ private slots:
     void collectTree_data() {
         QTest::addColumn<QString>("how"); // "first start", "node", "list" or "open"
         QTest::addColumn<QString>("node");
-        QTest::newRow("first start") << "first start"
-                                     << "H0";
-        QTest::newRow("dropped on a node") << "node"
-                                           << "H2";
-        QTest::newRow("dropped on a list") << "list"
-                                           << "H2";
-        QTest::newRow("Ctrl+O, category") << "open"
-                                          << "H2";
-        QTest::newRow("Ctrl+O, root") << "open"
-                                      << "H0";
-        QTest::newRow("Ctrl+O, extension category") << "open"
-                                                    << "H1006";
+        QTest::newRow("first start") << "first start" << QString("H0");
+        QTest::newRow("dropped on a node") << "node" << QString("H2");
+        QTest::newRow("dropped on a list") << "list" << QString("H2");
+        QTest::newRow("Ctrl+O, category") << "open" << QString("H2");
+        QTest::newRow("Ctrl+O, root") << "open" << QString("H0");
+        QTest::newRow("Ctrl+O, extension category") << "open" << QString("H1006");
     }
     void collectTree() {
         QFETCH(QString, how);
@@ -276,12 +270,9 @@ private slots:
     void whileRunning_data() {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
-        QTest::newRow("rename in place") << "a/report.odt"
-                                         << "a/report-final.odt";
-        QTest::newRow("move across folders") << "a/report.odt"
-                                             << "b/report.odt";
-        QTest::newRow("folder renamed") << "a/report.odt"
-                                        << "a2/report.odt";
+        QTest::newRow("rename in place") << "a/report.odt" << QString("a/report-final.odt");
+        QTest::newRow("move across folders") << "a/report.odt" << QString("b/report.odt");
+        QTest::newRow("folder renamed") << "a/report.odt" << QString("a2/report.odt");
     }
     void whileRunning() {
         QFETCH(QString, from);
