@@ -412,13 +412,12 @@ private slots:
         const QString docs = DocumentsFolder() + "/set";
         const QString gone = WriteFile(docs + "/gone.txt", QByteArray(3000, 'g'));
         const QString grown = WriteFile(docs + "/grown.txt", QByteArray(3000, 'x'));
-        const QString orphan = WriteFile(docs + "/orphan.txt", "o");
-        collector.AddDroppedFiles({gone, grown, orphan}, 1);
+        collector.AddDroppedFiles({gone, grown}, 1);
         const QHash<qint32, CFileFacts> facts = db.FactsOf();
-        qint32 goneID = 0, grownID = 0, orphanID = 0;
+        qint32 goneID = 0, grownID = 0;
         for (auto it = facts.cbegin(); it != facts.cend(); ++it)
-            (it->path == gone ? goneID : it->path == grown ? grownID : orphanID) = it.key();
-        QVERIFY(goneID && grownID && orphanID);
+            (it->path == gone ? goneID : grownID) = it.key();
+        QVERIFY(goneID && grownID);
         db.AddFileTag(goneID, 2);
 
         // The documents' folder moves away: the list still shows every row
@@ -428,20 +427,16 @@ private slots:
         const QHash<qint32, QStringList> shown = Rows(root.list);
         QCOMPARE(shown.value(goneID),
                  (QStringList{"gone.txt", BM_Library::SizeText(3000), shown[goneID][2]}));
-        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown.size(), 2);
         QTRY_COMPARE(root.finished.count(), 1);
         for (const QStringList& row : Rows(root.list))
             QCOMPARE(row.at(1), QStringLiteral("見つかりません"));
 
-        // Back in place, with one document deleted, one grown and one
-        // shortcut gone; the selected row stays selected.
+        // Back in place, with one document deleted and one grown; the
+        // selected row stays selected.
         QVERIFY(QDir().rename(docs + ".away", docs));
         QVERIFY(QFile::remove(gone));
         WriteFile(grown, QByteArray(9000, 'y'));
-        QVERIFY(QFile::remove(
-            db.RunSQL(QStringLiteral("SELECT path FROM files WHERE ID = %1").arg(orphanID))
-                .Field(0)
-                .toString()));
         root.filler.ShowTagFiles(&root.view, 1);
         for (int i = 1; i <= root.list->ListItemCount(); ++i)
             if (BM_Library::KeyToID(root.list->ListItem(i).Key()) == grownID)
@@ -453,12 +448,10 @@ private slots:
         QCOMPARE(after.value(grownID).at(1), BM_Library::SizeText(9000));
         QCOMPARE(BM_Library::KeyToID(root.list->SelectedItem().Key()), grownID);
         // The repository: the missing document keeps its categories, the
-        // grown one has fresh facts, the orphan is gone with its links.
+        // grown one has fresh facts.
         QCOMPARE(db.GetTagOfFile(goneID).RecordCount(), 2);
         QVERIFY(db.FactsOf({goneID}).value(goneID).missing);
         QCOMPARE(db.FactsOf({grownID}).value(grownID).size, qint64(9000));
-        QCOMPARE(db.GetTagOfFile(orphanID).RecordCount(), 0);
-        QCOMPARE(db.RunQuery("getFileNameAll").RecordCount(), 2);
     }
 
     void rowsWithoutFactsStillShow() {
