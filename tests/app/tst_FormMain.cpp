@@ -470,25 +470,6 @@ private slots:
         QTRY_COMPARE(LinkCount(1), yes && !recent ? 1 : 2);
     }
 
-    void nodeClicks() {
-        Start();
-        QVERIFY(DropOnNode("H1", {Doc("a.doc"), Doc("b.txt")}));
-        // node, tab shown, rows, count in the status line
-        const QList<std::tuple<QString, QString, QStringList, int>> clicks{
-            {"H1002", "H0", {"a.doc"}, 1}, // documents: .doc .docx .odt .rtf
-            {"H0", "H0", {"a.doc", "b.txt"}, 2},
-            {"H2", "H2", {}, 0}};
-        for (const auto& [node, tab, rows, count] : clicks) {
-            ClickNode(node);
-            QCOMPARE(m_form->TabViewer()->SelectedKey(), tab);
-            QCOMPARE(ListTexts(List(tab)->ListView()), rows);
-            QCOMPARE(m_form->StatusBar(), FormMain::CountText(count));
-        }
-        // A tab click shows the count without refilling.
-        m_form->TabViewer()->SelectTab("H1");
-        QCOMPARE(m_form->StatusBar(), FormMain::CountText(2));
-    }
-
     // The desktop's recent list, read at every click: a name that is not
     // text is left out, a list that cannot be read keeps the rows read last;
     // each is told once.
@@ -977,6 +958,38 @@ private slots:
         QVERIFY(dialog->IsFreezed());
     }
 
+    // The status line: a node click shows the count of its rows (an
+    // extension node its documents in the root's list), a tab click the
+    // count without refilling, one selected row its path, more the selection.
+    void statusLine() {
+        Start();
+        Collect({"a.doc", "b.txt", "c.txt", "d.txt"}, {"H1"});
+        // node, tab shown, rows
+        const QList<std::tuple<QString, QString, QStringList>> clicks{
+            {"H1002", "H0", {"a.doc"}}, // documents: .doc .docx .odt .rtf
+            {"H0", "H0", {"a.doc", "b.txt", "c.txt", "d.txt"}},
+            {"H2", "H2", {}}};
+        for (const auto& [node, tab, rows] : clicks) {
+            ClickNode(node);
+            QCOMPARE(m_form->TabViewer()->SelectedKey(), tab);
+            QCOMPARE(ListTexts(List(tab)->ListView()), rows);
+            QCOMPARE(m_form->StatusBar(), FormMain::CountText(int(rows.size())));
+        }
+        m_form->TabViewer()->SelectTab("H1");
+        QCOMPARE(m_form->StatusBar(), FormMain::CountText(4));
+        CListViewControl* list = ShowFirstCategory();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
+        QCOMPARE(m_form->StatusBar(), m_docs.first()); // one row: its path
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowAt(list, 2));
+        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（3 個を選択）"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, RowAt(list, 1));
+        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（2 個を選択）"));
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（4 個を選択）"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 3));
+        QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（2 個を選択）"));
+    }
     void selectingRowsShowsTheirCount() {
         Start();
         Collect({"a.txt", "b.txt", "c.txt", "d.txt"}, {"H1"});
