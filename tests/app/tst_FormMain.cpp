@@ -990,22 +990,6 @@ private slots:
         QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
         QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（2 個を選択）"));
     }
-    void selectingRowsShowsTheirCount() {
-        Start();
-        Collect({"a.txt", "b.txt", "c.txt", "d.txt"}, {"H1"});
-        CListViewControl* list = ShowFirstCategory();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
-        QCOMPARE(m_form->StatusBar(), m_docs.first()); // one row: its path
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowAt(list, 2));
-        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（3 個を選択）"));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, RowAt(list, 1));
-        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（2 個を選択）"));
-        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（4 個を選択）"));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 3));
-        QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
-        QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（2 個を選択）"));
-    }
 
     void dialogShowsTheWholeSelection() {
         Start();
