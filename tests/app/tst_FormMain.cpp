@@ -435,41 +435,6 @@ private slots:
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
-    void deleteShortcut_data() {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("recent");
-        QTest::newRow("answered yes") << true << false;
-        QTest::newRow("answered no") << false << false;
-        QTest::newRow("recent row") << true << true;
-    }
-    void deleteShortcut() {
-        QFETCH(bool, yes);
-        QFETCH(bool, recent);
-        const QString a = Doc("a.txt");
-        const QString b = Doc("b.txt");
-        AddRecentEntry(a, QDateTime::currentDateTimeUtc());
-        AddRecentEntry(b, QDateTime::currentDateTimeUtc().addSecs(-5));
-        Start();
-        QVERIFY(DropOnNode("H1", {a, b}));
-        ClickNode(recent ? "H1001" : "H1");
-        const QString key = recent ? "H0" : "H1";
-        QCOMPARE(List(key)->Count(), 2);
-        ModalAnswerer answerer(yes ? QMessageBox::Yes : QMessageBox::No);
-        QMenu* menu = List(key)->ContextMenu()->ShowMenuAt(List(key)->Tag(1), QPoint(10, 10));
-        menu->findChild<QAction*>("DeleteShortcut")->trigger();
-        menu->close();
-        QTRY_COMPARE(answerer.Count(), 1);
-        QVERIFY(
-            answerer.Texts().first().contains(recent ? "最近使ったファイル" : "すべてのカテゴリ"));
-        QTRY_COMPARE(List(key)->Count(), yes ? 1 : 2);
-        QCOMPARE(m_form->StatusBar(), FormMain::CountText(yes ? 1 : 2));
-        // The next listing agrees: the desktop's list forgot a recent row;
-        // any other document left Vollo and its category.
-        ClickNode(recent ? "H1001" : "H1");
-        QTRY_COMPARE(List(key)->Count(), yes ? 1 : 2);
-        QTRY_COMPARE(LinkCount(1), yes && !recent ? 1 : 2);
-    }
-
     // The desktop's recent list, read at every click: a name that is not
     // text is left out, a list that cannot be read keeps the rows read last;
     // each is told once.
@@ -806,6 +771,68 @@ private slots:
         Drag(Find<QWidget>("SplitBar"), -800);
         QCOMPARE(m_form->minimumWidth(), least);
     }
+    // Rows taken away: Delete or the menu's command takes them out of the
+    // shown category only; deleting the shortcut (never the menu's default)
+    // asks first, and for a recent row it only leaves the desktop's list.
+    // The next listing agrees.
+    void removeRows_data() {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("command"); // the Delete key or the menu's action
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QList<int>>("left"); // rows, links to H1 and to H2, files
+        QTest::newRow("Delete") << "H1"
+                                << "Delete" << 0 << QList<int>{1, 1, 2, 2};
+        QTest::newRow("menu, remove from category")
+            << "H1"
+            << "RemoveFromCategory" << 0 << QList<int>{1, 1, 2, 2};
+        QTest::newRow("Delete in all files") << "H0"
+                                             << "Delete" << 0 << QList<int>{2, 2, 2, 2};
+        QTest::newRow("menu, delete shortcut, yes")
+            << "H1"
+            << "DeleteShortcut" << int(QMessageBox::Yes) << QList<int>{1, 1, 1, 1};
+        QTest::newRow("menu, delete shortcut, no")
+            << "H1"
+            << "DeleteShortcut" << int(QMessageBox::No) << QList<int>{2, 2, 2, 2};
+        QTest::newRow("menu, delete recent row")
+            << "H1001"
+            << "DeleteShortcut" << int(QMessageBox::Yes) << QList<int>{1, 2, 2, 2};
+    }
+    void removeRows() {
+        QFETCH(QString, node);
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(QList<int>, left);
+        Start();
+        Collect({"a.txt", "b.txt"}, {"H1", "H2"});
+        for (const QString& doc : m_docs)
+            AddRecentEntry(doc, QDateTime::currentDateTimeUtc());
+        ClickNode(node);
+        CListViewControl* list = List(node == "H1" ? "H1" : "H0")->ListView();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
+        ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
+        if (command == "Delete") {
+            QTest::keyClick(list, Qt::Key_Delete);
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, RowAt(list, 0),
+                                    list->viewport()->mapToGlobal(RowAt(list, 0)));
+            QCoreApplication::sendEvent(list->viewport(), &event);
+            QMenu* menu = CContextMenu::CurrentMenu();
+            QVERIFY(menu != nullptr);
+            QVERIFY(menu->defaultAction()->objectName() != QString("DeleteShortcut"));
+            menu->findChild<QAction*>(command)->trigger();
+            menu->close();
+        }
+        QTRY_COMPARE(answerer.Count(), answer != 0 ? 1 : 0);
+        QVERIFY(answer == 0 || answerer.Texts().first().contains(
+                                   node == "H1001" ? "最近使ったファイル" : "すべてのカテゴリ"));
+        QTRY_COMPARE(list->ListItemCount(), left.first());
+        // The next listing agrees, and so does the repository once its check is in.
+        ClickNode(node);
+        QTRY_COMPARE((QList<int>{list->ListItemCount(), LinkCount(1), LinkCount(2), FileCount()}),
+                     left);
+        QCOMPARE(m_form->StatusBar(), FormMain::CountText(left.first()));
+    }
+
     // Categories made, renamed and deleted, and documents put into them one
     // by one or many at once: the category dialog over a selection, rows
     // dragged out, rows taken out of a category.
@@ -1045,37 +1072,6 @@ private slots:
         QCOMPARE(LinkCount(2), 4);
         QCOMPARE(List("H2")->Count(), 4);
         QCOMPARE(Shortcuts(), shortcuts);
-    }
-
-    void deleteTakesRowsOutOfTheShownCategoryOnly() {
-        Start();
-        Collect({"a.txt", "b.txt"}, {"H1", "H2"});
-        CListViewControl* list = ShowFirstCategory();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
-        QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(QList<int>({LinkCount(1), LinkCount(2), list->ListItemCount()}),
-                 QList<int>({1, 2, 1}));
-        QCOMPARE(FileCount(), 2);
-        // The menu's command does the same; deleting the shortcut is never
-        // its default.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, RowAt(list, 0),
-                                    list->viewport()->mapToGlobal(RowAt(list, 0)));
-        QCoreApplication::sendEvent(list->viewport(), &menuEvent);
-        QMenu* menu = CContextMenu::CurrentMenu();
-        QVERIFY(menu != nullptr);
-        QVERIFY(menu->defaultAction()->objectName() != QString("DeleteShortcut"));
-        menu->findChild<QAction*>(QString("RemoveFromCategory"))->trigger();
-        menu->close();
-        QTRY_COMPARE(LinkCount(1), 0);
-        QCOMPARE(LinkCount(2), 2);
-        // The list of all files has no category to take rows out of.
-        m_form->TabViewer()->SelectTab(QString("H0"));
-        m_form->ShowTagFiles(0);
-        QTest::mouseClick(Control(0)->viewport(), Qt::LeftButton, {}, RowAt(Control(0), 0));
-        QTest::keyClick(Control(0), Qt::Key_Delete);
-        QCOMPARE(LinkCount(2), 2);
-        QCOMPARE(Control(0)->ListItemCount(), 2);
     }
 };
 
