@@ -148,28 +148,31 @@ void RepairBench(const QString& home, int fileCount, int folderCount) {
     });
     // Re-pointing a link makes a new inode, and how long ext4 takes for that
     // depends on how many inodes were freed in the last seconds (its
-    // recently-deleted check), not on the program: the same system calls are
-    // timed right before and right after the repair, and the repair is
-    // compared with the walk plus their mean.
-    const QString scratch = home + "/scratch/";
-    QDir().mkpath(scratch);
-    for (int i = 0; i < moved; ++i)
-        symlink("/nowhere", Enc(scratch + QString::number(i)).constData());
-    const auto bareRelink = [&](const char* target) {
+    // recently-deleted check) and on the size of the shortcuts' folder, not on
+    // the program: the same system calls on the same shortcuts are timed
+    // right before and right after the repair, and the repair is compared
+    // with the walk plus their mean.
+    QList<QByteArray> movedLinks;
+    for (const CMoveFollower::Document& d : documents)
+        if (!QFileInfo::exists(d.Stored.Path))
+            movedLinks << Enc(d.Shortcut);
+    const auto bareRelink = [&] {
         return Seconds([&] {
-            for (int i = 0; i < moved; ++i) {
-                const QByteArray link = Enc(scratch + QString::number(i));
+            for (const QByteArray& link : movedLinks) {
+                char target[4096];
+                const ssize_t n = readlink(link.constData(), target, sizeof target - 1);
+                target[std::max<ssize_t>(n, 0)] = 0;
                 symlink(target, (link + ".new").constData());
                 ::rename((link + ".new").constData(), link.constData());
             }
         });
     };
-    const double relinkBefore = bareRelink("/elsewhere");
+    const double relinkBefore = bareRelink();
     CMoveFollower follower(nullptr);
     follower.setDocuments(documents);
     QList<CMoveFollower::Relinked> relinked;
     const double repairTime = Seconds([&] { relinked = follower.Repair(true); });
-    const double relinkAfter = bareRelink("/nowhere");
+    const double relinkAfter = bareRelink();
     const double relinkTime = (relinkBefore + relinkAfter) / 2;
     std::printf("documents %lld in %d folders, %d of them moved or renamed\n",
                 qlonglong(tree.files.size()), folderCount, moved);
