@@ -2,10 +2,13 @@
 #include "CBusyIndicator.h"
 #include "CDatabase.h"
 #include "CError.h"
+#include "CMoveMatcher.h"
+#include "CMoveWatcher.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
 #include "CRecordset.h"
 #include "CShortcutReconciler.h"
+#include "CShortcutRelinker.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
 #include "RM_RecentMirror.h"
@@ -15,9 +18,11 @@
 #include "../support_tests.h"
 
 #include <QtTest>
+#include <atomic>
 #include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -25,7 +30,7 @@ namespace {
 // Everything one walk raised: the events in order and the paths found,
 // relative to root (sorted, for the folder walk).
 struct Walked {
-    QStringList events, found, ages;
+    QStringList events, found;
     qint32 finish = -1;
 };
 
@@ -46,19 +51,16 @@ Walked Record(Finder& finder, const QString& root, const Path&... path) {
     return w;
 }
 
-Walked Walk(CPathFinder& finder, const QString& root, const QString& path) {
-    QStringList ages;
-    QObject context;
-    QObject::connect(&finder, &CPathFinder::OnFound, &context,
-                     [&](const QString&, const QString& age) { ages << age; });
-    Walked w = Record(finder, root + '/', path);
-    w.ages = ages;
+Walked Walk(CPathFinder& finder, const QString& root, const QString& path = {}) {
+    Walked w = Record(finder, root + '/', path.isEmpty() ? root : path);
     w.found.sort();
     return w;
 }
 
-Walked Walk(CPathFinder& finder, const QString& root) {
-    return Walk(finder, root, root);
+// A document of the given path below root, made empty.
+QString Doc(const QString& root, const QString& relative) {
+    const QString path = root + "/" + relative;
+    return Touch(path) ? path : QString();
 }
 
 } // namespace
@@ -77,7 +79,7 @@ private slots:
         CPathFinder f;
         QTemporaryDir tmp;
         for (const QString& path : {QString(), tmp.path(), tmp.path() + "/missing"})
-            QCOMPARE(Walk(f, tmp.path(), path).events, QStringList({"begin", "finish"}));
+            QCOMPARE(Record(f, {}, path).events, QStringList({"begin", "finish"}));
         QVERIFY(Touch(tmp.path() + "/a.txt") && Touch(tmp.path() + "/.h"));
         f.setHidden(true);
         QCOMPARE(Walk(f, tmp.path()).finish, 2);
@@ -102,45 +104,24 @@ private slots:
         QCOMPARE(walk(true, true), QStringList({".ro", "ro.txt"}));
     }
 
-    void trailingSeparatorAndOddNames() {
-        QTemporaryDir tmp;
-        const QStringList names = {"a.txt",
-                                   "sub/he said \"hi\".txt",
-                                   "sub/it's 100%.doc",
-                                   "フォルダ 'x'/報告書 第1版.docx",
-                                   "フォルダ 'x'/-rf",
-                                   "フォルダ 'x'/deeper/no extension"};
-        for (const QString& n : names)
-            QVERIFY(Touch(tmp.path() + "/" + n));
-        // FileAge: the local time of the entry's last change, as the user reads it.
-        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-        QCOMPARE(
-            utimensat(AT_FDCWD, QFile::encodeName(tmp.path() + "/a.txt").constData(), times, 0), 0);
-        CPathFinder f;
-        const Walked plain = Walk(f, tmp.path());
-        QCOMPARE(plain.ages[plain.events.indexOf(tmp.path() + "/a.txt") - 1],
-                 BM_Library::FileTimeText((1700000000LL + 11644473600LL) * 10000000));
-        const Walked slash = Walk(f, tmp.path(), tmp.path() + "/");
-        QCOMPARE(plain.events, slash.events);
-        QStringList sorted = names;
-        sorted.sort();
-        QCOMPARE(plain.found, sorted);
-    }
-
+    // The tree holds names with quotes, percent signs, Japanese and a
+    // leading dash, all found as they are.
     void foldersAndPatterns_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("subFolders");
         QTest::addColumn<bool>("folders");
         QTest::addColumn<QStringList>("found");
+        const QString odd = "フォルダ 'x'", quoted = odd + "/it's \"100%\" 報告.doc";
         QTest::newRow("everything")
             << "*.*" << true << false
-            << QStringList({"a.TXT", "b.doc", "named.txt/d.txt", "named.txt/e.doc", "plain/c.txt"});
+            << QStringList({"a.TXT", "b.doc", "named.txt/d.txt", "named.txt/e.doc", "plain/c.txt",
+                            odd + "/-rf", quoted});
         QTest::newRow("folders too")
             << "*" << true << true
             << QStringList({"a.TXT", "b.doc", "named.txt", "named.txt/d.txt", "named.txt/e.doc",
-                            "plain", "plain/c.txt"});
+                            "plain", "plain/c.txt", odd, odd + "/-rf", quoted});
         QTest::newRow("top only") << "*.*" << false << true
-                                  << QStringList({"a.TXT", "b.doc", "named.txt", "plain"});
+                                  << QStringList({"a.TXT", "b.doc", "named.txt", "plain", odd});
         // A sub-folder is entered only when its own name matches.
         QTest::newRow("pattern filters folders")
             << "*.txt" << true << false << QStringList({"a.TXT", "named.txt/d.txt"});
@@ -153,15 +134,27 @@ private slots:
         QFETCH(bool, folders);
         QFETCH(QStringList, found);
         QTemporaryDir tmp;
-        for (const char* n :
-             {"a.TXT", "b.doc", "plain/c.txt", "named.txt/d.txt", "named.txt/e.doc"})
+        for (const char* n : {"a.TXT", "b.doc", "plain/c.txt", "named.txt/d.txt", "named.txt/e.doc",
+                              "フォルダ 'x'/-rf", "フォルダ 'x'/it's \"100%\" 報告.doc"})
             QVERIFY(Touch(tmp.path() + "/" + n));
+        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        QCOMPARE(
+            utimensat(AT_FDCWD, QFile::encodeName(tmp.path() + "/a.TXT").constData(), times, 0), 0);
         CPathFinder f;
         f.setPattern(pattern);
         f.setIncludeSubFolder(subFolders);
         f.setDirectory(folders);
+        // FileAge: the local time of the entry's last change, as the user reads it.
+        QString age;
+        connect(&f, &CPathFinder::OnFound, [&](const QString& name, const QString& fileAge) {
+            if (name.endsWith("/a.TXT"))
+                age = fileAge;
+        });
         const Walked w = Walk(f, tmp.path());
         QCOMPARE(w.found, found);
+        if (found.contains("a.TXT"))
+            QCOMPARE(age, BM_Library::FileTimeText((1700000000LL + 11644473600LL) * 10000000));
+        QCOMPARE(Walk(f, tmp.path(), tmp.path() + "/").events, w.events);
         // Depth first: a folder's event comes right before its contents.
         if (folders && subFolders)
             QCOMPARE(w.events.indexOf(tmp.path() + "/plain") + 1,
@@ -281,10 +274,6 @@ class tst_SM_Shortcut : public QObject {
     QString m_links; // the shortcut folder; its own dot must never count
     int m_round = 0;
 
-    QString Doc(const QString& relative) {
-        const QString path = m_docs + "/" + relative;
-        return Touch(path) ? path : QString();
-    }
     QString Make(const QString& path, const QString& folder = {}) {
         return SM_Shortcut::MakeShortcutFile(folder.isEmpty() ? m_links : folder, path);
     }
@@ -324,7 +313,7 @@ private slots:
         const QStringList expected{stem + ext + ".lnk", numbered + "#1" + ext + ".lnk",
                                    numbered + "#2" + ext + ".lnk"};
         for (int i = 0; i < 3; ++i) {
-            const QString doc = Doc(QString("f%1/").arg(i) + name);
+            const QString doc = Doc(m_docs, QString("f%1/").arg(i) + name);
             // The folder may come with or without its trailing separator.
             const QString link = Make(doc, i == 1 ? m_links.chopped(1) : m_links);
             QCOMPARE(link, m_links + expected[i]);
@@ -338,18 +327,18 @@ private slots:
 
     void namesChangedBehindItsBack() {
         for (int i = 0; i < 3; ++i)
-            Make(Doc(QString("%1/r.txt").arg(i)));
+            Make(Doc(m_docs, QString("%1/r.txt").arg(i)));
         // Another spelling of the same path is the same document.
         QCOMPARE(Make(m_docs + "//./1/../1/r.txt"), m_links + "r#1.txt.lnk");
         // The first free name is taken, wherever the gap is.
         QVERIFY(QFile::remove(m_links + "r#1.txt.lnk"));
-        QCOMPARE(Make(Doc("3/r.txt")), m_links + "r#1.txt.lnk");
+        QCOMPARE(Make(Doc(m_docs, "3/r.txt")), m_links + "r#1.txt.lnk");
         // Names another program took are passed over; a folder too.
         QVERIFY(Link("/elsewhere/r.txt", m_links + "r#3.txt.lnk") &&
                 QDir().mkdir(m_links + "r#4.txt.lnk"));
-        QCOMPARE(Make(Doc("4/r.txt")), m_links + "r#5.txt.lnk");
+        QCOMPARE(Make(Doc(m_docs, "4/r.txt")), m_links + "r#5.txt.lnk");
         // A shortcut to our document that someone else made is found.
-        QVERIFY(Link(Doc("6/r.txt"), m_links + "r#6.txt.lnk"));
+        QVERIFY(Link(Doc(m_docs, "6/r.txt"), m_links + "r#6.txt.lnk"));
         QCOMPARE(Make(m_docs + "/6/r.txt"), m_links + "r#6.txt.lnk");
         // A removed shortcut is made again rather than handed out.
         QVERIFY(QFile::remove(m_links + "r.txt.lnk"));
@@ -357,19 +346,19 @@ private slots:
         QCOMPARE(RawLink(m_links + "r.txt.lnk"), m_docs + "/0/r.txt");
         // Another spelling of a path that exists only once: the same document;
         // folders that differ only in case hold two documents here.
-        const QString first = Make(Doc("Case/doc.txt"));
+        const QString first = Make(Doc(m_docs, "Case/doc.txt"));
         QCOMPARE(Make(m_docs + "/CASE/doc.txt"), first);
-        QCOMPARE(Make(Doc("CASE/doc.txt")), m_links + "doc#1.txt.lnk");
+        QCOMPARE(Make(Doc(m_docs, "CASE/doc.txt")), m_links + "doc#1.txt.lnk");
     }
 
     void droppedShortcuts() {
-        const QString doc = Doc("a/report.doc");
+        const QString doc = Doc(m_docs, "a/report.doc");
         QVERIFY(Link(doc, m_docs + "/x.lnk"));
         QCOMPARE(Make(m_docs + "/x.lnk"), m_links + "report.doc.lnk");
         QCOMPARE(RawLink(m_links + "report.doc.lnk"), doc);
         QCOMPARE(Make(doc), m_links + "report.doc.lnk");
         // Numbered names carry the extension of what was dropped.
-        QVERIFY(Link(Doc("b/report.doc"), m_docs + "/y.lnk"));
+        QVERIFY(Link(Doc(m_docs, "b/report.doc"), m_docs + "/y.lnk"));
         QCOMPARE(Make(m_docs + "/y.lnk"), m_links + "report#1.lnk.lnk");
         // Only ".lnk" exactly stands for a target; ".LNK" is a document.
         QVERIFY(Link(doc, m_docs + "/Shortcut.LNK"));
@@ -379,8 +368,8 @@ private slots:
 
     void errorsCarryTheirCause() {
         // Neither a link nor a shell link.
-        QVERIFY_THROWS_EXCEPTION(CError, Make(Doc("broken.lnk")));
-        const CError e = Raised([&] { Make(Doc("a.txt"), m_links + "missing/"); });
+        QVERIFY_THROWS_EXCEPTION(CError, Make(Doc(m_docs, "broken.lnk")));
+        const CError e = Raised([&] { Make(Doc(m_docs, "a.txt"), m_links + "missing/"); });
         QCOMPARE(e.Code(), ENOENT);
         QVERIFY2(e.Text().contains("missing"), qPrintable(e.Text()));
         QVERIFY(Entries(m_links).isEmpty());
@@ -389,7 +378,7 @@ private slots:
     void copyTakesTheLinkNotTheDocument() {
         const QString recent = m_docs + "/recent/";
         QVERIFY(QDir().mkpath(recent));
-        const QString doc = Doc("a/メモ \"1\".txt");
+        const QString doc = Doc(m_docs, "a/メモ \"1\".txt");
         const QString copy = SM_Shortcut::CopyShortcutFile(m_links, Make(doc, recent));
         QCOMPARE(copy, m_links + "メモ \"1\".txt.lnk");
         QCOMPARE(RawLink(copy), doc);
@@ -405,7 +394,7 @@ private slots:
 
     void manyDocumentsOfOneName() {
         for (int i = 0; i < 300; ++i)
-            QCOMPARE(Make(Doc(QString("%1/README.md").arg(i))),
+            QCOMPARE(Make(Doc(m_docs, QString("%1/README.md").arg(i))),
                      m_links + (i ? QString("README#%1.md.lnk").arg(i) : QString("README.md.lnk")));
         // Forgotten, the folder is read again from disk.
         SM_Shortcut::ForgetFolders();
@@ -499,11 +488,6 @@ class tst_CRecentFiles : public QObject {
     QTemporaryDir m_home;
     QString m_docs;
 
-    QString Doc(const QString& relative) {
-        const QString path = m_docs + "/" + relative;
-        return Touch(path) ? path : QString();
-    }
-
 private slots:
     void initTestCase() {
         // Never the real desktop list, even when run outside the sandbox.
@@ -536,7 +520,8 @@ private slots:
         QList<QPair<QString, qint64>> entries;
         QStringList expected, stored;
         for (int i = 0; i < 20; ++i) {
-            entries.append({Doc(QString("d%1/").arg(i % 3) + name(i)), kBase + qint64(i) * 3600});
+            entries.append(
+                {Doc(m_docs, QString("d%1/").arg(i % 3) + name(i)), kBase + qint64(i) * 3600});
             stored << name(i) + ".lnk";
         }
         std::shuffle(entries.begin(), entries.end(), *QRandomGenerator::global());
@@ -555,12 +540,12 @@ private slots:
     }
 
     void onlyLiveDocumentsAreReported() {
-        const QString gone = Doc("deleted.txt");
+        const QString gone = Doc(m_docs, "deleted.txt");
         QVERIFY(QDir().mkpath(m_docs + "/a folder"));
-        WriteBookmarks({{Doc("live1.txt"), kBase},
+        WriteBookmarks({{Doc(m_docs, "live1.txt"), kBase},
                         {gone, kBase + 10},
                         {m_docs + "/a folder", kBase + 20},
-                        {Doc("live2.txt"), kBase + 5},
+                        {Doc(m_docs, "live2.txt"), kBase + 5},
                         {"https://example.com/page.html", kBase + 30},
                         {"file://otherhost/srv/x.txt", kBase + 30},
                         {"file://" + m_docs + "/caf%E9.txt", kBase + 40}});
@@ -599,7 +584,7 @@ private slots:
     void unusableListsEmptyTheFolder() {
         QFETCH(QByteArray, content);
         QFETCH(bool, present);
-        WriteBookmarks({{Doc("a.txt"), kBase}, {Doc("b.txt"), kBase + 1}});
+        WriteBookmarks({{Doc(m_docs, "a.txt"), kBase}, {Doc(m_docs, "b.txt"), kBase + 1}});
         CRecentFiles recent;
         QCOMPARE(Walk(recent).finish, 2);
         // A document leaving the list takes its shortcut along.
@@ -648,9 +633,120 @@ private slots:
     }
 };
 
+using Facts = CMoveMatcher::Facts;
+using Verdict = CMoveMatcher::Verdict;
+Q_DECLARE_METATYPE(QList<Facts>)
+Q_DECLARE_METATYPE(Verdict)
+
+class tst_relink : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The document: /old/a.pdf, device 1, inode 10, 100 bytes, time 1000, print 7.
+    void matchRules_data() {
+        QTest::addColumn<QList<Facts>>("found");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<QString>("path");
+        const auto f = [](const char* p, quint64 dev, quint64 ino, qint64 size, qint64 t,
+                          int print) {
+            return Facts{p, dev, ino, size, t, quint64(print), print >= 0};
+        };
+        QTest::newRow("renamed: same inode")
+            << QList{f("/old/b.pdf", 1, 10, 100, 1000, -1)} << Verdict::Relink << "/old/b.pdf";
+        QTest::newRow("inode reused, other size")
+            << QList{f("/old/x", 1, 10, 55, 2000, 9)} << Verdict::Unmatched << "";
+        QTest::newRow("inode reused, same size, other content")
+            << QList{f("/old/x", 1, 10, 100, 2000, 9)} << Verdict::Unmatched << "";
+        QTest::newRow("other file system: print")
+            << QList{f("/shm/z.pdf", 2, 77, 100, 5, 7)} << Verdict::Relink << "/shm/z.pdf";
+        QTest::newRow("two copies")
+            << QList{f("/c1/a.pdf", 1, 81, 100, 1000, 7), f("/c2/a.pdf", 1, 82, 100, 1000, 7)}
+            << Verdict::Ambiguous << "";
+        QTest::newRow("inode beats a copy")
+            << QList{f("/c1/a.pdf", 1, 81, 100, 1000, 7), f("/new/b.pdf", 1, 10, 100, 1000, -1)}
+            << Verdict::Relink << "/new/b.pdf";
+        QTest::newRow("same name, size, time; other content")
+            << QList{f("/new/a.pdf", 1, 80, 100, 1000, 8)} << Verdict::Unmatched << "";
+        QTest::newRow("same name, size, time; print unreadable")
+            << QList{f("/new/a.pdf", 1, 80, 100, 1000, -1)} << Verdict::Relink << "/new/a.pdf";
+        QTest::newRow("name alone")
+            << QList{f("/new/a.pdf", 1, 80, 200, 1000, -1)} << Verdict::Unmatched << "";
+        QTest::newRow("taken by a registered document")
+            << QList{f("/taken/a.pdf", 1, 81, 100, 1000, 7)} << Verdict::Unmatched << "";
+    }
+    void matchRules() {
+        QFETCH(QList<Facts>, found);
+        QFETCH(Verdict, verdict);
+        QFETCH(QString, path);
+        CMoveMatcher matcher;
+        matcher.setMissing({{"/old/a.pdf", 1, 10, 100, 1000, 7, true}});
+        matcher.setTaken({"/taken/a.pdf"});
+        for (const Facts& c : found)
+            if (matcher.IsCandidate(c.Device, c.Inode, c.Size))
+                matcher.AddCandidate(c);
+        const CMoveMatcher::Outcome o = matcher.Match().value(0);
+        QCOMPARE(o.Decision, verdict);
+        if (verdict == Verdict::Relink)
+            QCOMPARE(o.Candidates, QStringList{path});
+    }
+
+    // Two missing copies of one document cannot both become the one file found.
+    void oneFileIsNeverGivenToTwo() {
+        CMoveMatcher matcher;
+        matcher.setMissing({{"/a/x.txt", 1, 1, 5, 9, 3, true}, {"/b/x.txt", 1, 2, 5, 9, 3, true}});
+        matcher.AddCandidate({"/c/x.txt", 1, 3, 5, 9, 3, true});
+        for (const CMoveMatcher::Outcome& o : matcher.Match())
+            QCOMPARE(o.Decision, Verdict::Ambiguous);
+    }
+
+    // The shortcut is replaced in one step: a reader never finds it missing.
+    void relinkIsAtomic() {
+        QTemporaryDir dir;
+        const QString link = dir.path() + "/doc.txt.lnk";
+        QVERIFY(Link("/nowhere/0", link));
+        std::atomic<bool> done{false}, gap{false};
+        std::thread reader([&] {
+            struct stat st;
+            while (!done)
+                if (lstat(QFile::encodeName(link).constData(), &st) != 0)
+                    gap = true;
+        });
+        for (int i = 1; i <= 2000; ++i)
+            CShortcutRelinker::Relink(link, QStringLiteral("/nowhere/%1").arg(i));
+        done = true;
+        reader.join();
+        QVERIFY(!gap);
+        QCOMPARE(RawLink(link), QString("/nowhere/2000"));
+        QCOMPARE(Entries(dir.path()), QStringList{"doc.txt.lnk"});
+    }
+
+    void watcherPairsMoves() {
+        QTemporaryDir dir;
+        const QString a = dir.path() + "/a/", b = dir.path() + "/b/";
+        QVERIFY(Touch(a + "x.txt") && Touch(b + "sub/y.txt"));
+        CMoveWatcher watcher;
+        QSignalSpy moved(&watcher, &CMoveWatcher::OnMoved);
+        QVERIFY(watcher.Watch(a) && watcher.Watch(b) && watcher.Watch(b + "sub"));
+        QVERIFY(QFile::rename(a + "x.txt", a + "z.txt"));
+        QVERIFY(QFile::rename(a + "z.txt", b + "z.txt"));
+        QVERIFY(QFile::rename(b + "sub", a + "sub2"));
+        QVERIFY(QFile::rename(a + "sub2/y.txt", a + "sub2/w.txt"));
+        QTRY_COMPARE(moved.size(), 4);
+        QCOMPARE(moved[1], (QList<QVariant>{a + "z.txt", b + "z.txt", false}));
+        QCOMPARE(moved[2], (QList<QVariant>{b + "sub", a + "sub2", true}));
+        QCOMPARE(moved[3][1].toString(), a + "sub2/w.txt"); // the watch followed its folder
+
+        // Past the limit nothing more is watched, and the user is told once.
+        watcher.setWatchLimit(3);
+        QSignalSpy limit(&watcher, &CMoveWatcher::OnWatchLimit);
+        QVERIFY(!watcher.Watch(dir.path()) && !watcher.Watch(dir.path()) && watcher.Watch(a));
+        QCOMPARE(limit.size(), 1);
+    }
+};
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CShortcutReconciler, tst_CRecentFiles>(
-        argc, argv);
+    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CShortcutReconciler, tst_CRecentFiles,
+                  tst_relink>(argc, argv);
 }
 #include "tst_discovery.moc"
