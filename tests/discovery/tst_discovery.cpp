@@ -393,27 +393,20 @@ private slots:
         QCOMPARE(Make(m_docs + "/123/README.md"), m_links + "README#123.md.lnk");
         QCOMPARE(Entries(m_links).size(), 300);
     }
-};
 
-// After an interruption the shortcut folder and the file rows disagree; the
-// start brings them in line without losing a document that still exists.
-class tst_CShortcutReconciler : public QObject {
-    Q_OBJECT
-
-private slots:
+    // After an interruption the shortcut folder and the file rows disagree;
+    // the start brings them in line without losing a document that still
+    // exists.
     void shortcutsAndRowsAgreeAfterwards() {
-        QTemporaryDir data, docs;
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_docs + "/data"));
         CVolloDB db;
         db.Create();
         const QString folder = db.ShortcutFolder();
-        const auto doc = [&](const QString& name) { return docs.path() + "/" + name; };
-        QVERIFY(Touch(doc("orphan.txt")) && Touch(doc("kept.txt")));
         // A shortcut whose row was lost, one whose document is gone too, a
         // row whose shortcut is gone, and one in order.
-        QVERIFY(Link(doc("orphan.txt"), folder + "orphan.txt.lnk"));
-        QVERIFY(Link(doc("gone.txt"), folder + "gone.txt.lnk"));
-        QVERIFY(Link(doc("kept.txt"), folder + "kept.txt.lnk"));
+        QVERIFY(Link(Doc(m_docs, "orphan.txt"), folder + "orphan.txt.lnk"));
+        QVERIFY(Link(m_docs + "/gone.txt", folder + "gone.txt.lnk"));
+        QVERIFY(Link(Doc(m_docs, "kept.txt"), folder + "kept.txt.lnk"));
         for (const QString& path : {folder + "kept.txt.lnk", folder + "vanished.txt.lnk"})
             db.RunSQL(FillPlaceholders(db.GetQuery("addFileName"),
                                        {{"%fileName", path}, {"%fileAge", "#2026/12/06#"}}));
@@ -738,7 +731,6 @@ private slots:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CShortcutReconciler, tst_CRecentFiles,
-                  tst_relink>(argc, argv);
+    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CRecentFiles, tst_relink>(argc, argv);
 }
 #include "tst_discovery.moc"
