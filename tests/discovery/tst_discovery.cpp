@@ -13,7 +13,6 @@
 #include "Placeholders.h"
 #include "RM_RecentMirror.h"
 #include "SM_Shortcut.h"
-#include "support_discovery.h"
 
 #include "../support_tests.h"
 
@@ -26,6 +25,55 @@
 #include <unistd.h>
 
 namespace {
+
+// Makes an empty file (and its folders); returns false when it cannot.
+bool Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
+// The same for a path given as raw bytes (names that are not valid text).
+bool TouchRaw(const QByteArray& path) {
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).path());
+    mkdir(folder.constData(), 0755);
+    const int fd = open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    return fd >= 0 && close(fd) == 0;
+}
+
+// Makes a symbolic link holding target as it stands.
+bool Link(const QString& target, const QString& link) {
+    return symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+}
+
+// What a symbolic link holds, unresolved.
+QString RawLink(const QString& link) {
+    char buffer[4096];
+    const ssize_t n = readlink(QFile::encodeName(link).constData(), buffer, sizeof buffer);
+    return n < 0 ? QString() : QFile::decodeName(QByteArray(buffer, int(n)));
+}
+
+// The modification time of a path itself (a link's own), in seconds.
+qint64 OwnTime(const QString& path) {
+    struct stat st;
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_mtim.tv_sec) : -1;
+}
+
+// Entry names of a folder, hidden ones included, sorted.
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The values of one column of every row, as text, sorted.
+QStringList Column(CRecordset rs, int column) {
+    QStringList values;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        values << rs.Field(column).toString();
+    values.sort();
+    return values;
+}
 
 // Everything one walk raised: the events in order and the paths found,
 // relative to root (sorted, for the folder walk).

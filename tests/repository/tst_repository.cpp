@@ -9,7 +9,6 @@
 #include "CVolloDB.h"
 #include "FaultVfs.h"
 #include "Placeholders.h"
-#include "support_repository.h"
 
 #include "../support_tests.h"
 
@@ -18,6 +17,29 @@
 #include <sqlite3.h>
 
 namespace {
+
+// Points XDG_DATA_HOME at a folder of its own for the life of the object, so
+// that every test case meets a repository folder that does not exist yet.
+// `depth` levels of missing parent folders lie between the temporary folder
+// and the data home.
+class CFreshDataHome {
+public:
+    explicit CFreshDataHome(int depth = 0) : m_previous(qgetenv("XDG_DATA_HOME")) {
+        for (int i = 0; i < depth; ++i)
+            m_dataHome += QStringLiteral("/level%1").arg(i);
+        qputenv("XDG_DATA_HOME", m_dataHome.toLocal8Bit());
+    }
+    ~CFreshDataHome() { qputenv("XDG_DATA_HOME", m_previous); }
+
+    QString DataHome() const { return m_dataHome; }
+    QString RepositoryFolder() const { return m_dataHome + "/Vollo/"; }
+    QString RepositoryFile() const { return RepositoryFolder() + "reposit.db"; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_dataHome = m_dir.path();
+    QByteArray m_previous;
+};
 
 // The values of one column of every row.
 QVariantList Column(CRecordset rs, int column = 0) {
