@@ -90,19 +90,10 @@ qint32 Register(CVolloDB& db, const QString& path, const QString& day = "2026/12
                          FillPlaceholders(db.GetQuery("addFileName"), values));
 }
 
-template <typename Engine> bool Linked(Engine& db, qint32 file, qint32 tag) {
+bool Linked(CVolloDB& db, qint32 file, qint32 tag) {
     return !db.RunSQL(
                   FillPlaceholders(db.GetQuery("getFileTag"), {{"%fileID", file}, {"%tagID", tag}}))
                 .IsEOF();
-}
-
-// The change flag as the statement before this read left it. The repository
-// keeps its file to itself, so the read goes through it; its text is put
-// together so that it holds none of the words that would count as a change.
-template <typename Engine> QString Flag(Engine& db) {
-    return db.RunSQL("SELECT Value FROM resource WHERE lower(Key) = 'isupd' || 'ateddb'")
-        .Field(0)
-        .toString();
 }
 
 QString StoredDay(CVolloDB& db, qint32 id) {
@@ -454,34 +445,10 @@ private slots:
         QCOMPARE(pos.Field("nHeight").toDouble(), 6000.5);
     }
 
-    void changeFlag_data() {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("plain select") << "SELECT ID FROM files" << false;
-        QTest::newRow("real update") << "UPDATE setting set setting.tabIndex=\"H1\"" << true;
-    }
-
-    void changeFlag() {
-        QFETCH(QString, sql);
-        QFETCH(bool, changed);
-        m_db->RunSQL(sql);
-        QCOMPARE(Flag(*m_db), changed ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-        m_db->GetQuery("getTagName");
-        QCOMPARE(Flag(*m_db), QStringLiteral("FALSE"));
-        m_db->AddTag("flagged");
-        QCOMPARE(Flag(*m_db), QStringLiteral("TRUE"));
-        m_db->GetQuery("getTagName");
-        QCOMPARE(Flag(*m_db), QStringLiteral("FALSE"));
-    }
-
     void identitiesOfInserts() {
         const qint32 first = Register(*m_db, "/a/one.doc.lnk");
         QCOMPARE(Register(*m_db, "/a/one.doc.lnk"), first);
         const qint32 second = Register(*m_db, "/a/two.doc.lnk");
-        // A select with several rows answers with the first one's ID.
-        QCOMPARE(m_db->UpdateItem("SELECT ID FROM files ORDER BY ID DESC",
-                                  "INSERT INTO files (path) VALUES (\"/never\")"),
-                 second);
         const qint32 tag = m_db->AddTag("新しい分類");
         const qint32 link = m_db->AddFileTag(first, tag);
         QCOMPARE(m_db->AddFileTag(second, tag), link + 1);
@@ -680,16 +647,6 @@ private slots:
         m_db->DelFileName("/d/b.doc.lnk");
         QVERIFY(Column(m_db->GetFileOfTag(2)).isEmpty());
         QVERIFY_THROWS_EXCEPTION(CError, m_db->AddFileTag(9999, 1));
-        // The engine below links by identifiers, beside the change flag,
-        // which keeps the lookup's FALSE.
-        m_db.reset();
-        CFileDB engine;
-        engine.Create();
-        engine.AddTag(a, 1);
-        QCOMPARE(Flag(engine), QStringLiteral("FALSE"));
-        QVERIFY(Linked(engine, a, 1));
-        engine.DelTag(a, 1);
-        QVERIFY(!Linked(engine, a, 1));
     }
 
     void filesOfExtension() {
