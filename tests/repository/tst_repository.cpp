@@ -596,12 +596,11 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<bool>("old");
         QTest::addColumn<QString>("told");
-        QTest::newRow("full disk") << SQLITE_FULL << false << QStringLiteral("空き");
-        QTest::newRow("read-only file")
-            << SQLITE_READONLY << false << QStringLiteral("読み取り専用");
-        QTest::newRow("full disk, old") << SQLITE_FULL << true << QStringLiteral("空き");
-        QTest::newRow("read-only, old")
-            << SQLITE_READONLY << true << QStringLiteral("読み取り専用");
+        for (const bool old : {false, true}) {
+            const char* age = old ? "old" : "current";
+            QTest::addRow("full disk, %s", age) << SQLITE_FULL << old << "空き";
+            QTest::addRow("read-only, %s", age) << SQLITE_READONLY << old << "読み取り専用";
+        }
     }
 
     void unwritableRepositoryOpensForReading() {
