@@ -123,7 +123,7 @@ void MakeFile(const QString& kind, const QString& path) {
 
 // A document with a shortcut to it in the repository folder.
 QString MakeDocument(const CFreshDataHome& home, const QString& name, const QByteArray& content) {
-    const QString link = home.RepositoryFolder() + name + ".lnk";
+    QString link = home.RepositoryFolder() + name + ".lnk";
     Write(home.DataHome() + "/docs/" + name, content);
     QFile::link(home.DataHome() + "/docs/" + name, link);
     return link;
