@@ -10,7 +10,6 @@ private slots:
         QGuiApplication::setApplicationName("Vollo");
         FormAbout::setVersionOverride(1, 2, 3);
     }
-    void cleanupTestCase() { FormAbout::setVersionOverride(-1, 0, 0); }
     void texts_data() {
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("title");

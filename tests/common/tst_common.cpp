@@ -8,7 +8,66 @@
 
 using namespace BM_Library;
 
-class tst_BM_Library : public QObject {
+namespace {
+
+QByteArray& operator<<(QByteArray& b, quint32 v) {
+    char raw[4];
+    qToLittleEndian(v, raw);
+    return b.append(raw, 4);
+}
+QByteArray Utf16(const QString& s) {
+    return QByteArray(reinterpret_cast<const char*>(s.utf16()), (s.size() + 1) * 2);
+}
+
+enum Kind { Local, LocalUnicode, Network, RelativeOnly };
+
+// A Windows shell link as the shell writes one: header, an empty item-ID list,
+// then a link-information block (local or network path, with or without
+// unicode copies) or only a relative path among the strings.
+QByteArray ShellLink(Kind kind, const QString& path) {
+    const bool unicode = kind == LocalUnicode, withInfo = kind != RelativeOnly;
+    QByteArray b;
+    b << 0x4Cu << 0x00021401u << 0u << 0x000000C0u << 0x46000000u;
+    b << (0x1u | 0x80u | (withInfo ? 0x2u : 0x8u));
+    b.append(QByteArray(0x4C - b.size(), '\0')).append("\x02\0\0\0", 4);
+    if (withInfo) {
+        const quint32 header = unicode ? 0x24 : 0x1C;
+        QByteArray body;
+        const auto at = [&] { return header + quint32(body.size()); };
+        quint32 base = 0, net = 0, suffix = 0, baseW = 0, suffixW = 0;
+        if (kind == Network) {
+            const QByteArray share = path.section(u'\\', 0, 3).toLatin1() + '\0';
+            net = at();
+            body << 0x14u + quint32(share.size()) << 0u << 0x14u << 0u << 0x20000u;
+            body.append(share);
+            suffix = at();
+            body.append(path.section(u'\\', 4).toLatin1() + '\0');
+        } else {
+            body << 0x11u << 3u << 0x1234u << 0x10u;
+            body.append('\0');
+            base = at();
+            body.append(unicode ? QByteArray("?:\\???") + '\0' : path.toLatin1() + '\0');
+            suffix = at();
+            body.append('\0');
+            baseW = at();
+            body.append(Utf16(path));
+            suffixW = at();
+            body.append(Utf16(QString()));
+        }
+        b << header + quint32(body.size()) << header << (kind == Network ? 2u : 1u)
+          << (kind == Network ? 0u : header) << base << net << suffix;
+        if (unicode)
+            b << baseW << suffixW;
+        b.append(body);
+    } else {
+        b.append(char(path.size())).append('\0').append(Utf16(path).chopped(2));
+    }
+    return b << 0u;
+}
+
+} // namespace
+
+class tst_Common : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -19,6 +78,19 @@ class tst_BM_Library : public QObject {
             (modified.isValid() && !f.setFileTime(modified, QFileDevice::FileModificationTime)))
             qFatal("cannot make %s", qPrintable(f.fileName()));
         return f.fileName();
+    }
+    QString Write(const QString& name, const QByteArray& data) const {
+        QFile f(Path(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+            qFatal("cannot write %s", qPrintable(f.fileName()));
+        return f.fileName();
+    }
+    static void ExpectError(const QString& path, const QString& wording) {
+        try {
+            QFAIL(qPrintable("no error, target " + ShortcutTarget(path)));
+        } catch (const CError& e) {
+            QVERIFY2(e.Text().contains(path) && e.Text().contains(wording), qPrintable(e.Text()));
+        }
     }
 
 private slots:
@@ -41,7 +113,6 @@ private slots:
         QCOMPARE(FileNameOf(path) + '|' + FolderOf(path) + '|' + ExtensionOf(path), parts);
         const QString stem = path.left(path.size() - parts.section('|', 2).size());
         QCOMPARE(RemoveExtension(path), stem);
-        QCOMPARE(ChangeExtension(path, ".lnk"), stem + ".lnk");
     }
 
     void keysNulsAndSplitting() {
@@ -52,8 +123,6 @@ private slots:
             QVERIFY2(e.Code() != -1 && e.Text().contains(bad), qPrintable(e.Text()));
         }
         const QChar nul(0);
-        QCOMPARE(CutAtNull(QString("abc") + nul + "def" + nul), QStringLiteral("abc"));
-        QVERIFY_THROWS_EXCEPTION(CError, CutAtNull("abc"));
         QCOMPARE(CutAtDoubleNull(QString("a") + nul + "b" + nul + nul + "c"),
                  QString("a") + nul + "b");
         QStringList out{"stale"};
@@ -154,21 +223,20 @@ private slots:
         const auto utc = [](int y, int mo, int d, int h, int mi, int s, int ms = 0) {
             return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
         };
+        // Around the changes of 2024 (Europe, the US, Lord Howe), the epoch,
+        // 1601, 2038 and beyond.
+        const QList<QDateTime> instants{
+            utc(2024, 3, 31, 0, 59, 59, 999), utc(2024, 3, 31, 1, 0, 0),
+            utc(2024, 3, 10, 7, 0, 0),        utc(2024, 10, 27, 0, 59, 59),
+            utc(2024, 10, 27, 1, 0, 1),       utc(2024, 4, 6, 14, 59, 59),
+            utc(1970, 1, 1, 0, 0, 0),         utc(1969, 12, 31, 23, 59, 59, 500),
+            utc(1601, 1, 1, 0, 0, 0),         utc(2037, 12, 31, 23, 59, 59),
+            utc(2038, 1, 1, 0, 0, 0),         utc(2100, 7, 1, 12, 0, 0)};
         for (const char* zone :
              {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Tokyo", "UTC"}) {
-            const QByteArray z(zone);
-            QTest::addRow("%s spring, before", zone) << z << utc(2024, 3, 31, 0, 59, 59, 999);
-            QTest::addRow("%s spring, after", zone) << z << utc(2024, 3, 31, 1, 0, 0);
-            QTest::addRow("%s us spring", zone) << z << utc(2024, 3, 10, 7, 0, 0);
-            QTest::addRow("%s autumn, before", zone) << z << utc(2024, 10, 27, 0, 59, 59);
-            QTest::addRow("%s autumn, after", zone) << z << utc(2024, 10, 27, 1, 0, 1);
-            QTest::addRow("%s southern", zone) << z << utc(2024, 4, 6, 14, 59, 59);
-            QTest::addRow("%s epoch", zone) << z << utc(1970, 1, 1, 0, 0, 0);
-            QTest::addRow("%s before epoch", zone) << z << utc(1969, 12, 31, 23, 59, 59, 500);
-            QTest::addRow("%s 1601", zone) << z << utc(1601, 1, 1, 0, 0, 0);
-            QTest::addRow("%s end of 2037", zone) << z << utc(2037, 12, 31, 23, 59, 59);
-            QTest::addRow("%s 2038", zone) << z << utc(2038, 1, 1, 0, 0, 0);
-            QTest::addRow("%s 2100", zone) << z << utc(2100, 7, 1, 12, 0, 0);
+            for (const QDateTime& t : instants)
+                QTest::addRow("%s %s", zone, qPrintable(t.toString(Qt::ISODateWithMs)))
+                    << QByteArray(zone) << t;
         }
     }
     void localFileTimes() {
@@ -193,11 +261,6 @@ private slots:
         QCOMPARE(again, expected);
     }
 
-    void fileTimeOverflowIsClamped() {
-        QCOMPARE(FileTimeFromDateTime(QDateTime(QDate(200000, 1, 1), {}, Qt::UTC)),
-                 std::numeric_limits<qint64>::max());
-    }
-
     void services() {
         if (qEnvironmentVariableIsEmpty("XDG_DATA_HOME") ||
             qEnvironmentVariableIsEmpty("XDG_CACHE_HOME"))
@@ -206,87 +269,7 @@ private slots:
         QCOMPARE(RecentFolder(), qEnvironmentVariable("XDG_CACHE_HOME") + "/Vollo/Recent/");
         QVERIFY(!QFileInfo::exists(RecentFolder())); // looked up, never created
     }
-};
 
-namespace {
-
-QByteArray& operator<<(QByteArray& b, quint32 v) {
-    char raw[4];
-    qToLittleEndian(v, raw);
-    return b.append(raw, 4);
-}
-QByteArray Utf16(const QString& s) {
-    return QByteArray(reinterpret_cast<const char*>(s.utf16()), (s.size() + 1) * 2);
-}
-
-enum Kind { Local, LocalUnicode, Network, RelativeOnly };
-
-// A Windows shell link as the shell writes one: header, an empty item-ID list,
-// then a link-information block (local or network path, with or without
-// unicode copies) or only a relative path among the strings.
-QByteArray ShellLink(Kind kind, const QString& path) {
-    const bool unicode = kind == LocalUnicode, withInfo = kind != RelativeOnly;
-    QByteArray b;
-    b << 0x4Cu << 0x00021401u << 0u << 0x000000C0u << 0x46000000u;
-    b << (0x1u | 0x80u | (withInfo ? 0x2u : 0x8u));
-    b.append(QByteArray(0x4C - b.size(), '\0')).append("\x02\0\0\0", 4);
-    if (withInfo) {
-        const quint32 header = unicode ? 0x24 : 0x1C;
-        QByteArray body;
-        const auto at = [&] { return header + quint32(body.size()); };
-        quint32 base = 0, net = 0, suffix = 0, baseW = 0, suffixW = 0;
-        if (kind == Network) {
-            const QByteArray share = path.section(u'\\', 0, 3).toLatin1() + '\0';
-            net = at();
-            body << 0x14u + quint32(share.size()) << 0u << 0x14u << 0u << 0x20000u;
-            body.append(share);
-            suffix = at();
-            body.append(path.section(u'\\', 4).toLatin1() + '\0');
-        } else {
-            body << 0x11u << 3u << 0x1234u << 0x10u;
-            body.append('\0');
-            base = at();
-            body.append(unicode ? QByteArray("?:\\???") + '\0' : path.toLatin1() + '\0');
-            suffix = at();
-            body.append('\0');
-            baseW = at();
-            body.append(Utf16(path));
-            suffixW = at();
-            body.append(Utf16(QString()));
-        }
-        b << header + quint32(body.size()) << header << (kind == Network ? 2u : 1u)
-          << (kind == Network ? 0u : header) << base << net << suffix;
-        if (unicode)
-            b << baseW << suffixW;
-        b.append(body);
-    } else {
-        b.append(char(path.size())).append('\0').append(Utf16(path).chopped(2));
-    }
-    return b << 0u;
-}
-
-} // namespace
-
-class tst_CShortcutReader : public QObject {
-    Q_OBJECT
-
-    QTemporaryDir m_dir;
-    QString Path(const QString& name) const { return m_dir.path() + u'/' + name; }
-    QString Write(const QString& name, const QByteArray& data) const {
-        QFile f(Path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
-            qFatal("cannot write %s", qPrintable(f.fileName()));
-        return f.fileName();
-    }
-    static void ExpectError(const QString& path, const QString& wording) {
-        try {
-            QFAIL(qPrintable("no error, target " + ShortcutTarget(path)));
-        } catch (const CError& e) {
-            QVERIFY2(e.Text().contains(path) && e.Text().contains(wording), qPrintable(e.Text()));
-        }
-    }
-
-private slots:
     void symbolicLinks_data() {
         QTest::addColumn<QString>("linkName");
         QTest::addColumn<bool>("relative");
@@ -371,6 +354,6 @@ private slots:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return RunAll<tst_BM_Library, tst_CShortcutReader>(argc, argv);
+    return RunAll<tst_Common>(argc, argv);
 }
 #include "tst_common.moc"

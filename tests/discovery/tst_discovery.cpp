@@ -2,30 +2,83 @@
 #include "CBusyIndicator.h"
 #include "CDatabase.h"
 #include "CError.h"
+#include "CMoveMatcher.h"
+#include "CMoveWatcher.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
 #include "CRecordset.h"
 #include "CShortcutReconciler.h"
+#include "CShortcutRelinker.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
 #include "RM_RecentMirror.h"
 #include "SM_Shortcut.h"
-#include "support_discovery.h"
 
 #include "../support_tests.h"
 
 #include <QtTest>
+#include <atomic>
 #include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
+// Makes an empty file (and its folders); returns false when it cannot.
+bool Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
+// The same for a path given as raw bytes (names that are not valid text).
+bool TouchRaw(const QByteArray& path) {
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).path());
+    mkdir(folder.constData(), 0755);
+    const int fd = open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    return fd >= 0 && close(fd) == 0;
+}
+
+// Makes a symbolic link holding target as it stands.
+bool Link(const QString& target, const QString& link) {
+    return symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+}
+
+// What a symbolic link holds, unresolved.
+QString RawLink(const QString& link) {
+    char buffer[4096];
+    const ssize_t n = readlink(QFile::encodeName(link).constData(), buffer, sizeof buffer);
+    return n < 0 ? QString() : QFile::decodeName(QByteArray(buffer, int(n)));
+}
+
+// The modification time of a path itself (a link's own), in seconds.
+qint64 OwnTime(const QString& path) {
+    struct stat st;
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_mtim.tv_sec) : -1;
+}
+
+// Entry names of a folder, hidden ones included, sorted.
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The values of one column of every row, as text, sorted.
+QStringList Column(CRecordset rs, int column) {
+    QStringList values;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        values << rs.Field(column).toString();
+    values.sort();
+    return values;
+}
+
 // Everything one walk raised: the events in order and the paths found,
 // relative to root (sorted, for the folder walk).
 struct Walked {
-    QStringList events, found, ages;
+    QStringList events, found;
     qint32 finish = -1;
 };
 
@@ -46,19 +99,16 @@ Walked Record(Finder& finder, const QString& root, const Path&... path) {
     return w;
 }
 
-Walked Walk(CPathFinder& finder, const QString& root, const QString& path) {
-    QStringList ages;
-    QObject context;
-    QObject::connect(&finder, &CPathFinder::OnFound, &context,
-                     [&](const QString&, const QString& age) { ages << age; });
-    Walked w = Record(finder, root + '/', path);
-    w.ages = ages;
+Walked Walk(CPathFinder& finder, const QString& root, const QString& path = {}) {
+    Walked w = Record(finder, root + '/', path.isEmpty() ? root : path);
     w.found.sort();
     return w;
 }
 
-Walked Walk(CPathFinder& finder, const QString& root) {
-    return Walk(finder, root, root);
+// A document of the given path below root, made empty.
+QString Doc(const QString& root, const QString& relative) {
+    const QString path = root + "/" + relative;
+    return Touch(path) ? path : QString();
 }
 
 } // namespace
@@ -69,103 +119,39 @@ class tst_CPathFinder : public QObject {
 private slots:
     void cleanup() { CBusyIndicator::setHandlers({}, {}); }
 
-    // Walks of nothing end at once; flags turned off later do not take back
-    // what an earlier walk allowed, only writing the mask narrows it. With a
-    // cleared mask, a read-only entry needs its flag, a hidden read-only one
-    // both.
-    void emptyWalksAndTheMask() {
+    // The walk as the program runs it, on the finder's defaults: every file
+    // below the folder, read-only ones too, none of the folders themselves;
+    // names with quotes, percent signs, Japanese and a leading dash found as
+    // they are.
+    void defaultWalk() {
         CPathFinder f;
         QTemporaryDir tmp;
+        // Walks of nothing end at once.
         for (const QString& path : {QString(), tmp.path(), tmp.path() + "/missing"})
-            QCOMPARE(Walk(f, tmp.path(), path).events, QStringList({"begin", "finish"}));
-        QVERIFY(Touch(tmp.path() + "/a.txt") && Touch(tmp.path() + "/.h"));
-        f.setHidden(true);
-        QCOMPARE(Walk(f, tmp.path()).finish, 2);
-        f.setHidden(false);
-        f.setArchive(false);
-        QCOMPARE(Walk(f, tmp.path()).finish, 2);
-        f.setAttributeEx(0);
-        QCOMPARE(Walk(f, tmp.path()).finish, 0);
-        for (const char* name : {"/ro.txt", "/.ro"}) {
-            QVERIFY(Touch(tmp.path() + name));
-            QCOMPARE(chmod(QFile::encodeName(tmp.path() + name).constData(), 0444), 0);
-        }
-        const auto walk = [&](bool hidden, bool readOnly) {
-            f.setAttributeEx(0);
-            f.setHidden(hidden);
-            f.setReadOnly(readOnly);
-            f.setArchive(true);
-            return Walk(f, tmp.path()).found.filter("ro");
-        };
-        QCOMPARE(walk(false, true), QStringList({"ro.txt"}));
-        QCOMPARE(walk(true, false), QStringList());
-        QCOMPARE(walk(true, true), QStringList({".ro", "ro.txt"}));
-    }
-
-    void trailingSeparatorAndOddNames() {
-        QTemporaryDir tmp;
-        const QStringList names = {"a.txt",
-                                   "sub/he said \"hi\".txt",
-                                   "sub/it's 100%.doc",
-                                   "フォルダ 'x'/報告書 第1版.docx",
-                                   "フォルダ 'x'/-rf",
-                                   "フォルダ 'x'/deeper/no extension"};
+            QCOMPARE(Record(f, {}, path).events, QStringList({"begin", "finish"}));
+        QStringList names{"a.TXT",
+                          "b.doc",
+                          "named.txt/d.txt",
+                          "plain/c.txt",
+                          "read-only",
+                          "フォルダ 'x'/-rf",
+                          "フォルダ 'x'/it's \"100%\" 報告.doc"};
         for (const QString& n : names)
             QVERIFY(Touch(tmp.path() + "/" + n));
-        // FileAge: the local time of the entry's last change, as the user reads it.
+        const QByteArray a = QFile::encodeName(tmp.path() + "/a.TXT");
         const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-        QCOMPARE(
-            utimensat(AT_FDCWD, QFile::encodeName(tmp.path() + "/a.txt").constData(), times, 0), 0);
-        CPathFinder f;
-        const Walked plain = Walk(f, tmp.path());
-        QCOMPARE(plain.ages[plain.events.indexOf(tmp.path() + "/a.txt") - 1],
-                 BM_Library::FileTimeText((1700000000LL + 11644473600LL) * 10000000));
-        const Walked slash = Walk(f, tmp.path(), tmp.path() + "/");
-        QCOMPARE(plain.events, slash.events);
-        QStringList sorted = names;
-        sorted.sort();
-        QCOMPARE(plain.found, sorted);
-    }
-
-    void foldersAndPatterns_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<bool>("subFolders");
-        QTest::addColumn<bool>("folders");
-        QTest::addColumn<QStringList>("found");
-        QTest::newRow("everything")
-            << "*.*" << true << false
-            << QStringList({"a.TXT", "b.doc", "named.txt/d.txt", "named.txt/e.doc", "plain/c.txt"});
-        QTest::newRow("folders too")
-            << "*" << true << true
-            << QStringList({"a.TXT", "b.doc", "named.txt", "named.txt/d.txt", "named.txt/e.doc",
-                            "plain", "plain/c.txt"});
-        QTest::newRow("top only") << "*.*" << false << true
-                                  << QStringList({"a.TXT", "b.doc", "named.txt", "plain"});
-        // A sub-folder is entered only when its own name matches.
-        QTest::newRow("pattern filters folders")
-            << "*.txt" << true << false << QStringList({"a.TXT", "named.txt/d.txt"});
-        QTest::newRow("? is one character") << "?.doc" << true << false << QStringList({"b.doc"});
-    }
-
-    void foldersAndPatterns() {
-        QFETCH(QString, pattern);
-        QFETCH(bool, subFolders);
-        QFETCH(bool, folders);
-        QFETCH(QStringList, found);
-        QTemporaryDir tmp;
-        for (const char* n :
-             {"a.TXT", "b.doc", "plain/c.txt", "named.txt/d.txt", "named.txt/e.doc"})
-            QVERIFY(Touch(tmp.path() + "/" + n));
-        CPathFinder f;
-        f.setPattern(pattern);
-        f.setIncludeSubFolder(subFolders);
-        f.setDirectory(folders);
+        QCOMPARE(utimensat(AT_FDCWD, a.constData(), times, 0), 0);
+        QCOMPARE(chmod(QFile::encodeName(tmp.path() + "/read-only").constData(), 0444), 0);
+        // FileAge: the local time of the entry's last change, as the user reads it.
+        QString age;
+        connect(&f, &CPathFinder::OnFound, [&](const QString& name, const QString& fileAge) {
+            if (name.endsWith("/a.TXT"))
+                age = fileAge;
+        });
         const Walked w = Walk(f, tmp.path());
-        QCOMPARE(w.found, found);
-        // Depth first: a folder's event comes right before its contents.
-        if (folders && subFolders)
-            QCOMPARE(w.events.indexOf(tmp.path() + "/plain") + 1,
-                     w.events.indexOf(tmp.path() + "/plain/c.txt"));
+        QCOMPARE(w.found, names);
+        QCOMPARE(age, BM_Library::FileTimeText((1700000000LL + 11644473600LL) * 10000000));
+        QCOMPARE(Walk(f, tmp.path(), tmp.path() + "/").events, w.events);
     }
 
     void homeFolderTree() {
@@ -179,6 +165,12 @@ private slots:
         QVERIFY(TouchRaw(raw + "/\x82\xa0.txt") && TouchRaw(raw + "/caf\xe9/b.txt"));
         const bool root = geteuid() == 0; // root reads every folder
         QCOMPARE(chmod(raw + "/locked", 0), 0);
+        // Symbolic links count as files, never followed: not into a loop,
+        // not out of the tree, not to nowhere.
+        QTemporaryDir elsewhere;
+        QVERIFY(Touch(elsewhere.path() + "/outside.txt") && Link(h, h + "/loop"));
+        QVERIFY(Link("..", h + "/up"));
+        QVERIFY(Link(elsewhere.path(), h + "/away") && Link("nowhere", h + "/dangling"));
         CPathFinder f;
         QStringList leftOut;
         connect(&f, &CPathFinder::OnLeftOut,
@@ -188,15 +180,16 @@ private slots:
         // read: told, never found.
         const Walked w = Walk(f, h);
         chmod(raw + "/locked", 0700);
-        QCOMPARE(w.found, QStringList({"Documents/a.txt"}) +
-                              (root ? QStringList{"locked/secret.txt"} : QStringList{}));
+        QCOMPARE(w.found, QStringList({"Documents/a.txt", "away", "dangling"}) +
+                              (root ? QStringList{"locked/secret.txt"} : QStringList{}) +
+                              QStringList({"loop", "up"}));
         leftOut.sort();
         QCOMPARE(leftOut, QStringList({"caf\ufffd/"}) +
                               (root ? QStringList{} : QStringList{"locked/"}) +
                               QStringList{"\ufffd\ufffd.txt"});
         // Asking for hidden entries takes them all.
         f.setHidden(true);
-        QCOMPARE(Walk(f, h).finish, 7);
+        QCOMPARE(Walk(f, h).finish, 11);
     }
 
     void overlongPathsAreTold() {
@@ -224,52 +217,37 @@ private slots:
         QVERIFY(QFile::encodeName(leftOut.at(0)).size() >= PATH_MAX);
     }
 
-    void symbolicLinksAreFilesNeverFollowed() {
-        QTemporaryDir tmp;
-        QTemporaryDir elsewhere;
-        const QString tree = tmp.path() + "/tree";
-        QVERIFY(Touch(tree + "/a.txt") && Touch(elsewhere.path() + "/outside.txt"));
-        QVERIFY(Link(tree, tree + "/loop") && Link("..", tree + "/up"));
-        QVERIFY(Link(elsewhere.path(), tree + "/away") && Link("nowhere", tree + "/dangling"));
-        CPathFinder f;
-        f.setDirectory(true);
-        QCOMPARE(Walk(f, tree).found, QStringList({"a.txt", "away", "dangling", "loop", "up"}));
-    }
-
+    // The busy pointer shows while the walk runs and is gone on every way
+    // out: the end, a cancel (which still tells the count so far) and a
+    // handler's error (which ends the walk without OnFinish).
     void busyPointerOnEveryWayOut() {
         int depth = 0;
         CBusyIndicator::setHandlers([&] { ++depth; }, [&] { --depth; });
         QTemporaryDir tmp;
-        QVERIFY(Touch(tmp.path() + "/a.txt") && Touch(tmp.path() + "/b.txt"));
-        CPathFinder f;
-        QList<int> seen;
-        connect(&f, &CPathFinder::OnBegin, [&] { seen << depth; });
-        connect(&f, &CPathFinder::OnFinish, [&] { seen << depth; });
-        auto found = connect(&f, &CPathFinder::OnFound, [&] { seen << depth; });
-        f.FindFile(tmp.path());
-        QCOMPARE(seen, QList<int>({0, 1, 1, 0}));
-        // A handler's error ends the walk without OnFinish.
-        disconnect(found);
-        seen.clear();
-        connect(&f, &CPathFinder::OnFound, [] { throw CError(5, "refused"); });
-        QVERIFY_THROWS_EXCEPTION(CError, f.FindFile(tmp.path()));
-        QCOMPARE(seen, QList<int>({0}));
-        QCOMPARE(depth, 0);
-    }
-
-    void cancelStopsWithTheCountSoFar() {
-        QTemporaryDir tmp;
         for (int i = 0; i < 20; ++i)
             QVERIFY(Touch(tmp.path() + QString("/d%1/f.txt").arg(i)));
         CPathFinder f;
+        QList<int> seen;
         QStringList folders;
+        connect(&f, &CPathFinder::OnBegin, [&] { seen << depth; });
+        connect(&f, &CPathFinder::OnFinish, [&] { seen << depth; });
+        connect(&f, &CPathFinder::OnFound, [&] { seen << depth; });
         connect(&f, &CPathFinder::OnFolder, [&](const QString& folder) { folders << folder; });
+        QCOMPARE(Walk(f, tmp.path()).finish, 20);
+        QCOMPARE(seen, QList<int>{0} + QList<int>(20, 1) + QList<int>{0});
+        seen.clear();
+        folders.clear();
         auto cancel = connect(&f, &CPathFinder::OnFound, &f, &CPathFinder::Cancel);
         QCOMPARE(Walk(f, tmp.path()).finish, 1);
+        QCOMPARE(seen, QList<int>({0, 1, 0}));
         QCOMPARE(folders.size(), 2); // the root and the folder of the one hit
         QCOMPARE(folders.first(), tmp.path() + "/");
         disconnect(cancel);
-        QCOMPARE(Walk(f, tmp.path()).finish, 20);
+        seen.clear();
+        connect(&f, &CPathFinder::OnFound, [] { throw CError(5, "refused"); });
+        QVERIFY_THROWS_EXCEPTION(CError, f.FindFile(tmp.path()));
+        QCOMPARE(seen, QList<int>({0, 1}));
+        QCOMPARE(depth, 0);
     }
 };
 
@@ -281,10 +259,6 @@ class tst_SM_Shortcut : public QObject {
     QString m_links; // the shortcut folder; its own dot must never count
     int m_round = 0;
 
-    QString Doc(const QString& relative) {
-        const QString path = m_docs + "/" + relative;
-        return Touch(path) ? path : QString();
-    }
     QString Make(const QString& path, const QString& folder = {}) {
         return SM_Shortcut::MakeShortcutFile(folder.isEmpty() ? m_links : folder, path);
     }
@@ -324,7 +298,7 @@ private slots:
         const QStringList expected{stem + ext + ".lnk", numbered + "#1" + ext + ".lnk",
                                    numbered + "#2" + ext + ".lnk"};
         for (int i = 0; i < 3; ++i) {
-            const QString doc = Doc(QString("f%1/").arg(i) + name);
+            const QString doc = Doc(m_docs, QString("f%1/").arg(i) + name);
             // The folder may come with or without its trailing separator.
             const QString link = Make(doc, i == 1 ? m_links.chopped(1) : m_links);
             QCOMPARE(link, m_links + expected[i]);
@@ -338,18 +312,18 @@ private slots:
 
     void namesChangedBehindItsBack() {
         for (int i = 0; i < 3; ++i)
-            Make(Doc(QString("%1/r.txt").arg(i)));
+            Make(Doc(m_docs, QString("%1/r.txt").arg(i)));
         // Another spelling of the same path is the same document.
         QCOMPARE(Make(m_docs + "//./1/../1/r.txt"), m_links + "r#1.txt.lnk");
         // The first free name is taken, wherever the gap is.
         QVERIFY(QFile::remove(m_links + "r#1.txt.lnk"));
-        QCOMPARE(Make(Doc("3/r.txt")), m_links + "r#1.txt.lnk");
+        QCOMPARE(Make(Doc(m_docs, "3/r.txt")), m_links + "r#1.txt.lnk");
         // Names another program took are passed over; a folder too.
         QVERIFY(Link("/elsewhere/r.txt", m_links + "r#3.txt.lnk") &&
                 QDir().mkdir(m_links + "r#4.txt.lnk"));
-        QCOMPARE(Make(Doc("4/r.txt")), m_links + "r#5.txt.lnk");
+        QCOMPARE(Make(Doc(m_docs, "4/r.txt")), m_links + "r#5.txt.lnk");
         // A shortcut to our document that someone else made is found.
-        QVERIFY(Link(Doc("6/r.txt"), m_links + "r#6.txt.lnk"));
+        QVERIFY(Link(Doc(m_docs, "6/r.txt"), m_links + "r#6.txt.lnk"));
         QCOMPARE(Make(m_docs + "/6/r.txt"), m_links + "r#6.txt.lnk");
         // A removed shortcut is made again rather than handed out.
         QVERIFY(QFile::remove(m_links + "r.txt.lnk"));
@@ -357,19 +331,19 @@ private slots:
         QCOMPARE(RawLink(m_links + "r.txt.lnk"), m_docs + "/0/r.txt");
         // Another spelling of a path that exists only once: the same document;
         // folders that differ only in case hold two documents here.
-        const QString first = Make(Doc("Case/doc.txt"));
+        const QString first = Make(Doc(m_docs, "Case/doc.txt"));
         QCOMPARE(Make(m_docs + "/CASE/doc.txt"), first);
-        QCOMPARE(Make(Doc("CASE/doc.txt")), m_links + "doc#1.txt.lnk");
+        QCOMPARE(Make(Doc(m_docs, "CASE/doc.txt")), m_links + "doc#1.txt.lnk");
     }
 
     void droppedShortcuts() {
-        const QString doc = Doc("a/report.doc");
+        const QString doc = Doc(m_docs, "a/report.doc");
         QVERIFY(Link(doc, m_docs + "/x.lnk"));
         QCOMPARE(Make(m_docs + "/x.lnk"), m_links + "report.doc.lnk");
         QCOMPARE(RawLink(m_links + "report.doc.lnk"), doc);
         QCOMPARE(Make(doc), m_links + "report.doc.lnk");
         // Numbered names carry the extension of what was dropped.
-        QVERIFY(Link(Doc("b/report.doc"), m_docs + "/y.lnk"));
+        QVERIFY(Link(Doc(m_docs, "b/report.doc"), m_docs + "/y.lnk"));
         QCOMPARE(Make(m_docs + "/y.lnk"), m_links + "report#1.lnk.lnk");
         // Only ".lnk" exactly stands for a target; ".LNK" is a document.
         QVERIFY(Link(doc, m_docs + "/Shortcut.LNK"));
@@ -379,8 +353,8 @@ private slots:
 
     void errorsCarryTheirCause() {
         // Neither a link nor a shell link.
-        QVERIFY_THROWS_EXCEPTION(CError, Make(Doc("broken.lnk")));
-        const CError e = Raised([&] { Make(Doc("a.txt"), m_links + "missing/"); });
+        QVERIFY_THROWS_EXCEPTION(CError, Make(Doc(m_docs, "broken.lnk")));
+        const CError e = Raised([&] { Make(Doc(m_docs, "a.txt"), m_links + "missing/"); });
         QCOMPARE(e.Code(), ENOENT);
         QVERIFY2(e.Text().contains("missing"), qPrintable(e.Text()));
         QVERIFY(Entries(m_links).isEmpty());
@@ -389,7 +363,7 @@ private slots:
     void copyTakesTheLinkNotTheDocument() {
         const QString recent = m_docs + "/recent/";
         QVERIFY(QDir().mkpath(recent));
-        const QString doc = Doc("a/メモ \"1\".txt");
+        const QString doc = Doc(m_docs, "a/メモ \"1\".txt");
         const QString copy = SM_Shortcut::CopyShortcutFile(m_links, Make(doc, recent));
         QCOMPARE(copy, m_links + "メモ \"1\".txt.lnk");
         QCOMPARE(RawLink(copy), doc);
@@ -405,34 +379,27 @@ private slots:
 
     void manyDocumentsOfOneName() {
         for (int i = 0; i < 300; ++i)
-            QCOMPARE(Make(Doc(QString("%1/README.md").arg(i))),
+            QCOMPARE(Make(Doc(m_docs, QString("%1/README.md").arg(i))),
                      m_links + (i ? QString("README#%1.md.lnk").arg(i) : QString("README.md.lnk")));
         // Forgotten, the folder is read again from disk.
         SM_Shortcut::ForgetFolders();
         QCOMPARE(Make(m_docs + "/123/README.md"), m_links + "README#123.md.lnk");
         QCOMPARE(Entries(m_links).size(), 300);
     }
-};
 
-// After an interruption the shortcut folder and the file rows disagree; the
-// start brings them in line without losing a document that still exists.
-class tst_CShortcutReconciler : public QObject {
-    Q_OBJECT
-
-private slots:
+    // After an interruption the shortcut folder and the file rows disagree;
+    // the start brings them in line without losing a document that still
+    // exists.
     void shortcutsAndRowsAgreeAfterwards() {
-        QTemporaryDir data, docs;
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_docs + "/data"));
         CVolloDB db;
         db.Create();
         const QString folder = db.ShortcutFolder();
-        const auto doc = [&](const QString& name) { return docs.path() + "/" + name; };
-        QVERIFY(Touch(doc("orphan.txt")) && Touch(doc("kept.txt")));
         // A shortcut whose row was lost, one whose document is gone too, a
         // row whose shortcut is gone, and one in order.
-        QVERIFY(Link(doc("orphan.txt"), folder + "orphan.txt.lnk"));
-        QVERIFY(Link(doc("gone.txt"), folder + "gone.txt.lnk"));
-        QVERIFY(Link(doc("kept.txt"), folder + "kept.txt.lnk"));
+        QVERIFY(Link(Doc(m_docs, "orphan.txt"), folder + "orphan.txt.lnk"));
+        QVERIFY(Link(m_docs + "/gone.txt", folder + "gone.txt.lnk"));
+        QVERIFY(Link(Doc(m_docs, "kept.txt"), folder + "kept.txt.lnk"));
         for (const QString& path : {folder + "kept.txt.lnk", folder + "vanished.txt.lnk"})
             db.RunSQL(FillPlaceholders(db.GetQuery("addFileName"),
                                        {{"%fileName", path}, {"%fileAge", "#2026/12/06#"}}));
@@ -499,11 +466,6 @@ class tst_CRecentFiles : public QObject {
     QTemporaryDir m_home;
     QString m_docs;
 
-    QString Doc(const QString& relative) {
-        const QString path = m_docs + "/" + relative;
-        return Touch(path) ? path : QString();
-    }
-
 private slots:
     void initTestCase() {
         // Never the real desktop list, even when run outside the sandbox.
@@ -518,17 +480,10 @@ private slots:
         QDir(m_docs).removeRecursively();
     }
 
-    void newestFirstUpToFileCount_data() {
-        QTest::addColumn<int>("fileCount");
-        QTest::newRow("15 of 20") << 15;
-        QTest::newRow("none, table still filled") << 0;
-        QTest::newRow("more than there are") << 50;
-    }
-
-    // Names with quotes, SQL date marks, placeholders and a leading dash are
-    // linked and stored exactly.
+    // The newest 15 of 20, as the program asks for them. Names with quotes,
+    // SQL date marks, placeholders and a leading dash are linked and stored
+    // exactly.
     void newestFirstUpToFileCount() {
-        QFETCH(int, fileCount);
         const auto name = [](int i) {
             return QString("-doc%1 it's \"#2024-01-01#\" 100% %fileName 報告.txt")
                 .arg(i, 2, 10, QChar('0'));
@@ -536,15 +491,15 @@ private slots:
         QList<QPair<QString, qint64>> entries;
         QStringList expected, stored;
         for (int i = 0; i < 20; ++i) {
-            entries.append({Doc(QString("d%1/").arg(i % 3) + name(i)), kBase + qint64(i) * 3600});
+            entries.append(
+                {Doc(m_docs, QString("d%1/").arg(i % 3) + name(i)), kBase + qint64(i) * 3600});
             stored << name(i) + ".lnk";
         }
         std::shuffle(entries.begin(), entries.end(), *QRandomGenerator::global());
         WriteBookmarks(entries);
         CRecentFiles recent;
-        recent.setFileCount(fileCount);
         const Walked w = Walk(recent);
-        for (int i = 19; i >= 0 && expected.size() < fileCount; --i)
+        for (int i = 19; i > 4; --i)
             expected << name(i) + ".lnk";
         QCOMPARE(w.found, expected);
         QCOMPARE(w.finish, 20);
@@ -555,12 +510,12 @@ private slots:
     }
 
     void onlyLiveDocumentsAreReported() {
-        const QString gone = Doc("deleted.txt");
+        const QString gone = Doc(m_docs, "deleted.txt");
         QVERIFY(QDir().mkpath(m_docs + "/a folder"));
-        WriteBookmarks({{Doc("live1.txt"), kBase},
+        WriteBookmarks({{Doc(m_docs, "live1.txt"), kBase},
                         {gone, kBase + 10},
                         {m_docs + "/a folder", kBase + 20},
-                        {Doc("live2.txt"), kBase + 5},
+                        {Doc(m_docs, "live2.txt"), kBase + 5},
                         {"https://example.com/page.html", kBase + 30},
                         {"file://otherhost/srv/x.txt", kBase + 30},
                         {"file://" + m_docs + "/caf%E9.txt", kBase + 40}});
@@ -599,7 +554,7 @@ private slots:
     void unusableListsEmptyTheFolder() {
         QFETCH(QByteArray, content);
         QFETCH(bool, present);
-        WriteBookmarks({{Doc("a.txt"), kBase}, {Doc("b.txt"), kBase + 1}});
+        WriteBookmarks({{Doc(m_docs, "a.txt"), kBase}, {Doc(m_docs, "b.txt"), kBase + 1}});
         CRecentFiles recent;
         QCOMPARE(Walk(recent).finish, 2);
         // A document leaving the list takes its shortcut along.
@@ -648,9 +603,119 @@ private slots:
     }
 };
 
+using Facts = CMoveMatcher::Facts;
+using Verdict = CMoveMatcher::Verdict;
+Q_DECLARE_METATYPE(QList<Facts>)
+Q_DECLARE_METATYPE(Verdict)
+
+class tst_relink : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The document: /old/a.pdf, device 1, inode 10, 100 bytes, time 1000, print 7.
+    void matchRules_data() {
+        QTest::addColumn<QList<Facts>>("found");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<QString>("path");
+        const auto f = [](const char* p, quint64 dev, quint64 ino, qint64 size, qint64 t,
+                          int print) {
+            return Facts{p, dev, ino, size, t, quint64(print), print >= 0};
+        };
+        QTest::newRow("renamed: same inode")
+            << QList{f("/old/b.pdf", 1, 10, 100, 1000, -1)} << Verdict::Relink << "/old/b.pdf";
+        QTest::newRow("inode reused, other size")
+            << QList{f("/old/x", 1, 10, 55, 2000, 9)} << Verdict::Unmatched << "";
+        QTest::newRow("inode reused, same size, other content")
+            << QList{f("/old/x", 1, 10, 100, 2000, 9)} << Verdict::Unmatched << "";
+        QTest::newRow("other file system: print")
+            << QList{f("/shm/z.pdf", 2, 77, 100, 5, 7)} << Verdict::Relink << "/shm/z.pdf";
+        QTest::newRow("two copies")
+            << QList{f("/c1/a.pdf", 1, 81, 100, 1000, 7), f("/c2/a.pdf", 1, 82, 100, 1000, 7)}
+            << Verdict::Ambiguous << "";
+        QTest::newRow("inode beats a copy")
+            << QList{f("/c1/a.pdf", 1, 81, 100, 1000, 7), f("/new/b.pdf", 1, 10, 100, 1000, -1)}
+            << Verdict::Relink << "/new/b.pdf";
+        QTest::newRow("same name, size, time; other content")
+            << QList{f("/new/a.pdf", 1, 80, 100, 1000, 8)} << Verdict::Unmatched << "";
+        QTest::newRow("same name, size, time; print unreadable")
+            << QList{f("/new/a.pdf", 1, 80, 100, 1000, -1)} << Verdict::Relink << "/new/a.pdf";
+        QTest::newRow("name alone")
+            << QList{f("/new/a.pdf", 1, 80, 200, 1000, -1)} << Verdict::Unmatched << "";
+        QTest::newRow("taken by a registered document")
+            << QList{f("/taken/a.pdf", 1, 81, 100, 1000, 7)} << Verdict::Unmatched << "";
+    }
+    void matchRules() {
+        QFETCH(QList<Facts>, found);
+        QFETCH(Verdict, verdict);
+        QFETCH(QString, path);
+        CMoveMatcher matcher;
+        matcher.setMissing({{"/old/a.pdf", 1, 10, 100, 1000, 7, true}});
+        matcher.setTaken({"/taken/a.pdf"});
+        for (const Facts& c : found)
+            if (matcher.IsCandidate(c.Device, c.Inode, c.Size))
+                matcher.AddCandidate(c);
+        const CMoveMatcher::Outcome o = matcher.Match().value(0);
+        QCOMPARE(o.Decision, verdict);
+        if (verdict == Verdict::Relink)
+            QCOMPARE(o.Candidates, QStringList{path});
+    }
+
+    // Two missing copies of one document cannot both become the one file found.
+    void oneFileIsNeverGivenToTwo() {
+        CMoveMatcher matcher;
+        matcher.setMissing({{"/a/x.txt", 1, 1, 5, 9, 3, true}, {"/b/x.txt", 1, 2, 5, 9, 3, true}});
+        matcher.AddCandidate({"/c/x.txt", 1, 3, 5, 9, 3, true});
+        for (const CMoveMatcher::Outcome& o : matcher.Match())
+            QCOMPARE(o.Decision, Verdict::Ambiguous);
+    }
+
+    // The shortcut is replaced in one step: a reader never finds it missing.
+    void relinkIsAtomic() {
+        QTemporaryDir dir;
+        const QString link = dir.path() + "/doc.txt.lnk";
+        QVERIFY(Link("/nowhere/0", link));
+        std::atomic<bool> done{false}, gap{false};
+        std::thread reader([&] {
+            struct stat st;
+            while (!done)
+                if (lstat(QFile::encodeName(link).constData(), &st) != 0)
+                    gap = true;
+        });
+        for (int i = 1; i <= 2000; ++i)
+            CShortcutRelinker::Relink(link, QStringLiteral("/nowhere/%1").arg(i));
+        done = true;
+        reader.join();
+        QVERIFY(!gap);
+        QCOMPARE(RawLink(link), QString("/nowhere/2000"));
+        QCOMPARE(Entries(dir.path()), QStringList{"doc.txt.lnk"});
+    }
+
+    void watcherPairsMoves() {
+        QTemporaryDir dir;
+        const QString a = dir.path() + "/a/", b = dir.path() + "/b/";
+        QVERIFY(Touch(a + "x.txt") && Touch(b + "sub/y.txt"));
+        CMoveWatcher watcher;
+        QSignalSpy moved(&watcher, &CMoveWatcher::OnMoved);
+        QVERIFY(watcher.Watch(a) && watcher.Watch(b) && watcher.Watch(b + "sub"));
+        QVERIFY(QFile::rename(a + "x.txt", a + "z.txt"));
+        QVERIFY(QFile::rename(a + "z.txt", b + "z.txt"));
+        QVERIFY(QFile::rename(b + "sub", a + "sub2"));
+        QVERIFY(QFile::rename(a + "sub2/y.txt", a + "sub2/w.txt"));
+        QTRY_COMPARE(moved.size(), 4);
+        QCOMPARE(moved[1], (QList<QVariant>{a + "z.txt", b + "z.txt", false}));
+        QCOMPARE(moved[2], (QList<QVariant>{b + "sub", a + "sub2", true}));
+        QCOMPARE(moved[3][1].toString(), a + "sub2/w.txt"); // the watch followed its folder
+
+        // Past the limit nothing more is watched, and the user is told once.
+        watcher.setWatchLimit(3);
+        QSignalSpy limit(&watcher, &CMoveWatcher::OnWatchLimit);
+        QVERIFY(!watcher.Watch(dir.path()) && !watcher.Watch(dir.path()) && watcher.Watch(a));
+        QCOMPARE(limit.size(), 1);
+    }
+};
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CShortcutReconciler, tst_CRecentFiles>(
-        argc, argv);
+    return RunAll<tst_CPathFinder, tst_SM_Shortcut, tst_CRecentFiles, tst_relink>(argc, argv);
 }
 #include "tst_discovery.moc"

@@ -35,68 +35,49 @@ int Close(sqlite3_file* f) {
     sqlite3_free(Real(f));
     return rc;
 }
-int Read(sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
-    return Real(f)->pMethods->xRead(Real(f), b, n, o);
-}
 int Write(sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
     return Fails() ? (g_code == SQLITE_IOERR ? SQLITE_IOERR_WRITE : g_code)
                    : Real(f)->pMethods->xWrite(Real(f), b, n, o);
-}
-int Truncate(sqlite3_file* f, sqlite3_int64 size) {
-    return Real(f)->pMethods->xTruncate(Real(f), size);
 }
 // Counted but not passed on: the tests need no durability against power
 // loss, and real syncs would make a sweep over every write point slow.
 int Sync(sqlite3_file*, int) {
     return Fails() ? (g_code == SQLITE_IOERR ? SQLITE_IOERR_FSYNC : g_code) : SQLITE_OK;
 }
-int FileSize(sqlite3_file* f, sqlite3_int64* size) {
-    return Real(f)->pMethods->xFileSize(Real(f), size);
-}
-int Lock(sqlite3_file* f, int l) {
-    return Real(f)->pMethods->xLock(Real(f), l);
-}
-int Unlock(sqlite3_file* f, int l) {
-    return Real(f)->pMethods->xUnlock(Real(f), l);
-}
-int CheckReserved(sqlite3_file* f, int* out) {
-    return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
-}
-int Control(sqlite3_file* f, int op, void* arg) {
-    return Real(f)->pMethods->xFileControl(Real(f), op, arg);
-}
-int SectorSize(sqlite3_file* f) {
-    return Real(f)->pMethods->xSectorSize(Real(f));
-}
-int Characteristics(sqlite3_file* f) {
-    return Real(f)->pMethods->xDeviceCharacteristics(Real(f));
-}
-int ShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-    return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
-}
-int ShmLock(sqlite3_file* f, int offset, int n, int flags) {
-    return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
-}
-void ShmBarrier(sqlite3_file* f) {
-    Real(f)->pMethods->xShmBarrier(Real(f));
-}
-int ShmUnmap(sqlite3_file* f, int drop) {
-    return Real(f)->pMethods->xShmUnmap(Real(f), drop);
-}
-int Fetch(sqlite3_file* f, sqlite3_int64 o, int n, void** out) {
-    // Memory-mapped pages would bypass the write counting.
-    (void)f, (void)o, (void)n;
+// Memory-mapped pages would bypass the write counting.
+int Fetch(sqlite3_file*, sqlite3_int64, int, void** out) {
     *out = nullptr;
     return SQLITE_OK;
 }
-int Unfetch(sqlite3_file* f, sqlite3_int64 o, void* p) {
-    return Real(f)->pMethods->xUnfetch(Real(f), o, p);
-}
 
-const sqlite3_io_methods kMethods = {
-    3,        Close,         Read,    Write,      Truncate,        Sync,   FileSize, Lock,
-    Unlock,   CheckReserved, Control, SectorSize, Characteristics, ShmMap, ShmLock,  ShmBarrier,
-    ShmUnmap, Fetch,         Unfetch};
+// Every other method goes to the real file unchanged.
+template <auto Method> struct Forward;
+template <typename R, typename... A, R (*sqlite3_io_methods::*Method)(sqlite3_file*, A...)>
+struct Forward<Method> {
+    static R Call(sqlite3_file* f, A... a) { return (Real(f)->pMethods->*Method)(Real(f), a...); }
+};
+template <auto Method> constexpr auto Pass = Forward<Method>::Call;
+using M = sqlite3_io_methods;
+
+const sqlite3_io_methods kMethods = {3,
+                                     Close,
+                                     Pass<&M::xRead>,
+                                     Write,
+                                     Pass<&M::xTruncate>,
+                                     Sync,
+                                     Pass<&M::xFileSize>,
+                                     Pass<&M::xLock>,
+                                     Pass<&M::xUnlock>,
+                                     Pass<&M::xCheckReservedLock>,
+                                     Pass<&M::xFileControl>,
+                                     Pass<&M::xSectorSize>,
+                                     Pass<&M::xDeviceCharacteristics>,
+                                     Pass<&M::xShmMap>,
+                                     Pass<&M::xShmLock>,
+                                     Pass<&M::xShmBarrier>,
+                                     Pass<&M::xShmUnmap>,
+                                     Fetch,
+                                     Pass<&M::xUnfetch>};
 
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
     auto* file = reinterpret_cast<File*>(f);
