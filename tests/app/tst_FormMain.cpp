@@ -349,23 +349,6 @@ private slots:
         QVERIFY(List(expected)->ListView()->isVisible());
     }
 
-    void deletedShortcutLeavesRepository() {
-        const QString a = Doc("a.txt");
-        Start();
-        QVERIFY(DropOnNode("H2", {a, Doc("b.txt")}));
-        QCOMPARE(LinkCount(2), 2);
-        QVERIFY(QFile::remove(RepositoryFolder() + "/a.txt.lnk"));
-        // The next listing forgets it everywhere (once its background check
-        // is in); the document itself stays.
-        ClickNode("H2");
-        QVERIFY(QFileInfo::exists(a));
-        QTRY_COMPARE(List("H2")->Count(), 1);
-        QCOMPARE(m_form->StatusBar(), FormMain::CountText(1));
-        QCOMPARE(Counts(2), (QList<int>{1, 1, 1}));
-        ClickNode("H0");
-        QCOMPARE(ListTexts(Control(0)), QStringList{"b.txt"});
-    }
-
     void drops_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("tag"); // category linked, 0 for none
@@ -773,29 +756,28 @@ private slots:
     }
     // Rows taken away: Delete or the menu's command takes them out of the
     // shown category only; deleting the shortcut (never the menu's default)
-    // asks first, and for a recent row it only leaves the desktop's list.
-    // The next listing agrees.
+    // asks first, and for a recent row it only leaves the desktop's list. The
+    // next listing agrees, also with a shortcut deleted outside Vollo; the
+    // documents themselves stay.
     void removeRows_data() {
         QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("command"); // the Delete key or the menu's action
+        QTest::addColumn<QString>("command"); // the Delete key, the menu's action or "outside"
         QTest::addColumn<int>("answer");
         QTest::addColumn<QList<int>>("left"); // rows, links to H1 and to H2, files
-        QTest::newRow("Delete") << "H1"
-                                << "Delete" << 0 << QList<int>{1, 1, 2, 2};
+        const int yes = QMessageBox::Yes, no = QMessageBox::No;
+        QTest::newRow("Delete") << "H1" << QString("Delete") << 0 << QList<int>{1, 1, 2, 2};
         QTest::newRow("menu, remove from category")
-            << "H1"
-            << "RemoveFromCategory" << 0 << QList<int>{1, 1, 2, 2};
-        QTest::newRow("Delete in all files") << "H0"
-                                             << "Delete" << 0 << QList<int>{2, 2, 2, 2};
+            << "H1" << QString("RemoveFromCategory") << 0 << QList<int>{1, 1, 2, 2};
+        QTest::newRow("Delete in all files")
+            << "H0" << QString("Delete") << 0 << QList<int>{2, 2, 2, 2};
         QTest::newRow("menu, delete shortcut, yes")
-            << "H1"
-            << "DeleteShortcut" << int(QMessageBox::Yes) << QList<int>{1, 1, 1, 1};
+            << "H1" << QString("DeleteShortcut") << yes << QList<int>{1, 1, 1, 1};
         QTest::newRow("menu, delete shortcut, no")
-            << "H1"
-            << "DeleteShortcut" << int(QMessageBox::No) << QList<int>{2, 2, 2, 2};
+            << "H1" << QString("DeleteShortcut") << no << QList<int>{2, 2, 2, 2};
         QTest::newRow("menu, delete recent row")
-            << "H1001"
-            << "DeleteShortcut" << int(QMessageBox::Yes) << QList<int>{1, 2, 2, 2};
+            << "H1001" << QString("DeleteShortcut") << yes << QList<int>{1, 2, 2, 2};
+        QTest::newRow("deleted outside")
+            << "H1" << QString("outside") << 0 << QList<int>{1, 1, 1, 1};
     }
     void removeRows() {
         QFETCH(QString, node);
@@ -812,6 +794,8 @@ private slots:
         ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
         if (command == "Delete") {
             QTest::keyClick(list, Qt::Key_Delete);
+        } else if (command == "outside") {
+            QVERIFY(QFile::remove(List("H1")->Tag(1)));
         } else {
             QContextMenuEvent event(QContextMenuEvent::Mouse, RowAt(list, 0),
                                     list->viewport()->mapToGlobal(RowAt(list, 0)));
@@ -825,12 +809,13 @@ private slots:
         QTRY_COMPARE(answerer.Count(), answer != 0 ? 1 : 0);
         QVERIFY(answer == 0 || answerer.Texts().first().contains(
                                    node == "H1001" ? "最近使ったファイル" : "すべてのカテゴリ"));
-        QTRY_COMPARE(list->ListItemCount(), left.first());
+        QTRY_COMPARE(list->ListItemCount(), command == "outside" ? 2 : left.first());
         // The next listing agrees, and so does the repository once its check is in.
         ClickNode(node);
         QTRY_COMPARE((QList<int>{list->ListItemCount(), LinkCount(1), LinkCount(2), FileCount()}),
                      left);
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(left.first()));
+        QVERIFY(QFileInfo::exists(m_docs[0]) && QFileInfo::exists(m_docs[1]));
     }
 
     // Categories made, renamed and deleted, and documents put into them one
