@@ -189,19 +189,10 @@ QStringList ListTexts(CListViewControl* list) {
     return texts;
 }
 
-FormMain* Window::Start(bool firstStartHandled) {
-    Open(firstStartHandled);
-    return Show();
-}
-
 void Window::Open(bool firstStartHandled) {
     AM_Vollo::OpenRepository();
     if (firstStartHandled)
         AM_Vollo::gRepository->RunQuery(QStringLiteral("setFirstStart"));
-}
-
-FormMain* Window::Show() {
-    return m_form = AM_Vollo::ShowMainForm();
 }
 
 void Window::Stop() {
@@ -212,22 +203,6 @@ void Window::Stop() {
     AM_Vollo::ReleaseRepository();
 }
 
-QTreeWidget* Window::Tree() const {
-    return Find<QTreeWidget>(QStringLiteral("TreeViewTag"));
-}
-
-CListViewControl* Window::Control(int i) const {
-    return Find<CListViewControl>(QStringLiteral("ListView%1").arg(i + 1));
-}
-
-CFileListView* Window::List(const QString& key) const {
-    return m_form->FileListViews()->Item(key);
-}
-
-QTreeWidgetItem* Window::Node(const QString& key) const {
-    return m_form->Category()->Node(key);
-}
-
 QPoint Window::At(const QString& key) const {
     Tree()->scrollToItem(Node(key));
     return Tree()->visualItemRect(Node(key)).center();
@@ -236,14 +211,6 @@ QPoint Window::At(const QString& key) const {
 void Window::ClickNode(const QString& key) const {
     QVERIFY(Node(key) != nullptr);
     QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, At(key));
-}
-
-bool Window::DropOnNode(const QString& key, const QStringList& files) const {
-    return DropFiles(Tree()->viewport(), files, At(key));
-}
-
-void Window::Press(const QString& action) const {
-    Find<QAction>(action)->trigger();
 }
 
 } // namespace AppTest

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "AM_Vollo.h"
+#include "CCategory.h"
+#include "CFileListView.h"
+#include "CFileListViews.h"
+#include "CListViewControl.h"
 #include "FormMain.h"
 
 #include <QtWidgets>
 #include <functional>
 
-class CFileListView;
-class CListViewControl;
 class CVolloDB;
 
 // Answers the message boxes a test provokes: every modal QMessageBox that
@@ -88,9 +91,12 @@ class Window {
 public:
     // Opens the repository (new or kept from before) and shows the window;
     // the first start counts as handled unless the test wants the question.
-    FormMain* Start(bool firstStartHandled = true);
+    FormMain* Start(bool firstStartHandled = true) {
+        Open(firstStartHandled);
+        return Show();
+    }
     void Open(bool firstStartHandled = true);
-    FormMain* Show();
+    FormMain* Show() { return m_form = AM_Vollo::ShowMainForm(); }
     void Stop(); // closing stores what the window keeps
 
     template <typename T> T* Find(const QString& name) const {
@@ -99,14 +105,19 @@ public:
             qFatal("no %s in the window", qPrintable(name));
         return found;
     }
-    QTreeWidget* Tree() const;
-    CListViewControl* Control(int i) const; // the ith list control, 0 for the root
-    CFileListView* List(const QString& key) const;
-    QTreeWidgetItem* Node(const QString& key) const;
+    QTreeWidget* Tree() const { return Find<QTreeWidget>(QStringLiteral("TreeViewTag")); }
+    // The ith list control, 0 for the root's.
+    CListViewControl* Control(int i) const {
+        return Find<CListViewControl>(QStringLiteral("ListView%1").arg(i + 1));
+    }
+    CFileListView* List(const QString& key) const { return m_form->FileListViews()->Item(key); }
+    QTreeWidgetItem* Node(const QString& key) const { return m_form->Category()->Node(key); }
     QPoint At(const QString& key) const;
     void ClickNode(const QString& key) const;
-    bool DropOnNode(const QString& key, const QStringList& files) const;
-    void Press(const QString& action) const;
+    bool DropOnNode(const QString& key, const QStringList& files) const {
+        return DropFiles(Tree()->viewport(), files, At(key));
+    }
+    void Press(const QString& action) const { Find<QAction>(action)->trigger(); }
 
 protected:
     FormMain* m_form = nullptr;

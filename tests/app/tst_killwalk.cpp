@@ -18,7 +18,7 @@ constexpr int kKills = 5;
 // Opens the repository the way a start does and checks that it is sound.
 AppTest::Holdings Look() {
     AM_Vollo::OpenRepository();
-    const AppTest::Holdings held = AppTest::CheckSound(*AM_Vollo::gRepository, {});
+    AppTest::Holdings held = AppTest::CheckSound(*AM_Vollo::gRepository, {});
     AM_Vollo::ReleaseRepository();
     return held;
 }
