@@ -115,21 +115,15 @@ private slots:
         QCOMPARE(RemoveExtension(path), stem);
     }
 
-    void keysNulsAndSplitting() {
+    // The cut at a double NUL and the split at NULs are read through their only
+    // caller, the shell's file-name list.
+    void keys() {
         for (const qint32 id : {0, 7, -3, 2147483647})
             QCOMPARE(KeyToID(MakeKey(id)), id);
         for (const QString bad : {"", "H", "Hx", "H1.5", "H12a", "H99999999999"}) {
             const CError e = Raised([&] { KeyToID(bad); });
             QVERIFY2(e.Code() != -1 && e.Text().contains(bad), qPrintable(e.Text()));
         }
-        const QChar nul(0);
-        QCOMPARE(CutAtDoubleNull(QString("a") + nul + "b" + nul + nul + "c"),
-                 QString("a") + nul + "b");
-        QStringList out{"stale"};
-        QCOMPARE(SplitText("", ",", out), 0);
-        QVERIFY(out.isEmpty());
-        QCOMPARE(SplitText("a<>,<>", "<>", out), 3);
-        QCOMPARE(out, QStringList({"a", ",", ""}));
     }
 
     void fileAndFolderFacts() {
@@ -259,15 +253,6 @@ private slots:
             qunsetenv("TZ");
         QCOMPARE(text, expected);
         QCOMPARE(again, expected);
-    }
-
-    void services() {
-        if (qEnvironmentVariableIsEmpty("XDG_DATA_HOME") ||
-            qEnvironmentVariableIsEmpty("XDG_CACHE_HOME"))
-            QSKIP("needs the throw-away XDG tree of run_isolated.sh");
-        QCOMPARE(AppDataFolder(), qEnvironmentVariable("XDG_DATA_HOME") + u'/');
-        QCOMPARE(RecentFolder(), qEnvironmentVariable("XDG_CACHE_HOME") + "/Vollo/Recent/");
-        QVERIFY(!QFileInfo::exists(RecentFolder())); // looked up, never created
     }
 
     void symbolicLinks_data() {
