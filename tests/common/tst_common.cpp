@@ -174,7 +174,6 @@ private slots:
         const QString newer = MakeFile("newer", 5);
         QCOMPARE(FileSize(older), 3000); // fills the shared record read below
         QCOMPARE(FileDateTimeText(""), QStringLiteral("2/3/2001 4:05:06 AM"));
-        QCOMPARE(FileDateLiteral(""), QStringLiteral("#2/3/2001#"));
         QCOMPARE(FileSizeText(""), QStringLiteral("3 KB"));
         // FileExists and FolderExists leave the record alone.
         QVERIFY(FileExists(newer) && FolderExists(newer));
@@ -183,7 +182,7 @@ private slots:
         const QString newerText = FileDateTimeText(newer);
         QCOMPARE(FileDateTimeText(""), newerText);
         QCOMPARE(FileSize(""), 5);
-        QCOMPARE(FileDateText(Path("missing")), QStringLiteral("1/1/1601"));
+        QCOMPARE(FileDateTimeText(Path("missing")), QString());
         QCOMPARE(FileSize(""), 0);
         QCOMPARE(FileDateTimeText(""), QString());
     }
@@ -204,8 +203,6 @@ private slots:
         QCOMPARE(FileTimeText(FileTimeFromDateTime(t)), shown);
         const QString file = MakeFile("dated", 1, t);
         QCOMPARE(FileDateTimeText(file), shown);
-        QCOMPARE(FileDateLiteral(file), '#' + DateText(t) + '#');
-        QCOMPARE(FileDateText(Path("missing")), DateText(QDateTime(QDate(1601, 1, 1), {})));
     }
 
     // File times shown in the local zone must read exactly as QDateTime's
