@@ -55,7 +55,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("done");
-        QTest::newRow("open") << false << "plain.txt" << 0 << true;
         QTest::newRow("open odd name") << false << "-x 'q' \"d\" %41 #1 日本語.txt" << 0 << true;
         QTest::newRow("open, document gone") << false << "missing.txt" << 1 << false;
         QTest::newRow("open, unreadable shortcut") << false << "bogus" << 2 << false;

@@ -63,7 +63,6 @@ private slots:
         QTest::addColumn<bool>("files");
         QTest::addColumn<QString>("highlightAfter");
         QTest::newRow("files on a category") << "H2" << true << "";
-        QTest::newRow("files on the root") << "H0" << true << "";
         QTest::newRow("files on empty space") << "" << true << "";
         QTest::newRow("text on a category") << "H2" << false << "H2";
         QTest::newRow("text on empty space") << "" << false << "";
