@@ -1,7 +1,6 @@
 #include "BM_Library.h"
 #include "CCategory.h"
 #include "CContextMenu.h"
-#include "CError.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
