@@ -105,35 +105,24 @@ struct Rig {
     }
 };
 
-// A tree and a list either side of a vertical splitter bar, the list ending at
-// 8760; or the tree above a horizontal bar, the list below and a status line.
+// A tree and a list either side of the vertical splitter bar, the list
+// ending at 8760, as in the main window.
 struct Panes {
     std::shared_ptr<FakeWindow> window = std::make_shared<FakeWindow>();
-    std::shared_ptr<FakeControl> tree, list, status, image;
+    std::shared_ptr<FakeControl> tree = Make("Tree", 120, 795, 2535, 5055);
+    std::shared_ptr<FakeControl> list = Make("List", 2760, 795, 6000, 5055);
+    std::shared_ptr<FakeControl> image = Make("imgSplitter", 2655, 795, 105, 5055);
     std::shared_ptr<FakeControl> bar = Make("picSplitter", 0, 0, 10, 10, false);
     CAnchor anchor;
-    QSignalSpy left{&anchor, &CAnchor::RepositionLeft}, top{&anchor, &CAnchor::RepositionTop};
+    QSignalSpy left{&anchor, &CAnchor::RepositionLeft};
 
-    explicit Panes(bool vertical = true) {
+    Panes() {
         anchor.Create(window);
-        if (vertical) {
-            tree = Make("Tree", 120, 795, 2535, 5055);
-            list = Make("List", 2760, 795, 6000, 5055);
-            image = Make("imgSplitter", 2655, 795, 105, 5055);
-            anchor.Add(tree, 3, 2);
-            anchor.Add(list, 8, 2);
-        } else {
-            tree = Make("Above", 120, 795, 8760, 2205);
-            list = Make("Below", 120, 3060, 8760, 2000);
-            status = Make("Status", 120, 5500, 8760, 240);
-            image = Make("imgH", 120, 3000, 8760, 60);
-            anchor.Add(tree, 8, 1);
-            anchor.Add(list, 8, 1);
-            anchor.Add(status, 2);
-        }
-        anchor.AddSplitter(image, bar, vertical ? 1 : 0);
+        anchor.Add(tree, 3, 2);
+        anchor.Add(list, 8, 2);
+        anchor.AddSplitter(image, bar, 1);
     }
-    // The panes meet the vertical bar on both sides.
+    // The panes meet the bar on both sides.
     void VerifyPanes(int barLeft) {
         QCOMPARE(image->left, barLeft);
         QCOMPARE(tree->Rect(), QRect(120, 795, barLeft - 120, 5055));
@@ -161,12 +150,9 @@ private slots:
         QTest::newRow("1 along the top") << 1 << QRect(0, 0, 300, 0);
         QTest::newRow("2 along the bottom") << 2 << QRect(0, 200, 300, 0);
         QTest::newRow("3 down the left") << 3 << QRect(0, 0, 0, 200);
-        QTest::newRow("4 down the right") << 4 << QRect(300, 0, 0, 200);
-        QTest::newRow("5 bottom left") << 5 << QRect(0, 200, 0, 0);
         QTest::newRow("6 top right") << 6 << QRect(300, 0, 0, 0);
         QTest::newRow("7 bottom right") << 7 << QRect(300, 200, 0, 0);
         QTest::newRow("8 both ways") << 8 << QRect(0, 0, 300, 200);
-        QTest::newRow("-1 no anchors") << -1 << QRect(300, 200, -300, -200);
     }
     void presets() {
         QFETCH(int, alignments);
@@ -234,60 +220,43 @@ private slots:
         QCOMPARE(rig.resized.count(), 0);
     }
 
-    void dragLimits_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::addColumn<int>("pointer");
-        QTest::addColumn<int>("barPosition");
-        QTest::newRow("vertical, far left") << true << -5000 << 240;
-        QTest::newRow("vertical, just right of the left limit") << true << 241 - 2655 << 241;
-        QTest::newRow("vertical, far right") << true << 20000 << 9000 - 360;
-        QTest::newRow("horizontal, far up") << false << -5000 << 450;
-        QTest::newRow("horizontal, far down") << false << 20000 << 6000 - 540;
-        QTest::newRow("horizontal, between") << false << 400 << 3400;
-    }
-    void dragLimits() {
-        QFETCH(bool, vertical);
-        QFETCH(int, pointer);
-        QFETCH(int, barPosition);
-        Panes p(vertical);
-        p.image->Press(30, 30);
-        QVERIFY(p.bar->visible);
-        QCOMPARE(p.bar->raised, 1);
-        QCOMPARE(p.bar->Rect(), p.image->Rect());
-        vertical ? p.image->Drag(pointer, 30) : p.image->Drag(30, pointer);
-        QCOMPARE(vertical ? p.bar->left : p.bar->top, barPosition);
-        // Only the drag bar follows the pointer until the release.
-        QCOMPARE(vertical ? p.image->left : p.image->top, vertical ? 2655 : 3000);
-        p.image->Release(0, 0);
-        QVERIFY(!p.bar->visible);
-        QCOMPARE(vertical ? p.image->left : p.image->top, barPosition - 30);
-        QSignalSpy& reported = vertical ? p.left : p.top;
-        QCOMPARE(reported.count(), 1);
-        QCOMPARE(reported.at(0).at(0).toFloat(), float(barPosition - 30));
-        QCOMPARE((vertical ? p.top : p.left).count(), 0);
-    }
-
+    // The bar follows the pointer's x (from the bar's left edge) within the
+    // limits and moves the panes on the release, a grip short of where it was
+    // let go. -1: no press, no move.
     void drag_data() {
-        QTest::addColumn<int>("pressX"); // -1: no press
-        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<int>("pressX");
+        QTest::addColumn<int>("moveX");
         QTest::addColumn<int>("barLeft");
-        QTest::newRow("release without move") << 50 << QPoint(50, 100) << 2625;
-        QTest::newRow("grip dragged along the bar") << 30 << QPoint(30, 400) << 2655;
-        QTest::newRow("dragged right") << 30 << QPoint(530, 100) << 3155;
-        QTest::newRow("release without press") << -1 << QPoint(500, 100) << 2655;
+        QTest::newRow("release without move") << 50 << -1 << 2625;
+        QTest::newRow("grip dragged along the bar") << 30 << 30 << 2655;
+        QTest::newRow("dragged right") << 30 << 530 << 3155;
+        QTest::newRow("release without press") << -1 << 500 << 2655;
+        QTest::newRow("far left") << 30 << -5000 << 240 - 30;
+        QTest::newRow("just right of the left limit") << 30 << 241 - 2655 << 241 - 30;
+        QTest::newRow("far right") << 30 << 20000 << 9000 - 360 - 30;
     }
     void drag() {
         QFETCH(int, pressX);
-        QFETCH(QPoint, release);
+        QFETCH(int, moveX);
         QFETCH(int, barLeft);
         Panes p;
-        if (pressX >= 0)
+        if (pressX >= 0) {
             p.image->Press(pressX, 100);
-        if (release != QPoint(pressX, 100))
-            p.image->Drag(release.x(), release.y());
-        p.image->Release(release.x(), release.y());
+            QVERIFY(p.bar->visible);
+            QCOMPARE(p.bar->raised, 1);
+            QCOMPARE(p.bar->Rect(), p.image->Rect());
+        }
+        if (moveX != -1) {
+            p.image->Drag(moveX, 400);
+            // Only the drag bar follows the pointer until the release.
+            QCOMPARE(p.image->left, 2655);
+        }
+        p.image->Release(moveX, 400);
+        QVERIFY(!p.bar->visible);
         p.VerifyPanes(barLeft);
         QCOMPARE(p.left.count(), pressX >= 0 ? 1 : 0);
+        if (pressX >= 0)
+            QCOMPARE(p.left.at(0).at(0).toFloat(), float(barLeft));
         // The engine learnt the new geometry: a window resize starts from it.
         p.window->Grow(100, 0);
         QCOMPARE(p.list->width, 8860 - barLeft - 105);
@@ -315,19 +284,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(CError, p.anchor.SplitterRefresh(stranger, 100));
     }
 
-    void horizontalBar() {
-        Panes p(false);
-        p.anchor.SplitterRefresh(*p.image, 3500);
-        // Below the bar without the follow flag and not anchored to the top: stays.
-        QCOMPARE((QList<int>{p.image->top, p.tree->height, p.status->top, int(p.top.count())}),
-                 (QList<int>{3500, 2705, 5500, 0}));
-        QCOMPARE(p.list->Rect(), QRect(120, 3560, 8760, 1500));
-        // A window resize reports where the bar is, for the owner to store.
-        p.window->Grow(300, 300);
-        QCOMPARE(p.top.count(), 1);
-        QCOMPARE(p.top.at(0).at(0).toFloat(), 3500.0f);
-    }
-
     void failingStatementsSkipped() {
         Panes p;
         p.tree->rejectWidth = true;
@@ -337,33 +293,14 @@ private slots:
         QCOMPARE(p.list->Rect(), QRect(3260, 795, 6000, 5055));
     }
 
-    void latestSplitterListensAndIsPlaced() {
-        Panes p;
-        auto second = Make("imgSplitter2", 6000, 795, 105, 5055);
-        p.anchor.AddSplitter(second, Make("pic2", 0, 0, 1, 1, false), 1);
-        QVERIFY(!p.image->mouse);
-        QVERIFY(second->mouse);
-        p.anchor.setSplitterLeft(6500);
-        QCOMPARE(second->left, 6500);
-        QCOMPARE(p.image->left, 2655);
-        // The earlier bar can still be placed in code.
-        p.anchor.SplitterRefresh(*p.image, 2000);
-        QCOMPARE(p.image->left, 2000);
-        // The tree follows both bars: +500 from the second, -655 from the first.
-        QCOMPARE(p.tree->width, 2380);
-    }
-
     void conversions() {
         QWidget parent;
         auto* edit = Child<QLineEdit>(&parent, "Edit", QRect(8, 53, 169, 20));
         auto control = CWidgetAnchorControl::Wrap(edit);
         QCOMPARE(control->Width(), 2535);
         QVERIFY_THROWS_EXCEPTION(CError, control->setWidth(-15));
-        // A fixed-list combo box must not be treated as an editable one.
-        auto* combo = Child<QComboBox>(&parent, "Combo", QRect(0, 0, 100, 20));
-        QCOMPARE(CWidgetAnchorControl::Wrap(combo)->Style(), 2);
-        combo->setEditable(true);
-        QCOMPARE(CWidgetAnchorControl::Wrap(combo)->Style(), 0);
+        // The window may go before the engine: a late call reports the missing
+        // control instead of touching freed memory.
         delete edit;
         QVERIFY_THROWS_EXCEPTION(CError, control->Left());
     }
@@ -373,13 +310,11 @@ private slots:
         QWidget window;
         window.setObjectName("FormMain");
         window.resize(611, 411);
-        auto* search = Child<QComboBox>(&window, "TextSearch", QRect(416, 10, 193, 22));
-        search->setEditable(true);
+        auto* search = Child<QLineEdit>(&window, "TextSearch", QRect(416, 10, 193, 22));
         auto* tab = Child<QTabWidget>(&window, "TabStripWork", QRect(184, 53, 425, 337));
         auto* tree = Child<QTreeWidget>(&window, "TreeViewTag", QRect(8, 53, 169, 337));
         auto* status = Child<QLineEdit>(&window, "TextStatusBar", QRect(8, 397, 600, 16));
         auto* tiny = Child<QFrame>(&window, "Tiny", QRect(0, 60, 5, 40));
-        const int searchHeight = search->height();
 
         // Bound while loading, before the window is on screen.
         CAnchor anchor;
@@ -390,13 +325,10 @@ private slots:
         anchor.setMinWidth(8700);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        search->setEditText("report");
-        search->lineEdit()->selectAll();
 
         // 300 twips wider, 150 twips lower.
         window.resize(631, 421);
-        QTRY_COMPARE(search->geometry(), QRect(436, 10, 193, searchHeight));
-        QVERIFY(!search->lineEdit()->hasSelectedText());
+        QTRY_COMPARE(search->geometry(), QRect(436, 10, 193, 22));
         QCOMPARE((QList<QRect>{tab->geometry(), tree->geometry(), status->geometry()}),
                  (QList<QRect>{{184, 53, 445, 347}, {8, 53, 169, 347}, {8, 407, 620, 16}}));
         QCOMPARE(tiny->width(), 25);
@@ -411,21 +343,6 @@ private slots:
         QTRY_COMPARE(search->x(), 640 - 611 + 416);
         QVERIFY(!tiny->isHidden());
         QCOMPARE(tiny->width(), 5 + 640 - 611);
-    }
-
-    // The window may go before the engine: a late call reports the missing
-    // control instead of touching freed memory. Real drags of the bar are the
-    // main window's split-bar tests.
-    void windowGoneBeforeEngine() {
-        CAnchor anchor;
-        auto* window = new QWidget;
-        window->setObjectName("FormMain");
-        auto* image = Child<QFrame>(window, "imgSplitter", QRect(100, 0, 7, 300));
-        auto* bar = Child<QFrame>(window, "picSplitter", QRect(100, 0, 7, 300));
-        anchor.Create(CWidgetAnchorWindow::Wrap(window));
-        anchor.AddSplitter(CWidgetAnchorControl::Wrap(image), CWidgetAnchorControl::Wrap(bar), 1);
-        delete window;
-        QVERIFY_THROWS_EXCEPTION(CError, anchor.setSplitterLeft(200));
     }
 };
 
