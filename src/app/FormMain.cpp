@@ -47,7 +47,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -89,6 +88,7 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent) {
     SetupToolbars();
     SetupCollectFolder();
     SetupKeyboard();
+    m_dataFolder = new CDataFolderWatch(this);
     resize(Px(DesignWidth), Px(DesignHeight));
     LoadWindowPosition();
 }
@@ -635,6 +635,7 @@ void FormMain::Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    m_dataFolder->Stop();
     if (FCategoryForm)
         FCategoryForm->hide();
     if (gRepository != nullptr && !gRepository->IsReadOnly()) {
@@ -767,7 +768,7 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
         return;
     if (WritesBlocked())
         return;
-    RequireWritable();
+    CDataFolderWatch::RequireWritable();
     CBusyIndicator busy;
     // One transaction for the whole drop, dropped folders included; it
     // commits also when a file fails, so the files before it stay collected.
@@ -1167,7 +1168,7 @@ void FormMain::CollectFolderFrom(const QString& folder) {
     Handle(!folder.isEmpty() && FCategory != nullptr, [&] {
         if (WritesBlocked())
             return;
-        RequireWritable();
+        CDataFolderWatch::RequireWritable();
         // A folder picked through a link is walked where the link leads.
         const QString real = QFileInfo(folder).canonicalFilePath();
         if (real.isEmpty() || !FolderExists(real))
@@ -1207,49 +1208,22 @@ void FormMain::RefreshAfterCollect(qint32 TagID) {
         ShowCount(FTabViewer->SelectedKey());
 }
 
-void FormMain::RequireWritable() const {
-    if (gRepository->IsReadOnly())
-        throw CError(0, gRepository->ReadOnlyNotice());
-}
-
 // ------------------------------------------------- the data folder and lists
 
 void FormMain::SetupDataFolderWatch() {
-    // Told promptly, not at the next click: the folder holds the repository
-    // and every shortcut.
-    auto* watcher = new QFileSystemWatcher(this);
-    watcher->setObjectName(QStringLiteral("DataFolderWatcher"));
-    watcher->addPath(QDir::cleanPath(gRepository->ShortcutFolder()));
-    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (m_unloaded || gRepository == nullptr)
-            return;
-        // A walk stops; the command that runs it tells once it has ended.
-        if (m_walkProgress != nullptr) {
-            if (gRepository->CheckGone())
-                FPathFinder->Cancel();
-            return;
-        }
-        CheckDataFolder();
-    });
+    m_dataFolder->Watch([this] { return m_walkProgress != nullptr; });
+    connect(m_dataFolder, &CDataFolderWatch::OnGoneDuringWalk, FPathFinder.get(),
+            &CPathFinder::Cancel);
 }
 
 bool FormMain::CheckDataFolder() {
-    if (m_unloaded || gRepository == nullptr || !gRepository->CheckGone())
-        return false;
-    if (!m_dataFolderGone) {
-        m_dataFolderGone = true;
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"),
-                        gRepository->ReadOnlyNotice(), QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("DataFolderGone"));
-        box.exec();
-    }
-    return true;
+    return !m_unloaded && m_dataFolder->Check();
 }
 
 bool FormMain::WritesBlocked() {
     if (!CheckDataFolder())
         return false;
-    setStatusBar(tr("データフォルダがないため、変更できません。Vollo を起動し直してください。"));
+    setStatusBar(CDataFolderWatch::BlockedText());
     return true;
 }
 

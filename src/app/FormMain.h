@@ -2,6 +2,7 @@
 
 #include "AM_Vollo.h"
 #include "CCategory.h"
+#include "CDataFolderWatch.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
 #include "CRecordset.h"
@@ -142,7 +143,7 @@ public:
     void CollectFolderFrom(const QString& folder);
     // Whether the data folder (repository and shortcuts) was found gone
     // while the program runs; the user has then been told once.
-    bool IsDataFolderGone() const { return m_dataFolderGone; }
+    bool IsDataFolderGone() const { return m_dataFolder->IsGone(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -232,8 +233,6 @@ private:
     // True, with the reason on the status line, when a change cannot be
     // made because the data folder has gone.
     bool WritesBlocked();
-    // Throws the repository's notice when it cannot be written.
-    void RequireWritable() const;
     // Tells what the recent listing could not take, each entry once a session.
     void ReportRecentLeftOut(const CLeftOut& leftOut);
 
@@ -290,7 +289,7 @@ private:
     CBatchTransaction* m_walkBatch = nullptr;
     QSet<QString> m_recentLeftOutTold; // entries of the recent list told this session
     QString m_lastCollectFolder;
-    bool m_dataFolderGone = false;
+    CDataFolderWatch* m_dataFolder = nullptr;
     qint32 m_walkTag = 0;    // category the running walk links its documents to
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
