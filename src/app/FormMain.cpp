@@ -3,13 +3,14 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
-#include "CBatchTransaction.h"
 #include "CBusyIndicator.h"
 #include "CCategoryEditor.h"
 #include "CCategoryLinks.h"
 #include "CCategoryMenu.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
+#include "CDataFolderWatch.h"
+#include "CDocumentWalk.h"
 #include "CFileCollector.h"
 #include "CFileDrag.h"
 #include "CFileFacts.h"
@@ -17,8 +18,10 @@
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CFirstStart.h"
 #include "CLanguage.h"
 #include "CLeftOut.h"
+#include "CLeftOutReport.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMoveFollower.h"
@@ -54,7 +57,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QTabBar>
 #include <QToolBar>
@@ -357,6 +359,8 @@ void FormMain::LoadCollecting() {
     connect(FRecentFiles.get(), &CRecentFiles::OnFound, this, &FormMain::FRecentFiles_OnFound);
     m_collector = std::make_unique<CFileCollector>(*gRepository);
     m_filler = std::make_unique<CListFiller>(*gRepository);
+    m_walk = std::make_unique<CDocumentWalk>(*gRepository, *FPathFinder, *m_collector, this);
+    m_leftOut = std::make_unique<CLeftOutReport>(this);
 }
 
 void FormMain::LoadCategoryForm() {
@@ -386,86 +390,15 @@ void FormMain::LoadCategories(CRecordset& categories) {
 }
 
 void FormMain::LoadFirstStart() {
-    CRecordset rs = gRepository->RunQuery(QStringLiteral("getFirstStart"));
-    // Nothing can be collected into a repository open for reading; the
-    // question waits for a start that can.
-    if (rs.Field(0).toBool() || gRepository->IsReadOnly())
-        return;
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"),
-                         CStoredText::Shown(rs.Field(1).toString()),
-                         QMessageBox::Ok | QMessageBox::Cancel, this);
-    question.setObjectName(QStringLiteral("FirstStartQuestion"));
-    // Enter answers OK on every button order, GNOME's (Cancel first) too.
-    question.setDefaultButton(QMessageBox::Ok);
-    if (question.exec() == QMessageBox::Ok) {
-        const QString folder = DocumentsFolder(this);
-        m_collector->LeftOut().Clear();
-        try {
-            // An unknown documents folder comes back as the root of the file
-            // system, which is no one's documents.
-            if (folder != QLatin1String("/"))
-                CollectDocuments(folder);
-        } catch (const CError& e) {
-            // What was collected stays; the question comes again next time,
-            // and collecting again finds the documents already there.
-            AM_Vollo::ReportError(AM_Vollo::UserText(e), this);
-            return;
-        }
-        ReportLeftOut(m_collector->LeftOut());
-    }
-    gRepository->RunQuery(QStringLiteral("setFirstStart"));
+    CFirstStart(*gRepository, *m_walk, *m_collector, *m_leftOut, this).Offer();
 }
 
 bool FormMain::CollectDocuments(const QString& folder, qint32 TagID) {
-    CBusyIndicator busy;
-    // Committed in batches: an interrupted walk loses one batch at most, and
-    // a small disk keeps what fitted.
-    CBatchTransaction transaction(*gRepository);
-    CWalkProgress progress(this);
-    m_walkProgress = &progress;
-    m_walkCount = 0;
-    m_walkBatch = &transaction;
-    m_walkTag = TagID;
-    const QMetaObject::Connection onFolder = connect(FPathFinder.get(), &CPathFinder::OnFolder,
-                                                     &progress, [&progress](const QString& f) {
-                                                         progress.setFolder(f);
-                                                         progress.Pump();
-                                                     });
-    // What the walk cannot take is told once it is over, never per entry.
-    const QMetaObject::Connection onLeftOut =
-        connect(FPathFinder.get(), &CPathFinder::OnLeftOut, this,
-                [this](const QString& path, const QString& reason) {
-                    m_collector->LeftOutFound(path, reason);
-                });
-    connect(&progress, &CWalkProgress::OnCancel, FPathFinder.get(), &CPathFinder::Cancel);
-    bool canceled = false;
-    connect(&progress, &CWalkProgress::OnCancel, &progress, [&canceled] { canceled = true; });
-    m_collector->BeginBatch();
-    const auto batchEnd = qScopeGuard([this] { m_collector->EndBatch(); });
-    {
-        progress.Begin();
-        const auto walkEnd = qScopeGuard([&] {
-            progress.End();
-            disconnect(onFolder);
-            disconnect(onLeftOut);
-            m_walkProgress = nullptr;
-            m_walkBatch = nullptr;
-        });
-        FPathFinder->FindFile(folder);
-    }
-    transaction.Commit();
-    return !canceled;
+    return m_walk->Run(folder, TagID);
 }
 
 void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
-    // With the data folder gone every document fails for that one reason,
-    // which the user is told on its own.
-    if (leftOut.IsEmpty() || (gRepository != nullptr && gRepository->IsGone()))
-        return;
-    const QString text = leftOut.Summary();
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vollo"), text, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("LeftOutReport"));
-    box.exec();
+    m_leftOut->Report(leftOut);
 }
 
 void FormMain::RefillLists() {
@@ -650,6 +583,7 @@ void FormMain::Unload() {
     FTabViewer.reset();
     FListViews.clear();
     FMsghooks.clear();
+    m_walk.reset();
     m_collector.reset();
     m_filler.reset();
     AM_Vollo::ReleaseRepository();
@@ -791,7 +725,7 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
         if (IsRecentNode(tag)) {
             FTabViewer->SelectTab(shown);
             m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
-            ReportRecentLeftOut(FRecentFiles->LeftOut());
+            m_leftOut->ReportRecent(FRecentFiles->LeftOut());
         } else {
             CRecordset rs;
             if (IsExtensionCategory(ID)) {
@@ -916,15 +850,7 @@ void FormMain::FAnchor_FormResize() {
 
 void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileAge) {
     Q_UNUSED(FileAge);
-    // Not guarded: an error ends the walk, and the walk's caller reports it.
-    if (m_collector->CollectFound(FileName, m_walkTag))
-        ++m_walkCount;
-    if (m_walkBatch)
-        m_walkBatch->Step();
-    if (m_walkProgress) {
-        m_walkProgress->setCount(m_walkCount);
-        m_walkProgress->Pump();
-    }
+    m_walk->Found(FileName);
 }
 
 void FormMain::FRecentFiles_OnFound(const QString& FileName) {
@@ -1211,7 +1137,7 @@ void FormMain::RefreshAfterCollect(qint32 TagID) {
 // ------------------------------------------------- the data folder and lists
 
 void FormMain::SetupDataFolderWatch() {
-    m_dataFolder->Watch([this] { return m_walkProgress != nullptr; });
+    m_dataFolder->Watch([this] { return WalkProgress() != nullptr; });
     connect(m_dataFolder, &CDataFolderWatch::OnGoneDuringWalk, FPathFinder.get(),
             &CPathFinder::Cancel);
 }
@@ -1225,19 +1151,6 @@ bool FormMain::WritesBlocked() {
         return false;
     setStatusBar(CDataFolderWatch::BlockedText());
     return true;
-}
-
-void FormMain::ReportRecentLeftOut(const CLeftOut& leftOut) {
-    // The desktop's list stays as it is between listings: each entry, and a
-    // list that cannot be read, is told once a session.
-    CLeftOut fresh;
-    for (const CLeftOut::Item& item : leftOut.Items()) {
-        if (!m_recentLeftOutTold.contains(item.Path)) {
-            m_recentLeftOutTold.insert(item.Path);
-            fresh.Add(item.Path, item.Reason);
-        }
-    }
-    ReportLeftOut(fresh);
 }
 
 // ------------------------------------------------------ many documents at once

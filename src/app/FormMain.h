@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "CCategory.h"
 #include "CDataFolderWatch.h"
+#include "CDocumentWalk.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
 #include "CRecordset.h"
@@ -11,7 +12,6 @@
 
 #include <QList>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -21,7 +21,7 @@
 class CAnchor;
 class CCategoryLinks;
 class CFileCollector;
-class CBatchTransaction;
+class CLeftOutReport;
 class CLeftOut;
 class CListFiller;
 class CFileListView;
@@ -99,11 +99,11 @@ public:
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
     // The progress window of the running first-start walk, or nullptr.
-    CWalkProgress* WalkProgress() const { return m_walkProgress; }
+    CWalkProgress* WalkProgress() const { return m_walk ? m_walk->Progress() : nullptr; }
     // Keeps the shortcuts pointing at documents that move.
     CMoveFollower* MoveFollower() const { return FMoveFollower.get(); }
     // Documents collected by the last walk.
-    qint64 WalkCount() const { return m_walkCount; }
+    qint64 WalkCount() const { return m_walk ? m_walk->Count() : 0; }
 
 public slots:
     void FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node);
@@ -233,8 +233,6 @@ private:
     // True, with the reason on the status line, when a change cannot be
     // made because the data folder has gone.
     bool WritesBlocked();
-    // Tells what the recent listing could not take, each entry once a session.
-    void ReportRecentLeftOut(const CLeftOut& leftOut);
 
     // Runs a handler's work unless the window has unloaded or the event names
     // nothing to act on; an error is shown, and the program goes on.
@@ -284,13 +282,10 @@ private:
     std::unique_ptr<CListFiller> m_filler;
     std::unique_ptr<CCategoryLinks> m_links;
     QPointer<FormAbout> m_about;
-    QPointer<CWalkProgress> m_walkProgress;
-    qint64 m_walkCount = 0;
-    CBatchTransaction* m_walkBatch = nullptr;
-    QSet<QString> m_recentLeftOutTold; // entries of the recent list told this session
+    std::unique_ptr<CDocumentWalk> m_walk;
+    std::unique_ptr<CLeftOutReport> m_leftOut;
     QString m_lastCollectFolder;
     CDataFolderWatch* m_dataFolder = nullptr;
-    qint32 m_walkTag = 0;    // category the running walk links its documents to
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
     int m_restoreHeight = -1;
