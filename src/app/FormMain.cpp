@@ -10,6 +10,7 @@
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDataFolderWatch.h"
+#include "CDocumentMoves.h"
 #include "CDocumentWalk.h"
 #include "CFileCollector.h"
 #include "CFileDrag.h"
@@ -577,6 +578,7 @@ void FormMain::Unload() {
         SaveWindowPosition();
         m_splitBar->Save(*gRepository);
     }
+    m_moves.reset();
     FMoveFollower.reset();
     FCategory.reset();
     FFileListViews.reset();
@@ -1217,6 +1219,7 @@ bool FormMain::LinkDraggedRows(const QMimeData* Data, qint32 TagID) {
 
 void FormMain::LoadMoveFollowing() {
     FMoveFollower = std::make_unique<CMoveFollower>(this);
+    m_moves = std::make_unique<CDocumentMoves>(*gRepository, *FMoveFollower);
     connect(FMoveFollower.get(), &CMoveFollower::OnRelinked, this,
             &FormMain::FMoveFollower_OnRelinked);
     connect(FMoveFollower.get(), &CMoveFollower::OnStillMissing, this, [this](qint32 FileID) {
@@ -1233,44 +1236,15 @@ void FormMain::LoadMoveFollowing() {
 }
 
 void FormMain::FollowRegisteredDocuments() {
-    if (!FMoveFollower)
-        return;
-    const QHash<qint32, CFileFacts> facts = gRepository->FactsOf();
-    QList<CMoveFollower::Document> documents;
-    for (CRecordset rs = gRepository->RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
-         rs.MoveNext()) {
-        const qint32 id = rs.Field(0).toInt();
-        const auto known = facts.constFind(id);
-        if (known != facts.constEnd())
-            documents << CMoveFollower::Document{id, rs.Field(1).toString(),
-                                                 CMoveMatcher::FromStored(*known), known->missing};
-    }
-    FMoveFollower->setDocuments(documents);
+    if (m_moves)
+        m_moves->FollowRegistered();
 }
 
 void FormMain::FMoveFollower_OnRelinked(qint32 FileID, const QString& Shortcut,
                                         const QString& OldPath, const QString& NewPath) {
     Q_UNUSED(OldPath);
-    Handle(gRepository != nullptr, [&] {
-        const CFileFacts facts = CFileFacts::Read(NewPath);
-        gRepository->StoreFacts(FileID, facts);
-        FMoveFollower->Follow({FileID, Shortcut, CMoveMatcher::FromStored(facts)});
-        // The shown rows keep their place; only what the document says changes.
-        const QString key = MakeKey(FileID);
-        for (qint32 i = 1; i <= FFileListViews->Count(); ++i) {
-            CFileListView* list = FFileListViews->Item(i);
-            for (qint32 row = 1; list != nullptr && row <= list->Count(); ++row) {
-                if (list->Key(row) != key)
-                    continue;
-                // A row shown as missing is found again.
-                const quint64 param = list->Item(row).Param();
-                list->ListView()->Model()->UpdateRows(
-                    {{param, SizeText(facts.size),
-                      FileTimeText(FileTimeFromUnixNanoseconds(facts.modified)), false}});
-                list->setDocumentFacts(param, facts.size, facts.modified);
-            }
-        }
-    });
+    Handle(gRepository != nullptr,
+           [&] { m_moves->Relinked(FileID, Shortcut, NewPath, *FFileListViews); });
 }
 
 void FormMain::FindMissing_Triggered() {

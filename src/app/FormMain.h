@@ -20,6 +20,7 @@
 
 class CAnchor;
 class CCategoryLinks;
+class CDocumentMoves;
 class CFileCollector;
 class CLeftOutReport;
 class CLeftOut;
@@ -277,6 +278,7 @@ private:
     std::unique_ptr<CCategory> FCategory;
 
     std::unique_ptr<CMoveFollower> FMoveFollower;
+    std::unique_ptr<CDocumentMoves> m_moves;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
