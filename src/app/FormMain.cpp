@@ -4,7 +4,6 @@
 #include "BM_Library.h"
 #include "CAnchor.h"
 #include "CBusyIndicator.h"
-#include "CCategoryEditor.h"
 #include "CCategoryLinks.h"
 #include "CCategoryMenu.h"
 #include "CCheckListView.h"
@@ -33,6 +32,7 @@
 #include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CTransactionScope.h"
+#include "CUserCategories.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
 #include "CWidgetAnchorControl.h"
@@ -76,6 +76,13 @@ int Px(int twips) {
 
 int Twips(int pixels) {
     return CWidgetAnchorControl::ToTwips(pixels);
+}
+
+// One column per row of the stored column headers, from the current row on.
+void AddColumns(CListViewControl* list, CRecordset& columns) {
+    for (; !columns.IsEOF(); columns.MoveNext())
+        list->AddColumnHeader(CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
+                              columns.Field(QStringLiteral("Extra")).toInt());
 }
 
 } // namespace
@@ -349,6 +356,8 @@ void FormMain::LoadCategoryTree() {
     FCategory = std::make_unique<CCategory>();
     FCategory->setImages(m_imageListTag);
     FCategory->Create(m_treeViewTag, rootName);
+    m_userCategories =
+        std::make_unique<CUserCategories>(*gRepository, *FCategory, m_imageListTag, this);
     connect(FCategory.get(), &CCategory::OnNodeClick, this, &FormMain::FCategory_OnNodeClick);
     connect(FCategory.get(), &CCategory::OnDrop, this, &FormMain::FCategory_OnDrop);
 }
@@ -375,17 +384,15 @@ void FormMain::LoadColumns() {
     CRecordset columns = gRepository->RunQuery(QStringLiteral("getColumnHeader"));
     for (CListViewControl* list : std::as_const(FListViews)) {
         list->ClearColumnHeaders();
-        for (columns.MoveFirst(); !columns.IsEOF(); columns.MoveNext())
-            list->AddColumnHeader(
-                CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
-                columns.Field(QStringLiteral("Extra")).toInt());
+        columns.MoveFirst();
+        AddColumns(list, columns);
     }
 }
 
 void FormMain::LoadCategories(CRecordset& categories) {
     for (categories.MoveFirst(); !categories.IsEOF(); categories.MoveNext()) {
         const qint32 id = categories.Field(0).toInt();
-        SetupCategoryNode(
+        m_userCategories->SetupNode(
             FCategory->Add(MakeKey(id), CStoredText::Shown(categories.Field(1).toString())), id);
     }
 }
@@ -580,6 +587,7 @@ void FormMain::Unload() {
     }
     m_moves.reset();
     FMoveFollower.reset();
+    m_userCategories.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -938,31 +946,11 @@ CListViewControl* FormMain::AddListControl() {
     return list;
 }
 
-void FormMain::SetupCategoryNode(QTreeWidgetItem* node, qint32 ID) {
-    // The design's categories have pictures of their own; the user's show
-    // the category picture.
-    const QString key = MakeKey(ID);
-    FCategory->setNodeImage(node, m_imageListTag.contains(key) ? key : QStringLiteral("Category"));
-    FCategory->setNodeSelectedImage(node, QStringLiteral("selected"));
-    CCategoryMenu::setNodeEditable(node, true);
-}
-
 void FormMain::AddCategoryViews(qint32 ID, const QString& Name) {
     const QString key = MakeKey(ID);
-    // After the last category, before the extension categories.
-    QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0"));
-    int at = 0;
-    while (at < root->childCount() &&
-           !IsExtensionCategory(KeyToID(CCategory::NodeKey(root->child(at)))))
-        ++at;
-    SetupCategoryNode(FCategory->Insert(at, key, Name), ID);
-
     CListViewControl* control = AddListControl();
     CRecordset columns = gRepository->RunQuery(QStringLiteral("getColumnHeader"));
-    for (; !columns.IsEOF(); columns.MoveNext())
-        control->AddColumnHeader(
-            CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
-            columns.Field(QStringLiteral("Extra")).toInt());
+    AddColumns(control, columns);
     // Placed and anchored like the lists made at start, beside the split bar.
     control->setGeometry(FListViews.at(0)->geometry());
     FAnchor->Add(CWidgetAnchorControl::Wrap(control), 8, 3);
@@ -1000,35 +988,14 @@ void FormMain::RemoveCategoryViews(qint32 ID) {
     FCategory->Remove(key);
 }
 
-// The category dialog reads its rows when it loads; a loaded one is told
-// at once. Removed: the category is gone.
-void FormMain::RefreshCategoryForm(qint32 ID, const QString& Name, bool Removed) {
-    CRecordset all = gRepository->GetTagName();
-    if (FCategoryForm->IsLoaded()) {
-        CCheckListView* rows = FCategoryForm->CheckListView();
-        QTreeWidgetItem* row = rows->FindItem(CCheckListView::RecordKey(ID));
-        if (Removed) {
-            delete row;
-        } else if (row != nullptr) {
-            row->setText(0, Name);
-        } else {
-            for (; !all.IsEOF() && all.Field(0).toInt() != ID; all.MoveNext()) {
-            }
-            if (!all.IsEOF())
-                rows->AddItem(all);
-        }
-    }
-    FCategoryForm->setCategorySet(std::move(all));
-}
-
 void FormMain::FCategory_OnNewCategoryRequest() {
     Handle(FCategory != nullptr, [&] {
         QString name;
-        const qint32 id = CCategoryEditor(*gRepository, this).AskNew(&name);
+        const qint32 id = m_userCategories->AskNew(&name);
         if (id == 0)
             return;
         AddCategoryViews(id, name);
-        RefreshCategoryForm(id, name, false);
+        m_userCategories->RefreshForm(*FCategoryForm, id, name, false);
         // The new category is shown, ready to take files.
         FCategory->SelectNode(MakeKey(id));
         FCategory_OnNodeClick(id, FCategory->Node(MakeKey(id)));
@@ -1037,28 +1004,21 @@ void FormMain::FCategory_OnNewCategoryRequest() {
 
 void FormMain::FCategory_OnRenameRequest(qint32 ID, QTreeWidgetItem* Node) {
     Handle(Node != nullptr && !IsExtensionCategory(ID) && ID != 0, [&] {
-        const QString name = CCategoryEditor(*gRepository, this).AskRename(ID, Node->text(0));
+        const QString name = m_userCategories->AskRename(ID, Node, *FTabViewer);
         if (name.isEmpty())
             return;
-        Node->setText(0, name);
-        const QString key = MakeKey(ID);
-        QTabBar* tabs = FTabViewer->TabStrip();
-        for (int i = 0; i < tabs->count(); ++i) {
-            if (tabs->tabData(i).toString() == key)
-                tabs->setTabText(i, name);
-        }
-        if (HasList(key))
-            FFileListViews->Item(key)->ListView()->setAccessibleName(name);
-        RefreshCategoryForm(ID, name, false);
+        if (HasList(MakeKey(ID)))
+            FFileListViews->Item(MakeKey(ID))->ListView()->setAccessibleName(name);
+        m_userCategories->RefreshForm(*FCategoryForm, ID, name, false);
     });
 }
 
 void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
     Handle(Node != nullptr && !IsExtensionCategory(ID) && ID != 0, [&] {
-        if (!CCategoryEditor(*gRepository, this).AskDelete(ID, Node->text(0)))
+        if (!m_userCategories->AskDelete(ID, Node))
             return;
         RemoveCategoryViews(ID);
-        RefreshCategoryForm(ID, QString(), true);
+        m_userCategories->RefreshForm(*FCategoryForm, ID, QString(), true);
     });
 }
 

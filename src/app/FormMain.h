@@ -34,6 +34,7 @@ class CPathFinder;
 class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
+class CUserCategories;
 class FormCategory;
 class QAction;
 class QFrame;
@@ -189,10 +190,8 @@ private:
     void SetupCategoryCommands();
     void LoadCategoryLists(const CRecordset& categories);
     CListViewControl* AddListControl();
-    void SetupCategoryNode(QTreeWidgetItem* node, qint32 ID);
     void AddCategoryViews(qint32 ID, const QString& Name);
     void RemoveCategoryViews(qint32 ID);
-    void RefreshCategoryForm(qint32 ID, const QString& Name, bool Removed);
     void FollowList(CFileListView* list);
 
     void LoadWindowPosition();
@@ -279,6 +278,7 @@ private:
 
     std::unique_ptr<CMoveFollower> FMoveFollower;
     std::unique_ptr<CDocumentMoves> m_moves;
+    std::unique_ptr<CUserCategories> m_userCategories;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
