@@ -19,6 +19,7 @@
 #include "CFileListViews.h"
 #include "CFindBox.h"
 #include "CFirstStart.h"
+#include "CFolderCollect.h"
 #include "CLanguage.h"
 #include "CLeftOut.h"
 #include "CLeftOutReport.h"
@@ -49,14 +50,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTabBar>
@@ -1025,29 +1023,16 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
 // ------------------------------------------------------- collecting a folder
 
 void FormMain::SetupCollectFolder() {
-    auto* collect = new QAction(tr("フォルダを取り込む..."), this);
-    collect->setObjectName(QStringLiteral("CollectFolder"));
-    // The key works wherever the window has the focus, menu shown or not.
-    addAction(collect);
-    connect(collect, &QAction::triggered, this, &FormMain::CollectFolder);
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("FolderMenu"));
-    menu->addAction(collect);
+    m_folderCollect = std::make_unique<CFolderCollect>(this);
     auto* button = qobject_cast<QToolButton*>(
         m_toolbarFolderOpen->widgetForAction(findChild<QAction*>(QStringLiteral("FolderOpen"))));
-    // A click still opens the selected document's folder; the arrow offers
-    // the rest.
-    button->setPopupMode(QToolButton::MenuButtonPopup);
-    button->setMenu(menu);
+    connect(m_folderCollect->Create(button), &QAction::triggered, this, &FormMain::CollectFolder);
 }
 
 void FormMain::CollectFolder() {
     if (m_unloaded || !FCategory)
         return;
-    const QString start =
-        m_lastCollectFolder.isEmpty() ? DocumentsFolder(this) : m_lastCollectFolder;
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, tr("取り込むフォルダを選んでください"), start);
+    const QString folder = m_folderCollect->AskFolder();
     if (!folder.isEmpty())
         CollectFolderFrom(folder);
 }
@@ -1057,12 +1042,8 @@ void FormMain::CollectFolderFrom(const QString& folder) {
         if (WritesBlocked())
             return;
         CDataFolderWatch::RequireWritable();
-        // A folder picked through a link is walked where the link leads.
-        const QString real = QFileInfo(folder).canonicalFilePath();
-        if (real.isEmpty() || !FolderExists(real))
-            throw CError(0, tr("フォルダ「%1」が見つかりません。").arg(folder));
-        m_lastCollectFolder = folder;
-        const qint32 TagID = SelectedCategoryID();
+        const QString real = m_folderCollect->Resolve(folder);
+        const qint32 TagID = CFolderCollect::CategoryOf(FCategory->SelectedItem());
         m_collector->LeftOut().Clear();
         // What was committed before a Cancel stays, and shows; after an
         // error the handler reads every list again.
@@ -1070,14 +1051,6 @@ void FormMain::CollectFolderFrom(const QString& folder) {
         RefreshAfterCollect(TagID);
         ReportLeftOut(m_collector->LeftOut());
     });
-}
-
-qint32 FormMain::SelectedCategoryID() const {
-    const QTreeWidgetItem* node = FCategory ? FCategory->SelectedItem() : nullptr;
-    if (node == nullptr)
-        return 0;
-    const qint32 id = KeyToID(CCategory::NodeKey(node));
-    return id > 0 && !IsExtensionCategory(id) ? id : 0;
 }
 
 void FormMain::RefreshAfterCollect(qint32 TagID) {

@@ -28,6 +28,7 @@ class CListFiller;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
+class CFolderCollect;
 class CMoveFollower;
 class CMsghook;
 class CPathFinder;
@@ -221,9 +222,6 @@ private:
     bool LinkDraggedRows(const QMimeData* Data, qint32 TagID);
     void ShowAboutBox();
 
-    // The category a folder collection links to: the selected tree node when
-    // it is a category, otherwise none (0).
-    qint32 SelectedCategoryID() const;
     // After documents came in: the category's list and the root's list (as
     // far as it shows all files or an extension category) read again.
     void RefreshAfterCollect(qint32 TagID);
@@ -286,7 +284,7 @@ private:
     QPointer<FormAbout> m_about;
     std::unique_ptr<CDocumentWalk> m_walk;
     std::unique_ptr<CLeftOutReport> m_leftOut;
-    QString m_lastCollectFolder;
+    std::unique_ptr<CFolderCollect> m_folderCollect;
     CDataFolderWatch* m_dataFolder = nullptr;
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
