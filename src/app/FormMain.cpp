@@ -25,6 +25,7 @@
 #include "CLeftOutReport.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
+#include "CMainControls.h"
 #include "CMoveFollower.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
@@ -53,7 +54,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -93,9 +93,8 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     SetupImages();
     SetupControls();
-    SetupToolbars();
     SetupCollectFolder();
-    SetupKeyboard();
+    m_ui.SetupKeyboard(this);
     m_dataFolder = new CDataFolderWatch(this);
     resize(Px(DesignWidth), Px(DesignHeight));
     LoadWindowPosition();
@@ -115,160 +114,10 @@ void FormMain::SetupImages() {
     m_imageListTag = IM_Images::ImageListTag(style());
 }
 
-void FormMain::PlaceDesign(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
 void FormMain::SetupControls() {
-    m_pictureTool = new QWidget(this);
-    m_pictureTool->setObjectName(QStringLiteral("PictureTool"));
-    PlaceDesign(m_pictureTool, 0, 0, 9165, 660);
-
-    m_lineTool = new QFrame(this);
-    m_lineTool->setObjectName(QStringLiteral("LineTool"));
-    m_lineTool->setFrameShape(QFrame::NoFrame);
-    m_lineTool->setAutoFillBackground(true);
-    {
-        // The separator is drawn in the button-shadow colour.
-        QPalette p = m_lineTool->palette();
-        p.setColor(QPalette::Window, p.color(QPalette::Dark));
-        m_lineTool->setPalette(p);
-    }
-    m_lineTool->setGeometry(0, Px(690), Px(9315), 1);
-
-    m_textSearch = new QLineEdit(tr("検索"), this);
-    m_textSearch->setObjectName(QStringLiteral("TextSearch"));
-    PlaceDesign(m_textSearch, 6240, 150, 2895, 330);
-
-    m_treeViewTag = new QTreeWidget(this);
-    m_treeViewTag->setObjectName(QStringLiteral("TreeViewTag"));
-    m_treeViewTag->setHeaderHidden(true);
-    m_treeViewTag->setIconSize(QSize(16, 16));
-    PlaceDesign(m_treeViewTag, 120, 795, 2535, 5055);
-
-    m_tabStripWork = new QTabBar(this);
-    m_tabStripWork->setObjectName(QStringLiteral("TabStripWork"));
-    m_tabStripWork->setExpanding(false);
-    m_tabStripWork->setDrawBase(true);
-    PlaceDesign(m_tabStripWork, 2760, 795, 6375, 5055);
-
-    // The hooks live in a container of their own, outside the visible layout.
-    m_frame1 = new QGroupBox(QStringLiteral("Invisible Container"), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->hide();
-    for (int i = 0; i < 4; ++i) {
-        m_listView[i] = new CListViewControl(this);
-        m_listView[i]->setObjectName(QStringLiteral("ListView%1").arg(i + 1));
-        m_listView[i]->hide();
-        m_msghook[i] = new CMsghook(m_frame1);
-        m_msghook[i]->setObjectName(QStringLiteral("Msghook%1").arg(i + 1));
-    }
-
-    m_textStatusBar = new QLineEdit(this);
-    m_textStatusBar->setObjectName(QStringLiteral("TextStatusBar"));
-    m_textStatusBar->setReadOnly(true);
-    m_textStatusBar->setFrame(false);
-    // The design height fits the design font only: the bottom of the count's
-    // text would be cut off. A taller line keeps to the window's bottom edge.
-    const int statusHeight = std::max(Px(240), m_textStatusBar->sizeHint().height());
-    m_textStatusBar->setGeometry(Px(120), std::min(Px(5955), Px(DesignHeight) - statusHeight),
-                                 Px(9000), statusHeight);
-    SetupSplitBar();
-    SetupAccessibleNames();
-}
-
-void FormMain::SetupSplitBar() {
-    // In the gap between the tree and the tab strip, clear of the lists,
-    // which reach two pixels left of the strip.
-    m_splitBar = new CSplitBar(this);
-    m_splitBar->Place(2655, 795, 75, 5055);
-    m_splitBar->Bar()->setAccessibleName(tr("ツリーと一覧の境界"));
-}
-
-void FormMain::SetupAccessibleNames() {
-    // What a screen reader says for controls that show no caption of their
-    // own; the tree, the lists and the search field name themselves.
-    m_tabStripWork->setAccessibleName(tr("ファイル一覧の切り替え"));
-    m_textStatusBar->setAccessibleName(tr("状態"));
-    m_pictureTool->setAccessibleName(tr("ツールバー"));
-}
-
-void FormMain::SetupKeyboard() {
-    // Tree, tabs, the shown list, search (the hidden lists drop out by
-    // themselves), then the buttons, each with the key a desktop user tries.
-    QWidget* previous = m_treeViewTag;
-    for (QWidget* next :
-         {static_cast<QWidget*>(m_tabStripWork), static_cast<QWidget*>(m_listView[0]),
-          static_cast<QWidget*>(m_listView[1]), static_cast<QWidget*>(m_listView[2]),
-          static_cast<QWidget*>(m_listView[3]), static_cast<QWidget*>(m_textSearch)}) {
-        setTabOrder(previous, next);
-        previous = next;
-    }
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-        {"About", QKeySequence::HelpContents},
-        {"Category", QKeySequence(Qt::CTRL | Qt::Key_T)},
-        {"FolderOpen", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
-        {"CollectFolder", QKeySequence(Qt::CTRL | Qt::Key_O)}};
-    for (const auto& [name, key] : keys) {
-        auto* action = findChild<QAction*>(QLatin1String(name));
-        action->setShortcut(key);
-        action->setToolTip(
-            QStringLiteral("%1 (%2)").arg(action->text(), key.toString(QKeySequence::NativeText)));
-        for (QToolBar* bar : {m_toolbarMenu, m_toolbarFolderOpen}) {
-            if (QWidget* button = bar->widgetForAction(action)) {
-                button->setFocusPolicy(Qt::TabFocus);
-                setTabOrder(previous, button);
-                previous = button;
-            }
-        }
-    }
-    auto* find = new QAction(this);
-    find->setObjectName(QStringLiteral("Find"));
-    find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, this, [this] {
-        m_textSearch->setFocus(Qt::ShortcutFocusReason);
-        m_textSearch->selectAll();
-    });
-    addAction(find);
-}
-
-void FormMain::SetupToolbars() {
-    auto makeBar = [this](const QString& name) {
-        auto* bar = new QToolBar(this);
-        bar->setObjectName(name);
-        bar->setMovable(false);
-        bar->setFloatable(false);
-        bar->setIconSize(QSize(16, 16));
-        bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        bar->setAutoFillBackground(false);
-        return bar;
-    };
-    auto addButton = [this](QToolBar* bar, const QString& key, const QString& text) {
-        QAction* a = bar->addAction(m_imageListTag.value(key), text);
-        a->setObjectName(key);
-        a->setData(key);
-        return a;
-    };
-
-    m_toolbarMenu = makeBar(QStringLiteral("ToolbarMenu"));
-    addButton(m_toolbarMenu, QStringLiteral("Exit"), tr("終了"));
-    addButton(m_toolbarMenu, QStringLiteral("About"), tr("情報"));
-    auto* placeholder = new QWidget(m_toolbarMenu);
-    placeholder->setObjectName(QStringLiteral("Placeholder"));
-    placeholder->setFixedWidth(Px(1450));
-    m_toolbarMenu->addWidget(placeholder);
-    addButton(m_toolbarMenu, QStringLiteral("Category"), tr("カテゴリ"));
-    PlaceDesign(m_toolbarMenu, 120, 30, 4215, 675);
-    connect(m_toolbarMenu, &QToolBar::actionTriggered, this, &FormMain::ToolbarMenu_ButtonClick);
-
-    m_toolbarFolderOpen = makeBar(QStringLiteral("ToolbarFolderOpen"));
-    // The folder button has an image and a text but no key.
-    QAction* folder = m_toolbarFolderOpen->addAction(m_imageListTag.value(QStringLiteral("Folder")),
-                                                     tr("フォルダ"));
-    folder->setObjectName(QStringLiteral("FolderOpen"));
-    PlaceDesign(m_toolbarFolderOpen, 4920, 30, 1215, 675);
-    connect(m_toolbarFolderOpen, &QToolBar::actionTriggered, this,
+    m_ui = CMainControls::Create(this, m_imageListTag);
+    connect(m_ui.ToolbarMenu, &QToolBar::actionTriggered, this, &FormMain::ToolbarMenu_ButtonClick);
+    connect(m_ui.ToolbarFolderOpen, &QToolBar::actionTriggered, this,
             &FormMain::ToolbarFolderOpen_ButtonClick);
 }
 
@@ -324,17 +173,17 @@ void FormMain::Load() {
     SetupDataFolderWatch();
     LoadMoveFollowing();
     // The search field shows its placeholder until the user goes to it.
-    m_treeViewTag->setFocus();
+    m_ui.TreeViewTag->setFocus();
 }
 
 void FormMain::LoadFieldLists() {
-    FListViews = {m_listView[0], m_listView[1], m_listView[2], m_listView[3]};
-    FMsghooks = {m_msghook[0], m_msghook[1], m_msghook[2], m_msghook[3]};
+    FListViews = {m_ui.ListView[0], m_ui.ListView[1], m_ui.ListView[2], m_ui.ListView[3]};
+    FMsghooks = {m_ui.Msghook[0], m_ui.Msghook[1], m_ui.Msghook[2], m_ui.Msghook[3]};
 }
 
 void FormMain::LoadFindBox() {
     FFindBox = std::make_unique<CFindBox>();
-    FFindBox->Create(m_textSearch);
+    FFindBox->Create(m_ui.TextSearch);
     connect(FFindBox.get(), &CFindBox::OnFind, this, &FormMain::FFindBox_OnFind);
     connect(FFindBox.get(), &CFindBox::OnFindNext, this, &FormMain::FFindBox_OnFindNext);
 }
@@ -342,10 +191,10 @@ void FormMain::LoadFindBox() {
 void FormMain::LoadToolStrip() {
     // The strip behind the toolbars takes the button face; the tab strip
     // starts without tabs.
-    m_pictureTool->setBackgroundRole(QPalette::Button);
-    m_pictureTool->setAutoFillBackground(true);
-    while (m_tabStripWork->count() > 0)
-        m_tabStripWork->removeTab(0);
+    m_ui.PictureTool->setBackgroundRole(QPalette::Button);
+    m_ui.PictureTool->setAutoFillBackground(true);
+    while (m_ui.TabStripWork->count() > 0)
+        m_ui.TabStripWork->removeTab(0);
 }
 
 void FormMain::LoadCategoryTree() {
@@ -353,7 +202,7 @@ void FormMain::LoadCategoryTree() {
     const QString rootName = CStoredText::Shown(root.Field(QStringLiteral("Value")).toString());
     FCategory = std::make_unique<CCategory>();
     FCategory->setImages(m_imageListTag);
-    FCategory->Create(m_treeViewTag, rootName);
+    FCategory->Create(m_ui.TreeViewTag, rootName);
     m_userCategories =
         std::make_unique<CUserCategories>(*gRepository, *FCategory, m_imageListTag, this);
     connect(FCategory.get(), &CCategory::OnNodeClick, this, &FormMain::FCategory_OnNodeClick);
@@ -439,7 +288,7 @@ void FormMain::LoadExtensionCategories() {
 
 void FormMain::LoadTabs() {
     FTabViewer = std::make_unique<CTabViewer>();
-    FTabViewer->Create(this, m_tabStripWork);
+    FTabViewer->Create(this, m_ui.TabStripWork);
     connect(FTabViewer.get(), &CTabViewer::OnClick, this, &FormMain::FTabViewer_OnClick);
     const QString rootName = FCategory->Node(QStringLiteral("H0"))->text(0);
     FTabViewer->Add(FListViews.at(0), QStringLiteral("H0"), rootName);
@@ -475,19 +324,19 @@ void FormMain::LoadLayout() {
     FAnchor = std::make_unique<CAnchor>();
     FAnchor->Create(CWidgetAnchorWindow::Wrap(this), false);
     connect(FAnchor.get(), &CAnchor::FormResize, this, &FormMain::FAnchor_FormResize);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarMenu), 0, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_toolbarFolderOpen), 6, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_textSearch), 6, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_tabStripWork), 8, 2);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_treeViewTag), 3, 2);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_textStatusBar), 2, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.ToolbarMenu), 0, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.ToolbarFolderOpen), 6, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TextSearch), 6, 0);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TabStripWork), 8, 2);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TreeViewTag), 3, 2);
+    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TextStatusBar), 2, 0);
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
     // layout snapping the window back after it (or never, under some).
     setMinimumSize(Px(FAnchor->MinWidth()), Px(FAnchor->MinHeight()));
     // The lists lie over the tab strip's page, below its tabs.
-    const QRect strip = m_tabStripWork->geometry();
-    const int tabsHeight = m_tabStripWork->sizeHint().height();
+    const QRect strip = m_ui.TabStripWork->geometry();
+    const int tabsHeight = m_ui.TabStripWork->sizeHint().height();
     const int clientLeft = Twips(strip.x());
     const int clientTop = Twips(strip.y() + tabsHeight);
     const int clientWidth = Twips(strip.width());
@@ -498,7 +347,7 @@ void FormMain::LoadLayout() {
         list->raise();
         FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 3);
     }
-    m_splitBar->Bind(*FAnchor);
+    m_ui.SplitBar->Bind(*FAnchor);
     // The saved size takes effect now that the controls follow the window.
     if (m_restoreWidth > 0 || m_restoreHeight > 0) {
         resize(m_restoreWidth > 0 ? m_restoreWidth : width(),
@@ -510,7 +359,7 @@ void FormMain::LoadLayout() {
 }
 
 void FormMain::LoadSplitBar() {
-    m_splitBar->Restore(*gRepository);
+    m_ui.SplitBar->Restore(*gRepository);
     // The name column takes whatever width the other columns leave.
     for (CListViewControl* list : std::as_const(FListViews)) {
         if (list->header()->count() > 0)
@@ -581,7 +430,7 @@ void FormMain::Unload() {
         if (FTabViewer && !FTabViewer->SelectedKey().isEmpty())
             SaveTabKey(FTabViewer->SelectedKey());
         SaveWindowPosition();
-        m_splitBar->Save(*gRepository);
+        m_ui.SplitBar->Save(*gRepository);
     }
     m_moves.reset();
     FMoveFollower.reset();
@@ -600,11 +449,11 @@ void FormMain::Unload() {
 // ----------------------------------------------------------------- the lists
 
 QString FormMain::StatusBar() const {
-    return m_textStatusBar->text();
+    return m_ui.TextStatusBar->text();
 }
 
 void FormMain::setStatusBar(const QString& vNewValue) {
-    m_textStatusBar->setText(vNewValue);
+    m_ui.TextStatusBar->setText(vNewValue);
 }
 
 QString FormMain::CountText(qint32 count) {
@@ -853,7 +702,7 @@ void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
 
 void FormMain::FAnchor_FormResize() {
     // The separator spans the window whatever its width.
-    m_lineTool->setGeometry(0, m_lineTool->y(), width(), 1);
+    m_ui.LineTool->setGeometry(0, m_ui.LineTool->y(), width(), 1);
 }
 
 void FormMain::FPathFinder_OnFound(const QString& FileName, const QString& FileAge) {
@@ -937,7 +786,7 @@ CListViewControl* FormMain::AddListControl() {
     auto* list = new CListViewControl(this);
     list->setObjectName(QStringLiteral("ListView%1").arg(n));
     list->hide();
-    auto* hook = new CMsghook(m_frame1);
+    auto* hook = new CMsghook(m_ui.Frame1);
     hook->setObjectName(QStringLiteral("Msghook%1").arg(n));
     FListViews << list;
     FMsghooks << hook;
@@ -1025,7 +874,7 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
 void FormMain::SetupCollectFolder() {
     m_folderCollect = std::make_unique<CFolderCollect>(this);
     auto* button = qobject_cast<QToolButton*>(
-        m_toolbarFolderOpen->widgetForAction(findChild<QAction*>(QStringLiteral("FolderOpen"))));
+        m_ui.ToolbarFolderOpen->widgetForAction(findChild<QAction*>(QStringLiteral("FolderOpen"))));
     connect(m_folderCollect->Create(button), &QAction::triggered, this, &FormMain::CollectFolder);
 }
 

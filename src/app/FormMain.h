@@ -6,6 +6,7 @@
 #include "CDocumentWalk.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
+#include "CMainControls.h"
 #include "CRecordset.h"
 #include "CWalkProgress.h"
 #include "FormAbout.h"
@@ -38,8 +39,6 @@ class CTabViewer;
 class CUserCategories;
 class FormCategory;
 class QAction;
-class QFrame;
-class QGroupBox;
 class QLineEdit;
 class QMimeData;
 class QTabBar;
@@ -56,8 +55,8 @@ class FormMain : public QWidget {
     Q_OBJECT
 public:
     // Design size of the client area, in twips.
-    static constexpr int DesignWidth = 9165;
-    static constexpr int DesignHeight = 6165;
+    static constexpr int DesignWidth = CMainControls::DesignWidth;
+    static constexpr int DesignHeight = CMainControls::DesignHeight;
     static constexpr int MinWidth = 8700;
 
     // Initialize: restores the saved position. Needs the open repository.
@@ -153,15 +152,10 @@ protected:
 
 private:
     // Construction of the controls, one part of the window each.
-    void SetupToolbars();
     void SetupControls();
-    void SetupAccessibleNames();
-    void SetupKeyboard();
     void SetupImages();
     void SetupCollectFolder();
     void SetupDataFolderWatch();
-    void SetupSplitBar();
-    void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
     void LoadFieldLists();
@@ -247,20 +241,8 @@ private:
     }
     void RefillLists();
 
-    // Controls.
-    QToolBar* m_toolbarMenu = nullptr;
-    QToolBar* m_toolbarFolderOpen = nullptr;
-    QWidget* m_pictureTool = nullptr;
-    QFrame* m_lineTool = nullptr;
-    QLineEdit* m_textSearch = nullptr;
-    QTreeWidget* m_treeViewTag = nullptr;
-    QTabBar* m_tabStripWork = nullptr;
-    CListViewControl* m_listView[4] = {};
-    CMsghook* m_msghook[4] = {};
-    QGroupBox* m_frame1 = nullptr;
-    QLineEdit* m_textStatusBar = nullptr;
+    CMainControls m_ui;
     CCategory::ImageList m_imageListTag;
-    CSplitBar* m_splitBar = nullptr; // between the tree and the lists
 
     // Fields, in the window's order.
     QList<CListViewControl*> FListViews;
