@@ -39,7 +39,7 @@
 #include "CWalkProgress.h"
 #include "CWidgetAnchorControl.h"
 #include "CWidgetAnchorWindow.h"
-#include "CWindowPlacement.h"
+#include "CWindowPosition.h"
 #include "FormAbout.h"
 #include "FormCategory.h"
 #include "IM_Images.h"
@@ -56,7 +56,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -122,30 +121,9 @@ void FormMain::SetupControls() {
 }
 
 void FormMain::LoadWindowPosition() {
-    CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
-    const int nLeft = rs.Field(QStringLiteral("nLeft")).toInt();
-    const int nTop = rs.Field(QStringLiteral("nTop")).toInt();
-    const int nWidth = rs.Field(QStringLiteral("nWidth")).toInt();
-    const int nHeight = rs.Field(QStringLiteral("nHeight")).toInt();
-    if (nLeft <= 0 && nTop <= 0 && nWidth <= 0 && nHeight <= 0) {
-        // Nothing saved yet: open centred at a size made for today's screens.
-        const QRect first = CWindowPlacement::FirstGeometry(screen()->availableGeometry(), size());
-        if (CWindowPlacement::CanPlace())
-            move(first.topLeft());
-        m_restoreWidth = first.width();
-        m_restoreHeight = first.height();
-        return;
-    }
-    // Each value on its own: 0 or below keeps the design value.
-    QPoint at = pos();
-    if (nLeft > 0)
-        at.setX(Px(nLeft));
-    if (nTop > 0)
-        at.setY(Px(nTop));
-    if (CWindowPlacement::CanPlace())
-        move(at);
-    m_restoreWidth = nWidth > 0 ? Px(nWidth) : -1;
-    m_restoreHeight = nHeight > 0 ? Px(nHeight) : -1;
+    const QSize restore = CWindowPosition(*gRepository).Load(*this);
+    m_restoreWidth = restore.width();
+    m_restoreHeight = restore.height();
 }
 
 // ---------------------------------------------------------------------- Load
@@ -393,20 +371,7 @@ void FormMain::SaveTabKey(const QString& Key) {
 }
 
 void FormMain::SaveWindowPosition() {
-    // Minimised or maximised: the last normal position stays stored.
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
-        return;
-    QPoint at(Twips(x()), Twips(y()));
-    if (!CWindowPlacement::CanPlace()) {
-        // The place stored where the program could place itself stays.
-        CRecordset rs = gRepository->RunQuery(QStringLiteral("getMyPos"));
-        at = QPoint(rs.Field(0).toInt(), rs.Field(1).toInt());
-    }
-    gRepository->RunSQL(FillPlaceholders(gRepository->GetQuery(QStringLiteral("setMyPos")),
-                                         {{QStringLiteral("%leftPos"), at.x()},
-                                          {QStringLiteral("%topPos"), at.y()},
-                                          {QStringLiteral("%widthPos"), Twips(width())},
-                                          {QStringLiteral("%heightPos"), Twips(height())}}));
+    CWindowPosition(*gRepository).Save(*this);
 }
 
 // -------------------------------------------------------------------- Unload
