@@ -5,6 +5,7 @@
 #include "CAnchor.h"
 #include "CBusyIndicator.h"
 #include "CCategoryLinks.h"
+#include "CCategoryLists.h"
 #include "CCategoryMenu.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
@@ -73,13 +74,6 @@ int Px(int twips) {
 
 int Twips(int pixels) {
     return CWidgetAnchorControl::ToTwips(pixels);
-}
-
-// One column per row of the stored column headers, from the current row on.
-void AddColumns(CListViewControl* list, CRecordset& columns) {
-    for (; !columns.IsEOF(); columns.MoveNext())
-        list->AddColumnHeader(CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
-                              columns.Field(QStringLiteral("Extra")).toInt());
 }
 
 } // namespace
@@ -210,7 +204,7 @@ void FormMain::LoadColumns() {
     for (CListViewControl* list : std::as_const(FListViews)) {
         list->ClearColumnHeaders();
         columns.MoveFirst();
-        AddColumns(list, columns);
+        CCategoryLists::AddColumns(list, columns);
     }
 }
 
@@ -738,39 +732,14 @@ void FormMain::SetupCategoryCommands() {
 }
 
 void FormMain::LoadCategoryLists(const CRecordset& categories) {
-    // The design's lists serve the first categories; more get their own.
-    while (FListViews.size() < categories.RecordCount() + 1)
-        AddListControl();
-}
-
-CListViewControl* FormMain::AddListControl() {
-    int n = static_cast<int>(FListViews.size()) + 1;
-    // A deleted category's list stays, hidden, under its name.
-    while (findChild<QWidget*>(QStringLiteral("ListView%1").arg(n)) != nullptr)
-        ++n;
-    auto* list = new CListViewControl(this);
-    list->setObjectName(QStringLiteral("ListView%1").arg(n));
-    list->hide();
-    auto* hook = new CMsghook(m_ui.Frame1);
-    hook->setObjectName(QStringLiteral("Msghook%1").arg(n));
-    FListViews << list;
-    FMsghooks << hook;
-    return list;
+    m_categoryLists = std::make_unique<CCategoryLists>(this, m_ui.Frame1, FListViews, FMsghooks);
+    m_categoryLists->MakeFor(categories.RecordCount());
 }
 
 void FormMain::AddCategoryViews(qint32 ID, const QString& Name) {
     const QString key = MakeKey(ID);
-    CListViewControl* control = AddListControl();
-    CRecordset columns = gRepository->RunQuery(QStringLiteral("getColumnHeader"));
-    AddColumns(control, columns);
-    // Placed and anchored like the lists made at start, beside the split bar.
-    control->setGeometry(FListViews.at(0)->geometry());
-    FAnchor->Add(CWidgetAnchorControl::Wrap(control), 8, 3);
-    if (control->header()->count() > 0)
-        control->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    FTabViewer->Add(control, key, Name);
-    control->setAccessibleName(Name);
-    CFileListView* list = FFileListViews->Add(control, FMsghooks.last(), key);
+    CFileListView* list =
+        m_categoryLists->Add(key, Name, *gRepository, *FAnchor, *FTabViewer, *FFileListViews);
     FollowList(list);
     if (list != nullptr)
         list->setCategoryRemovable(true);
@@ -785,17 +754,8 @@ void FormMain::RemoveCategoryViews(qint32 ID) {
         FCategory_OnNodeClick(0, FCategory->Node(QStringLiteral("H0")));
     }
     if (HasList(key)) {
-        CListViewControl* control = FFileListViews->Item(key)->ListView();
-        FTabViewer->Delete(key);
-        FFileListViews->Remove(key);
+        m_categoryLists->Remove(key, *FTabViewer, *FFileListViews);
         m_listKeys.removeAll(key);
-        const qsizetype at = FListViews.indexOf(control);
-        if (at >= 0) {
-            FListViews.removeAt(at);
-            FMsghooks.removeAt(at);
-        }
-        // The layout keeps the control it was given: it stays, hidden.
-        control->hide();
     }
     FCategory->Remove(key);
 }

@@ -21,6 +21,7 @@
 
 class CAnchor;
 class CCategoryLinks;
+class CCategoryLists;
 class CDocumentMoves;
 class CFileCollector;
 class CLeftOutReport;
@@ -184,7 +185,6 @@ private:
     // those beyond the design's lists and whenever the user adds one.
     void SetupCategoryCommands();
     void LoadCategoryLists(const CRecordset& categories);
-    CListViewControl* AddListControl();
     void AddCategoryViews(qint32 ID, const QString& Name);
     void RemoveCategoryViews(qint32 ID);
     void FollowList(CFileListView* list);
@@ -259,6 +259,7 @@ private:
     std::unique_ptr<CMoveFollower> FMoveFollower;
     std::unique_ptr<CDocumentMoves> m_moves;
     std::unique_ptr<CUserCategories> m_userCategories;
+    std::unique_ptr<CCategoryLists> m_categoryLists;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
