@@ -13,7 +13,6 @@
 #include "CDocumentMoves.h"
 #include "CDocumentWalk.h"
 #include "CFileCollector.h"
-#include "CFileDrag.h"
 #include "CFileFacts.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
@@ -27,6 +26,7 @@
 #include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMainControls.h"
+#include "CManyDocuments.h"
 #include "CMoveFollower.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
@@ -416,7 +416,7 @@ void FormMain::setStatusBar(const QString& vNewValue) {
 }
 
 QString FormMain::CountText(qint32 count) {
-    return tr("%n 個のファイル", nullptr, count);
+    return CManyDocuments::CountText(count);
 }
 
 bool FormMain::IsRecentNode(const QString& Tag) {
@@ -866,6 +866,7 @@ bool FormMain::WritesBlocked() {
 
 void FormMain::SetupManyDocuments() {
     m_links = std::make_unique<CCategoryLinks>(*gRepository);
+    m_many = std::make_unique<CManyDocuments>(*m_links);
     connect(FFileListViews.get(), &CFileListViews::OnSelectionChange, this,
             &FormMain::FFileListViews_OnSelectionChange);
     connect(FFileListViews.get(), &CFileListViews::OnRemoveFromCategory, this,
@@ -878,7 +879,7 @@ void FormMain::SetupManyDocuments() {
 }
 
 QString FormMain::SelectionText(qint32 count, qint32 selected) {
-    return CountText(count) + tr("（%1 個を選択）").arg(selected);
+    return CManyDocuments::SelectionText(count, selected);
 }
 
 void FormMain::ShowSelection() {
@@ -890,9 +891,8 @@ void FormMain::ShowSelection() {
         ShowItem(list->SelectedItems().first());
         return;
     }
-    setStatusBar(selected > 0 ? SelectionText(list->Count(), selected) : CountText(list->Count()));
-    if (selected > 1 && FCategoryForm && FCategoryForm->IsLoaded())
-        m_links->FeedCategoryForm(*FCategoryForm, CCategoryLinks::FileIDsOf(list->SelectedItems()));
+    setStatusBar(CManyDocuments::StatusOf(*list));
+    m_many->FeedCategoryForm(*list, FCategoryForm.get());
 }
 
 void FormMain::FFileListViews_OnSelectionChange(qint32 Count) {
@@ -912,11 +912,8 @@ void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,
 }
 
 bool FormMain::LinkDraggedRows(const QMimeData* Data, qint32 TagID) {
-    // Rows of a list are documents Vollo holds already: linked, never
-    // collected again.
-    if (!CFileDrag::IsRowDrag(Data))
+    if (!m_many->LinkDraggedRows(Data, TagID))
         return false;
-    m_links->LinkFiles(CFileDrag::FileIDs(Data), TagID);
     if (TagID > 0 && HasList(MakeKey(TagID)))
         ShowTagFiles(TagID);
     return true;

@@ -27,6 +27,7 @@ class CFileCollector;
 class CLeftOutReport;
 class CLeftOut;
 class CListFiller;
+class CManyDocuments;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
@@ -264,6 +265,7 @@ private:
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
     std::unique_ptr<CCategoryLinks> m_links;
+    std::unique_ptr<CManyDocuments> m_many;
     QPointer<FormAbout> m_about;
     std::unique_ptr<CDocumentWalk> m_walk;
     std::unique_ptr<CLeftOutReport> m_leftOut;
