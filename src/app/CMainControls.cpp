@@ -1,5 +1,6 @@
 #include "CMainControls.h"
 
+#include "CAnchor.h"
 #include "CListViewControl.h"
 #include "CMsghook.h"
 #include "CSplitBar.h"
@@ -20,6 +21,10 @@ namespace {
 
 int Px(int twips) {
     return CWidgetAnchorControl::ToPixels(twips);
+}
+
+int Twips(int pixels) {
+    return CWidgetAnchorControl::ToTwips(pixels);
 }
 
 QToolBar* MakeBar(QWidget* window, const QString& name) {
@@ -188,4 +193,29 @@ void CMainControls::SetupKeyboard(QWidget* window) const {
         search->selectAll();
     });
     window->addAction(find);
+}
+
+void CMainControls::AnchorControls(CAnchor& Anchor) const {
+    Anchor.Add(CWidgetAnchorControl::Wrap(ToolbarMenu), 0, 0);
+    Anchor.Add(CWidgetAnchorControl::Wrap(ToolbarFolderOpen), 6, 0);
+    Anchor.Add(CWidgetAnchorControl::Wrap(TextSearch), 6, 0);
+    Anchor.Add(CWidgetAnchorControl::Wrap(TabStripWork), 8, 2);
+    Anchor.Add(CWidgetAnchorControl::Wrap(TreeViewTag), 3, 2);
+    Anchor.Add(CWidgetAnchorControl::Wrap(TextStatusBar), 2, 0);
+}
+
+void CMainControls::AnchorLists(const QTabBar* TabStrip, const QList<CListViewControl*>& Lists,
+                                CAnchor& Anchor) {
+    const QRect strip = TabStrip->geometry();
+    const int tabsHeight = TabStrip->sizeHint().height();
+    const int clientLeft = Twips(strip.x());
+    const int clientTop = Twips(strip.y() + tabsHeight);
+    const int clientWidth = Twips(strip.width());
+    const int clientHeight = Twips(strip.height() - tabsHeight);
+    for (CListViewControl* list : Lists) {
+        list->setGeometry(Px(clientLeft - 30), Px(clientTop), Px(clientWidth + 30),
+                          Px(clientHeight));
+        list->raise();
+        Anchor.Add(CWidgetAnchorControl::Wrap(list), 8, 3);
+    }
 }

@@ -2,6 +2,9 @@
 
 #include "CCategory.h"
 
+#include <QList>
+
+class CAnchor;
 class CListViewControl;
 class CMsghook;
 class CSplitBar;
@@ -41,6 +44,16 @@ struct CMainControls {
     // each command gets the key a desktop user tries, Ctrl+F goes to the
     // search field. Every command must exist by now.
     void SetupKeyboard(QWidget* window) const;
+
+    // The controls above, beside and below the lists join the layout engine
+    // with their alignments: toolbars and search at the top, the tree down
+    // the left, the tab strip stretching both ways, the status line along
+    // the bottom.
+    void AnchorControls(CAnchor& Anchor) const;
+    // The lists lie over the tab strip's page, below its tabs, and stretch
+    // both ways and follow the split bar.
+    static void AnchorLists(const QTabBar* TabStrip, const QList<CListViewControl*>& Lists,
+                            CAnchor& Anchor);
 
     static void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 

@@ -13,7 +13,6 @@
 #include "CDocumentMoves.h"
 #include "CDocumentWalk.h"
 #include "CFileCollector.h"
-#include "CFileFacts.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
@@ -28,7 +27,6 @@
 #include "CMainControls.h"
 #include "CManyDocuments.h"
 #include "CMoveFollower.h"
-#include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CRecentFiles.h"
 #include "CSplitBar.h"
@@ -37,7 +35,6 @@
 #include "CTransactionScope.h"
 #include "CUserCategories.h"
 #include "CVolloDB.h"
-#include "CWalkProgress.h"
 #include "CWidgetAnchorControl.h"
 #include "CWidgetAnchorWindow.h"
 #include "CWindowPosition.h"
@@ -49,14 +46,11 @@
 #include "SM_Shell.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -70,10 +64,6 @@ namespace {
 
 int Px(int twips) {
     return CWidgetAnchorControl::ToPixels(twips);
-}
-
-int Twips(int pixels) {
-    return CWidgetAnchorControl::ToTwips(pixels);
 }
 
 } // namespace
@@ -296,29 +286,12 @@ void FormMain::LoadLayout() {
     FAnchor = std::make_unique<CAnchor>();
     FAnchor->Create(CWidgetAnchorWindow::Wrap(this), false);
     connect(FAnchor.get(), &CAnchor::FormResize, this, &FormMain::FAnchor_FormResize);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.ToolbarMenu), 0, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.ToolbarFolderOpen), 6, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TextSearch), 6, 0);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TabStripWork), 8, 2);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TreeViewTag), 3, 2);
-    FAnchor->Add(CWidgetAnchorControl::Wrap(m_ui.TextStatusBar), 2, 0);
+    m_ui.AnchorControls(*FAnchor);
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
     // layout snapping the window back after it (or never, under some).
     setMinimumSize(Px(FAnchor->MinWidth()), Px(FAnchor->MinHeight()));
-    // The lists lie over the tab strip's page, below its tabs.
-    const QRect strip = m_ui.TabStripWork->geometry();
-    const int tabsHeight = m_ui.TabStripWork->sizeHint().height();
-    const int clientLeft = Twips(strip.x());
-    const int clientTop = Twips(strip.y() + tabsHeight);
-    const int clientWidth = Twips(strip.width());
-    const int clientHeight = Twips(strip.height() - tabsHeight);
-    for (CListViewControl* list : std::as_const(FListViews)) {
-        list->setGeometry(Px(clientLeft - 30), Px(clientTop), Px(clientWidth + 30),
-                          Px(clientHeight));
-        list->raise();
-        FAnchor->Add(CWidgetAnchorControl::Wrap(list), 8, 3);
-    }
+    CMainControls::AnchorLists(m_ui.TabStripWork, FListViews, *FAnchor);
     m_ui.SplitBar->Bind(*FAnchor);
     // The saved size takes effect now that the controls follow the window.
     if (m_restoreWidth > 0 || m_restoreHeight > 0) {
