@@ -4,6 +4,7 @@
 #include "CBusyIndicator.h"
 #include "CFileCollector.h"
 #include "CPathFinder.h"
+#include "CTransactionScope.h"
 #include "CWalkProgress.h"
 
 #include <QScopeGuard>
@@ -52,6 +53,18 @@ bool CDocumentWalk::Run(const QString& folder, qint32 TagID) {
     }
     transaction.Commit();
     return !canceled;
+}
+
+void CDocumentWalk::CollectDrop(const QStringList& Files, const QStringList& Folders,
+                                qint32 TagID) {
+    CBusyIndicator busy;
+    CTransactionScope transaction(m_repository);
+    m_collector.AddDroppedFiles(Files, TagID);
+    for (const QString& folder : Folders) {
+        if (!Run(folder, TagID))
+            break; // what was taken stays
+    }
+    transaction.Commit();
 }
 
 void CDocumentWalk::Found(const QString& FileName) {

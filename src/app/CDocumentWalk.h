@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class CBatchTransaction;
 class CFileCollector;
@@ -26,6 +27,10 @@ public:
     // returns false when the user cancelled the walk. Errors reach the
     // caller; the batches committed before stay.
     bool Run(const QString& folder, qint32 TagID = 0);
+    // Collects a drop in one transaction: its files linked to TagID, then
+    // its folders walked. The transaction commits also when a file fails, so
+    // the files before it stay; Cancel stops the whole drop.
+    void CollectDrop(const QStringList& Files, const QStringList& Folders, qint32 TagID);
     // A document the finder reported during Run. Not guarded: an error ends
     // the walk, and the walk's caller reports it.
     void Found(const QString& FileName);

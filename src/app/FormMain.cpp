@@ -3,7 +3,6 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
-#include "CBusyIndicator.h"
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
 #include "CCategoryMenu.h"
@@ -32,7 +31,6 @@
 #include "CSplitBar.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
-#include "CTransactionScope.h"
 #include "CUserCategories.h"
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
@@ -204,6 +202,14 @@ void FormMain::LoadCategories(CRecordset& categories) {
         m_userCategories->SetupNode(
             FCategory->Add(MakeKey(id), CStoredText::Shown(categories.Field(1).toString())), id);
     }
+}
+
+CWalkProgress* FormMain::WalkProgress() const {
+    return m_walk ? m_walk->Progress() : nullptr;
+}
+
+qint64 FormMain::WalkCount() const {
+    return m_walk ? m_walk->Count() : 0;
 }
 
 void FormMain::LoadFirstStart() {
@@ -487,21 +493,10 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
     m_collector->LeftOut().Clear();
     QStringList folders;
     const QStringList files = CFileCollector::DroppedFiles(Data, &folders, &m_collector->LeftOut());
-    if (files.isEmpty() && folders.isEmpty())
-        return;
-    if (WritesBlocked())
+    if ((files.isEmpty() && folders.isEmpty()) || WritesBlocked())
         return;
     CDataFolderWatch::RequireWritable();
-    CBusyIndicator busy;
-    // One transaction for the whole drop, dropped folders included; it
-    // commits also when a file fails, so the files before it stay collected.
-    CTransactionScope transaction(*gRepository);
-    m_collector->AddDroppedFiles(files, TagID);
-    for (const QString& folder : folders) {
-        if (!CollectDocuments(folder, TagID))
-            break; // Cancel stops the whole drop; what was taken stays
-    }
-    transaction.Commit();
+    m_walk->CollectDrop(files, folders, TagID);
     FollowRegisteredDocuments();
 }
 

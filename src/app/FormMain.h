@@ -3,7 +3,6 @@
 #include "AM_Vollo.h"
 #include "CCategory.h"
 #include "CDataFolderWatch.h"
-#include "CDocumentWalk.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
 #include "CMainControls.h"
@@ -22,6 +21,7 @@
 class CAnchor;
 class CCategoryLinks;
 class CCategoryLists;
+class CDocumentWalk;
 class CDocumentMoves;
 class CFileCollector;
 class CLeftOutReport;
@@ -103,11 +103,11 @@ public:
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
     // The progress window of the running first-start walk, or nullptr.
-    CWalkProgress* WalkProgress() const { return m_walk ? m_walk->Progress() : nullptr; }
+    CWalkProgress* WalkProgress() const;
     // Keeps the shortcuts pointing at documents that move.
     CMoveFollower* MoveFollower() const { return FMoveFollower.get(); }
     // Documents collected by the last walk.
-    qint64 WalkCount() const { return m_walk ? m_walk->Count() : 0; }
+    qint64 WalkCount() const;
 
 public slots:
     void FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node);
