@@ -36,7 +36,7 @@ QString CFolderCollect::AskFolder() const {
 }
 
 QString CFolderCollect::Resolve(const QString& folder) {
-    const QString real = QFileInfo(folder).canonicalFilePath();
+    QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || !FolderExists(real))
         throw CError(0, QCoreApplication::translate("FormMain", "フォルダ「%1」が見つかりません。")
                             .arg(folder));
