@@ -2,15 +2,16 @@
 
 #include "AM_Vollo.h"
 #include "CCategory.h"
+#include "CDataFolderWatch.h"
 #include "CListItem.h"
 #include "CListViewControl.h"
+#include "CMainControls.h"
 #include "CRecordset.h"
 #include "CWalkProgress.h"
 #include "FormAbout.h"
 
 #include <QList>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -19,23 +20,27 @@
 
 class CAnchor;
 class CCategoryLinks;
+class CCategoryLists;
+class CDocumentWalk;
+class CDocumentMoves;
 class CFileCollector;
-class CBatchTransaction;
+class CLeftOutReport;
 class CLeftOut;
 class CListFiller;
+class CManyDocuments;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
+class CFolderCollect;
 class CMoveFollower;
 class CMsghook;
 class CPathFinder;
 class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
+class CUserCategories;
 class FormCategory;
 class QAction;
-class QFrame;
-class QGroupBox;
 class QLineEdit;
 class QMimeData;
 class QTabBar;
@@ -52,8 +57,8 @@ class FormMain : public QWidget {
     Q_OBJECT
 public:
     // Design size of the client area, in twips.
-    static constexpr int DesignWidth = 9165;
-    static constexpr int DesignHeight = 6165;
+    static constexpr int DesignWidth = CMainControls::DesignWidth;
+    static constexpr int DesignHeight = CMainControls::DesignHeight;
     static constexpr int MinWidth = 8700;
 
     // Initialize: restores the saved position. Needs the open repository.
@@ -98,11 +103,11 @@ public:
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
     // The progress window of the running first-start walk, or nullptr.
-    CWalkProgress* WalkProgress() const { return m_walkProgress; }
+    CWalkProgress* WalkProgress() const;
     // Keeps the shortcuts pointing at documents that move.
     CMoveFollower* MoveFollower() const { return FMoveFollower.get(); }
     // Documents collected by the last walk.
-    qint64 WalkCount() const { return m_walkCount; }
+    qint64 WalkCount() const;
 
 public slots:
     void FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node);
@@ -142,22 +147,17 @@ public:
     void CollectFolderFrom(const QString& folder);
     // Whether the data folder (repository and shortcuts) was found gone
     // while the program runs; the user has then been told once.
-    bool IsDataFolderGone() const { return m_dataFolderGone; }
+    bool IsDataFolderGone() const { return m_dataFolder->IsGone(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     // Construction of the controls, one part of the window each.
-    void SetupToolbars();
     void SetupControls();
-    void SetupAccessibleNames();
-    void SetupKeyboard();
     void SetupImages();
     void SetupCollectFolder();
     void SetupDataFolderWatch();
-    void SetupSplitBar();
-    void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
     // Load, in its order.
     void LoadFieldLists();
@@ -186,11 +186,8 @@ private:
     // those beyond the design's lists and whenever the user adds one.
     void SetupCategoryCommands();
     void LoadCategoryLists(const CRecordset& categories);
-    CListViewControl* AddListControl();
-    void SetupCategoryNode(QTreeWidgetItem* node, qint32 ID);
     void AddCategoryViews(qint32 ID, const QString& Name);
     void RemoveCategoryViews(qint32 ID);
-    void RefreshCategoryForm(qint32 ID, const QString& Name, bool Removed);
     void FollowList(CFileListView* list);
 
     void LoadWindowPosition();
@@ -220,9 +217,6 @@ private:
     bool LinkDraggedRows(const QMimeData* Data, qint32 TagID);
     void ShowAboutBox();
 
-    // The category a folder collection links to: the selected tree node when
-    // it is a category, otherwise none (0).
-    qint32 SelectedCategoryID() const;
     // After documents came in: the category's list and the root's list (as
     // far as it shows all files or an extension category) read again.
     void RefreshAfterCollect(qint32 TagID);
@@ -232,10 +226,6 @@ private:
     // True, with the reason on the status line, when a change cannot be
     // made because the data folder has gone.
     bool WritesBlocked();
-    // Throws the repository's notice when it cannot be written.
-    void RequireWritable() const;
-    // Tells what the recent listing could not take, each entry once a session.
-    void ReportRecentLeftOut(const CLeftOut& leftOut);
 
     // Runs a handler's work unless the window has unloaded or the event names
     // nothing to act on; an error is shown, and the program goes on.
@@ -252,20 +242,8 @@ private:
     }
     void RefillLists();
 
-    // Controls.
-    QToolBar* m_toolbarMenu = nullptr;
-    QToolBar* m_toolbarFolderOpen = nullptr;
-    QWidget* m_pictureTool = nullptr;
-    QFrame* m_lineTool = nullptr;
-    QLineEdit* m_textSearch = nullptr;
-    QTreeWidget* m_treeViewTag = nullptr;
-    QTabBar* m_tabStripWork = nullptr;
-    CListViewControl* m_listView[4] = {};
-    CMsghook* m_msghook[4] = {};
-    QGroupBox* m_frame1 = nullptr;
-    QLineEdit* m_textStatusBar = nullptr;
+    CMainControls m_ui;
     CCategory::ImageList m_imageListTag;
-    CSplitBar* m_splitBar = nullptr; // between the tree and the lists
 
     // Fields, in the window's order.
     QList<CListViewControl*> FListViews;
@@ -280,18 +258,19 @@ private:
     std::unique_ptr<CCategory> FCategory;
 
     std::unique_ptr<CMoveFollower> FMoveFollower;
+    std::unique_ptr<CDocumentMoves> m_moves;
+    std::unique_ptr<CUserCategories> m_userCategories;
+    std::unique_ptr<CCategoryLists> m_categoryLists;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
     std::unique_ptr<CCategoryLinks> m_links;
+    std::unique_ptr<CManyDocuments> m_many;
     QPointer<FormAbout> m_about;
-    QPointer<CWalkProgress> m_walkProgress;
-    qint64 m_walkCount = 0;
-    CBatchTransaction* m_walkBatch = nullptr;
-    QSet<QString> m_recentLeftOutTold; // entries of the recent list told this session
-    QString m_lastCollectFolder;
-    bool m_dataFolderGone = false;
-    qint32 m_walkTag = 0;    // category the running walk links its documents to
+    std::unique_ptr<CDocumentWalk> m_walk;
+    std::unique_ptr<CLeftOutReport> m_leftOut;
+    std::unique_ptr<CFolderCollect> m_folderCollect;
+    CDataFolderWatch* m_dataFolder = nullptr;
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
     int m_restoreHeight = -1;

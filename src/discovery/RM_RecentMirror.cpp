@@ -155,6 +155,37 @@ void SetLinkTime(const QString& link, qint64 micros) {
     utimensat(AT_FDCWD, QFile::encodeName(link).constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
+// Keeps one shortcut per wanted document; everything else that is a
+// shortcut of ours goes. Other files in the folder are left alone. Returns
+// the shortcuts kept, by document.
+QHash<QString, QString> KeepWanted(const QString& folder, const Wanted& wanted) {
+    QHash<QString, QString> kept;
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return kept;
+    const int fd = dirfd(dir);
+    std::vector<QByteArray> names;
+    while (const dirent* de = readdir(dir))
+        names.emplace_back(de->d_name);
+    for (const QByteArray& raw : names) {
+        struct stat st;
+        if (fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (!name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
+            continue;
+        const QString link = folder + name;
+        const QString target = LinkTarget(folder, QFile::encodeName(link));
+        if (wanted.used.contains(target) && !kept.contains(target)) {
+            kept.insert(target, link);
+        } else {
+            unlinkat(fd, raw.constData(), 0);
+        }
+    }
+    closedir(dir);
+    return kept;
+}
+
 } // namespace
 
 namespace RM_RecentMirror {
@@ -211,31 +242,7 @@ int MirrorRecentDocuments(const QString& bookmarkFile, const QString& folderText
         return int(QDir(folder).entryList({QStringLiteral("*.lnk")}, QDir::System).size());
     }
 
-    // Keep one shortcut per wanted document; everything else that is a
-    // shortcut of ours goes. Other files in the folder are left alone.
-    QHash<QString, QString> kept; // document -> shortcut path
-    if (DIR* dir = opendir(QFile::encodeName(folder).constData())) {
-        const int fd = dirfd(dir);
-        std::vector<QByteArray> names;
-        while (const dirent* de = readdir(dir))
-            names.emplace_back(de->d_name);
-        for (const QByteArray& raw : names) {
-            struct stat st;
-            if (fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
-                continue;
-            const QString name = QFile::decodeName(raw);
-            if (!name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
-                continue;
-            const QString link = folder + name;
-            const QString target = LinkTarget(folder, QFile::encodeName(link));
-            if (wanted.used.contains(target) && !kept.contains(target)) {
-                kept.insert(target, link);
-            } else {
-                unlinkat(fd, raw.constData(), 0);
-            }
-        }
-        closedir(dir);
-    }
+    QHash<QString, QString> kept = KeepWanted(folder, wanted); // document -> shortcut path
     // Links may have come and gone since the shortcut maker last looked.
     SM_Shortcut::ForgetFolder(folder);
 

@@ -358,43 +358,10 @@ void CAnchor::RelayPanes(int index, int delta) {
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         const ControlEntry e = m_entries[i];
         IAnchorControl& c = *e.Control;
-        if (vertical) {
-            Attempt([&] {
-                if (c.Name() == s.Name)
-                    return;
-                const bool beside = c.Top() >= Sub32(image.Top(), kExtentSlack) &&
-                                    c.Height() <= Add32(image.Height(), kExtentSlack);
-                if (!e.FollowVSplit && !beside)
-                    return;
-                if (Add32(c.Left(), c.Width()) <= Add32(L0, image.Width())) {
-                    if (e.FollowVSplit)
-                        Attempt([&] { c.setWidth(Add32(c.Width(), delta)); });
-                } else if (c.Left() > L0) {
-                    if (e.AnchorLeft)
-                        Attempt([&] { c.setLeft(Add32(c.Left(), delta)); });
-                    if (e.FollowVSplit)
-                        Attempt([&] { c.setWidth(Sub32(c.Width(), delta)); });
-                }
-            });
-        } else {
-            Attempt([&] {
-                if (c.Name() == s.Name)
-                    return;
-                const bool beside = c.Left() >= Sub32(image.Left(), kExtentSlack) &&
-                                    c.Width() <= Add32(image.Width(), kExtentSlack);
-                if (!e.FollowHSplit && !beside)
-                    return;
-                if (Add32(c.Top(), c.Height()) <= T0) {
-                    if (e.FollowHSplit)
-                        Attempt([&] { c.setHeight(Add32(c.Height(), delta)); });
-                } else if (c.Top() > T0) {
-                    if (e.AnchorTop)
-                        Attempt([&] { c.setTop(Add32(c.Top(), delta)); });
-                    if (e.FollowHSplit)
-                        Attempt([&] { c.setHeight(Sub32(c.Height(), delta)); });
-                }
-            });
-        }
+        if (vertical)
+            Attempt([&] { RelayBesideVertical(s, e, L0, delta); });
+        else
+            Attempt([&] { RelayBesideHorizontal(s, e, T0, delta); });
         // The engine adds differences to what it stored, so it must learn
         // where the splitter left every control.
         ControlEntry& stored = m_entries[i];
@@ -402,5 +369,45 @@ void CAnchor::RelayPanes(int index, int delta) {
         Attempt([&] { stored.Height = c.Height(); });
         Attempt([&] { stored.Top = c.Top(); });
         Attempt([&] { stored.Width = c.Width(); });
+    }
+}
+
+void CAnchor::RelayBesideVertical(const Splitter& s, const ControlEntry& e, int L0, int delta) {
+    IAnchorControl& image = *s.Image;
+    IAnchorControl& c = *e.Control;
+    if (c.Name() == s.Name)
+        return;
+    const bool beside = c.Top() >= Sub32(image.Top(), kExtentSlack) &&
+                        c.Height() <= Add32(image.Height(), kExtentSlack);
+    if (!e.FollowVSplit && !beside)
+        return;
+    if (Add32(c.Left(), c.Width()) <= Add32(L0, image.Width())) {
+        if (e.FollowVSplit)
+            Attempt([&] { c.setWidth(Add32(c.Width(), delta)); });
+    } else if (c.Left() > L0) {
+        if (e.AnchorLeft)
+            Attempt([&] { c.setLeft(Add32(c.Left(), delta)); });
+        if (e.FollowVSplit)
+            Attempt([&] { c.setWidth(Sub32(c.Width(), delta)); });
+    }
+}
+
+void CAnchor::RelayBesideHorizontal(const Splitter& s, const ControlEntry& e, int T0, int delta) {
+    IAnchorControl& image = *s.Image;
+    IAnchorControl& c = *e.Control;
+    if (c.Name() == s.Name)
+        return;
+    const bool beside = c.Left() >= Sub32(image.Left(), kExtentSlack) &&
+                        c.Width() <= Add32(image.Width(), kExtentSlack);
+    if (!e.FollowHSplit && !beside)
+        return;
+    if (Add32(c.Top(), c.Height()) <= T0) {
+        if (e.FollowHSplit)
+            Attempt([&] { c.setHeight(Add32(c.Height(), delta)); });
+    } else if (c.Top() > T0) {
+        if (e.AnchorTop)
+            Attempt([&] { c.setTop(Add32(c.Top(), delta)); });
+        if (e.FollowHSplit)
+            Attempt([&] { c.setHeight(Sub32(c.Height(), delta)); });
     }
 }

@@ -90,6 +90,10 @@ private:
     void LayoutControls();
     int FindSplitter(const IAnchorControl& image) const;
     void RelayPanes(int index, int delta);
+    // One control beside a dragged splitter: moved or stretched by delta
+    // from where the splitter was (L0 or T0).
+    void RelayBesideVertical(const Splitter& s, const ControlEntry& e, int L0, int delta);
+    void RelayBesideHorizontal(const Splitter& s, const ControlEntry& e, int T0, int delta);
     void Subscribe(const std::shared_ptr<IAnchorControl>& image);
 
     std::shared_ptr<IAnchorWindow> mvarOwnerForm;

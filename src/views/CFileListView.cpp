@@ -302,27 +302,10 @@ void CFileListView::mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* 
             *Handled = true;
         break;
     }
-    case QEvent::ContextMenu: {
-        const auto* menuEvent = static_cast<QContextMenuEvent*>(Event);
-        CListItem item;
-        QPoint globalPos = menuEvent->globalPos();
-        if (menuEvent->reason() == QContextMenuEvent::Mouse) {
-            const QPoint local =
-                onViewport ? menuEvent->pos()
-                           : mvarListView->viewport()->mapFrom(mvarListView, menuEvent->pos());
-            item = mvarListView->ItemAt(local);
-        } else {
-            item = mvarListView->SelectedItem();
-            if (!item.IsEmpty()) {
-                const QRect rect =
-                    mvarListView->visualRect(mvarListView->Model()->index(item.Index() - 1, 0));
-                globalPos = mvarListView->viewport()->mapToGlobal(rect.center());
-            }
-        }
+    case QEvent::ContextMenu:
         *Handled = true;
-        ShowMenuFor(item, globalPos);
+        ShowContextMenu(static_cast<QContextMenuEvent*>(Event), onViewport);
         break;
-    }
     case QEvent::MouseButtonDblClick: {
         const auto* mouse = static_cast<QMouseEvent*>(Event);
         if (onViewport && mouse->button() == Qt::LeftButton) {
@@ -350,6 +333,25 @@ void CFileListView::mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* 
     default:
         break;
     }
+}
+
+void CFileListView::ShowContextMenu(const QContextMenuEvent* menuEvent, bool onViewport) {
+    CListItem item;
+    QPoint globalPos = menuEvent->globalPos();
+    if (menuEvent->reason() == QContextMenuEvent::Mouse) {
+        const QPoint local =
+            onViewport ? menuEvent->pos()
+                       : mvarListView->viewport()->mapFrom(mvarListView, menuEvent->pos());
+        item = mvarListView->ItemAt(local);
+    } else {
+        item = mvarListView->SelectedItem();
+        if (!item.IsEmpty()) {
+            const QRect rect =
+                mvarListView->visualRect(mvarListView->Model()->index(item.Index() - 1, 0));
+            globalPos = mvarListView->viewport()->mapToGlobal(rect.center());
+        }
+    }
+    ShowMenuFor(item, globalPos);
 }
 
 void CFileListView::mvarContextMenu_OnShortcutDeleted(const QString& FilePath) {

@@ -15,6 +15,7 @@ class CContextMenu;
 class CListViewControl;
 class CMsghook;
 class CSortListView;
+class QContextMenuEvent;
 class QEvent;
 
 // Drives one list of documents. Every row stands for one shortcut file: it
@@ -134,6 +135,9 @@ private:
     qint64 DocumentFact(quint64 param, int column) const;
     void ReleaseSortValues();
     void ShowMenuFor(const CListItem& Item, const QPoint& GlobalPos);
+    // The menu of the row under the pointer, or of the selected row when
+    // the menu key asked.
+    void ShowContextMenu(const QContextMenuEvent* menuEvent, bool onViewport);
 
     QPointer<CListViewControl> mvarListView;
     QPointer<CMsghook> mvarMsghook;

@@ -1,0 +1,63 @@
+#include "CWindowPosition.h"
+
+#include "CRecordset.h"
+#include "CVolloDB.h"
+#include "CWidgetAnchorControl.h"
+#include "CWindowPlacement.h"
+#include "Placeholders.h"
+
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+int Px(int twips) {
+    return CWidgetAnchorControl::ToPixels(twips);
+}
+
+int Twips(int pixels) {
+    return CWidgetAnchorControl::ToTwips(pixels);
+}
+
+} // namespace
+
+CWindowPosition::CWindowPosition(CVolloDB& repository) : m_repository(repository) {}
+
+QSize CWindowPosition::Load(QWidget& window) {
+    CRecordset rs = m_repository.RunQuery(QStringLiteral("getMyPos"));
+    const int nLeft = rs.Field(QStringLiteral("nLeft")).toInt();
+    const int nTop = rs.Field(QStringLiteral("nTop")).toInt();
+    const int nWidth = rs.Field(QStringLiteral("nWidth")).toInt();
+    const int nHeight = rs.Field(QStringLiteral("nHeight")).toInt();
+    if (nLeft <= 0 && nTop <= 0 && nWidth <= 0 && nHeight <= 0) {
+        const QRect first =
+            CWindowPlacement::FirstGeometry(window.screen()->availableGeometry(), window.size());
+        if (CWindowPlacement::CanPlace())
+            window.move(first.topLeft());
+        return first.size();
+    }
+    QPoint at = window.pos();
+    if (nLeft > 0)
+        at.setX(Px(nLeft));
+    if (nTop > 0)
+        at.setY(Px(nTop));
+    if (CWindowPlacement::CanPlace())
+        window.move(at);
+    return QSize(nWidth > 0 ? Px(nWidth) : -1, nHeight > 0 ? Px(nHeight) : -1);
+}
+
+void CWindowPosition::Save(const QWidget& window) {
+    if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    QPoint at(Twips(window.x()), Twips(window.y()));
+    if (!CWindowPlacement::CanPlace()) {
+        // The place stored where the program could place itself stays.
+        CRecordset rs = m_repository.RunQuery(QStringLiteral("getMyPos"));
+        at = QPoint(rs.Field(0).toInt(), rs.Field(1).toInt());
+    }
+    m_repository.RunSQL(FillPlaceholders(m_repository.GetQuery(QStringLiteral("setMyPos")),
+                                         {{QStringLiteral("%leftPos"), at.x()},
+                                          {QStringLiteral("%topPos"), at.y()},
+                                          {QStringLiteral("%widthPos"), Twips(window.width())},
+                                          {QStringLiteral("%heightPos"), Twips(window.height())}}));
+}
