@@ -792,7 +792,7 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
             m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
             ReportRecentLeftOut(FRecentFiles->LeftOut());
         } else {
-            CRecordset rs;
+            CListFiller::FileList rs;
             if (IsExtensionCategory(ID)) {
                 rs = m_filler->FilesOfExtension(tag);
             } else {
@@ -1200,7 +1200,7 @@ void FormMain::RefreshAfterCollect(qint32 TagID) {
     if (node == nullptr || !IsExtensionCategory(KeyToID(CCategory::NodeKey(node)))) {
         ShowTagFiles(0);
     } else if (!IsRecentNode(tag)) {
-        CRecordset rs = m_filler->FilesOfExtension(tag);
+        const CListFiller::FileList rs = m_filler->FilesOfExtension(tag);
         m_filler->ShowFiles(FFileListViews->Item(QStringLiteral("H0")), rs);
     }
     if (HasList(FTabViewer->SelectedKey()))

@@ -71,6 +71,32 @@ quint64 CFileListModel::AddRow(const QString& text, int iconIndex) {
     return m_rows.back().param;
 }
 
+quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
+    if (rows.isEmpty())
+        return 0;
+    const quint64 first = m_nextParam;
+    m_rows.reserve(m_rows.size() + size_t(rows.size()));
+    if (!m_positionsDirty)
+        m_positions.reserve(qsizetype(m_rows.size()) + rows.size());
+    for (NewRow& added : rows) {
+        Row row;
+        row.param = m_nextParam++;
+        row.icon = added.icon;
+        row.text = std::move(added.text);
+        row.subItems = std::move(added.subItems);
+        row.key = std::move(added.key);
+        row.tag = std::move(added.tag);
+        row.missing = added.missing;
+        m_rows.push_back(std::move(row));
+        if (!m_positionsDirty)
+            m_positions.insert(m_rows.back().param, int(m_rows.size()) - 1);
+    }
+    if (m_sorted)
+        m_orderDirty = true;
+    scheduleFlush();
+    return first;
+}
+
 int CFileListModel::RowCount() const {
     return int(m_rows.size());
 }

@@ -44,6 +44,18 @@ public:
 
     // Rows by param: cheap, the order is left as it is.
     quint64 AddRow(const QString& text, int iconIndex);
+    // A row with everything it shows, for adding many at once.
+    struct NewRow {
+        QString text;
+        int icon = 0;
+        QStringList subItems; // columns 1, 2, ...
+        QString key;
+        QString tag;
+        bool missing = false;
+    };
+    // Adds the rows after the others in one go; their params follow one
+    // another, the first is returned (0 when rows is empty).
+    quint64 AddRows(QList<NewRow>&& rows);
     bool Contains(quint64 param) const;
     QString TextOf(quint64 param, int column) const;                   // column 0 is the row text
     void setSubItemOf(quint64 param, int column, const QString& text); // column >= 1
