@@ -6,6 +6,7 @@
 #include "CFactChecker.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
+#include "CFileListViews.h"
 #include "CListViewControl.h"
 #include "CRecentFiles.h"
 #include "CTransactionScope.h"
@@ -194,6 +195,7 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
     CFileListModel* model = L->ListView()->Model();
     QList<CFileListModel::RowUpdate> updates;
     QList<quint64> gone;
+    QHash<QString, ShownFacts> others; // the same files in the other lists
     // With the data folder gone every shortcut has vanished; the rows stay,
     // as the repository still lists them.
     const bool dataGone = m_repository.CheckGone();
@@ -215,9 +217,14 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
             }
             const bool missing = check.outcome == CFactCheck::Missing;
             const CFileFacts& shown = missing && check.known ? check.stored : check.fresh;
-            updates.append({check.param, missing ? tr("見つかりません") : SizeText(shown.size),
-                            DateTextOf(shown), missing});
-            L->setDocumentFacts(check.param, missing ? -1 : shown.size, shown.modified);
+            const ShownFacts row{{check.param,
+                                  missing ? tr("見つかりません") : SizeText(shown.size),
+                                  DateTextOf(shown), missing},
+                                 missing ? -1 : shown.size,
+                                 shown.modified};
+            updates.append(row.update);
+            L->setDocumentFacts(check.param, row.size, row.modified);
+            others.insert(MakeKey(check.fileID), row);
         }
         if (transaction)
             transaction->Commit();
@@ -225,6 +232,32 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
     model->UpdateRows(updates);
     for (quint64 param : std::as_const(gone))
         model->RemoveRow(model->PositionOf(param));
+    UpdateOtherLists(L, others);
+}
+
+void CListFiller::UpdateOtherLists(const CFileListView* Checked,
+                                   const QHash<QString, ShownFacts>& ByKey) {
+    if (ByKey.isEmpty() || m_lists.isNull())
+        return;
+    const QSet<QString> keys(ByKey.keyBegin(), ByKey.keyEnd());
+    for (qint32 i = 1; i <= m_lists->Count(); ++i) {
+        CFileListView* list = m_lists->Item(i);
+        if (list == Checked || list == nullptr || list->ListView() == nullptr)
+            continue;
+        CFileListModel* model = list->ListView()->Model();
+        QList<CFileListModel::RowUpdate> updates;
+        for (const auto& [param, key] : model->RowsWithKeys(keys)) {
+            ShownFacts row = ByKey.value(key);
+            row.update.param = param;
+            updates.append(row.update);
+            list->setDocumentFacts(param, row.size, row.modified);
+        }
+        model->UpdateRows(updates);
+    }
+}
+
+void CListFiller::setLists(CFileListViews* Lists) {
+    m_lists = Lists;
 }
 
 void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {

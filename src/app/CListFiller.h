@@ -2,6 +2,7 @@
 
 #include "CFactCheck.h"
 #include "CFactStore.h"
+#include "CFileListModel.h"
 #include "CFileListView.h"
 #include "CRecordset.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 
 class CFactChecker;
+class CFileListViews;
 class CListItem;
 class CRecentFiles;
 class CVolloDB;
@@ -43,6 +45,9 @@ public:
     // gone is removed with all its links when the check finds it.
     void FillList(CFileListView* L, CRecordset& rs);
     void FillList(CFileListView* L, const FileList& files);
+    // Every list of the window: what the check finds about a document is
+    // also shown in the other lists that hold it.
+    void setLists(CFileListViews* Lists);
     // The background check of the shown list (for tests: its OnFinished).
     CFactChecker& Checker() { return *m_checker; }
     // Takes in one batch of check results for the list of run Run.
@@ -70,6 +75,13 @@ private:
     // The row of a file known from its stored facts.
     static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
     CListItem AddReadRow(CFileListView* L, const QString& path);
+    // A checked row as shown, and the numbers it sorts by.
+    struct ShownFacts {
+        CFileListModel::RowUpdate update;
+        qint64 size = 0;
+        qint64 modified = 0;
+    };
+    void UpdateOtherLists(const CFileListView* Checked, const QHash<QString, ShownFacts>& ByKey);
     // Writes what one result tells to the repository; false when the row is
     // to leave the list.
     bool StoreChecked(const CFactCheck& check);
@@ -77,5 +89,6 @@ private:
     CVolloDB& m_repository;
     std::unique_ptr<CFactChecker> m_checker;
     QPointer<CFileListView> m_checkedList;
+    QPointer<CFileListViews> m_lists;
     quint64 m_checkRun = 0;
 };

@@ -510,6 +510,7 @@ void FormMain::LoadTabs() {
 void FormMain::LoadFileLists(CRecordset& categories) {
     FFileListViews = std::make_unique<CFileListViews>();
     FFileListViews->Create();
+    m_filler->setLists(FFileListViews.get());
     connect(FFileListViews.get(), &CFileListViews::OnItemClick, this,
             &FormMain::FFileListViews_OnItemClick);
     connect(FFileListViews.get(), &CFileListViews::OnDrop, this, &FormMain::FFileListViews_OnDrop);
@@ -707,6 +708,10 @@ void FormMain::FollowList(CFileListView* list) {
             return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(), document);
         },
         RM_RecentMirror::BookmarkFile());
+    // Lists made after the start offer the same commands as the first ones.
+    if (auto* findMissing =
+            findChild<QAction*>(QStringLiteral("FindMissing"), Qt::FindDirectChildrenOnly))
+        list->ContextMenu()->AddCommand(findMissing);
     const QAbstractItemModel* model = list->ListView()->Model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
@@ -1339,6 +1344,8 @@ void FormMain::LoadMoveFollowing() {
     findMissing->setObjectName(QStringLiteral("FindMissing"));
     connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);
     FCategory->Commands()->Menu()->addAction(findMissing);
+    for (qint32 i = 1; i <= FFileListViews->Count(); ++i)
+        FFileListViews->Item(i)->ContextMenu()->AddCommand(findMissing);
     FollowRegisteredDocuments();
     // Shortcuts cannot be re-pointed for a repository that stays unchanged.
     if (!gRepository->IsReadOnly())

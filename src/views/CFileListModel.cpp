@@ -251,6 +251,17 @@ bool CFileListModel::IsMissing(quint64 param) const {
     return row && row->missing;
 }
 
+QList<std::pair<quint64, QString>> CFileListModel::RowsWithKeys(const QSet<QString>& keys) const {
+    QList<std::pair<quint64, QString>> found;
+    if (keys.isEmpty())
+        return found;
+    for (const Row& row : m_rows) {
+        if (keys.contains(row.key))
+            found.emplaceBack(row.param, row.key);
+    }
+    return found;
+}
+
 void CFileListModel::setMissingOf(quint64 param, bool missing) {
     if (Row* row = rowOf(param); row && row->missing != missing) {
         row->missing = missing;

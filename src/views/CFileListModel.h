@@ -2,9 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The rows of one file list: kept in a vector in the order shown, each with a
@@ -89,6 +91,8 @@ public:
     };
     void UpdateRows(const QList<RowUpdate>& updates);
     bool IsMissing(quint64 param) const;
+    // The params of the rows whose key is one of keys, each with its key.
+    QList<std::pair<quint64, QString>> RowsWithKeys(const QSet<QString>& keys) const;
     void setMissingOf(quint64 param, bool missing);
 
     // Announces pending rows to views and brings the rows into sorted order.
