@@ -85,6 +85,8 @@ void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
 
 void CListFiller::FillList(CFileListView* L, const FileList& files) {
     CBusyIndicator busy;
+    if (L->ListView() != nullptr)
+        L->ListView()->Model()->setFactTextSource(&CListFiller::FactText);
     const CFactStore::FactList facts = FactsOfFiles(files);
     // Files come mostly in the order of their IDs, as the facts do: each
     // file's facts are looked for from where the last ones were found.
@@ -162,13 +164,22 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files) {
 
 CFileListView::KnownRow CListFiller::KnownRowOf(const CFactCheck& check) {
     const CFileFacts& facts = check.stored;
+    // The texts of a document that is there are made when first shown.
     return {check.shortcut,
             facts.path,
-            {facts.missing ? tr("見つかりません") : SizeText(facts.size), DateTextOf(facts)},
+            facts.missing ? QStringList{tr("見つかりません"), DateTextOf(facts)} : QStringList(),
             facts.missing ? -1 : facts.size,
             facts.modified,
             facts.missing,
             MakeKey(check.fileID)};
+}
+
+QString CListFiller::FactText(int Column, qint64 Size, qint64 Modified) {
+    if (Column == 1)
+        return SizeText(Size);
+    CFileFacts facts;
+    facts.modified = Modified;
+    return DateTextOf(facts);
 }
 
 bool CListFiller::StoreChecked(const CFactCheck& check) {

@@ -74,6 +74,8 @@ private:
     CFactStore::FactList FactsOfFiles(const FileList& files);
     // The row of a file known from its stored facts.
     static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
+    // The size (column 1) or date (column 2) text of a document that is there.
+    static QString FactText(int Column, qint64 Size, qint64 Modified);
     CListItem AddReadRow(CFileListView* L, const QString& path);
     // A checked row as shown, and the numbers it sorts by.
     struct ShownFacts {

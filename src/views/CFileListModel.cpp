@@ -87,6 +87,9 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         row.key = std::move(added.key);
         row.tag = std::move(added.tag);
         row.missing = added.missing;
+        row.factTexts = added.factTexts;
+        row.size = added.size;
+        row.modified = added.modified;
         m_rows.push_back(std::move(row));
         if (!m_positionsDirty)
             m_positions.insert(m_rows.back().param, int(m_rows.size()) - 1);
@@ -161,19 +164,35 @@ quint64 CFileListModel::ParamAt(int position) {
     return m_rows[size_t(position)].param;
 }
 
+void CFileListModel::setFactTextSource(FactTextSource source) {
+    m_factText = std::move(source);
+}
+
+const QString& CFileListModel::subText(const Row& row, int column) const {
+    static const QString none;
+    if (row.factTexts) {
+        row.factTexts = false;
+        if (m_factText)
+            row.subItems = QStringList{m_factText(1, row.size, row.modified),
+                                       m_factText(2, row.size, row.modified)};
+    }
+    return column >= 1 && column - 1 < row.subItems.size() ? row.subItems.at(column - 1) : none;
+}
+
 QString CFileListModel::TextOf(quint64 param, int column) const {
     const Row* row = rowOf(param);
     if (!row)
         return {};
     if (column == 0)
         return row->text;
-    return row->subItems.value(column - 1);
+    return subText(*row, column);
 }
 
 void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text) {
     Row* row = rowOf(param);
     if (!row || column < 1)
         return;
+    subText(*row, column);
     while (row->subItems.size() < column)
         row->subItems.append(QString());
     row->subItems[column - 1] = text;
@@ -221,12 +240,12 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
         Row* row = rowOf(update.param);
         if (!row)
             continue;
-        while (row->subItems.size() < 2)
-            row->subItems.append(QString());
         sortColumnChanged =
             sortColumnChanged ||
             ((m_sortKey == 1 || m_sortKey == 2) &&
-             (row->subItems.at(0) != update.sizeText || row->subItems.at(1) != update.dateText));
+             (subText(*row, 1) != update.sizeText || subText(*row, 2) != update.dateText));
+        while (row->subItems.size() < 2)
+            row->subItems.append(QString());
         row->subItems[0] = update.sizeText;
         row->subItems[1] = update.dateText;
         row->missing = update.missing;
@@ -460,11 +479,8 @@ std::vector<int> CFileListModel::textRanks() const {
     // and names are compared through keys made once, never text by text.
     const size_t count = m_rows.size();
     const int column = m_sortKey;
-    auto textOf = [column](const Row& row) -> const QString& {
-        static const QString none;
-        if (column == 0)
-            return row.text;
-        return column - 1 < row.subItems.size() ? row.subItems.at(column - 1) : none;
+    auto textOf = [this, column](const Row& row) -> const QString& {
+        return column == 0 ? row.text : subText(row, column);
     };
     std::vector<int> textId(count);
     std::vector<QCollatorSortKey> keys;
@@ -537,7 +553,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (index.column() == 0)
             return row.text;
-        return row.subItems.value(index.column() - 1);
+        return subText(row, index.column());
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return SM_Shell::SystemIcon(row.icon);

@@ -220,7 +220,8 @@ quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
     for (const KnownRow& known : Rows)
         rows.append({BM_Library::FileNameOf(known.documentPath),
                      SM_Shell::DocumentIconIndex(known.documentPath), known.texts, known.key,
-                     known.filePath, known.missing});
+                     known.filePath, known.missing, known.texts.isEmpty(), known.size,
+                     known.modified});
     const quint64 first = mvarListView->Model()->AddRows(std::move(rows));
     mvarFilePaths.reserve(mvarFilePaths.size() + Rows.size());
     mvarFacts.reserve(mvarFacts.size() + Rows.size());

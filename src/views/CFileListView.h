@@ -67,8 +67,10 @@ public:
     CListItem AddKnown(const QString& FilePath, const QString& DocumentPath,
                        const QStringList& Texts, qint64 Size, qint64 Modified, bool Missing);
     // AddKnown for many rows at once, each with its key; the shortcut path
-    // is also the row's tag. The rows' params follow one another: the first
-    // is returned (0 for no rows).
+    // is also the row's tag. A row without texts has them made from Size and
+    // Modified by the model's fact text source when they are first shown.
+    // The rows' params follow one another: the first is returned (0 for no
+    // rows).
     struct KnownRow {
         QString filePath;
         QString documentPath;
