@@ -6,6 +6,7 @@
 #include "CFactChecker.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
+#include "CFileListViews.h"
 #include "CListViewControl.h"
 #include "CRecentFiles.h"
 #include "CTransactionScope.h"
@@ -13,6 +14,7 @@
 #include "FormCategory.h"
 #include "Placeholders.h"
 
+#include <algorithm>
 #include <optional>
 
 using namespace BM_Library;
@@ -26,13 +28,15 @@ CListFiller::CListFiller(CVolloDB& repository)
 
 CListFiller::~CListFiller() = default;
 
-CRecordset CListFiller::FilesOfTag(qint32 TagID) {
-    return TagID == 0 ? m_repository.RunQuery(QStringLiteral("getFileNameAll"))
-                      : m_repository.GetFileOfTag(TagID);
+CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID) {
+    return m_repository.RunFileList(
+        TagID == 0 ? m_repository.GetQuery(QStringLiteral("getFileNameAll"))
+                   : FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileOfTag")),
+                                      {{QStringLiteral("%tagID"), TagID}}));
 }
 
-CRecordset CListFiller::FilesOfExtension(const QString& Extension) {
-    return m_repository.RunSQL(
+CListFiller::FileList CListFiller::FilesOfExtension(const QString& Extension) {
+    return m_repository.RunFileList(
         FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileNameOfExt")),
                          {{QStringLiteral("%fileExt"), Extension}}));
 }
@@ -49,12 +53,6 @@ QString DateTextOf(const CFileFacts& facts) {
 }
 
 } // namespace
-
-CListItem CListFiller::AddKnownRow(CFileListView* L, const QString& path, const CFileFacts& facts) {
-    const QString size = facts.missing ? tr("見つかりません") : SizeText(facts.size);
-    return L->AddKnown(path, facts.path, {size, DateTextOf(facts)}, facts.missing ? -1 : facts.size,
-                       facts.modified, facts.missing);
-}
 
 // A file without stored facts (a repository not upgraded yet): read from the
 // disk as it always was. An unreadable shortcut is left to the check.
@@ -78,37 +76,110 @@ CListItem CListFiller::AddReadRow(CFileListView* L, const QString& path) {
 }
 
 void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
-    CBusyIndicator busy;
-    QList<qint32> ids;
-    ids.reserve(rs.RecordCount());
+    FileList files;
+    files.reserve(rs.RecordCount());
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
-        ids << rs.Field(0).toInt();
-    // A long list is most of the repository: reading every file's facts
-    // costs less than picking them out one by one.
-    constexpr qsizetype kWholeTable = 5000;
-    const QHash<qint32, CFileFacts> facts =
-        m_repository.FactsOf(ids.size() > kWholeTable ? QList<qint32>() : ids);
+        files.emplaceBack(rs.Field(0).toInt(), rs.Field(1).toString());
+    FillList(L, files);
+}
+
+void CListFiller::FillList(CFileListView* L, const FileList& files) {
+    CBusyIndicator busy;
+    if (L->ListView() != nullptr)
+        L->ListView()->Model()->setFactTextSource(&CListFiller::FactText);
+    const CFactStore::FactList facts = FactsOfFiles(files);
+    // Files come mostly in the order of their IDs, as the facts do: each
+    // file's facts are looked for from where the last ones were found.
+    auto lastFound = facts.cbegin();
+    auto factsOf = [&](qint32 fileID) {
+        auto byID = [](const auto& entry, qint32 id) { return entry.first < id; };
+        const auto from =
+            lastFound != facts.cend() && lastFound->first < fileID ? lastFound : facts.cbegin();
+        const auto found = std::lower_bound(from, facts.cend(), fileID, byID);
+        if (found == facts.cend() || found->first != fileID)
+            return static_cast<const CFileFacts*>(nullptr);
+        lastFound = found;
+        return &found->second;
+    };
     QList<CFactCheck> checks;
-    checks.reserve(ids.size());
-    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+    checks.reserve(files.size());
+    // Rows known from their facts go to the list in runs, in the order of
+    // the records; a row read from the disk ends the run before it.
+    QList<CFileListView::KnownRow> run;
+    run.reserve(files.size());
+    auto addRun = [&] {
+        quint64 param = L->AddKnownRows(run);
+        for (qsizetype i = checks.size() - run.size(); i < checks.size(); ++i)
+            checks[i].param = param++;
+        run.clear();
+    };
+    for (const auto& [fileID, shortcut] : files) {
         CFactCheck check;
-        check.fileID = rs.Field(0).toInt();
-        check.shortcut = rs.Field(1).toString();
-        const auto known = facts.constFind(check.fileID);
-        check.known = known != facts.cend();
-        CListItem item =
-            check.known ? AddKnownRow(L, check.shortcut, *known) : AddReadRow(L, check.shortcut);
-        if (check.known)
+        check.fileID = fileID;
+        check.shortcut = shortcut;
+        const CFileFacts* known = factsOf(fileID);
+        check.known = known != nullptr;
+        if (check.known) {
             check.stored = *known;
-        if (!item.IsEmpty()) {
-            item.setKey(MakeKey(check.fileID));
-            item.setTag(check.shortcut);
-            check.param = item.Param();
+            run.append(KnownRowOf(check));
+        } else {
+            if (!run.isEmpty())
+                addRun();
+            CListItem item = AddReadRow(L, shortcut);
+            if (!item.IsEmpty()) {
+                item.setKey(MakeKey(fileID));
+                item.setTag(shortcut);
+                check.param = item.Param();
+            }
         }
         checks.append(std::move(check));
     }
+    if (!run.isEmpty())
+        addRun();
     m_checkedList = L;
     m_checkRun = m_checker->Start(std::move(checks));
+}
+
+CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files) {
+    // A long list is most of the repository: reading every file's facts
+    // costs less than picking them out one by one.
+    constexpr qsizetype kWholeTable = 5000;
+    if (files.size() > kWholeTable)
+        return m_repository.AllFacts();
+    if (files.isEmpty())
+        return {};
+    QList<qint32> ids;
+    ids.reserve(files.size());
+    for (const auto& file : files)
+        ids << file.first;
+    const QHash<qint32, CFileFacts> picked = m_repository.FactsOf(ids);
+    CFactStore::FactList facts;
+    facts.reserve(picked.size());
+    for (auto it = picked.cbegin(); it != picked.cend(); ++it)
+        facts.emplaceBack(it.key(), it.value());
+    std::sort(facts.begin(), facts.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return facts;
+}
+
+CFileListView::KnownRow CListFiller::KnownRowOf(const CFactCheck& check) {
+    const CFileFacts& facts = check.stored;
+    // The texts of a document that is there are made when first shown.
+    return {check.shortcut,
+            facts.path,
+            facts.missing ? QStringList{tr("見つかりません"), DateTextOf(facts)} : QStringList(),
+            facts.missing ? -1 : facts.size,
+            facts.modified,
+            facts.missing,
+            MakeKey(check.fileID)};
+}
+
+QString CListFiller::FactText(int Column, qint64 Size, qint64 Modified) {
+    if (Column == 1)
+        return SizeText(Size);
+    CFileFacts facts;
+    facts.modified = Modified;
+    return DateTextOf(facts);
 }
 
 bool CListFiller::StoreChecked(const CFactCheck& check) {
@@ -135,6 +206,7 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
     CFileListModel* model = L->ListView()->Model();
     QList<CFileListModel::RowUpdate> updates;
     QList<quint64> gone;
+    QHash<QString, ShownFacts> others; // the same files in the other lists
     // With the data folder gone every shortcut has vanished; the rows stay,
     // as the repository still lists them.
     const bool dataGone = m_repository.CheckGone();
@@ -156,9 +228,14 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
             }
             const bool missing = check.outcome == CFactCheck::Missing;
             const CFileFacts& shown = missing && check.known ? check.stored : check.fresh;
-            updates.append({check.param, missing ? tr("見つかりません") : SizeText(shown.size),
-                            DateTextOf(shown), missing});
-            L->setDocumentFacts(check.param, missing ? -1 : shown.size, shown.modified);
+            const ShownFacts row{{check.param,
+                                  missing ? tr("見つかりません") : SizeText(shown.size),
+                                  DateTextOf(shown), missing},
+                                 missing ? -1 : shown.size,
+                                 shown.modified};
+            updates.append(row.update);
+            L->setDocumentFacts(check.param, row.size, row.modified);
+            others.insert(MakeKey(check.fileID), row);
         }
         if (transaction)
             transaction->Commit();
@@ -166,6 +243,32 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
     model->UpdateRows(updates);
     for (quint64 param : std::as_const(gone))
         model->RemoveRow(model->PositionOf(param));
+    UpdateOtherLists(L, others);
+}
+
+void CListFiller::UpdateOtherLists(const CFileListView* Checked,
+                                   const QHash<QString, ShownFacts>& ByKey) {
+    if (ByKey.isEmpty() || m_lists.isNull())
+        return;
+    const QSet<QString> keys(ByKey.keyBegin(), ByKey.keyEnd());
+    for (qint32 i = 1; i <= m_lists->Count(); ++i) {
+        CFileListView* list = m_lists->Item(i);
+        if (list == Checked || list == nullptr || list->ListView() == nullptr)
+            continue;
+        CFileListModel* model = list->ListView()->Model();
+        QList<CFileListModel::RowUpdate> updates;
+        for (const auto& [param, key] : model->RowsWithKeys(keys)) {
+            ShownFacts row = ByKey.value(key);
+            row.update.param = param;
+            updates.append(row.update);
+            list->setDocumentFacts(param, row.size, row.modified);
+        }
+        model->UpdateRows(updates);
+    }
+}
+
+void CListFiller::setLists(CFileListViews* Lists) {
+    m_lists = Lists;
 }
 
 void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
@@ -175,9 +278,14 @@ void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
     FillList(L, rs);
 }
 
+void CListFiller::ShowFiles(CFileListView* L, const FileList& files) {
+    m_checker->Stop();
+    L->Clear();
+    FillList(L, files);
+}
+
 void CListFiller::ShowTagFiles(CFileListView* L, qint32 TagID) {
-    CRecordset rs = FilesOfTag(TagID);
-    ShowFiles(L, rs);
+    ShowFiles(L, FilesOfTag(TagID));
 }
 
 void CListFiller::ShowRecentFiles(CFileListView* L, CRecentFiles& Finder) {

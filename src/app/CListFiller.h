@@ -1,6 +1,9 @@
 #pragma once
 
 #include "CFactCheck.h"
+#include "CFactStore.h"
+#include "CFileListModel.h"
+#include "CFileListView.h"
 #include "CRecordset.h"
 
 #include <QCoreApplication>
@@ -10,7 +13,7 @@
 #include <memory>
 
 class CFactChecker;
-class CFileListView;
+class CFileListViews;
 class CListItem;
 class CRecentFiles;
 class CVolloDB;
@@ -29,21 +32,29 @@ public:
     explicit CListFiller(CVolloDB& repository);
     ~CListFiller();
 
-    // The files of a category; the root (0) lists every file.
-    CRecordset FilesOfTag(qint32 TagID);
+    // File IDs with their shortcut paths, in the order listed.
+    using FileList = QList<std::pair<qint32, QString>>;
+    // The files of a category; the root (0) lists every file. Read straight
+    // from the repository, without a recordset: a list may hold them all.
+    FileList FilesOfTag(qint32 TagID);
     // The files of an extension category, by its node tag.
-    CRecordset FilesOfExtension(const QString& Extension);
+    FileList FilesOfExtension(const QString& Extension);
 
     // Adds a row per record (field 0 file ID, field 1 shortcut path) and
     // starts the check of the list's documents; a file whose shortcut has
     // gone is removed with all its links when the check finds it.
     void FillList(CFileListView* L, CRecordset& rs);
+    void FillList(CFileListView* L, const FileList& files);
+    // Every list of the window: what the check finds about a document is
+    // also shown in the other lists that hold it.
+    void setLists(CFileListViews* Lists);
     // The background check of the shown list (for tests: its OnFinished).
     CFactChecker& Checker() { return *m_checker; }
     // Takes in one batch of check results for the list of run Run.
     void ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch);
     // Empties L and fills it from rs, or with the files of TagID.
     void ShowFiles(CFileListView* L, CRecordset& rs);
+    void ShowFiles(CFileListView* L, const FileList& files);
     void ShowTagFiles(CFileListView* L, qint32 TagID);
     // Empties L and lets Finder walk the recent documents; each one it
     // reports comes back through AddRecentRow.
@@ -59,8 +70,20 @@ public:
     static bool IsFilePresent(const QString& path);
 
 private:
-    CListItem AddKnownRow(CFileListView* L, const QString& path, const CFileFacts& facts);
+    // The stored facts of the listed files, in the order of their IDs.
+    CFactStore::FactList FactsOfFiles(const FileList& files);
+    // The row of a file known from its stored facts.
+    static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
+    // The size (column 1) or date (column 2) text of a document that is there.
+    static QString FactText(int Column, qint64 Size, qint64 Modified);
     CListItem AddReadRow(CFileListView* L, const QString& path);
+    // A checked row as shown, and the numbers it sorts by.
+    struct ShownFacts {
+        CFileListModel::RowUpdate update;
+        qint64 size = 0;
+        qint64 modified = 0;
+    };
+    void UpdateOtherLists(const CFileListView* Checked, const QHash<QString, ShownFacts>& ByKey);
     // Writes what one result tells to the repository; false when the row is
     // to leave the list.
     bool StoreChecked(const CFactCheck& check);
@@ -68,5 +91,6 @@ private:
     CVolloDB& m_repository;
     std::unique_ptr<CFactChecker> m_checker;
     QPointer<CFileListView> m_checkedList;
+    QPointer<CFileListViews> m_lists;
     quint64 m_checkRun = 0;
 };

@@ -266,6 +266,7 @@ void FormMain::LoadTabs() {
 void FormMain::LoadFileLists(CRecordset& categories) {
     FFileListViews = std::make_unique<CFileListViews>();
     FFileListViews->Create();
+    m_filler->setLists(FFileListViews.get());
     connect(FFileListViews.get(), &CFileListViews::OnItemClick, this,
             &FormMain::FFileListViews_OnItemClick);
     connect(FFileListViews.get(), &CFileListViews::OnDrop, this, &FormMain::FFileListViews_OnDrop);
@@ -437,6 +438,10 @@ void FormMain::FollowList(CFileListView* list) {
             return RM_RecentMirror::ForgetRecentDocument(RM_RecentMirror::BookmarkFile(), document);
         },
         RM_RecentMirror::BookmarkFile());
+    // Lists made after the start offer the same commands as the first ones.
+    if (auto* findMissing =
+            findChild<QAction*>(QStringLiteral("FindMissing"), Qt::FindDirectChildrenOnly))
+        list->ContextMenu()->AddCommand(findMissing);
     const QAbstractItemModel* model = list->ListView()->Model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
@@ -511,7 +516,7 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
             m_filler->ShowRecentFiles(FFileListViews->Item(shown), *FRecentFiles);
             m_leftOut->ReportRecent(FRecentFiles->LeftOut());
         } else {
-            CRecordset rs;
+            CListFiller::FileList rs;
             if (IsExtensionCategory(ID)) {
                 rs = m_filler->FilesOfExtension(tag);
             } else {
@@ -804,7 +809,7 @@ void FormMain::RefreshAfterCollect(qint32 TagID) {
     if (node == nullptr || !IsExtensionCategory(KeyToID(CCategory::NodeKey(node)))) {
         ShowTagFiles(0);
     } else if (!IsRecentNode(tag)) {
-        CRecordset rs = m_filler->FilesOfExtension(tag);
+        const CListFiller::FileList rs = m_filler->FilesOfExtension(tag);
         m_filler->ShowFiles(FFileListViews->Item(QStringLiteral("H0")), rs);
     }
     if (HasList(FTabViewer->SelectedKey()))
@@ -901,6 +906,8 @@ void FormMain::LoadMoveFollowing() {
     findMissing->setObjectName(QStringLiteral("FindMissing"));
     connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);
     FCategory->Commands()->Menu()->addAction(findMissing);
+    for (qint32 i = 1; i <= FFileListViews->Count(); ++i)
+        FFileListViews->Item(i)->ContextMenu()->AddCommand(findMissing);
     FollowRegisteredDocuments();
     // Shortcuts cannot be re-pointed for a repository that stays unchanged.
     if (!gRepository->IsReadOnly())

@@ -204,27 +204,45 @@ struct CDatabase::Impl {
 
     // Runs a prepared, bound statement to its end and reads its rows.
     CRecordset Step(Cached& entry, const QString& sql) {
-        sqlite3_stmt* stmt = entry.stmt;
         ReadColumns(entry);
         const std::vector<bool>& boolean = entry.boolean;
         QStringList columns = entry.names;
-
         QList<QVector<QVariant>> rows;
+        StepEach(entry, sql, [&](const Row& row) {
+            Q_UNUSED(row);
+            rows.append(ReadRow(entry.stmt, boolean));
+        });
+        return CRecordset(std::move(columns), std::move(rows));
+    }
+
+    // The same, every row handed to each; the statement is left ready for
+    // its next run whatever happens.
+    void StepEach(Cached& entry, const QString& sql, const RowHandler& each) {
+        sqlite3_stmt* stmt = entry.stmt;
+        auto rewind = [stmt] {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        };
+        const Row row(stmt);
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            rows.append(ReadRow(stmt, boolean));
+        try {
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+                each(row);
+        } catch (...) {
+            rewind();
+            throw;
         }
         if (rc != SQLITE_DONE) {
             const int code = sqlite3_extended_errcode(db);
             const QString message = SqliteText(sqlite3_errmsg(db));
-            sqlite3_reset(stmt);
-            sqlite3_clear_bindings(stmt);
+            rewind();
             throw CError(code, message + QStringLiteral("\nStatement: ") + sql);
         }
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-        return CRecordset(std::move(columns), std::move(rows));
+        rewind();
     }
+
+    Cached* BindDialect(const QString& sql);
+    Cached* BindValues(const QString& sql, const QVariantList& values);
 
     void FinalizeAll() {
         for (const Cached& c : std::as_const(cache))
@@ -315,16 +333,16 @@ QString CDatabase::Path() const {
     return d->path;
 }
 
-CRecordset CDatabase::Execute(const QString& sql) {
-    if (!d->db)
+CDatabase::Impl::Cached* CDatabase::Impl::BindDialect(const QString& sql) {
+    if (!db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
-    SqlDialect::Shape shape = d->Translated(sql);
-    Impl::Cached* entry = nullptr;
+    SqlDialect::Shape shape = Translated(sql);
+    Cached* entry = nullptr;
     if (!shape.values.isEmpty()) {
         // Where SQLite takes no parameter (an alias, a quoted table name) the
         // statement runs with its literals as written.
         try {
-            entry = d->Prepared(shape.text, sql);
+            entry = Prepared(shape.text, sql);
         } catch (const CError&) {
             entry = nullptr;
         }
@@ -332,24 +350,25 @@ CRecordset CDatabase::Execute(const QString& sql) {
             shape.values.clear();
     }
     if (shape.values.isEmpty())
-        entry = d->Prepared(shape.translated, sql);
+        entry = Prepared(shape.translated, sql);
     if (!entry)
-        return CRecordset();
+        return nullptr;
     sqlite3_stmt* stmt = entry->stmt;
     for (int k = 0; k < shape.values.size(); ++k) {
         const QByteArray utf8 = shape.values.at(k).toUtf8();
         sqlite3_bind_text(stmt, k + 1, utf8.constData(), static_cast<int>(utf8.size()),
                           SQLITE_TRANSIENT);
     }
-    return d->Step(*entry, sql);
+    return entry;
 }
 
-CRecordset CDatabase::ExecuteBound(const QString& sql, const QVariantList& values) {
-    if (!d->db)
+CDatabase::Impl::Cached* CDatabase::Impl::BindValues(const QString& sql,
+                                                     const QVariantList& values) {
+    if (!db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
-    Impl::Cached* entry = d->Prepared(sql, sql);
+    Cached* entry = Prepared(sql, sql);
     if (!entry)
-        return CRecordset();
+        return nullptr;
     sqlite3_stmt* stmt = entry->stmt;
     for (int k = 0; k < values.size(); ++k) {
         const QVariant& value = values.at(k);
@@ -365,7 +384,41 @@ CRecordset CDatabase::ExecuteBound(const QString& sql, const QVariantList& value
                               SQLITE_TRANSIENT);
         }
     }
-    return d->Step(*entry, sql);
+    return entry;
+}
+
+CRecordset CDatabase::Execute(const QString& sql) {
+    Impl::Cached* entry = d->BindDialect(sql);
+    return entry ? d->Step(*entry, sql) : CRecordset();
+}
+
+CRecordset CDatabase::ExecuteBound(const QString& sql, const QVariantList& values) {
+    Impl::Cached* entry = d->BindValues(sql, values);
+    return entry ? d->Step(*entry, sql) : CRecordset();
+}
+
+void CDatabase::ForEach(const QString& sql, const RowHandler& each) {
+    if (Impl::Cached* entry = d->BindDialect(sql))
+        d->StepEach(*entry, sql, each);
+}
+
+void CDatabase::ForEachBound(const QString& sql, const QVariantList& values,
+                             const RowHandler& each) {
+    if (Impl::Cached* entry = d->BindValues(sql, values))
+        d->StepEach(*entry, sql, each);
+}
+
+bool CDatabase::Row::IsNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+qint64 CDatabase::Row::Int(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QString CDatabase::Row::Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
 qint64 CDatabase::LastInsertRowId() const {

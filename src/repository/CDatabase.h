@@ -3,7 +3,10 @@
 #include "CRecordset.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
+
+struct sqlite3_stmt;
 
 // One SQLite connection (RAII). Statements are written in the program's own
 // dialect (double-quoted strings, #date# literals, SELECT @@IDENTITY,
@@ -40,6 +43,24 @@ public:
     // integers as 64-bit integers, null QVariants as NULL, the rest as text.
     CRecordset ExecuteBound(const QString& sql, const QVariantList& values);
     qint64 LastInsertRowId() const;
+
+    // One result row read straight from the engine, valid only inside the
+    // callback it is handed to: a long result (a list of 100,000 files) costs
+    // no QVariant per field.
+    class Row {
+    public:
+        explicit Row(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+        bool IsNull(int column) const;
+        qint64 Int(int column) const;
+        QString Text(int column) const;
+
+    private:
+        sqlite3_stmt* m_stmt;
+    };
+    using RowHandler = std::function<void(const Row& row)>;
+    // Execute and ExecuteBound with every row handed to each instead of kept.
+    void ForEach(const QString& sql, const RowHandler& each);
+    void ForEachBound(const QString& sql, const QVariantList& values, const RowHandler& each);
 
     // Bulk work: one transaction around many statements. Nested calls count.
     void BeginTransaction();

@@ -16,15 +16,28 @@ qint64 Signed(quint64 value) {
     return static_cast<qint64>(value);
 }
 
-CFileFacts FromRow(const CRecordset& rs) {
+QString Text(const CRecordset& rs, int field) {
+    return rs.Field(field).toString();
+}
+qint64 Int(const CRecordset& rs, int field) {
+    return rs.Field(field).toLongLong();
+}
+QString Text(const CDatabase::Row& row, int field) {
+    return row.Text(field);
+}
+qint64 Int(const CDatabase::Row& row, int field) {
+    return row.Int(field);
+}
+
+template <typename Record> CFileFacts FromRow(const Record& rs) {
     CFileFacts facts;
-    facts.path = rs.Field(1).toString();
-    facts.device = quint64(rs.Field(2).toLongLong());
-    facts.inode = quint64(rs.Field(3).toLongLong());
-    facts.size = rs.Field(4).toLongLong();
-    facts.modified = rs.Field(5).toLongLong();
-    facts.fingerprint = quint64(rs.Field(6).toLongLong());
-    facts.missing = rs.Field(7).toLongLong() != 0;
+    facts.path = Text(rs, 1);
+    facts.device = quint64(Int(rs, 2));
+    facts.inode = quint64(Int(rs, 3));
+    facts.size = Int(rs, 4);
+    facts.modified = Int(rs, 5);
+    facts.fingerprint = quint64(Int(rs, 6));
+    facts.missing = Int(rs, 7) != 0;
     return facts;
 }
 
@@ -127,24 +140,36 @@ void CFactStore::MarkMissing(qint32 fileID) {
 
 QHash<qint32, CFileFacts> CFactStore::Load(const QList<qint32>& fileIDs) {
     QHash<qint32, CFileFacts> result;
-    CRecordset rs;
+    // Read row by row from the engine: the whole table of a large repository
+    // is read when a long list is filled.
+    auto take = [&result](const CDatabase::Row& row) {
+        result.insert(qint32(row.Int(0)), FromRow(row));
+    };
     if (fileIDs.isEmpty()) {
-        rs = m_connection.ExecuteBound(
-            QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM filefacts"), {});
-    } else {
-        // One statement for any number of files: the IDs go in as a JSON array.
-        QStringList ids;
-        ids.reserve(fileIDs.size());
-        for (qint32 id : fileIDs)
-            ids << QString::number(id);
-        rs = m_connection.ExecuteBound(
-            QStringLiteral("SELECT ") + kColumns +
-                QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?))"),
-            {QStringLiteral("[") + ids.join(u',') + QStringLiteral("]")});
+        m_connection.ForEachBound(
+            QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM filefacts"), {}, take);
+        return result;
     }
-    result.reserve(rs.RecordCount());
-    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
-        result.insert(rs.Field(0).toInt(), FromRow(rs));
+    // One statement for any number of files: the IDs go in as a JSON array.
+    QStringList ids;
+    ids.reserve(fileIDs.size());
+    for (qint32 id : fileIDs)
+        ids << QString::number(id);
+    result.reserve(fileIDs.size());
+    m_connection.ForEachBound(
+        QStringLiteral("SELECT ") + kColumns +
+            QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?))"),
+        {QStringLiteral("[") + ids.join(u',') + QStringLiteral("]")}, take);
+    return result;
+}
+
+CFactStore::FactList CFactStore::LoadAll() {
+    FactList result;
+    m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns +
+                                  QStringLiteral(" FROM filefacts ORDER BY fileID"),
+                              {}, [&result](const CDatabase::Row& row) {
+                                  result.emplaceBack(qint32(row.Int(0)), FromRow(row));
+                              });
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 class CDatabase;
 
@@ -45,6 +46,9 @@ public:
     // files without facts are not in the result.
     QHash<qint32, CFileFacts> Load(const QList<qint32>& fileIDs = {});
     bool Load(qint32 fileID, CFileFacts* facts);
+    // Every file's stored facts in the order of the files' IDs.
+    using FactList = QList<std::pair<qint32, CFileFacts>>;
+    FactList LoadAll();
 
 private:
     CDatabase& m_connection;

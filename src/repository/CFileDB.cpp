@@ -218,8 +218,22 @@ CFileDB::~CFileDB() {
 
 CRecordset CFileDB::RunSQL(const QString& strSql) {
     CRecordset rs = m_connection.Execute(strSql);
+    KeepBookkeeping(strSql);
+    return rs;
+}
+
+QList<std::pair<qint32, QString>> CFileDB::RunFileList(const QString& strSql) {
+    QList<std::pair<qint32, QString>> files;
+    m_connection.ForEach(strSql, [&files](const CDatabase::Row& row) {
+        files.emplaceBack(qint32(row.Int(0)), row.Text(1));
+    });
+    KeepBookkeeping(strSql);
+    return files;
+}
+
+void CFileDB::KeepBookkeeping(const QString& strSql) {
     if (IsReadOnly())
-        return rs;
+        return;
     try {
         m_connection.Execute(ChangesData(strSql) ? kFlagTrue : kFlagFalse);
     } catch (const CError& e) {
@@ -229,7 +243,6 @@ CRecordset CFileDB::RunSQL(const QString& strSql) {
             throw;
         m_readOnlyNotice = FullNotice();
     }
-    return rs;
 }
 
 void CFileDB::RunSQLBatch(const QStringList& Statements) {

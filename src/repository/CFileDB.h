@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 // The repository engine: where the repository lives, its creation from the
 // template on the first run, the open connection, statements by key.
@@ -16,6 +17,9 @@ public:
     ~CFileDB();
 
     CRecordset RunSQL(const QString& strSql);
+    // RunSQL for a statement whose rows carry a file's ID and shortcut path
+    // (fields 0 and 1): read without a recordset, for lists of any length.
+    QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
     qint32 AddItem(const QString& strSql);
     // Runs writes whose results nobody reads (links of many documents) and
     // keeps the bookkeeping once for all of them instead of once each.
@@ -59,6 +63,7 @@ public:
     void setUpgradeProgress(const CFactStore::Progress& progress);
 
 private:
+    void KeepBookkeeping(const QString& strSql);
     void UpgradeSchema();
     void CreateFromTemplate();
     void OpenForWriting();

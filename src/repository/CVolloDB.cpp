@@ -105,6 +105,10 @@ CRecordset CVolloDB::RunSQL(const QString& strSql) {
     return m_fileDB->RunSQL(strSql);
 }
 
+QList<std::pair<qint32, QString>> CVolloDB::RunFileList(const QString& strSql) {
+    return m_fileDB->RunFileList(strSql);
+}
+
 void CVolloDB::RunSQLBatch(const QStringList& Statements) {
     m_fileDB->RunSQLBatch(Statements);
 }
@@ -166,6 +170,11 @@ void CVolloDB::MarkMissing(qint32 FileID) {
 QHash<qint32, CFileFacts> CVolloDB::FactsOf(const QList<qint32>& FileIDs) {
     CFactStore* facts = m_fileDB->Facts();
     return facts ? facts->Load(FileIDs) : QHash<qint32, CFileFacts>();
+}
+
+CFactStore::FactList CVolloDB::AllFacts() {
+    CFactStore* facts = m_fileDB->Facts();
+    return facts ? facts->LoadAll() : CFactStore::FactList();
 }
 
 void CVolloDB::setUpgradeProgress(const CFactStore::Progress& Progress) {

@@ -40,6 +40,8 @@ public:
     CRecordset GetTagName();
     CRecordset GetFileOfTag(qint32 TagID);
     CRecordset RunSQL(const QString& strSql);
+    // See CFileDB: IDs and shortcut paths of a file list, without a recordset.
+    QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
     // Several writes whose results nobody reads, with one bookkeeping step.
     void RunSQLBatch(const QStringList& Statements);
     QString GetQuery(const QString& Key);
@@ -56,6 +58,8 @@ public:
     void MarkMissing(qint32 FileID);
     // All files' facts when FileIDs is empty.
     QHash<qint32, CFileFacts> FactsOf(const QList<qint32>& FileIDs = {});
+    // All files' facts, in the order of their IDs (for long lists).
+    CFactStore::FactList AllFacts();
     // Told how the upgrade of an older repository in Create advances.
     void setUpgradeProgress(const CFactStore::Progress& Progress);
 

@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QMimeDatabase>
 
+#include <utility>
+
 namespace {
 
 // One menu open in the whole process at a time.
@@ -184,7 +186,20 @@ QMenu* CContextMenu::buildMenu(const QStringList& names) {
     addOpenActions(menu, names, documents.first());
     addPathActions(menu, documents);
     addShortcutActions(menu, names, documents);
+    bool separated = false;
+    for (const QPointer<QAction>& command : std::as_const(mvarCommands)) {
+        if (command.isNull())
+            continue;
+        if (!std::exchange(separated, true))
+            menu->addSeparator();
+        menu->addAction(command);
+    }
     return menu;
+}
+
+void CContextMenu::AddCommand(QAction* Command) {
+    if (Command != nullptr && !mvarCommands.contains(Command))
+        mvarCommands.append(Command);
 }
 
 void CContextMenu::addOpenActions(QMenu* menu, const QStringList& names, const QString& first) {

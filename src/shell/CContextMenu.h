@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAction>
+#include <QList>
 #include <QMenu>
 #include <QObject>
 #include <QPoint>
@@ -59,6 +61,11 @@ public:
     bool RemoveFromCategory() const { return mvarRemoveFromCategory; }
     void setRemoveFromCategory(bool Offered) { mvarRemoveFromCategory = Offered; }
 
+    // Commands of the owner's that are not about the files (they act on the
+    // whole repository), offered at the end of every menu; the owner keeps
+    // each action.
+    void AddCommand(QAction* Command);
+
     // The paths the menu was built for (after cutting and splitting).
     static QStringList SplitFileNames(const QString& FileNames);
 
@@ -80,6 +87,7 @@ private:
     void DeleteShortcuts(const QStringList& names, const QStringList& documents, QWidget* owner);
 
     QPointer<QWidget> mvarOwner;
+    QList<QPointer<QAction>> mvarCommands;
     QString mvarRecentFolder;
     bool mvarRemoveFromCategory = false;
     std::function<bool(const QString&)> m_forgetRecent;

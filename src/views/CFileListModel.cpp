@@ -71,6 +71,35 @@ quint64 CFileListModel::AddRow(const QString& text, int iconIndex) {
     return m_rows.back().param;
 }
 
+quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
+    if (rows.isEmpty())
+        return 0;
+    const quint64 first = m_nextParam;
+    m_rows.reserve(m_rows.size() + size_t(rows.size()));
+    if (!m_positionsDirty)
+        m_positions.reserve(qsizetype(m_rows.size()) + rows.size());
+    for (NewRow& added : rows) {
+        Row row;
+        row.param = m_nextParam++;
+        row.icon = added.icon;
+        row.text = std::move(added.text);
+        row.subItems = std::move(added.subItems);
+        row.key = std::move(added.key);
+        row.tag = std::move(added.tag);
+        row.missing = added.missing;
+        row.factTexts = added.factTexts;
+        row.size = added.size;
+        row.modified = added.modified;
+        m_rows.push_back(std::move(row));
+        if (!m_positionsDirty)
+            m_positions.insert(m_rows.back().param, int(m_rows.size()) - 1);
+    }
+    if (m_sorted)
+        m_orderDirty = true;
+    scheduleFlush();
+    return first;
+}
+
 int CFileListModel::RowCount() const {
     return int(m_rows.size());
 }
@@ -135,19 +164,35 @@ quint64 CFileListModel::ParamAt(int position) {
     return m_rows[size_t(position)].param;
 }
 
+void CFileListModel::setFactTextSource(FactTextSource source) {
+    m_factText = std::move(source);
+}
+
+const QString& CFileListModel::subText(const Row& row, int column) const {
+    static const QString none;
+    if (row.factTexts) {
+        row.factTexts = false;
+        if (m_factText)
+            row.subItems = QStringList{m_factText(1, row.size, row.modified),
+                                       m_factText(2, row.size, row.modified)};
+    }
+    return column >= 1 && column - 1 < row.subItems.size() ? row.subItems.at(column - 1) : none;
+}
+
 QString CFileListModel::TextOf(quint64 param, int column) const {
     const Row* row = rowOf(param);
     if (!row)
         return {};
     if (column == 0)
         return row->text;
-    return row->subItems.value(column - 1);
+    return subText(*row, column);
 }
 
 void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text) {
     Row* row = rowOf(param);
     if (!row || column < 1)
         return;
+    subText(*row, column);
     while (row->subItems.size() < column)
         row->subItems.append(QString());
     row->subItems[column - 1] = text;
@@ -195,12 +240,12 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
         Row* row = rowOf(update.param);
         if (!row)
             continue;
-        while (row->subItems.size() < 2)
-            row->subItems.append(QString());
         sortColumnChanged =
             sortColumnChanged ||
             ((m_sortKey == 1 || m_sortKey == 2) &&
-             (row->subItems.at(0) != update.sizeText || row->subItems.at(1) != update.dateText));
+             (subText(*row, 1) != update.sizeText || subText(*row, 2) != update.dateText));
+        while (row->subItems.size() < 2)
+            row->subItems.append(QString());
         row->subItems[0] = update.sizeText;
         row->subItems[1] = update.dateText;
         row->missing = update.missing;
@@ -223,6 +268,17 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
 bool CFileListModel::IsMissing(quint64 param) const {
     const Row* row = rowOf(param);
     return row && row->missing;
+}
+
+QList<std::pair<quint64, QString>> CFileListModel::RowsWithKeys(const QSet<QString>& keys) const {
+    QList<std::pair<quint64, QString>> found;
+    if (keys.isEmpty())
+        return found;
+    for (const Row& row : m_rows) {
+        if (keys.contains(row.key))
+            found.emplaceBack(row.param, row.key);
+    }
+    return found;
 }
 
 void CFileListModel::setMissingOf(quint64 param, bool missing) {
@@ -423,11 +479,8 @@ std::vector<int> CFileListModel::textRanks() const {
     // and names are compared through keys made once, never text by text.
     const size_t count = m_rows.size();
     const int column = m_sortKey;
-    auto textOf = [column](const Row& row) -> const QString& {
-        static const QString none;
-        if (column == 0)
-            return row.text;
-        return column - 1 < row.subItems.size() ? row.subItems.at(column - 1) : none;
+    auto textOf = [this, column](const Row& row) -> const QString& {
+        return column == 0 ? row.text : subText(row, column);
     };
     std::vector<int> textId(count);
     std::vector<QCollatorSortKey> keys;
@@ -500,7 +553,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (index.column() == 0)
             return row.text;
-        return row.subItems.value(index.column() - 1);
+        return subText(row, index.column());
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return SM_Shell::SystemIcon(row.icon);

@@ -2,9 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The rows of one file list: kept in a vector in the order shown, each with a
@@ -44,6 +46,23 @@ public:
 
     // Rows by param: cheap, the order is left as it is.
     quint64 AddRow(const QString& text, int iconIndex);
+    // A row with everything it shows, for adding many at once.
+    struct NewRow {
+        QString text;
+        int icon = 0;
+        QStringList subItems; // columns 1, 2, ...
+        QString key;
+        QString tag;
+        bool missing = false;
+        // Without subItems: columns 1 and 2 are made from these numbers by
+        // the fact text source when first asked.
+        bool factTexts = false;
+        qint64 size = 0;
+        qint64 modified = 0;
+    };
+    // Adds the rows after the others in one go; their params follow one
+    // another, the first is returned (0 when rows is empty).
+    quint64 AddRows(QList<NewRow>&& rows);
     bool Contains(quint64 param) const;
     QString TextOf(quint64 param, int column) const;                   // column 0 is the row text
     void setSubItemOf(quint64 param, int column, const QString& text); // column >= 1
@@ -52,6 +71,12 @@ public:
     QString TagOf(quint64 param) const;
     void setTagOf(quint64 param, const QString& tag);
     int IconOf(quint64 param) const;
+
+    // Makes the size (column 1) or date (column 2) text of a row added with
+    // factTexts from its numbers: a long list formats only the rows that are
+    // looked at.
+    using FactTextSource = std::function<QString(int column, qint64 size, qint64 modified)>;
+    void setFactTextSource(FactTextSource source);
 
     // Sorting: by the texts of column SortKey (0 = row text), ascending
     // (SortOrder 0) or descending (1), in the user's locale collation. A
@@ -77,6 +102,8 @@ public:
     };
     void UpdateRows(const QList<RowUpdate>& updates);
     bool IsMissing(quint64 param) const;
+    // The params of the rows whose key is one of keys, each with its key.
+    QList<std::pair<quint64, QString>> RowsWithKeys(const QSet<QString>& keys) const;
     void setMissingOf(quint64 param, bool missing);
 
     // Announces pending rows to views and brings the rows into sorted order.
@@ -95,7 +122,10 @@ private:
         quint64 param = 0;
         int icon = 0;
         QString text;
-        QStringList subItems;
+        mutable QStringList subItems; // made from the numbers below on first use
+        mutable bool factTexts = false;
+        qint64 size = 0;
+        qint64 modified = 0;
         QString key;
         QString tag;
         bool missing = false;
@@ -103,6 +133,9 @@ private:
         mutable QHash<int, qint64> sortValues; // column -> number it sorts by, once asked
     };
 
+    // Column column's text of row (1 and up); texts made from the row's
+    // numbers are kept from then on.
+    const QString& subText(const Row& row, int column) const;
     const Row* rowOf(quint64 param) const;
     Row* rowOf(quint64 param);
     void rebuildPositions() const;
@@ -129,6 +162,7 @@ private:
     int m_sortedOrder = 0;
     int m_sortedCount = 0;
     QHash<int, SortValueSource> m_sortSources;
+    FactTextSource m_factText;
     mutable QHash<quint64, int> m_positions; // param -> position
     mutable bool m_positionsDirty = false;
 };

@@ -212,6 +212,28 @@ CListItem CFileListView::AddKnown(const QString& FilePath, const QString& Docume
     return item;
 }
 
+quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
+    if (!mvarListView)
+        throw CError(0, tr("The file list is not bound to a list"));
+    QList<CFileListModel::NewRow> rows;
+    rows.reserve(Rows.size());
+    for (const KnownRow& known : Rows)
+        rows.append({BM_Library::FileNameOf(known.documentPath),
+                     SM_Shell::DocumentIconIndex(known.documentPath), known.texts, known.key,
+                     known.filePath, known.missing, known.texts.isEmpty(), known.size,
+                     known.modified});
+    const quint64 first = mvarListView->Model()->AddRows(std::move(rows));
+    mvarFilePaths.reserve(mvarFilePaths.size() + Rows.size());
+    mvarFacts.reserve(mvarFacts.size() + Rows.size());
+    quint64 param = first;
+    for (const KnownRow& known : Rows) {
+        mvarFilePaths.insert(param, known.filePath);
+        mvarFacts.insert(param, {known.size, known.modified});
+        ++param;
+    }
+    return first;
+}
+
 void CFileListView::setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified) {
     mvarFacts.insert(Param, {Size, Modified});
 }

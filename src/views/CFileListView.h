@@ -67,6 +67,21 @@ public:
     // row is shown dimmed.
     CListItem AddKnown(const QString& FilePath, const QString& DocumentPath,
                        const QStringList& Texts, qint64 Size, qint64 Modified, bool Missing);
+    // AddKnown for many rows at once, each with its key; the shortcut path
+    // is also the row's tag. A row without texts has them made from Size and
+    // Modified by the model's fact text source when they are first shown.
+    // The rows' params follow one another: the first is returned (0 for no
+    // rows).
+    struct KnownRow {
+        QString filePath;
+        QString documentPath;
+        QStringList texts;
+        qint64 size = 0;
+        qint64 modified = 0;
+        bool missing = false;
+        QString key;
+    };
+    quint64 AddKnownRows(const QList<KnownRow>& Rows);
     // Fresh numbers for the sorting of a row (see AddKnown); the texts come
     // with the model's UpdateRows.
     void setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified);

@@ -5,6 +5,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CCategory.h"
+#include "CContextMenu.h"
 #include "CFactChecker.h"
 #include "CFileCollector.h"
 #include "CFileFacts.h"
@@ -293,6 +294,29 @@ private slots:
                 .toInt());
         QCOMPARE(stored.path, docs + to);
         QVERIFY(!stored.missing);
+    }
+
+    // A document gone from its folder: once one list is checked, every list
+    // showing it says so, and each list's menu offers to look for it.
+    void missingInEveryList() {
+        const QString doc = Doc("gone.txt", QByteArray(3000, 'g'));
+        Start();
+        QVERIFY(DropOnNode("H2", {doc}));
+        for (const char* node : {"H0", "H2", "H0"}) {
+            ClickNode(node);
+            QTRY_COMPARE(List(node)->Count(), 1);
+            if (node == QLatin1String("H2"))
+                QVERIFY(QFile::remove(doc));
+        }
+        QTRY_COMPARE(List("H0")->Item(1).SubItems(1), QString("見つかりません"));
+        QTRY_COMPARE(List("H2")->Item(1).SubItems(1), QString("見つかりません"));
+        QVERIFY(List("H2")->ListView()->Model()->IsMissing(List("H2")->Item(1).Param()));
+        QMenu* menu = List("H2")->ContextMenu()->ShowMenuAt(List("H2")->Tag(1), QPoint(10, 10));
+        const QList<QAction*> actions = menu->actions();
+        QVERIFY(std::any_of(actions.cbegin(), actions.cend(), [](const QAction* a) {
+            return a->objectName() == "FindMissing" && a->text() == "見つからない文書を探す";
+        }));
+        menu->close();
     }
 
     // Changes made while the program was closed are found at the next start.
