@@ -474,11 +474,11 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
     </message>
     <message>
         <source>%1 件の見つからない文書の移動先は見つかりませんでした。</source>
-        <translation>Where %1 missing documents went could not be found.</translation>
+        <translation>Missing documents whose new place could not be found: %1.</translation>
     </message>
     <message>
         <source>%1 件の文書をつなぎ直しました。</source>
-        <translation>%1 documents were relinked.</translation>
+        <translation>Documents relinked: %1.</translation>
     </message>
 </context>
 <context>
