@@ -271,6 +271,12 @@ void CListFiller::setLists(CFileListViews* Lists) {
     m_lists = Lists;
 }
 
+void CListFiller::ShowMissing(qint32 FileID) {
+    const CFileFacts stored = m_repository.FactsOf({FileID}).value(FileID);
+    const ShownFacts row{{0, tr("見つかりません"), DateTextOf(stored), true}, -1, stored.modified};
+    UpdateOtherLists(nullptr, {{MakeKey(FileID), row}});
+}
+
 void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
     // Results of an earlier check must not reach the rows that follow.
     m_checker->Stop();

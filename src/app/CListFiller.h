@@ -48,6 +48,9 @@ public:
     // Every list of the window: what the check finds about a document is
     // also shown in the other lists that hold it.
     void setLists(CFileListViews* Lists);
+    // Shows the document of FileID as missing in every list that has it,
+    // with the facts last stored; the repository is left as it is.
+    void ShowMissing(qint32 FileID);
     // The background check of the shown list (for tests: its OnFinished).
     CFactChecker& Checker() { return *m_checker; }
     // Takes in one batch of check results for the list of run Run.

@@ -8,6 +8,7 @@
 #include "CWalkProgress.h"
 #include "FormChooseMove.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,9 @@
 #include <sys/stat.h>
 
 namespace {
+
+// How long after a re-pointing a vanished document may be an editor's save.
+constexpr qint64 kSafeSaveMs = 10000;
 
 bool Exists(const QString& path) {
     struct stat st;
@@ -29,6 +33,7 @@ CMoveFollower::CMoveFollower(QWidget* owner)
     : QObject(owner), m_owner(owner), m_watcher(new CMoveWatcher(this)) {
     connect(m_watcher, &CMoveWatcher::OnMoved, this, &CMoveFollower::Watcher_OnMoved);
     connect(m_watcher, &CMoveWatcher::OnWatchLimit, this, &CMoveFollower::Watcher_OnWatchLimit);
+    connect(m_watcher, &CMoveWatcher::OnGone, this, &CMoveFollower::Watcher_OnGone);
 }
 
 CMoveFollower::~CMoveFollower() = default;
@@ -36,6 +41,7 @@ CMoveFollower::~CMoveFollower() = default;
 void CMoveFollower::setDocuments(const QList<Document>& documents) {
     m_documents.clear();
     m_byPath.clear();
+    m_earlier.clear();
     for (const Document& d : documents)
         Follow(d);
 }
@@ -64,6 +70,7 @@ bool CMoveFollower::Relink(qsizetype index, const QString& newPath) {
     if (!AM_Vollo::Guard([&] { CShortcutRelinker::Relink(d.Shortcut, newPath); }, m_owner))
         return false;
     m_byPath.remove(oldPath);
+    m_earlier.insert(index, {oldPath, QDateTime::currentMSecsSinceEpoch()});
     d.Stored.Path = newPath;
     m_byPath.insert(newPath, index);
     WatchAround(newPath);
@@ -85,6 +92,33 @@ void CMoveFollower::Watcher_OnMoved(const QString& From, const QString& To, bool
             inside << *it;
     for (qsizetype index : inside)
         Relink(index, To + m_documents[index].Stored.Path.mid(From.size()));
+}
+
+void CMoveFollower::Watcher_OnGone(const QString& Path, bool IsFolder) {
+    QList<qsizetype> gone;
+    if (IsFolder) {
+        const QString prefix = Path + QLatin1Char('/');
+        for (auto it = m_byPath.constBegin(); it != m_byPath.constEnd(); ++it)
+            if (it.key().startsWith(prefix))
+                gone << *it;
+    } else if (const auto it = m_byPath.constFind(Path); it != m_byPath.constEnd()) {
+        gone << *it;
+    }
+    // Only what is really not there: a new file may already have its name.
+    for (qsizetype index : gone) {
+        const Document& d = m_documents[index];
+        if (Exists(d.Stored.Path))
+            continue;
+        // An editor's safe save: the document renamed to a backup, written
+        // anew under its name, the backup deleted, all within moments.
+        const Earlier earlier = m_earlier.value(index);
+        if (!earlier.path.isEmpty() && Exists(earlier.path) &&
+            QDateTime::currentMSecsSinceEpoch() - earlier.at < kSafeSaveMs) {
+            Relink(index, earlier.path);
+            continue;
+        }
+        emit OnGone(d.FileID);
+    }
 }
 
 void CMoveFollower::Watcher_OnWatchLimit() {

@@ -63,10 +63,14 @@ signals:
                     const QString& NewPath);
     // A missing document the search could not find.
     void OnStillMissing(qint32 FileID);
+    // A followed document deleted, or moved where no watch sees it, while
+    // the program runs.
+    void OnGone(qint32 FileID);
 
 private slots:
     void Watcher_OnMoved(const QString& From, const QString& To, bool IsFolder);
     void Watcher_OnWatchLimit();
+    void Watcher_OnGone(const QString& Path, bool IsFolder);
 
 private:
     bool Relink(qsizetype index, const QString& newPath);
@@ -79,4 +83,9 @@ private:
     CMoveSearch::Fingerprinter m_fingerprint;
     QList<Document> m_documents;
     QHash<QString, qsizetype> m_byPath; // document path -> index in m_documents
+    struct Earlier {
+        QString path;  // before the last re-pointing
+        qint64 at = 0; // when that was, ms since the epoch
+    };
+    QHash<qsizetype, Earlier> m_earlier;
 };

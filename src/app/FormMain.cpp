@@ -902,6 +902,9 @@ void FormMain::LoadMoveFollowing() {
     connect(FMoveFollower.get(), &CMoveFollower::OnStillMissing, this, [this](qint32 FileID) {
         Handle(gRepository != nullptr, [&] { gRepository->MarkMissing(FileID); });
     });
+    connect(FMoveFollower.get(), &CMoveFollower::OnGone, this, [this](qint32 FileID) {
+        Handle(gRepository != nullptr, [&] { m_filler->ShowMissing(FileID); });
+    });
     auto* findMissing = new QAction(tr("見つからない文書を探す"), this);
     findMissing->setObjectName(QStringLiteral("FindMissing"));
     connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);

@@ -12,7 +12,10 @@
 
 namespace {
 
-constexpr quint32 kMask = IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_DONT_FOLLOW;
+constexpr quint32 kMask = IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE | IN_ONLYDIR | IN_DONT_FOLLOW;
+// The two halves of a move come in one read as a rule; a half alone after
+// this long left for a place no watch sees.
+constexpr int kPairingMs = 250;
 
 } // namespace
 
@@ -21,6 +24,10 @@ CMoveWatcher::CMoveWatcher(QObject* parent) : QObject(parent) {
     if (m_fd < 0)
         return;
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    m_unpaired = new QTimer(this);
+    m_unpaired->setSingleShot(true);
+    m_unpaired->setInterval(kPairingMs);
+    connect(m_unpaired, &QTimer::timeout, this, &CMoveWatcher::TellUnpaired);
     connect(m_notifier, &QSocketNotifier::activated, this, &CMoveWatcher::ReadEvents);
 }
 
@@ -92,12 +99,25 @@ void CMoveWatcher::ReadEvents() {
                 // A file moved out of sight never pairs; keep the table small.
                 if (m_from.size() > 1024)
                     m_from.clear();
-                m_from.insert(ev->cookie, path);
+                m_from.insert(ev->cookie, {path, (ev->mask & IN_ISDIR) != 0});
+                m_unpaired->start();
             } else if (ev->mask & IN_MOVED_TO) {
-                const QString from = m_from.take(ev->cookie);
-                if (!from.isEmpty())
-                    Moved(from, path, (ev->mask & IN_ISDIR) != 0);
+                const Left from = m_from.take(ev->cookie);
+                if (!from.path.isEmpty())
+                    Moved(from.path, path, (ev->mask & IN_ISDIR) != 0);
+            } else if ((ev->mask & IN_DELETE) && !(ev->mask & IN_ISDIR)) {
+                emit OnGone(path, false);
             }
+        }
+    }
+}
+
+void CMoveWatcher::TellUnpaired() {
+    // Kept after telling: a move that pairs late still re-points.
+    for (Left& left : m_from) {
+        if (!left.told) {
+            left.told = true;
+            emit OnGone(left.path, left.isFolder);
         }
     }
 }

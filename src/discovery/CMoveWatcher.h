@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QSocketNotifier;
 
@@ -10,7 +11,8 @@ class QSocketNotifier;
 // and moves between them: a file or folder leaving one watched folder and
 // arriving in another (or the same) under one cookie is one move. Moves out
 // of the watched folders are not reported; the owner finds those documents
-// missing later.
+// missing later; OnGone tells at once that something left a watched folder
+// for good, or for a folder no watch sees.
 //
 // The system grants each user a limited number of watches
 // (/proc/sys/fs/inotify/max_user_watches). When that limit, or the one set
@@ -38,17 +40,28 @@ signals:
     // A file (or a folder, with IsFolder) moved from From to To.
     void OnMoved(const QString& From, const QString& To, bool IsFolder);
     void OnWatchLimit();
+    // A file deleted from a watched folder, or a file or folder (IsFolder)
+    // that left one without arriving in another within a moment (moved to
+    // the trash, say). A move that completes later is still reported.
+    void OnGone(const QString& Path, bool IsFolder);
 
 private:
     void ReadEvents();
     void Moved(const QString& from, const QString& to, bool isFolder);
     void ReachLimit();
+    void TellUnpaired();
 
     int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
-    QHash<int, QString> m_folders;  // watch descriptor -> folder with trailing "/"
-    QHash<QString, int> m_watches;  // folder with trailing "/" -> watch descriptor
-    QHash<quint32, QString> m_from; // cookie -> path that left, awaiting its arrival
+    QHash<int, QString> m_folders; // watch descriptor -> folder with trailing "/"
+    QHash<QString, int> m_watches; // folder with trailing "/" -> watch descriptor
+    struct Left {
+        QString path;
+        bool isFolder = false;
+        bool told = false; // OnGone raised while it waited
+    };
+    QHash<quint32, Left> m_from; // cookie -> what left, awaiting its arrival
+    QTimer* m_unpaired = nullptr;
     qint32 m_limit = 0;
     bool m_limitReached = false;
 };

@@ -14,6 +14,7 @@
 #include "CFileListViews.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
+#include "CMoveFollower.h"
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CShortcutReconciler.h"
@@ -317,6 +318,45 @@ private slots:
             return a->objectName() == "FindMissing" && a->text() == "見つからない文書を探す";
         }));
         menu->close();
+    }
+
+    // A document deleted or put in the trash while the program runs shows as
+    // missing at once in every list; an editor's safe save (renamed to a
+    // backup, written anew, the backup deleted) keeps the shortcut on it.
+    void goneWhileRunning_data() {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"deleted", "to the trash", "safe save"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+    void goneWhileRunning() {
+        QFETCH(QString, how);
+        const QString doc = Doc("a/report.txt", "first");
+        Start();
+        QVERIFY(DropOnNode("H2", {doc}));
+        for (const char* node : {"H2", "H0"}) {
+            ClickNode(node);
+            QTRY_COMPARE(List(node)->Count(), 1);
+        }
+        auto* follower = m_form->findChild<CMoveFollower*>();
+        QSignalSpy gone(follower, &CMoveFollower::OnGone);
+        QSignalSpy relinked(follower, &CMoveFollower::OnRelinked);
+        const QString trash = QDir::homePath() + "/.local/share/Trash/files/";
+        if (how == "deleted") {
+            QVERIFY(QFile::remove(doc));
+        } else if (how == "to the trash") {
+            QVERIFY(QDir().mkpath(trash) && QFile::rename(doc, trash + "report.txt"));
+        } else {
+            QVERIFY(QFile::rename(doc, doc + "~"));
+            WriteFile(doc, "second");
+            QVERIFY(QFile::remove(doc + "~"));
+        }
+        // Told at once, not at the next fill: every list shows it.
+        QTRY_COMPARE(how == "safe save" ? relinked.count() : gone.count(),
+                     how == "safe save" ? 2 : 1);
+        for (const char* node : {"H0", "H2"})
+            QCOMPARE(List(node)->ListView()->Model()->IsMissing(List(node)->Item(1).Param()),
+                     how != "safe save");
+        QCOMPARE(Target("report.txt.lnk"), doc);
     }
 
     // Changes made while the program was closed are found at the next start.
