@@ -49,7 +49,7 @@ qint32 CUserCategories::AskNew(QString* Name) {
 }
 
 QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs) {
-    const QString name = CCategoryEditor(m_repository, m_owner).AskRename(ID, Node->text(0));
+    QString name = CCategoryEditor(m_repository, m_owner).AskRename(ID, Node->text(0));
     if (name.isEmpty())
         return name;
     Node->setText(0, name);
