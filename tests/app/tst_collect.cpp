@@ -254,6 +254,8 @@ private slots:
             ModalAnswerer answerer;
             FaultVfs::Arm(n, code);
             ClickNode("H1001");
+            // The failure is told, and the pointer is no longer busy.
+            QTRY_COMPARE(answerer.Count(), FaultVfs::Fired() ? 1 : 0);
             QVERIFY(QApplication::overrideCursor() == nullptr);
             if (n == 0)
                 writes = FaultVfs::Count();
