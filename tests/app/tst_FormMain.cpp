@@ -420,21 +420,6 @@ private slots:
         QCOMPARE((QList<int>{List("H0")->Count(), FileCount()}), (QList<int>{2, 2}));
     }
 
-    void folderButton() {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler("file", &catcher, "open");
-        Start();
-        QVERIFY(DropOnNode("H0", {Doc("sub/show.txt")}));
-        // Without a selected row nothing is opened.
-        Press("FolderOpen");
-        QVERIFY(catcher.urls.isEmpty());
-        Control(0)->setSelectedItem(Control(0)->ListItem(1));
-        Press("FolderOpen");
-        QTRY_COMPARE(catcher.urls.size(), 1);
-        QCOMPARE(catcher.urls.first().toLocalFile(), DocumentsFolder() + "/sub");
-        QDesktopServices::unsetUrlHandler("file");
-    }
-
     // The whole program: it runs until Exit, or tells what failed and where.
     void run_data() {
         QTest::addColumn<QString>("repository");
@@ -917,10 +902,14 @@ private slots:
     // The status line: a node click shows the count of its rows (an
     // extension node its documents in the root's list), a tab click the
     // count without refilling, one selected row its path, more the selection.
-    // Find works on the rows shown.
+    // Find works on the rows shown; the folder button opens the folder of
+    // the one selected row.
     void statusLine() {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        const auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
         Start();
-        Collect({"a.doc", "b.txt", "c.txt", "d.txt"}, {"H1"});
+        Collect({"sub/a.doc", "b.txt", "c.txt", "d.txt"}, {"H1"});
         // node, tab shown, rows
         const QList<std::tuple<QString, QString, QStringList>> clicks{
             {"H1002", "H0", {"a.doc"}}, // documents: .doc .docx .odt .rtf
@@ -932,11 +921,16 @@ private slots:
             QCOMPARE(ListTexts(List(tab)->ListView()), rows);
             QCOMPARE(m_form->StatusBar(), FormMain::CountText(int(rows.size())));
         }
+        Press("FolderOpen"); // nothing selected: nothing opened
+        QVERIFY(catcher.urls.isEmpty());
         m_form->TabViewer()->SelectTab("H1");
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(4));
         CListViewControl* list = ShowFirstCategory();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
         QCOMPARE(m_form->StatusBar(), m_docs.first()); // one row: its path
+        Press("FolderOpen");
+        QTRY_COMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls.first().toLocalFile(), DocumentsFolder() + "/sub");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowAt(list, 2));
         QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（3 個を選択）"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, RowAt(list, 1));

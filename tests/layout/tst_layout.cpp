@@ -44,9 +44,6 @@ public:
     void BringToFront() override { ++raised; }
     void setMouseHandler(MouseHandler handler) override { mouse = std::move(handler); }
 
-    void Press(int x, int y) { mouse(MouseAction::Press, 1, x, y); }
-    void Drag(int x, int y) { mouse(MouseAction::Move, 1, x, y); }
-    void Release(int x, int y) { mouse(MouseAction::Release, 1, x, y); }
     QRect Rect() const { return QRect(left, top, width, height); }
 
     QString name;
@@ -239,17 +236,17 @@ private slots:
         QFETCH(int, barLeft);
         Panes p;
         if (pressX >= 0) {
-            p.image->Press(pressX, 100);
+            p.image->mouse(IAnchorControl::MouseAction::Press, 1, pressX, 100);
             QVERIFY(p.bar->visible);
             QCOMPARE(p.bar->raised, 1);
             QCOMPARE(p.bar->Rect(), p.image->Rect());
         }
         if (moveX != -1) {
-            p.image->Drag(moveX, 400);
+            p.image->mouse(IAnchorControl::MouseAction::Move, 1, moveX, 400);
             // Only the drag bar follows the pointer until the release.
             QCOMPARE(p.image->left, 2655);
         }
-        p.image->Release(moveX, 400);
+        p.image->mouse(IAnchorControl::MouseAction::Release, 1, moveX, 400);
         QVERIFY(!p.bar->visible);
         p.VerifyPanes(barLeft);
         QCOMPARE(p.left.count(), pressX >= 0 ? 1 : 0);
