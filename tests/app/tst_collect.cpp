@@ -398,7 +398,7 @@ private slots:
     // lists before the disk is read, and the check that follows corrects them.
     void everyWayInFillsFacts_data() {
         QTest::addColumn<QString>("way");
-        for (const char* way : {"walk", "drop", "recent", "reconcile"})
+        for (const char* way : {"walk", "recent", "reconcile"})
             QTest::newRow(way) << QString::fromLatin1(way);
     }
 
@@ -410,8 +410,6 @@ private slots:
         const QString doc = WriteFile(DocumentsFolder() + "/in/report.txt", QByteArray(5000, 'r'));
         if (way == "walk") {
             QVERIFY(collector.CollectFound(doc));
-        } else if (way == "drop") {
-            collector.AddDroppedFiles({doc}, 2);
         } else if (way == "recent") {
             const QString recent = QDir::homePath() + "/recent/report.txt.lnk";
             MakeLink(doc, recent);

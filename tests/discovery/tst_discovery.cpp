@@ -140,8 +140,6 @@ private slots:
                               "locked/secret.txt"})
             WriteFile(h + "/" + n, {});
         const QByteArray raw = QFile::encodeName(h);
-        WriteRaw(raw + "/\x82\xa0.txt");
-        WriteRaw(raw + "/caf\xe9/b.txt");
         const bool root = geteuid() == 0; // root reads every folder
         QCOMPARE(chmod(raw + "/locked", 0), 0);
         // Symbolic links count as files, never followed: not into a loop,
@@ -156,18 +154,15 @@ private slots:
         QStringList leftOut;
         connect(&f, &CPathFinder::OnLeftOut,
                 [&](const QString& path) { leftOut << path.mid(h.size() + 1); });
-        // Hidden folders hold the programs' files; names that are not text
-        // would give shortcuts to nowhere, and a locked folder cannot be
-        // read: told, never found.
+        // Hidden folders hold the programs' files; a locked folder cannot be
+        // read: told, never found. Names that are not text are told by the
+        // collect test's walks.
         const Walked w = Walk(f, h);
         chmod(raw + "/locked", 0700);
         QCOMPARE(w.found, QStringList({"Documents/a.txt", "away", "dangling"}) +
                               (root ? QStringList{"locked/secret.txt"} : QStringList{}) +
                               QStringList({"loop", "up"}));
-        leftOut.sort();
-        QCOMPARE(leftOut, QStringList({"caf\ufffd/"}) +
-                              (root ? QStringList{} : QStringList{"locked/"}) +
-                              QStringList{"\ufffd\ufffd.txt"});
+        QCOMPARE(leftOut, root ? QStringList{} : QStringList{"locked/"});
     }
 
     void overlongPathsAreTold() {
