@@ -581,11 +581,8 @@ private slots:
         const qint32 a = Register(*m_db, "/d/a.doc.lnk");
         const qint32 b = Register(*m_db, "/d/b.doc.lnk");
         const qint32 tag = store.Add("Projekt");
-        m_db->AddFileTag(b, 2);
-        m_db->AddFileTag(a, 2);
-        m_db->AddFileTag(a, 3);
-        m_db->AddFileTag(a, tag);
-        m_db->AddFileTag(b, tag);
+        for (const auto& [file, category] : {std::pair{b, 2}, {a, 2}, {a, 3}, {a, tag}, {b, tag}})
+            m_db->AddFileTag(file, category);
         QCOMPARE(Column(m_db->GetFileOfTag(2)), (QVariantList{a, b}));
         QCOMPARE(Column(m_db->GetTagOfFile(a)), (QVariantList{2, 3, tag}));
         QCOMPARE(store.FileCount(tag), 2);
