@@ -41,15 +41,12 @@ private:
     QByteArray m_previous;
 };
 
-// The values of one column of every row.
+// The values of one column of every row (1: a file's path, a category's name).
 QVariantList Column(CRecordset rs, int column = 0) {
     QVariantList values;
     for (; !rs.IsEOF(); rs.MoveNext())
         values << rs.Field(column);
     return values;
-}
-QVariantList Paths(CRecordset rs) {
-    return Column(std::move(rs), 1);
 }
 
 QByteArray Digest(const QString& path) {
@@ -388,7 +385,7 @@ private slots:
         CVolloDB db;
         db.Create();
         QVERIFY(!db.IsFirstExecution());
-        QCOMPARE(Paths(db.RunQuery("getFileNameAll")).size(), 1);
+        QCOMPARE(Column(db.RunQuery("getFileNameAll"), 1).size(), 1);
         // The template beside the program is copied, never written.
         QCOMPARE(Digest(templatePath), templateBefore);
     }
@@ -427,11 +424,11 @@ private slots:
         const qint32 id = Register(*m_db, name);
         QCOMPARE(Register(*m_db, name), id);
         const qint32 tag = m_db->AddTag(name);
-        QVERIFY(Paths(m_db->GetTagName()).contains(name));
+        QVERIFY(Column(m_db->GetTagName(), 1).contains(name));
         m_db->AddFileTag(id, tag);
-        QCOMPARE(Paths(m_db->GetFileOfTag(tag)), QVariantList{name});
+        QCOMPARE(Column(m_db->GetFileOfTag(tag), 1), QVariantList{name});
         m_db->DelFileName(name);
-        QVERIFY(Paths(m_db->RunQuery("getFileNameAll")).isEmpty());
+        QVERIFY(Column(m_db->RunQuery("getFileNameAll"), 1).isEmpty());
     }
 
     void datesInLocales_data() {
@@ -513,7 +510,7 @@ private slots:
         QCOMPARE(Digest(kept), before);
         db.Create();
         QVERIFY(db.IsFirstExecution());
-        QCOMPARE(Paths(db.RunQuery("getFileNameAll")).size(), 0);
+        QCOMPARE(Column(db.RunQuery("getFileNameAll"), 1).size(), 0);
     }
 
     void badTemplateLeavesNoRepository() {
@@ -561,7 +558,7 @@ private slots:
         FaultVfs::Arm(1, code);
         CVolloDB db;
         db.Create();
-        const QVariantList paths = Paths(db.RunQuery("getFileNameAll"));
+        const QVariantList paths = Column(db.RunQuery("getFileNameAll"), 1);
         const QString notice = db.ReadOnlyNotice();
         const bool hasFacts = db.HasFacts();
         const CError refused = Raised([&] { Register(db, "/r/new.doc.lnk"); });
@@ -605,8 +602,9 @@ private slots:
                               "/v/dir.pdf/plain.lnk", "/v/memo.docx.LNK", "/v/archive.doc.bak.lnk"})
             Register(*m_db, p);
         const auto ofExt = [this](const QString& fileExt) {
-            return Paths(m_db->RunSQL(
-                FillPlaceholders(m_db->GetQuery("getFileNameOfExt"), {{"%fileExt", fileExt}})));
+            return Column(m_db->RunSQL(FillPlaceholders(m_db->GetQuery("getFileNameOfExt"),
+                                                        {{"%fileExt", fileExt}})),
+                          1);
         };
         QCOMPARE(ofExt(".doc .docx .odt"), (QVariantList{"/v/report.doc.lnk", "/v/memo.docx.LNK"}));
         QCOMPARE(ofExt(".pdf"), (QVariantList{"/v/Scan.PDF.lnk"}));
@@ -640,7 +638,7 @@ private slots:
         m_db.reset(); // what a later run of the program finds
         CVolloDB other;
         other.Create();
-        QCOMPARE(Paths(other.RunQuery("getFileNameAll")),
+        QCOMPARE(Column(other.RunQuery("getFileNameAll"), 1),
                  (QVariantList{"/t/1.doc.lnk", "/t/2.doc.lnk", "/t/3.doc.lnk", "/t/4.doc.lnk"}));
     }
 
@@ -671,7 +669,7 @@ private slots:
         m_db->Create();
         CCategoryStore store(*m_db);
         store.Rename(1, "Arbeit");
-        QCOMPARE(Paths(m_db->GetTagName()).value(0), QVariant("Arbeit"));
+        QCOMPARE(Column(m_db->GetTagName(), 1).value(0), QVariant("Arbeit"));
         QCOMPARE(store.FileCount(1), 0);
         QCOMPARE(m_db->GetQuery("delTagID"), "SELECT 7");
     }
