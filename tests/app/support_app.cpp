@@ -1,23 +1,17 @@
 #include "support_app.h"
 
 #include "AM_Vollo.h"
-#include "CCategory.h"
-#include "CFileListView.h"
-#include "CFileListViews.h"
 #include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CVolloDB.h"
-#include "FormMain.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <ftw.h>
 #include <glib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 void ModalAnswerer::Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -63,29 +57,6 @@ void ResetAll() {
         [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
         FTW_DEPTH | FTW_PHYS);
     QDir().mkpath(DocumentsFolder());
-}
-
-QString WriteFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return QFileInfo(path).absoluteFilePath();
-}
-
-void WriteRaw(const QByteArray& path) {
-    const QByteArray folder = path.left(path.lastIndexOf('/'));
-    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).absolutePath());
-    ::mkdir(folder.constData(), 0755);
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
-    if (fd < 0 || ::write(fd, "x", 1) != 1 || ::close(fd) != 0)
-        qFatal("cannot write %s", path.constData());
-}
-
-void MakeLink(const QString& target, const QString& link) {
-    QDir().mkpath(QFileInfo(link).absolutePath());
-    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0)
-        qFatal("cannot link %s", qPrintable(link));
 }
 
 void AddRecentEntry(const QString& path, const QDateTime& when) {

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "AM_Vollo.h"
-#include "CCategory.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CListViewControl.h"
 #include "FormMain.h"
+
+#include "../support_tests.h"
 
 #include <QtWidgets>
 #include <functional>
@@ -47,12 +48,6 @@ QString RepositoryFolder();
 // Removes the repository folder and the program's cache, and empties the
 // documents folder, so the next start is a first start.
 void ResetAll();
-// Writes a file (folders made as needed) and returns its absolute path.
-QString WriteFile(const QString& path, const QByteArray& content = "x");
-// The same for a path given as raw bytes (names that are not valid text).
-void WriteRaw(const QByteArray& path);
-// Makes a symbolic link at link pointing to target.
-void MakeLink(const QString& target, const QString& link);
 // Adds an entry to the desktop's recent list ($XDG_DATA_HOME/recently-used.xbel)
 // through GLib's bookmark file, the way GTK applications record it. A path
 // starting with "file:" is taken as the URI itself.

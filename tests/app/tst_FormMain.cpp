@@ -9,7 +9,6 @@
 #include "CFileDB.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
-#include "CFileListViews.h"
 #include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
@@ -60,26 +59,15 @@ void ClickBox(QTreeWidget* boxes, QTreeWidgetItem* row) {
                              boxes->visualItemRect(row).center().y()));
 }
 
-// The built program, beside the tests.
-QString Vollo() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vollo");
-}
 // Files registered, shortcuts on disk, and links to category tagID.
 QList<int> Counts(qint32 tagID) {
     return {FileCount(), int(Shortcuts().size()), LinkCount(tagID)};
 }
 // A press two pixels into the bar, a move by dx, a release where it moved.
 void Drag(QWidget* bar, int dx) {
-    const QPoint from(2, 20);
-    const QPoint to = from + QPoint(dx, 0);
-    const auto send = [bar](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                            Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, bar->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(bar, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 20));
+    QTest::mouseMove(bar, QPoint(2 + dx, 20));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(2 + dx, 20));
 }
 // Every text a window shows: titles, captions, tips, names for screen readers,
 // tabs, tree nodes, list cells and headers, actions.
@@ -196,18 +184,6 @@ class TestFormMain : public QObject, Window {
         return Control(1);
     }
 
-    // target: "node:Hn", "list:n" or "none"
-    bool DropOn(const QString& target, const QStringList& files) {
-        const QString where = target.section(':', 1);
-        if (target == "none") {
-            m_form->FFileListViews_OnDrop(QString(), nullptr);
-            QWidget* tree = Tree()->viewport();
-            return DropFiles(tree, files, QPoint(tree->width() - 2, tree->height() - 2));
-        }
-        if (target.startsWith("node"))
-            return DropOnNode(where, files);
-        return DropFiles(Control(where.toInt())->viewport(), files, QPoint(20, 20));
-    }
     // The name column ends where the list's visible width ends.
     void VerifyNameFills() {
         QHeaderView* header = Control(0)->header();
@@ -369,30 +345,24 @@ private slots:
         Start();
         const QString where = target.section(':', 1);
         const QString key = target.startsWith("node") ? where : BM_Library::MakeKey(where.toInt());
-        if (target.startsWith("list"))
+        bool dropped = false;
+        if (target == "none") {
+            m_form->FFileListViews_OnDrop(QString(), nullptr);
+            QWidget* tree = Tree()->viewport();
+            dropped = DropFiles(tree, files, QPoint(tree->width() - 2, tree->height() - 2));
+        } else if (target.startsWith("node")) {
+            dropped = DropOnNode(where, files);
+        } else {
             m_form->TabViewer()->SelectTab(key);
-        QVERIFY(DropOn(target, files) || registered == 0);
+            dropped = DropFiles(Control(where.toInt())->viewport(), files, QPoint(20, 20));
+        }
+        QVERIFY(dropped || registered == 0);
         const int links = tag > 0 ? 2 : 0;
         QCOMPARE(Counts(tag), (QList<int>{registered, registered, links}));
         QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), links);
         if (registered > 0)
             QCOMPARE(ListTexts(List(key)->ListView()),
                      (QStringList{"it's 100% 日本語.txt", "report.doc"}));
-    }
-
-    void sameFileTwiceAndSameName() {
-        const QString first = Doc("a/report.doc");
-        const QString link = DocumentsFolder() + "/link to report.lnk";
-        MakeLink(first, link);
-        Start();
-        // The file itself, again, and through a shortcut: one file, one link.
-        for (const QString& drop : {first, first, link})
-            QVERIFY(DropOnNode("H1", {drop}));
-        QCOMPARE(Counts(1), (QList<int>{1, 1, 1}));
-        QCOMPARE(Shortcuts(), QStringList{"report.doc.lnk"});
-        // Another document of the same name gets a shortcut of its own.
-        QVERIFY(DropOnNode("H1", {Doc("b/report.doc")}));
-        QCOMPARE(List("H1")->Count(), 2);
     }
 
     void failedDropKeepsEarlierFiles() {
@@ -448,33 +418,6 @@ private slots:
         QVERIFY(!row.Key().isEmpty() && !row.Tag().startsWith(RepositoryFolder()));
         ClickNode("H0");
         QCOMPARE((QList<int>{List("H0")->Count(), FileCount()}), (QList<int>{2, 2}));
-    }
-
-    void folderButton() {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler("file", &catcher, "open");
-        Start();
-        QVERIFY(DropOnNode("H0", {Doc("sub/show.txt")}));
-        // Without a selected row nothing is opened.
-        Press("FolderOpen");
-        QVERIFY(catcher.urls.isEmpty());
-        Control(0)->setSelectedItem(Control(0)->ListItem(1));
-        Press("FolderOpen");
-        QTRY_COMPARE(catcher.urls.size(), 1);
-        QCOMPARE(catcher.urls.first().toLocalFile(), DocumentsFolder() + "/sub");
-        QDesktopServices::unsetUrlHandler("file");
-    }
-
-    void errorIsShownAndProgramGoesOn() {
-        Start();
-        // A stored statement that is gone fails the node click, which reports it.
-        gRepository->RunSQL("DELETE FROM query WHERE key = 'getFileNameAll'");
-        ModalAnswerer answerer(QMessageBox::Ok);
-        ClickNode("H0");
-        QCOMPARE(answerer.Count(), 1);
-        QVERIFY(QApplication::overrideCursor() == nullptr);
-        ClickNode("H1");
-        QCOMPARE(m_form->TabViewer()->SelectedKey(), QString("H1"));
     }
 
     // The whole program: it runs until Exit, or tells what failed and where.
@@ -544,7 +487,7 @@ private slots:
         if (!language.isEmpty())
             empty.insert("LANGUAGE", language);
         process.setProcessEnvironment(empty);
-        process.start(Vollo(), arguments);
+        process.start(QCoreApplication::applicationDirPath() + "/vollo", arguments);
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, status);
         const QString printed =
@@ -558,7 +501,7 @@ private slots:
         QVERIFY(running.Listen());
         QSignalSpy activated(&running, &CSingleInstance::OnActivate);
         QProcess second;
-        second.start(Vollo(), QStringList());
+        second.start(QCoreApplication::applicationDirPath() + "/vollo", QStringList());
         QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
@@ -753,19 +696,17 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QList<int>>("left"); // rows, links to H1 and to H2, files
         const int yes = QMessageBox::Yes, no = QMessageBox::No;
-        QTest::newRow("Delete") << "H1" << QString("Delete") << 0 << QList<int>{1, 1, 2, 2};
-        QTest::newRow("menu, remove from category")
-            << "H1" << QString("RemoveFromCategory") << 0 << QList<int>{1, 1, 2, 2};
-        QTest::newRow("Delete in all files")
-            << "H0" << QString("Delete") << 0 << QList<int>{2, 2, 2, 2};
-        QTest::newRow("menu, delete shortcut, yes")
-            << "H1" << QString("DeleteShortcut") << yes << QList<int>{1, 1, 1, 1};
-        QTest::newRow("menu, delete shortcut, no")
-            << "H1" << QString("DeleteShortcut") << no << QList<int>{2, 2, 2, 2};
-        QTest::newRow("menu, delete recent row")
-            << "H1001" << QString("DeleteShortcut") << yes << QList<int>{1, 2, 2, 2};
-        QTest::newRow("deleted outside")
-            << "H1" << QString("outside") << 0 << QList<int>{1, 1, 1, 1};
+        const auto row = [](const char* tag, const char* node, const char* command, int answer,
+                            const QList<int>& left) {
+            QTest::newRow(tag) << QString(node) << QString(command) << answer << left;
+        };
+        row("Delete", "H1", "Delete", 0, {1, 1, 2, 2});
+        row("menu, remove from category", "H1", "RemoveFromCategory", 0, {1, 1, 2, 2});
+        row("Delete in all files", "H0", "Delete", 0, {2, 2, 2, 2});
+        row("menu, delete shortcut, yes", "H1", "DeleteShortcut", yes, {1, 1, 1, 1});
+        row("menu, delete shortcut, no", "H1", "DeleteShortcut", no, {2, 2, 2, 2});
+        row("menu, delete recent row", "H1001", "DeleteShortcut", yes, {1, 2, 2, 2});
+        row("deleted outside", "H1", "outside", 0, {1, 1, 1, 1});
     }
     void removeRows() {
         QFETCH(QString, node);
@@ -961,10 +902,14 @@ private slots:
     // The status line: a node click shows the count of its rows (an
     // extension node its documents in the root's list), a tab click the
     // count without refilling, one selected row its path, more the selection.
-    // Find works on the rows shown.
+    // Find works on the rows shown; the folder button opens the folder of
+    // the one selected row.
     void statusLine() {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        const auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
         Start();
-        Collect({"a.doc", "b.txt", "c.txt", "d.txt"}, {"H1"});
+        Collect({"sub/a.doc", "b.txt", "c.txt", "d.txt"}, {"H1"});
         // node, tab shown, rows
         const QList<std::tuple<QString, QString, QStringList>> clicks{
             {"H1002", "H0", {"a.doc"}}, // documents: .doc .docx .odt .rtf
@@ -976,11 +921,16 @@ private slots:
             QCOMPARE(ListTexts(List(tab)->ListView()), rows);
             QCOMPARE(m_form->StatusBar(), FormMain::CountText(int(rows.size())));
         }
+        Press("FolderOpen"); // nothing selected: nothing opened
+        QVERIFY(catcher.urls.isEmpty());
         m_form->TabViewer()->SelectTab("H1");
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(4));
         CListViewControl* list = ShowFirstCategory();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowAt(list, 0));
         QCOMPARE(m_form->StatusBar(), m_docs.first()); // one row: its path
+        Press("FolderOpen");
+        QTRY_COMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls.first().toLocalFile(), DocumentsFolder() + "/sub");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, RowAt(list, 2));
         QCOMPARE(m_form->StatusBar(), QString("4 個のファイル（3 個を選択）"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, RowAt(list, 1));
@@ -1016,13 +966,11 @@ private slots:
         QTreeWidgetItem* second = boxes->topLevelItem(1);
         ClickBox(boxes, second);
         QCOMPARE(CCheckListView::SmallIcon(second), QString("checked"));
-        QCOMPARE(LinkCount(2), 3);
-        QCOMPARE(LinkCount(3), 0);
+        QCOMPARE((QList<int>{LinkCount(2), LinkCount(3)}), (QList<int>{3, 0}));
         // Unticked for all: the three leave that category only.
         dialog->CheckListView()->SetState(second, CCheckListView::Checked);
         m_form->FCategoryForm_OnItemClick(0, second);
-        QCOMPARE(LinkCount(2), 0);
-        QCOMPARE(LinkCount(1), 3);
+        QCOMPARE((QList<int>{LinkCount(2), LinkCount(1)}), (QList<int>{0, 3}));
     }
 
     // Dragged rows carry their file IDs for Vollo and the real documents,

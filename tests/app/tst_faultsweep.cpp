@@ -77,7 +77,7 @@ private slots:
     void initTestCase() {
         FaultVfs::Install();
         for (int i = 0; i < kDocuments; ++i)
-            m_documents << AppTest::WriteFile(m_docs.path() + QStringLiteral("/doc %1.txt").arg(i));
+            m_documents << WriteFile(m_docs.path() + QStringLiteral("/doc %1.txt").arg(i));
     }
 
     void everyWritePoint_data() {

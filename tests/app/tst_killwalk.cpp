@@ -5,7 +5,6 @@
 // after an earlier start may be gone. A last start asks again and walks to
 // the end: every document once, no duplicates.
 #include "AM_Vollo.h"
-#include "CVolloDB.h"
 #include "support_app.h"
 
 #include <QtTest>
@@ -54,8 +53,8 @@ private slots:
         QVERIFY(QFileInfo(m_driver).isExecutable());
         AppTest::ResetAll();
         for (int i = 0; i < kDocuments; ++i)
-            AppTest::WriteFile(AppTest::DocumentsFolder() +
-                               QStringLiteral("/f%1/doc %2.txt").arg(i % 30).arg(i));
+            WriteFile(AppTest::DocumentsFolder() +
+                      QStringLiteral("/f%1/doc %2.txt").arg(i % 30).arg(i));
     }
 
     void killsAtRandomPoints() {

@@ -3,7 +3,6 @@
 // question, Ok to everything else. It ends itself once the main window is up
 // and nothing modal is left; the kill test ends it sooner, by SIGKILL.
 #include "AM_Vollo.h"
-#include "FormMain.h"
 #include "support_app.h"
 
 #include <QtWidgets>

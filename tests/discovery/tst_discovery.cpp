@@ -26,27 +26,6 @@
 
 namespace {
 
-// Makes an empty file (and its folders); returns false when it cannot.
-bool Touch(const QString& path) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly);
-}
-
-// The same for a path given as raw bytes (names that are not valid text).
-bool TouchRaw(const QByteArray& path) {
-    const QByteArray folder = path.left(path.lastIndexOf('/'));
-    QDir().mkpath(QFileInfo(QFile::decodeName(folder)).path());
-    mkdir(folder.constData(), 0755);
-    const int fd = open(path.constData(), O_CREAT | O_WRONLY, 0644);
-    return fd >= 0 && close(fd) == 0;
-}
-
-// Makes a symbolic link holding target as it stands.
-bool Link(const QString& target, const QString& link) {
-    return symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
-}
-
 // What a symbolic link holds, unresolved.
 QString RawLink(const QString& link) {
     char buffer[4096];
@@ -107,8 +86,7 @@ Walked Walk(CPathFinder& finder, const QString& root, const QString& path = {}) 
 
 // A document of the given path below root, made empty.
 QString Doc(const QString& root, const QString& relative) {
-    const QString path = root + "/" + relative;
-    return Touch(path) ? path : QString();
+    return WriteFile(root + "/" + relative, {});
 }
 
 } // namespace
@@ -137,7 +115,7 @@ private slots:
                           "フォルダ 'x'/-rf",
                           "フォルダ 'x'/it's \"100%\" 報告.doc"};
         for (const QString& n : names)
-            QVERIFY(Touch(tmp.path() + "/" + n));
+            WriteFile(tmp.path() + "/" + n, {});
         const QByteArray a = QFile::encodeName(tmp.path() + "/a.TXT");
         const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
         QCOMPARE(utimensat(AT_FDCWD, a.constData(), times, 0), 0);
@@ -160,40 +138,38 @@ private slots:
         for (const char* n : {"Documents/a.txt", ".git/objects/x.txt", ".cache/y.txt",
                               ".local/share/Trash/files/z.txt", ".venv/lib/w.txt", ".hidden.txt",
                               "locked/secret.txt"})
-            QVERIFY(Touch(h + "/" + n));
+            WriteFile(h + "/" + n, {});
         const QByteArray raw = QFile::encodeName(h);
-        QVERIFY(TouchRaw(raw + "/\x82\xa0.txt") && TouchRaw(raw + "/caf\xe9/b.txt"));
         const bool root = geteuid() == 0; // root reads every folder
         QCOMPARE(chmod(raw + "/locked", 0), 0);
         // Symbolic links count as files, never followed: not into a loop,
         // not out of the tree, not to nowhere.
         QTemporaryDir elsewhere;
-        QVERIFY(Touch(elsewhere.path() + "/outside.txt") && Link(h, h + "/loop"));
-        QVERIFY(Link("..", h + "/up"));
-        QVERIFY(Link(elsewhere.path(), h + "/away") && Link("nowhere", h + "/dangling"));
+        WriteFile(elsewhere.path() + "/outside.txt", {});
+        MakeLink(h, h + "/loop");
+        MakeLink("..", h + "/up");
+        MakeLink(elsewhere.path(), h + "/away");
+        MakeLink("nowhere", h + "/dangling");
         CPathFinder f;
         QStringList leftOut;
         connect(&f, &CPathFinder::OnLeftOut,
                 [&](const QString& path) { leftOut << path.mid(h.size() + 1); });
-        // Hidden folders hold the programs' files; names that are not text
-        // would give shortcuts to nowhere, and a locked folder cannot be
-        // read: told, never found.
+        // Hidden folders hold the programs' files; a locked folder cannot be
+        // read: told, never found. Names that are not text are told by the
+        // collect test's walks.
         const Walked w = Walk(f, h);
         chmod(raw + "/locked", 0700);
         QCOMPARE(w.found, QStringList({"Documents/a.txt", "away", "dangling"}) +
                               (root ? QStringList{"locked/secret.txt"} : QStringList{}) +
                               QStringList({"loop", "up"}));
-        leftOut.sort();
-        QCOMPARE(leftOut, QStringList({"caf\ufffd/"}) +
-                              (root ? QStringList{} : QStringList{"locked/"}) +
-                              QStringList{"\ufffd\ufffd.txt"});
+        QCOMPARE(leftOut, root ? QStringList{} : QStringList{"locked/"});
     }
 
     void overlongPathsAreTold() {
         // Folders nested past the system's path limit, made one level at a
         // time; the walk tells the first path it cannot handle and goes on.
         QTemporaryDir tmp;
-        QVERIFY(Touch(tmp.path() + "/a.txt"));
+        WriteFile(tmp.path() + "/a.txt", {});
         const QByteArray part(200, 'd');
         int fd = open(QFile::encodeName(tmp.path()).constData(), O_DIRECTORY | O_RDONLY);
         for (qsizetype length = tmp.path().size(); length < PATH_MAX + 400; length += 201) {
@@ -222,7 +198,7 @@ private slots:
         CBusyIndicator::setHandlers([&] { ++depth; }, [&] { --depth; });
         QTemporaryDir tmp;
         for (int i = 0; i < 20; ++i)
-            QVERIFY(Touch(tmp.path() + QString("/d%1/f.txt").arg(i)));
+            WriteFile(tmp.path() + QString("/d%1/f.txt").arg(i), {});
         CPathFinder f;
         QList<int> seen;
         QStringList folders;
@@ -316,11 +292,11 @@ private slots:
         QVERIFY(QFile::remove(m_links + "r#1.txt.lnk"));
         QCOMPARE(Make(Doc(m_docs, "3/r.txt")), m_links + "r#1.txt.lnk");
         // Names another program took are passed over; a folder too.
-        QVERIFY(Link("/elsewhere/r.txt", m_links + "r#3.txt.lnk") &&
-                QDir().mkdir(m_links + "r#4.txt.lnk"));
+        MakeLink("/elsewhere/r.txt", m_links + "r#3.txt.lnk");
+        QVERIFY(QDir().mkdir(m_links + "r#4.txt.lnk"));
         QCOMPARE(Make(Doc(m_docs, "4/r.txt")), m_links + "r#5.txt.lnk");
         // A shortcut to our document that someone else made is found.
-        QVERIFY(Link(Doc(m_docs, "6/r.txt"), m_links + "r#6.txt.lnk"));
+        MakeLink(Doc(m_docs, "6/r.txt"), m_links + "r#6.txt.lnk");
         QCOMPARE(Make(m_docs + "/6/r.txt"), m_links + "r#6.txt.lnk");
         // A removed shortcut is made again rather than handed out.
         QVERIFY(QFile::remove(m_links + "r.txt.lnk"));
@@ -335,15 +311,15 @@ private slots:
 
     void droppedShortcuts() {
         const QString doc = Doc(m_docs, "a/report.doc");
-        QVERIFY(Link(doc, m_docs + "/x.lnk"));
+        MakeLink(doc, m_docs + "/x.lnk");
         QCOMPARE(Make(m_docs + "/x.lnk"), m_links + "report.doc.lnk");
         QCOMPARE(RawLink(m_links + "report.doc.lnk"), doc);
         QCOMPARE(Make(doc), m_links + "report.doc.lnk");
         // Numbered names carry the extension of what was dropped.
-        QVERIFY(Link(Doc(m_docs, "b/report.doc"), m_docs + "/y.lnk"));
+        MakeLink(Doc(m_docs, "b/report.doc"), m_docs + "/y.lnk");
         QCOMPARE(Make(m_docs + "/y.lnk"), m_links + "report#1.lnk.lnk");
         // Only ".lnk" exactly stands for a target; ".LNK" is a document.
-        QVERIFY(Link(doc, m_docs + "/Shortcut.LNK"));
+        MakeLink(doc, m_docs + "/Shortcut.LNK");
         QCOMPARE(Make(m_docs + "/Shortcut.LNK"), m_links + "Shortcut.LNK.lnk");
         QCOMPARE(RawLink(m_links + "Shortcut.LNK.lnk"), m_docs + "/Shortcut.LNK");
     }
@@ -365,7 +341,8 @@ private slots:
         QCOMPARE(RawLink(copy), doc);
         QCOMPARE(SM_Shortcut::CopyShortcutFile(m_links, recent + "メモ \"1\".txt.lnk"), copy);
         // A name taken by another document's shortcut is numbered, never mixed up.
-        QVERIFY(Link("../b.txt", recent + "b.txt.lnk") && Link("/x/b.txt", m_links + "b.txt.lnk"));
+        MakeLink("../b.txt", recent + "b.txt.lnk");
+        MakeLink("/x/b.txt", m_links + "b.txt.lnk");
         const QString second = SM_Shortcut::CopyShortcutFile(m_links, recent + "b.txt.lnk");
         QCOMPARE(second, m_links + "b#1.txt.lnk");
         QCOMPARE(RawLink(second), m_docs + "/b.txt"); // made absolute, dangling or not
@@ -393,9 +370,9 @@ private slots:
         const QString folder = db.ShortcutFolder();
         // A shortcut whose row was lost, one whose document is gone too, a
         // row whose shortcut is gone, and one in order.
-        QVERIFY(Link(Doc(m_docs, "orphan.txt"), folder + "orphan.txt.lnk"));
-        QVERIFY(Link(m_docs + "/gone.txt", folder + "gone.txt.lnk"));
-        QVERIFY(Link(Doc(m_docs, "kept.txt"), folder + "kept.txt.lnk"));
+        MakeLink(Doc(m_docs, "orphan.txt"), folder + "orphan.txt.lnk");
+        MakeLink(m_docs + "/gone.txt", folder + "gone.txt.lnk");
+        MakeLink(Doc(m_docs, "kept.txt"), folder + "kept.txt.lnk");
         for (const QString& path : {folder + "kept.txt.lnk", folder + "vanished.txt.lnk"})
             db.RunSQL(FillPlaceholders(db.GetQuery("addFileName"),
                                        {{"%fileName", path}, {"%fileAge", "#2026/12/06#"}}));
@@ -516,12 +493,12 @@ private slots:
                         {"https://example.com/page.html", kBase + 30},
                         {"file://otherhost/srv/x.txt", kBase + 30},
                         {"file://" + m_docs + "/caf%E9.txt", kBase + 40}});
-        QVERIFY(TouchRaw(QFile::encodeName(m_docs) + "/caf\xe9.txt"));
+        WriteRaw(QFile::encodeName(m_docs) + "/caf\xe9.txt");
         QFile::remove(gone);
         CRecentFiles recent;
         // Something in the folder that is no shortcut, and a folder.
-        QVERIFY(Touch(recent.FilePath() + "notes.txt") &&
-                QDir().mkpath(recent.FilePath() + "sub.lnk"));
+        WriteFile(recent.FilePath() + "notes.txt", {});
+        QVERIFY(QDir().mkpath(recent.FilePath() + "sub.lnk"));
         const Walked w = Walk(recent);
         QCOMPARE(w.found, QStringList({"live2.txt.lnk", "live1.txt.lnk"}));
         // A Latin-1 name would become a shortcut to nowhere: told, not linked.
@@ -670,7 +647,7 @@ private slots:
     void relinkIsAtomic() {
         QTemporaryDir dir;
         const QString link = dir.path() + "/doc.txt.lnk";
-        QVERIFY(Link("/nowhere/0", link));
+        MakeLink("/nowhere/0", link);
         std::atomic<bool> done{false}, gap{false};
         std::thread reader([&] {
             struct stat st;
@@ -690,7 +667,8 @@ private slots:
     void watcherPairsMoves() {
         QTemporaryDir dir;
         const QString a = dir.path() + "/a/", b = dir.path() + "/b/";
-        QVERIFY(Touch(a + "x.txt") && Touch(b + "sub/y.txt"));
+        WriteFile(a + "x.txt", {});
+        WriteFile(b + "sub/y.txt", {});
         CMoveWatcher watcher;
         QSignalSpy moved(&watcher, &CMoveWatcher::OnMoved);
         QVERIFY(watcher.Watch(a) && watcher.Watch(b) && watcher.Watch(b + "sub"));

@@ -195,12 +195,9 @@ private slots:
     void deleteShortcut_data() {
         QTest::addColumn<QString>("targets"); // one shortcut each; none: a document itself
         QTest::addColumn<QString>("asked");
-        QTest::newRow("two shortcuts") << "a.txt b.txt"
-                                       << "2 個のファイル";
-        QTest::newRow("shortcut to a gone document") << "gone.txt"
-                                                     << "「gone.txt」";
-        QTest::newRow("a document, not a shortcut") << ""
-                                                    << "";
+        QTest::newRow("two shortcuts") << "a.txt b.txt" << QString("2 個のファイル");
+        QTest::newRow("shortcut to a gone document") << "gone.txt" << QString("「gone.txt」");
+        QTest::newRow("a document, not a shortcut") << "" << QString();
     }
     void deleteShortcut() {
         QFETCH(QString, targets);
