@@ -8,6 +8,7 @@
 //
 // Runs offscreen on a temporary data folder; nothing of the user's is touched.
 #include "BM_Library.h"
+#include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CCheckListView.h"
 #include "CError.h"
@@ -93,7 +94,7 @@ void OpenDialog(CVolloDB& db, CCategoryLinks& links, const QList<qint32>& ids, T
                 QString* states) {
     FormCategory form;
     form.setCategorySet(db.GetTagName());
-    time.Best([&] { links.FeedCategoryForm(form, ids); });
+    time.Best([&] { CCategoryFormFeed::Feed(links, form, ids); });
     states->clear();
     for (QTreeWidgetItem* row : form.CheckListView()->ListItems())
         *states += CCheckListView::SmallIcon(row).left(1);

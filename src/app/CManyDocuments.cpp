@@ -1,5 +1,6 @@
 #include "CManyDocuments.h"
 
+#include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CFileDrag.h"
 #include "CFileListView.h"
@@ -25,7 +26,7 @@ QString CManyDocuments::StatusOf(const CFileListView& list) {
 
 void CManyDocuments::FeedCategoryForm(const CFileListView& list, FormCategory* Form) {
     if (list.SelectedCount() > 1 && Form != nullptr && Form->IsLoaded())
-        m_links.FeedCategoryForm(*Form, CCategoryLinks::FileIDsOf(list.SelectedItems()));
+        CCategoryFormFeed::Feed(m_links, *Form, CCategoryFormFeed::FileIDsOf(list.SelectedItems()));
 }
 
 bool CManyDocuments::LinkDraggedRows(const QMimeData* Data, qint32 TagID) {

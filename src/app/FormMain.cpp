@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
+#include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
 #include "CCategoryMenu.h"
@@ -665,7 +666,8 @@ void FormMain::ShowCategoryForm() {
     const CListItem row = ShownSelectedItem();
     const CFileListView* list = ShownList();
     if (list != nullptr && list->SelectedCount() > 1)
-        m_links->FeedCategoryForm(*FCategoryForm, CCategoryLinks::FileIDsOf(list->SelectedItems()));
+        CCategoryFormFeed::Feed(*m_links, *FCategoryForm,
+                                CCategoryFormFeed::FileIDsOf(list->SelectedItems()));
     else if (row.IsEmpty() || !row.Selected())
         FCategoryForm->Freeze();
     else
@@ -878,7 +880,7 @@ void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,
                                                    const QList<CListItem>& Items) {
     Handle(HasList(Key) && Key != QLatin1String("H0"), [&] {
         const qint32 ID = KeyToID(Key);
-        m_links->UnlinkFiles(CCategoryLinks::FileIDsOf(Items), ID);
+        m_links->UnlinkFiles(CCategoryFormFeed::FileIDsOf(Items), ID);
         ShowTagFiles(ID);
         ShowCount(Key);
     });

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "CListViewControl.h" // CListItem compares its list by type
-
 #include <QHash>
 #include <QList>
 
 class CVolloDB;
-class FormCategory;
 
 // The category links of many documents at once: a selection of a file list
 // linked to a category or taken out of it, and which categories the selection
@@ -25,13 +22,6 @@ public:
     qint32 UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID);
     // For every category of TagIDs, how many of FileIDs carry it.
     QHash<qint32, qint32> CountTags(const QList<qint32>& FileIDs, const QList<qint32>& TagIDs);
-
-    // Shows the files in the dialog: the count in the label, the categories
-    // as checked, grayed or unchecked.
-    void FeedCategoryForm(FormCategory& Form, const QList<qint32>& FileIDs);
-
-    // The file IDs of list rows, in their order; rows without key are left out.
-    static QList<qint32> FileIDsOf(const QList<CListItem>& Items);
 
 private:
     QList<qint32> LinkedFiles(qint32 TagID);

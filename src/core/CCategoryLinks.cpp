@@ -2,11 +2,9 @@
 
 #include "BM_Library.h"
 #include "CBusyIndicator.h"
-#include "CCheckListView.h"
 #include "CError.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
-#include "FormCategory.h"
 #include "Placeholders.h"
 
 #include <QSet>
@@ -102,30 +100,4 @@ QHash<qint32, qint32> CCategoryLinks::CountTags(const QList<qint32>& FileIDs,
         counts.insert(tag, n);
     }
     return counts;
-}
-
-void CCategoryLinks::FeedCategoryForm(FormCategory& Form, const QList<qint32>& FileIDs) {
-    CBusyIndicator busy;
-    const QSet<qint32> unique(FileIDs.cbegin(), FileIDs.cend());
-    Form.setFilePath(FormCategory::SelectionText(qint32(unique.size())));
-    Form.setFileIDs(FileIDs);
-    Form.Unfreeze();
-    if (!Form.IsLoaded())
-        Form.Load();
-    QList<qint32> tags;
-    for (QTreeWidgetItem* row : Form.CheckListView()->ListItems())
-        tags << BM_Library::KeyToID(CCheckListView::Key(row));
-    Form.SetCategoryCounts(CountTags(QList<qint32>(unique.cbegin(), unique.cend()), tags),
-                           qint32(unique.size()));
-}
-
-QList<qint32> CCategoryLinks::FileIDsOf(const QList<CListItem>& Items) {
-    QList<qint32> ids;
-    ids.reserve(Items.size());
-    for (const CListItem& item : Items) {
-        const QString key = item.Key();
-        if (!key.isEmpty())
-            ids << BM_Library::KeyToID(key);
-    }
-    return ids;
 }
