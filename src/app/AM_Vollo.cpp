@@ -13,13 +13,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
-#include <QTranslator>
 #include <memory>
 #include <optional>
 
@@ -160,21 +158,7 @@ QString UserText(const CError& error) {
 }
 
 bool LoadQtTranslations(const QLocale& locale) {
-    // Standard buttons and dialogs read in the user's language, not in English.
-    static QTranslator* translator = nullptr;
-    if (translator != nullptr) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-        translator = nullptr;
-    }
-    auto* candidate = new QTranslator;
-    if (!candidate->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete candidate;
-        return false;
-    }
-    translator = candidate;
-    return QCoreApplication::installTranslator(translator);
+    return CLanguage::LoadQtTranslations(locale);
 }
 
 void SetupApplication() {

@@ -121,23 +121,13 @@ QString CFileCollector::DropRefusal(const QUrl& Url) {
 }
 
 void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
-    const QString folder = m_repository.ShortcutFolder();
     // A large drop reads its statements once, as a walk does.
     const bool ownBatch = !m_batch;
     if (ownBatch)
         BeginBatch();
     try {
-        for (const QString& file : Files) {
-            QString shortcut;
-            try {
-                shortcut = SM_Shortcut::MakeShortcutFile(folder, file);
-            } catch (const CError& e) {
-                // One refused file never stops the drop: it is told afterwards.
-                m_leftOut.Add(file, e);
-                continue;
-            }
-            LinkFileToTag(RegisterFile(shortcut), TagID);
-        }
+        for (const QString& file : Files)
+            LinkFileToTag(CollectFile(file), TagID);
     } catch (...) {
         if (ownBatch)
             EndBatch();
@@ -145,6 +135,24 @@ void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
     }
     if (ownBatch)
         EndBatch();
+}
+
+qint32 CFileCollector::CollectFile(const QString& File) {
+    // A shortcut to nothing would be registered as a document.
+    const QString refusal = DropRefusal(QUrl::fromLocalFile(File));
+    if (!refusal.isEmpty()) {
+        m_leftOut.Add(File, refusal);
+        return 0;
+    }
+    QString shortcut;
+    try {
+        shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), File);
+    } catch (const CError& e) {
+        // One refused file never stops the others: it is told afterwards.
+        m_leftOut.Add(File, e);
+        return 0;
+    }
+    return RegisterFile(shortcut);
 }
 
 bool CFileCollector::IsCollectedExtension(const QString& ext) {

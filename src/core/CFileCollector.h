@@ -40,6 +40,9 @@ public:
     // be made goes to LeftOut; the others are still collected. Repository
     // errors reach the caller.
     void AddDroppedFiles(const QStringList& Files, qint32 TagID);
+    // One named file, as a drop takes it: its file ID, or 0 when it cannot
+    // be collected (it is then in LeftOut with the reason).
+    qint32 CollectFile(const QString& File);
 
     // One document found by a walk: collected when its extension occurs in
     // the text of the collected extensions (letter case ignored). Returns

@@ -48,9 +48,9 @@ bool Exists(const QString& path) {
 
 CShortcutReconciler::CShortcutReconciler(CVolloDB& repository) : m_repository(repository) {}
 
-CShortcutReconciler::Result CShortcutReconciler::Reconcile() {
+CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     Result result;
-    if (m_repository.IsReadOnly())
+    if (Change && m_repository.IsReadOnly())
         return result;
     const QString folder = m_repository.ShortcutFolder();
     QSet<QString> rows;
@@ -60,7 +60,8 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile() {
         const QString path = rs.Field(1).toString();
         rows.insert(path);
         if (!Exists(path)) {
-            m_repository.DelFileName(path);
+            if (Change)
+                m_repository.DelFileName(path);
             ++result.removedRows;
         }
     }
@@ -76,7 +77,10 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile() {
             target = reader.Target(path);
         } catch (const CError&) {
         }
-        if (!target.isEmpty() && QFileInfo::exists(target)) {
+        if (!Change) {
+            ++(!target.isEmpty() && QFileInfo::exists(target) ? result.registered
+                                                              : result.removedShortcuts);
+        } else if (!target.isEmpty() && QFileInfo::exists(target)) {
             const QString select =
                 FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileName")),
                                  {{QStringLiteral("%fileName"), path}});
@@ -90,7 +94,7 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile() {
         }
     }
     transaction.Commit();
-    if (result.removedShortcuts > 0)
+    if (Change && result.removedShortcuts > 0)
         SM_Shortcut::ForgetFolder(folder);
     return result;
 }

@@ -17,7 +17,8 @@ public:
 
     explicit CShortcutReconciler(CVolloDB& repository);
     // One transaction. Errors reach the caller; what was done before stays.
-    Result Reconcile();
+    // With Change false nothing is written: the result counts what would be.
+    Result Reconcile(bool Change = true);
 
 private:
     CVolloDB& m_repository;

@@ -7,7 +7,9 @@ class QLocalServer;
 
 // One running Vollo per repository. The first start listens on a local
 // socket named after the repository file; a later start connects to it, which
-// asks the running one to bring its window forward, and then ends.
+// asks the running one to bring its window forward, and then ends. A command
+// run from the shell tells the running one through the same socket that it
+// changed the repository.
 class CSingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -17,6 +19,9 @@ public:
     // Asks a running Vollo on the same repository to come forward. True when
     // one answered: this start has nothing more to do.
     bool HandOver();
+    // Tells a running Vollo on the same repository that it was changed from
+    // elsewhere. False when none answered, which is no fault.
+    bool TellChanged();
     // Starts answering later starts. False when the socket cannot be made;
     // the program still runs, only without the hand-off.
     bool Listen();
@@ -27,9 +32,12 @@ public:
 signals:
     // A later start asked for the window.
     void OnActivate();
+    // A command changed the repository.
+    void OnChanged();
 
 private:
     void AcceptConnections();
+    bool Send(const QByteArray& message);
 
     QString m_name;
     QLocalServer* m_server = nullptr;

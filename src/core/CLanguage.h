@@ -17,6 +17,10 @@ public:
     // false when the English catalogue was wanted but not found (the texts
     // then stay Japanese).
     static bool Load(const QLocale& locale);
+    // Loads Qt's own translations (standard buttons, dialogs) for locale from
+    // Qt's translations folder, in place of any loaded before; false when Qt
+    // has none for that language.
+    static bool LoadQtTranslations(const QLocale& locale);
     // Whether the program speaks Japanese since the last Load (true before).
     static bool Japanese();
     // The program's catalogues: translations/ beside the executable when run

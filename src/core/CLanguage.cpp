@@ -1,10 +1,10 @@
 #include "CLanguage.h"
 
-#include "AM_Vollo.h"
 #include "BM_Library.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace {
@@ -48,9 +48,27 @@ bool CLanguage::Load(const QLocale& locale) {
             found = false;
         }
     }
-    AM_Vollo::LoadQtTranslations(gJapanese ? QLocale(QLocale::Japanese, QLocale::Japan)
-                                           : QLocale(QLocale::English, QLocale::UnitedStates));
+    LoadQtTranslations(gJapanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                                 : QLocale(QLocale::English, QLocale::UnitedStates));
     return found;
+}
+
+bool CLanguage::LoadQtTranslations(const QLocale& locale) {
+    // Standard buttons and dialogs read in the user's language, not in English.
+    static QTranslator* translator = nullptr;
+    if (translator != nullptr) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        translator = nullptr;
+    }
+    auto* candidate = new QTranslator;
+    if (!candidate->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete candidate;
+        return false;
+    }
+    translator = candidate;
+    return QCoreApplication::installTranslator(translator);
 }
 
 bool CLanguage::Japanese() {

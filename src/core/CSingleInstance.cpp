@@ -11,6 +11,7 @@ namespace {
 // left by a crash does not hold up the start noticeably.
 constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kChanged = QByteArrayLiteral("changed\n");
 
 } // namespace
 
@@ -31,11 +32,19 @@ QString CSingleInstance::ServerName(const QString& repositoryPath) {
 }
 
 bool CSingleInstance::HandOver() {
+    return Send(kActivate);
+}
+
+bool CSingleInstance::TellChanged() {
+    return Send(kChanged);
+}
+
+bool CSingleInstance::Send(const QByteArray& message) {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
-    socket.write(kActivate);
+    socket.write(message);
     if (!socket.waitForBytesWritten(kConnectTimeoutMs))
         return false;
     socket.disconnectFromServer();
@@ -61,8 +70,11 @@ void CSingleInstance::AcceptConnections() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine()) {
-                if (socket->readLine() == kActivate)
+                const QByteArray line = socket->readLine();
+                if (line == kActivate)
                     emit OnActivate();
+                else if (line == kChanged)
+                    emit OnChanged();
             }
         });
     }

@@ -1,0 +1,89 @@
+#include "CCliMain.h"
+
+#include "CCliAdd.h"
+#include "CCliBackup.h"
+#include "CCliCategories.h"
+#include "CCliCheck.h"
+#include "CCliDeleteCategory.h"
+#include "CCliExport.h"
+#include "CCliFindMissing.h"
+#include "CCliImport.h"
+#include "CCliList.h"
+#include "CCliNewCategory.h"
+#include "CCliRenameCategory.h"
+#include "CCliTag.h"
+#include "CLanguage.h"
+#include "CLeftOut.h"
+
+#include <QLocale>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Maker = std::function<std::unique_ptr<CCliCommand>()>;
+
+const std::vector<Maker>& Makers() {
+    static const std::vector<Maker> makers{
+        [] { return std::make_unique<CCliList>(); },
+        [] { return std::make_unique<CCliCategories>(); },
+        [] { return std::make_unique<CCliAdd>(); },
+        [] { return std::make_unique<CCliTag>(true); },
+        [] { return std::make_unique<CCliTag>(false); },
+        [] { return std::make_unique<CCliNewCategory>(); },
+        [] { return std::make_unique<CCliRenameCategory>(); },
+        [] { return std::make_unique<CCliDeleteCategory>(); },
+        [] { return std::make_unique<CCliFindMissing>(); },
+        [] { return std::make_unique<CCliCheck>(); },
+        [] { return std::make_unique<CCliExport>(); },
+        [] { return std::make_unique<CCliImport>(); },
+        [] { return std::make_unique<CCliBackup>(); },
+    };
+    return makers;
+}
+
+std::unique_ptr<CCliCommand> Find(const QString& name) {
+    for (const Maker& make : Makers()) {
+        std::unique_ptr<CCliCommand> command = make();
+        if (command->Name() == name)
+            return command;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool CCliMain::IsCommand(int argc, char** argv) {
+    if (argc < 2 || argv[1][0] == '-')
+        return false;
+    return Find(QString::fromLocal8Bit(argv[1])) != nullptr;
+}
+
+QString CCliMain::CommandsHelp() {
+    QString text = tr("コマンド:") + QLatin1Char('\n');
+    for (const Maker& make : Makers()) {
+        const std::unique_ptr<CCliCommand> command = make();
+        text += QStringLiteral("  %1%2\n").arg(command->Name(), -18).arg(command->Summary());
+    }
+    return text + tr("各コマンドの使い方は vollo コマンド --help で表示されます。") +
+           QLatin1Char('\n');
+}
+
+int CCliMain::Run(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vollo"));
+    CLanguage::Load(QLocale());
+    // A name that is not valid text would reach the command as another
+    // name: it is refused as the user typed it.
+    for (int i = 2; i < argc; ++i) {
+        if (!CLeftOut::IsFaithfulName(argv[i])) {
+            CCliCommand::Err(QStringLiteral("vollo %1: ").arg(QString::fromLocal8Bit(argv[1])));
+            std::fwrite(argv[i], 1, std::strlen(argv[i]), stderr);
+            CCliCommand::Err(QStringLiteral(": ") + CLeftOut::BadNameReason() + QLatin1Char('\n'));
+            return CCliCommand::Failure;
+        }
+    }
+    return Find(QString::fromLocal8Bit(argv[1]))->Execute(QCoreApplication::arguments().mid(1));
+}

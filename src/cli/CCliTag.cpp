@@ -1,0 +1,86 @@
+#include "CCliTag.h"
+
+#include "CCategoryLinks.h"
+#include "CDocumentQuery.h"
+#include "CFileCollector.h"
+#include "CTransactionScope.h"
+#include "CVolloDB.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString Absolute(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+QString CCliTag::Name() const {
+    return m_link ? QStringLiteral("tag") : QStringLiteral("untag");
+}
+
+QString CCliTag::Summary() const {
+    return m_link ? tr("ファイルをカテゴリに入れます。登録されていないファイルは登録します。")
+                  : tr("ファイルをカテゴリから外します。");
+}
+
+void CCliTag::Describe(QCommandLineParser& Parser) {
+    Parser.addPositionalArgument(QStringLiteral("CATEGORY"), tr("カテゴリの名前。"));
+    Parser.addPositionalArgument(QStringLiteral("FILE"), tr("ファイル。いくつでも指定できます。"),
+                                 QStringLiteral("FILE..."));
+}
+
+QList<qint32> CCliTag::Collect(const QStringList& Files, bool* AllFound) {
+    CFileCollector collector(Repository());
+    collector.BeginBatch();
+    QList<qint32> ids;
+    for (const QString& file : Files) {
+        if (QFileInfo(file).isDir() && !QFileInfo(file).isSymLink())
+            collector.LeftOut().Add(file,
+                                    tr("フォルダです。フォルダは vollo add で取り込みます。"));
+        else if (const qint32 id = collector.CollectFile(Absolute(file)))
+            ids << id;
+    }
+    collector.EndBatch();
+    for (const CLeftOut::Item& item : collector.LeftOut().Items())
+        Complain(QStringLiteral("%1: %2").arg(item.Path, item.Reason));
+    *AllFound = collector.LeftOut().IsEmpty();
+    return ids;
+}
+
+QList<qint32> CCliTag::Registered(const QStringList& Files, bool* AllFound) {
+    const QHash<QString, qint32> byPath = CDocumentQuery(Repository()).ByPath();
+    QList<qint32> ids;
+    *AllFound = true;
+    for (const QString& file : Files) {
+        const qint32 id = byPath.value(Absolute(file));
+        if (id != 0) {
+            ids << id;
+        } else {
+            Complain(tr("%1: Vollo に登録されていません。").arg(file));
+            *AllFound = false;
+        }
+    }
+    return ids;
+}
+
+int CCliTag::Run(const QCommandLineParser& Parser) {
+    QStringList arguments = Parser.positionalArguments();
+    if (arguments.size() < 2)
+        return UsageError(tr("カテゴリの名前とファイルを指定してください。"));
+    CVolloDB& repository = Writable();
+    const qint32 tag = CDocumentQuery(repository).RequireCategory(arguments.takeFirst());
+    bool allFound = false;
+    CTransactionScope transaction(repository);
+    CCategoryLinks links(repository);
+    if (m_link)
+        links.LinkFiles(Collect(arguments, &allFound), tag);
+    else
+        links.UnlinkFiles(Registered(arguments, &allFound), tag);
+    transaction.Commit();
+    Changed();
+    return allFound ? Success : Failure;
+}
