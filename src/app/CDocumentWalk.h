@@ -1,52 +1,45 @@
 #pragma once
 
+#include "CCollectWalk.h"
 #include "CWalkProgress.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
-class CBatchTransaction;
 class CFileCollector;
 class CPathFinder;
 class CVolloDB;
 class QWidget;
 
-// Collects the documents of a folder tree: walks it with the path finder,
-// takes every document it reports, shows the progress window with its Cancel
-// and commits in batches. What the walk cannot take is kept in the
-// collector's LeftOut for the caller to tell once the walk is over.
+// The collecting walk as the window runs it: CCollectWalk's work with the
+// progress window and its Cancel shown while a folder is walked.
 class CDocumentWalk : public QObject {
     Q_OBJECT
 public:
     CDocumentWalk(CVolloDB& repository, CPathFinder& Finder, CFileCollector& Collector,
                   QWidget* owner);
+    ~CDocumentWalk() override;
 
-    // Walks folder and collects what it finds, linked to TagID when above 0;
-    // returns false when the user cancelled the walk. Errors reach the
-    // caller; the batches committed before stay.
-    bool Run(const QString& folder, qint32 TagID = 0);
-    // Collects a drop in one transaction: its files linked to TagID, then
-    // its folders walked. The transaction commits also when a file fails, so
-    // the files before it stay; Cancel stops the whole drop.
-    void CollectDrop(const QStringList& Files, const QStringList& Folders, qint32 TagID);
-    // A document the finder reported during Run. Not guarded: an error ends
-    // the walk, and the walk's caller reports it.
-    void Found(const QString& FileName);
+    // See CCollectWalk; false when the user cancelled the walk.
+    bool Run(const QString& folder, qint32 TagID = 0) { return m_walk.Run(folder, TagID); }
+    void CollectDrop(const QStringList& Files, const QStringList& Folders, qint32 TagID) {
+        m_walk.CollectDrop(Files, Folders, TagID);
+    }
+    void Found(const QString& FileName) { m_walk.Found(FileName); }
 
     // The progress window of the running walk, or nullptr.
-    CWalkProgress* Progress() const { return m_progress; }
+    CWalkProgress* Progress() const { return m_progress.get(); }
     // Documents collected by the last walk.
-    qint64 Count() const { return m_count; }
+    qint64 Count() const { return m_walk.Count(); }
 
 private:
-    CVolloDB& m_repository;
-    CPathFinder& m_finder;
-    CFileCollector& m_collector;
+    void Walk_OnBegin();
+    void Walk_OnEnd();
+
+    CCollectWalk m_walk;
     QPointer<QWidget> m_owner;
-    QPointer<CWalkProgress> m_progress;
-    CBatchTransaction* m_batch = nullptr;
-    qint64 m_count = 0;
-    qint32 m_tag = 0; // category the running walk links its documents to
+    std::unique_ptr<CWalkProgress> m_progress;
 };

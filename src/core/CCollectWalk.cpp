@@ -1,0 +1,69 @@
+#include "CCollectWalk.h"
+
+#include "CBatchTransaction.h"
+#include "CBusyIndicator.h"
+#include "CFileCollector.h"
+#include "CPathFinder.h"
+#include "CTransactionScope.h"
+
+#include <QScopeGuard>
+
+CCollectWalk::CCollectWalk(CVolloDB& repository, CPathFinder& Finder, CFileCollector& Collector)
+    : m_repository(repository), m_finder(Finder), m_collector(Collector) {}
+
+void CCollectWalk::Cancel() {
+    m_canceled = true;
+    m_finder.Cancel();
+}
+
+bool CCollectWalk::Run(const QString& folder, qint32 TagID) {
+    CBusyIndicator busy;
+    // Committed in batches: an interrupted walk loses one batch at most, and
+    // a small disk keeps what fitted.
+    CBatchTransaction transaction(m_repository);
+    m_count = 0;
+    m_batch = &transaction;
+    m_tag = TagID;
+    m_canceled = false;
+    const QMetaObject::Connection onFolder =
+        connect(&m_finder, &CPathFinder::OnFolder, this, &CCollectWalk::OnFolder);
+    // What the walk cannot take is told once it is over, never per entry.
+    const QMetaObject::Connection onLeftOut =
+        connect(&m_finder, &CPathFinder::OnLeftOut, this,
+                [this](const QString& path, const QString& reason) {
+                    m_collector.LeftOutFound(path, reason);
+                });
+    m_collector.BeginBatch();
+    const auto batchEnd = qScopeGuard([this] { m_collector.EndBatch(); });
+    {
+        emit OnBegin();
+        const auto walkEnd = qScopeGuard([&] {
+            emit OnEnd();
+            disconnect(onFolder);
+            disconnect(onLeftOut);
+            m_batch = nullptr;
+        });
+        m_finder.FindFile(folder);
+    }
+    transaction.Commit();
+    return !m_canceled;
+}
+
+void CCollectWalk::CollectDrop(const QStringList& Files, const QStringList& Folders, qint32 TagID) {
+    CBusyIndicator busy;
+    CTransactionScope transaction(m_repository);
+    m_collector.AddDroppedFiles(Files, TagID);
+    for (const QString& folder : Folders) {
+        if (!Run(folder, TagID))
+            break; // what was taken stays
+    }
+    transaction.Commit();
+}
+
+void CCollectWalk::Found(const QString& FileName) {
+    if (m_collector.CollectFound(FileName, m_tag))
+        ++m_count;
+    if (m_batch)
+        m_batch->Step();
+    emit OnCount(m_count);
+}
