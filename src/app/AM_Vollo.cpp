@@ -298,6 +298,10 @@ int Main(int argc, char** argv) {
         return 0;
     instance.Listen();
     QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
+    QObject::connect(&instance, &CSingleInstance::OnChanged, [] {
+        if (gMainForm != nullptr)
+            gMainForm->Repository_OnChanged();
+    });
     CTermination termination;
     QObject::connect(&termination, &CTermination::OnTerminate, [] { Terminate(); });
     return Run();

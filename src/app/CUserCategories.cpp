@@ -37,29 +37,37 @@ void CUserCategories::SetupNode(QTreeWidgetItem* node, qint32 ID) const {
 
 qint32 CUserCategories::AskNew(QString* Name) {
     const qint32 id = CCategoryEditor(m_repository, m_owner).AskNew(Name);
-    if (id == 0)
-        return 0;
+    if (id != 0)
+        InsertNode(id, *Name);
+    return id;
+}
+
+void CUserCategories::InsertNode(qint32 ID, const QString& Name) {
+    // After the other user categories, before the extension categories.
     QTreeWidgetItem* root = m_tree.Node(QStringLiteral("H0"));
     int at = 0;
     while (at < root->childCount() &&
            !IsExtensionCategory(KeyToID(CCategory::NodeKey(root->child(at)))))
         ++at;
-    SetupNode(m_tree.Insert(at, MakeKey(id), *Name), id);
-    return id;
+    SetupNode(m_tree.Insert(at, MakeKey(ID), Name), ID);
 }
 
 QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs) {
     QString name = CCategoryEditor(m_repository, m_owner).AskRename(ID, Node->text(0));
-    if (name.isEmpty())
-        return name;
-    Node->setText(0, name);
+    if (!name.isEmpty())
+        ShowName(ID, Node, Tabs, name);
+    return name;
+}
+
+void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs,
+                               const QString& Name) {
+    Node->setText(0, Name);
     const QString key = MakeKey(ID);
     QTabBar* tabs = Tabs.TabStrip();
     for (int i = 0; i < tabs->count(); ++i) {
         if (tabs->tabData(i).toString() == key)
-            tabs->setTabText(i, name);
+            tabs->setTabText(i, Name);
     }
-    return name;
 }
 
 bool CUserCategories::AskDelete(qint32 ID, const QTreeWidgetItem* Node) {

@@ -25,9 +25,13 @@ public:
     // Asks for a new category and adds its node after the last category,
     // before the extension categories. Its ID, 0 when the user cancelled.
     qint32 AskNew(QString* Name);
+    // A category made elsewhere (the command line) placed in the tree.
+    void InsertNode(qint32 ID, const QString& Name);
     // Asks for a new name and shows it on the node and on the category's
     // tab; empty when the user cancelled.
     QString AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs);
+    // Name shown on the category's node and tab.
+    void ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs, const QString& Name);
     // Asks before deleting; whether the category was deleted.
     bool AskDelete(qint32 ID, const QTreeWidgetItem* Node);
 

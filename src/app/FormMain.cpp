@@ -54,6 +54,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdlib>
 
 using namespace BM_Library;
@@ -733,6 +734,43 @@ void FormMain::RemoveCategoryViews(qint32 ID) {
         m_listKeys.removeAll(key);
     }
     FCategory->Remove(key);
+}
+
+void FormMain::SyncCategories() {
+    QHash<qint32, QString> names;
+    for (CRecordset rs = gRepository->GetTagName(); !rs.IsEOF(); rs.MoveNext())
+        if (!IsExtensionCategory(rs.Field(0).toInt()) && rs.Field(0).toInt() > 0)
+            names.insert(rs.Field(0).toInt(), CStoredText::Shown(rs.Field(1).toString()));
+    QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0"));
+    QList<qint32> gone;
+    for (int i = 0; root != nullptr && i < root->childCount(); ++i) {
+        const qint32 id = KeyToID(CCategory::NodeKey(root->child(i)));
+        if (IsExtensionCategory(id))
+            continue;
+        if (!names.contains(id))
+            gone << id;
+        else if (root->child(i)->text(0) != names.value(id))
+            m_userCategories->ShowName(id, root->child(i), *FTabViewer, names.value(id));
+        names.remove(id);
+    }
+    for (qint32 id : std::as_const(gone)) {
+        RemoveCategoryViews(id);
+        m_userCategories->RefreshForm(*FCategoryForm, id, QString(), true);
+    }
+    QList<qint32> added = names.keys();
+    std::sort(added.begin(), added.end());
+    for (qint32 id : std::as_const(added)) {
+        m_userCategories->InsertNode(id, names.value(id));
+        AddCategoryViews(id, names.value(id));
+        m_userCategories->RefreshForm(*FCategoryForm, id, names.value(id), false);
+    }
+}
+
+void FormMain::Repository_OnChanged() {
+    Handle(!m_unloaded && gRepository != nullptr && FCategory != nullptr, [&] {
+        SyncCategories();
+        RefillLists();
+    });
 }
 
 void FormMain::FCategory_OnNewCategoryRequest() {

@@ -127,6 +127,9 @@ public slots:
                                   const QString& NewPath);
     // 見つからない文書を探す.
     void FindMissing_Triggered();
+    // Another process (the command line) changed the repository: the tree
+    // and the lists show what it holds now.
+    void Repository_OnChanged();
     // Rows came or went in a list: the status line follows the shown one.
     void ListModel_OnRowsChanged();
     // Many documents at once: the selection, and taking rows out of a category.
@@ -188,6 +191,7 @@ private:
     void LoadCategoryLists(const CRecordset& categories);
     void AddCategoryViews(qint32 ID, const QString& Name);
     void RemoveCategoryViews(qint32 ID);
+    void SyncCategories();
     void FollowList(CFileListView* list);
 
     void LoadWindowPosition();
