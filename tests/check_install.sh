@@ -14,7 +14,8 @@ p="$root$prefix"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 for f in bin/vollo share/vollo/vollo.db share/applications/org.vollo.Vollo.desktop \
-    share/metainfo/org.vollo.Vollo.metainfo.xml share/man/man1/vollo.1 \
+    share/metainfo/org.vollo.Vollo.metainfo.xml share/man/man1/vollo.1 share/bash-completion/completions/vollo \
+    share/zsh/vendor-completions/_vollo \
     share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg share/vollo/translations/vollo_en.qm; do
     [ -f "$p/$f" ] || fail "not installed: $f"
 done

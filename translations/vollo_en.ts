@@ -821,4 +821,342 @@ The file may have been moved or deleted.</translation>
         <translation>The desktop&apos;s record of recent files is damaged and cannot be read (%1). The list read before is kept. Delete that file and the desktop makes a new one.</translation>
     </message>
 </context>
+<context>
+    <name>CCliAdd</name>
+    <message>
+        <source>ファイルとフォルダを取り込みます。フォルダからは初回起動と同じ種類の文書を取り込みます。</source>
+        <translation>Collects files and folders. From folders it collects the kinds of documents the first start collects.</translation>
+    </message>
+    <message>
+        <source>取り込んだ文書をこのカテゴリに入れます。</source>
+        <translation>Puts the collected documents into this category.</translation>
+    </message>
+    <message>
+        <source>ファイルかフォルダ。いくつでも指定できます。</source>
+        <translation>A file or folder; any number may be given.</translation>
+    </message>
+    <message>
+        <source>取り込むファイルかフォルダを指定してください。</source>
+        <translation>Name the files or folders to collect.</translation>
+    </message>
+    <message>
+        <source>%1 個の文書を取り込みました。
+</source>
+        <translation>%1 documents collected.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CCliBackup</name>
+    <message>
+        <source>リポジトリの写しを作ります。ウィンドウが書き込んでいる間も一貫した写しです。</source>
+        <translation>Copies the repository; the copy is consistent even while the window writes.</translation>
+    </message>
+    <message>
+        <source>写しの保存先。</source>
+        <translation>Where the copy is saved.</translation>
+    </message>
+    <message>
+        <source>保存先のファイルを 1 つ指定してください。</source>
+        <translation>Name one file to save the copy to.</translation>
+    </message>
+    <message>
+        <source>リポジトリそのものには写せません: %1</source>
+        <translation>Cannot copy the repository onto itself: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CCliCategories</name>
+    <message>
+        <source>カテゴリとその文書の数を表示します。</source>
+        <translation>Shows the categories with their document counts.</translation>
+    </message>
+    <message>
+        <source>名前だけを表示します。</source>
+        <translation>Shows the names only.</translation>
+    </message>
+    <message>
+        <source>引数は受け付けません: %1</source>
+        <translation>No arguments are accepted: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CCliCheck</name>
+    <message>
+        <source>リポジトリが壊れていないか、ショートカットと登録が合っているかを確かめます。</source>
+        <translation>Checks that the repository is sound and that its shortcuts and registrations agree.</translation>
+    </message>
+    <message>
+        <source>ショートカットと登録を合わせます (指定しなければ何も変えません)。</source>
+        <translation>Brings shortcuts and registrations in line (without it nothing is changed).</translation>
+    </message>
+    <message>
+        <source>直しました</source>
+        <translation>repaired</translation>
+    </message>
+    <message>
+        <source>直せます</source>
+        <translation>--repair mends them</translation>
+    </message>
+    <message>
+        <source>ショートカットのない登録: %1 件 (%2)
+</source>
+        <translation>Registrations without a shortcut: %1 (%2)
+</translation>
+    </message>
+    <message>
+        <source>登録のないショートカット: %1 件 (%2)
+</source>
+        <translation>Shortcuts without a registration: %1 (%2)
+</translation>
+    </message>
+    <message>
+        <source>行き先のないショートカット: %1 件 (%2)
+</source>
+        <translation>Shortcuts that point nowhere: %1 (%2)
+</translation>
+    </message>
+    <message>
+        <source>見つからない文書: %1 件
+</source>
+        <translation>Documents not found: %1
+</translation>
+    </message>
+    <message>
+        <source>問題はありません。
+</source>
+        <translation>No problems found.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CCliCommand</name>
+    <message>
+        <source>使い方は vollo %1 --help で表示されます。
+</source>
+        <translation>Run vollo %1 --help for usage.
+</translation>
+    </message>
+    <message>
+        <source>リポジトリはほかの処理 (Vollo のウィンドウなど) が使用中です。しばらくしてから、もう一度お試しください。
+%1</source>
+        <translation>The repository is in use by another process (such as the Vollo window). Wait a moment, then try again.
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>CCliDeleteCategory</name>
+    <message>
+        <source>カテゴリを削除します。文書は登録されたまま残ります。</source>
+        <translation>Deletes a category; its documents stay registered.</translation>
+    </message>
+    <message>
+        <source>確認せずに削除します。</source>
+        <translation>Deletes without asking.</translation>
+    </message>
+    <message>
+        <source>削除するカテゴリの名前。</source>
+        <translation>The name of the category to delete.</translation>
+    </message>
+    <message>
+        <source>カテゴリ「%1」を削除しますか？ %2 個の文書からこのカテゴリが外れます。[y/N] </source>
+        <translation>Delete the category &quot;%1&quot;? %2 documents lose this category. [y/N] </translation>
+    </message>
+    <message>
+        <source>カテゴリの名前を 1 つ指定してください。</source>
+        <translation>Name one category.</translation>
+    </message>
+    <message>
+        <source>確認できる端末がありません。--yes を付けてください。</source>
+        <translation>There is no terminal to ask on. Add --yes.</translation>
+    </message>
+    <message>
+        <source>削除をやめました。</source>
+        <translation>Nothing was deleted.</translation>
+    </message>
+</context>
+<context>
+    <name>CCliExport</name>
+    <message>
+        <source>カテゴリ、文書、保存した検索を書き出します。</source>
+        <translation>Exports the categories, documents and saved searches.</translation>
+    </message>
+    <message>
+        <source>json (既定) か csv。</source>
+        <translation>json (the default) or csv.</translation>
+    </message>
+    <message>
+        <source>書き出し先。省略すると標準出力です。</source>
+        <translation>The file to write; standard output when left out.</translation>
+    </message>
+    <message>
+        <source>形式は json か csv です: %1</source>
+        <translation>The format is json or csv: %1</translation>
+    </message>
+    <message>
+        <source>書き出し先は 1 つだけ指定できます。</source>
+        <translation>Only one file to write may be given.</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした: %2</source>
+        <translation>Could not write %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>CCliImport</name>
+    <message>
+        <source>書き出したファイルを取り込みます。同じ文書は二重に登録しません。</source>
+        <translation>Imports an exported file; no document is registered twice.</translation>
+    </message>
+    <message>
+        <source>vollo export で書き出したファイル。</source>
+        <translation>A file written by vollo export.</translation>
+    </message>
+    <message>
+        <source>取り込むファイルを 1 つ指定してください。</source>
+        <translation>Name one file to import.</translation>
+    </message>
+    <message>
+        <source>%1 を読めませんでした: %2</source>
+        <translation>Could not read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 件の文書を登録し、%2 件は登録済みでした。カテゴリを %3 個作り、%4 件のカテゴリを付けました。
+</source>
+        <translation>%1 documents registered, %2 already registered; %3 categories made, %4 category links added.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CCliList</name>
+    <message>
+        <source>条件に合う文書のパスを 1 行に 1 つずつ表示します。</source>
+        <translation>Shows the paths of the matching documents, one per line.</translation>
+    </message>
+    <message>
+        <source>改行の代わりに NUL で区切ります。</source>
+        <translation>Separates with NUL instead of newline.</translation>
+    </message>
+    <message>
+        <source>パス、カテゴリ、サイズ、更新日時を JSON で表示します。</source>
+        <translation>Shows path, categories, size and modified time as JSON.</translation>
+    </message>
+    <message>
+        <source>カテゴリ名。省略するとすべての文書です。</source>
+        <translation>A category name; all documents when left out.</translation>
+    </message>
+    <message>
+        <source>-0 と --json は同時に指定できません。</source>
+        <translation>-0 and --json cannot be used together.</translation>
+    </message>
+</context>
+<context>
+    <name>CCliMain</name>
+    <message>
+        <source>コマンド:</source>
+        <translation>Commands:</translation>
+    </message>
+    <message>
+        <source>各コマンドの使い方は vollo コマンド --help で表示されます。</source>
+        <translation>Run vollo COMMAND --help for a command&apos;s usage.</translation>
+    </message>
+</context>
+<context>
+    <name>CCliNewCategory</name>
+    <message>
+        <source>カテゴリを作ります。</source>
+        <translation>Makes a category.</translation>
+    </message>
+    <message>
+        <source>新しいカテゴリの名前。</source>
+        <translation>The new category&apos;s name.</translation>
+    </message>
+    <message>
+        <source>カテゴリの名前を 1 つ指定してください。</source>
+        <translation>Name one category.</translation>
+    </message>
+</context>
+<context>
+    <name>CCliRenameCategory</name>
+    <message>
+        <source>カテゴリの名前を変えます。</source>
+        <translation>Renames a category.</translation>
+    </message>
+    <message>
+        <source>今の名前。</source>
+        <translation>The current name.</translation>
+    </message>
+    <message>
+        <source>新しい名前。</source>
+        <translation>The new name.</translation>
+    </message>
+    <message>
+        <source>今の名前と新しい名前を指定してください。</source>
+        <translation>Give the current name and the new name.</translation>
+    </message>
+</context>
+<context>
+    <name>CCliTag</name>
+    <message>
+        <source>ファイルをカテゴリに入れます。登録されていないファイルは登録します。</source>
+        <translation>Puts files into a category, registering those not registered yet.</translation>
+    </message>
+    <message>
+        <source>ファイルをカテゴリから外します。</source>
+        <translation>Takes files out of a category.</translation>
+    </message>
+    <message>
+        <source>カテゴリの名前。</source>
+        <translation>The category&apos;s name.</translation>
+    </message>
+    <message>
+        <source>ファイル。いくつでも指定できます。</source>
+        <translation>A file; any number may be given.</translation>
+    </message>
+    <message>
+        <source>フォルダです。フォルダは vollo add で取り込みます。</source>
+        <translation>This is a folder. Folders are collected with vollo add.</translation>
+    </message>
+    <message>
+        <source>%1: Vollo に登録されていません。</source>
+        <translation>%1: not registered in Vollo.</translation>
+    </message>
+    <message>
+        <source>カテゴリの名前とファイルを指定してください。</source>
+        <translation>Give a category name and files.</translation>
+    </message>
+</context>
+<context>
+    <name>CDocumentQuery</name>
+    <message>
+        <source>カテゴリ「%1」はありません。</source>
+        <translation>There is no category &quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>CRepositoryBackup</name>
+    <message>
+        <source>%1 を開けませんでした: %2</source>
+        <translation>Could not open %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした: %2</source>
+        <translation>Could not write %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 を %2 へ写せませんでした: %3</source>
+        <translation>Could not copy %1 to %2: %3</translation>
+    </message>
+</context>
+<context>
+    <name>CRepositoryImport</name>
+    <message>
+        <source>%1 は Vollo の書き出したファイルではありません。</source>
+        <translation>%1 is not a file exported by Vollo.</translation>
+    </message>
+    <message>
+        <source>%1 はこの Vollo より新しい形で書き出されています。</source>
+        <translation>%1 was exported in a newer form than this Vollo reads.</translation>
+    </message>
+</context>
 </TS>

@@ -25,7 +25,7 @@ int CCliCheck::Run(const QCommandLineParser& Parser) {
     for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
         const QString line = rs.Field(0).toString();
         if (line != QLatin1String("ok")) {
-            Complain(tr("%1: %2").arg(repository.INIFileName(), line));
+            Complain(QStringLiteral("%1: %2").arg(repository.INIFileName(), line));
             sound = false;
         }
     }
@@ -45,7 +45,7 @@ int CCliCheck::Run(const QCommandLineParser& Parser) {
         missing += path.isEmpty() || !QFileInfo::exists(path) ? 1 : 0;
     }
     if (missing > 0)
-        report += tr("見つからない文書: %1 件 (vollo find-missing で探せます)\n").arg(missing);
+        report += tr("見つからない文書: %1 件\n").arg(missing);
     Out((report.isEmpty() && sound ? tr("問題はありません。\n") : report).toLocal8Bit());
     if (repair && result.removedRows + result.registered + result.removedShortcuts > 0)
         Changed();

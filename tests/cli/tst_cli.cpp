@@ -1,0 +1,171 @@
+// Runs the real `vollo` with subcommands on the test's throw-away home.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        int status = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    QTemporaryDir m_dir;
+
+    static Run Vollo(const QList<QByteArray>& arguments, const QByteArray& input = {}) {
+        QProcess process;
+        // QProcess passes text; bytes that are no UTF-8 go through printf.
+        QByteArray script = "exec \"$0\"";
+        for (const QByteArray& a : arguments) {
+            script += " \"$(printf '%b' '";
+            for (char c : a)
+                script += QByteArray::number(uchar(c), 8).prepend("\\0");
+            script += "')\"";
+        }
+        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(script),
+                                                  QStringLiteral(VOLLO_BINARY)});
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
+    QByteArray Doc(const char* name) const {
+        return QFile::encodeName(m_dir.filePath(QString::fromUtf8(name)));
+    }
+
+    void Write(const char* name) {
+        QFile f(m_dir.filePath(QString::fromUtf8(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(name);
+    }
+
+    QStringList Lines(const QByteArray& out, char separator = '\n') {
+        QStringList lines;
+        for (const QByteArray& line : out.split(separator))
+            if (!line.isEmpty())
+                lines << QString::fromUtf8(line);
+        return lines;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("tree/sub")));
+        for (const char* name : {"a.txt", "b \"q\".pdf", "new\nline.txt", "tree/c.txt",
+                                 "tree/sub/d.md", "tree/skip.bin"})
+            Write(name);
+    }
+
+    // Each subcommand in turn on one repository: its status, what it said.
+    void commands_data() {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("expected"); // in stdout
+        const QByteArray a = Doc("a.txt"), b = Doc("b \"q\".pdf"), n = Doc("new\nline.txt");
+        QTest::newRow("new") << QList<QByteArray>{"new-category", "計画"} << 0 << QByteArray();
+        QTest::newRow("new twice") << QList<QByteArray>{"new-category", "計画"} << 1
+                                   << QByteArray();
+        QTest::newRow("tag collects") << QList<QByteArray>{"tag", "計画", a, b, n} << 0
+                                      << QByteArray();
+        QTest::newRow("tag missing file")
+            << QList<QByteArray>{"tag", "計画", Doc("none.txt")} << 1 << QByteArray();
+        QTest::newRow("tag unknown category")
+            << QList<QByteArray>{"tag", "無い", a} << 1 << QByteArray();
+        QTest::newRow("list") << QList<QByteArray>{"list", "計画"} << 0 << a + '\n' + b + '\n';
+        QTest::newRow("untag") << QList<QByteArray>{"untag", "計画", b} << 0 << QByteArray();
+        QTest::newRow("untag unknown") << QList<QByteArray>{"untag", "計画", Doc("tree/c.txt")}
+                                       << 1 << QByteArray();
+        QTest::newRow("add") << QList<QByteArray>{"add", Doc("tree"), "-c", "重要"} << 0
+                             << QByteArray();
+        QTest::newRow("categories") << QList<QByteArray>{"categories"} << 0
+                                    << QByteArray("重要\t2\n計画\t2\n");
+        QTest::newRow("rename") << QList<QByteArray>{"rename-category", "計画", "予定"} << 0
+                                << QByteArray();
+        QTest::newRow("delete unasked") << QList<QByteArray>{"delete-category", "予定"} << 2
+                                        << QByteArray();
+        QTest::newRow("delete") << QList<QByteArray>{"delete-category", "--yes", "予定"} << 0
+                                << QByteArray();
+        QTest::newRow("check") << QList<QByteArray>{"check"} << 0 << QByteArray();
+        QTest::newRow("bad option") << QList<QByteArray>{"list", "--nope"} << 2 << QByteArray();
+        QTest::newRow("help") << QList<QByteArray>{"tag", "--help"} << 0
+                              << QByteArray("CATEGORY");
+        QTest::newRow("not utf-8") << QList<QByteArray>{"tag", "重要", Doc("x\xff.txt")} << 1
+                                   << QByteArray();
+    }
+    void commands() {
+        QFETCH(QList<QByteArray>, arguments);
+        QFETCH(int, status);
+        QFETCH(QByteArray, expected);
+        const Run run = Vollo(arguments);
+        QVERIFY2(run.status == status, run.err.constData());
+        if (status != 0)
+            QVERIFY(!run.err.isEmpty());
+        QVERIFY2(run.out.contains(expected), run.out.constData());
+        if (arguments.constFirst() == "tag" && status == 1 && arguments.last().contains('\xff'))
+            QVERIFY(run.err.contains(arguments.last())); // named as typed, not mangled
+    }
+
+    // -0 and --json carry names with quotes and newlines whole.
+    void listFormats() {
+        const Run zero = Vollo({"list", "-0"});
+        QCOMPARE(zero.status, 0);
+        QVERIFY(Lines(zero.out, '\0').contains(QFile::decodeName(Doc("new\nline.txt"))));
+        const Run json = Vollo({"list", "--json", "重要"});
+        QCOMPARE(json.status, 0);
+        const QJsonArray rows = QJsonDocument::fromJson(json.out).array();
+        QCOMPARE(rows.size(), 2);
+        for (const QJsonValue& row : rows) {
+            QCOMPARE(row[QStringLiteral("categories")].toArray().first().toString(),
+                     QStringLiteral("重要"));
+            QVERIFY(row[QStringLiteral("size")].toInt() > 0);
+            QVERIFY(!row[QStringLiteral("modified")].toString().isEmpty());
+        }
+    }
+
+    // An export taken in, on an empty repository, gives the same export.
+    void exportImportRoundTrip() {
+        const QString file = m_dir.filePath(QStringLiteral("export.json"));
+        QCOMPARE(Vollo({"export", QFile::encodeName(file)}).status, 0);
+        const Run before = Vollo({"export"});
+        QVERIFY(Vollo({"export", "--format", "csv"}).out.startsWith("path,fingerprint"));
+        QVERIFY(QDir(QDir::homePath() + QStringLiteral("/.local/share/Vollo")).removeRecursively());
+        QCOMPARE(Vollo({"import", QFile::encodeName(file)}).status, 0);
+        QCOMPARE(Vollo({"export"}).out, before.out);
+        // Again: nothing is registered twice.
+        QCOMPARE(Vollo({"import", QFile::encodeName(file)}).status, 0);
+        QCOMPARE(Vollo({"export"}).out, before.out);
+        QCOMPARE(Vollo({"import", Doc("a.txt")}).status, 1);
+    }
+
+    void backup() {
+        const QByteArray file = Doc("backup.db");
+        QCOMPARE(Vollo({"backup", file}).status, 0);
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
+        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                 QByteArray("ok"));
+        sqlite3_finalize(st);
+        sqlite3_prepare_v2(db, "SELECT count(*) FROM files", -1, &st, nullptr);
+        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+        QVERIFY(sqlite3_column_int(st, 0) >= 5);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
