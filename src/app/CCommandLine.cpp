@@ -1,6 +1,7 @@
 #include "CCommandLine.h"
 
 #include "AM_Vollo.h"
+#include "CCliMain.h"
 #include "CLanguage.h"
 
 #include <QCommandLineParser>
@@ -65,7 +66,7 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv) {
             return 1;
         }
         if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-            Print(stdout, parser.helpText());
+            Print(stdout, parser.helpText() + QLatin1Char('\n') + CCliMain::CommandsHelp());
             return 0;
         }
         if (parser.isSet(version)) {

@@ -74,34 +74,33 @@ private slots:
         QTest::addColumn<QByteArray>("expected"); // in stdout
         const QByteArray a = Doc("a.txt"), b = Doc("b \"q\".pdf"), n = Doc("new\nline.txt");
         QTest::newRow("new") << QList<QByteArray>{"new-category", "計画"} << 0 << QByteArray();
-        QTest::newRow("new twice") << QList<QByteArray>{"new-category", "計画"} << 1
-                                   << QByteArray();
-        QTest::newRow("tag collects") << QList<QByteArray>{"tag", "計画", a, b, n} << 0
-                                      << QByteArray();
+        QTest::newRow("new twice")
+            << QList<QByteArray>{"new-category", "計画"} << 1 << QByteArray();
+        QTest::newRow("tag collects")
+            << QList<QByteArray>{"tag", "計画", a, b, n} << 0 << QByteArray();
         QTest::newRow("tag missing file")
             << QList<QByteArray>{"tag", "計画", Doc("none.txt")} << 1 << QByteArray();
         QTest::newRow("tag unknown category")
             << QList<QByteArray>{"tag", "無い", a} << 1 << QByteArray();
         QTest::newRow("list") << QList<QByteArray>{"list", "計画"} << 0 << a + '\n' + b + '\n';
         QTest::newRow("untag") << QList<QByteArray>{"untag", "計画", b} << 0 << QByteArray();
-        QTest::newRow("untag unknown") << QList<QByteArray>{"untag", "計画", Doc("tree/c.txt")}
-                                       << 1 << QByteArray();
+        QTest::newRow("untag unknown")
+            << QList<QByteArray>{"untag", "計画", Doc("tree/c.txt")} << 1 << QByteArray();
         QTest::newRow("add") << QList<QByteArray>{"add", Doc("tree"), "-c", "重要"} << 0
                              << QByteArray();
-        QTest::newRow("categories") << QList<QByteArray>{"categories"} << 0
-                                    << QByteArray("重要\t2\n計画\t2\n");
+        QTest::newRow("categories")
+            << QList<QByteArray>{"categories"} << 0 << QByteArray("重要\t2\n計画\t2\n");
         QTest::newRow("rename") << QList<QByteArray>{"rename-category", "計画", "予定"} << 0
                                 << QByteArray();
-        QTest::newRow("delete unasked") << QList<QByteArray>{"delete-category", "予定"} << 2
-                                        << QByteArray();
+        QTest::newRow("delete unasked")
+            << QList<QByteArray>{"delete-category", "予定"} << 2 << QByteArray();
         QTest::newRow("delete") << QList<QByteArray>{"delete-category", "--yes", "予定"} << 0
                                 << QByteArray();
         QTest::newRow("check") << QList<QByteArray>{"check"} << 0 << QByteArray();
         QTest::newRow("bad option") << QList<QByteArray>{"list", "--nope"} << 2 << QByteArray();
-        QTest::newRow("help") << QList<QByteArray>{"tag", "--help"} << 0
-                              << QByteArray("CATEGORY");
-        QTest::newRow("not utf-8") << QList<QByteArray>{"tag", "重要", Doc("x\xff.txt")} << 1
-                                   << QByteArray();
+        QTest::newRow("help") << QList<QByteArray>{"tag", "--help"} << 0 << QByteArray("CATEGORY");
+        QTest::newRow("not utf-8")
+            << QList<QByteArray>{"tag", "重要", Doc("x\xff.txt")} << 1 << QByteArray();
     }
     void commands() {
         QFETCH(QList<QByteArray>, arguments);
