@@ -238,6 +238,10 @@ Check that %2 can be written.</translation>
 <context>
     <name>CFileCollector</name>
     <message>
+        <source>リンク先が見つかりません。</source>
+        <translation>The link points to nothing that exists.</translation>
+    </message>
+    <message>
         <source>Web のリンクです。ファイルを保存してから、そのファイルをドロップしてください。</source>
         <translation>This is a web link. Save the file first, then drop the saved file.</translation>
     </message>
@@ -395,6 +399,10 @@ You can still look at the lists as they were, but not collect files or change ca
 </context>
 <context>
     <name>CLeftOut</name>
+    <message>
+        <source>リンクが自分自身をたどる輪になっていて、先がありません。</source>
+        <translation>The link leads round in a loop to itself and points to nothing.</translation>
+    </message>
     <message>
         <source>%1 件を取り込めませんでした。</source>
         <translation>%1 items could not be collected.</translation>

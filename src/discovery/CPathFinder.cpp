@@ -201,7 +201,13 @@ struct CPathFinder::Walk {
                 return;
             const QString fullPath = folder + e.name;
             if (QFile::encodeName(fullPath).size() >= PATH_MAX) {
-                emit self->OnLeftOut(fullPath, CLeftOut::ReasonFor(ENAMETOOLONG));
+                // A folder is told with its separator: the documents in it
+                // are what is left out.
+                if (!e.isDir)
+                    emit self->OnLeftOut(fullPath, CLeftOut::ReasonFor(ENAMETOOLONG));
+                else if (self->m_includeSubFolder && Enters(e))
+                    emit self->OnLeftOut(fullPath + QLatin1Char('/'),
+                                         CLeftOut::ReasonFor(ENAMETOOLONG));
                 continue;
             }
             if (!e.faithful) {

@@ -26,8 +26,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using AM_Vollo::gRepository;
 using namespace AppTest;
@@ -187,6 +191,80 @@ private slots:
         QCOMPARE(Shortcuts(), shortcuts);
         QCOMPARE(FileCount(), 5);
         QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), links);
+    }
+
+    // What is no document, or cannot be reached, is left out with its
+    // reason, by a walk (nothing may block on a FIFO) and by a drop.
+    void notDocumentsAreLeftOut_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("FIFO") << "fifo"
+                              << "通常のファイルではありません";
+        QTest::newRow("socket") << "socket"
+                                << "通常のファイルではありません";
+        QTest::newRow("link to /dev/zero") << "/dev/zero"
+                                           << "通常のファイルではありません";
+        QTest::newRow("link to /dev/urandom") << "/dev/urandom"
+                                              << "通常のファイルではありません";
+        QTest::newRow("link to itself") << "loop"
+                                        << "輪になって";
+        QTest::newRow("link to nothing") << "dangling"
+                                         << "リンク先が見つかりません";
+        QTest::newRow("path past PATH_MAX") << "deep"
+                                            << "長すぎます";
+    }
+    void notDocumentsAreLeftOut() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString tree = DocumentsFolder() + "/tree";
+        WriteFile(tree + "/a.txt");
+        QString entry = tree + "/odd.txt";
+        const QByteArray raw = QFile::encodeName(entry);
+        if (kind == "fifo") {
+            QCOMPARE(mkfifo(raw.constData(), 0600), 0);
+        } else if (kind == "socket") {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, raw.constData(), sizeof address.sun_path);
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            close(fd);
+        } else if (kind == "deep") {
+            // Made folder by folder: no single path may be that long.
+            int fd = open(QFile::encodeName(tree).constData(), O_PATH | O_DIRECTORY);
+            const QByteArray level(250, 'd');
+            for (int depth = 0; depth < 17; ++depth) {
+                QCOMPARE(mkdirat(fd, level.constData(), 0700), 0);
+                const int next = openat(fd, level.constData(), O_PATH | O_DIRECTORY);
+                close(fd);
+                fd = next;
+            }
+            const int doc = openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0600);
+            QVERIFY(doc >= 0);
+            close(doc);
+            close(fd);
+            entry = tree + "/" + level;
+        } else {
+            MakeLink(kind == "loop"       ? entry
+                     : kind == "dangling" ? tree + "/gone.txt"
+                                          : kind,
+                     entry);
+        }
+        const auto cleanup = qScopeGuard([&] { QProcess::execute("rm", {"-rf", tree}); });
+        ModalAnswerer answerer;
+        StartActive();
+        m_form->CollectFolderFrom(tree);
+        QTRY_COMPARE(answerer.Count(), 1);
+        QCOMPARE(FileCount(), 1);
+        const QString told = answerer.Texts().first();
+        QVERIFY2(told.contains("1 件") && told.contains(entry) && told.contains(reason),
+                 qPrintable(told));
+        if (kind == "deep")
+            return; // no drop can name it
+        QVERIFY(DropOnNode("H2", {entry}));
+        QTRY_COMPARE(answerer.Count(), 2);
+        QCOMPARE(FileCount(), 1);
+        QVERIFY2(answerer.Texts().last().contains(reason), qPrintable(answerer.Texts().last()));
     }
 
     void cancelKeepsWhatWasTaken() {
