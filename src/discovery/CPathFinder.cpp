@@ -262,10 +262,6 @@ void CPathFinder::FindFile(const QString& FilePath) {
     emit OnFinish(m_foundCount);
 }
 
-bool CPathFinder::MatchesPattern(const QString& pattern, const QString& name) {
-    return CompiledPattern(pattern).Matches(name);
-}
-
 void CPathFinder::Cancel() {
     m_cancelled = true;
 }
