@@ -4,6 +4,7 @@
 
 #include "AM_Vollo.h"
 #include "BM_Library.h"
+#include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFactChecker.h"
 #include "CFileCollector.h"
@@ -19,6 +20,7 @@
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
 #include "FaultVfs.h"
+#include "FormCategory.h"
 #include "FormChooseMove.h"
 #include "FormMain.h"
 #include "SM_Shortcut.h"
@@ -282,6 +284,28 @@ private slots:
         QVERIFY(kept >= 1 && kept < 30);
         QCOMPARE((QList<int>{List("H1")->Count(), List("H0")->Count(), answerer.Count()}),
                  (QList<int>{kept, kept, 0}));
+    }
+
+    // A repository open for reading refuses a tick: the box shows what is
+    // stored again, not what was clicked.
+    void refusedTickShowsTheStoredState() {
+        Start();
+        QVERIFY(DropOnNode("H0", {Doc("t.txt")}));
+        Stop();
+        ModalAnswerer answerer;
+        FaultVfs::Arm(1, SQLITE_READONLY);
+        Start(false); // the question was answered at the first start
+        FaultVfs::Disarm();
+        QVERIFY(gRepository->IsReadOnly());
+        ClickNode("H0");
+        Control(0)->setSelectedItem(Control(0)->ListItem(1));
+        Press("Category");
+        QTreeWidgetItem* box = m_form->CategoryForm()->ListViewCategory()->topLevelItem(1);
+        m_form->CategoryForm()->CheckListView()->SetState(box, CCheckListView::Checked);
+        const int told = answerer.Count();
+        m_form->FCategoryForm_OnItemClick(1, box);
+        QTRY_COMPARE(answerer.Count(), told + 1);
+        QCOMPARE(CCheckListView::SmallIcon(box), QString("unchecked"));
     }
 
     // Deleted under the running window: told once, found at the next refill
