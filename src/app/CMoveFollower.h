@@ -74,6 +74,7 @@ private slots:
 
 private:
     bool Relink(qsizetype index, const QString& newPath);
+    QList<Relinked> FollowSwaps(const QList<qsizetype>& displaced);
     QList<CMoveMatcher::Outcome> Search(const QList<qsizetype>& missing, bool* canceled);
     void WatchAround(const QString& path);
     void Tell(const QString& name, const QString& text);

@@ -536,6 +536,28 @@ private slots:
         QCOMPARE(Target("copied.txt.lnk"), docs + "b/copied.txt");
         QVERIFY(answerer.Texts()[1].startsWith("1 件の文書をつなぎ直しました。"));
     }
+    // Two documents that traded names while the program was closed keep
+    // their shortcuts; one replaced in place, with a backup beside it, keeps
+    // its path.
+    void swapWhileClosed() {
+        const QString docs = DocumentsFolder() + "/";
+        const QString a = WriteFile(docs + "a.txt", "first"), b = WriteFile(docs + "b.txt", "2nd");
+        const QString c = WriteFile(docs + "c.txt", "third");
+        Start();
+        QVERIFY(DropOnNode("H2", {a, c}) && DropOnNode("H3", {b}));
+        Stop();
+        QVERIFY(QFile::rename(a, docs + "t") && QFile::rename(b, a) &&
+                QFile::rename(docs + "t", b));
+        QVERIFY(QFile::rename(c, c + "~"));
+        WriteFile(c, "third, edited");
+        ModalAnswerer answerer;
+        Start();
+        QTRY_COMPARE(answerer.Count(), 1);
+        QVERIFY(answerer.Texts()[0].startsWith("2 件の文書をつなぎ直しました。"));
+        QCOMPARE((QStringList{Target("a.txt.lnk"), Target("b.txt.lnk"), Target("c.txt.lnk")}),
+                 (QStringList{b, a, c}));
+    }
+
     // The facts kept of each document (size, date, fingerprint) fill the
     // lists before the disk is read, and the check that follows corrects them.
     void everyWayInFillsFacts_data() {
