@@ -468,9 +468,9 @@ You can still look at the lists as they were, but not collect files or change ca
     <name>CMoveFollower</name>
     <message>
         <source>フォルダの監視数がシステムの上限に達しました (%1)。
-ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。</source>
+ほかのフォルダで移動された文書は自動ではつなぎ直されません。「見つからない文書を探す」で探してください。</source>
         <translation>The system&apos;s limit of watched folders has been reached (%1).
-Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
+Documents moved in other folders are not followed automatically. Use &quot;Find Missing Documents&quot; to look for them.</translation>
     </message>
     <message>
         <source>見つからない文書を探しています...</source>

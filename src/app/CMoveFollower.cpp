@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <optional>
@@ -22,6 +23,8 @@ namespace {
 
 // How long after a re-pointing a vanished document may be an editor's save.
 constexpr qint64 kSafeSaveMs = 10000;
+// How long the watcher stays quiet after an overflow before the search runs.
+constexpr int kSettleMs = 500;
 
 bool Exists(const QString& path) {
     struct stat st;
@@ -44,6 +47,18 @@ CMoveFollower::CMoveFollower(QWidget* owner)
     connect(m_watcher, &CMoveWatcher::OnMoved, this, &CMoveFollower::Watcher_OnMoved);
     connect(m_watcher, &CMoveWatcher::OnWatchLimit, this, &CMoveFollower::Watcher_OnWatchLimit);
     connect(m_watcher, &CMoveWatcher::OnGone, this, &CMoveFollower::Watcher_OnGone);
+    // Searched for once the burst that overflowed the queue has settled, and
+    // never from inside a repair that is running.
+    m_lost = new QTimer(this);
+    m_lost->setSingleShot(true);
+    m_lost->setInterval(kSettleMs);
+    connect(m_watcher, &CMoveWatcher::OnOverflow, m_lost, qOverload<>(&QTimer::start));
+    connect(m_lost, &QTimer::timeout, this, [this] {
+        if (m_repairing)
+            m_lost->start();
+        else
+            emit OnMovesLost();
+    });
 }
 
 CMoveFollower::~CMoveFollower() = default;
@@ -136,7 +151,8 @@ void CMoveFollower::Watcher_OnGone(const QString& Path, bool IsFolder) {
 void CMoveFollower::Watcher_OnWatchLimit() {
     Tell(QStringLiteral("WatchLimitNotice"),
          tr("フォルダの監視数がシステムの上限に達しました (%1)。\n"
-            "ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。")
+            "ほかのフォルダで移動された文書は自動ではつなぎ直されません。"
+            "「見つからない文書を探す」で探してください。")
              .arg(CMoveWatcher::SystemWatchLimit()));
 }
 
@@ -218,6 +234,10 @@ QList<CMoveFollower::Relinked> CMoveFollower::FollowSwaps(const QList<qsizetype>
 }
 
 QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
+    if (m_repairing)
+        return {};
+    m_repairing = true;
+    const auto repaired = qScopeGuard([this] { m_repairing = false; });
     QList<qsizetype> missing, displaced;
     for (qsizetype i = 0; i < m_documents.size(); ++i) {
         const Document& d = m_documents[i];

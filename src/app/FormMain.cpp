@@ -922,6 +922,9 @@ void FormMain::LoadMoveFollowing() {
     connect(FMoveFollower.get(), &CMoveFollower::OnGone, this, [this](qint32 FileID) {
         Handle(gRepository != nullptr, [&] { m_filler->ShowMissing(FileID); });
     });
+    connect(FMoveFollower.get(), &CMoveFollower::OnMovesLost, this, [this] {
+        Handle(!gRepository->IsReadOnly(), [this] { FMoveFollower->Repair(true); });
+    });
     auto* findMissing = new QAction(tr("見つからない文書を探す"), this);
     findMissing->setObjectName(QStringLiteral("FindMissing"));
     connect(findMissing, &QAction::triggered, this, &FormMain::FindMissing_Triggered);

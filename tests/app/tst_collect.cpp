@@ -558,6 +558,26 @@ private slots:
                  (QStringList{b, a, c}));
     }
 
+    // Moves lost to an overflow of the system's event queue are searched for.
+    void lostMovesAreSearchedFor() {
+        QFile queue("/proc/sys/fs/inotify/max_queued_events");
+        const int limit = queue.open(QIODevice::ReadOnly) ? queue.readAll().trimmed().toInt() : 0;
+        if (limit <= 0 || limit > 1000000)
+            QSKIP("No inotify queue limit to overflow");
+        const QString docs = DocumentsFolder() + "/a/";
+        const QString doc = WriteFile(docs + "report.txt", "the report");
+        const QByteArray churn = QFile::encodeName(WriteFile(docs + "churn"));
+        Start();
+        QVERIFY(DropOnNode("H2", {doc}));
+        ModalAnswerer answerer;
+        // Two events a rename, none read meanwhile: the queue overflows, and
+        // the move after it is lost.
+        for (int i = 0; i <= limit / 2; ++i)
+            QCOMPARE(::rename(churn + (i % 2 ? "~" : ""), churn + (i % 2 ? "" : "~")), 0);
+        QVERIFY(QFile::rename(doc, docs + "report-2.txt"));
+        QTRY_COMPARE(Target("report.txt.lnk"), docs + "report-2.txt");
+    }
+
     // The facts kept of each document (size, date, fingerprint) fill the
     // lists before the disk is read, and the check that follows corrects them.
     void everyWayInFillsFacts_data() {
