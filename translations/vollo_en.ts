@@ -238,6 +238,10 @@ Check that %2 can be written.</translation>
 <context>
     <name>CFileCollector</name>
     <message>
+        <source>リンク先が見つかりません。</source>
+        <translation>The link points to nothing that exists.</translation>
+    </message>
+    <message>
         <source>Web のリンクです。ファイルを保存してから、そのファイルをドロップしてください。</source>
         <translation>This is a web link. Save the file first, then drop the saved file.</translation>
     </message>
@@ -396,6 +400,10 @@ You can still look at the lists as they were, but not collect files or change ca
 <context>
     <name>CLeftOut</name>
     <message>
+        <source>リンクが自分自身をたどる輪になっていて、先がありません。</source>
+        <translation>The link leads round in a loop to itself and points to nothing.</translation>
+    </message>
+    <message>
         <source>%1 件を取り込めませんでした。</source>
         <translation>%1 items could not be collected.</translation>
     </message>
@@ -460,9 +468,9 @@ You can still look at the lists as they were, but not collect files or change ca
     <name>CMoveFollower</name>
     <message>
         <source>フォルダの監視数がシステムの上限に達しました (%1)。
-ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。</source>
+ほかのフォルダで移動された文書は自動ではつなぎ直されません。「見つからない文書を探す」で探してください。</source>
         <translation>The system&apos;s limit of watched folders has been reached (%1).
-Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
+Documents moved in other folders are not followed automatically. Use &quot;Find Missing Documents&quot; to look for them.</translation>
     </message>
     <message>
         <source>見つからない文書を探しています...</source>

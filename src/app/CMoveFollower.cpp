@@ -13,18 +13,31 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSet>
 
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
 // How long after a re-pointing a vanished document may be an editor's save.
 constexpr qint64 kSafeSaveMs = 10000;
+// How long the watcher stays quiet after an overflow before the search runs.
+constexpr int kSettleMs = 500;
 
 bool Exists(const QString& path) {
     struct stat st;
     return lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// The facts of the file now at path, or nothing when no regular file is there.
+std::optional<CMoveMatcher::Facts> Now(const QString& path) {
+    struct stat st;
+    if (stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return CMoveMatcher::Facts{path, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                               qint64(st.st_mtim.tv_sec)};
 }
 
 } // namespace
@@ -34,6 +47,18 @@ CMoveFollower::CMoveFollower(QWidget* owner)
     connect(m_watcher, &CMoveWatcher::OnMoved, this, &CMoveFollower::Watcher_OnMoved);
     connect(m_watcher, &CMoveWatcher::OnWatchLimit, this, &CMoveFollower::Watcher_OnWatchLimit);
     connect(m_watcher, &CMoveWatcher::OnGone, this, &CMoveFollower::Watcher_OnGone);
+    // Searched for once the burst that overflowed the queue has settled, and
+    // never from inside a repair that is running.
+    m_lost = new QTimer(this);
+    m_lost->setSingleShot(true);
+    m_lost->setInterval(kSettleMs);
+    connect(m_watcher, &CMoveWatcher::OnOverflow, m_lost, qOverload<>(&QTimer::start));
+    connect(m_lost, &QTimer::timeout, this, [this] {
+        if (m_repairing)
+            m_lost->start();
+        else
+            emit OnMovesLost();
+    });
 }
 
 CMoveFollower::~CMoveFollower() = default;
@@ -69,7 +94,9 @@ bool CMoveFollower::Relink(qsizetype index, const QString& newPath) {
     const QString oldPath = d.Stored.Path;
     if (!AM_Vollo::Guard([&] { CShortcutRelinker::Relink(d.Shortcut, newPath); }, m_owner))
         return false;
-    m_byPath.remove(oldPath);
+    // Two documents that traded names: the other one may hold oldPath now.
+    if (m_byPath.value(oldPath, -1) == index)
+        m_byPath.remove(oldPath);
     m_earlier.insert(index, {oldPath, QDateTime::currentMSecsSinceEpoch()});
     d.Stored.Path = newPath;
     m_byPath.insert(newPath, index);
@@ -124,7 +151,8 @@ void CMoveFollower::Watcher_OnGone(const QString& Path, bool IsFolder) {
 void CMoveFollower::Watcher_OnWatchLimit() {
     Tell(QStringLiteral("WatchLimitNotice"),
          tr("フォルダの監視数がシステムの上限に達しました (%1)。\n"
-            "ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。")
+            "ほかのフォルダで移動された文書は自動ではつなぎ直されません。"
+            "「見つからない文書を探す」で探してください。")
              .arg(CMoveWatcher::SystemWatchLimit()));
 }
 
@@ -172,14 +200,60 @@ QList<CMoveMatcher::Outcome> CMoveFollower::Search(const QList<qsizetype>& missi
     return *canceled ? QList<CMoveMatcher::Outcome>() : matcher.Match();
 }
 
-QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
-    QList<qsizetype> missing;
-    for (qsizetype i = 0; i < m_documents.size(); ++i)
-        if (!(Quiet && m_documents[i].KnownMissing) && !Exists(m_documents[i].Stored.Path))
-            missing << i;
+QList<CMoveFollower::Relinked> CMoveFollower::FollowSwaps(const QList<qsizetype>& displaced) {
+    // Documents renamed in turn while the program was closed (a to a
+    // temporary name, b to a, the temporary name to b) each hold the other's
+    // path. Only the paths of such documents are looked at: a document
+    // replaced in place (a safe save, a backup beside it) keeps its path.
+    CMoveMatcher matcher;
+    QList<CMoveMatcher::Facts> stored;
+    for (qsizetype index : displaced)
+        stored << m_documents[index].Stored;
+    matcher.setMissing(stored);
+    const auto fingerprint = m_fingerprint ? m_fingerprint : CMoveMatcher::FingerprintOf;
+    for (const CMoveMatcher::Facts& facts : std::as_const(stored)) {
+        std::optional<CMoveMatcher::Facts> now = Now(facts.Path);
+        if (!now || !matcher.IsCandidate(now->Device, now->Inode, now->Size))
+            continue;
+        if (matcher.NeedsFingerprint(*now)) {
+            const std::optional<quint64> print = fingerprint(now->Path);
+            now->HasFingerprint = print.has_value();
+            now->Fingerprint = print.value_or(0);
+        }
+        matcher.AddCandidate(*now);
+    }
     QList<Relinked> done;
+    for (const CMoveMatcher::Outcome& o : matcher.Match()) {
+        const qsizetype index = displaced[o.Missing];
+        const QString oldPath = m_documents[index].Stored.Path;
+        if (o.By == CMoveMatcher::Rule::Inode && o.Decision == CMoveMatcher::Verdict::Relink &&
+            Relink(index, o.Candidates.front()))
+            done << Relinked{m_documents[index].Shortcut, oldPath, o.Candidates.front()};
+    }
+    return done;
+}
+
+QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
+    if (m_repairing)
+        return {};
+    m_repairing = true;
+    const auto repaired = qScopeGuard([this] { m_repairing = false; });
+    QList<qsizetype> missing, displaced;
+    for (qsizetype i = 0; i < m_documents.size(); ++i) {
+        const Document& d = m_documents[i];
+        if (Quiet && d.KnownMissing)
+            continue;
+        if (!Exists(d.Stored.Path))
+            missing << i;
+        else if (const auto now = Now(d.Stored.Path);
+                 now && d.Stored.Inode != 0 && now->Inode != d.Stored.Inode)
+            displaced << i;
+    }
+    QList<Relinked> done = FollowSwaps(displaced);
     if (missing.isEmpty()) {
-        if (!Quiet)
+        if (!done.isEmpty())
+            Tell(QStringLiteral("RelinkReport"), Report(done));
+        else if (!Quiet)
             Tell(QStringLiteral("RelinkReport"), tr("見つからない文書はありません。"));
         return done;
     }

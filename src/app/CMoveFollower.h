@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 class CMoveWatcher;
 class QWidget;
@@ -66,6 +67,9 @@ signals:
     // A followed document deleted, or moved where no watch sees it, while
     // the program runs.
     void OnGone(qint32 FileID);
+    // Moves were lost while the program ran (the system's event queue
+    // overflowed) and the burst is over: the owner should run the repair.
+    void OnMovesLost();
 
 private slots:
     void Watcher_OnMoved(const QString& From, const QString& To, bool IsFolder);
@@ -74,6 +78,7 @@ private slots:
 
 private:
     bool Relink(qsizetype index, const QString& newPath);
+    QList<Relinked> FollowSwaps(const QList<qsizetype>& displaced);
     QList<CMoveMatcher::Outcome> Search(const QList<qsizetype>& missing, bool* canceled);
     void WatchAround(const QString& path);
     void Tell(const QString& name, const QString& text);
@@ -88,4 +93,6 @@ private:
         qint64 at = 0; // when that was, ms since the epoch
     };
     QHash<qsizetype, Earlier> m_earlier;
+    QTimer* m_lost = nullptr; // restarted by each overflow of a burst
+    bool m_repairing = false;
 };

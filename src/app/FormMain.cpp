@@ -619,19 +619,36 @@ void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
             FCategoryForm->Freeze();
             return;
         }
-        if (FCategoryForm->FileIDs().size() > 1) {
-            if (state == 1)
-                m_links->LinkFiles(FCategoryForm->FileIDs(), TagID);
-            else
-                m_links->UnlinkFiles(FCategoryForm->FileIDs(), TagID);
-        } else if (state == 1) {
-            LinkFileToTag(FileID, TagID);
-        } else {
-            gRepository->DelFileTag(FileID, TagID);
+        // A refused write (a repository open for reading, a full disk)
+        // leaves the ticks showing what is stored, not what was clicked.
+        if (!AM_Vollo::Guard([&] { StoreTick(state, FileID, TagID); }, this)) {
+            AM_Vollo::Guard([this] { ShowStoredTicks(); }, this);
+            RefillLists();
+            return;
         }
         if (FTabViewer->SelectedKey() == key)
             ShowTagFiles(TagID);
     });
+}
+
+void FormMain::StoreTick(qint32 state, qint32 FileID, qint32 TagID) {
+    if (FCategoryForm->FileIDs().size() > 1) {
+        if (state == 1)
+            m_links->LinkFiles(FCategoryForm->FileIDs(), TagID);
+        else
+            m_links->UnlinkFiles(FCategoryForm->FileIDs(), TagID);
+    } else if (state == 1) {
+        LinkFileToTag(FileID, TagID);
+    } else {
+        gRepository->DelFileTag(FileID, TagID);
+    }
+}
+
+void FormMain::ShowStoredTicks() {
+    if (FCategoryForm->FileIDs().size() > 1)
+        m_links->FeedCategoryForm(*FCategoryForm, FCategoryForm->FileIDs());
+    else
+        FCategoryForm->SetCategory(gRepository->GetTagOfFile(FCategoryForm->FileID()));
 }
 
 void FormMain::FAnchor_FormResize() {
@@ -944,6 +961,9 @@ void FormMain::LoadMoveFollowing() {
     });
     connect(FMoveFollower.get(), &CMoveFollower::OnGone, this, [this](qint32 FileID) {
         Handle(gRepository != nullptr, [&] { m_filler->ShowMissing(FileID); });
+    });
+    connect(FMoveFollower.get(), &CMoveFollower::OnMovesLost, this, [this] {
+        Handle(!gRepository->IsReadOnly(), [this] { FMoveFollower->Repair(true); });
     });
     auto* findMissing = new QAction(tr("見つからない文書を探す"), this);
     findMissing->setObjectName(QStringLiteral("FindMissing"));

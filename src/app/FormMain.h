@@ -218,6 +218,8 @@ private:
     void SetupManyDocuments();
     void ShowItem(const CListItem& Item);
     void ShowSelection();
+    void StoreTick(qint32 state, qint32 FileID, qint32 TagID);
+    void ShowStoredTicks();
     bool LinkDraggedRows(const QMimeData* Data, qint32 TagID);
     void ShowAboutBox();
 

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -220,11 +221,18 @@ QString CShortcutReader::Target(const QString& path) const {
     if (!S_ISREG(st.st_mode))
         throw CError(
             QStringLiteral("The shortcut \"%1\" is neither a symbolic link nor a file").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw CError(
-            errno,
-            QStringLiteral("The shortcut \"%1\" cannot be read: %2").arg(path, file.errorString()));
+    // Looked at again once open: a FIFO put in its place since the lstat
+    // would otherwise block the read.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    QFile file;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const int error = fd < 0 ? errno : EINVAL;
+        if (fd >= 0 && !file.isOpen())
+            ::close(fd);
+        throw CError(error, QStringLiteral("The shortcut \"%1\" cannot be read: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+    }
     const QByteArray data = file.read(kMaxLinkBytes);
     if (file.error() != QFileDevice::NoError)
         throw CError(

@@ -109,8 +109,9 @@ QString CFileCollector::DropRefusal(const QUrl& Url) {
     const QString path = Url.toLocalFile();
     struct stat st;
     if (lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return tr("見つかりません。名前に UTF-8 でない文字が含まれているか、"
-                  "移動か削除されたファイルです。");
+        return errno != ENOENT ? CLeftOut::ReasonFor(errno)
+                               : tr("見つかりません。名前に UTF-8 でない文字が含まれているか、"
+                                    "移動か削除されたファイルです。");
     if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
         return QString();
     if (!S_ISREG(st.st_mode))
@@ -118,6 +119,18 @@ QString CFileCollector::DropRefusal(const QUrl& Url) {
     if (access(QFile::encodeName(path).constData(), R_OK) != 0)
         return CLeftOut::ReasonFor(errno);
     return QString();
+}
+
+QString CFileCollector::NotDocumentReason(const QString& Path) {
+    const QByteArray name = QFile::encodeName(Path);
+    struct stat st;
+    if (stat(name.constData(), &st) != 0) {
+        const int code = errno;
+        return code == ENOENT && lstat(name.constData(), &st) == 0
+                   ? tr("リンク先が見つかりません。")
+                   : CLeftOut::ReasonFor(code);
+    }
+    return S_ISREG(st.st_mode) ? QString() : tr("通常のファイルではありません。");
 }
 
 void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
@@ -139,7 +152,10 @@ void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
 
 qint32 CFileCollector::CollectFile(const QString& File) {
     // A shortcut to nothing would be registered as a document.
-    const QString refusal = DropRefusal(QUrl::fromLocalFile(File));
+    // A link that leads to no regular file (itself, a device) is no document.
+    QString refusal = DropRefusal(QUrl::fromLocalFile(File));
+    if (refusal.isEmpty())
+        refusal = NotDocumentReason(File);
     if (!refusal.isEmpty()) {
         m_leftOut.Add(File, refusal);
         return 0;
@@ -189,6 +205,13 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID) {
     const QString ext = ExtensionOf(name);
     if (ext.size() < 2 || !IsCollectedExtension(ext))
         return false;
+    // The walk reports links and special files as it finds them; only what
+    // leads to a regular file is a document.
+    const QString refusal = NotDocumentReason(FileName);
+    if (!refusal.isEmpty()) {
+        m_leftOut.Add(FileName, refusal);
+        return false;
+    }
     QString shortcut;
     try {
         shortcut = SM_Shortcut::MakeShortcutFile(m_repository.ShortcutFolder(), FileName);

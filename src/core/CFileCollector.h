@@ -36,6 +36,10 @@ public:
                                     CLeftOut* LeftOut = nullptr);
     // Why a dropped URL cannot be collected; empty when it can.
     static QString DropRefusal(const QUrl& Url);
+    // Why the file at Path, links followed, is no document (a FIFO, a
+    // device, a socket, a folder, a link to nothing or to itself); empty
+    // when it is a regular file.
+    static QString NotDocumentReason(const QString& Path);
     // Collects every file and links it to TagID. A file whose shortcut cannot
     // be made goes to LeftOut; the others are still collected. Repository
     // errors reach the caller.

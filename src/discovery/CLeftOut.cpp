@@ -53,6 +53,8 @@ QString CLeftOut::ReasonFor(int Errno) {
         return tr("書き込めない（読み取り専用の）場所です。");
     case ENOENT:
         return tr("見つかりません。");
+    case ELOOP:
+        return tr("リンクが自分自身をたどる輪になっていて、先がありません。");
     default:
         return tr("エラー: %1").arg(qt_error_string(Errno));
     }

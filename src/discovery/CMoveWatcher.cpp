@@ -87,6 +87,10 @@ void CMoveWatcher::ReadEvents() {
         for (ssize_t at = 0; at < n;) {
             const auto* ev = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
+            if (ev->mask & IN_Q_OVERFLOW) {
+                emit OnOverflow();
+                continue;
+            }
             if (ev->mask & IN_IGNORED) {
                 m_watches.remove(m_folders.take(ev->wd));
                 continue;

@@ -40,6 +40,9 @@ signals:
     // A file (or a folder, with IsFolder) moved from From to To.
     void OnMoved(const QString& From, const QString& To, bool IsFolder);
     void OnWatchLimit();
+    // The system's event queue overflowed: moves in any watched folder may
+    // have been lost.
+    void OnOverflow();
     // A file deleted from a watched folder, or a file or folder (IsFolder)
     // that left one without arriving in another within a moment (moved to
     // the trash, say). A move that completes later is still reported.

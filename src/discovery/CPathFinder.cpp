@@ -201,7 +201,13 @@ struct CPathFinder::Walk {
                 return;
             const QString fullPath = folder + e.name;
             if (QFile::encodeName(fullPath).size() >= PATH_MAX) {
-                emit self->OnLeftOut(fullPath, CLeftOut::ReasonFor(ENAMETOOLONG));
+                // A folder is told with its separator: the documents in it
+                // are what is left out.
+                if (!e.isDir)
+                    emit self->OnLeftOut(fullPath, CLeftOut::ReasonFor(ENAMETOOLONG));
+                else if (self->m_includeSubFolder && Enters(e))
+                    emit self->OnLeftOut(fullPath + QLatin1Char('/'),
+                                         CLeftOut::ReasonFor(ENAMETOOLONG));
                 continue;
             }
             if (!e.faithful) {
@@ -254,10 +260,6 @@ void CPathFinder::FindFile(const QString& FilePath) {
         walk.Folder(FilePath);
     }
     emit OnFinish(m_foundCount);
-}
-
-bool CPathFinder::MatchesPattern(const QString& pattern, const QString& name) {
-    return CompiledPattern(pattern).Matches(name);
 }
 
 void CPathFinder::Cancel() {

@@ -51,11 +51,6 @@ public:
     // an error thrown by a handler ends the walk and reaches the caller.
     void FindFile(const QString& FilePath);
 
-    // Directory-search wildcards: "*" any run, "?" one character, letter case
-    // ignored; a pattern ending in ".*" also matches the name without that
-    // part, so "*.*" matches every name, with or without a dot.
-    static bool MatchesPattern(const QString& pattern, const QString& name);
-
 public slots:
     // Makes the running FindFile stop after the entry at hand; it still
     // raises OnFinish with the count so far.

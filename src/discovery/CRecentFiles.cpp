@@ -108,8 +108,11 @@ void CRecentFiles::FindFile() {
             throw;
         }
 
-        CRecordset rs = m_connection->Execute(
-            QStringLiteral("SELECT * FROM tableRecent ORDER BY ageHigh DESC, ageLow DESC"));
+        // The low half is stored signed: read as the unsigned number it
+        // is, or every time whose low half passes 2^31 sorts as older.
+        CRecordset rs =
+            m_connection->Execute(QStringLiteral("SELECT * FROM tableRecent ORDER BY ageHigh DESC, "
+                                                 "(ageLow & 4294967295) DESC"));
         qint32 listed = 0;
         for (; !rs.IsEOF() && listed < m_fileCount; rs.MoveNext()) {
             const QString name = rs.Field(QStringLiteral("fileName")).toString();

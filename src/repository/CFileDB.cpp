@@ -73,6 +73,8 @@ Identity Found(Identity::Kind kind, int code, const QString& cause) {
     return Identity{kind, code, cause};
 }
 
+Identity Probe(const QString& path);
+
 // Reads the file through a read-only connection: nothing is written to a
 // file before it is known to be a repository in good order.
 Identity Identify(const QString& path) {
@@ -95,6 +97,22 @@ Identity Identify(const QString& path) {
         return Found(Identity::Foreign, SQLITE_NOTADB,
                      QCoreApplication::translate("CFileDB", "SQLite のデータベースではありません"));
     file.close();
+    // SQLite opens the -wal and -shm files of a database in WAL mode even
+    // for reading; a refused file is left exactly as found, so those that
+    // were not there go again.
+    const QStringList journals{path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
+    const QList<bool> present{QFileInfo::exists(journals[0]), QFileInfo::exists(journals[1])};
+    const Identity verdict = Probe(path);
+    if (verdict.kind == Identity::Damaged || verdict.kind == Identity::Foreign ||
+        verdict.kind == Identity::Blank)
+        for (qsizetype i = 0; i < journals.size(); ++i)
+            if (!present[i])
+                QFile::remove(journals[i]);
+    return verdict;
+}
+
+// Looks inside a file that begins like an SQLite database.
+Identity Probe(const QString& path) {
     CDatabase probe;
     probe.setReadOnly(true);
     try {

@@ -81,7 +81,10 @@ CFileFacts CFileFacts::Read(const QString& path) {
     CFileFacts facts;
     facts.path = path;
     facts.missing = true;
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // A FIFO or a device in a document's place would block open() or never
+    // end a read: nothing but a regular file is read.
+    const int fd =
+        open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return facts;
     struct stat st {};

@@ -4,6 +4,7 @@
 
 #include "AM_Vollo.h"
 #include "BM_Library.h"
+#include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFactChecker.h"
 #include "CFileCollector.h"
@@ -19,6 +20,7 @@
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
 #include "FaultVfs.h"
+#include "FormCategory.h"
 #include "FormChooseMove.h"
 #include "FormMain.h"
 #include "SM_Shortcut.h"
@@ -26,8 +28,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using AM_Vollo::gRepository;
 using namespace AppTest;
@@ -189,6 +195,80 @@ private slots:
         QCOMPARE(Count("SELECT COUNT(*) FROM filetags"), links);
     }
 
+    // What is no document, or cannot be reached, is left out with its
+    // reason, by a walk (nothing may block on a FIFO) and by a drop.
+    void notDocumentsAreLeftOut_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("FIFO") << "fifo"
+                              << "通常のファイルではありません";
+        QTest::newRow("socket") << "socket"
+                                << "通常のファイルではありません";
+        QTest::newRow("link to /dev/zero") << "/dev/zero"
+                                           << "通常のファイルではありません";
+        QTest::newRow("link to /dev/urandom") << "/dev/urandom"
+                                              << "通常のファイルではありません";
+        QTest::newRow("link to itself") << "loop"
+                                        << "輪になって";
+        QTest::newRow("link to nothing") << "dangling"
+                                         << "リンク先が見つかりません";
+        QTest::newRow("path past PATH_MAX") << "deep"
+                                            << "長すぎます";
+    }
+    void notDocumentsAreLeftOut() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString tree = DocumentsFolder() + "/tree";
+        WriteFile(tree + "/a.txt");
+        QString entry = tree + "/odd.txt";
+        const QByteArray raw = QFile::encodeName(entry);
+        if (kind == "fifo") {
+            QCOMPARE(mkfifo(raw.constData(), 0600), 0);
+        } else if (kind == "socket") {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, raw.constData(), sizeof address.sun_path);
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            close(fd);
+        } else if (kind == "deep") {
+            // Made folder by folder: no single path may be that long.
+            int fd = open(QFile::encodeName(tree).constData(), O_PATH | O_DIRECTORY);
+            const QByteArray level(250, 'd');
+            for (int depth = 0; depth < 17; ++depth) {
+                QCOMPARE(mkdirat(fd, level.constData(), 0700), 0);
+                const int next = openat(fd, level.constData(), O_PATH | O_DIRECTORY);
+                close(fd);
+                fd = next;
+            }
+            const int doc = openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0600);
+            QVERIFY(doc >= 0);
+            close(doc);
+            close(fd);
+            entry = tree + "/" + level;
+        } else {
+            MakeLink(kind == "loop"       ? entry
+                     : kind == "dangling" ? tree + "/gone.txt"
+                                          : kind,
+                     entry);
+        }
+        const auto cleanup = qScopeGuard([&] { QProcess::execute("rm", {"-rf", tree}); });
+        ModalAnswerer answerer;
+        StartActive();
+        m_form->CollectFolderFrom(tree);
+        QTRY_COMPARE(answerer.Count(), 1);
+        QCOMPARE(FileCount(), 1);
+        const QString told = answerer.Texts().first();
+        QVERIFY2(told.contains("1 件") && told.contains(entry) && told.contains(reason),
+                 qPrintable(told));
+        if (kind == "deep")
+            return; // no drop can name it
+        QVERIFY(DropOnNode("H2", {entry}));
+        QTRY_COMPARE(answerer.Count(), 2);
+        QCOMPARE(FileCount(), 1);
+        QVERIFY2(answerer.Texts().last().contains(reason), qPrintable(answerer.Texts().last()));
+    }
+
     void cancelKeepsWhatWasTaken() {
         for (int i = 0; i < 30; ++i)
             Doc(QStringLiteral("f%1/doc%1.txt").arg(i));
@@ -204,6 +284,28 @@ private slots:
         QVERIFY(kept >= 1 && kept < 30);
         QCOMPARE((QList<int>{List("H1")->Count(), List("H0")->Count(), answerer.Count()}),
                  (QList<int>{kept, kept, 0}));
+    }
+
+    // A repository open for reading refuses a tick: the box shows what is
+    // stored again, not what was clicked.
+    void refusedTickShowsTheStoredState() {
+        Start();
+        QVERIFY(DropOnNode("H0", {Doc("t.txt")}));
+        Stop();
+        ModalAnswerer answerer;
+        FaultVfs::Arm(1, SQLITE_READONLY);
+        Start(false); // the question was answered at the first start
+        FaultVfs::Disarm();
+        QVERIFY(gRepository->IsReadOnly());
+        ClickNode("H0");
+        Control(0)->setSelectedItem(Control(0)->ListItem(1));
+        Press("Category");
+        QTreeWidgetItem* box = m_form->CategoryForm()->ListViewCategory()->topLevelItem(1);
+        m_form->CategoryForm()->CheckListView()->SetState(box, CCheckListView::Checked);
+        const int told = answerer.Count();
+        m_form->FCategoryForm_OnItemClick(1, box);
+        QTRY_COMPARE(answerer.Count(), told + 1);
+        QCOMPARE(CCheckListView::SmallIcon(box), QString("unchecked"));
     }
 
     // Deleted under the running window: told once, found at the next refill
@@ -434,6 +536,48 @@ private slots:
         QCOMPARE(Target("copied.txt.lnk"), docs + "b/copied.txt");
         QVERIFY(answerer.Texts()[1].startsWith("1 件の文書をつなぎ直しました。"));
     }
+    // Two documents that traded names while the program was closed keep
+    // their shortcuts; one replaced in place, with a backup beside it, keeps
+    // its path.
+    void swapWhileClosed() {
+        const QString docs = DocumentsFolder() + "/";
+        const QString a = WriteFile(docs + "a.txt", "first"), b = WriteFile(docs + "b.txt", "2nd");
+        const QString c = WriteFile(docs + "c.txt", "third");
+        Start();
+        QVERIFY(DropOnNode("H2", {a, c}) && DropOnNode("H3", {b}));
+        Stop();
+        QVERIFY(QFile::rename(a, docs + "t") && QFile::rename(b, a) &&
+                QFile::rename(docs + "t", b));
+        QVERIFY(QFile::rename(c, c + "~"));
+        WriteFile(c, "third, edited");
+        ModalAnswerer answerer;
+        Start();
+        QTRY_COMPARE(answerer.Count(), 1);
+        QVERIFY(answerer.Texts()[0].startsWith("2 件の文書をつなぎ直しました。"));
+        QCOMPARE((QStringList{Target("a.txt.lnk"), Target("b.txt.lnk"), Target("c.txt.lnk")}),
+                 (QStringList{b, a, c}));
+    }
+
+    // Moves lost to an overflow of the system's event queue are searched for.
+    void lostMovesAreSearchedFor() {
+        QFile queue("/proc/sys/fs/inotify/max_queued_events");
+        const int limit = queue.open(QIODevice::ReadOnly) ? queue.readAll().trimmed().toInt() : 0;
+        if (limit <= 0 || limit > 1000000)
+            QSKIP("No inotify queue limit to overflow");
+        const QString docs = DocumentsFolder() + "/a/";
+        const QString doc = WriteFile(docs + "report.txt", "the report");
+        const QByteArray churn = QFile::encodeName(WriteFile(docs + "churn"));
+        Start();
+        QVERIFY(DropOnNode("H2", {doc}));
+        ModalAnswerer answerer;
+        // Two events a rename, none read meanwhile: the queue overflows, and
+        // the move after it is lost.
+        for (int i = 0; i <= limit / 2; ++i)
+            QCOMPARE(::rename(churn + (i % 2 ? "~" : ""), churn + (i % 2 ? "" : "~")), 0);
+        QVERIFY(QFile::rename(doc, docs + "report-2.txt"));
+        QTRY_COMPARE(Target("report.txt.lnk"), docs + "report-2.txt");
+    }
+
     // The facts kept of each document (size, date, fingerprint) fill the
     // lists before the disk is read, and the check that follows corrects them.
     void everyWayInFillsFacts_data() {

@@ -483,6 +483,19 @@ private slots:
         QCOMPARE(RawLink(recent.FilePath() + stored.last()), m_docs + "/d1/" + name(19));
     }
 
+    // Two uses a second apart whose times differ in the sign bit of the
+    // low 32-bit half: the later one is still the newer.
+    void newestAcrossTheLowHalfSign() {
+        qint64 t = kBase;
+        const auto low = [](qint64 s) { return quint32((s + 11644473600LL) * 10000000LL); };
+        while (low(t) < 0x80000000u - 10000000u || low(t) >= 0x80000000u)
+            ++t;
+        WriteBookmarks({{Doc(m_docs, "older.txt"), t}, {Doc(m_docs, "newer.txt"), t + 1}});
+        CRecentFiles recent;
+        recent.setFileCount(1);
+        QCOMPARE(Walk(recent).found, QStringList({"newer.txt.lnk"}));
+    }
+
     void onlyLiveDocumentsAreReported() {
         const QString gone = Doc(m_docs, "deleted.txt");
         QVERIFY(QDir().mkpath(m_docs + "/a folder"));
