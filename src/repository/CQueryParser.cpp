@@ -124,7 +124,8 @@ QList<Token> Tokens(const QString& text) {
             token.text = ReadQuoted(text, at);
             token.quoted = true;
             tokens.append(token);
-        } else if ((c == u'-' || c == u'－') && at + 1 < text.size() && !Ends(text[at + 1])) {
+        } else if ((c == u'-' || c == u'－') && at + 1 < text.size() && !text[at + 1].isSpace() &&
+                   text[at + 1] != u')' && text[at + 1] != u'）') {
             tokens.append(MakeToken(Tok::Not, at++, QStringLiteral("-")));
         } else {
             tokens.append(ReadWord(text, at));
