@@ -27,6 +27,7 @@
 #include "CManyDocuments.h"
 #include "CMoveFollower.h"
 #include "CPathFinder.h"
+#include "CQueryView.h"
 #include "CRecentFiles.h"
 #include "CSplitBar.h"
 #include "CStoredText.h"
@@ -124,11 +125,13 @@ void FormMain::Load() {
     LoadExtensionCategories();
     LoadTabs();
     LoadFileLists(categories);
+    LoadQueryField();
     LoadLayout();
     LoadCategoryForm();
     SetupListFollowing();
     SetupCategoryCommands();
     SetupManyDocuments();
+    SetupQuery();
     LoadSelection();
     SetupDataFolderWatch();
     LoadMoveFollowing();
@@ -374,6 +377,7 @@ void FormMain::Unload() {
     m_moves.reset();
     FMoveFollower.reset();
     m_userCategories.reset();
+    m_query.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -549,7 +553,8 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
 
 void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) {
     // Before any tab was chosen the drop names no list.
-    Handle(!Key.isEmpty(), [&] {
+    // The results of a query are no category to file the documents in.
+    Handle(!Key.isEmpty() && Key != CQueryView::ResultsKey(), [&] {
         const qint32 ID = KeyToID(Key);
         if (LinkDraggedRows(Data, ID))
             return;
@@ -833,6 +838,20 @@ bool FormMain::WritesBlocked() {
         return false;
     setStatusBar(CDataFolderWatch::BlockedText());
     return true;
+}
+
+// -------------------------------------------------------------------- queries
+
+void FormMain::LoadQueryField() {
+    m_query = std::make_unique<CQueryView>(this, m_ui.TabStripWork, *gRepository, *m_filler);
+}
+
+void FormMain::SetupQuery() {
+    CFileListView* results =
+        m_query->Bind(*FAnchor, *m_categoryLists, *FTabViewer, *FFileListViews);
+    m_listKeys << CQueryView::ResultsKey();
+    FollowList(results);
+    connect(m_query.get(), &CQueryView::OnShown, this, &FormMain::ShowCount);
 }
 
 // ------------------------------------------------------ many documents at once

@@ -3,6 +3,7 @@
 #include "CDatabase.h"
 #include "CFactStore.h"
 #include "CQueryParser.h"
+#include "CStoredText.h"
 
 #include <QRegularExpression>
 
@@ -33,25 +34,39 @@ QString Bounds(const QString& column, const CQueryNode& node, QVariantList& valu
 
 CQueryCompiler::CQueryCompiler(CDatabase& connection) : m_connection(connection) {}
 
+namespace {
+
+// Whether a name in a query names a stored one: as stored, or as shown in the
+// language of the interface (the shipped names are translated), case ignored.
+bool Names(const QString& stored, const QString& name) {
+    return stored.compare(name, Qt::CaseInsensitive) == 0 ||
+           CStoredText::Shown(stored).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 QList<qint32> CQueryCompiler::CategoryTagIDs(const QString& name) {
     QList<qint32> ids;
-    m_connection.ForEachBound(
-        QStringLiteral("SELECT ID FROM tags WHERE tagName = ? COLLATE NOCASE ORDER BY ID"), {name},
-        [&ids](const CDatabase::Row& row) { ids << qint32(row.Int(0)); });
+    m_connection.ForEachBound(QStringLiteral("SELECT ID, tagName FROM tags ORDER BY ID"), {},
+                              [&ids, &name](const CDatabase::Row& row) {
+                                  if (Names(row.Text(1), name))
+                                      ids << qint32(row.Int(0));
+                              });
     return ids;
 }
 
 QStringList CQueryCompiler::ExtensionsOf(const QString& type) {
     QStringList extensions;
+    const QString name = type.trimmed();
     m_connection.ForEachBound(
-        QStringLiteral("SELECT fileEXT FROM extension WHERE extName = ? COLLATE NOCASE AND "
-                       "fileEXT <> 'RecentFiles'"),
-        {type.trimmed()}, [&extensions](const CDatabase::Row& row) {
-            extensions << row.Text(0).toLower().split(
-                QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
+        QStringLiteral("SELECT extName, fileEXT FROM extension WHERE fileEXT <> 'RecentFiles'"), {},
+        [&extensions, &name](const CDatabase::Row& row) {
+            if (Names(row.Text(0), name))
+                extensions << row.Text(1).toLower().split(
+                    QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
         });
     if (extensions.isEmpty()) {
-        QString ext = type.trimmed().toLower();
+        const QString ext = name.toLower();
         extensions << (ext.startsWith(u'.') ? ext : u'.' + ext);
     }
     return extensions;
