@@ -63,10 +63,13 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
 
 CQueryView::~CQueryView() = default;
 
-CFileListView* CQueryView::Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabViewer& Tabs,
-                                CFileListViews& Views) {
+void CQueryView::AnchorTo(CAnchor& Anchor) {
     Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
     Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 1);
+}
+
+CFileListView* CQueryView::Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabViewer& Tabs,
+                                CFileListViews& Views) {
     m_tabs = &Tabs;
     m_results = Lists.Add(ResultsKey(), tr("検索結果"), m_repository, Anchor, Tabs, Views);
     if (m_results)

@@ -37,7 +37,9 @@ public:
     CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository, CListFiller& Filler);
     ~CQueryView() override;
 
-    // Joins the layout and makes the results list with its tab.
+    // The field and its line join the layout with the controls of the design.
+    void AnchorTo(CAnchor& Anchor);
+    // Makes the results list with its tab, once the layout is bound.
     CFileListView* Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabViewer& Tabs,
                         CFileListViews& Views);
     // Reads the category names offered while typing.

@@ -297,6 +297,7 @@ void FormMain::LoadLayout() {
     FAnchor->Create(CWidgetAnchorWindow::Wrap(this), false);
     connect(FAnchor.get(), &CAnchor::FormResize, this, &FormMain::FAnchor_FormResize);
     m_ui.AnchorControls(*FAnchor);
+    m_query->AnchorTo(*FAnchor);
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
     // layout snapping the window back after it (or never, under some).
