@@ -58,10 +58,12 @@ void Fill(CVolloDB& db) {
         const QString doc = QStringLiteral("/home/u/folder%1/%2").arg(random.bounded(50)).arg(name);
         c.ExecuteBound(QStringLiteral("INSERT INTO files (ID, path) VALUES (?, ?)"),
                        {i, QStringLiteral("/data/%1.lnk").arg(name)});
-        c.ExecuteBound(QStringLiteral("INSERT INTO filefacts VALUES (?, ?, 1, ?, ?, ?, ?, ?)"),
-                       {i, doc, i, qint64(random.bounded(50 << 20)),
-                        from + qint64(random.generateDouble() * double(span)),
-                        qint64(random.bounded(99000) + 1), random.bounded(100) == 0 ? 1 : 0});
+        c.ExecuteBound(
+            QStringLiteral("INSERT INTO filefacts VALUES (?, ?, 1, ?, ?, ?, ?, ?)"),
+            {i, doc, i, qint64(random.bounded(50 << 20)),
+             from + qint64(random.generateDouble() * double(span)),
+             random.bounded(50) == 0 ? qint64(random.bounded(500) + 1) : qint64(i) + 1000,
+             random.bounded(100) == 0 ? 1 : 0});
     }
     std::set<std::pair<int, int>> made;
     while (made.size() < size_t(Links)) {

@@ -33,6 +33,7 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
     m_field->setInsertPolicy(QComboBox::NoInsert);
     m_field->setMaxCount(HistorySize);
     m_field->setAccessibleName(tr("クエリ"));
+    m_field->lineEdit()->setAccessibleName(tr("クエリ"));
     m_field->lineEdit()->setPlaceholderText(tr("クエリ"));
     m_field->lineEdit()->setClearButtonEnabled(true);
     m_completer = new CQueryCompleter(this);
