@@ -13,7 +13,7 @@ fi
 build="$root/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVOLLO_BUILD_FUZZ=ON -DVOLLO_BUILD_TESTS=OFF -DVOLLO_BUILD_BENCH=OFF >/dev/null
-targets=(shelllink jetdate placeholders recentlist)
+targets=(shelllink jetdate placeholders recentlist query)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -488,6 +488,12 @@ Documents moved in other folders are not followed automatically. Use &quot;Find 
         <source>%1 件の文書をつなぎ直しました。</source>
         <translation>Documents relinked: %1.</translation>
     </message>
+    <message>
+        <source>フォルダの監視数がシステムの上限に達しました (%1)。
+ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。</source>
+        <translation>The system&apos;s limit of watched folders has been reached (%1).
+Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>CStoredText</name>
@@ -1165,6 +1171,80 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>%1 はこの Vollo より新しい形で書き出されています。</source>
         <translation>%1 was exported in a newer form than this Vollo reads.</translation>
+    </message>
+</context>
+<context>
+    <name>CQueryParser</name>
+    <message>
+        <source>引用符が閉じられていません</source>
+        <translation>The quotation mark is never closed</translation>
+    </message>
+    <message>
+        <source>日付が読めません (例: 2024、2024-03、2024-03-15)</source>
+        <translation>This is no date (for example 2024, 2024-03, 2024-03-15)</translation>
+    </message>
+    <message>
+        <source>大きさが読めません (例: 10MB、&gt;500KB)</source>
+        <translation>This is no size (for example 10MB, &gt;500KB)</translation>
+    </message>
+    <message>
+        <source>場所のフォルダーを書いてください</source>
+        <translation>Write the folder to look in</translation>
+    </message>
+    <message>
+        <source>状態は 未分類、見つかりません、重複 のどれかです</source>
+        <translation>The state is one of uncategorised, missing, duplicate</translation>
+    </message>
+    <message>
+        <source>「%1:」の後に値を書いてください</source>
+        <translation>Write a value after “%1:”</translation>
+    </message>
+    <message>
+        <source>「%1」の後に条件がありません</source>
+        <translation>Nothing to combine after “%1”</translation>
+    </message>
+    <message>
+        <source>「%1」の前に条件がありません</source>
+        <translation>Nothing to combine before “%1”</translation>
+    </message>
+    <message>
+        <source>「(」のない「)」です</source>
+        <translation>This “)” closes no “(”</translation>
+    </message>
+    <message>
+        <source>括弧の中に条件がありません</source>
+        <translation>Nothing inside the brackets</translation>
+    </message>
+    <message>
+        <source>「(」が「)」で閉じられていません</source>
+        <translation>This “(” is never closed by a “)”</translation>
+    </message>
+    <message>
+        <source>入れ子が深すぎます</source>
+        <translation>Nested too deeply</translation>
+    </message>
+    <message>
+        <source>条件が多すぎます</source>
+        <translation>Too many conditions</translation>
+    </message>
+</context>
+<context>
+    <name>CQueryView</name>
+    <message>
+        <source>クエリ</source>
+        <translation>Query</translation>
+    </message>
+    <message>
+        <source>クエリの誤り</source>
+        <translation>Query error</translation>
+    </message>
+    <message>
+        <source>検索結果</source>
+        <translation>Results</translation>
+    </message>
+    <message>
+        <source>%1 文字目: %2</source>
+        <translation>At character %1: %2</translation>
     </message>
 </context>
 </TS>

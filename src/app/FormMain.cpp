@@ -28,6 +28,7 @@
 #include "CManyDocuments.h"
 #include "CMoveFollower.h"
 #include "CPathFinder.h"
+#include "CQueryView.h"
 #include "CRecentFiles.h"
 #include "CSplitBar.h"
 #include "CStoredText.h"
@@ -126,11 +127,13 @@ void FormMain::Load() {
     LoadExtensionCategories();
     LoadTabs();
     LoadFileLists(categories);
+    LoadQueryField();
     LoadLayout();
     LoadCategoryForm();
     SetupListFollowing();
     SetupCategoryCommands();
     SetupManyDocuments();
+    SetupQuery();
     LoadSelection();
     SetupDataFolderWatch();
     LoadMoveFollowing();
@@ -296,6 +299,7 @@ void FormMain::LoadLayout() {
     FAnchor->Create(CWidgetAnchorWindow::Wrap(this), false);
     connect(FAnchor.get(), &CAnchor::FormResize, this, &FormMain::FAnchor_FormResize);
     m_ui.AnchorControls(*FAnchor);
+    m_query->AnchorTo(*FAnchor);
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
     // layout snapping the window back after it (or never, under some).
@@ -376,6 +380,7 @@ void FormMain::Unload() {
     m_moves.reset();
     FMoveFollower.reset();
     m_userCategories.reset();
+    m_query.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -551,7 +556,8 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
 
 void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) {
     // Before any tab was chosen the drop names no list.
-    Handle(!Key.isEmpty(), [&] {
+    // The results of a query are no category to file the documents in.
+    Handle(!Key.isEmpty() && Key != CQueryView::ResultsKey(), [&] {
         const qint32 ID = KeyToID(Key);
         if (LinkDraggedRows(Data, ID))
             return;
@@ -890,6 +896,20 @@ bool FormMain::WritesBlocked() {
         return false;
     setStatusBar(CDataFolderWatch::BlockedText());
     return true;
+}
+
+// -------------------------------------------------------------------- queries
+
+void FormMain::LoadQueryField() {
+    m_query = std::make_unique<CQueryView>(this, m_ui.TabStripWork, *gRepository, *m_filler);
+}
+
+void FormMain::SetupQuery() {
+    CFileListView* results =
+        m_query->Bind(*FAnchor, *m_categoryLists, *FTabViewer, *FFileListViews);
+    m_listKeys << CQueryView::ResultsKey();
+    FollowList(results);
+    connect(m_query.get(), &CQueryView::OnShown, this, &FormMain::ShowCount);
 }
 
 // ------------------------------------------------------ many documents at once

@@ -35,6 +35,7 @@ class CFolderCollect;
 class CMoveFollower;
 class CMsghook;
 class CPathFinder;
+class CQueryView;
 class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
@@ -102,6 +103,7 @@ public:
     CRecentFiles* RecentFiles() const { return FRecentFiles.get(); }
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
+    CQueryView* QueryView() const { return m_query.get(); }
     // The progress window of the running first-start walk, or nullptr.
     CWalkProgress* WalkProgress() const;
     // Keeps the shortcuts pointing at documents that move.
@@ -184,6 +186,9 @@ private:
     void LoadSplitBar();
     void LoadCategoryForm();
     void LoadSelection();
+    // The query field (before the layout) and its results list (after).
+    void LoadQueryField();
+    void SetupQuery();
 
     // Categories of the user's own: one list per category, made at load for
     // those beyond the design's lists and whenever the user adds one.
@@ -267,6 +272,7 @@ private:
     std::unique_ptr<CDocumentMoves> m_moves;
     std::unique_ptr<CUserCategories> m_userCategories;
     std::unique_ptr<CCategoryLists> m_categoryLists;
+    std::unique_ptr<CQueryView> m_query;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;

@@ -1,6 +1,7 @@
 #include "CDatabase.h"
 
 #include "CError.h"
+#include "CQueryFunctions.h"
 #include "SqlDialect.h"
 
 #include <QFileInfo>
@@ -276,6 +277,7 @@ void CDatabase::Open(const QString& path, bool create) {
     d->path = path;
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 5000);
+    CQueryFunctions::Register(db);
     try {
         // The first pragma reads the file header, so a file that is not a
         // database fails here rather than at some later query.
@@ -406,6 +408,11 @@ void CDatabase::ForEachBound(const QString& sql, const QVariantList& values,
                              const RowHandler& each) {
     if (Impl::Cached* entry = d->BindValues(sql, values))
         d->StepEach(*entry, sql, each);
+}
+
+void CDatabase::Interrupt() {
+    if (d->db != nullptr)
+        sqlite3_interrupt(d->db);
 }
 
 bool CDatabase::Row::IsNull(int column) const {

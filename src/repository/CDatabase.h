@@ -62,6 +62,10 @@ public:
     void ForEach(const QString& sql, const RowHandler& each);
     void ForEachBound(const QString& sql, const QVariantList& values, const RowHandler& each);
 
+    // Stops the statement running on the connection, from any thread: it
+    // fails with SQLITE_INTERRUPT.
+    void Interrupt();
+
     // Bulk work: one transaction around many statements. Nested calls count.
     void BeginTransaction();
     void CommitTransaction();

@@ -59,6 +59,8 @@ public:
     // The stored facts of registered documents: null while the repository
     // has no facts table (one open for reading that was never upgraded).
     CFactStore* Facts();
+    // The open connection, for statements made elsewhere (queries).
+    CDatabase& Connection() { return m_connection; }
     // Told how an upgrade of the next Create advances.
     void setUpgradeProgress(const CFactStore::Progress& progress);
 

@@ -172,6 +172,10 @@ QHash<qint32, CFileFacts> CVolloDB::FactsOf(const QList<qint32>& FileIDs) {
     return facts ? facts->Load(FileIDs) : QHash<qint32, CFileFacts>();
 }
 
+CDatabase& CVolloDB::Connection() {
+    return m_fileDB->Connection();
+}
+
 CFactStore::FactList CVolloDB::AllFacts() {
     CFactStore* facts = m_fileDB->Facts();
     return facts ? facts->LoadAll() : CFactStore::FactList();

@@ -12,6 +12,7 @@
 #include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
+#include "CQueryView.h"
 #include "CSingleInstance.h"
 #include "CSplitBar.h"
 #include "CTabViewer.h"
@@ -804,9 +805,10 @@ private slots:
         ClickNode("H4");
         Stop();
         Start();
-        // More categories than the design's lists: each has its list and tab.
-        QCOMPARE(m_form->FileListViews()->Count(), 5);
-        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), 5);
+        // More categories than the design's lists: each has its list and tab
+        // (and so have the results of a query).
+        QCOMPARE(m_form->FileListViews()->Count(), 6);
+        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), 6);
         QVERIFY(DropOnNode("H4", {Doc("b.txt")}));
         QCOMPARE(LinkCount(4), 1);
         QCOMPARE(Node("H4")->text(0), "Neu'");
@@ -817,12 +819,51 @@ private slots:
     }
 
     // With one category the design's other lists hide; its own still links.
+    // Typed as a user types: the results follow, and a query that cannot be
+    // read says so under the field and shows no rows.
+    void query_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("unreadable");
+        QTest::newRow("category") << "仕事" << QStringList{"plan.odt", "report.pdf"} << false;
+        QTest::newRow("and not") << "仕事 -type:pdf" << QStringList{"plan.odt"} << false;
+        QTest::newRow("or, kana") << "type:pdf OR かな" << QStringList{"report.pdf", "カナ メモ.md"}
+                                  << false;
+        QTest::newRow("none") << "is:missing" << QStringList() << false;
+        QTest::newRow("unreadable") << "仕事 (report" << QStringList() << true;
+    }
+
+    void query() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, rows);
+        QFETCH(bool, unreadable);
+        Start();
+        Collect({"カナ メモ.md", "notes.txt"}, {"H0"});
+        Collect({"report.pdf", "plan.odt"}, {"H1"});
+        auto* field = Find<QComboBox>("TextQuery");
+        QCOMPARE(field->accessibleName(), "クエリ");
+        // Rows of an earlier query go as soon as the new one is read.
+        field->setFocus();
+        QTest::keyClicks(field->lineEdit(), "notes");
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), QStringList{"notes.txt"});
+        field->lineEdit()->selectAll();
+        // Typed as an input method hands over text: not every letter has a key.
+        for (const QChar c : query)
+            QTest::sendKeyEvent(QTest::Click, field->lineEdit(), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), rows);
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "Q");
+        QCOMPARE(Find<QLabel>("QueryError")->text().isEmpty(), !unreadable);
+        QTest::keyClick(field->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_form->QueryView()->History().value(0), unreadable ? QString() : query);
+    }
+
     void oneCategory() {
         Open();
         gRepository->RunSQL("DELETE FROM tags WHERE ID > 1");
         Show();
-        QCOMPARE(m_form->FileListViews()->Count(), 2);
-        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), 2);
+        QCOMPARE(m_form->FileListViews()->Count(), 3);
+        QCOMPARE(Find<QTabBar>("TabStripWork")->count(), 3);
         QVERIFY(!Control(2)->isVisible() && !Control(3)->isVisible());
         ClickNode("H1");
         QCOMPARE(m_form->TabViewer()->SelectedKey(), "H1");

@@ -5,6 +5,9 @@
 #include "CFactStore.h"
 #include "CFileDB.h"
 #include "CFileFacts.h"
+#include "CQueryCompiler.h"
+#include "CQueryError.h"
+#include "CQueryParser.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 #include "FaultVfs.h"
@@ -747,8 +750,172 @@ private:
     std::unique_ptr<CVolloDB> m_db;
 };
 
+// Queries against five documents, A to E, whose facts are stored as they are
+// written here (no file is read).
+class TestQuery : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        m_home = std::make_unique<CFreshDataHome>();
+        m_db = std::make_unique<CVolloDB>();
+        m_db->Create();
+        const qint32 plan = m_db->AddTag("Work Plan");
+        const QString home = QDir::homePath();
+        struct Document {
+            QString path;
+            qint64 size;
+            QDate day;
+            quint64 fingerprint;
+            bool missing;
+            QList<qint32> tags;
+        };
+        const QList<Document> documents{
+            {home + "/Projects/報告書 2024.pdf", 2 << 20, {2024, 3, 15}, 111, false, {1, 3}},
+            {home + "/Projects/Budget.xlsx", 20 << 10, {2024, 7, 1}, 222, false, {1, plan}},
+            {home + "/Private/diary.txt", 1 << 10, {2023, 12, 31}, 111, false, {2}},
+            {home + "/Private/かな メモ.md", 500, {2025, 1, 10}, 333, false, {}},
+            {home + "/Gone/old report.doc", 0, {2022, 5, 5}, 444, true, {3}}};
+        for (const Document& document : documents) {
+            const qint32 id = Register(*m_db, document.path + ".lnk");
+            CFileFacts facts;
+            facts.path = document.path;
+            facts.size = document.size;
+            facts.modified = QDateTime(document.day, QTime(12, 0)).toMSecsSinceEpoch() * 1000000;
+            facts.fingerprint = document.fingerprint;
+            facts.missing = document.missing;
+            m_db->StoreFacts(id, facts);
+            for (const qint32 tag : document.tags)
+                m_db->AddFileTag(id, tag);
+        }
+    }
+
+    void cleanupTestCase() {
+        m_db.reset();
+        m_home.reset();
+    }
+
+    void results_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("found");
+        const QList<std::pair<const char*, const char*>> rows{
+            {"report", "E"},
+            {"ＢＵＤＧＥＴ", "B"},
+            {"カナ", "D"},
+            {"仕事", "AB"},
+            {"仕事 重要", "A"},
+            {"仕事 AND 重要", "A"},
+            {"仕事 かつ 重要", "A"},
+            {"個人 OR 重要", "ACE"},
+            {"個人 または 重要", "ACE"},
+            {"個人 OR 仕事 重要", "AC"},
+            {"(個人 OR 仕事) 重要", "A"},
+            {"（個人 OR 仕事）重要", "A"},
+            {"仕事 -重要", "B"},
+            {"仕事 NOT 重要", "B"},
+            {"NOT 仕事", "CDE"},
+            {"でない 仕事", "CDE"},
+            {"-(仕事 OR 個人)", "DE"},
+            {"NOT NOT 個人", "C"},
+            {"\"Work Plan\"", "B"},
+            {"\"work plan\"", "B"},
+            {"「old report」", "E"},
+            {"Work Plan", ""},
+            {"type:pdf", "A"},
+            {"種類:表計算", "B"},
+            {"TYPE:.MD", "D"},
+            {"type:PDF OR type:txt", "AC"},
+            {"modified:2024", "AB"},
+            {"modified:>2024-03", "BD"},
+            {"更新:2024-01..2024-06", "A"},
+            {"modified:<=2023", "C"},
+            {"modified:>=2024-07-01", "BD"},
+            {"size:>1MB", "A"},
+            {"サイズ:<1KB", "D"},
+            {"size:1KB", "C"},
+            {"size:1.5kb..30KB", "B"},
+            {"in:~/Projects", "AB"},
+            {"場所:~/Private", "CD"},
+            {"in:~/Proj", ""},
+            {"in:\"~/Private\" メモ", "D"},
+            {"is:uncategorised", "D"},
+            {"状態:見つかりません", "E"},
+            {"is:duplicate", "AC"},
+            {"is:missing OR is:Uncategorized", "DE"},
+            {"NOT is:missing", "ABCD"},
+            {"NOT modified:2024", "CDE"},
+            {"\"'); DROP TABLE files; --\"", ""},
+            {"", ""},
+            {"a:b", ""}};
+        for (const auto& [query, found] : rows)
+            QTest::newRow(query) << QString::fromUtf8(query) << QString::fromUtf8(found);
+    }
+
+    void results() {
+        QFETCH(QString, query);
+        QFETCH(QString, found);
+        CQueryCompiler compiler(m_db->Connection());
+        QString letters;
+        for (const auto& [id, path] : compiler.Run(query))
+            letters += QChar(u'A' + id - 1);
+        QCOMPARE(letters, found);
+        QCOMPARE(m_db->RunSQL("SELECT count(*) FROM files").Field(0).toInt(), 5);
+    }
+
+    void errors_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("open quote") << "仕事 \"old" << 3 << "引用符";
+        QTest::newRow("open bracket") << "仕事 (重要" << 3 << "閉じられていません";
+        QTest::newRow("lone close") << "仕事 )" << 3 << "のない";
+        QTest::newRow("empty brackets") << "仕事 ()" << 3 << "括弧の中";
+        QTest::newRow("leading OR") << "OR 仕事" << 0 << "前に";
+        QTest::newRow("trailing OR") << "仕事 OR" << 3 << "後に";
+        QTest::newRow("NOT alone") << "NOT" << 0 << "後に";
+        QTest::newRow("bad month") << "modified:2024-13" << 9 << "日付";
+        QTest::newRow("bad range end") << "更新:2024..x" << 9 << "日付";
+        QTest::newRow("bad size") << "size:>big" << 6 << "大きさ";
+        QTest::newRow("bad state") << "仕事 is:nothing" << 6 << "状態";
+        QTest::newRow("no type") << "type:" << 5 << "値";
+        QTest::newRow("too deep") << QString(100, u'(') << 64 << "深すぎ";
+    }
+
+    void errors() {
+        QFETCH(QString, query);
+        QFETCH(int, position);
+        QFETCH(QString, reason);
+        try {
+            CQueryParser::Parse(query);
+            QFAIL("the query was read");
+        } catch (const CQueryError& e) {
+            QCOMPARE(e.Position(), position);
+            QVERIFY2(e.Reason().contains(reason), qPrintable(e.Reason()));
+        }
+    }
+
+    void quotedNamesReadBack_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name :
+             {"仕事", "Work Plan", "say \"hi\"", "OR", "-x", "a:b", "(1)", "「x」"})
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+
+    void quotedNamesReadBack() {
+        QFETCH(QString, name);
+        const auto node = CQueryParser::Parse(CQueryParser::Quote(name));
+        QVERIFY(node != nullptr);
+        QCOMPARE(int(node->kind), int(CQueryNode::Kind::Text));
+        QCOMPARE(node->text, name);
+    }
+
+private:
+    std::unique_ptr<CFreshDataHome> m_home;
+    std::unique_ptr<CVolloDB> m_db;
+};
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return RunAll<TestDatabase, TestRepository>(argc, argv);
+    return RunAll<TestDatabase, TestRepository, TestQuery>(argc, argv);
 }
 #include "tst_repository.moc"

@@ -1,0 +1,158 @@
+#include "CQueryView.h"
+
+#include "CAnchor.h"
+#include "CCategoryLists.h"
+#include "CDatabase.h"
+#include "CFileListView.h"
+#include "CListFiller.h"
+#include "CListViewControl.h"
+#include "CQueryCompiler.h"
+#include "CQueryCompleter.h"
+#include "CQueryError.h"
+#include "CStoredText.h"
+#include "CTabViewer.h"
+#include "CVolloDB.h"
+#include "CWidgetAnchorControl.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+
+QString CQueryView::ResultsKey() {
+    return QStringLiteral("Q");
+}
+
+CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
+                       CListFiller& Filler)
+    : m_window(Window), m_repository(Repository), m_filler(Filler) {
+    m_field = new QComboBox(Window);
+    m_field->setObjectName(QStringLiteral("TextQuery"));
+    m_field->setEditable(true);
+    m_field->setInsertPolicy(QComboBox::NoInsert);
+    m_field->setMaxCount(HistorySize);
+    m_field->setAccessibleName(tr("クエリ"));
+    m_field->lineEdit()->setAccessibleName(tr("クエリ"));
+    m_field->lineEdit()->setPlaceholderText(tr("クエリ"));
+    m_field->lineEdit()->setClearButtonEnabled(true);
+    m_completer = new CQueryCompleter(this);
+    m_field->setCompleter(m_completer);
+    // Categories come and go: the names offered are read when the field is
+    // entered.
+    m_field->lineEdit()->installEventFilter(this);
+    m_error = new QLabel(Window);
+    m_error->setObjectName(QStringLiteral("QueryError"));
+    m_error->setAccessibleName(tr("クエリの誤り"));
+    m_error->setTextFormat(Qt::PlainText);
+    // The field takes the top of the strip's place; the strip the rest.
+    const QRect strip = TabStrip->geometry();
+    const int fieldHeight = m_field->sizeHint().height();
+    const int errorHeight = m_error->fontMetrics().height() + 2;
+    m_field->setGeometry(strip.x(), strip.y(), strip.width(), fieldHeight);
+    m_error->setGeometry(strip.x() + 2, strip.y() + fieldHeight, strip.width() - 2, errorHeight);
+    TabStrip->setGeometry(strip.adjusted(0, fieldHeight + errorHeight, 0, 0));
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(Pause);
+    connect(&m_pause, &QTimer::timeout, this, &CQueryView::Run);
+    connect(m_field->lineEdit(), &QLineEdit::textEdited, this, &CQueryView::Field_OnTextEdited);
+    connect(m_field->lineEdit(), &QLineEdit::editingFinished, this,
+            &CQueryView::Field_OnEditingFinished);
+    // A query taken from the history runs at once.
+    connect(m_field, &QComboBox::textActivated, this, [this] { Run(); });
+}
+
+CQueryView::~CQueryView() = default;
+
+void CQueryView::AnchorTo(CAnchor& Anchor) {
+    Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
+    Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 1);
+}
+
+CFileListView* CQueryView::Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabViewer& Tabs,
+                                CFileListViews& Views) {
+    m_tabs = &Tabs;
+    m_results = Lists.Add(ResultsKey(), tr("検索結果"), m_repository, Anchor, Tabs, Views);
+    if (m_results)
+        m_results->setCategoryRemovable(false);
+    return m_results;
+}
+
+bool CQueryView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn)
+        LoadCategoryNames();
+    return QObject::eventFilter(watched, event);
+}
+
+void CQueryView::LoadCategoryNames() {
+    QStringList names;
+    try {
+        m_repository.Connection().ForEachBound(
+            QStringLiteral("SELECT tagName FROM tags ORDER BY ID"), {},
+            [&names](const CDatabase::Row& row) { names << CStoredText::Shown(row.Text(0)); });
+    } catch (const CError&) {
+        // Nothing is offered rather than a failure shown while typing.
+    }
+    m_completer->setNames(names);
+}
+
+QString CQueryView::Query() const {
+    return m_field->currentText();
+}
+
+void CQueryView::setQuery(const QString& Query) {
+    m_field->setEditText(Query);
+    Run();
+}
+
+QStringList CQueryView::History() const {
+    QStringList history;
+    for (int i = 0; i < m_field->count(); ++i)
+        history << m_field->itemText(i);
+    return history;
+}
+
+QString CQueryView::ErrorText() const {
+    return m_error->text();
+}
+
+void CQueryView::Field_OnTextEdited() {
+    // Text the user has gone past is never run: each key starts the pause anew.
+    m_pause.start();
+}
+
+void CQueryView::Field_OnEditingFinished() {
+    const QString query = Query().trimmed();
+    if (query.isEmpty() || !m_error->text().isEmpty())
+        return;
+    const int kept = m_field->findText(query);
+    if (kept == 0)
+        return;
+    if (kept > 0)
+        m_field->removeItem(kept);
+    m_field->insertItem(0, query);
+    m_field->setEditText(query);
+}
+
+void CQueryView::ShowError(int Position, const QString& Reason) {
+    m_error->setText(tr("%1 文字目: %2").arg(Position + 1).arg(Reason));
+}
+
+void CQueryView::Run() {
+    m_pause.stop();
+    if (!m_results)
+        return;
+    const QString query = Query();
+    CQueryCompiler::FileList files;
+    m_error->clear();
+    try {
+        files = CQueryCompiler(m_repository.Connection()).Run(query);
+    } catch (const CQueryError& e) {
+        ShowError(e.Position(), e.Reason());
+    }
+    m_lastRun = query;
+    if (m_tabs != nullptr && !query.trimmed().isEmpty())
+        m_tabs->SelectTab(ResultsKey());
+    m_filler.ShowFiles(m_results, files);
+    emit OnShown(ResultsKey());
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+class CAnchor;
+class CCategoryLists;
+class CFileListView;
+class CFileListViews;
+class CListFiller;
+class CQueryCompleter;
+class CTabViewer;
+class CVolloDB;
+class QComboBox;
+class QLabel;
+class QTabBar;
+class QWidget;
+
+// The query field above the lists and the list of its results under a tab
+// of its own. The results follow the text as it is typed, a moment after
+// the last key; a query that cannot be read says where and why under the
+// field and leaves the results empty. The field keeps the last queries.
+class CQueryView : public QObject {
+    Q_OBJECT
+public:
+    // The key of the results list and its tab; no category has it.
+    static QString ResultsKey();
+    static constexpr int HistorySize = 20;
+    // How long typing must pause before the query runs, in milliseconds.
+    static constexpr int Pause = 250;
+
+    // Makes the field and the line under it in the top of the tab strip's
+    // place; the strip keeps the rest. Before the layout is bound.
+    CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository, CListFiller& Filler);
+    ~CQueryView() override;
+
+    // The field and its line join the layout with the controls of the design.
+    void AnchorTo(CAnchor& Anchor);
+    // Makes the results list with its tab, once the layout is bound.
+    CFileListView* Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabViewer& Tabs,
+                        CFileListViews& Views);
+    // Reads the category names offered while typing.
+    void LoadCategoryNames();
+
+    QString Query() const;
+    void setQuery(const QString& Query);
+    // Runs the query now, without waiting for the pause.
+    void Run();
+    QStringList History() const;
+    QString ErrorText() const;
+    QComboBox* Field() const { return m_field; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // The results list was filled (or emptied) by the query.
+    void OnShown(const QString& Key);
+
+private:
+    void Field_OnTextEdited();
+    void Field_OnEditingFinished();
+    void ShowError(int Position, const QString& Reason);
+
+    QWidget* m_window;
+    CVolloDB& m_repository;
+    CListFiller& m_filler;
+    QComboBox* m_field = nullptr;
+    QLabel* m_error = nullptr;
+    CQueryCompleter* m_completer = nullptr;
+    CTabViewer* m_tabs = nullptr;
+    QPointer<CFileListView> m_results;
+    QTimer m_pause;
+    QString m_lastRun;
+};

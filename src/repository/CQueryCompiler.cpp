@@ -1,0 +1,166 @@
+#include "CQueryCompiler.h"
+
+#include "CDatabase.h"
+#include "CFactStore.h"
+#include "CQueryParser.h"
+#include "CStoredText.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+using Kind = CQueryNode::Kind;
+
+// Conditions on stored facts are unknown (NULL) for files without facts;
+// they count as false, so that NOT of them holds.
+QString Known(const QString& condition) {
+    return QStringLiteral("ifnull(%1, 0)").arg(condition);
+}
+
+QString Bounds(const QString& column, const CQueryNode& node, QVariantList& values) {
+    QStringList parts{QStringLiteral("ff.missing = 0")};
+    if (node.low != CQueryNode::kNoLow) {
+        parts << column + QStringLiteral(" >= ?");
+        values << node.low;
+    }
+    if (node.high != CQueryNode::kNoHigh) {
+        parts << column + QStringLiteral(" < ?");
+        values << node.high;
+    }
+    return Known(parts.join(QLatin1String(" AND ")));
+}
+
+} // namespace
+
+CQueryCompiler::CQueryCompiler(CDatabase& connection) : m_connection(connection) {}
+
+namespace {
+
+// Whether a name in a query names a stored one: as stored, or as shown in the
+// language of the interface (the shipped names are translated), case ignored.
+bool Names(const QString& stored, const QString& name) {
+    return stored.compare(name, Qt::CaseInsensitive) == 0 ||
+           CStoredText::Shown(stored).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QList<qint32> CQueryCompiler::CategoryTagIDs(const QString& name) {
+    QList<qint32> ids;
+    m_connection.ForEachBound(QStringLiteral("SELECT ID, tagName FROM tags ORDER BY ID"), {},
+                              [&ids, &name](const CDatabase::Row& row) {
+                                  if (Names(row.Text(1), name))
+                                      ids << qint32(row.Int(0));
+                              });
+    return ids;
+}
+
+QStringList CQueryCompiler::ExtensionsOf(const QString& type) {
+    QStringList extensions;
+    const QString name = type.trimmed();
+    m_connection.ForEachBound(
+        QStringLiteral("SELECT extName, fileEXT FROM extension WHERE fileEXT <> 'RecentFiles'"), {},
+        [&extensions, &name](const CDatabase::Row& row) {
+            if (Names(row.Text(0), name))
+                extensions << row.Text(1).toLower().split(
+                    QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
+        });
+    if (extensions.isEmpty()) {
+        const QString ext = name.toLower();
+        extensions << (ext.startsWith(u'.') ? ext : u'.' + ext);
+    }
+    return extensions;
+}
+
+QString CQueryCompiler::Placeholders(qsizetype count) {
+    QStringList marks(count, QStringLiteral("?"));
+    return marks.join(QLatin1String(", "));
+}
+
+CQueryCompiler::Statement CQueryCompiler::Compile(const CQueryNode* root) {
+    Statement statement;
+    // A repository never upgraded has no facts: every file then lacks them.
+    m_facts = CFactStore::HasTable(m_connection)
+                  ? QStringLiteral("filefacts")
+                  : QStringLiteral("(SELECT 0 AS fileID, '' AS docPath, 0 AS size, "
+                                   "0 AS mtime, 0 AS fingerprint, 0 AS missing "
+                                   "WHERE 0)");
+    const QString where = root ? Condition(*root, statement.values) : QStringLiteral("0");
+    statement.sql = QStringLiteral("SELECT f.ID, f.path FROM files f LEFT JOIN %1 ff ON "
+                                   "ff.fileID = f.ID WHERE %2 ORDER BY f.ID")
+                        .arg(m_facts, where);
+    return statement;
+}
+
+QString CQueryCompiler::Condition(const CQueryNode& node, QVariantList& values) {
+    if (node.kind == Kind::Not)
+        return QStringLiteral("NOT (%1)").arg(Condition(*node.children.front(), values));
+    if (node.kind != Kind::And && node.kind != Kind::Or)
+        return Leaf(node, values);
+    QStringList parts;
+    for (const auto& child : node.children)
+        parts << u'(' + Condition(*child, values) + u')';
+    return parts.join(node.kind == Kind::And ? QLatin1String(" AND ") : QLatin1String(" OR "));
+}
+
+QString CQueryCompiler::Leaf(const CQueryNode& node, QVariantList& values) {
+    if (node.kind != Kind::Text)
+        return Facts(node, values);
+    const QList<qint32> tags = CategoryTagIDs(node.text);
+    if (tags.isEmpty()) {
+        values << node.text;
+        return QStringLiteral("vollo_namehas(ff.docPath, f.path, ?)");
+    }
+    for (const qint32 tag : tags)
+        values << tag;
+    return QStringLiteral("f.ID IN (SELECT fileID FROM filetags WHERE tagID IN (%1))")
+        .arg(Placeholders(tags.size()));
+}
+
+QString CQueryCompiler::Facts(const CQueryNode& node, QVariantList& values) {
+    switch (node.kind) {
+    case Kind::Type: {
+        const QStringList extensions = ExtensionsOf(node.text);
+        for (const QString& ext : extensions)
+            values << ext;
+        return QStringLiteral("vollo_ext(ff.docPath, f.path) IN (%1)")
+            .arg(Placeholders(extensions.size()));
+    }
+    case Kind::Modified:
+        return Bounds(QStringLiteral("ff.mtime"), node, values);
+    case Kind::Size:
+        return Bounds(QStringLiteral("ff.size"), node, values);
+    case Kind::In:
+        // Paths under the folder sort between "folder/" and "folder0" ('0'
+        // follows '/'), so no character of the folder acts as a pattern.
+        values << (node.text.endsWith(u'/') ? node.text : node.text + u'/')
+               << (node.text.endsWith(u'/') ? node.text.chopped(1) : node.text) + u'0';
+        return Known(QStringLiteral("ff.docPath >= ? AND ff.docPath < ?"));
+    default:
+        break;
+    }
+    switch (node.state) {
+    case CQueryNode::State::Uncategorised:
+        return QStringLiteral("NOT EXISTS (SELECT 1 FROM filetags ft WHERE ft.fileID = f.ID)");
+    case CQueryNode::State::Missing:
+        return Known(QStringLiteral("ff.missing <> 0"));
+    default:
+        return Known(QStringLiteral("ff.missing = 0 AND ff.fingerprint IN (SELECT fingerprint FROM "
+                                    "%1 WHERE missing = 0 AND fingerprint <> 0 GROUP BY "
+                                    "fingerprint HAVING count(*) > 1)")
+                         .arg(m_facts));
+    }
+}
+
+CQueryCompiler::FileList CQueryCompiler::Run(const Statement& statement) {
+    FileList files;
+    m_connection.ForEachBound(statement.sql, statement.values, [&files](const CDatabase::Row& row) {
+        files.emplaceBack(qint32(row.Int(0)), row.Text(1));
+    });
+    return files;
+}
+
+CQueryCompiler::FileList CQueryCompiler::Run(const QString& text) {
+    const std::unique_ptr<CQueryNode> root = CQueryParser::Parse(text);
+    return Run(Compile(root.get()));
+}
