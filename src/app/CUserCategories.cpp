@@ -3,6 +3,7 @@
 #include "BM_Library.h"
 #include "CCategoryEditor.h"
 #include "CCategoryMenu.h"
+#include "CCategoryStore.h"
 #include "CCheckListView.h"
 #include "CRecordset.h"
 #include "CTabViewer.h"
@@ -11,6 +12,7 @@
 
 #include <QTabBar>
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <cstdlib>
 
 using namespace BM_Library;
@@ -35,17 +37,65 @@ void CUserCategories::SetupNode(QTreeWidgetItem* node, qint32 ID) const {
     CCategoryMenu::setNodeEditable(node, true);
 }
 
-qint32 CUserCategories::AskNew(QString* Name) {
-    const qint32 id = CCategoryEditor(m_repository, m_owner).AskNew(Name);
-    if (id == 0)
-        return 0;
+void CUserCategories::LoadNesting() {
+    const CCategoryStore::ParentMap parents = CCategoryStore(m_repository).Parents();
+    QList<qint32> nested = parents.keys();
+    std::sort(nested.begin(), nested.end());
+    for (const qint32 id : nested) {
+        QTreeWidgetItem* node = m_tree.Node(MakeKey(id));
+        QTreeWidgetItem* parent = m_tree.Node(MakeKey(parents.value(id)));
+        if (node != nullptr && parent != nullptr)
+            MoveNode(node, parent);
+    }
+}
+
+int CUserCategories::TopLevelEnd() const {
     QTreeWidgetItem* root = m_tree.Node(QStringLiteral("H0"));
     int at = 0;
     while (at < root->childCount() &&
            !IsExtensionCategory(KeyToID(CCategory::NodeKey(root->child(at)))))
         ++at;
-    SetupNode(m_tree.Insert(at, MakeKey(id), *Name), id);
+    return at;
+}
+
+void CUserCategories::MoveNode(QTreeWidgetItem* Node, QTreeWidgetItem* Parent) {
+    QTreeWidgetItem* from = Node->parent();
+    if (from == nullptr || from == Parent)
+        return;
+    from->takeChild(from->indexOfChild(Node));
+    if (CCategory::NodeKey(Parent) == QLatin1String("H0"))
+        Parent->insertChild(TopLevelEnd(), Node);
+    else
+        Parent->addChild(Node);
+    Parent->setExpanded(true);
+}
+
+qint32 CUserCategories::AskNew(QString* Name, qint32 ParentID) {
+    const qint32 id = CCategoryEditor(m_repository, m_owner).AskNew(Name, ParentID);
+    if (id == 0)
+        return 0;
+    QTreeWidgetItem* node = m_tree.Insert(TopLevelEnd(), MakeKey(id), *Name);
+    SetupNode(node, id);
+    if (QTreeWidgetItem* parent = m_tree.Node(MakeKey(ParentID)); ParentID != 0 && parent)
+        MoveNode(node, parent);
     return id;
+}
+
+bool CUserCategories::Nest(const QString& Key, QTreeWidgetItem* Target) {
+    QTreeWidgetItem* node = m_tree.Node(Key);
+    if (node == nullptr || Target == nullptr)
+        return false;
+    const qint32 id = KeyToID(Key);
+    const qint32 parent = KeyToID(CCategory::NodeKey(Target));
+    CCategoryStore store(m_repository);
+    const QString refusal = store.NestRefusal(id, parent);
+    if (!refusal.isEmpty()) {
+        CCategoryEditor::Tell(refusal, m_owner);
+        return false;
+    }
+    store.SetParent(id, parent);
+    MoveNode(node, Target);
+    return true;
 }
 
 QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs) {
@@ -57,13 +107,24 @@ QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer&
     QTabBar* tabs = Tabs.TabStrip();
     for (int i = 0; i < tabs->count(); ++i) {
         if (tabs->tabData(i).toString() == key)
-            tabs->setTabText(i, name);
+            tabs->setTabText(i, TabText(name));
     }
     return name;
 }
 
-bool CUserCategories::AskDelete(qint32 ID, const QTreeWidgetItem* Node) {
-    return CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0));
+bool CUserCategories::AskDelete(qint32 ID, QTreeWidgetItem* Node) {
+    if (!CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0)))
+        return false;
+    // The children take the deleted node's place, in their order.
+    QTreeWidgetItem* parent = Node->parent();
+    for (int at = parent != nullptr ? parent->indexOfChild(Node) + 1 : 0;
+         parent != nullptr && Node->childCount() > 0; ++at)
+        parent->insertChild(at, Node->takeChild(0));
+    return true;
+}
+
+QString CUserCategories::TabText(const QString& Name) {
+    return QString(Name).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& Name,

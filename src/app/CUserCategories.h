@@ -22,20 +22,34 @@ public:
     // The node of a category: the design's categories have pictures of their
     // own, the user's show the category picture; all can be edited.
     void SetupNode(QTreeWidgetItem* node, qint32 ID) const;
-    // Asks for a new category and adds its node after the last category,
-    // before the extension categories. Its ID, 0 when the user cancelled.
-    qint32 AskNew(QString* Name);
+    // Puts the node of every nested category under its parent's node.
+    void LoadNesting();
+    // Asks for a new category and adds its node: under ParentID's node, or
+    // after the last top-level category, before the extension categories.
+    // Its ID, 0 when the user cancelled.
+    qint32 AskNew(QString* Name, qint32 ParentID = 0);
+    // Moves the category of Key under the category of Target (the root: to
+    // the top) when the repository agrees; a refusal is shown. Whether it
+    // moved.
+    bool Nest(const QString& Key, QTreeWidgetItem* Target);
     // Asks for a new name and shows it on the node and on the category's
     // tab; empty when the user cancelled.
     QString AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs);
-    // Asks before deleting; whether the category was deleted.
-    bool AskDelete(qint32 ID, const QTreeWidgetItem* Node);
+    // Asks before deleting; whether the category was deleted. The nodes of
+    // its children move up to its parent's node.
+    bool AskDelete(qint32 ID, QTreeWidgetItem* Node);
+    // A name as a tab shows it: the tab strip would read "&" as a mnemonic.
+    static QString TabText(const QString& Name);
 
     // The category dialog reads its rows when it loads; a loaded one is told
     // at once. Removed: the category is gone.
     void RefreshForm(FormCategory& Form, qint32 ID, const QString& Name, bool Removed);
 
 private:
+    // Where a top-level category's node goes: before the extension categories.
+    int TopLevelEnd() const;
+    void MoveNode(QTreeWidgetItem* Node, QTreeWidgetItem* Parent);
+
     CVolloDB& m_repository;
     CCategory& m_tree;
     CCategory::ImageList m_images;

@@ -6,6 +6,7 @@
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
 #include "CCategoryMenu.h"
+#include "CCategoryNodeDrag.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDataFolderWatch.h"
@@ -702,6 +703,17 @@ void FormMain::SetupCategoryCommands() {
     connect(FCategory.get(), &CCategory::OnDeleteRequest, this,
             &FormMain::FCategory_OnDeleteRequest);
     connect(FCategory.get(), &CCategory::OnCollectFolderRequest, this, &FormMain::CollectFolder);
+    m_userCategories->LoadNesting();
+    connect(new CCategoryNodeDrag(m_ui.TreeViewTag), &CCategoryNodeDrag::OnNestRequest, this,
+            &FormMain::FCategory_OnNestRequest);
+}
+
+void FormMain::FCategory_OnNestRequest(const QString& Key, QTreeWidgetItem* Target) {
+    Handle(Target != nullptr && !WritesBlocked(), [&] {
+        // The lists of the categories above it gain or lose its documents.
+        if (m_userCategories->Nest(Key, Target))
+            RefillLists();
+    });
 }
 
 void FormMain::LoadCategoryLists(const CRecordset& categories) {
@@ -736,7 +748,11 @@ void FormMain::RemoveCategoryViews(qint32 ID) {
 void FormMain::FCategory_OnNewCategoryRequest() {
     Handle(FCategory != nullptr, [&] {
         QString name;
-        const qint32 id = m_userCategories->AskNew(&name);
+        // On a category's node (its menu, or Ctrl+N while it is selected)
+        // the new category goes under it.
+        const QTreeWidgetItem* on = FCategory->Commands()->TargetNode();
+        const qint32 parent = on != nullptr ? KeyToID(CCategory::NodeKey(on)) : 0;
+        const qint32 id = m_userCategories->AskNew(&name, IsExtensionCategory(parent) ? 0 : parent);
         if (id == 0)
             return;
         AddCategoryViews(id, name);
@@ -764,6 +780,7 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
             return;
         RemoveCategoryViews(ID);
         m_userCategories->RefreshForm(*FCategoryForm, ID, QString(), true);
+        RefillLists();
     });
 }
 
