@@ -602,6 +602,10 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
 <context>
     <name>FormCategory</name>
     <message>
+        <source>カテゴリを絞り込む</source>
+        <translation>Filter categories</translation>
+    </message>
+    <message>
         <source>カテゴリ設定</source>
         <translation>Categories of the File</translation>
     </message>

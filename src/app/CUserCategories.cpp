@@ -145,4 +145,11 @@ void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& 
         }
     }
     Form.setCategorySet(std::move(all));
+    ShowNesting(Form);
+}
+
+void CUserCategories::ShowNesting(FormCategory& Form) {
+    Form.setCategoryParents(CCategoryStore(m_repository).Parents());
+    if (Form.IsLoaded())
+        Form.ArrangeRows();
 }

@@ -44,6 +44,8 @@ public:
     // The category dialog reads its rows when it loads; a loaded one is told
     // at once. Removed: the category is gone.
     void RefreshForm(FormCategory& Form, qint32 ID, const QString& Name, bool Removed);
+    // The dialog's rows follow the hierarchy.
+    void ShowNesting(FormCategory& Form);
 
 private:
     // Where a top-level category's node goes: before the extension categories.

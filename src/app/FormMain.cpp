@@ -704,6 +704,7 @@ void FormMain::SetupCategoryCommands() {
             &FormMain::FCategory_OnDeleteRequest);
     connect(FCategory.get(), &CCategory::OnCollectFolderRequest, this, &FormMain::CollectFolder);
     m_userCategories->LoadNesting();
+    m_userCategories->ShowNesting(*FCategoryForm);
     connect(new CCategoryNodeDrag(m_ui.TreeViewTag), &CCategoryNodeDrag::OnNestRequest, this,
             &FormMain::FCategory_OnNestRequest);
 }
@@ -711,8 +712,10 @@ void FormMain::SetupCategoryCommands() {
 void FormMain::FCategory_OnNestRequest(const QString& Key, QTreeWidgetItem* Target) {
     Handle(Target != nullptr && !WritesBlocked(), [&] {
         // The lists of the categories above it gain or lose its documents.
-        if (m_userCategories->Nest(Key, Target))
-            RefillLists();
+        if (!m_userCategories->Nest(Key, Target))
+            return;
+        m_userCategories->ShowNesting(*FCategoryForm);
+        RefillLists();
     });
 }
 

@@ -900,6 +900,15 @@ private slots:
         };
         drag("H1", "H5");
         QCOMPARE(Node("H1")->parent(), Node("H5"));
+        // The dialog's rows follow, each a step further in, its box along.
+        CCheckListView* rows = m_form->CategoryForm()->CheckListView();
+        QStringList order;
+        for (QTreeWidgetItem* row : rows->ListItems())
+            order << CCheckListView::Key(row) +
+                         QString::number(row->data(0, Qt::UserRole + 2).toInt());
+        QCOMPARE(order, QStringList({"H20", "H30", "H40", "H51", "H12"}));
+        QVERIFY(rows->ImageRect(rows->FindItem("H1")).left() >
+                rows->ImageRect(rows->FindItem("H4")).left());
         m_steps = {[](QWidget* box) { static_cast<QDialog*>(box)->accept(); }};
         drag("H4", "H1");
         QVERIFY(m_steps.isEmpty() && m_texts.size() == 1);
