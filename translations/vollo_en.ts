@@ -559,6 +559,13 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
     </message>
 </context>
 <context>
+    <name>CUserCategories</name>
+    <message>
+        <source>サブカテゴリを含める</source>
+        <translation>Subcategories Included</translation>
+    </message>
+</context>
+<context>
     <name>CWalkProgress</name>
     <message>
         <source>ドキュメントを収集しています...</source>

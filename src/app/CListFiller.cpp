@@ -32,8 +32,10 @@ CListFiller::~CListFiller() = default;
 CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID, bool WithDescendants) {
     if (TagID == 0)
         return m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")));
-    const QList<qint32> below =
-        WithDescendants ? CCategoryStore(m_repository).Descendants(TagID) : QList<qint32>();
+    CCategoryStore store(m_repository);
+    const QList<qint32> below = WithDescendants && store.IncludesDescendants(TagID)
+                                    ? store.Descendants(TagID)
+                                    : QList<qint32>();
     if (below.isEmpty())
         return m_repository.RunFileList(
             FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileOfTag")),

@@ -5,11 +5,15 @@
 #include "CCategoryMenu.h"
 #include "CCategoryStore.h"
 #include "CCheckListView.h"
+#include "CError.h"
 #include "CRecordset.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
 #include <QTabBar>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -146,6 +150,34 @@ void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& 
     }
     Form.setCategorySet(std::move(all));
     ShowNesting(Form);
+}
+
+void CUserCategories::AddSubcategoryToggle(CCategoryMenu& Commands,
+                                           const std::function<void(qint32, bool)>& Toggled) {
+    auto* toggle = new QAction(
+        QCoreApplication::translate("CUserCategories", "サブカテゴリを含める"), &Commands);
+    toggle->setObjectName(QStringLiteral("SubcategoriesIncluded"));
+    toggle->setCheckable(true);
+    Commands.Menu()->addAction(toggle);
+    const auto target = [&Commands] {
+        const QTreeWidgetItem* node = Commands.TargetNode();
+        return node != nullptr && node->childCount() > 0 ? KeyToID(CCategory::NodeKey(node)) : 0;
+    };
+    QObject::connect(Commands.Menu(), &QMenu::aboutToShow, toggle, [this, toggle, target] {
+        const qint32 id = target();
+        bool included = true;
+        try {
+            included = id == 0 || CCategoryStore(m_repository).IncludesDescendants(id);
+        } catch (const CError&) {
+            // Unreadable now: shown as the default, the choice is still offered.
+        }
+        toggle->setEnabled(id != 0);
+        toggle->setChecked(included);
+    });
+    QObject::connect(toggle, &QAction::triggered, toggle, [target, Toggled](bool on) {
+        if (const qint32 id = target(); id != 0)
+            Toggled(id, on);
+    });
 }
 
 void CUserCategories::ShowNesting(FormCategory& Form) {

@@ -3,7 +3,9 @@
 #include "CCategory.h"
 
 #include <QString>
+#include <functional>
 
+class CCategoryMenu;
 class CTabViewer;
 class CVolloDB;
 class FormCategory;
@@ -44,6 +46,11 @@ public:
     // The category dialog reads its rows when it loads; a loaded one is told
     // at once. Removed: the category is gone.
     void RefreshForm(FormCategory& Form, qint32 ID, const QString& Name, bool Removed);
+    // Adds "subcategories included" to the tree's menu, checked as stored for
+    // the node under the pointer and enabled on parents; Toggled is told the
+    // category and the new choice, and stores it.
+    void AddSubcategoryToggle(CCategoryMenu& Commands,
+                              const std::function<void(qint32, bool)>& Toggled);
     // The dialog's rows follow the hierarchy.
     void ShowNesting(FormCategory& Form);
 

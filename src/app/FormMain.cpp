@@ -7,6 +7,7 @@
 #include "CCategoryLists.h"
 #include "CCategoryMenu.h"
 #include "CCategoryNodeDrag.h"
+#include "CCategoryStore.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDataFolderWatch.h"
@@ -705,6 +706,13 @@ void FormMain::SetupCategoryCommands() {
     connect(FCategory.get(), &CCategory::OnCollectFolderRequest, this, &FormMain::CollectFolder);
     m_userCategories->LoadNesting();
     m_userCategories->ShowNesting(*FCategoryForm);
+    m_userCategories->AddSubcategoryToggle(*FCategory->Commands(), [this](qint32 ID, bool On) {
+        Handle(!WritesBlocked(), [&] {
+            CCategoryStore(*gRepository).setIncludesDescendants(ID, On);
+            if (HasList(MakeKey(ID)))
+                ShowTagFiles(ID);
+        });
+    });
     connect(new CCategoryNodeDrag(m_ui.TreeViewTag), &CCategoryNodeDrag::OnNestRequest, this,
             &FormMain::FCategory_OnNestRequest);
 }

@@ -19,6 +19,8 @@ QString TooMany() {
         .arg(CCategoryStore::LastCategoryID);
 }
 
+const QString kLeftOutKey = QStringLiteral("SubcategoriesLeftOut");
+
 QString IdList(const QList<qint32>& IDs) {
     QStringList texts;
     texts.reserve(IDs.size());
@@ -95,6 +97,8 @@ void CCategoryStore::Delete(qint32 TagID) {
     }
     RunWithTag(QStringLiteral("delFileTagOfTag"), TagID);
     RunWithTag(QStringLiteral("delTagID"), TagID);
+    // A number handed out again starts with the default.
+    setIncludesDescendants(TagID, true);
     transaction.Commit();
 }
 
@@ -171,6 +175,35 @@ QList<qint32> CCategoryStore::Descendants(const ParentMap& Parents, qint32 TagID
         }
     }
     return found;
+}
+
+bool CCategoryStore::IncludesDescendants(qint32 TagID) {
+    return !LeftOutDescendants().contains(TagID);
+}
+
+void CCategoryStore::setIncludesDescendants(qint32 TagID, bool Include) {
+    QList<qint32> leftOut = LeftOutDescendants();
+    if (leftOut.contains(TagID) != Include)
+        return;
+    if (Include)
+        leftOut.removeAll(TagID);
+    else
+        leftOut.append(TagID);
+    m_repository.RunSQL(FillPlaceholders(
+        QStringLiteral("INSERT OR REPLACE INTO resource (Key, Value) VALUES (\"%key\", \"%ids\")"),
+        {{QStringLiteral("%key"), kLeftOutKey}, {QStringLiteral("%ids"), IdList(leftOut)}}));
+}
+
+QList<qint32> CCategoryStore::LeftOutDescendants() {
+    CRecordset rs = m_repository.RunSQL(
+        FillPlaceholders(QStringLiteral("SELECT Value FROM resource WHERE Key = \"%key\""),
+                         {{QStringLiteral("%key"), kLeftOutKey}}));
+    QList<qint32> ids;
+    if (rs.IsEOF())
+        return ids;
+    for (const QString& id : rs.Field(0).toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
+        ids.append(id.toInt());
+    return ids;
 }
 
 void CCategoryStore::RunWithTag(const QString& Key, qint32 TagID) {

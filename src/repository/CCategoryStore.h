@@ -51,12 +51,17 @@ public:
     // Every category below TagID, all levels down, parents before children.
     QList<qint32> Descendants(qint32 TagID);
     static QList<qint32> Descendants(const ParentMap& Parents, qint32 TagID);
+    // Whether a parent's list shows its descendants' documents too (the
+    // default); remembered per category.
+    bool IncludesDescendants(qint32 TagID);
+    void setIncludesDescendants(qint32 TagID, bool Include);
 
 private:
     void RunWithTag(const QString& Key, qint32 TagID);
     bool HasParentTable();
     void SetParentRow(qint32 TagID, qint32 ParentID);
     qint32 LowestFreeID();
+    QList<qint32> LeftOutDescendants();
 
     CVolloDB& m_repository;
 };

@@ -5,6 +5,7 @@
 #include "CCategory.h"
 #include "CCategoryMenu.h"
 #include "CCategoryNodeDrag.h"
+#include "CCategoryStore.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFileDB.h"
@@ -892,6 +893,15 @@ private slots:
         QVERIFY2(prompt.contains("Taxes && Receipts"), qPrintable(prompt));
         QVERIFY(DropOnNode("H5", {doc}));
         ClickNode("H4");
+        QCOMPARE(List("H4")->Count(), 1);
+        // Left out of this parent's list by its menu, and so remembered.
+        auto* toggle = Find<QAction>("SubcategoriesIncluded");
+        emit m_form->Category()->Commands()->Menu()->aboutToShow();
+        QVERIFY(toggle->isEnabled() && toggle->isChecked());
+        toggle->trigger();
+        QCOMPARE(List("H4")->Count(), 0);
+        QVERIFY(!CCategoryStore(*gRepository).IncludesDescendants(4));
+        toggle->trigger();
         QCOMPARE(List("H4")->Count(), 1);
         // Dragged onto a node it nests there; under itself it is refused.
         const auto drag = [this](const QString& key, const QString& onto) {

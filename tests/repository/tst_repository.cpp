@@ -718,6 +718,13 @@ private slots:
         QCOMPARE(m_db->RunQuery("getFileNameAll").RecordCount(), 2);
         store.SetParent(c, 0);
         QCOMPARE(store.Descendants(a), QList<qint32>{3});
+        // Left out per parent, forgotten with the category.
+        store.setIncludesDescendants(a, false);
+        store.setIncludesDescendants(c, false);
+        store.setIncludesDescendants(c, true);
+        QVERIFY(!store.IncludesDescendants(a) && store.IncludesDescendants(c));
+        store.Delete(a);
+        QVERIFY(store.IncludesDescendants(a));
     }
 
     // A repository from before nesting reads every category as top-level and
