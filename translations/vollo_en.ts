@@ -75,6 +75,16 @@ Keep the current file under another name and start a new repository?</translatio
         <translation>Delete the category &quot;%1&quot;?
 It holds %2 files. They only leave this category; the files themselves are not deleted.</translation>
     </message>
+    <message>
+        <source>カテゴリ「%1」を削除しますか？
+この下には %3 個のカテゴリがあり、合わせて %2 個のファイルがあります。下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
+        <translation>Delete the category &quot;%1&quot;?
+It has %3 categories below it, holding %2 files in all. The categories below move up one level. The files only leave the categories; the files themselves are not deleted.</translation>
+    </message>
+    <message>
+        <source>カテゴリ</source>
+        <translation>Category</translation>
+    </message>
 </context>
 <context>
     <name>CCategoryMenu</name>
@@ -98,10 +108,14 @@ It holds %2 files. They only leave this category; the files themselves are not d
 <context>
     <name>CCategoryStore</name>
     <message>
-        <source>これ以上カテゴリを作れません。カテゴリの番号は %1 までです。
+        <source>これ以上カテゴリを作れません。カテゴリは %1 個までです。
 使わないカテゴリを削除してから作り直してください。</source>
-        <translation>No more categories can be made: category numbers go up to %1.
+        <translation>No more categories can be made: there can be up to %1 categories.
 Delete categories you do not use, then try again.</translation>
+    </message>
+    <message>
+        <source>カテゴリを、それ自身やその下のカテゴリの中には入れられません。</source>
+        <translation>A category cannot go into itself or into a category below it.</translation>
     </message>
     <message>
         <source>カテゴリの名前が空です。名前を入力してください。</source>
@@ -559,6 +573,13 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
     </message>
 </context>
 <context>
+    <name>CUserCategories</name>
+    <message>
+        <source>サブカテゴリを含める</source>
+        <translation>Subcategories Included</translation>
+    </message>
+</context>
+<context>
     <name>CWalkProgress</name>
     <message>
         <source>ドキュメントを収集しています...</source>
@@ -601,6 +622,10 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
 </context>
 <context>
     <name>FormCategory</name>
+    <message>
+        <source>カテゴリを絞り込む</source>
+        <translation>Filter categories</translation>
+    </message>
     <message>
         <source>カテゴリ設定</source>
         <translation>Categories of the File</translation>

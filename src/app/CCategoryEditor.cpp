@@ -7,23 +7,33 @@
 CCategoryEditor::CCategoryEditor(CVolloDB& repository, QWidget* owner)
     : m_store(repository), m_owner(owner) {}
 
-qint32 CCategoryEditor::AskNew(QString* Name) {
+namespace {
+
+// A label with a buddy reads "&" as a mnemonic; the name stays as typed.
+QString LabelText(const QString& Name) {
+    return QString(Name).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+} // namespace
+
+qint32 CCategoryEditor::AskNew(QString* Name, qint32 ParentID) {
     const QString name = AskName(
         QCoreApplication::translate("CCategoryEditor", "新しいカテゴリ"),
         QCoreApplication::translate("CCategoryEditor", "新しいカテゴリの名前:"), QString(), 0);
     if (name.isEmpty())
         return 0;
-    const qint32 id = m_store.Add(name);
+    const qint32 id = m_store.Add(name, ParentID);
     if (Name != nullptr)
         *Name = name;
     return id;
 }
 
 QString CCategoryEditor::AskRename(qint32 TagID, const QString& Name) {
-    QString name = AskName(
-        QCoreApplication::translate("CCategoryEditor", "名前の変更"),
-        QCoreApplication::translate("CCategoryEditor", "カテゴリ「%1」の新しい名前:").arg(Name),
-        Name, TagID);
+    QString name =
+        AskName(QCoreApplication::translate("CCategoryEditor", "名前の変更"),
+                QCoreApplication::translate("CCategoryEditor", "カテゴリ「%1」の新しい名前:")
+                    .arg(LabelText(Name)),
+                Name, TagID);
     if (name.isEmpty() || name == Name)
         return QString();
     m_store.Rename(TagID, name);
@@ -31,24 +41,44 @@ QString CCategoryEditor::AskRename(qint32 TagID, const QString& Name) {
 }
 
 bool CCategoryEditor::AskDelete(qint32 TagID, const QString& Name) {
-    const qint32 count = m_store.FileCount(TagID);
-    QMessageBox question(
-        QMessageBox::Question, QCoreApplication::translate("CCategoryEditor", "カテゴリの削除"),
-        QCoreApplication::translate(
-            "CCategoryEditor",
-            "カテゴリ「%1」を削除しますか？\n"
-            "このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから"
-            "外れるだけで、ファイルそのものは削除されません。")
-            .arg(Name)
-            .arg(count),
-        QMessageBox::Yes | QMessageBox::No, m_owner);
+    const qsizetype below = m_store.Descendants(TagID).size();
+    const QString text =
+        below == 0 ? QCoreApplication::translate(
+                         "CCategoryEditor",
+                         "カテゴリ「%1」を削除しますか？\n"
+                         "このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから"
+                         "外れるだけで、ファイルそのものは削除されません。")
+                         .arg(Name)
+                         .arg(m_store.FileCount(TagID))
+                   : QCoreApplication::translate(
+                         "CCategoryEditor",
+                         "カテゴリ「%1」を削除しますか？\n"
+                         "この下には %3 個のカテゴリがあり、合わせて %2 個のファイルがあります。"
+                         "下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、"
+                         "ファイルそのものは削除されません。")
+                         .arg(Name)
+                         .arg(m_store.FileCountWithDescendants(TagID))
+                         .arg(below);
+    QMessageBox question(QMessageBox::Question,
+                         QCoreApplication::translate("CCategoryEditor", "カテゴリの削除"), text,
+                         QMessageBox::Yes | QMessageBox::No, m_owner);
     question.setObjectName(QStringLiteral("CategoryDeleteQuestion"));
+    question.setTextFormat(Qt::PlainText);
     // Enter alone must not delete.
     question.setDefaultButton(QMessageBox::No);
     if (question.exec() != QMessageBox::Yes)
         return false;
     m_store.Delete(TagID);
     return true;
+}
+
+void CCategoryEditor::Tell(const QString& Text, QWidget* owner) {
+    QMessageBox box(QMessageBox::Warning,
+                    QCoreApplication::translate("CCategoryEditor", "カテゴリ"), Text,
+                    QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("CategoryNameRefusal"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 QString CCategoryEditor::AskName(const QString& Title, const QString& Prompt, const QString& Name,
@@ -66,8 +96,6 @@ QString CCategoryEditor::AskName(const QString& Title, const QString& Prompt, co
         const QString refusal = m_store.Refusal(name, ExceptID);
         if (refusal.isEmpty())
             return name.trimmed();
-        QMessageBox box(QMessageBox::Warning, Title, refusal, QMessageBox::Ok, m_owner);
-        box.setObjectName(QStringLiteral("CategoryNameRefusal"));
-        box.exec();
+        Tell(refusal, m_owner);
     }
 }

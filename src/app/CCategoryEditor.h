@@ -17,11 +17,13 @@ public:
     CCategoryEditor(CVolloDB& repository, QWidget* owner);
 
     // The new category's identifier, 0 when the user cancelled.
-    qint32 AskNew(QString* Name);
+    qint32 AskNew(QString* Name, qint32 ParentID = 0);
     // The new name, empty when the user cancelled.
     QString AskRename(qint32 TagID, const QString& Name);
     // Whether the category was deleted.
     bool AskDelete(qint32 TagID, const QString& Name);
+    // Shows a refusal as plain text (a name may look like markup).
+    static void Tell(const QString& Text, QWidget* owner);
 
 private:
     // Asks until the store finds nothing against the name (ExceptID: the

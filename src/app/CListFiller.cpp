@@ -2,6 +2,7 @@
 
 #include "BM_Library.h"
 #include "CBusyIndicator.h"
+#include "CCategoryStore.h"
 #include "CError.h"
 #include "CFactChecker.h"
 #include "CFileListModel.h"
@@ -28,11 +29,25 @@ CListFiller::CListFiller(CVolloDB& repository)
 
 CListFiller::~CListFiller() = default;
 
-CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID) {
+CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID, bool WithDescendants) {
+    if (TagID == 0)
+        return m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")));
+    CCategoryStore store(m_repository);
+    const QList<qint32> below = WithDescendants && store.IncludesDescendants(TagID)
+                                    ? store.Descendants(TagID)
+                                    : QList<qint32>();
+    if (below.isEmpty())
+        return m_repository.RunFileList(
+            FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileOfTag")),
+                             {{QStringLiteral("%tagID"), TagID}}));
+    QStringList ids{QString::number(TagID)};
+    for (const qint32 id : below)
+        ids.append(QString::number(id));
+    // A document in several of them is listed once.
     return m_repository.RunFileList(
-        TagID == 0 ? m_repository.GetQuery(QStringLiteral("getFileNameAll"))
-                   : FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileOfTag")),
-                                      {{QStringLiteral("%tagID"), TagID}}));
+        QStringLiteral("SELECT ID, path FROM files WHERE ID IN (SELECT fileID FROM filetags "
+                       "WHERE tagID IN (%1)) ORDER BY ID")
+            .arg(ids.join(QLatin1Char(','))));
 }
 
 CListFiller::FileList CListFiller::FilesOfExtension(const QString& Extension) {

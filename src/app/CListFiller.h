@@ -34,9 +34,11 @@ public:
 
     // File IDs with their shortcut paths, in the order listed.
     using FileList = QList<std::pair<qint32, QString>>;
-    // The files of a category; the root (0) lists every file. Read straight
+    // The files of a category, with those of the categories below it unless
+    // WithDescendants is false or the user left them out of this category's
+    // list; the root (0) lists every file. Read straight
     // from the repository, without a recordset: a list may hold them all.
-    FileList FilesOfTag(qint32 TagID);
+    FileList FilesOfTag(qint32 TagID, bool WithDescendants = true);
     // The files of an extension category, by its node tag.
     FileList FilesOfExtension(const QString& Extension);
 

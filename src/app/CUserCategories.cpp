@@ -3,14 +3,20 @@
 #include "BM_Library.h"
 #include "CCategoryEditor.h"
 #include "CCategoryMenu.h"
+#include "CCategoryStore.h"
 #include "CCheckListView.h"
+#include "CError.h"
 #include "CRecordset.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
 #include <QTabBar>
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <cstdlib>
 
 using namespace BM_Library;
@@ -35,21 +41,69 @@ void CUserCategories::SetupNode(QTreeWidgetItem* node, qint32 ID) const {
     CCategoryMenu::setNodeEditable(node, true);
 }
 
-qint32 CUserCategories::AskNew(QString* Name) {
-    const qint32 id = CCategoryEditor(m_repository, m_owner).AskNew(Name);
-    if (id != 0)
-        InsertNode(id, *Name);
-    return id;
+void CUserCategories::LoadNesting() {
+    const CCategoryStore::ParentMap parents = CCategoryStore(m_repository).Parents();
+    QList<qint32> nested = parents.keys();
+    std::sort(nested.begin(), nested.end());
+    for (const qint32 id : nested) {
+        QTreeWidgetItem* node = m_tree.Node(MakeKey(id));
+        QTreeWidgetItem* parent = m_tree.Node(MakeKey(parents.value(id)));
+        if (node != nullptr && parent != nullptr)
+            MoveNode(node, parent);
+    }
 }
 
-void CUserCategories::InsertNode(qint32 ID, const QString& Name) {
-    // After the other user categories, before the extension categories.
+int CUserCategories::TopLevelEnd() const {
     QTreeWidgetItem* root = m_tree.Node(QStringLiteral("H0"));
     int at = 0;
     while (at < root->childCount() &&
            !IsExtensionCategory(KeyToID(CCategory::NodeKey(root->child(at)))))
         ++at;
-    SetupNode(m_tree.Insert(at, MakeKey(ID), Name), ID);
+    return at;
+}
+
+void CUserCategories::MoveNode(QTreeWidgetItem* Node, QTreeWidgetItem* Parent) {
+    QTreeWidgetItem* from = Node->parent();
+    if (from == nullptr || from == Parent)
+        return;
+    from->takeChild(from->indexOfChild(Node));
+    if (CCategory::NodeKey(Parent) == QLatin1String("H0"))
+        Parent->insertChild(TopLevelEnd(), Node);
+    else
+        Parent->addChild(Node);
+    Parent->setExpanded(true);
+}
+
+qint32 CUserCategories::AskNew(QString* Name, qint32 ParentID) {
+    const qint32 id = CCategoryEditor(m_repository, m_owner).AskNew(Name, ParentID);
+    if (id == 0)
+        return 0;
+    InsertNode(id, *Name);
+    if (QTreeWidgetItem* parent = m_tree.Node(MakeKey(ParentID)); ParentID != 0 && parent)
+        MoveNode(m_tree.Node(MakeKey(id)), parent);
+    return id;
+}
+
+void CUserCategories::InsertNode(qint32 ID, const QString& Name) {
+    // After the other top-level categories, before the extension categories.
+    SetupNode(m_tree.Insert(TopLevelEnd(), MakeKey(ID), Name), ID);
+}
+
+bool CUserCategories::Nest(const QString& Key, QTreeWidgetItem* Target) {
+    QTreeWidgetItem* node = m_tree.Node(Key);
+    if (node == nullptr || Target == nullptr)
+        return false;
+    const qint32 id = KeyToID(Key);
+    const qint32 parent = KeyToID(CCategory::NodeKey(Target));
+    CCategoryStore store(m_repository);
+    const QString refusal = store.NestRefusal(id, parent);
+    if (!refusal.isEmpty()) {
+        CCategoryEditor::Tell(refusal, m_owner);
+        return false;
+    }
+    store.SetParent(id, parent);
+    MoveNode(node, Target);
+    return true;
 }
 
 QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs) {
@@ -66,12 +120,23 @@ void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tab
     QTabBar* tabs = Tabs.TabStrip();
     for (int i = 0; i < tabs->count(); ++i) {
         if (tabs->tabData(i).toString() == key)
-            tabs->setTabText(i, Name);
+            tabs->setTabText(i, TabText(Name));
     }
 }
 
-bool CUserCategories::AskDelete(qint32 ID, const QTreeWidgetItem* Node) {
-    return CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0));
+bool CUserCategories::AskDelete(qint32 ID, QTreeWidgetItem* Node) {
+    if (!CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0)))
+        return false;
+    // The children take the deleted node's place, in their order.
+    QTreeWidgetItem* parent = Node->parent();
+    for (int at = parent != nullptr ? parent->indexOfChild(Node) + 1 : 0;
+         parent != nullptr && Node->childCount() > 0; ++at)
+        parent->insertChild(at, Node->takeChild(0));
+    return true;
+}
+
+QString CUserCategories::TabText(const QString& Name) {
+    return QString(Name).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& Name,
@@ -92,4 +157,39 @@ void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& 
         }
     }
     Form.setCategorySet(std::move(all));
+    ShowNesting(Form);
+}
+
+void CUserCategories::AddSubcategoryToggle(CCategoryMenu& Commands,
+                                           const std::function<void(qint32, bool)>& Toggled) {
+    auto* toggle = new QAction(
+        QCoreApplication::translate("CUserCategories", "サブカテゴリを含める"), &Commands);
+    toggle->setObjectName(QStringLiteral("SubcategoriesIncluded"));
+    toggle->setCheckable(true);
+    Commands.Menu()->addAction(toggle);
+    const auto target = [&Commands] {
+        const QTreeWidgetItem* node = Commands.TargetNode();
+        return node != nullptr && node->childCount() > 0 ? KeyToID(CCategory::NodeKey(node)) : 0;
+    };
+    QObject::connect(Commands.Menu(), &QMenu::aboutToShow, toggle, [this, toggle, target] {
+        const qint32 id = target();
+        bool included = true;
+        try {
+            included = id == 0 || CCategoryStore(m_repository).IncludesDescendants(id);
+        } catch (const CError&) {
+            // Unreadable now: shown as the default, the choice is still offered.
+        }
+        toggle->setEnabled(id != 0);
+        toggle->setChecked(included);
+    });
+    QObject::connect(toggle, &QAction::triggered, toggle, [target, Toggled](bool on) {
+        if (const qint32 id = target(); id != 0)
+            Toggled(id, on);
+    });
+}
+
+void CUserCategories::ShowNesting(FormCategory& Form) {
+    Form.setCategoryParents(CCategoryStore(m_repository).Parents());
+    if (Form.IsLoaded())
+        Form.ArrangeRows();
 }

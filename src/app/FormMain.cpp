@@ -7,6 +7,8 @@
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
 #include "CCategoryMenu.h"
+#include "CCategoryNodeDrag.h"
+#include "CCategoryStore.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDataFolderWatch.h"
@@ -728,6 +730,27 @@ void FormMain::SetupCategoryCommands() {
     connect(FCategory.get(), &CCategory::OnDeleteRequest, this,
             &FormMain::FCategory_OnDeleteRequest);
     connect(FCategory.get(), &CCategory::OnCollectFolderRequest, this, &FormMain::CollectFolder);
+    m_userCategories->LoadNesting();
+    m_userCategories->ShowNesting(*FCategoryForm);
+    m_userCategories->AddSubcategoryToggle(*FCategory->Commands(), [this](qint32 ID, bool On) {
+        Handle(!WritesBlocked(), [&] {
+            CCategoryStore(*gRepository).setIncludesDescendants(ID, On);
+            if (HasList(MakeKey(ID)))
+                ShowTagFiles(ID);
+        });
+    });
+    connect(new CCategoryNodeDrag(m_ui.TreeViewTag), &CCategoryNodeDrag::OnNestRequest, this,
+            &FormMain::FCategory_OnNestRequest);
+}
+
+void FormMain::FCategory_OnNestRequest(const QString& Key, QTreeWidgetItem* Target) {
+    Handle(Target != nullptr && !WritesBlocked(), [&] {
+        // The lists of the categories above it gain or lose its documents.
+        if (!m_userCategories->Nest(Key, Target))
+            return;
+        m_userCategories->ShowNesting(*FCategoryForm);
+        RefillLists();
+    });
 }
 
 void FormMain::LoadCategoryLists(const CRecordset& categories) {
@@ -799,7 +822,11 @@ void FormMain::Repository_OnChanged() {
 void FormMain::FCategory_OnNewCategoryRequest() {
     Handle(FCategory != nullptr, [&] {
         QString name;
-        const qint32 id = m_userCategories->AskNew(&name);
+        // On a category's node (its menu, or Ctrl+N while it is selected)
+        // the new category goes under it.
+        const QTreeWidgetItem* on = FCategory->Commands()->TargetNode();
+        const qint32 parent = on != nullptr ? KeyToID(CCategory::NodeKey(on)) : 0;
+        const qint32 id = m_userCategories->AskNew(&name, IsExtensionCategory(parent) ? 0 : parent);
         if (id == 0)
             return;
         AddCategoryViews(id, name);
@@ -827,6 +854,7 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
             return;
         RemoveCategoryViews(ID);
         m_userCategories->RefreshForm(*FCategoryForm, ID, QString(), true);
+        RefillLists();
     });
 }
 

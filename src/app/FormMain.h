@@ -141,6 +141,7 @@ public slots:
     void FCategory_OnNewCategoryRequest();
     void FCategory_OnRenameRequest(qint32 ID, QTreeWidgetItem* Node);
     void FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node);
+    void FCategory_OnNestRequest(const QString& Key, QTreeWidgetItem* Target);
     // Asks for a folder with the desktop's folder dialog and collects its
     // documents as the first start does, linked to the selected category.
     void CollectFolder();

@@ -30,4 +30,7 @@ void CCheckRowDelegate::initStyleOption(QStyleOptionViewItem* option,
                                         const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    const int depth = index.data(DepthRole).toInt();
+    if (depth > 0 && index.column() == 0)
+        option->rect.setLeft(option->rect.left() + depth * option->decorationSize.width());
 }

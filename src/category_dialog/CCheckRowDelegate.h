@@ -13,6 +13,10 @@ class CCheckRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
+    // How deep a row sits in a hierarchy (0: top); the row is indented by
+    // that many image widths, its image with it.
+    static constexpr int DepthRole = Qt::UserRole + 2;
+
     explicit CCheckRowDelegate(QObject* parent = nullptr);
 
     // The image's rectangle in the view's viewport; empty for an invalid index.

@@ -1,15 +1,18 @@
 #include "FormCategory.h"
 
 #include "BM_Library.h"
+#include "CCheckRowDelegate.h"
 #include "CError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -32,6 +35,13 @@ QString DesignColumn() {
     return FormCategory::tr("カテゴリ");
 }
 
+// Above this many rows a filter field helps to find one.
+constexpr int FilterFromRows = 20;
+
+qint32 RowID(const QTreeWidgetItem* row) {
+    return BM_Library::KeyToID(CCheckListView::Key(row));
+}
+
 // The window frame the layout figures were drawn for: a sizable border of
 // four pixels a side. Our own frame belongs to the window manager, so the
 // outer width is measured as that design frame around our client area.
@@ -42,7 +52,12 @@ constexpr int DesignBorderTwips = 120;
 FormCategory::FormCategory(QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_classDebugID(BM_Library::NextClassID()),
       m_labelFilePath(new QLabel(this)), m_listViewCategory(new QTreeWidget(this)),
-      FCheckListView(new CCheckListView(this)) {
+      m_filter(new QLineEdit(this)), FCheckListView(new CCheckListView(this)) {
+    m_filter->setObjectName(QStringLiteral("FilterField"));
+    m_filter->setPlaceholderText(tr("カテゴリを絞り込む"));
+    m_filter->setClearButtonEnabled(true);
+    m_filter->hide();
+    connect(m_filter, &QLineEdit::textChanged, this, &FormCategory::FilterRows);
     m_labelFilePath->setObjectName(QStringLiteral("LabelFilePath"));
     m_labelFilePath->setTextFormat(Qt::PlainText);
     m_listViewCategory->setObjectName(QStringLiteral("ListViewCategory"));
@@ -58,6 +73,65 @@ FormCategory::~FormCategory() = default;
 
 void FormCategory::setCategorySet(std::optional<CRecordset> ARecordSet) {
     m_categorySet = std::move(ARecordSet);
+}
+
+void FormCategory::setCategoryParents(const QHash<qint32, qint32>& Parents) {
+    m_parents = Parents;
+}
+
+void FormCategory::ArrangeRows() {
+    QHash<qint32, QTreeWidgetItem*> byID;
+    QList<QTreeWidgetItem*> rows = m_listViewCategory->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem* row : std::as_const(rows))
+        byID.insert(RowID(row), row);
+    QMultiHash<qint32, QTreeWidgetItem*> children;
+    QList<QTreeWidgetItem*> order;
+    for (QTreeWidgetItem* row : std::as_const(rows)) {
+        const qint32 parent = m_parents.value(RowID(row), 0);
+        if (parent != 0 && byID.contains(parent) && parent != RowID(row))
+            children.insert(parent, row);
+        else
+            order.append(row);
+    }
+    // Depth first, each row followed by the rows below it in their order.
+    QList<QTreeWidgetItem*> arranged;
+    QList<std::pair<QTreeWidgetItem*, int>> stack;
+    for (auto it = order.crbegin(); it != order.crend(); ++it)
+        stack.append({*it, 0});
+    while (!stack.isEmpty() && arranged.size() < rows.size()) {
+        const auto [row, depth] = stack.takeLast();
+        row->setData(0, CCheckRowDelegate::DepthRole, depth);
+        arranged.append(row);
+        QList<QTreeWidgetItem*> below = children.values(RowID(row));
+        std::sort(
+            below.begin(), below.end(),
+            [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return RowID(a) > RowID(b); });
+        for (QTreeWidgetItem* child : std::as_const(below))
+            stack.append({child, depth + 1});
+    }
+    m_listViewCategory->addTopLevelItems(arranged);
+    m_filter->setVisible(arranged.size() > FilterFromRows);
+    FilterRows(!m_filter->isHidden() ? m_filter->text() : QString());
+    if (m_isLoaded)
+        Form_Resize();
+}
+
+void FormCategory::FilterRows(const QString& Text) {
+    const QString text = Text.trimmed();
+    QHash<qint32, QTreeWidgetItem*> byID;
+    for (QTreeWidgetItem* row : FCheckListView->ListItems()) {
+        byID.insert(RowID(row), row);
+        row->setHidden(!text.isEmpty());
+    }
+    if (text.isEmpty())
+        return;
+    for (QTreeWidgetItem* row : std::as_const(byID)) {
+        if (!row->text(0).contains(text, Qt::CaseInsensitive))
+            continue;
+        for (qint32 id = RowID(row); byID.contains(id) && byID.value(id)->isHidden();
+             id = m_parents.value(id, 0))
+            byID.value(id)->setHidden(false);
+    }
 }
 
 void FormCategory::setColumnHeader(const QStringList& captions) {
@@ -205,6 +279,7 @@ void FormCategory::Load() {
             m_categorySet->MoveNext();
         }
     }
+    ArrangeRows();
     if (m_isFreezed)
         Freeze();
     // The window keeps its size from one load to the next; lay the fresh
@@ -291,7 +366,13 @@ void FormCategory::Form_Resize() {
         QRect r = ToPixels(twips);
         return QRect(r.x(), r.y(), std::max(0, r.width()), std::max(0, r.height()));
     };
-    m_listViewCategory->setGeometry(fit(layout->ListViewCategory));
+    QRect list = fit(layout->ListViewCategory);
+    if (!m_filter->isHidden()) {
+        const int filterHeight = m_filter->sizeHint().height();
+        m_filter->setGeometry(list.x(), list.y(), list.width(), filterHeight);
+        list.setTop(list.top() + filterHeight + 2);
+    }
+    m_listViewCategory->setGeometry(list);
     m_labelFilePath->setGeometry(fit(layout->LabelFilePath));
     if (m_isLoaded)
         ShowFilePath();

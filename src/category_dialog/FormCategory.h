@@ -12,6 +12,7 @@
 #include <optional>
 
 class QLabel;
+class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -41,6 +42,11 @@ public:
     // read when the window loads.
     const std::optional<CRecordset>& CategorySet() const { return m_categorySet; }
     void setCategorySet(std::optional<CRecordset> ARecordSet);
+    // The parent of every nested category by identifier: its row goes under
+    // its parent's, indented. Applied at the next load, or by ArrangeRows.
+    void setCategoryParents(const QHash<qint32, qint32>& Parents);
+    // Orders the loaded rows as the hierarchy goes and indents them.
+    void ArrangeRows();
 
     // Column captions used instead of the design column when not empty;
     // read when the window loads.
@@ -72,6 +78,8 @@ public:
 
     QVariant ClassDebugID() const { return QVariant::fromValue(m_classDebugID); }
     bool IsLoaded() const { return m_isLoaded; }
+    // Where the rows are filtered by name; shown only when there are many.
+    QLineEdit* FilterField() const { return m_filter; }
     bool IsFreezed() const { return m_isFreezed; }
 
     // Grey and disable the path and the list while no single file is at
@@ -134,6 +142,8 @@ private:
     void ShowFilePath();
     void DrawImages();
     int LabelHeightTwips() const;
+    // Shows the rows whose name holds Text, with the rows above them.
+    void FilterRows(const QString& Text);
 
     qint32 m_classDebugID;
     bool m_isLoaded = false;
@@ -144,9 +154,11 @@ private:
     qint32 m_fileID = 0;
     QList<qint32> m_fileIDs;
     bool m_isFreezed = false;
+    QHash<qint32, qint32> m_parents;
 
     QLabel* m_labelFilePath;
     QTreeWidget* m_listViewCategory;
+    QLineEdit* m_filter;
     CCheckListView::ImageList ImageListIcon;
     CCheckListView* FCheckListView;
 };

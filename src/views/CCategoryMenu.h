@@ -29,6 +29,8 @@ public:
     QAction* RenameAction() const { return mvarRename; }
     QAction* DeleteAction() const { return mvarDelete; }
     QAction* CollectFolderAction() const { return mvarCollectFolder; }
+    // The editable node the commands act on now, or nullptr.
+    QTreeWidgetItem* TargetNode() const { return mvarTarget; }
 
 signals:
     void OnNewCategoryRequest();

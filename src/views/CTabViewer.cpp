@@ -25,14 +25,16 @@ qint32 CTabViewer::Add(QWidget* objListView, const QString& Key, const QString& 
     RequireCreated(QStringLiteral("Add"));
     if (mvarControls.contains(Key))
         throw CError(QStringLiteral("CTabViewer.Add: the tab key \"%1\" has already been "
-                                    "used; a key cannot be added twice, even after Delete.")
+                                    "used; a key cannot be added twice.")
                          .arg(Key));
     if (Key.isEmpty())
         throw CError(QStringLiteral("CTabViewer.Add: a tab needs a key to find its list by."));
     if (!objListView)
         throw CError(QStringLiteral("CTabViewer.Add(\"%1\"): no list view was given.").arg(Key));
     mvarChanging = true;
-    const int index = mvarTabStrip->addTab(Caption);
+    // A category's name is shown as typed: "&" is no mnemonic here.
+    const int index =
+        mvarTabStrip->addTab(QString(Caption).replace(QLatin1Char('&'), QLatin1String("&&")));
     mvarTabStrip->setTabData(index, Key);
     mvarChanging = false;
     mvarControls.insert(Key, objListView);
@@ -49,6 +51,8 @@ void CTabViewer::Delete(const QString& Key) {
     mvarChanging = true;
     mvarTabStrip->removeTab(index);
     mvarChanging = false;
+    // A category made later may take the deleted one's number, and its key.
+    mvarControls.remove(Key);
     // The neighbour the tab strip selects in its place must show its own
     // list, not leave the removed tab's list in front.
     if (wasSelected && mvarTabStrip->currentIndex() >= 0)

@@ -29,7 +29,8 @@ public:
     void Create(QWidget* objForm, QTabBar* objTabStrip);
 
     // Adds a tab at the end for objListView and hides the list; returns the
-    // number of tabs. A key once added stays taken, even after Delete.
+    // number of tabs. A key is free again after Delete. The caption is
+    // shown as it stands ("&" is no mnemonic).
     qint32 Add(QWidget* objListView, const QString& Key, const QString& Caption);
 
     // Removes the tab; its list stays as it is. When the tab was the

@@ -4,6 +4,8 @@
 #include "BM_Library.h"
 #include "CCategory.h"
 #include "CCategoryMenu.h"
+#include "CCategoryNodeDrag.h"
+#include "CCategoryStore.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CFileDB.h"
@@ -755,8 +757,8 @@ private slots:
         Start();
         Press("Category"); // the dialog is open throughout
         const QString odd = R"(Ünï "x" 100%_🙂)";
-        Key("", Qt::ControlModifier | Qt::Key_N, {Type(odd)});
-        Key("", Qt::ControlModifier | Qt::Key_N, {Type("zwei")});
+        Key("H0", Qt::ControlModifier | Qt::Key_N, {Type(odd)});
+        Key("H0", Qt::ControlModifier | Qt::Key_N, {Type("zwei")});
         // After the design's categories, before the extension categories.
         QCOMPARE(Node("H0")->indexOfChild(Node("H5")), 4);
         QCOMPARE(Shown("H4"), QStringList({odd, odd, odd}));
@@ -877,14 +879,32 @@ private slots:
         QTest::newRow("empty") << "  " << QString("空");
         QTest::newRow("duplicate in other case") << "wORK" << QString("Work");
         QTest::newRow("too many") << "more" << QString("500");
+        // A shipped name clashes as stored and as shown in the language used.
+        QTest::newRow("shown in English") << "en:wORk" << QString("Work");
+        QTest::newRow("stored, in English") << "en:仕事" << QString("Work");
+        QTest::newRow("shown in Japanese") << "仕事" << QString("仕事");
     }
     void refusals() {
         QFETCH(QString, name);
         QFETCH(QString, told);
+        const auto restore = qScopeGuard([] {
+            QLocale::setDefault(QLocale::system());
+            CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+        });
+        const bool english = name.startsWith("en:");
+        if (english) {
+            name = name.mid(3);
+            QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+            QVERIFY(CLanguage::Load(QLocale()));
+        }
         Open();
-        gRepository->AddTag("Work");
+        if (!english && name != "仕事")
+            gRepository->AddTag("Work");
+        // Every number taken: the ones of deleted categories are used again.
         if (name == "more")
-            gRepository->RunSQL("INSERT INTO tags (ID, tagName) VALUES (500, 'Last')");
+            gRepository->RunSQL("WITH RECURSIVE n(i) AS (SELECT 5 UNION ALL SELECT i + 1 FROM n "
+                                "WHERE i < 500) INSERT INTO tags (ID, tagName) SELECT i, 'c' || i "
+                                "FROM n");
         Show();
         const int before = Node("H0")->childCount();
         // Refused, asked again with the name kept, then given up.
@@ -894,6 +914,71 @@ private slots:
         QVERIFY2(m_texts.first().contains(told), qPrintable(m_texts.first()));
         QCOMPARE(Node("H0")->childCount(), before);
     }
+    // Categories inside categories, made, nested by dragging their nodes and
+    // deleted as a user does; names are shown as typed.
+    void nesting() {
+        const QString doc = Doc("a.txt");
+        Start();
+        Press("Category");
+        const QString taxes = "Taxes & Receipts";
+        Key("H0", Qt::ControlModifier | Qt::Key_N, {Type(taxes)});
+        Key("H4", Qt::ControlModifier | Qt::Key_N, {Type("2025/Q1, A")});
+        QCOMPARE(Node("H5")->parent(), Node("H4"));
+        // The tab strip and the prompt's label would take "&" for a mnemonic.
+        QCOMPARE(Shown("H4"), QStringList({taxes, "Taxes && Receipts", taxes}));
+        QString prompt;
+        Key("H4", Qt::Key_F2, {[&prompt](QWidget* d) {
+                prompt = static_cast<QInputDialog*>(d)->labelText();
+                static_cast<QDialog*>(d)->reject();
+            }});
+        QVERIFY2(prompt.contains("Taxes && Receipts"), qPrintable(prompt));
+        QVERIFY(DropOnNode("H5", {doc}));
+        ClickNode("H4");
+        QCOMPARE(List("H4")->Count(), 1);
+        // Left out of this parent's list by its menu, and so remembered.
+        auto* toggle = Find<QAction>("SubcategoriesIncluded");
+        emit m_form->Category()->Commands()->Menu()->aboutToShow();
+        QVERIFY(toggle->isEnabled() && toggle->isChecked());
+        toggle->trigger();
+        QCOMPARE(List("H4")->Count(), 0);
+        QVERIFY(!CCategoryStore(*gRepository).IncludesDescendants(4));
+        toggle->trigger();
+        QCOMPARE(List("H4")->Count(), 1);
+        // Dragged onto a node it nests there; under itself it is refused.
+        const auto drag = [this](const QString& key, const QString& onto) {
+            std::unique_ptr<QMimeData> data(CCategoryNodeDrag::MimeFor(key));
+            DropData(Tree()->viewport(), data.get(), At(onto));
+        };
+        drag("H1", "H5");
+        QCOMPARE(Node("H1")->parent(), Node("H5"));
+        // The dialog's rows follow, each a step further in, its box along.
+        CCheckListView* rows = m_form->CategoryForm()->CheckListView();
+        QStringList order;
+        for (QTreeWidgetItem* row : rows->ListItems())
+            order << CCheckListView::Key(row) +
+                         QString::number(row->data(0, Qt::UserRole + 2).toInt());
+        QCOMPARE(order, QStringList({"H20", "H30", "H40", "H51", "H12"}));
+        QVERIFY(rows->ImageRect(rows->FindItem("H1")).left() >
+                rows->ImageRect(rows->FindItem("H4")).left());
+        m_steps = {[](QWidget* box) { static_cast<QDialog*>(box)->accept(); }};
+        drag("H4", "H1");
+        QVERIFY(m_steps.isEmpty() && m_texts.size() == 1);
+        QCOMPARE(Node("H4")->parent(), Node("H0"));
+        Key("H4", Qt::Key_Delete, {[](QWidget* box) {
+                QTest::mouseClick(static_cast<QMessageBox*>(box)->button(QMessageBox::Yes),
+                                  Qt::LeftButton);
+            }});
+        QVERIFY2(m_texts.value(1).contains("2 個のカテゴリ") && m_texts.value(1).contains("1 個"),
+                 qPrintable(m_texts.value(1)));
+        QCOMPARE(Node("H5")->parent(), Node("H0"));
+        QCOMPARE(FileCount(), 1);
+        Stop();
+        Start();
+        QCOMPARE(Node("H1")->parent(), Node("H5"));
+        drag("H1", "H0");
+        QCOMPARE(Node("H1")->parent(), Node("H0"));
+    }
+
     // One document in the category dialog: a tick or untick writes the
     // repository at once.
     void ticks_data() {

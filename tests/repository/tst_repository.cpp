@@ -652,6 +652,7 @@ private slots:
         QTest::addColumn<bool>("refused");
         QTest::newRow("beyond ascii, blanks around") << " äRGER " << true;
         QTest::newRow("different") << "Works" << false;
+        QTest::newRow("slash and comma") << "Work/2025, A & B" << false;
     }
     void categoryNamesUniqueCaseIgnored() {
         QFETCH(QString, second);
@@ -679,13 +680,72 @@ private slots:
         QCOMPARE(m_db->GetQuery("delTagID"), "SELECT 7");
     }
 
-    // A number past the last category number would be read as an extension
-    // category: the insert that hands it out is taken back.
-    void categoryNumbersStayCategories() {
+    // Numbers of deleted categories are handed out again, so a long-used
+    // repository always holds the full count; past it, adding is refused.
+    void categoryNumbersReused() {
         CCategoryStore store(*m_db);
         m_db->RunSQL("UPDATE sqlite_sequence SET seq = 500 WHERE name = 'tags'");
+        for (int i = 4; i <= CCategoryStore::LastCategoryID; ++i)
+            store.Add(QString::number(i));
         QVERIFY_THROWS_EXCEPTION(CError, store.Add("one more"));
-        QCOMPARE(m_db->GetTagName().RecordCount(), 3);
+        store.SetParent(7, 9);
+        store.Delete(7);
+        store.Delete(2);
+        QCOMPARE(store.Add("again"), 2);
+        QCOMPARE(store.Add("again 2"), 7);
+        QCOMPARE(store.Parent(7), 0);
+        QCOMPARE(m_db->GetTagName().RecordCount(), CCategoryStore::LastCategoryID);
+    }
+
+    // Children sit under their parent; a move that would close a loop is
+    // refused; deleting a parent lifts its children to the grandparent and
+    // keeps every document registered.
+    void nestedCategories() {
+        CCategoryStore store(*m_db);
+        const qint32 a = store.Add("A");
+        const qint32 b = store.Add("B", a);
+        const qint32 c = store.Add("C", b);
+        store.SetParent(3, a);
+        QCOMPARE(store.Descendants(a), (QList<qint32>{3, b, c}));
+        QCOMPARE(store.Parent(c), b);
+        for (const qint32 parent : {a, b, c})
+            QVERIFY_THROWS_EXCEPTION(CError, store.SetParent(a, parent));
+        QVERIFY(!store.NestRefusal(b, c).isEmpty() && store.NestRefusal(c, a).isEmpty());
+        const qint32 f = Register(*m_db, "/n/f.doc.lnk");
+        const qint32 g = Register(*m_db, "/n/g.doc.lnk");
+        for (const auto& [file, category] : {std::pair{f, c}, {g, b}, {f, a}})
+            m_db->AddFileTag(file, category);
+        QCOMPARE(store.FileCountWithDescendants(a), 2);
+        QCOMPARE(store.FileCountWithDescendants(c), 1);
+        store.Delete(b);
+        QCOMPARE(store.Parent(c), a);
+        QCOMPARE(store.Descendants(a), (QList<qint32>{3, c}));
+        QCOMPARE(m_db->RunQuery("getFileNameAll").RecordCount(), 2);
+        store.SetParent(c, 0);
+        QCOMPARE(store.Descendants(a), QList<qint32>{3});
+        // Left out per parent, forgotten with the category.
+        store.setIncludesDescendants(a, false);
+        store.setIncludesDescendants(c, false);
+        store.setIncludesDescendants(c, true);
+        QVERIFY(!store.IncludesDescendants(a) && store.IncludesDescendants(c));
+        store.Delete(a);
+        QVERIFY(store.IncludesDescendants(a));
+    }
+
+    // A repository from before nesting reads every category as top-level and
+    // is not written by reading.
+    void olderRepositoryCategoriesTopLevel() {
+        CCategoryStore store(*m_db);
+        const qint32 a = store.Add("A");
+        m_db.reset();
+        const QByteArray before = Digest(m_home->RepositoryFile());
+        m_db = std::make_unique<CVolloDB>();
+        m_db->Create();
+        CCategoryStore again(*m_db);
+        QVERIFY(again.Parents().isEmpty() && again.Descendants(a).isEmpty());
+        QCOMPARE(again.FileCountWithDescendants(a), 0);
+        m_db.reset();
+        QCOMPARE(Digest(m_home->RepositoryFile()), before);
     }
 
     // Size, the first and the last 64 KiB make the fingerprint.
