@@ -4,6 +4,7 @@
 #include "CBusyIndicator.h"
 #include "CCheckListView.h"
 #include "CError.h"
+#include "CTagMirror.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
@@ -66,8 +67,11 @@ qint32 CCategoryLinks::LinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
     }
     if (missing.isEmpty())
         return 0;
-    return RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("addFileTag")), missing,
-                      TagID);
+    const qint32 n = RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("addFileTag")),
+                                missing, TagID);
+    if (m_mirror)
+        m_mirror->Update(missing);
+    return n;
 }
 
 qint32 CCategoryLinks::UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
@@ -85,8 +89,11 @@ qint32 CCategoryLinks::UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
     }
     if (gone.isEmpty())
         return 0;
-    return RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("delFileTag")), gone,
-                      TagID);
+    const qint32 n =
+        RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("delFileTag")), gone, TagID);
+    if (m_mirror)
+        m_mirror->Update(gone);
+    return n;
 }
 
 QHash<qint32, qint32> CCategoryLinks::CountTags(const QList<qint32>& FileIDs,

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 
+class CTagMirror;
 class CVolloDB;
 class FormCategory;
 
@@ -33,8 +34,12 @@ public:
     // The file IDs of list rows, in their order; rows without key are left out.
     static QList<qint32> FileIDsOf(const QList<CListItem>& Items);
 
+    // Told the documents whose links changed, after each write.
+    void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
+
 private:
     QList<qint32> LinkedFiles(qint32 TagID);
 
     CVolloDB& m_repository;
+    CTagMirror* m_mirror = nullptr;
 };

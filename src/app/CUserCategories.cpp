@@ -6,6 +6,7 @@
 #include "CCheckListView.h"
 #include "CRecordset.h"
 #include "CTabViewer.h"
+#include "CTagMirror.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
 
@@ -37,21 +38,26 @@ void CUserCategories::SetupNode(QTreeWidgetItem* node, qint32 ID) const {
 
 qint32 CUserCategories::AskNew(QString* Name) {
     const qint32 id = CCategoryEditor(m_repository, m_owner).AskNew(Name);
-    if (id == 0)
-        return 0;
+    if (id != 0)
+        AddNode(id, *Name);
+    return id;
+}
+
+void CUserCategories::AddNode(qint32 ID, const QString& Name) {
     QTreeWidgetItem* root = m_tree.Node(QStringLiteral("H0"));
     int at = 0;
     while (at < root->childCount() &&
            !IsExtensionCategory(KeyToID(CCategory::NodeKey(root->child(at)))))
         ++at;
-    SetupNode(m_tree.Insert(at, MakeKey(id), *Name), id);
-    return id;
+    SetupNode(m_tree.Insert(at, MakeKey(ID), Name), ID);
 }
 
 QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs) {
     QString name = CCategoryEditor(m_repository, m_owner).AskRename(ID, Node->text(0));
     if (name.isEmpty())
         return name;
+    if (m_mirror)
+        m_mirror->Update(FilesOf(ID));
     Node->setText(0, name);
     const QString key = MakeKey(ID);
     QTabBar* tabs = Tabs.TabStrip();
@@ -63,7 +69,21 @@ QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer&
 }
 
 bool CUserCategories::AskDelete(qint32 ID, const QTreeWidgetItem* Node) {
-    return CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0));
+    // The links go with the category: its documents are known only before.
+    const QList<qint32> files = m_mirror && m_mirror->IsOn() ? FilesOf(ID) : QList<qint32>();
+    if (!CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0)))
+        return false;
+    if (m_mirror)
+        m_mirror->Update(files);
+    return true;
+}
+
+QList<qint32> CUserCategories::FilesOf(qint32 ID) {
+    QList<qint32> ids;
+    CRecordset rs = m_repository.GetFileOfTag(ID);
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        ids << rs.Field(0).toInt();
+    return ids;
 }
 
 void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& Name,

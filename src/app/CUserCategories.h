@@ -2,9 +2,11 @@
 
 #include "CCategory.h"
 
+#include <QList>
 #include <QString>
 
 class CTabViewer;
+class CTagMirror;
 class CVolloDB;
 class FormCategory;
 class QTreeWidgetItem;
@@ -25,6 +27,8 @@ public:
     // Asks for a new category and adds its node after the last category,
     // before the extension categories. Its ID, 0 when the user cancelled.
     qint32 AskNew(QString* Name);
+    // Shows a category made elsewhere (from a desktop tag) like a new one.
+    void AddNode(qint32 ID, const QString& Name);
     // Asks for a new name and shows it on the node and on the category's
     // tab; empty when the user cancelled.
     QString AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs);
@@ -35,8 +39,14 @@ public:
     // at once. Removed: the category is gone.
     void RefreshForm(FormCategory& Form, qint32 ID, const QString& Name, bool Removed);
 
+    // Told the documents of a renamed or deleted category.
+    void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
+
 private:
+    QList<qint32> FilesOf(qint32 ID);
+
     CVolloDB& m_repository;
+    CTagMirror* m_mirror = nullptr;
     CCategory& m_tree;
     CCategory::ImageList m_images;
     QWidget* m_owner;

@@ -29,6 +29,9 @@ public:
     QAction* RenameAction() const { return mvarRename; }
     QAction* DeleteAction() const { return mvarDelete; }
     QAction* CollectFolderAction() const { return mvarCollectFolder; }
+    // Checkable: categories mirrored into the desktop's tags. Its owner
+    // answers it.
+    QAction* DesktopTagsAction() const { return mvarDesktopTags; }
 
 signals:
     void OnNewCategoryRequest();
@@ -47,5 +50,6 @@ private:
     QAction* mvarRename;
     QAction* mvarDelete;
     QAction* mvarCollectFolder;
+    QAction* mvarDesktopTags;
     QTreeWidgetItem* mvarTarget = nullptr; // the node the commands act on
 };
