@@ -8,7 +8,12 @@
 #include "Placeholders.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSet>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,24 +138,44 @@ QByteArray CTagMirror::Merge(const QByteArray& Value, const QStringList& Names,
     return CXdgTags::Compose(parts);
 }
 
+QString CTagMirror::TargetOf(const QString& Shortcut) {
+    // Shortcuts lie in the one folder: read from it, a link is found by its
+    // name alone instead of by its whole path.
+    const qsizetype slash = Shortcut.lastIndexOf(u'/');
+    if (m_folder >= 0 && slash >= 0 && QStringView(Shortcut).left(slash + 1) == m_folderPath) {
+        char buffer[4096];
+        const QByteArray name = QFile::encodeName(Shortcut.mid(slash + 1));
+        const ssize_t n = readlinkat(m_folder, name.constData(), buffer, sizeof buffer);
+        if (n > 0 && n < ssize_t(sizeof buffer) && buffer[0] == '/')
+            return QDir::cleanPath(QFile::decodeName(QByteArray::fromRawData(buffer, n)));
+    }
+    return BM_Library::ShortcutTarget(Shortcut);
+}
+
 std::optional<QStringList> CTagMirror::MirrorOne(const Doc& Doc) {
     QString target;
     try {
-        target = BM_Library::ShortcutTarget(Doc.shortcut);
+        target = TargetOf(Doc.shortcut);
     } catch (const CError& e) {
         m_skipped.Add(Doc.shortcut, e);
         return std::nullopt;
     }
     if (target.isEmpty())
         return std::nullopt;
+    // Open once, the document is found once for reading and writing; one
+    // that cannot be opened is still written by its path.
+    const int fd =
+        open(QFile::encodeName(target).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     QByteArray value;
-    int error = CXdgTags::Read(target, &value);
+    int error = CXdgTags::Read(fd, target, &value);
     QStringList owned = Doc.owned;
     if (error == 0) {
         const QByteArray merged = Merge(value, Doc.names, &owned);
         if (merged != value)
-            error = CXdgTags::Write(target, merged);
+            error = CXdgTags::Write(fd, target, merged);
     }
+    if (fd >= 0)
+        close(fd);
     if (error != 0) {
         m_skipped.Add(target, CLeftOut::ReasonFor(error));
         return std::nullopt;
@@ -158,32 +183,56 @@ std::optional<QStringList> CTagMirror::MirrorOne(const Doc& Doc) {
     return owned;
 }
 
-qint64 CTagMirror::Run(QList<Doc>& Docs, const Progress& Progress) {
-    const QString store = QStringLiteral("INSERT OR REPLACE INTO xdgowned (fileID, tags) VALUES "
-                                         "(%fileID, \"%tags\")");
-    const QString forget = QStringLiteral("DELETE FROM xdgowned WHERE fileID = %fileID");
+void CTagMirror::Remember(const QList<std::pair<qint32, QStringList>>& Owned) {
+    // One statement for all documents: a write per document costs more than
+    // the attributes themselves.
+    QJsonArray rows;
+    QList<qint32> forgotten;
+    for (const auto& [id, tags] : Owned) {
+        if (tags.isEmpty())
+            forgotten << id;
+        else
+            rows.append(QJsonArray{id, tags.join(u',')});
+    }
     QStringList statements;
+    if (!forgotten.isEmpty())
+        statements
+            << QStringLiteral("DELETE FROM xdgowned WHERE fileID IN (%1)").arg(IdList(forgotten));
+    if (!rows.isEmpty()) {
+        // A single-quoted text is passed on as it stands.
+        const QString json = QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))
+                                 .replace(u'\'', QLatin1String("''"));
+        statements << QStringLiteral("INSERT OR REPLACE INTO xdgowned (fileID, tags) SELECT "
+                                     "json_extract(value, '$[0]'), json_extract(value, '$[1]') "
+                                     "FROM json_each('%1')")
+                          .arg(json);
+    }
+    m_repository.RunSQLBatch(statements);
+}
+
+qint64 CTagMirror::Run(QList<Doc>& Docs, const Progress& Progress) {
+    m_folderPath = m_repository.ShortcutFolder();
+    if (!m_folderPath.endsWith(u'/'))
+        m_folderPath += u'/';
+    m_folder =
+        open(QFile::encodeName(m_folderPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const auto closeFolder = qScopeGuard([this] {
+        if (m_folder >= 0)
+            close(m_folder);
+        m_folder = -1;
+    });
+    QList<std::pair<qint32, QStringList>> owned;
     qint64 done = 0;
     for (const Doc& doc : Docs) {
         if (Progress && done % 256 == 0 && !Progress(done, Docs.size()))
             break;
         ++done;
-        const std::optional<QStringList> owned = MirrorOne(doc);
-        if (!owned || *owned == doc.owned)
-            continue;
-        statements << FillPlaceholders(
-            owned->isEmpty() ? forget : store,
-            {{QStringLiteral("%fileID"), doc.id}, {QStringLiteral("%tags"), owned->join(u',')}});
+        std::optional<QStringList> now = MirrorOne(doc);
+        if (now && *now != doc.owned)
+            owned.append({doc.id, std::move(*now)});
     }
     // What was written is remembered even when the user stopped halfway.
-    m_repository.BeginTransaction();
-    try {
-        m_repository.RunSQLBatch(statements);
-    } catch (...) {
-        m_repository.RollbackTransaction();
-        throw;
-    }
-    m_repository.CommitTransaction();
+    Remember(owned);
     if (Progress)
         Progress(done, Docs.size());
     if (!m_skipped.IsEmpty() && m_onSkipped)

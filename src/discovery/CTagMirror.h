@@ -66,12 +66,17 @@ private:
     void Prepare();
     QList<Doc> Load(const QString& Files, bool Names);
     qint64 Run(QList<Doc>& Docs, const Progress& Progress);
+    // Stores what the mirror now owns of each document (nothing: forgotten).
+    void Remember(const QList<std::pair<qint32, QStringList>>& Owned);
     // The document's new owned tags, or nothing when it was skipped.
     std::optional<QStringList> MirrorOne(const Doc& Doc);
+    QString TargetOf(const QString& Shortcut);
 
     CVolloDB& m_repository;
     std::optional<State> m_state;
     DisplayPath m_displayPath;
     CLeftOut m_skipped;
+    int m_folder = -1; // the shortcut folder while a run lasts
+    QString m_folderPath;
     std::function<void()> m_onSkipped;
 };

@@ -58,37 +58,56 @@ bool CXdgTags::Writable(const QString& name) {
 }
 
 int CXdgTags::Read(const QString& path, QByteArray* value) {
+    return Read(-1, path, value);
+}
+
+int CXdgTags::Write(const QString& path, const QByteArray& value) {
+    return Write(-1, path, value);
+}
+
+int CXdgTags::Read(int Fd, const QString& Path, QByteArray* value) {
     value->clear();
-    if (const int fault = Fault(path, false))
+    if (const int fault = Fault(Path, false))
         return fault;
-    const QByteArray file = QFile::encodeName(path);
-    // The value may grow between asking its size and reading it.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const ssize_t size = getxattr(file.constData(), AttributeName, nullptr, 0);
+    const QByteArray file = Fd < 0 ? QFile::encodeName(Path) : QByteArray();
+    const auto get = [&](char* into, size_t size) {
+        return Fd < 0 ? getxattr(file.constData(), AttributeName, into, size)
+                      : fgetxattr(Fd, AttributeName, into, size);
+    };
+    // Most values are short: one call reads them. A longer one may grow
+    // between asking its size and reading it.
+    char buffer[1024];
+    ssize_t n = get(buffer, sizeof buffer);
+    for (int attempt = 0; n < 0 && errno == ERANGE && attempt < 4; ++attempt) {
+        const ssize_t size = get(nullptr, 0);
         if (size < 0)
-            return errno == ENODATA ? 0 : errno;
+            break;
         value->resize(size);
-        const ssize_t n = getxattr(file.constData(), AttributeName, value->data(), size_t(size));
+        n = get(value->data(), size_t(size));
         if (n >= 0) {
             value->resize(n);
             return 0;
         }
-        if (errno != ERANGE)
-            return errno;
     }
-    return ERANGE;
+    if (n < 0)
+        return errno == ENODATA ? 0 : errno;
+    *value = QByteArray(buffer, n);
+    return 0;
 }
 
-int CXdgTags::Write(const QString& path, const QByteArray& value) {
-    if (const int fault = Fault(path, true))
+int CXdgTags::Write(int Fd, const QString& Path, const QByteArray& value) {
+    if (const int fault = Fault(Path, true))
         return fault;
-    const QByteArray file = QFile::encodeName(path);
+    const QByteArray file = Fd < 0 ? QFile::encodeName(Path) : QByteArray();
+    int result = 0;
     if (value.isEmpty())
-        return removexattr(file.constData(), AttributeName) == 0 || errno == ENODATA ? 0 : errno;
-    return setxattr(file.constData(), AttributeName, value.constData(), size_t(value.size()), 0) ==
-                   0
-               ? 0
-               : errno;
+        result =
+            Fd < 0 ? removexattr(file.constData(), AttributeName) : fremovexattr(Fd, AttributeName);
+    else
+        result = Fd < 0 ? setxattr(file.constData(), AttributeName, value.constData(),
+                                   size_t(value.size()), 0)
+                        : fsetxattr(Fd, AttributeName, value.constData(), size_t(value.size()), 0);
+    return result == 0 || (value.isEmpty() && errno == ENODATA) ? 0 : errno;
 }
 
 bool CXdgTags::IsUnwritable(int error) {

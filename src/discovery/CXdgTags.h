@@ -38,6 +38,10 @@ public:
     static int Read(const QString& path, QByteArray* value);
     // 0, or the errno of the failure. An empty value removes the attribute.
     static int Write(const QString& path, const QByteArray& value);
+    // The same on a document open for reading (Fd); Path names it for the
+    // fault hook. An open document is found once, not once per call.
+    static int Read(int Fd, const QString& Path, QByteArray* value);
+    static int Write(int Fd, const QString& Path, const QByteArray& value);
     // Failures that only mean the document cannot carry tags: a filesystem
     // without user attributes, a read-only file, a full disk or quota.
     static bool IsUnwritable(int error);
