@@ -104,6 +104,43 @@ It has %3 categories below it, holding %2 files in all. The categories below mov
         <source>フォルダを取り込む...</source>
         <translation>Collect Folder...</translation>
     </message>
+    <message>
+        <source>カテゴリをファイル マネージャーのタグにも書き込む</source>
+        <translation>Also Write Categories into File Manager Tags</translation>
+    </message>
+</context>
+<context>
+    <name>CDesktopTags</name>
+    <message>
+        <source>カテゴリをファイル マネージャーのタグ (user.xdg.tags) にも書き込みますか？
+
+Dolphin や Nautilus、デスクトップ検索でカテゴリが見えるようになります。文書の中身と更新日時は変わりません。カテゴリ ツリーのメニューからいつでも変えられます。</source>
+        <translation>Also write categories into the file manager's tags (user.xdg.tags)?
+
+Dolphin, Nautilus and desktop search will then see them. The documents' contents and modification times do not change. You can change this at any time from the category tree's menu.</translation>
+    </message>
+    <message>
+        <source>カテゴリをタグに書き込んでいます...</source>
+        <translation>Writing categories into tags...</translation>
+    </message>
+    <message>
+        <source>Vollo が書き込んだタグを文書から取り除きますか？
+ほかのプログラムが書き込んだタグはそのまま残ります。</source>
+        <translation>Remove the tags Vollo wrote from the documents?
+Tags written by other programs stay.</translation>
+    </message>
+    <message>
+        <source>書き込んだタグを取り除いています...</source>
+        <translation>Removing the tags Vollo wrote...</translation>
+    </message>
+    <message>
+        <source>%1 (%2 件)</source>
+        <translation>%1 (%2 documents)</translation>
+    </message>
+    <message>
+        <source>取り込んだ文書にファイル マネージャーのタグが付いています。チェックしたタグをカテゴリにして、文書を分類しますか？</source>
+        <translation>The collected documents carry file manager tags. Make the checked tags categories and file the documents under them?</translation>
+    </message>
 </context>
 <context>
     <name>CCategoryStore</name>
@@ -409,6 +446,30 @@ You can still look at the lists as they were, but not collect files or change ca
     <message>
         <source>検索</source>
         <translation>Search</translation>
+    </message>
+</context>
+<context>
+    <name>CTagImport</name>
+    <message>
+        <source>タグの名前が UTF-8 ではないため、カテゴリにできません: %1</source>
+        <translation>The tag name is not UTF-8 and cannot become a category: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CTagMirror</name>
+    <message>
+        <source>%1 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。Vollo の中のカテゴリはそのままです。</source>
+        <translation>Categories could not be written as tags (user.xdg.tags) on %1 documents. The categories in Vollo are unchanged.</translation>
+    </message>
+    <message>
+        <source>・%1
+    %2</source>
+        <translation>• %1
+    %2</translation>
+    </message>
+    <message>
+        <source>ほか %1 件</source>
+        <translation>and %1 more</translation>
     </message>
 </context>
 <context>

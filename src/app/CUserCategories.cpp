@@ -8,6 +8,7 @@
 #include "CError.h"
 #include "CRecordset.h"
 #include "CTabViewer.h"
+#include "CTagMirror.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
 
@@ -108,8 +109,11 @@ bool CUserCategories::Nest(const QString& Key, QTreeWidgetItem* Target) {
 
 QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tabs) {
     QString name = CCategoryEditor(m_repository, m_owner).AskRename(ID, Node->text(0));
-    if (!name.isEmpty())
-        ShowName(ID, Node, Tabs, name);
+    if (name.isEmpty())
+        return name;
+    if (m_mirror)
+        m_mirror->Update(FilesOf(ID));
+    ShowName(ID, Node, Tabs, name);
     return name;
 }
 
@@ -125,8 +129,12 @@ void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tab
 }
 
 bool CUserCategories::AskDelete(qint32 ID, QTreeWidgetItem* Node) {
+    // The links go with the category: its documents are known only before.
+    const QList<qint32> files = m_mirror && m_mirror->IsOn() ? FilesOf(ID) : QList<qint32>();
     if (!CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0)))
         return false;
+    if (m_mirror)
+        m_mirror->Update(files);
     // The children take the deleted node's place, in their order.
     QTreeWidgetItem* parent = Node->parent();
     for (int at = parent != nullptr ? parent->indexOfChild(Node) + 1 : 0;
@@ -137,6 +145,14 @@ bool CUserCategories::AskDelete(qint32 ID, QTreeWidgetItem* Node) {
 
 QString CUserCategories::TabText(const QString& Name) {
     return QString(Name).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+QList<qint32> CUserCategories::FilesOf(qint32 ID) {
+    QList<qint32> ids;
+    CRecordset rs = m_repository.GetFileOfTag(ID);
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        ids << rs.Field(0).toInt();
+    return ids;
 }
 
 void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& Name,

@@ -2,11 +2,13 @@
 
 #include "CCategory.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 
 class CCategoryMenu;
 class CTabViewer;
+class CTagMirror;
 class CVolloDB;
 class FormCategory;
 class QTreeWidgetItem;
@@ -58,12 +60,17 @@ public:
     // The dialog's rows follow the hierarchy.
     void ShowNesting(FormCategory& Form);
 
+    // Told the documents of a renamed or deleted category.
+    void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
+
 private:
     // Where a top-level category's node goes: before the extension categories.
     int TopLevelEnd() const;
     void MoveNode(QTreeWidgetItem* Node, QTreeWidgetItem* Parent);
+    QList<qint32> FilesOf(qint32 ID);
 
     CVolloDB& m_repository;
+    CTagMirror* m_mirror = nullptr;
     CCategory& m_tree;
     CCategory::ImageList m_images;
     QWidget* m_owner;

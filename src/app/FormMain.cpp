@@ -12,6 +12,7 @@
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDataFolderWatch.h"
+#include "CDesktopTags.h"
 #include "CDocumentMoves.h"
 #include "CDocumentWalk.h"
 #include "CFileCollector.h"
@@ -136,6 +137,7 @@ void FormMain::Load() {
     SetupCategoryCommands();
     SetupManyDocuments();
     SetupQuery();
+    SetupDesktopTags();
     LoadSelection();
     SetupDataFolderWatch();
     LoadMoveFollowing();
@@ -185,6 +187,9 @@ void FormMain::LoadCollecting() {
     m_filler = std::make_unique<CListFiller>(*gRepository);
     m_walk = std::make_unique<CDocumentWalk>(*gRepository, *FPathFinder, *m_collector, this);
     m_leftOut = std::make_unique<CLeftOutReport>(this);
+    m_desktopTags = std::make_unique<CDesktopTags>(*gRepository, this);
+    m_collector->setTagMirror(&m_desktopTags->Mirror());
+    m_collector->setTagImport(&m_desktopTags->Import());
 }
 
 void FormMain::LoadCategoryForm() {
@@ -220,6 +225,8 @@ qint64 FormMain::WalkCount() const {
 }
 
 void FormMain::LoadFirstStart() {
+    m_firstStartAsked = !gRepository->IsReadOnly() &&
+                        !gRepository->RunQuery(QStringLiteral("getFirstStart")).Field(0).toBool();
     CFirstStart(*gRepository, *m_walk, *m_collector, *m_leftOut, this).Offer();
 }
 
@@ -229,6 +236,9 @@ bool FormMain::CollectDocuments(const QString& folder, qint32 TagID) {
 
 void FormMain::ReportLeftOut(const CLeftOut& leftOut) {
     m_leftOut->Report(leftOut);
+    // Every collection ends here: the desktop tags found are offered once.
+    if (m_desktopTags->OfferImport())
+        RefillLists();
 }
 
 void FormMain::RefillLists() {
@@ -389,6 +399,7 @@ void FormMain::Unload() {
     FListViews.clear();
     FMsghooks.clear();
     m_walk.reset();
+    m_desktopTags.reset();
     m_collector.reset();
     m_filler.reset();
     AM_Vollo::ReleaseRepository();
@@ -649,6 +660,7 @@ void FormMain::StoreTick(qint32 state, qint32 FileID, qint32 TagID) {
         LinkFileToTag(FileID, TagID);
     } else {
         gRepository->DelFileTag(FileID, TagID);
+        m_desktopTags->Mirror().Update({FileID});
     }
 }
 
@@ -954,6 +966,30 @@ void FormMain::SetupManyDocuments() {
     for (int i = 1; i <= FFileListViews->Count(); ++i)
         FFileListViews->Item(i)->setCategoryRemovable(m_listKeys.value(i - 1) !=
                                                       QLatin1String("H0"));
+}
+
+// ------------------------------------------------------ desktop tags
+
+void FormMain::SetupDesktopTags() {
+    m_links->setTagMirror(&m_desktopTags->Mirror());
+    m_userCategories->setTagMirror(&m_desktopTags->Mirror());
+    m_desktopTags->setToggle(FCategory->Commands()->DesktopTagsAction());
+    connect(m_desktopTags.get(), &CDesktopTags::OnCategoryAdded, this,
+            &FormMain::DesktopTags_OnCategoryAdded);
+    Handle(true, [&] {
+        // The first start's walk may have found tags; the question about
+        // writing them comes once, after the first start's own.
+        if (m_desktopTags->OfferImport())
+            RefillLists();
+        if (m_firstStartAsked)
+            m_desktopTags->AskOnce();
+    });
+}
+
+void FormMain::DesktopTags_OnCategoryAdded(qint32 ID, const QString& Name) {
+    m_userCategories->InsertNode(ID, Name);
+    AddCategoryViews(ID, Name);
+    m_userCategories->RefreshForm(*FCategoryForm, ID, Name, false);
 }
 
 QString FormMain::SelectionText(qint32 count, qint32 selected) {

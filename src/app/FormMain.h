@@ -31,6 +31,7 @@ class CManyDocuments;
 class CFileListView;
 class CFileListViews;
 class CFindBox;
+class CDesktopTags;
 class CFolderCollect;
 class CMoveFollower;
 class CMsghook;
@@ -222,6 +223,8 @@ private:
     void ShowCategoryForm();
     // Many documents at once.
     void SetupManyDocuments();
+    void SetupDesktopTags();
+    void DesktopTags_OnCategoryAdded(qint32 ID, const QString& Name);
     void ShowItem(const CListItem& Item);
     void ShowSelection();
     void StoreTick(qint32 state, qint32 FileID, qint32 TagID);
@@ -283,6 +286,8 @@ private:
     std::unique_ptr<CDocumentWalk> m_walk;
     std::unique_ptr<CLeftOutReport> m_leftOut;
     std::unique_ptr<CFolderCollect> m_folderCollect;
+    std::unique_ptr<CDesktopTags> m_desktopTags;
+    bool m_firstStartAsked = false; // this start asked the first-start question
     CDataFolderWatch* m_dataFolder = nullptr;
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound

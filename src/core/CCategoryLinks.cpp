@@ -3,6 +3,7 @@
 #include "BM_Library.h"
 #include "CBusyIndicator.h"
 #include "CError.h"
+#include "CTagMirror.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
@@ -64,8 +65,11 @@ qint32 CCategoryLinks::LinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
     }
     if (missing.isEmpty())
         return 0;
-    return RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("addFileTag")), missing,
-                      TagID);
+    const qint32 n = RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("addFileTag")),
+                                missing, TagID);
+    if (m_mirror)
+        m_mirror->Update(missing);
+    return n;
 }
 
 qint32 CCategoryLinks::UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
@@ -83,8 +87,11 @@ qint32 CCategoryLinks::UnlinkFiles(const QList<qint32>& FileIDs, qint32 TagID) {
     }
     if (gone.isEmpty())
         return 0;
-    return RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("delFileTag")), gone,
-                      TagID);
+    const qint32 n =
+        RunForEach(m_repository, m_repository.GetQuery(QStringLiteral("delFileTag")), gone, TagID);
+    if (m_mirror)
+        m_mirror->Update(gone);
+    return n;
 }
 
 QHash<qint32, qint32> CCategoryLinks::CountTags(const QList<qint32>& FileIDs,

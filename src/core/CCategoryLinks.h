@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 
+class CTagMirror;
 class CVolloDB;
 
 // The category links of many documents at once: a selection of a file list
@@ -23,8 +24,12 @@ public:
     // For every category of TagIDs, how many of FileIDs carry it.
     QHash<qint32, qint32> CountTags(const QList<qint32>& FileIDs, const QList<qint32>& TagIDs);
 
+    // Told the documents whose links changed, after each write.
+    void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
+
 private:
     QList<qint32> LinkedFiles(qint32 TagID);
 
     CVolloDB& m_repository;
+    CTagMirror* m_mirror = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include "BM_Library.h"
 #include "CError.h"
+#include "CTagImport.h"
+#include "CTagMirror.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
 #include "SM_Shortcut.h"
@@ -15,6 +17,7 @@
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace BM_Library;
 
@@ -37,6 +40,8 @@ void CFileCollector::BeginBatch() {
 
 void CFileCollector::EndBatch() {
     m_batch = false;
+    if (m_mirror)
+        m_mirror->Update(std::exchange(m_linked, {}));
     m_queries.clear();
     m_haveExtensions = false;
     m_extensionTexts.clear();
@@ -55,6 +60,8 @@ qint32 CFileCollector::RegisterFile(const QString& FileName) {
     // Every way in (walk, drop, recent documents, collected folders) passes
     // here, so every registered document has its facts.
     m_repository.RecordFacts(id, FileName);
+    if (m_import)
+        m_import->Gather(id, FileName);
     return id;
 }
 
@@ -66,8 +73,13 @@ void CFileCollector::LinkFileToTag(qint32 FileID, qint32 TagID) {
         FillPlaceholders(Query(QStringLiteral("getFileTag")),
                          {{QStringLiteral("%fileID"), FileID}, {QStringLiteral("%tagID"), TagID}});
     CRecordset rs = m_repository.RunSQL(statement);
-    if (rs.IsEOF())
-        m_repository.AddFileTag(FileID, TagID);
+    if (!rs.IsEOF())
+        return;
+    m_repository.AddFileTag(FileID, TagID);
+    if (m_mirror && m_batch)
+        m_linked << FileID;
+    else if (m_mirror)
+        m_mirror->Update({FileID});
 }
 
 QStringList CFileCollector::DroppedFiles(const QMimeData* Data, QStringList* Folders,

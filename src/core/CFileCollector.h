@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class CTagImport;
+class CTagMirror;
 class CVolloDB;
 class QMimeData;
 class QUrl;
@@ -66,6 +68,11 @@ public:
     void BeginBatch();
     void EndBatch();
 
+    // Told the documents linked here (at the end of a batch); the import
+    // reads the desktop tags of every document registered.
+    void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
+    void setTagImport(CTagImport* Import) { m_import = Import; }
+
 private:
     QString Query(const QString& Key);
     bool IsCollectedExtension(const QString& ext);
@@ -77,4 +84,7 @@ private:
     QStringList m_extensionTexts;          // column 0 of every getFileExt row, lower case
     QHash<QString, bool> m_extensionCache; // lower-case extension -> collected
     CLeftOut m_leftOut;
+    CTagMirror* m_mirror = nullptr;
+    CTagImport* m_import = nullptr;
+    QList<qint32> m_linked; // during a batch, for the mirror
 };

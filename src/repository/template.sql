@@ -42,7 +42,9 @@ CREATE TABLE setting (
     nTop               INTEGER NOT NULL,
     nWidth             INTEGER NOT NULL,
     nHeight            INTEGER NOT NULL,
-    tabIndex           TEXT NOT NULL
+    tabIndex           TEXT NOT NULL,
+    -- Categories mirrored into the desktop's tags: 0 not asked yet, 1 off, 2 on.
+    xdgTags            INTEGER NOT NULL DEFAULT 0
 );
 
 -- Registered documents: the path of each one's shortcut in the repository
@@ -100,7 +102,7 @@ INSERT INTO resource (Key, Value, Extra) VALUES
     ('FileExt', '.doc .docx .xls .xlsx .ppt .pptx .odt .ods .odp .pdf .txt .md .rtf .csv .htm .html .jpg .jpeg .png .gif', NULL);
 
 INSERT INTO setting VALUES
-    (1, 0, '初めての起動です。ドキュメント フォルダーの文書を Vollo に登録しますか？', 0, 0, 0, 0, 'H0');
+    (1, 0, '初めての起動です。ドキュメント フォルダーの文書を Vollo に登録しますか？', 0, 0, 0, 0, 'H0', 0);
 
 INSERT INTO tags (ID, tagName) VALUES
     (1, '仕事'),

@@ -10,13 +10,18 @@ CCategoryMenu::CCategoryMenu(QTreeWidget* tree)
       mvarNew(MakeAction(QStringLiteral("NewCategory"), tr("新しいカテゴリ..."))),
       mvarRename(MakeAction(QStringLiteral("RenameCategory"), tr("名前の変更..."))),
       mvarDelete(MakeAction(QStringLiteral("DeleteCategory"), tr("削除"))),
-      mvarCollectFolder(MakeAction(QStringLiteral("CollectFolder"), tr("フォルダを取り込む..."))) {
+      mvarCollectFolder(MakeAction(QStringLiteral("CollectFolder"), tr("フォルダを取り込む..."))),
+      mvarDesktopTags(MakeAction(QStringLiteral("DesktopTags"),
+                                 tr("カテゴリをファイル マネージャーのタグにも書き込む"))) {
     mvarMenu->setObjectName(QStringLiteral("CategoryMenu"));
     mvarMenu->addAction(mvarNew);
     mvarMenu->addAction(mvarRename);
     mvarMenu->addAction(mvarDelete);
     mvarMenu->addSeparator();
     mvarMenu->addAction(mvarCollectFolder);
+    mvarMenu->addSeparator();
+    mvarDesktopTags->setCheckable(true);
+    mvarMenu->addAction(mvarDesktopTags);
 
     // A new category can be made from anywhere in the window; renaming and
     // deleting belong to the tree, where Delete cannot be meant for a file.

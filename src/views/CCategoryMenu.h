@@ -31,6 +31,9 @@ public:
     QAction* CollectFolderAction() const { return mvarCollectFolder; }
     // The editable node the commands act on now, or nullptr.
     QTreeWidgetItem* TargetNode() const { return mvarTarget; }
+    // Checkable: categories mirrored into the desktop's tags. Its owner
+    // answers it.
+    QAction* DesktopTagsAction() const { return mvarDesktopTags; }
 
 signals:
     void OnNewCategoryRequest();
@@ -49,5 +52,6 @@ private:
     QAction* mvarRename;
     QAction* mvarDelete;
     QAction* mvarCollectFolder;
+    QAction* mvarDesktopTags;
     QTreeWidgetItem* mvarTarget = nullptr; // the node the commands act on
 };

@@ -5,6 +5,8 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CCheckListView.h"
+#include "CCategoryLinks.h"
+#include "CCategoryStore.h"
 #include "CContextMenu.h"
 #include "CFactChecker.h"
 #include "CFileCollector.h"
@@ -17,8 +19,11 @@
 #include "CMsghook.h"
 #include "CPathFinder.h"
 #include "CShortcutReconciler.h"
+#include "CTagImport.h"
+#include "CTagMirror.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
+#include "CXdgTags.h"
 #include "FaultVfs.h"
 #include "FormCategory.h"
 #include "FormChooseMove.h"
@@ -34,6 +39,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <sys/xattr.h>
 
 using AM_Vollo::gRepository;
 using namespace AppTest;
@@ -80,6 +86,57 @@ struct ShownList {
     CFileListView view;
     CListFiller filler;
     QSignalSpy finished;
+};
+
+// Three documents with their desktop tags as others left them, registered.
+struct TaggedDocs {
+    explicit TaggedDocs(const QList<QByteArray>& tags) {
+        db.Create();
+        for (qsizetype i = 0; i < tags.size(); ++i) {
+            paths << WriteFile(DocumentsFolder() + QStringLiteral("/t%1.txt").arg(i), "body");
+            if (!tags[i].isEmpty())
+                setxattr(qPrintable(paths[i]), "user.xdg.tags", tags[i].data(), tags[i].size(), 0);
+        }
+        collector.setTagImport(&import);
+        collector.AddDroppedFiles(paths, 0);
+        for (const auto& [id, path] : db.RunFileList("SELECT ID, path FROM files ORDER BY ID"))
+            ids << id;
+        for (const QString& path : paths)
+            times << Modified(path);
+    }
+    static qint64 Modified(const QString& path) {
+        struct stat st {};
+        return stat(qPrintable(path), &st) == 0
+                   ? st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec
+                   : -1;
+    }
+    QList<qint32> FilesOf(qint32 tag) {
+        QList<qint32> files;
+        for (CRecordset rs = db.GetFileOfTag(tag); !rs.IsEOF(); rs.MoveNext())
+            files << rs.Field(0).toInt();
+        return files;
+    }
+    // The attribute of every document, contents and times checked unchanged.
+    QList<QByteArray> Tags() const {
+        QList<QByteArray> values;
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            values << QByteArray();
+            CXdgTags::Read(paths[i], &values.last());
+            if (Modified(paths[i]) != times[i] || ReadAll(paths[i]) != "body")
+                values.last() = "changed";
+        }
+        return values;
+    }
+    static QByteArray ReadAll(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    CVolloDB db;
+    CFileCollector collector{db};
+    CTagImport import{db};
+    QStringList paths;
+    QList<qint32> ids;
+    QList<qint64> times;
 };
 
 } // namespace
@@ -173,10 +230,11 @@ private slots:
             QVERIFY(how == "node" ? DropOnNode(node, {tree})
                                   : DropFiles(Control(2)->viewport(), {tree}, QPoint(20, 20)));
         QVERIFY(progress);
-        // One box after the walk: the two names that are not text, and where.
-        QCOMPARE(answerer.Count(), first ? 2 : 1);
-        QVERIFY2(answerer.Texts().last().contains("2 件") && answerer.Texts().last().contains(tree),
-                 qPrintable(answerer.Texts().last()));
+        // One box after the walk: the two names that are not text, and where
+        // (the first start asks about desktop tags afterwards).
+        QCOMPARE(answerer.Count(), first ? 3 : 1);
+        const QString told = answerer.Texts().value(first ? 1 : 0);
+        QVERIFY2(told.contains("2 件") && told.contains(tree), qPrintable(told));
         QStringList names{"#e.pdf", "a.txt", "b.doc", "it's \"q\" 名前.txt", longName};
         names = node == "H1006" ? names.filter(".txt") : names; // .txt and .md only
         CFileListView* shown = List(node == "H2" ? "H2" : "H0");
@@ -656,6 +714,113 @@ private slots:
         QCOMPARE(db.GetTagOfFile(goneID).RecordCount(), 2);
         QVERIFY(db.FactsOf({goneID}).value(goneID).missing);
         QCOMPARE(db.FactsOf({grownID}).value(grownID).size, qint64(9000));
+    }
+
+    // Categories mirrored into the desktop's tags: after every change each
+    // document's attribute holds its categories after the tags others wrote,
+    // which stay byte for byte; contents and times never change. A document
+    // that cannot carry tags is skipped and listed. Steps: link/unlink TAG
+    // DOCS, rename TAG NAME, delete TAG, off, fault DOCS.
+    void desktopTags_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QList<QByteArray>>("tags");
+        QTest::addColumn<int>("skipped");
+        const QByteArray own = QByteArray("仕事"), personal = QByteArray("個人");
+        QTest::newRow("link") << "link 1 012;link 3 0"
+                              << QList<QByteArray>{"Dolphin/Nest, x,仕事,重要", own, own} << 0;
+        QTest::newRow("unlink") << "link 1 012;unlink 1 02"
+                                << QList<QByteArray>{"Dolphin/Nest, x", own, own} << 0;
+        QTest::newRow("rename") << "link 1 012;rename 1 Work"
+                                << QList<QByteArray>{"Dolphin/Nest, x,Work", "Work", own + ",Work"}
+                                << 0;
+        QTest::newRow("delete") << "link 1 01;link 2 1;delete 1"
+                                << QList<QByteArray>{"Dolphin/Nest, x", personal, own} << 0;
+        QTest::newRow("off") << "link 1 012;off" << QList<QByteArray>{"Dolphin/Nest, x", "", own}
+                             << 0;
+        QTest::newRow("skipped") << "fault 1;link 1 012"
+                                 << QList<QByteArray>{"Dolphin/Nest, x,仕事", "", own} << 1;
+    }
+    void desktopTags() {
+        QFETCH(QString, steps);
+        QFETCH(QList<QByteArray>, tags);
+        TaggedDocs docs({"Dolphin/Nest, x", {}, "仕事"});
+        CTagMirror mirror(docs.db);
+        mirror.setSetting(CTagMirror::State::On);
+        mirror.WriteAll();
+        CCategoryLinks links(docs.db);
+        links.setTagMirror(&mirror);
+        const auto restore = qScopeGuard([] { CXdgTags::setFaultHook({}); });
+        for (const QString& step : steps.split(';')) {
+            const QStringList w = step.split(' ');
+            QList<qint32> files;
+            QList<int> at;
+            for (QChar c : w.value(w[0] == "fault" ? 1 : 2)) {
+                at << c.digitValue();
+                files << docs.ids[at.last()];
+            }
+            const qint32 tag = w.value(1).toInt();
+            const QList<qint32> linked = docs.FilesOf(tag);
+            if (w[0] == "link")
+                links.LinkFiles(files, tag);
+            else if (w[0] == "unlink")
+                links.UnlinkFiles(files, tag);
+            else if (w[0] == "rename")
+                CCategoryStore(docs.db).Rename(tag, w[2]);
+            else if (w[0] == "delete")
+                CCategoryStore(docs.db).Delete(tag);
+            else if (w[0] == "off")
+                mirror.RemoveAll();
+            else if (w[0] == "fault")
+                CXdgTags::setFaultHook([path = docs.paths[at[0]]](const QString& p, bool write) {
+                    return write && p == path ? ENOTSUP : 0;
+                });
+            if (w[0] == "rename" || w[0] == "delete")
+                mirror.Update(linked); // as the window does for the category's documents
+        }
+        QCOMPARE(docs.Tags(), tags);
+        QFETCH(int, skipped);
+        QCOMPARE(mirror.Skipped().Count(), skipped);
+        QCOMPARE(mirror.SkippedNotice().contains(docs.paths[1]), skipped > 0);
+    }
+
+    // Tags written the way file managers write them become categories once
+    // accepted: nested names kept as typed, blanks and empty parts dropped,
+    // names that are no UTF-8 kept out and told, a tag the document already
+    // carries as a category not offered again.
+    void importTags_data() {
+        QTest::addColumn<QList<QByteArray>>("tags");
+        QTest::addColumn<QStringList>("offers"); // name=count
+        QTest::addColumn<int>("refused");
+        QTest::newRow("KDE") << QList<QByteArray>{"Projekt/Alpha,Urlaub", "Urlaub", {}}
+                             << QStringList{"Projekt/Alpha=1", "Urlaub=2"} << 0;
+        QTest::newRow("spacing") << QList<QByteArray>{" Urlaub ,, Projekt/Alpha ,", ",", " Urlaub"}
+                                 << QStringList{"Urlaub=2", "Projekt/Alpha=1"} << 0;
+        QTest::newRow("not UTF-8")
+            << QList<QByteArray>{"\xff\xfe,ok", {}, "ok,ok"} << QStringList{"ok=2"} << 1;
+        QTest::newRow("already a category")
+            << QList<QByteArray>{"仕事,neu", "仕事", {}} << QStringList{"仕事=1", "neu=1"} << 0;
+    }
+    void importTags() {
+        QFETCH(QList<QByteArray>, tags);
+        TaggedDocs docs(tags);
+        docs.db.AddFileTag(docs.ids[0], 1); // the first document is filed under 仕事
+        QStringList offered;
+        const QList<CTagImport::Offer> offers = docs.import.Offers();
+        for (const CTagImport::Offer& offer : offers)
+            offered << QStringLiteral("%1=%2").arg(offer.name).arg(offer.files.size());
+        QTEST(offered, "offers");
+        QTEST(int(docs.import.Refused().Count()), "refused");
+        const auto made = docs.import.Accept(offers);
+        for (const CTagImport::Offer& offer : offers) {
+            const qint32 id =
+                docs.db.RunSQL("SELECT ID FROM tags WHERE tagName = '" + offer.name + "'")
+                    .Field(0)
+                    .toInt();
+            QVERIFY2(id > 0, qPrintable(offer.name));
+            QVERIFY(docs.FilesOf(id).size() >= offer.files.size());
+        }
+        QCOMPARE(made.size(), offers.size() - (offered.contains("仕事=1") ? 1 : 0));
+        QVERIFY(docs.import.Offers().isEmpty()); // linked now: nothing new
     }
 
     void rowsWithoutFactsStillShow() {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "CLeftOut.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+class CVolloDB;
+
+// The desktop tags (CXdgTags) found on documents while they are collected,
+// offered afterwards as categories. A tag that a document already carries as
+// a category is no news and not offered again; a tag whose bytes are no
+// UTF-8 text is kept out and told.
+class CTagImport {
+    Q_DECLARE_TR_FUNCTIONS(CTagImport)
+public:
+    struct Offer {
+        QString name;
+        QList<qint32> files;
+    };
+    explicit CTagImport(CVolloDB& repository);
+
+    void Clear();
+    // Reads the tags of a registered document through its shortcut.
+    void Gather(qint32 FileID, const QString& ShortcutPath);
+    // The tags found since Clear, by name, with the documents that carry
+    // them and do not yet carry a category of that name.
+    QList<Offer> Offers();
+    // Makes a category of every accepted tag (or takes the one of that name,
+    // letter case ignored) and links its documents, in one transaction.
+    // Returns the categories made, with their names; a name the repository
+    // refuses is told in Refused instead.
+    QList<std::pair<qint32, QString>> Accept(const QList<Offer>& Accepted);
+    CLeftOut& Refused() { return m_refused; }
+
+private:
+    QHash<QString, qint32> CategoriesByName();
+
+    CVolloDB& m_repository;
+    QHash<QString, QList<qint32>> m_found;
+    QStringList m_order;
+    CLeftOut m_refused;
+};

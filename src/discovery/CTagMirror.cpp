@@ -1,0 +1,273 @@
+#include "CTagMirror.h"
+
+#include "BM_Library.h"
+#include "CError.h"
+#include "CRecordset.h"
+#include "CVolloDB.h"
+#include "CXdgTags.h"
+#include "Placeholders.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QScopeGuard>
+#include <QSet>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QString IdList(const QList<qint32>& ids) {
+    QStringList texts;
+    texts.reserve(ids.size());
+    for (qint32 id : ids)
+        texts << QString::number(id);
+    return texts.join(u',');
+}
+
+QStringList OwnedOf(const QString& stored) {
+    return stored.split(u',', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+CTagMirror::CTagMirror(CVolloDB& repository)
+    : m_repository(repository), m_displayPath([](qint32, const QString& name) { return name; }) {}
+
+void CTagMirror::setDisplayPath(DisplayPath Path) {
+    m_displayPath = std::move(Path);
+}
+
+void CTagMirror::Prepare() {
+    if (m_state)
+        return;
+    // Repositories made before the mirror existed get its column and table
+    // on first use; one open for reading keeps the mirror off.
+    const bool hasColumn =
+        m_repository
+            .RunSQL(QStringLiteral("SELECT count(*) FROM pragma_table_info('setting') WHERE name = "
+                                   "'xdgTags'"))
+            .Field(0)
+            .toInt() == 1;
+    if (m_repository.IsReadOnly()) {
+        m_state = State::Off;
+        return;
+    }
+    if (!hasColumn)
+        m_repository.RunSQL(
+            QStringLiteral("ALTER TABLE setting ADD COLUMN xdgTags INTEGER NOT NULL DEFAULT 0"));
+    m_repository.RunSQL(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS xdgowned (fileID INTEGER PRIMARY KEY REFERENCES files (ID) "
+        "ON DELETE CASCADE, tags TEXT NOT NULL)"));
+    const int stored =
+        m_repository.RunSQL(QStringLiteral("SELECT xdgTags FROM setting WHERE ID = 1"))
+            .Field(0)
+            .toInt();
+    m_state = stored == 2 ? State::On : stored == 1 ? State::Off : State::NotAsked;
+}
+
+CTagMirror::State CTagMirror::Setting() {
+    Prepare();
+    return *m_state;
+}
+
+void CTagMirror::setSetting(State Value) {
+    Prepare();
+    if (m_repository.IsReadOnly())
+        return;
+    m_repository.RunSQL(
+        QStringLiteral("UPDATE setting SET xdgTags = %1 WHERE ID = 1").arg(int(Value)));
+    m_state = Value;
+}
+
+QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
+    // Files: a subquery of file IDs, or empty for every file.
+    const QString where =
+        Files.isEmpty() ? QString() : QStringLiteral("WHERE ID IN (%1)").arg(Files);
+    const QString filter =
+        Files.isEmpty() ? QString() : QStringLiteral("WHERE fileID IN (%1)").arg(Files);
+    QList<Doc> docs;
+    QHash<qint32, qsizetype> at;
+    for (const auto& [id, path] : m_repository.RunFileList(
+             QStringLiteral("SELECT ID, path FROM files %1 ORDER BY ID").arg(where))) {
+        at.insert(id, docs.size());
+        docs.append({id, path, {}, {}});
+    }
+    for (const auto& [id, tags] : m_repository.RunFileList(
+             QStringLiteral("SELECT fileID, tags FROM xdgowned %1").arg(filter))) {
+        if (at.contains(id))
+            docs[at.value(id)].owned = OwnedOf(tags);
+    }
+    if (!Names)
+        return docs;
+    QHash<qint32, QString> names;
+    for (const auto& [id, name] :
+         m_repository.RunFileList(QStringLiteral("SELECT ID, tagName FROM tags")))
+        names.insert(id, m_displayPath(id, name));
+    for (const auto& [id, tag] : m_repository.RunFileList(
+             QStringLiteral("SELECT fileID, tagID FROM filetags %1 ORDER BY fileID, tagID")
+                 .arg(filter))) {
+        const QString name = names.value(tag.toInt());
+        if (at.contains(id) && !name.isEmpty())
+            docs[at.value(id)].names << name;
+    }
+    return docs;
+}
+
+QByteArray CTagMirror::Merge(const QByteArray& Value, const QStringList& Names,
+                             QStringList* Owned) {
+    QList<QByteArray> parts;
+    QSet<QString> present;
+    for (const QByteArray& part : CXdgTags::RawParts(Value)) {
+        const QString tag = CXdgTags::TagOf(part);
+        if (!tag.isEmpty() && Owned->contains(tag))
+            continue;
+        parts << part;
+        present.insert(tag);
+    }
+    // A tag the user gave the document elsewhere stays the user's, even when
+    // a category of the same name is linked too.
+    Owned->clear();
+    for (const QString& name : Names) {
+        if (CXdgTags::Writable(name) && !present.contains(name)) {
+            parts << name.toUtf8();
+            present.insert(name);
+            *Owned << name;
+        }
+    }
+    return CXdgTags::Compose(parts);
+}
+
+QString CTagMirror::TargetOf(const QString& Shortcut) {
+    // Shortcuts lie in the one folder: read from it, a link is found by its
+    // name alone instead of by its whole path.
+    const qsizetype slash = Shortcut.lastIndexOf(u'/');
+    if (m_folder >= 0 && slash >= 0 && QStringView(Shortcut).left(slash + 1) == m_folderPath) {
+        char buffer[4096];
+        const QByteArray name = QFile::encodeName(Shortcut.mid(slash + 1));
+        const ssize_t n = readlinkat(m_folder, name.constData(), buffer, sizeof buffer);
+        if (n > 0 && n < ssize_t(sizeof buffer) && buffer[0] == '/')
+            return QDir::cleanPath(QFile::decodeName(QByteArray::fromRawData(buffer, n)));
+    }
+    return BM_Library::ShortcutTarget(Shortcut);
+}
+
+std::optional<QStringList> CTagMirror::MirrorOne(const Doc& Doc) {
+    QString target;
+    try {
+        target = TargetOf(Doc.shortcut);
+    } catch (const CError& e) {
+        m_skipped.Add(Doc.shortcut, e);
+        return std::nullopt;
+    }
+    if (target.isEmpty())
+        return std::nullopt;
+    // Open once, the document is found once for reading and writing; one
+    // that cannot be opened is still written by its path.
+    const int fd =
+        open(QFile::encodeName(target).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    QByteArray value;
+    int error = CXdgTags::Read(fd, target, &value);
+    QStringList owned = Doc.owned;
+    if (error == 0) {
+        const QByteArray merged = Merge(value, Doc.names, &owned);
+        if (merged != value)
+            error = CXdgTags::Write(fd, target, merged);
+    }
+    if (fd >= 0)
+        close(fd);
+    if (error != 0) {
+        m_skipped.Add(target, CLeftOut::ReasonFor(error));
+        return std::nullopt;
+    }
+    return owned;
+}
+
+void CTagMirror::Remember(const QList<std::pair<qint32, QStringList>>& Owned) {
+    // One statement for all documents: a write per document costs more than
+    // the attributes themselves.
+    QJsonArray rows;
+    QList<qint32> forgotten;
+    for (const auto& [id, tags] : Owned) {
+        if (tags.isEmpty())
+            forgotten << id;
+        else
+            rows.append(QJsonArray{id, tags.join(u',')});
+    }
+    QStringList statements;
+    if (!forgotten.isEmpty())
+        statements
+            << QStringLiteral("DELETE FROM xdgowned WHERE fileID IN (%1)").arg(IdList(forgotten));
+    if (!rows.isEmpty()) {
+        // A single-quoted text is passed on as it stands.
+        const QString json = QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))
+                                 .replace(u'\'', QLatin1String("''"));
+        statements << QStringLiteral("INSERT OR REPLACE INTO xdgowned (fileID, tags) SELECT "
+                                     "json_extract(value, '$[0]'), json_extract(value, '$[1]') "
+                                     "FROM json_each('%1')")
+                          .arg(json);
+    }
+    m_repository.RunSQLBatch(statements);
+}
+
+qint64 CTagMirror::Run(QList<Doc>& Docs, const Progress& Progress) {
+    m_folderPath = m_repository.ShortcutFolder();
+    if (!m_folderPath.endsWith(u'/'))
+        m_folderPath += u'/';
+    m_folder =
+        open(QFile::encodeName(m_folderPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const auto closeFolder = qScopeGuard([this] {
+        if (m_folder >= 0)
+            close(m_folder);
+        m_folder = -1;
+    });
+    QList<std::pair<qint32, QStringList>> owned;
+    qint64 done = 0;
+    for (const Doc& doc : Docs) {
+        if (Progress && done % 256 == 0 && !Progress(done, Docs.size()))
+            break;
+        ++done;
+        std::optional<QStringList> now = MirrorOne(doc);
+        if (now && *now != doc.owned)
+            owned.append({doc.id, std::move(*now)});
+    }
+    // What was written is remembered even when the user stopped halfway.
+    Remember(owned);
+    if (Progress)
+        Progress(done, Docs.size());
+    if (!m_skipped.IsEmpty() && m_onSkipped)
+        m_onSkipped();
+    return done;
+}
+
+void CTagMirror::Update(const QList<qint32>& FileIDs) {
+    if (FileIDs.isEmpty() || !IsOn())
+        return;
+    QList<Doc> docs = Load(IdList(FileIDs), true);
+    Run(docs, {});
+}
+
+qint64 CTagMirror::WriteAll(const Progress& Progress) {
+    QList<Doc> docs = Load(QString(), true);
+    return Run(docs, Progress);
+}
+
+qint64 CTagMirror::RemoveAll(const Progress& Progress) {
+    QList<Doc> docs = Load(QStringLiteral("SELECT fileID FROM xdgowned"), false);
+    return Run(docs, Progress);
+}
+
+QString CTagMirror::SkippedNotice(qint32 Shown) const {
+    const QList<CLeftOut::Item>& items = m_skipped.Items();
+    if (items.isEmpty())
+        return QString();
+    QStringList lines;
+    lines << tr("%1 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。"
+                "Vollo の中のカテゴリはそのままです。")
+                 .arg(items.size());
+    for (qsizetype i = 0; i < items.size() && i < Shown; ++i)
+        lines << tr("・%1\n    %2").arg(QDir::toNativeSeparators(items[i].Path), items[i].Reason);
+    if (items.size() > Shown)
+        lines << tr("ほか %1 件").arg(items.size() - Shown);
+    return lines.join(QLatin1Char('\n'));
+}
