@@ -480,6 +480,13 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
         <source>%1 件の文書をつなぎ直しました。</source>
         <translation>Documents relinked: %1.</translation>
     </message>
+    <message numerus="yes">
+        <source>%n 件の文書は見つかりませんでした。</source>
+        <translation>
+            <numerusform>%n document was not found.</numerusform>
+            <numerusform>%n documents were not found.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CStoredText</name>
@@ -603,6 +610,17 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
         <source>%1 個のファイルを選択中</source>
         <translation>%1 files selected</translation>
     </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 個のファイルのカテゴリ</source>
+        <translation>
+            <numerusform>Categories of %n File</numerusform>
+            <numerusform>Categories of %n Files</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FormChooseMove</name>
@@ -689,6 +707,10 @@ There are several candidates for where it went. Choose the one that is this docu
     <message>
         <source>見つからない文書を探す</source>
         <translation>Find Missing Documents</translation>
+    </message>
+    <message>
+        <source>ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。</source>
+        <translation>Drop files here, or press Ctrl+O to collect the documents of a folder.</translation>
     </message>
 </context>
 <context>

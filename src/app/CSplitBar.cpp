@@ -75,7 +75,7 @@ void CSplitBar::MoveTo(int left) {
     KeepRoom();
 }
 
-void CSplitBar::Restore(CVolloDB& repository) {
+void CSplitBar::Restore(CVolloDB& repository, int Fallback) {
     int stored = 0;
     try {
         stored = repository.RunQuery(QStringLiteral("getSplitter")).Field(0).toInt();
@@ -84,6 +84,8 @@ void CSplitBar::Restore(CVolloDB& repository) {
     }
     if (stored > 0)
         MoveTo(stored);
+    else if (Fallback > Position())
+        MoveTo(Fallback);
 }
 
 void CSplitBar::Save(CVolloDB& repository) const {

@@ -311,7 +311,7 @@ void FormMain::LoadLayout() {
 }
 
 void FormMain::LoadSplitBar() {
-    m_ui.SplitBar->Restore(*gRepository);
+    m_ui.SplitBar->Restore(*gRepository, m_ui.TreeWidthNeeded());
     // The name column takes whatever width the other columns leave.
     for (CListViewControl* list : std::as_const(FListViews)) {
         if (list->header()->count() > 0)
@@ -442,6 +442,9 @@ void FormMain::FollowList(CFileListView* list) {
     if (auto* findMissing =
             findChild<QAction*>(QStringLiteral("FindMissing"), Qt::FindDirectChildrenOnly))
         list->ContextMenu()->AddCommand(findMissing);
+    // Until the first document comes, the lists say how to bring some.
+    list->ListView()->setEmptyText(
+        tr("ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。"));
     const QAbstractItemModel* model = list->ListView()->Model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
@@ -869,9 +872,10 @@ void FormMain::ShowSelection() {
 }
 
 void FormMain::FFileListViews_OnSelectionChange(qint32 Count) {
-    // A single row is shown by its click (or key); Find selecting a row
-    // leaves the status line alone.
-    Handle(Count != 1, [&] { ShowSelection(); });
+    Q_UNUSED(Count);
+    // However the row was reached (click, keys, Find, F3), the status line
+    // names the document now selected.
+    Handle(true, [&] { ShowSelection(); });
 }
 
 void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,
