@@ -35,6 +35,7 @@
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
 #include "CWidgetAnchorWindow.h"
+#include "CWindowPlacement.h"
 #include "CWindowPosition.h"
 #include "FormAbout.h"
 #include "FormCategory.h"
@@ -311,12 +312,30 @@ void FormMain::LoadLayout() {
 }
 
 void FormMain::LoadSplitBar() {
-    m_ui.SplitBar->Restore(*gRepository, m_ui.TreeWidthNeeded());
+    const int needed = m_ui.TreeWidthNeeded();
+    if (m_ui.SplitBar->Restore(*gRepository, needed) && m_ui.SplitBar->Position() < needed)
+        WidenForTree(needed);
     // The name column takes whatever width the other columns leave.
     for (CListViewControl* list : std::as_const(FListViews)) {
         if (list->header()->count() > 0)
             list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
+}
+
+void FormMain::WidenForTree(int SplitLeft) {
+    // The lists keep their room: the window widens, as far as its screen
+    // allows, for the tree's names to show whole.
+    const QRect screenArea = screen()->availableGeometry();
+    const int frame = frameGeometry().width() - width();
+    const int wider =
+        std::min(width() + Px(SplitLeft - m_ui.SplitBar->Position()), screenArea.width() - frame);
+    if (wider <= width())
+        return;
+    if (CWindowPlacement::CanPlace() && x() + wider + frame > screenArea.right() + 1)
+        move(std::max(screenArea.x(), screenArea.right() + 1 - wider - frame), y());
+    resize(wider, height());
+    FAnchor->Layout();
+    m_ui.SplitBar->MoveTo(SplitLeft);
 }
 
 void FormMain::LoadSelection() {

@@ -179,6 +179,7 @@ private:
     void LoadFileLists(CRecordset& categories);
     void LoadLayout();
     void LoadSplitBar();
+    void WidenForTree(int SplitLeft);
     void LoadCategoryForm();
     void LoadSelection();
 

@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CCategory.h"
+#include "CCategoryLists.h"
 #include "CCategoryMenu.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
@@ -677,6 +678,47 @@ private slots:
         QCOMPARE(Find<QWidget>("SplitBar")->x(), left + moved);
         QCOMPARE(Tree()->width(), tree + moved);
         VerifyNameFills();
+    }
+
+    // A larger application font: the toolbars, the size and date columns
+    // and the tree grow with it, and nothing hides behind an overflow marker
+    // or loses the end of its text.
+    void largerFonts_data() {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("1.25x") << 1.25;
+        QTest::newRow("2x") << 2.0;
+    }
+    void largerFonts() {
+        QFETCH(double, scale);
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([original] { QApplication::setFont(original); });
+        QFont font = original;
+        font.setPointSizeF(original.pointSizeF() * scale);
+        QApplication::setFont(font);
+        Start();
+        for (const char* name : {"ToolbarMenu", "ToolbarFolderOpen"}) {
+            auto* bar = Find<QToolBar>(name);
+            for (QAction* action : bar->actions()) {
+                const QWidget* button = bar->widgetForAction(action);
+                QVERIFY2(button == nullptr || button->isVisible(), qPrintable(action->text()));
+            }
+        }
+        QHeaderView* header = Control(0)->header();
+        const QFontMetrics metrics(Control(0)->font());
+        for (int column = 1; column < header->count(); ++column) {
+            QStringList texts = CCategoryLists::WidestTexts(column);
+            texts << header->model()->headerData(column, Qt::Horizontal).toString();
+            for (const QString& text : std::as_const(texts))
+                QVERIFY2(metrics.horizontalAdvance(text) < header->sectionSize(column),
+                         qPrintable(text));
+        }
+        QTreeWidget* tree = Tree();
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            const int end = tree->visualItemRect(*it).left() + tree->iconSize().width() + 6 +
+                            metrics.horizontalAdvance((*it)->text(0));
+            QVERIFY2(end <= tree->viewport()->width(), qPrintable((*it)->text(0)));
+        }
     }
 
     // A window narrowed after the bar went right still leaves the lists their
