@@ -115,9 +115,9 @@ It has %3 categories below it, holding %2 files in all. The categories below mov
         <source>カテゴリをファイル マネージャーのタグ (user.xdg.tags) にも書き込みますか？
 
 Dolphin や Nautilus、デスクトップ検索でカテゴリが見えるようになります。文書の中身と更新日時は変わりません。カテゴリ ツリーのメニューからいつでも変えられます。</source>
-        <translation>Also write categories into the file manager's tags (user.xdg.tags)?
+        <translation>Also write categories into the file manager&apos;s tags (user.xdg.tags)?
 
-Dolphin, Nautilus and desktop search will then see them. The documents' contents and modification times do not change. You can change this at any time from the category tree's menu.</translation>
+Dolphin, Nautilus and desktop search will then see them. The documents&apos; contents and modification times do not change. You can change this at any time from the category tree&apos;s menu.</translation>
     </message>
     <message>
         <source>カテゴリをタグに書き込んでいます...</source>
@@ -163,6 +163,12 @@ Delete categories you do not use, then try again.</translation>
 別の名前を入力してください。</source>
         <translation>The category &quot;%1&quot; already exists (letter case is ignored).
 Enter another name.</translation>
+    </message>
+    <message>
+        <source>これ以上カテゴリを作れません。カテゴリの番号は %1 までです。
+使わないカテゴリを削除してから作り直してください。</source>
+        <translation>No more categories can be made: category numbers go up to %1.
+Delete categories you do not use, then try again.</translation>
     </message>
 </context>
 <context>
@@ -569,6 +575,13 @@ Documents moved in other folders are not followed automatically. Use &quot;Find 
         <translation>The system&apos;s limit of watched folders has been reached (%1).
 Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
     </message>
+    <message numerus="yes">
+        <source>%n 件の文書は見つかりませんでした。</source>
+        <translation>
+            <numerusform>%n document was not found.</numerusform>
+            <numerusform>%n documents were not found.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CStoredText</name>
@@ -703,6 +716,17 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
         <source>%1 個のファイルを選択中</source>
         <translation>%1 files selected</translation>
     </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 個のファイルのカテゴリ</source>
+        <translation>
+            <numerusform>Categories of %n File</numerusform>
+            <numerusform>Categories of %n Files</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FormChooseMove</name>
@@ -789,6 +813,10 @@ There are several candidates for where it went. Choose the one that is this docu
     <message>
         <source>見つからない文書を探す</source>
         <translation>Find Missing Documents</translation>
+    </message>
+    <message>
+        <source>ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。</source>
+        <translation>Drop files here, or press Ctrl+O to collect the documents of a folder.</translation>
     </message>
 </context>
 <context>

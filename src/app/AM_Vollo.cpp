@@ -4,6 +4,7 @@
 #include "CCommandLine.h"
 #include "CFileDB.h"
 #include "CLanguage.h"
+#include "CScrollBarStyle.h"
 #include "CShortcutReconciler.h"
 #include "CSingleInstance.h"
 #include "CTermination.h"
@@ -17,6 +18,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -292,6 +295,10 @@ int Main(int argc, char** argv) {
     if (const std::optional<int> status = CCommandLine::Handle(argc, argv))
         return *status;
     QApplication app(argc, argv);
+    // The desktop's style, with scroll bar handles that can be found on
+    // their track.
+    if (QStyle* style = QStyleFactory::create(QApplication::style()->name()))
+        QApplication::setStyle(new CScrollBarStyle(style));
     SetupApplication();
     CSingleInstance instance(CFileDB().INIFileName());
     if (instance.HandOver())

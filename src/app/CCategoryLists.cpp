@@ -11,7 +11,14 @@
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
 
+#include "BM_Library.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
 
 CCategoryLists::CCategoryLists(QWidget* window, QWidget* HookFrame,
                                QList<CListViewControl*>& ListViews, QList<CMsghook*>& Msghooks)
@@ -69,4 +76,36 @@ void CCategoryLists::AddColumns(CListViewControl* list, CRecordset& columns) {
     for (; !columns.IsEOF(); columns.MoveNext())
         list->AddColumnHeader(CStoredText::Shown(columns.Field(QStringLiteral("Value")).toString()),
                               columns.Field(QStringLiteral("Extra")).toInt());
+    // The stored widths fit the design font only: a larger font, or a
+    // language with longer words, would cut the texts.
+    QHeaderView* header = list->header();
+    const QFontMetrics metrics(list->font());
+    const int margin =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 6;
+    for (int column = 1; column < header->count(); ++column) {
+        // The header's text, its margins and room for the sort arrow.
+        const QStyle* style = header->style();
+        const int headerMargin = style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        int wanted =
+            QFontMetrics(header->font())
+                .horizontalAdvance(list->model()->headerData(column, Qt::Horizontal).toString()) +
+            3 * headerMargin + style->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header) + 4;
+        for (const QString& text : WidestTexts(column))
+            wanted = std::max(wanted, metrics.horizontalAdvance(text) + margin);
+        if (header->sectionSize(column) < wanted)
+            header->resizeSection(column, wanted);
+    }
+}
+
+QStringList CCategoryLists::WidestTexts(int column) {
+    if (column == 1)
+        return {BM_Library::SizeText(Q_INT64_C(987654321)), BM_Library::SizeText(Q_INT64_C(999999)),
+                QCoreApplication::translate("CListFiller", "見つかりません")};
+    if (column == 2) {
+        // Late in the day and the year: the longest month, day and hour.
+        const QDateTime late(QDate(2028, 12, 28), QTime(22, 58, 58));
+        return {BM_Library::FileTimeText(
+            BM_Library::FileTimeFromUnixNanoseconds(late.toMSecsSinceEpoch() * 1000000))};
+    }
+    return {};
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class CAnchor;
 class CFileListView;
@@ -33,8 +34,12 @@ public:
     // layout keeps the control it was given: it stays, hidden.
     void Remove(const QString& Key, CTabViewer& Tabs, CFileListViews& Lists);
 
-    // One column per row of the stored column headers, from the current row on.
+    // One column per row of the stored column headers, from the current row
+    // on, each at least as wide as its stored width, its header and the
+    // widest text it shows in the list's font (sizes, dates, "not found").
     static void AddColumns(CListViewControl* list, CRecordset& columns);
+    // The widest texts the size (1) and date (2) columns show.
+    static QStringList WidestTexts(int column);
 
 private:
     CListViewControl* AddControl();

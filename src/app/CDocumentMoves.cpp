@@ -9,6 +9,7 @@
 #include "CMoveFollower.h"
 #include "CRecordset.h"
 #include "CVolloDB.h"
+#include "SM_Shell.h"
 
 using namespace BM_Library;
 
@@ -42,6 +43,10 @@ void CDocumentMoves::Relinked(qint32 FileID, const QString& Shortcut, const QStr
                 continue;
             // A row shown as missing is found again.
             const quint64 param = list->Item(row).Param();
+            // Renamed in place, or moved under another name: the row shows
+            // the name and type the document has now.
+            list->ListView()->Model()->setTextOf(param, FileNameOf(NewPath),
+                                                 SM_Shell::DocumentIconIndex(NewPath));
             list->ListView()->Model()->UpdateRows(
                 {{param, SizeText(facts.size),
                   FileTimeText(FileTimeFromUnixNanoseconds(facts.modified)), false}});

@@ -23,9 +23,13 @@ void CFirstStart::Offer() {
     // question waits for a start that can.
     if (rs.Field(0).toBool() || m_repository.IsReadOnly())
         return;
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Vollo"),
+    // Asked while the main window is still being built: a dialog over a
+    // window not yet shown would sit where that window's corner will be, so
+    // it stands alone, in the middle of the screen.
+    QWidget* over = m_owner != nullptr && m_owner->isVisible() ? m_owner : nullptr;
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Vollo"),
                          CStoredText::Shown(rs.Field(1).toString()),
-                         QMessageBox::Ok | QMessageBox::Cancel, m_owner);
+                         QMessageBox::Ok | QMessageBox::Cancel, over);
     question.setObjectName(QStringLiteral("FirstStartQuestion"));
     // Enter answers OK on every button order, GNOME's (Cancel first) too.
     question.setDefaultButton(QMessageBox::Ok);

@@ -12,9 +12,11 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 
 namespace {
@@ -58,6 +60,7 @@ CMainControls CMainControls::Create(QWidget* window, const CCategory::ImageList&
     c.SplitBar->Place(2655, 795, 75, 5055);
     c.SetupAccessibleNames();
     c.MakeToolbars(window, ImageListTag);
+    c.FitToFont();
     return c;
 }
 
@@ -155,6 +158,55 @@ void CMainControls::MakeToolbars(QWidget* window, const CCategory::ImageList& Im
                                      QCoreApplication::translate("FormMain", "フォルダ"));
     folder->setObjectName(QStringLiteral("FolderOpen"));
     PlaceDesign(ToolbarFolderOpen, 4920, 30, 1215, 675);
+}
+
+void CMainControls::FitToFont() {
+    // A larger font would send the last buttons behind an overflow marker:
+    // the gap in the menu bar gives way first, then the bars widen.
+    auto* gap = ToolbarMenu->findChild<QWidget*>(QStringLiteral("Placeholder"));
+    const int over = ToolbarMenu->sizeHint().width() - ToolbarMenu->width();
+    if (over > 0 && gap != nullptr)
+        gap->setFixedWidth(std::max(Px(120), gap->minimumWidth() - over));
+    const int height = std::max({ToolbarMenu->height(), ToolbarMenu->sizeHint().height(),
+                                 ToolbarFolderOpen->sizeHint().height()});
+    ToolbarMenu->resize(std::max(ToolbarMenu->width(), ToolbarMenu->sizeHint().width()), height);
+    const int folderLeft =
+        std::max(ToolbarFolderOpen->x(), ToolbarMenu->geometry().right() + Px(60));
+    ToolbarFolderOpen->setGeometry(
+        folderLeft, ToolbarFolderOpen->y(),
+        std::max(ToolbarFolderOpen->width(), ToolbarFolderOpen->sizeHint().width()), height);
+    // The search field keeps its right edge and gives up width on the left.
+    const int searchRight = TextSearch->geometry().right();
+    const int searchLeft =
+        std::max(TextSearch->x(), ToolbarFolderOpen->geometry().right() + Px(105));
+    const int searchHeight = std::max(TextSearch->height(), TextSearch->sizeHint().height());
+    TextSearch->setGeometry(searchLeft, TextSearch->y(),
+                            std::max(Px(1200), searchRight - searchLeft + 1), searchHeight);
+    MoveBelowToolbars(height - Px(675));
+}
+
+int CMainControls::TreeWidthNeeded() const {
+    QTreeWidget* tree = TreeViewTag;
+    tree->ensurePolished();
+    // Public on the view's base, where the tree hides it.
+    const QAbstractItemView* view = tree;
+    int width = view->sizeHintForColumn(0) + 2 * tree->frameWidth() + Px(60);
+    int rows = 0;
+    for (QTreeWidgetItemIterator it(tree, QTreeWidgetItemIterator::NotHidden); *it; ++it)
+        rows += (*it)->parent() == nullptr || (*it)->parent()->isExpanded() ? 1 : 0;
+    if (rows * std::max(1, view->sizeHintForRow(0)) > tree->height() - 2 * tree->frameWidth())
+        width += tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    return Twips(tree->x() + width);
+}
+
+void CMainControls::MoveBelowToolbars(int extra) {
+    if (extra <= 0)
+        return;
+    PictureTool->resize(PictureTool->width(), PictureTool->height() + extra);
+    LineTool->move(LineTool->x(), LineTool->y() + extra);
+    for (QWidget* pane : {static_cast<QWidget*>(TreeViewTag), static_cast<QWidget*>(TabStripWork)})
+        pane->setGeometry(pane->x(), pane->y() + extra, pane->width(), pane->height() - extra);
+    SplitBar->Place(2655, 795 + Twips(extra), 75, 5055 - Twips(extra));
 }
 
 void CMainControls::SetupKeyboard(QWidget* window) const {

@@ -55,6 +55,10 @@ struct CMainControls {
     static void AnchorLists(const QTabBar* TabStrip, const QList<CListViewControl*>& Lists,
                             CAnchor& Anchor);
 
+    // Where the split bar goes (twips) for the tree to show its longest
+    // node's name whole.
+    int TreeWidthNeeded() const;
+
     static void PlaceDesign(QWidget* control, int left, int top, int width, int height);
 
 private:
@@ -62,4 +66,8 @@ private:
     void MakeStatusBar(QWidget* window);
     void MakeToolbars(QWidget* window, const CCategory::ImageList& ImageListTag);
     void SetupAccessibleNames() const;
+    // The design places fit the design font: the toolbars grow to their
+    // contents, pushing what lies beside and below them.
+    void FitToFont();
+    void MoveBelowToolbars(int extra);
 };

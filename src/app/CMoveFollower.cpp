@@ -258,6 +258,7 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
         return done;
     }
     bool canceled = false;
+    qsizetype notFound = 0;
     const QList<CMoveMatcher::Outcome> outcomes = Search(missing, &canceled);
     for (const CMoveMatcher::Outcome& o : outcomes) {
         const qsizetype index = missing[o.Missing];
@@ -271,16 +272,24 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
             done << Relinked{m_documents[index].Shortcut, oldPath, newPath};
         } else if (!canceled) {
             m_documents[index].KnownMissing = true;
+            ++notFound;
             emit OnStillMissing(m_documents[index].FileID);
         }
     }
-    if (canceled)
+    if (canceled || (done.isEmpty() && Quiet))
         return done;
-    if (!done.isEmpty() || !Quiet)
+    if (done.isEmpty()) {
         Tell(QStringLiteral("RelinkReport"),
-             done.isEmpty()
-                 ? tr("%1 件の見つからない文書の移動先は見つかりませんでした。").arg(missing.size())
-                 : Report(done));
+             tr("%1 件の見つからない文書の移動先は見つかりませんでした。").arg(missing.size()));
+        return done;
+    }
+    // Those left behind are named too: the user should not take the
+    // relinked ones for all that was missing.
+    QString text = Report(done);
+    if (notFound > 0)
+        text += QStringLiteral("\n\n") +
+                tr("%n 件の文書は見つかりませんでした。", nullptr, int(notFound));
+    Tell(QStringLiteral("RelinkReport"), text);
     return done;
 }
 

@@ -75,15 +75,20 @@ void CSplitBar::MoveTo(int left) {
     KeepRoom();
 }
 
-void CSplitBar::Restore(CVolloDB& repository) {
+bool CSplitBar::Restore(CVolloDB& repository, int Fallback) {
     int stored = 0;
     try {
         stored = repository.RunQuery(QStringLiteral("getSplitter")).Field(0).toInt();
     } catch (const CError&) {
-        return;
+        return false;
     }
-    if (stored > 0)
+    if (stored > 0) {
         MoveTo(stored);
+        return false;
+    }
+    if (Fallback > Position())
+        MoveTo(Fallback);
+    return true;
 }
 
 void CSplitBar::Save(CVolloDB& repository) const {

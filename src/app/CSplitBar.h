@@ -42,7 +42,10 @@ public:
 
     // Reads and stores the position; a repository made before the bar was
     // remembered has no statement for it, and keeps the design position.
-    void Restore(CVolloDB& repository);
+    // Nothing stored: the bar goes to Fallback when that lies right of the
+    // design position (a tree whose names need more room). True when
+    // nothing was stored.
+    bool Restore(CVolloDB& repository, int Fallback = 0);
     void Save(CVolloDB& repository) const;
 
     QWidget* Bar() const { return m_bar; }

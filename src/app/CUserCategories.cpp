@@ -36,8 +36,8 @@ CUserCategories::CUserCategories(CVolloDB& repository, CCategory& Tree, CCategor
     : m_repository(repository), m_tree(Tree), m_images(std::move(Images)), m_owner(owner) {}
 
 void CUserCategories::SetupNode(QTreeWidgetItem* node, qint32 ID) const {
-    const QString key = MakeKey(ID);
-    m_tree.setNodeImage(node, m_images.contains(key) ? key : QStringLiteral("Category"));
+    Q_UNUSED(ID);
+    m_tree.setNodeImage(node, QStringLiteral("CategoryNode"));
     m_tree.setNodeSelectedImage(node, QStringLiteral("selected"));
     CCategoryMenu::setNodeEditable(node, true);
 }

@@ -21,6 +21,19 @@ QRect CWindowPlacement::FirstGeometry(const QRect& available, const QSize& desig
     return placed;
 }
 
+QRect CWindowPlacement::Restored(const QRect& saved, const QRect& available,
+                                 const QSize& decoration) {
+    const QSize room = (available.size() - decoration).expandedTo(QSize(1, 1));
+    QRect placed(saved.topLeft(), saved.size().boundedTo(room));
+    // The frame's top left is the window's place; its far edges are the
+    // window's plus the decoration.
+    const int right = available.x() + available.width() - placed.width() - decoration.width();
+    const int bottom = available.y() + available.height() - placed.height() - decoration.height();
+    placed.moveTo(std::clamp(placed.x(), available.x(), std::max(available.x(), right)),
+                  std::clamp(placed.y(), available.y(), std::max(available.y(), bottom)));
+    return placed;
+}
+
 bool CWindowPlacement::CanPlace() {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }

@@ -15,6 +15,12 @@ public:
     // smaller than the design size gets the whole available area.
     static QRect FirstGeometry(const QRect& available, const QSize& design);
 
+    // A saved place moved and shrunk, as little as it takes, into the
+    // available area of the screen it lands on (a screen smaller, or scaled
+    // larger, than the one it was saved on); decoration is what the window
+    // manager's frame adds around the window.
+    static QRect Restored(const QRect& saved, const QRect& available, const QSize& decoration);
+
     // Whether the program may place its window itself: Wayland keeps window
     // positions to the compositor (a client's move is ignored, its position
     // reads as 0, 0), so there only the size is restored and stored.

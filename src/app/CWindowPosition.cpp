@@ -6,7 +6,9 @@
 #include "CWindowPlacement.h"
 #include "Placeholders.h"
 
+#include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 namespace {
@@ -17,6 +19,16 @@ int Px(int twips) {
 
 int Twips(int pixels) {
     return CWidgetAnchorControl::ToTwips(pixels);
+}
+
+// What the window manager's frame adds: known once the window was shown,
+// guessed from the style's title bar before.
+QSize Decoration(const QWidget& window) {
+    const QSize frame = window.frameGeometry().size() - window.size();
+    if (window.isVisible() && !frame.isEmpty())
+        return frame;
+    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    return {2 * border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border};
 }
 
 } // namespace
@@ -41,9 +53,20 @@ QSize CWindowPosition::Load(QWidget& window) {
         at.setX(Px(nLeft));
     if (nTop > 0)
         at.setY(Px(nTop));
+    const QSize size(nWidth > 0 ? Px(nWidth) : window.width(),
+                     nHeight > 0 ? Px(nHeight) : window.height());
+    // Saved on a larger screen, or at a smaller scale or font, the window
+    // would run past the screen's edges with its search field and status
+    // line out of reach.
+    QScreen* screen = QGuiApplication::screenAt(QRect(at, size).center());
+    if (screen == nullptr)
+        screen = window.screen();
+    const QRect placed = CWindowPlacement::Restored(QRect(at, size), screen->availableGeometry(),
+                                                    Decoration(window));
     if (CWindowPlacement::CanPlace())
-        window.move(at);
-    return QSize(nWidth > 0 ? Px(nWidth) : -1, nHeight > 0 ? Px(nHeight) : -1);
+        window.move(placed.topLeft());
+    return QSize(nWidth > 0 || placed.width() != size.width() ? placed.width() : -1,
+                 nHeight > 0 || placed.height() != size.height() ? placed.height() : -1);
 }
 
 void CWindowPosition::Save(const QWidget& window) {

@@ -40,6 +40,7 @@
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
 #include "CWidgetAnchorWindow.h"
+#include "CWindowPlacement.h"
 #include "CWindowPosition.h"
 #include "FormAbout.h"
 #include "FormCategory.h"
@@ -329,12 +330,30 @@ void FormMain::LoadLayout() {
 }
 
 void FormMain::LoadSplitBar() {
-    m_ui.SplitBar->Restore(*gRepository);
+    const int needed = m_ui.TreeWidthNeeded();
+    if (m_ui.SplitBar->Restore(*gRepository, needed) && m_ui.SplitBar->Position() < needed)
+        WidenForTree(needed);
     // The name column takes whatever width the other columns leave.
     for (CListViewControl* list : std::as_const(FListViews)) {
         if (list->header()->count() > 0)
             list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
+}
+
+void FormMain::WidenForTree(int SplitLeft) {
+    // The lists keep their room: the window widens, as far as its screen
+    // allows, for the tree's names to show whole.
+    const QRect screenArea = screen()->availableGeometry();
+    const int frame = frameGeometry().width() - width();
+    const int wider =
+        std::min(width() + Px(SplitLeft - m_ui.SplitBar->Position()), screenArea.width() - frame);
+    if (wider <= width())
+        return;
+    if (CWindowPlacement::CanPlace() && x() + wider + frame > screenArea.right() + 1)
+        move(std::max(screenArea.x(), screenArea.right() + 1 - wider - frame), y());
+    resize(wider, height());
+    FAnchor->Layout();
+    m_ui.SplitBar->MoveTo(SplitLeft);
 }
 
 void FormMain::LoadSelection() {
@@ -462,6 +481,9 @@ void FormMain::FollowList(CFileListView* list) {
     if (auto* findMissing =
             findChild<QAction*>(QStringLiteral("FindMissing"), Qt::FindDirectChildrenOnly))
         list->ContextMenu()->AddCommand(findMissing);
+    // Until the first document comes, the lists say how to bring some.
+    list->ListView()->setEmptyText(
+        tr("ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。"));
     const QAbstractItemModel* model = list->ListView()->Model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
@@ -1010,9 +1032,10 @@ void FormMain::ShowSelection() {
 }
 
 void FormMain::FFileListViews_OnSelectionChange(qint32 Count) {
-    // A single row is shown by its click (or key); Find selecting a row
-    // leaves the status line alone.
-    Handle(Count != 1, [&] { ShowSelection(); });
+    Q_UNUSED(Count);
+    // However the row was reached (click, keys, Find, F3), the status line
+    // names the document now selected.
+    Handle(true, [&] { ShowSelection(); });
 }
 
 void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,

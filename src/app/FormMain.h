@@ -186,6 +186,7 @@ private:
     void LoadFileLists(CRecordset& categories);
     void LoadLayout();
     void LoadSplitBar();
+    void WidenForTree(int SplitLeft);
     void LoadCategoryForm();
     void LoadSelection();
     // The query field (before the layout) and its results list (after).

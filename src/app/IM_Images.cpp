@@ -14,13 +14,12 @@ struct ImageSource {
     QStyle::StandardPixmap fallback;
 };
 
-// Root, the three categories, extension folders, the recent list, the
+// Root, the categories, extension folders, the recent list, the
 // toolbar commands and the picture of the selected node.
 constexpr ImageSource Sources[] = {
     {"H0", "drive-harddisk", "folder", QStyle::SP_DriveHDIcon},
-    {"H1", "folder-documents", "emblem-documents", QStyle::SP_FileDialogDetailedView},
-    {"H2", "folder-favorites", "emblem-favorite", QStyle::SP_DialogYesButton},
-    {"H3", "emblem-important", "dialog-warning", QStyle::SP_MessageBoxWarning},
+    // Every category, the design's and the user's own, shows as one kind.
+    {"CategoryNode", "folder-documents", "folder", QStyle::SP_DirIcon},
     {"Folder", "folder", "inode-directory", QStyle::SP_DirIcon},
     {"Recent", "document-open-recent", "document-open", QStyle::SP_FileDialogContentsView},
     {"Exit", "application-exit", "window-close", QStyle::SP_DialogCloseButton},

@@ -4,12 +4,15 @@
 #include "CCheckRowDelegate.h"
 #include "CError.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 #include <QResizeEvent>
+#include <QSet>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -47,12 +50,16 @@ qint32 RowID(const QTreeWidgetItem* row) {
 // outer width is measured as that design frame around our client area.
 constexpr int DesignBorderTwips = 120;
 
+// Between the close button and the window's edges, and the list above it.
+constexpr int ButtonMargin = 4;
+
 } // namespace
 
 FormCategory::FormCategory(QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_classDebugID(BM_Library::NextClassID()),
       m_labelFilePath(new QLabel(this)), m_listViewCategory(new QTreeWidget(this)),
-      m_filter(new QLineEdit(this)), FCheckListView(new CCheckListView(this)) {
+      m_filter(new QLineEdit(this)), m_closeButton(new QPushButton(tr("閉じる"), this)),
+      FCheckListView(new CCheckListView(this)) {
     m_filter->setObjectName(QStringLiteral("FilterField"));
     m_filter->setPlaceholderText(tr("カテゴリを絞り込む"));
     m_filter->setClearButtonEnabled(true);
@@ -64,8 +71,19 @@ FormCategory::FormCategory(QWidget* parent)
     m_listViewCategory->setAccessibleName(DesignColumn());
     connect(FCheckListView, &CCheckListView::OnItemClick, this,
             &FormCategory::FCheckListView_OnItemClick);
+    // A modeless window of its own, left by the keyboard as a dialog is.
+    m_closeButton->setObjectName(QStringLiteral("CloseButton"));
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QAction(this);
+    escape->setObjectName(QStringLiteral("CloseOnEscape"));
+    escape->setShortcut(Qt::Key_Escape);
+    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QAction::triggered, this, &QWidget::close);
+    addAction(escape);
     ResetControls();
-    resize(ToPixels(DesignWidth), ToPixels(DesignHeight));
+    // The list keeps its design height above the button row.
+    resize(ToPixels(DesignWidth),
+           ToPixels(DesignHeight) + m_closeButton->sizeHint().height() + ButtonMargin);
     setMinimumHeight(ToPixels(MinHeight));
 }
 
@@ -142,6 +160,21 @@ void FormCategory::setTitle(const QString& title) {
     m_title = title;
     if (m_isLoaded)
         setWindowTitle(m_title);
+}
+
+void FormCategory::setFileIDs(const QList<qint32>& ids) {
+    m_fileIDs = ids;
+    m_fileID = ids.isEmpty() ? -1 : ids.first();
+    if (m_isLoaded)
+        ShowCaption();
+}
+
+void FormCategory::ShowCaption() {
+    const qsizetype count = QSet<qint32>(m_fileIDs.cbegin(), m_fileIDs.cend()).size();
+    if (count > 1)
+        setWindowTitle(tr("%n 個のファイルのカテゴリ", nullptr, int(count)));
+    else
+        setWindowTitle(m_title.isEmpty() ? DesignCaption() : m_title);
 }
 
 void FormCategory::setFilePath(const QString& path) {
@@ -265,8 +298,7 @@ void FormCategory::Load() {
     ResetControls();
     m_isLoaded = true;
     FCheckListView->Create(m_listViewCategory, ImageListIcon);
-    if (!m_title.isEmpty())
-        setWindowTitle(m_title);
+    ShowCaption();
     ShowFilePath();
     if (!m_columnHeader.isEmpty()) {
         m_listViewCategory->setColumnCount(static_cast<int>(m_columnHeader.size()));
@@ -374,8 +406,19 @@ void FormCategory::Form_Resize() {
     }
     m_listViewCategory->setGeometry(list);
     m_labelFilePath->setGeometry(fit(layout->LabelFilePath));
+    PlaceCloseButton();
     if (m_isLoaded)
         ShowFilePath();
+}
+
+void FormCategory::PlaceCloseButton() {
+    const QSize button = m_closeButton->sizeHint();
+    m_closeButton->setGeometry(width() - ButtonMargin * 2 - button.width(),
+                               height() - ButtonMargin - button.height(), button.width(),
+                               button.height());
+    QRect list = m_listViewCategory->geometry();
+    list.setBottom(std::max(list.top() - 1, m_closeButton->y() - ButtonMargin - 1));
+    m_listViewCategory->setGeometry(list);
 }
 
 void FormCategory::FCheckListView_OnItemClick(qint32 state, QTreeWidgetItem* Item) {

@@ -13,6 +13,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -63,16 +64,11 @@ public:
 
     // The file shown; -1 when the selected row had no key.
     qint32 FileID() const { return m_fileID; }
-    void setFileID(qint32 id) {
-        m_fileID = id;
-        m_fileIDs = {id};
-    }
-    // Every file shown: the one of FileID, or the whole selection of a list.
+    void setFileID(qint32 id) { setFileIDs({id}); }
+    // Every file shown: the one of FileID, or the whole selection of a list,
+    // whose count the caption then names.
     QList<qint32> FileIDs() const { return m_fileIDs; }
-    void setFileIDs(const QList<qint32>& ids) {
-        m_fileIDs = ids;
-        m_fileID = ids.isEmpty() ? -1 : ids.first();
-    }
+    void setFileIDs(const QList<qint32>& ids);
     // The label's text for a selection of Count files.
     static QString SelectionText(qint32 Count);
 
@@ -118,6 +114,7 @@ public:
 
     QLabel* LabelFilePath() const { return m_labelFilePath; }
     QTreeWidget* ListViewCategory() const { return m_listViewCategory; }
+    QPushButton* CloseButton() const { return m_closeButton; }
     CCheckListView* CheckListView() const { return FCheckListView; }
 
     void setVisible(bool visible) override;
@@ -144,6 +141,9 @@ private:
     int LabelHeightTwips() const;
     // Shows the rows whose name holds Text, with the rows above them.
     void FilterRows(const QString& Text);
+    void ShowCaption();
+    // The close button in the bottom right corner, the list ending above it.
+    void PlaceCloseButton();
 
     qint32 m_classDebugID;
     bool m_isLoaded = false;
@@ -159,6 +159,7 @@ private:
     QLabel* m_labelFilePath;
     QTreeWidget* m_listViewCategory;
     QLineEdit* m_filter;
+    QPushButton* m_closeButton;
     CCheckListView::ImageList ImageListIcon;
     CCheckListView* FCheckListView;
 };

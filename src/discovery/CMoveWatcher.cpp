@@ -2,7 +2,10 @@
 
 #include "BM_Library.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -12,10 +15,14 @@
 
 namespace {
 
-constexpr quint32 kMask = IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE | IN_ONLYDIR | IN_DONT_FOLLOW;
+constexpr quint32 kMask =
+    IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE | IN_CREATE | IN_ONLYDIR | IN_DONT_FOLLOW;
 // The two halves of a move come in one read as a rule; a half alone after
 // this long left for a place no watch sees.
 constexpr int kPairingMs = 250;
+// A folder made this long before a move out of sight may be where the
+// document went before its watch took hold.
+constexpr qint64 kArrivalMs = 3000;
 
 } // namespace
 
@@ -109,6 +116,8 @@ void CMoveWatcher::ReadEvents() {
                 const Left from = m_from.take(ev->cookie);
                 if (!from.path.isEmpty())
                     Moved(from.path, path, (ev->mask & IN_ISDIR) != 0);
+            } else if ((ev->mask & IN_CREATE) && (ev->mask & IN_ISDIR)) {
+                WatchCreated(path);
             } else if ((ev->mask & IN_DELETE) && !(ev->mask & IN_ISDIR)) {
                 emit OnGone(path, false);
             }
@@ -116,7 +125,43 @@ void CMoveWatcher::ReadEvents() {
     }
 }
 
+void CMoveWatcher::WatchCreated(const QString& folder) {
+    // A document moved into a new folder must still be seen arriving; what
+    // was made inside before the watch took hold (mkdir -p) is watched too.
+    if (m_created.size() > 64)
+        m_created.removeFirst();
+    m_created.append({BM_Library::AddBackslash(folder), QDateTime::currentMSecsSinceEpoch()});
+    if (!Watch(folder))
+        return;
+    const QStringList inside =
+        QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : inside)
+        WatchCreated(folder + QLatin1Char('/') + name);
+}
+
+bool CMoveWatcher::ArrivedUnseen(quint32 cookie, const Left& left) {
+    // Moved into a new folder before its watch took hold: the arrival was
+    // never told, but the document is there under its name.
+    const QString name = left.path.mid(left.path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const auto& [folder, made] : std::as_const(m_created)) {
+        if (now - made > kArrivalMs || folder + name == left.path ||
+            !QFileInfo::exists(folder + name))
+            continue;
+        m_from.remove(cookie);
+        Moved(left.path, folder + name, left.isFolder);
+        return true;
+    }
+    return false;
+}
+
 void CMoveWatcher::TellUnpaired() {
+    const QList<quint32> cookies = m_from.keys();
+    for (quint32 cookie : cookies) {
+        const auto it = m_from.constFind(cookie);
+        if (it != m_from.constEnd() && !it->told)
+            ArrivedUnseen(cookie, Left(*it));
+    }
     // Kept after telling: a move that pairs late still re-points.
     for (Left& left : m_from) {
         if (!left.told) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <utility>
 
 class QSocketNotifier;
 
@@ -53,6 +55,9 @@ private:
     void Moved(const QString& from, const QString& to, bool isFolder);
     void ReachLimit();
     void TellUnpaired();
+    void WatchCreated(const QString& folder);
+    struct Left;
+    bool ArrivedUnseen(quint32 cookie, const Left& left);
 
     int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
@@ -64,6 +69,8 @@ private:
         bool told = false; // OnGone raised while it waited
     };
     QHash<quint32, Left> m_from; // cookie -> what left, awaiting its arrival
+    // Folders made lately under watched ones (trailing "/"), with when.
+    QList<std::pair<QString, qint64>> m_created;
     QTimer* m_unpaired = nullptr;
     qint32 m_limit = 0;
     bool m_limitReached = false;

@@ -139,6 +139,18 @@ QString CContextMenu::DeleteQuestion(const QStringList& names, const QStringList
     return text + tr("\nファイルそのものは削除しません。");
 }
 
+void CContextMenu::DeleteShortcuts(const QString& FileNames) {
+    const QStringList names = SplitFileNames(FileNames);
+    // Only shortcuts are ever deleted here, never a document.
+    if (names.isEmpty() || names.first().isEmpty() ||
+        !std::all_of(names.cbegin(), names.cend(), IsShortcut))
+        return;
+    QStringList documents;
+    for (const QString& name : names)
+        documents << DocumentOf(name);
+    DeleteShortcuts(names, documents, mvarOwner);
+}
+
 void CContextMenu::DeleteShortcuts(const QStringList& names, const QStringList& documents,
                                    QWidget* owner) {
     QMessageBox question(QMessageBox::Question, tr("ショートカットを削除"),

@@ -66,6 +66,10 @@ public:
     // each action.
     void AddCommand(QAction* Command);
 
+    // Delete Shortcut without the menu (the Delete key): the same question,
+    // No by default, for the paths in FileNames as ShowMenu takes them.
+    void DeleteShortcuts(const QString& FileNames);
+
     // The paths the menu was built for (after cutting and splitting).
     static QStringList SplitFileNames(const QString& FileNames);
 

@@ -208,6 +208,26 @@ void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text
     }
 }
 
+void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex) {
+    Row* row = rowOf(param);
+    if (!row || (row->text == text && row->icon == iconIndex))
+        return;
+    row->text = text;
+    row->icon = iconIndex;
+    row->folded.reset();
+    row->sortValues.clear();
+    if (m_sortKey == 0 && m_sorted) {
+        m_sortedCount = 0;
+        m_orderDirty = true;
+        scheduleFlush();
+    }
+    const int position = int(row - m_rows.data());
+    if (position < m_announced) {
+        const QModelIndex at = index(position, 0);
+        emit dataChanged(at, at, {Qt::DisplayRole, Qt::DecorationRole, Qt::ToolTipRole});
+    }
+}
+
 QString CFileListModel::KeyOf(quint64 param) const {
     const Row* row = rowOf(param);
     return row ? row->key : QString();

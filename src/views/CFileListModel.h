@@ -66,6 +66,9 @@ public:
     bool Contains(quint64 param) const;
     QString TextOf(quint64 param, int column) const;                   // column 0 is the row text
     void setSubItemOf(quint64 param, int column, const QString& text); // column >= 1
+    // A row's text and icon anew (its document renamed): the row is searched
+    // and sorted by the new text.
+    void setTextOf(quint64 param, const QString& text, int iconIndex);
     QString KeyOf(quint64 param) const;
     void setKeyOf(quint64 param, const QString& key);
     QString TagOf(quint64 param) const;

@@ -339,12 +339,9 @@ void CFileListView::mvarMsghook_OnMessage(QObject* Target, QEvent* Event, bool* 
     }
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(Event);
-        if (!onViewport && key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier &&
-            mvarContextMenu->RemoveFromCategory()) {
+        if (!onViewport && key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
             *Handled = true;
-            const QList<CListItem> items = SelectedItems();
-            if (!items.isEmpty())
-                emit OnRemoveFromCategory(items);
+            DeleteSelected();
         } else if (!onViewport && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             const QModelIndex current = mvarListView->currentIndex();
             if (current.isValid() && mvarListView->selectionModel()->isRowSelected(current.row()))
@@ -386,6 +383,26 @@ void CFileListView::mvarContextMenu_OnShortcutDeleted(const QString& FilePath) {
         if (mvarFilePaths.value(item.Param()) == FilePath)
             mvarListView->RemoveListItem(i);
     }
+}
+
+void CFileListView::DeleteSelected() {
+    const QList<CListItem> items = SelectedItems();
+    if (items.isEmpty())
+        return;
+    // A category's list takes the rows out of the category; the list of all
+    // files can only let go of their shortcuts, as its menu does.
+    if (mvarContextMenu->RemoveFromCategory()) {
+        emit OnRemoveFromCategory(items);
+        return;
+    }
+    QStringList paths;
+    for (const CListItem& row : items) {
+        const QString path = FilePath(row);
+        if (!path.isEmpty())
+            paths << path;
+    }
+    if (!paths.isEmpty())
+        mvarContextMenu->DeleteShortcuts(paths.join(QChar(0)));
 }
 
 void CFileListView::ShowMenuFor(const CListItem& Item, const QPoint& GlobalPos) {

@@ -150,6 +150,8 @@ private:
     qint64 DocumentFact(quint64 param, int column) const;
     void ReleaseSortValues();
     void ShowMenuFor(const CListItem& Item, const QPoint& GlobalPos);
+    // The Delete key on the selected rows.
+    void DeleteSelected();
     // The menu of the row under the pointer, or of the selected row when
     // the menu key asked.
     void ShowContextMenu(const QContextMenuEvent* menuEvent, bool onViewport);

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QUrl>
 
 #include <algorithm>
@@ -248,4 +249,21 @@ void CListViewControl::startDrag(Qt::DropActions supportedActions) {
     drag->setMimeData(data);
     // Never a move: a file manager must not carry the documents away.
     drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
+}
+
+void CListViewControl::setEmptyText(const QString& Text) {
+    m_emptyText = Text;
+    viewport()->update();
+}
+
+void CListViewControl::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    if (m_emptyText.isEmpty() || model() == nullptr || model()->rowCount() > 0)
+        return;
+    // Dimmed as a placeholder is, below the headers, wrapped to the width.
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int margin = fontMetrics().height();
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_emptyText);
 }

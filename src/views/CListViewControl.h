@@ -52,6 +52,10 @@ public:
     // rows cannot be dragged.
     using DragSource = std::function<QMimeData*(const QList<CListItem>& Items)>;
     void setDragSource(DragSource Source) { m_dragSource = std::move(Source); }
+    // What an empty list says in its middle (what to do to fill it); empty:
+    // nothing.
+    QString EmptyText() const { return m_emptyText; }
+    void setEmptyText(const QString& Text);
 
     // Sort properties: Sorted keeps the rows sorted by column SortKey
     // (0 = first column) in SortOrder (0 ascending, 1 descending).
@@ -81,6 +85,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void updateSortIndicator();
@@ -88,4 +93,5 @@ private:
 
     CFileListModel* m_model;
     DragSource m_dragSource;
+    QString m_emptyText;
 };

@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CCategory.h"
+#include "CCategoryLists.h"
 #include "CCategoryMenu.h"
 #include "CCategoryNodeDrag.h"
 #include "CCategoryStore.h"
@@ -266,7 +267,10 @@ private slots:
     void windowPosition_data() {
         QTest::addColumn<QString>("saved");  // left, top, width, height in twips
         QTest::addColumn<QRect>("expected"); // -1: the design value
-        QTest::newRow("size only") << "0, 0, 12000, 7500" << QRect(-1, -1, 800, 500);
+        QTest::newRow("size only") << "0, 0, 11250, 7500" << QRect(-1, -1, 750, 500);
+        // Saved on a larger screen: moved and shrunk into this one, frame
+        // included (a null rectangle: checked against the screen).
+        QTest::newRow("larger than the screen") << "9000, 6000, 28800, 16200" << QRect();
         QTest::newRow("negative kept") << "-300, 750, 0, -1" << QRect(-1, 50, 611, 411);
         QTest::newRow("all") << "300, 450, 10500, 6750" << QRect(20, 30, 700, 450);
         // Nothing saved: centred on the 800x800 offscreen screen at two thirds of it.
@@ -281,6 +285,13 @@ private slots:
             QStringLiteral("UPDATE setting SET (nLeft, nTop, nWidth, nHeight) = (%1) WHERE ID = 1")
                 .arg(saved));
         Show();
+        if (expected.isNull()) {
+            const QRect screen = m_form->screen()->availableGeometry();
+            const QSize frame = m_form->frameGeometry().size() - m_form->size();
+            QVERIFY(screen.contains(QRect(m_form->pos(), m_form->size() + frame)));
+            QVERIFY(m_form->width() > screen.width() * 9 / 10);
+            return;
+        }
         QCOMPARE(QRect(m_form->pos(), m_form->size()),
                  QRect(expected.x() < 0 ? design.x() : expected.x(),
                        expected.y() < 0 ? design.y() : expected.y(), expected.width(),
@@ -651,13 +662,13 @@ private slots:
         // The engine stops the drag at a limit and places the bar a grip short of it.
         QTest::newRow("past the left limit") << -400 << CSplitBar::LimitLeft - CSplitBar::Grip;
         QTest::newRow("past the right limit")
-            << 2000 << 1100 * 15 - CSplitBar::LimitRight - CSplitBar::Grip;
+            << 2000 << 780 * 15 - CSplitBar::LimitRight - CSplitBar::Grip;
     }
     void splitBar() {
         QFETCH(int, dx);
         QFETCH(int, expected);
         Start();
-        m_form->resize(1100, 700);
+        m_form->resize(780, 700); // restored as it is on the 800x800 screen
         QWidget* bar = Find<QWidget>("SplitBar");
         const int left = bar->x();
         const int tree = Tree()->width();
@@ -672,6 +683,47 @@ private slots:
         QCOMPARE(Find<QWidget>("SplitBar")->x(), left + moved);
         QCOMPARE(Tree()->width(), tree + moved);
         VerifyNameFills();
+    }
+
+    // A larger application font: the toolbars, the size and date columns
+    // and the tree grow with it, and nothing hides behind an overflow marker
+    // or loses the end of its text.
+    void largerFonts_data() {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("1.25x") << 1.25;
+        QTest::newRow("2x") << 2.0;
+    }
+    void largerFonts() {
+        QFETCH(double, scale);
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([original] { QApplication::setFont(original); });
+        QFont font = original;
+        font.setPointSizeF(original.pointSizeF() * scale);
+        QApplication::setFont(font);
+        Start();
+        for (const char* name : {"ToolbarMenu", "ToolbarFolderOpen"}) {
+            auto* bar = Find<QToolBar>(name);
+            for (QAction* action : bar->actions()) {
+                const QWidget* button = bar->widgetForAction(action);
+                QVERIFY2(button == nullptr || button->isVisible(), qPrintable(action->text()));
+            }
+        }
+        QHeaderView* header = Control(0)->header();
+        const QFontMetrics metrics(Control(0)->font());
+        for (int column = 1; column < header->count(); ++column) {
+            QStringList texts = CCategoryLists::WidestTexts(column);
+            texts << header->model()->headerData(column, Qt::Horizontal).toString();
+            for (const QString& text : std::as_const(texts))
+                QVERIFY2(metrics.horizontalAdvance(text) < header->sectionSize(column),
+                         qPrintable(text));
+        }
+        QTreeWidget* tree = Tree();
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            const int end = tree->visualItemRect(*it).left() + tree->iconSize().width() + 6 +
+                            metrics.horizontalAdvance((*it)->text(0));
+            QVERIFY2(end <= tree->viewport()->width(), qPrintable((*it)->text(0)));
+        }
     }
 
     // A window narrowed after the bar went right still leaves the lists their
@@ -707,7 +759,8 @@ private slots:
         };
         row("Delete", "H1", "Delete", 0, {1, 1, 2, 2});
         row("menu, remove from category", "H1", "RemoveFromCategory", 0, {1, 1, 2, 2});
-        row("Delete in all files", "H0", "Delete", 0, {2, 2, 2, 2});
+        row("Delete in all files, yes", "H0", "Delete", yes, {1, 1, 1, 1});
+        row("Delete in all files, no", "H0", "Delete", no, {2, 2, 2, 2});
         row("menu, delete shortcut, yes", "H1", "DeleteShortcut", yes, {1, 1, 1, 1});
         row("menu, delete shortcut, no", "H1", "DeleteShortcut", no, {2, 2, 2, 2});
         row("menu, delete recent row", "H1001", "DeleteShortcut", yes, {1, 2, 2, 2});
@@ -764,7 +817,7 @@ private slots:
         // After the design's categories, before the extension categories.
         QCOMPARE(Node("H0")->indexOfChild(Node("H5")), 4);
         QCOMPARE(Shown("H4"), QStringList({odd, odd, odd}));
-        QCOMPARE(CCategory::NodeImage(Node("H4")), "Category");
+        QCOMPARE(CCategory::NodeImage(Node("H4")), CCategory::NodeImage(Node("H1")));
         QCOMPARE(m_form->TabViewer()->SelectedKey(), "H5");
         QVERIFY(DropOnNode("H5", {Doc("a.txt")}));
         QCOMPARE(List("H5")->Count(), 1);
@@ -816,7 +869,7 @@ private slots:
         QVERIFY(DropOnNode("H4", {Doc("b.txt")}));
         QCOMPARE(LinkCount(4), 1);
         QCOMPARE(Node("H4")->text(0), "Neu'");
-        QCOMPARE(CCategory::NodeImage(Node("H4")), "Category");
+        QCOMPARE(CCategory::NodeImage(Node("H4")), CCategory::NodeImage(Node("H1")));
         QVERIFY(Node("H5") == nullptr);
         QCOMPARE(m_form->TabViewer()->SelectedKey(), "H4");
         QCOMPARE(CCategory::NodeKey(m_form->Category()->SelectedItem()), "H4");
@@ -1074,6 +1127,10 @@ private slots:
         m_form->FFindBox_OnFindNext();
         QVERIFY(first.Text().endsWith("txt") && list->SelectedItem() != first &&
                 list->SelectedItem().Text().endsWith("txt"));
+        // F3 in the search field: the status line names the row reached.
+        QTest::keyClick(Find<QLineEdit>("TextSearch"), Qt::Key_F3);
+        QVERIFY(list->SelectedItem().Index() == 4);
+        QCOMPARE(m_form->StatusBar(), BM_Library::ShortcutTarget(list->SelectedItem().Tag()));
     }
 
     void dialogShowsTheWholeSelection() {

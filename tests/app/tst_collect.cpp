@@ -28,6 +28,7 @@
 #include "FormCategory.h"
 #include "FormChooseMove.h"
 #include "FormMain.h"
+#include "SM_Shell.h"
 #include "SM_Shortcut.h"
 
 #include <QtTest>
@@ -435,6 +436,10 @@ private slots:
         QTest::newRow("rename in place") << "a/report.odt" << QString("a/report-final.odt");
         QTest::newRow("move across folders") << "a/report.odt" << QString("b/report.odt");
         QTest::newRow("folder renamed") << "a/report.odt" << QString("a2/report.odt");
+        // The list shows the new name and type; a folder made meanwhile is
+        // watched as soon as it is made.
+        QTest::newRow("new type") << "a/report.odt" << QString("a/report.txt");
+        QTest::newRow("into a new folder") << "a/report.odt" << QString("a/new/deep/report.odt");
     }
     void whileRunning() {
         QFETCH(QString, from);
@@ -444,9 +449,16 @@ private slots:
         Start();
         QVERIFY(DropOnNode("H2", {WriteFile(docs + from, "the report"), docs + "b/other.txt"}));
         const QStringList before = Shortcuts();
+        ClickNode("H2");
+        QVERIFY(!to.contains("/new/") || QDir(docs).mkpath(QFileInfo(to).path()));
         QVERIFY(
             QDir(docs).rename(to.startsWith("a2") ? "a" : from, to.startsWith("a2") ? "a2" : to));
         QTRY_COMPARE(Target("report.odt.lnk"), docs + to);
+        QTRY_VERIFY(ListTexts(List("H2")->ListView()).contains(QFileInfo(to).fileName()));
+        const CListItem row = List("H2")->Item(
+            ListTexts(List("H2")->ListView()).indexOf(QFileInfo(to).fileName()) + 1);
+        QCOMPARE(List("H2")->ListView()->Model()->IconOf(row.Param()),
+                 SM_Shell::DocumentIconIndex(docs + to));
         QCOMPARE(Shortcuts(), before);
         QCOMPARE(Links("report.odt.lnk"), 1);
         const CFileFacts stored = gRepository->FactsOf().value(
@@ -573,6 +585,7 @@ private slots:
         QTRY_COMPARE(answerer.Count(), 1);
         QCOMPARE(offered, 2);
         QVERIFY(answerer.Texts()[0].startsWith("3 件の文書をつなぎ直しました。"));
+        QVERIFY(answerer.Texts()[0].endsWith("4 件の文書は見つかりませんでした。"));
         QCOMPARE(Target("renamed.txt.lnk"), docs + "a/renamed-2.txt");
         QCOMPARE(Target("moved.txt.lnk"), docs + "b/sub/moved.txt");
         QCOMPARE(Target("far.txt.lnk"), docs + "far.txt");

@@ -262,6 +262,31 @@ private slots:
         QVERIFY(Enabled());
     }
 
+    // Escape and the close button leave the dialog as closing it does; the
+    // caption names how many files a selection holds.
+    void escapeAndClose_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("Close") << false;
+    }
+    void escapeAndClose() {
+        QFETCH(bool, escape);
+        const QString design = form->windowTitle();
+        form->setFileIDs({4, 5, 6});
+        ShowForm();
+        QCOMPARE(form->windowTitle(), QString("3 個のファイルのカテゴリ"));
+        form->setFileID(4);
+        QCOMPARE(form->windowTitle(), design);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->ListViewCategory()->setFocus();
+        if (escape)
+            QTest::keyClick(form->ListViewCategory(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(form->CloseButton(), Qt::LeftButton);
+        QVERIFY(!form->isVisible() && !form->IsLoaded());
+    }
+
     // On screen an outer height of 108 pixels is the 1620-twip floor: the
     // controls stay put there, and one pixel more lays them out.
     void resizeOnScreen() {
@@ -277,7 +302,9 @@ private slots:
         // The label is as tall as its font, and the list starts below it.
         const int label = std::max(13, form->LabelFilePath()->fontMetrics().height());
         const int top = std::max(20, 4 + label);
-        QCOMPARE(list->geometry(), QRect(0, top, 400, 109 - frame - top - 4));
+        const int buttonRow = form->CloseButton()->height() + 8;
+        QCOMPARE(list->geometry(), QRect(0, top, 400, 109 - frame - top - buttonRow));
+        QCOMPARE(form->CloseButton()->geometry().bottomRight(), QPoint(400 - 9, 109 - frame - 5));
         QCOMPARE(form->LabelFilePath()->geometry(), QRect(8, 4, 392, label));
         form->resize(400, 50);
         QTRY_COMPARE(form->height(), 108 - frame);
