@@ -293,6 +293,13 @@ Check that %2 can be written.</translation>
     </message>
 </context>
 <context>
+    <name>CFingerprintStatus</name>
+    <message>
+        <source>移動の追跡に使う情報を作成中 %1 / %2</source>
+        <translation>Preparing move tracking: %1 / %2</translation>
+    </message>
+</context>
+<context>
     <name>CFileCollector</name>
     <message>
         <source>リンク先が見つかりません。</source>

@@ -20,6 +20,7 @@
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CFindBox.h"
+#include "CFingerprintStatus.h"
 #include "CFirstStart.h"
 #include "CFolderCollect.h"
 #include "CLanguage.h"
@@ -84,6 +85,7 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent) {
     SetupCollectFolder();
     m_ui.SetupKeyboard(this);
     m_dataFolder = new CDataFolderWatch(this);
+    m_fingerprints = new CFingerprintStatus(m_ui.TextStatusBar);
     resize(Px(DesignWidth), Px(DesignHeight));
     LoadWindowPosition();
 }
@@ -142,6 +144,8 @@ void FormMain::Load() {
     LoadSelection();
     SetupDataFolderWatch();
     LoadMoveFollowing();
+    // Documents collected now or left without a fingerprint last time.
+    m_fingerprints->Start();
     // The search field shows its placeholder until the user goes to it.
     m_ui.TreeViewTag->setFocus();
 }
@@ -400,6 +404,7 @@ void FormMain::Unload() {
         return;
     m_unloaded = true;
     m_dataFolder->Stop();
+    m_fingerprints->Stop();
     if (FCategoryForm)
         FCategoryForm->hide();
     if (gRepository != nullptr && !gRepository->IsReadOnly()) {
@@ -939,6 +944,7 @@ void FormMain::RefreshAfterCollect(qint32 TagID) {
     }
     if (HasList(FTabViewer->SelectedKey()))
         ShowCount(FTabViewer->SelectedKey());
+    m_fingerprints->Start();
 }
 
 // ------------------------------------------------- the data folder and lists

@@ -24,6 +24,7 @@ class CCategoryLists;
 class CDocumentWalk;
 class CDocumentMoves;
 class CFileCollector;
+class CFingerprintStatus;
 class CLeftOutReport;
 class CLeftOut;
 class CListFiller;
@@ -111,6 +112,8 @@ public:
     CMoveFollower* MoveFollower() const { return FMoveFollower.get(); }
     // Documents collected by the last walk.
     qint64 WalkCount() const;
+    // Takes the fingerprints that collecting leaves for later.
+    CFingerprintStatus* Fingerprints() const { return m_fingerprints; }
 
 public slots:
     void FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node);
@@ -290,6 +293,7 @@ private:
     std::unique_ptr<CDesktopTags> m_desktopTags;
     bool m_firstStartAsked = false; // this start asked the first-start question
     CDataFolderWatch* m_dataFolder = nullptr;
+    CFingerprintStatus* m_fingerprints = nullptr;
     QStringList m_listKeys;  // keys of the lists in FFileListViews, in order
     int m_restoreWidth = -1; // saved size, applied once the layout is bound
     int m_restoreHeight = -1;

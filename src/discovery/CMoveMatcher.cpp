@@ -50,12 +50,15 @@ void CMoveMatcher::setMissing(const QList<Facts>& missing) {
     m_missing = missing;
     m_missingByInode.clear();
     m_sizes.clear();
+    m_printedSizes.clear();
     for (qsizetype i = 0; i < m_missing.size(); ++i) {
         const Facts& m = m_missing[i];
         if (m.Inode != 0)
             m_missingByInode.insert({m.Device, m.Inode}, i);
         if (m.Size >= 0)
             m_sizes.insert(m.Size);
+        if (m.Size >= 0 && m.HasFingerprint)
+            m_printedSizes.insert(m.Size);
     }
 }
 
@@ -68,7 +71,10 @@ bool CMoveMatcher::NeedsFingerprint(const Facts& found) const {
     const auto inode = m_missingByInode.constFind({found.Device, found.Inode});
     if (inode != m_missingByInode.constEnd() && SameSizeAndTime(m_missing[*inode], found))
         return false;
-    return true;
+    // A fingerprint decides only against another: documents registered
+    // before theirs was taken are matched by size, time and name instead.
+    return m_printedSizes.contains(found.Size) ||
+           (inode != m_missingByInode.constEnd() && m_missing[*inode].HasFingerprint);
 }
 
 void CMoveMatcher::AddCandidate(const Facts& found) {

@@ -79,6 +79,7 @@ private:
     // Indexes, so each document looks only at files that could be it.
     QMultiHash<QPair<quint64, quint64>, qsizetype> m_missingByInode;
     QSet<qint64> m_sizes;
+    QSet<qint64> m_printedSizes; // sizes of missing documents with a fingerprint
     QMultiHash<QPair<quint64, quint64>, qsizetype> m_byInode;
     QMultiHash<qint64, qsizetype> m_bySize;
 };

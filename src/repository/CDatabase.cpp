@@ -485,6 +485,10 @@ bool CDatabase::InTransaction() const {
     return d->depth > 0;
 }
 
+int CDatabase::TransactionDepth() const {
+    return d->depth;
+}
+
 QString CDatabase::TranslateDialect(const QString& sql) {
     return SqlDialect::Translate(sql);
 }

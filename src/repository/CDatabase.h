@@ -71,6 +71,8 @@ public:
     void CommitTransaction();
     void RollbackTransaction();
     bool InTransaction() const;
+    // Transactions begun and not yet ended, the outermost counted as 1.
+    int TransactionDepth() const;
 
     // The dialect translation on its own, for tests and diagnostics.
     static QString TranslateDialect(const QString& sql);

@@ -109,11 +109,14 @@ void CFactStore::Record(qint32 fileID, const QString& shortcutPath) {
     const QString target = TargetOf(shortcutPath);
     if (target.isEmpty())
         return;
+    const CFileFacts fresh = CFileFacts::Stat(target);
     CFileFacts stored;
-    // A cheap look first: an unchanged document is not read again.
-    if (Load(fileID, &stored) && stored.path == target && CFileFacts::Stat(target).SameFile(stored))
+    // An unchanged document keeps its fingerprint.
+    if (Load(fileID, &stored) && stored.path == target && fresh.SameFile(stored))
         return;
-    Store(fileID, CFileFacts::Read(target));
+    // The contents are read later, away from the collecting (see
+    // CFingerprintWorker): registering never waits for a document's bytes.
+    Store(fileID, fresh);
 }
 
 void CFactStore::Store(qint32 fileID, const CFileFacts& facts) {
@@ -126,11 +129,13 @@ void CFactStore::Store(qint32 fileID, const CFileFacts& facts) {
             {fileID, facts.path});
         return;
     }
-    m_connection.ExecuteBound(QStringLiteral("INSERT OR REPLACE INTO filefacts (") + kColumns +
-                                  QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                              {fileID, facts.path, Signed(facts.device), Signed(facts.inode),
-                               facts.size, facts.modified, Signed(facts.fingerprint),
-                               int(facts.missing)});
+    m_connection.ExecuteBound(
+        QStringLiteral("INSERT OR REPLACE INTO filefacts (") + kColumns +
+            QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+        {fileID, facts.path, Signed(facts.device), Signed(facts.inode), facts.size, facts.modified,
+         // No fingerprint yet: the row is on the to-do list.
+         facts.fingerprint != 0 ? QVariant(Signed(facts.fingerprint)) : QVariant(),
+         int(facts.missing)});
 }
 
 void CFactStore::MarkMissing(qint32 fileID) {
@@ -181,4 +186,46 @@ bool CFactStore::Load(qint32 fileID, CFileFacts* facts) {
         return false;
     *facts = FromRow(rs);
     return true;
+}
+
+CFactStore::FactList CFactStore::Unprinted(qint32 afterID, int limit) {
+    FactList result;
+    // The index on the fingerprint keeps the NULL rows in ID order: no sort,
+    // and no pass over the rows already done.
+    m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns +
+                                  QStringLiteral(" FROM filefacts WHERE fingerprint IS NULL AND "
+                                                 "missing = 0 AND fileID > ? ORDER BY fileID "
+                                                 "LIMIT ?"),
+                              {afterID, limit}, [&result](const CDatabase::Row& row) {
+                                  result.emplaceBack(qint32(row.Int(0)), FromRow(row));
+                              });
+    return result;
+}
+
+qint64 CFactStore::UnprintedCount() {
+    return m_connection
+        .ExecuteBound(QStringLiteral("SELECT count(*) FROM filefacts WHERE fingerprint IS NULL "
+                                     "AND missing = 0"),
+                      {})
+        .Field(0)
+        .toLongLong();
+}
+
+void CFactStore::StoreFingerprints(const FactList& printed) {
+    if (printed.isEmpty())
+        return;
+    m_connection.BeginTransaction();
+    try {
+        for (const auto& [fileID, facts] : printed)
+            m_connection.ExecuteBound(
+                QStringLiteral("UPDATE filefacts SET fingerprint = ? WHERE fileID = ? AND "
+                               "fingerprint IS NULL AND docPath = ? AND device = ? AND inode = ? "
+                               "AND size = ? AND mtime = ?"),
+                {Signed(facts.fingerprint), fileID, facts.path, Signed(facts.device),
+                 Signed(facts.inode), facts.size, facts.modified});
+        m_connection.CommitTransaction();
+    } catch (...) {
+        m_connection.RollbackTransaction();
+        throw;
+    }
 }

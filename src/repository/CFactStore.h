@@ -36,8 +36,9 @@ public:
     // The statements that make the table (also run by the template script).
     static QString TableDefinition();
 
-    // Takes the facts of the shortcut's document and stores them; the
-    // document is read again only when it changed since the stored facts.
+    // Takes the facts of the shortcut's document (one stat, its contents
+    // unread) and stores them; facts that still hold are kept, fingerprint
+    // included. A document stored without a fingerprint waits for Unprinted.
     void Record(qint32 fileID, const QString& shortcutPath);
     void Store(qint32 fileID, const CFileFacts& facts);
     // Keeps the stored facts but marks the document as not found.
@@ -49,6 +50,15 @@ public:
     // Every file's stored facts in the order of the files' IDs.
     using FactList = QList<std::pair<qint32, CFileFacts>>;
     FactList LoadAll();
+
+    // Documents found when last looked at whose fingerprint is not taken yet,
+    // in the order of their IDs from the first ID above afterID; at most limit.
+    FactList Unprinted(qint32 afterID, int limit);
+    qint64 UnprintedCount();
+    // Stores the fingerprints of documents taken as Unprinted returned them;
+    // a row that changed meanwhile (other facts stored, the document
+    // relinked) is left as it now is. One transaction for the lot.
+    void StoreFingerprints(const FactList& printed);
 
 private:
     CDatabase& m_connection;

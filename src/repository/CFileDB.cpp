@@ -231,13 +231,49 @@ CFileDB::CFileDB()
 }
 
 CFileDB::~CFileDB() {
-    m_connection.Close();
+    CloseConnection();
 }
 
 CRecordset CFileDB::RunSQL(const QString& strSql) {
-    CRecordset rs = m_connection.Execute(strSql);
-    KeepBookkeeping(strSql);
+    // A statement that reads the flag finds it as the last one left it.
+    if (m_flagWanted != m_flagStored &&
+        strSql.contains(QLatin1String("IsUpdatedDB"), Qt::CaseInsensitive))
+        FlushFlag();
+    const bool changes = ChangesData(strSql);
+    if (!changes || IsReadOnly()) {
+        CRecordset rs = m_connection.Execute(strSql);
+        KeepBookkeeping(changes);
+        return rs;
+    }
+    // A change and its flag share one commit.
+    CRecordset rs;
+    InOwnTransaction([&] {
+        rs = m_connection.Execute(strSql);
+        KeepBookkeeping(changes);
+    });
     return rs;
+}
+
+template <typename Work> void CFileDB::InOwnTransaction(Work&& work) {
+    if (m_connection.InTransaction()) {
+        work();
+        return;
+    }
+    BeginTransaction();
+    try {
+        work();
+        CommitTransaction();
+    } catch (const CError& e) {
+        RollbackTransaction();
+        // A disk that filled up while the program runs still lets it read:
+        // writing stops from here, with the notice saying why.
+        if ((e.Code() & 0xff) == SQLITE_FULL)
+            m_readOnlyNotice = FullNotice();
+        throw;
+    } catch (...) {
+        RollbackTransaction();
+        throw;
+    }
 }
 
 QList<std::pair<qint32, QString>> CFileDB::RunFileList(const QString& strSql) {
@@ -245,22 +281,39 @@ QList<std::pair<qint32, QString>> CFileDB::RunFileList(const QString& strSql) {
     m_connection.ForEach(strSql, [&files](const CDatabase::Row& row) {
         files.emplaceBack(qint32(row.Int(0)), row.Text(1));
     });
-    KeepBookkeeping(strSql);
+    KeepBookkeeping(ChangesData(strSql));
     return files;
 }
 
-void CFileDB::KeepBookkeeping(const QString& strSql) {
-    if (IsReadOnly())
+void CFileDB::KeepBookkeeping(bool changed) {
+    if (!IsReadOnly())
+        m_flagWanted = changed;
+}
+
+void CFileDB::WriteFlag(bool changed) {
+    if (m_flagStored == changed)
         return;
-    try {
-        m_connection.Execute(ChangesData(strSql) ? kFlagTrue : kFlagFalse);
-    } catch (const CError& e) {
-        // A disk that filled up while the program runs still lets it read:
-        // the bookkeeping alone is given up, and writing stops from here.
-        if ((e.Code() & 0xff) != SQLITE_FULL || m_connection.InTransaction())
-            throw;
-        m_readOnlyNotice = FullNotice();
+    m_flagStored.reset(); // unknown should the write fail
+    m_connection.Execute(changed ? kFlagTrue : kFlagFalse);
+    m_flagStored = changed;
+}
+
+void CFileDB::FlushFlag() {
+    if (m_flagWanted && !IsReadOnly())
+        WriteFlag(*m_flagWanted);
+}
+
+void CFileDB::CloseConnection() {
+    if (m_connection.IsOpen() && !m_connection.InTransaction()) {
+        try {
+            FlushFlag();
+        } catch (const CError&) {
+            // The flag alone is lost; nothing the user stored.
+        }
     }
+    m_connection.Close();
+    m_flagStored.reset();
+    m_flagWanted.reset();
 }
 
 void CFileDB::RunSQLBatch(const QStringList& Statements) {
@@ -268,21 +321,25 @@ void CFileDB::RunSQLBatch(const QStringList& Statements) {
         return;
     if (IsReadOnly())
         throw CError(SQLITE_READONLY, m_readOnlyNotice);
-    bool changed = false;
-    for (const QString& statement : Statements) {
-        m_connection.Execute(statement);
-        changed = changed || ChangesData(statement);
-    }
-    m_connection.Execute(changed ? kFlagTrue : kFlagFalse);
+    InOwnTransaction([&] {
+        bool changed = false;
+        for (const QString& statement : Statements) {
+            m_connection.Execute(statement);
+            changed = changed || ChangesData(statement);
+        }
+        KeepBookkeeping(changed);
+    });
 }
 
 qint32 CFileDB::AddItem(const QString& strSql) {
     if (IsReadOnly())
         throw CError(SQLITE_READONLY, m_readOnlyNotice);
-    m_connection.Execute(strSql);
-    CRecordset identity = m_connection.Execute(QStringLiteral("SELECT @@IDENTITY"));
-    const qint64 id = identity.IsEOF() ? 0 : identity.Field(0).toLongLong();
-    m_connection.Execute(kFlagTrue);
+    qint64 id = 0;
+    InOwnTransaction([&] {
+        m_connection.Execute(strSql);
+        id = m_connection.LastInsertRowId();
+        KeepBookkeeping(true);
+    });
     if (id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max())
         throw CError(
             QStringLiteral("The new row's identity %1 does not fit a 32-bit number.").arg(id));
@@ -328,7 +385,7 @@ void CFileDB::AddTag(qint32 FileID, qint32 TagID) {
 }
 
 void CFileDB::Create() {
-    m_connection.Close();
+    CloseConnection();
     m_hasFacts = false;
     m_readOnlyNotice.clear();
     if (!BM_Library::FolderExists(m_shortcutFolder) && !QDir().mkpath(m_shortcutFolder))
@@ -417,7 +474,10 @@ void CFileDB::OpenForWriting() {
         m_connection.setReadOnly(false);
         m_connection.setExclusive(false);
         m_connection.Open(m_iniFileName, false);
+        m_flagStored.reset();
+        m_flagWanted.reset();
         m_connection.Execute(kFlagFalse);
+        m_flagStored = m_flagWanted = false;
         AddMissingStatements();
         RememberIdentity();
         return;
@@ -535,6 +595,8 @@ QString CFileDB::GoneNotice() const {
 
 QString CFileDB::SetAside() {
     m_connection.Close();
+    m_flagStored.reset();
+    m_flagWanted.reset();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString kept = m_shortcutFolder + QStringLiteral("reposit-%1.db").arg(stamp);
     for (int n = 2; QFileInfo::exists(kept); ++n)
@@ -583,13 +645,30 @@ QString CFileDB::TemplatePath() const {
 }
 
 void CFileDB::BeginTransaction() {
+    const bool outermost = !m_connection.InTransaction();
     m_connection.BeginTransaction();
+    if (outermost) {
+        m_flagAtBegin = m_flagStored;
+        m_flagWantedAtBegin = m_flagWanted;
+    }
 }
 
 void CFileDB::CommitTransaction() {
-    m_connection.CommitTransaction();
+    try {
+        if (m_connection.TransactionDepth() == 1)
+            FlushFlag();
+        m_connection.CommitTransaction();
+    } catch (...) {
+        m_flagStored.reset();
+        throw;
+    }
 }
 
 void CFileDB::RollbackTransaction() {
+    const bool outermost = m_connection.TransactionDepth() == 1;
     m_connection.RollbackTransaction();
+    if (outermost) {
+        m_flagStored = m_flagAtBegin;
+        m_flagWanted = m_flagWantedAtBegin;
+    }
 }

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <utility>
 
 // The repository engine: where the repository lives, its creation from the
@@ -65,7 +66,16 @@ public:
     void setUpgradeProgress(const CFactStore::Progress& progress);
 
 private:
-    void KeepBookkeeping(const QString& strSql);
+    // The change flag as the last statement left it: kept here, and written
+    // with the next commit of a change (or before a statement that may read
+    // it, or when the connection closes), so that no statement pays a
+    // write of its own for it.
+    void KeepBookkeeping(bool changed);
+    void WriteFlag(bool changed);
+    void FlushFlag();
+    void CloseConnection();
+    // Work that writes, with its flag, in one transaction unless one is open.
+    template <typename Work> void InOwnTransaction(Work&& work);
     void UpgradeSchema();
     void CreateFromTemplate();
     void OpenForWriting();
@@ -89,4 +99,9 @@ private:
     CFactStore m_facts{m_connection};
     bool m_hasFacts = false;
     CFactStore::Progress m_upgradeProgress;
+    std::optional<bool> m_flagStored; // as the connection sees the row now
+    std::optional<bool> m_flagWanted; // as the last statement left it
+    // Both as they were when the outermost transaction began, for its rollback.
+    std::optional<bool> m_flagAtBegin;
+    std::optional<bool> m_flagWantedAtBegin;
 };

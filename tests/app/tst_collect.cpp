@@ -8,11 +8,14 @@
 #include "CCategoryLinks.h"
 #include "CCategoryStore.h"
 #include "CContextMenu.h"
+#include "CDatabase.h"
 #include "CFactChecker.h"
+#include "CFactStore.h"
 #include "CFileCollector.h"
 #include "CFileFacts.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
+#include "CFingerprintWorker.h"
 #include "CListFiller.h"
 #include "CListViewControl.h"
 #include "CMoveFollower.h"
@@ -677,7 +680,17 @@ private slots:
         QCOMPARE(facts.size(), 1);
         QCOMPARE(facts.cbegin()->path, doc);
         QCOMPARE(facts.cbegin()->size, qint64(5000));
-        QVERIFY(facts.cbegin()->fingerprint != 0);
+        // The contents wait for the worker, which takes them through a
+        // connection of its own, and only once.
+        QCOMPARE(facts.cbegin()->fingerprint, quint64(0));
+        CDatabase own;
+        own.Open(db.INIFileName());
+        CFactStore store(own);
+        qint32 after = 0;
+        QCOMPARE(CFingerprintWorker::RunBatch(store, &after, 8), 1);
+        QCOMPARE(CFingerprintWorker::RunBatch(store, &after, 8), 0);
+        QCOMPARE(db.FactsOf().cbegin()->fingerprint, CFileFacts::Read(doc).fingerprint);
+        QCOMPARE(store.UnprintedCount(), 0);
     }
 
     void listShowsFactsThenFollowsTheDisk() {

@@ -647,6 +647,19 @@ private slots:
             QCOMPARE(o.Candidates, QStringList{path});
     }
 
+    // A document registered before its fingerprint was taken: no file is
+    // read for one; size, time and name decide, and two such files are asked.
+    void unprintedDocumentMatchesBySizeTimeName() {
+        CMoveMatcher matcher;
+        matcher.setMissing({{"/old/a.pdf", 1, 10, 100, 1000, 0, false}});
+        const Facts moved{"/new/a.pdf", 2, 80, 100, 1000, 0, false};
+        QVERIFY(!matcher.NeedsFingerprint(moved));
+        matcher.AddCandidate(moved);
+        QCOMPARE(matcher.Match().value(0).Decision, Verdict::Relink);
+        matcher.AddCandidate({"/copy/a.pdf", 2, 81, 100, 1000, 0, false});
+        QCOMPARE(matcher.Match().value(0).Decision, Verdict::Ambiguous);
+    }
+
     // Two missing copies of one document cannot both become the one file found.
     void oneFileIsNeverGivenToTwo() {
         CMoveMatcher matcher;
