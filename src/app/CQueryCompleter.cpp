@@ -28,7 +28,7 @@ QStringList CQueryCompleter::splitPath(const QString& path) const {
 }
 
 QString CQueryCompleter::pathFromIndex(const QModelIndex& index) const {
-    const QString name = CQueryParser::Quote(index.data().toString());
+    QString name = CQueryParser::Quote(index.data().toString());
     const auto* field = qobject_cast<const QLineEdit*>(widget());
     if (field == nullptr)
         return name;
