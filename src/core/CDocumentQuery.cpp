@@ -3,6 +3,7 @@
 #include "CCategoryStore.h"
 #include "CDocumentRows.h"
 #include "CError.h"
+#include "CQueryCompiler.h"
 #include "CVolloDB.h"
 #include "Placeholders.h"
 
@@ -11,9 +12,7 @@ CDocumentQuery::CDocumentQuery(CVolloDB& repository) : m_repository(repository) 
 CDocumentQuery::FileList CDocumentQuery::Files(const QString& Query) {
     if (Query.trimmed().isEmpty())
         return m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")));
-    const qint32 tag = RequireCategory(Query);
-    return m_repository.RunFileList(FillPlaceholders(
-        m_repository.GetQuery(QStringLiteral("getFileOfTag")), {{QStringLiteral("%tagID"), tag}}));
+    return CQueryCompiler(m_repository.Connection()).Run(Query);
 }
 
 qint32 CDocumentQuery::CategoryID(const QString& Name) {

@@ -1,5 +1,6 @@
 #include "CQueryCompiler.h"
 
+#include "CCategoryStore.h"
 #include "CDatabase.h"
 #include "CFactStore.h"
 #include "CQueryParser.h"
@@ -52,6 +53,25 @@ QList<qint32> CQueryCompiler::CategoryTagIDs(const QString& name) {
                                   if (Names(row.Text(1), name))
                                       ids << qint32(row.Int(0));
                               });
+    if (ids.isEmpty())
+        return ids;
+    // A parent stands for its whole branch. The table exists only once
+    // something has been nested.
+    CCategoryStore::ParentMap parents;
+    bool nested = false;
+    m_connection.ForEachBound(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'tagparent'"),
+        {}, [&nested](const CDatabase::Row&) { nested = true; });
+    if (nested)
+        m_connection.ForEachBound(QStringLiteral("SELECT tagID, parentID FROM tagparent"), {},
+                                  [&parents](const CDatabase::Row& row) {
+                                      parents.insert(qint32(row.Int(0)), qint32(row.Int(1)));
+                                  });
+    const QList<qint32> named = ids;
+    for (const qint32 id : named)
+        for (const qint32 child : CCategoryStore::Descendants(parents, id))
+            if (!ids.contains(child))
+                ids << child;
     return ids;
 }
 
