@@ -21,7 +21,7 @@ trap 'rm -rf "$scratch"' EXIT
 fuzz_one() {
     local t=$1 log="$scratch/$1.log"
     mkdir -p "$scratch/$t"
-    (cd "$scratch" && ASAN_OPTIONS=detect_leaks=0 "$build/bin/fuzz_$t" -max_total_time="$seconds" \
+    (cd "$scratch" && ASAN_OPTIONS=detect_leaks=1 "$build/bin/fuzz_$t" -max_total_time="$seconds" \
         -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 "$scratch/$t" "$root/fuzz/corpus/$t" \
         >"$log" 2>&1)
 }
