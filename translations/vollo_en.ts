@@ -331,6 +331,12 @@ Install Vollo again to bring the template back.</translation>
 Check the free disk space and that the folder can be written.</translation>
     </message>
     <message>
+        <source>ディスクに空きがないため、テンプレート「%1」をリポジトリ「%2」へ写せませんでした。
+不要なファイルを消して空きを作ってから、Vollo を起動し直してください。</source>
+        <translation>The template &quot;%1&quot; could not be copied to the repository &quot;%2&quot;: the disk is full.
+Delete files you do not need to make room, then start Vollo again.</translation>
+    </message>
+    <message>
         <source>リポジトリ「%1」に書き込めませんでした（%2）。
 ディスクとファイルの状態を確かめてから、Vollo を起動し直してください。</source>
         <translation>The repository &quot;%1&quot; could not be written (%2).
@@ -702,20 +708,6 @@ There are several candidates for where it went. Choose the one that is this docu
         <translation>The repository could not be opened.</translation>
     </message>
     <message>
-        <source>%1
-%2
-
-%3
-
-詳細: %4</source>
-        <translation>%1
-%2
-
-%3
-
-Details: %4</translation>
-    </message>
-    <message>
         <source>ほかの Vollo がリポジトリを使っています。そちらを終了してから、もう一度お試しください。</source>
         <translation>Another Vollo is using the repository. Quit it, then try again.</translation>
     </message>
@@ -819,6 +811,21 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>デスクトップの「最近使ったファイル」の記録が壊れていて読めません（%1）。前に読めた一覧のままにしています。このファイルを消すと、デスクトップが新しく作り直します。</source>
         <translation>The desktop&apos;s record of recent files is damaged and cannot be read (%1). The list read before is kept. Delete that file and the desktop makes a new one.</translation>
+    </message>
+</context>
+<context>
+    <name>CStartCheck</name>
+    <message>
+        <source>vollo: ホームフォルダーがわかりません。HOME が設定されておらず、ユーザー %1 のホームも登録されていません。HOME を設定してから起動してください。
+</source>
+        <translation>vollo: there is no home folder. HOME is not set and user %1 has no home in the password database. Set HOME, then start Vollo again.
+</translation>
+    </message>
+    <message>
+        <source>vollo: ディスプレイ「%1」に接続できませんでした。X サーバーが動いているか、DISPLAY が正しいかを確かめてください。
+</source>
+        <translation>vollo: the display &quot;%1&quot; could not be reached. Check that its X server runs and that DISPLAY is right.
+</translation>
     </message>
 </context>
 </TS>
