@@ -434,6 +434,12 @@ The repository is unchanged.</translation>
         <translation>Vollo&apos;s data folder &quot;%1&quot; was deleted or moved while Vollo was running. The repository and the shortcuts are no longer there.
 You can still look at the lists as they were, but not collect files or change categories. Restore the folder from a backup and start Vollo again, or just start Vollo again to begin afresh.</translation>
     </message>
+    <message>
+        <source>ディスクに空きがないため、テンプレート「%1」をリポジトリ「%2」へ写せませんでした。
+不要なファイルを消して空きを作ってから、Vollo を起動し直してください。</source>
+        <translation>The template &quot;%1&quot; could not be copied to the repository &quot;%2&quot;: the disk is full.
+Delete files you do not need to make room, then start Vollo again.</translation>
+    </message>
 </context>
 <context>
     <name>CFileListView</name>
@@ -1366,6 +1372,21 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>%1 文字目: %2</source>
         <translation>At character %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>CStartCheck</name>
+    <message>
+        <source>vollo: ホームフォルダーがわかりません。HOME が設定されておらず、ユーザー %1 のホームも登録されていません。HOME を設定してから起動してください。
+</source>
+        <translation>vollo: there is no home folder. HOME is not set and user %1 has no home in the password database. Set HOME, then start Vollo again.
+</translation>
+    </message>
+    <message>
+        <source>vollo: ディスプレイ「%1」に接続できませんでした。X サーバーが動いているか、DISPLAY が正しいかを確かめてください。
+</source>
+        <translation>vollo: the display &quot;%1&quot; could not be reached. Check that its X server runs and that DISPLAY is right.
+</translation>
     </message>
 </context>
 </TS>

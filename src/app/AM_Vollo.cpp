@@ -2,17 +2,20 @@
 
 #include "CBusyIndicator.h"
 #include "CCommandLine.h"
+#include "CDatabase.h"
 #include "CFileDB.h"
 #include "CLanguage.h"
 #include "CScrollBarStyle.h"
 #include "CShortcutReconciler.h"
 #include "CSingleInstance.h"
+#include "CStartCheck.h"
 #include "CTermination.h"
 #include "CVolloDB.h"
 #include "FormMain.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
@@ -36,10 +39,9 @@ namespace {
 void ReportStartFailure(const QString& path, const CError& cause, bool opened = false) {
     const QString what = opened ? QObject::tr("リポジトリからウィンドウを作れませんでした。")
                                 : QObject::tr("リポジトリを開けませんでした。");
-    QMessageBox box(
-        QMessageBox::Critical, QStringLiteral("Vollo"),
-        QObject::tr("%1\n%2\n\n%3\n\n詳細: %4").arg(what, path, Advice(cause.Code()), cause.Text()),
-        QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vollo"),
+                    QStringLiteral("%1\n%2\n\n%3").arg(what, path, UserText(cause)),
+                    QMessageBox::Ok);
     box.setObjectName(QStringLiteral("StartFailure"));
     box.exec();
 }
@@ -115,6 +117,32 @@ bool OpenForStart() {
     return true;
 }
 
+// A write that waits for another program's lock gives the windows a turn
+// every tenth of a second: they stay painted under a busy pointer, which
+// comes back once no wait has asked for a turn for a while.
+void KeepWindowsPainted() {
+    constexpr int kQuietMs = 150;
+    static QElapsedTimer lastTurn;
+    static bool waiting = false;
+    lastTurn.start();
+    if (!waiting) {
+        waiting = true;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        auto* done = new QTimer;
+        done->setInterval(kQuietMs);
+        QObject::connect(done, &QTimer::timeout, [done] {
+            if (lastTurn.elapsed() < kQuietMs)
+                return;
+            waiting = false;
+            QGuiApplication::restoreOverrideCursor();
+            done->deleteLater();
+        });
+        done->start();
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
+}
+
 } // namespace
 
 void Reconcile() {
@@ -182,6 +210,7 @@ QString VersionText() {
 void InstallBusyPointer() {
     CBusyIndicator::setHandlers([] { QGuiApplication::setOverrideCursor(Qt::WaitCursor); },
                                 [] { QGuiApplication::restoreOverrideCursor(); });
+    CDatabase::setBusyWait(&KeepWindowsPainted);
 }
 
 void OpenRepository() {
@@ -294,6 +323,8 @@ void BringForward(QWidget* window) {
 int Main(int argc, char** argv) {
     if (const std::optional<int> status = CCommandLine::Handle(argc, argv))
         return *status;
+    if (const std::optional<int> status = CStartCheck::Run(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     // The desktop's style, with scroll bar handles that can be found on
     // their track.
@@ -301,9 +332,8 @@ int Main(int argc, char** argv) {
         QApplication::setStyle(new CScrollBarStyle(style));
     SetupApplication();
     CSingleInstance instance(CFileDB().INIFileName());
-    if (instance.HandOver())
+    if (!instance.Claim())
         return 0;
-    instance.Listen();
     QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
     QObject::connect(&instance, &CSingleInstance::OnChanged, [] {
         if (gMainForm != nullptr)

@@ -51,6 +51,8 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv) {
         QCoreApplication::setApplicationVersion(AM_Vollo::VersionText());
         // Help and messages speak the language the windows will speak.
         CLanguage::Load(QLocale());
+        // Qt's own options (--help, --help-all, --version) too.
+        AM_Vollo::LoadQtTranslations(QLocale());
         QCommandLineParser parser;
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QCoreApplication::translate(

@@ -1,9 +1,12 @@
 #include "CSingleInstance.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 
 namespace {
 
@@ -12,13 +15,43 @@ namespace {
 constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
 const QByteArray kChanged = QByteArrayLiteral("changed\n");
+// A start that lost the lock waits this long for the winner to answer.
+constexpr int kClaimStepMs = 100;
+constexpr qint64 kClaimTimeoutMs = 10000;
 
 } // namespace
 
 CSingleInstance::CSingleInstance(const QString& repositoryPath, QObject* parent)
-    : QObject(parent), m_name(ServerName(repositoryPath)) {}
+    : QObject(parent), m_name(ServerName(repositoryPath)),
+      m_lockPath(QFileInfo(repositoryPath).absolutePath() + QStringLiteral("/vollo.lock")) {}
 
 CSingleInstance::~CSingleInstance() = default;
+
+bool CSingleInstance::Claim() {
+    if (HandOver())
+        return false;
+    QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
+    m_lock = std::make_unique<QLockFile>(m_lockPath);
+    // Held for the whole run; a crashed holder's lock is taken over.
+    m_lock->setStaleLockTime(0);
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_lock->tryLock(kClaimStepMs)) {
+        // A folder where no lock can be made: the repository's own opening
+        // will say what is wrong with it.
+        if (m_lock->error() != QLockFile::LockFailedError)
+            break;
+        if (HandOver())
+            return false;
+        if (waited.elapsed() >= kClaimTimeoutMs) {
+            qWarning("Vollo: another Vollo holds %s but does not answer.",
+                     qUtf8Printable(m_lockPath));
+            return false;
+        }
+    }
+    Listen();
+    return true;
+}
 
 QString CSingleInstance::ServerName(const QString& repositoryPath) {
     // The same repository reached through another spelling of its path must

@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class QLocalServer;
+class QLockFile;
 
 // One running Vollo per repository. The first start listens on a local
 // socket named after the repository file; a later start connects to it, which
@@ -16,6 +18,11 @@ public:
     explicit CSingleInstance(const QString& repositoryPath, QObject* parent = nullptr);
     ~CSingleInstance() override;
 
+    // Makes this process the one Vollo on the repository, before anything of
+    // it is touched: a lock in its folder decides between starts made at the
+    // same instant, and the lock's holder answers later starts. False when
+    // another one runs and was asked to come forward (or is still starting).
+    bool Claim();
     // Asks a running Vollo on the same repository to come forward. True when
     // one answered: this start has nothing more to do.
     bool HandOver();
@@ -40,5 +47,7 @@ private:
     bool Send(const QByteArray& message);
 
     QString m_name;
+    QString m_lockPath;
+    std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
 };

@@ -4,10 +4,13 @@
 #include "CQueryFunctions.h"
 #include "SqlDialect.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <sqlite3.h>
 #include <vector>
 
@@ -27,6 +30,29 @@ bool IsBooleanType(const char* type) {
             return true;
     }
     return false;
+}
+
+// How long a statement waits for another program's lock before it fails
+// busy, and how often the waiting program is given a turn meanwhile.
+constexpr qint64 kBusyLimitMs = 5000;
+constexpr qint64 kBusyTurnMs = 100;
+
+std::function<void()>& WaitTurn() {
+    static std::function<void()> turn;
+    return turn;
+}
+
+// SQLite reports a full disk met while growing a file it does not write
+// through the pager (the shared-memory index) as an I/O error; the system's
+// own error number tells it apart from a failing device.
+int ResultCode(sqlite3* db) {
+    const int code = sqlite3_extended_errcode(db);
+    if ((code & 0xff) == SQLITE_IOERR) {
+        const int error = sqlite3_system_errno(db);
+        if (error == ENOSPC || error == EDQUOT)
+            return SQLITE_FULL;
+    }
+    return code;
 }
 
 QString SqliteText(const char* text) {
@@ -90,6 +116,12 @@ struct CDatabase::Impl {
     int depth = 0;
     bool exclusive = false;
     bool readOnly = false;
+    // The shared-memory index of the journal kept in the process instead,
+    // for reading a repository on a disk without room for that file.
+    bool privateIndex = false;
+    QElapsedTimer busySince;
+    QElapsedTimer sinceTurn;
+    bool inTurn = false;
     QHash<QString, Cached> cache;
     quint64 clock = 0;
     // Translations of texts without date literals (those alone do not depend
@@ -97,7 +129,7 @@ struct CDatabase::Impl {
     QHash<QString, QString> translations;
 
     [[noreturn]] void Fail(const QString& what, const QString& statement) const {
-        const int code = db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE;
+        const int code = db ? ResultCode(db) : SQLITE_MISUSE;
         QString text = what;
         if (db)
             text += QStringLiteral(": ") + SqliteText(sqlite3_errmsg(db));
@@ -106,7 +138,36 @@ struct CDatabase::Impl {
         throw CError(code, text);
     }
 
+    // The engine may not be used from inside its own wait; whatever the
+    // waiting turn runs that reaches the repository fails busy instead.
+    void CheckNotWaiting(const QString& sql) const {
+        if (inTurn)
+            throw CError(SQLITE_BUSY,
+                         QStringLiteral("The repository is waiting for another program's lock."
+                                        "\nStatement: ") +
+                             sql);
+    }
+
+    static int BusyWait(void* arg, int count) {
+        auto* impl = static_cast<Impl*>(arg);
+        if (count == 0) {
+            impl->busySince.start();
+            impl->sinceTurn.start();
+        }
+        if (impl->busySince.elapsed() >= kBusyLimitMs)
+            return 0;
+        QThread::msleep(count < 10 ? 5 : 20);
+        if (WaitTurn() && !impl->inTurn && impl->sinceTurn.elapsed() >= kBusyTurnMs) {
+            impl->inTurn = true;
+            WaitTurn()();
+            impl->inTurn = false;
+            impl->sinceTurn.start();
+        }
+        return 1;
+    }
+
     void Exec(const char* sql) {
+        CheckNotWaiting(QString::fromUtf8(sql));
         if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
             Fail(QStringLiteral("The database %1 refused a statement").arg(path),
                  QString::fromUtf8(sql));
@@ -234,7 +295,7 @@ struct CDatabase::Impl {
             throw;
         }
         if (rc != SQLITE_DONE) {
-            const int code = sqlite3_extended_errcode(db);
+            const int code = ResultCode(db);
             const QString message = SqliteText(sqlite3_errmsg(db));
             rewind();
             throw CError(code, message + QStringLiteral("\nStatement: ") + sql);
@@ -261,12 +322,15 @@ CDatabase::~CDatabase() {
 void CDatabase::Open(const QString& path, bool create) {
     Close();
     sqlite3* db = nullptr;
-    int flags = (d->readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    // The private index needs the file's exclusive lock, which a handle
+    // opened for reading cannot take; query_only keeps it from writing.
+    const bool reading = d->readOnly && !d->privateIndex;
+    int flags = (reading ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (create && !d->readOnly)
         flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        const int code = db ? ResultCode(db) : rc;
         const QString message =
             db ? SqliteText(sqlite3_errmsg(db)) : SqliteText(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -276,13 +340,15 @@ void CDatabase::Open(const QString& path, bool create) {
     d->db = db;
     d->path = path;
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_handler(db, &Impl::BusyWait, d.get());
     CQueryFunctions::Register(db);
     try {
         // The first pragma reads the file header, so a file that is not a
         // database fails here rather than at some later query.
         if (d->readOnly) {
             d->Exec("PRAGMA query_only=ON");
+            if (d->privateIndex)
+                d->Exec("PRAGMA locking_mode=EXCLUSIVE");
             d->Exec("PRAGMA schema_version");
             return;
         }
@@ -295,10 +361,29 @@ void CDatabase::Open(const QString& path, bool create) {
         // writes a few pages per file, so the default threshold would sync
         // every hundred files or so.
         d->Exec("PRAGMA wal_autocheckpoint=8192");
+    } catch (const CError& e) {
+        Close();
+        // A full disk leaves no room for the shared index the journal needs
+        // even for reading; with the file kept locked, the index lives in
+        // memory. Writers wait until this connection closes.
+        if (!d->readOnly || d->privateIndex || (e.Code() & 0xff) != SQLITE_FULL)
+            throw;
+        d->privateIndex = true;
+        try {
+            Open(path, create);
+        } catch (...) {
+            d->privateIndex = false;
+            throw;
+        }
+        d->privateIndex = false;
     } catch (...) {
         Close();
         throw;
     }
+}
+
+void CDatabase::setBusyWait(const std::function<void()>& turn) {
+    WaitTurn() = turn;
 }
 
 void CDatabase::Close() {
@@ -338,6 +423,7 @@ QString CDatabase::Path() const {
 CDatabase::Impl::Cached* CDatabase::Impl::BindDialect(const QString& sql) {
     if (!db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
+    CheckNotWaiting(sql);
     SqlDialect::Shape shape = Translated(sql);
     Cached* entry = nullptr;
     if (!shape.values.isEmpty()) {
@@ -368,6 +454,7 @@ CDatabase::Impl::Cached* CDatabase::Impl::BindValues(const QString& sql,
                                                      const QVariantList& values) {
     if (!db)
         throw CError(SQLITE_MISUSE, QStringLiteral("The database is not open.\nStatement: ") + sql);
+    CheckNotWaiting(sql);
     Cached* entry = Prepared(sql, sql);
     if (!entry)
         return nullptr;

@@ -74,6 +74,12 @@ public:
     // Transactions begun and not yet ended, the outermost counted as 1.
     int TransactionDepth() const;
 
+    // A statement that waits for another program's lock waits in short
+    // steps, and turn runs between them (about every tenth of a second) so
+    // that a window can stay painted. Whatever turn does must not reach a
+    // repository: such statements fail busy. Empty: no turn.
+    static void setBusyWait(const std::function<void()>& turn);
+
     // The dialect translation on its own, for tests and diagnostics.
     static QString TranslateDialect(const QString& sql);
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <sqlite3.h>
@@ -439,22 +440,32 @@ void CFileDB::setUpgradeProgress(const CFactStore::Progress& progress) {
 }
 
 void CFileDB::CreateFromTemplate() {
+    // Code 0: the texts say what to do themselves; a missing template is the
+    // installation's fault, not the repository folder's.
     const Identity model = Identify(m_templatePath);
     if (model.kind != Identity::Repository)
         throw CError(
-            model.code,
-            QCoreApplication::translate(
-                "CFileDB",
-                "リポジトリの元になるテンプレート「%1」が使えません（%2）。リポジトリ「%3」"
-                "は作っていません。\nVollo を入れ直してテンプレートを戻してください。")
-                .arg(m_templatePath, model.cause, m_iniFileName));
+            0, QCoreApplication::translate(
+                   "CFileDB",
+                   "リポジトリの元になるテンプレート「%1」が使えません（%2）。リポジトリ「%3」"
+                   "は作っていません。\nVollo を入れ直してテンプレートを戻してください。")
+                   .arg(m_templatePath, model.cause, m_iniFileName));
     const QString problem = CopyTemplate(m_templatePath, m_iniFileName);
-    if (!problem.isEmpty())
-        throw CError(0, QCoreApplication::translate(
-                            "CFileDB",
-                            "テンプレート「%1」をリポジトリ「%2」へ写せませんでした（%3）。\n"
-                            "ディスクの空きとフォルダーの書き込み許可を確かめてください。")
-                            .arg(m_templatePath, m_iniFileName, problem));
+    if (problem.isEmpty())
+        return;
+    // The copy's own error does not say why; the room left does.
+    if (QStorageInfo(m_shortcutFolder).bytesAvailable() < QFileInfo(m_templatePath).size())
+        throw CError(SQLITE_FULL,
+                     QCoreApplication::translate(
+                         "CFileDB", "ディスクに空きがないため、テンプレート「%1」をリポジトリ「%2」"
+                                    "へ写せませんでした。\n不要なファイルを消して空きを作ってから、"
+                                    "Vollo を起動し直してください。")
+                         .arg(m_templatePath, m_iniFileName));
+    throw CError(0,
+                 QCoreApplication::translate(
+                     "CFileDB", "テンプレート「%1」をリポジトリ「%2」へ写せませんでした（%3）。\n"
+                                "ディスクの空きとフォルダーの書き込み許可を確かめてください。")
+                     .arg(m_templatePath, m_iniFileName, problem));
 }
 
 // The first write is the change flag, so a disk without room or a file that

@@ -1,5 +1,6 @@
 #include "FaultVfs.h"
 
+#include <cerrno>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -44,6 +45,17 @@ int Write(sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
 int Sync(sqlite3_file*, int) {
     return Fails() ? (g_code == SQLITE_IOERR ? SQLITE_IOERR_FSYNC : g_code) : SQLITE_OK;
 }
+// A full disk also refuses the journal's shared index, which SQLite grows by
+// writing to it directly; it reports that as an I/O error with the system's
+// ENOSPC. Not counted: the pager's writes alone are the sweep points.
+int ShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
+    if (g_failAt != 0 && g_code == SQLITE_FULL && g_count + 1 >= g_failAt) {
+        g_fired = true;
+        *out = nullptr;
+        return SQLITE_IOERR_SHMSIZE;
+    }
+    return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
+}
 // Memory-mapped pages would bypass the write counting.
 int Fetch(sqlite3_file*, sqlite3_int64, int, void** out) {
     *out = nullptr;
@@ -72,7 +84,7 @@ const sqlite3_io_methods kMethods = {3,
                                      Pass<&M::xFileControl>,
                                      Pass<&M::xSectorSize>,
                                      Pass<&M::xDeviceCharacteristics>,
-                                     Pass<&M::xShmMap>,
+                                     ShmMap,
                                      Pass<&M::xShmLock>,
                                      Pass<&M::xShmBarrier>,
                                      Pass<&M::xShmUnmap>,
@@ -95,6 +107,13 @@ int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* o
     return SQLITE_OK;
 }
 
+// The system error behind the last failure, as the real VFS reports errno.
+int LastError(sqlite3_vfs*, int size, char* text) {
+    if (g_fired && g_code == SQLITE_FULL)
+        return ENOSPC;
+    return g_real->xGetLastError(g_real, size, text);
+}
+
 } // namespace
 
 namespace FaultVfs {
@@ -107,6 +126,7 @@ void Install() {
     g_vfs.zName = "vollo-fault";
     g_vfs.szOsFile = static_cast<int>(sizeof(File));
     g_vfs.xOpen = Open;
+    g_vfs.xGetLastError = LastError;
     sqlite3_vfs_register(&g_vfs, 1);
 }
 

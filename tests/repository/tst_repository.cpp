@@ -518,20 +518,48 @@ private slots:
         QCOMPARE(Column(db.RunQuery("getFileNameAll"), 1).size(), 0);
     }
 
+    // A template that is missing or no repository is refused before anything
+    // is copied, and the user is told to reinstall; a copy stopped by a full
+    // disk says so. The next start, with the cause gone, succeeds.
+    void badTemplateLeavesNoRepository_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("not a repository") << "empty" << 0 << "入れ直して";
+        QTest::newRow("missing") << "missing" << 0 << "入れ直して";
+        QTest::newRow("disk full") << "full" << int(SQLITE_FULL) << "空きがない";
+    }
+
     void badTemplateLeavesNoRepository() {
-        // A template that is no repository is refused before anything is
-        // copied; the next start, with the template mended, succeeds.
+        QFETCH(QString, kind);
+        QFETCH(int, code);
+        QFETCH(QString, told);
         CFreshDataHome home;
         const QString templatePath = BM_Library::AppFolder() + "vollo.db";
         const QString saved = templatePath + ".saved";
-        QVERIFY(QFile::rename(templatePath, saved));
-        QFile(templatePath).open(QIODevice::WriteOnly);
+        const QString folder = home.RepositoryFolder();
+        if (kind == "full") {
+            // A disk with room for the folder but not for the copy.
+            QVERIFY(QDir().mkpath(folder));
+            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", folder}) != 0)
+                QSKIP("a small file system cannot be mounted here");
+        } else {
+            QVERIFY(QFile::rename(templatePath, saved));
+            if (kind == "empty")
+                QFile(templatePath).open(QIODevice::WriteOnly);
+        }
         const CError refusal = Raised([] { CVolloDB().Create(); });
-        QVERIFY(QFile::remove(templatePath));
-        QVERIFY(QFile::rename(saved, templatePath));
-        QVERIFY2(refusal.Text().contains(templatePath), qPrintable(refusal.Text()));
+        if (kind == "full") {
+            QCOMPARE(QProcess::execute("umount", {folder}), 0);
+        } else {
+            QFile::remove(templatePath);
+            QVERIFY(QFile::rename(saved, templatePath));
+        }
+        QCOMPARE(refusal.Code(), code);
+        QVERIFY2(refusal.Text().contains("vollo.db") && refusal.Text().contains(told),
+                 qPrintable(refusal.Text()));
         QVERIFY(!QFileInfo::exists(home.RepositoryFile()));
-        QVERIFY(QDir(home.RepositoryFolder()).entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
         CVolloDB db;
         db.Create();
         QVERIFY(db.IsFirstExecution());
@@ -616,6 +644,28 @@ private slots:
         QCOMPARE(ofExt(".TXT"), (QVariantList{"/v/notes.txt"}));
         QVERIFY(ofExt("RecentFiles").isEmpty());
         QVERIFY(ofExt("\"quoted\" .x").isEmpty());
+    }
+
+    // A write that meets another program's lock waits in short steps and
+    // gives the window its turns; the engine is not reentered from a turn.
+    void lockWaitGivesTurns() {
+        sqlite3* other = nullptr;
+        sqlite3_open(qPrintable(m_home->RepositoryFile()), &other);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        int turns = 0;
+        int reentered = 0;
+        CDatabase::setBusyWait([&] {
+            if (++turns == 1)
+                reentered = Raised([&] { m_db->RunQuery("getTagName"); }).Code() & 0xff;
+            if (turns == 3)
+                sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        const CError failed = Raised([&] { Register(*m_db, "/w/waited.doc.lnk"); });
+        CDatabase::setBusyWait({});
+        sqlite3_close(other);
+        QVERIFY2(failed.Code() == -1, qPrintable(failed.Text()));
+        QCOMPARE(turns, 3);
+        QCOMPARE(reentered, SQLITE_BUSY);
     }
 
     void transactionScope() {
