@@ -693,7 +693,7 @@ void FormMain::StoreTick(qint32 state, qint32 FileID, qint32 TagID) {
 
 void FormMain::ShowStoredTicks() {
     if (FCategoryForm->FileIDs().size() > 1)
-        m_links->FeedCategoryForm(*FCategoryForm, FCategoryForm->FileIDs());
+        CCategoryFormFeed::Feed(*m_links, *FCategoryForm, FCategoryForm->FileIDs());
     else
         FCategoryForm->SetCategory(gRepository->GetTagOfFile(FCategoryForm->FileID()));
 }

@@ -4,9 +4,9 @@
 
 #include "AM_Vollo.h"
 #include "BM_Library.h"
-#include "CCheckListView.h"
 #include "CCategoryLinks.h"
 #include "CCategoryStore.h"
+#include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDatabase.h"
 #include "CFactChecker.h"
@@ -42,8 +42,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <unistd.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 using AM_Vollo::gRepository;
 using namespace AppTest;
