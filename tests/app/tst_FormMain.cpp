@@ -18,6 +18,7 @@
 #include "CQueryView.h"
 #include "CSingleInstance.h"
 #include "CSplitBar.h"
+#include "CStartCheck.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
@@ -30,6 +31,7 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <functional>
+#include <pwd.h>
 #include <tuple>
 
 using AM_Vollo::gRepository;
@@ -437,6 +439,18 @@ private slots:
     }
 
     // The whole program: it runs until Exit, or tells what failed and where.
+    // With HOME unset the data would land under "/": the password database
+    // names the home instead.
+    void homeFromPasswordDatabase() {
+        const QByteArray home = qgetenv("HOME");
+        qunsetenv("HOME");
+        const QString why = CStartCheck::EnsureHome();
+        const QByteArray found = qgetenv("HOME");
+        qputenv("HOME", home);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QCOMPARE(found, QByteArray(getpwuid(getuid())->pw_dir));
+    }
+
     void run_data() {
         QTest::addColumn<QString>("repository");
         QTest::addColumn<int>("status");

@@ -147,6 +147,39 @@ private slots:
         QCOMPARE(Vollo({"import", Doc("a.txt")}).status, 1);
     }
 
+    // The window's start, on the real program: no display is said plainly,
+    // and two starts at once on a new home leave one window.
+    void windowStarts() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":87"));
+        QProcess dead;
+        dead.setProcessEnvironment(env);
+        dead.start(QStringLiteral(VOLLO_BINARY), {});
+        QVERIFY(dead.waitForFinished(30000));
+        QCOMPARE(dead.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(dead.exitCode(), 1);
+        QVERIFY(dead.readAllStandardError().contains(":87"));
+
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("newhome")));
+        QProcess first, second;
+        for (QProcess* p : {&first, &second}) {
+            p->setProcessEnvironment(env);
+            p->start(QStringLiteral(VOLLO_BINARY), {});
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning, 30000);
+        QProcess& ended = first.state() == QProcess::NotRunning ? first : second;
+        QProcess& kept = &ended == &first ? second : first;
+        QCOMPARE(ended.exitCode(), 0);
+        // The one left waits on its first-start question, its window whole.
+        QTest::qWait(1000);
+        QCOMPARE(kept.state(), QProcess::Running);
+        kept.kill();
+        kept.waitForFinished();
+    }
+
     void backup() {
         const QByteArray file = Doc("backup.db");
         QCOMPARE(Vollo({"backup", file}).status, 0);
