@@ -4,6 +4,7 @@
 #include "CCheckRowDelegate.h"
 #include "CError.h"
 #include "CRecordset.h"
+#include "CScrollBarStyle.h"
 #include "CStoredText.h"
 
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QStyleOptionButton>
 #include <QTreeWidget>
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -50,20 +50,6 @@ qint32 ToInt32(const QVariant& value) {
     return static_cast<qint32>(n);
 }
 
-// WCAG's contrast ratio of two opaque colours (1 to 21).
-double Contrast(const QColor& a, const QColor& b) {
-    auto luminance = [](const QColor& c) {
-        auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // Some styles outline the box with a shade of the window colour, which all but
 // vanishes on a dark list. Where the drawn edge is too faint against the list
 // (under 3:1), a line halfway between the text and the list colour goes over it.
@@ -82,7 +68,7 @@ void StrengthenOutline(QImage& image, const QColor& base, const QColor& text) {
                                 float(qBlue(pixel) / 255.0 * a + base.blueF() * (1 - a)));
     };
     const QColor edge = over(image.pixel(box.left(), box.center().y()));
-    if (Contrast(edge, base) >= 3.0)
+    if (CScrollBarStyle::Contrast(edge, base) >= 3.0)
         return;
     const qreal ratio = image.devicePixelRatio();
     image.setDevicePixelRatio(1); // the box was found in device pixels
