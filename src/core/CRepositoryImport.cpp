@@ -69,14 +69,16 @@ void CRepositoryImport::Merge(const QJsonObject& root, Result& result) {
         tags.insert(name, id);
         return id;
     };
-    for (const QJsonValue& category : root.value(QStringLiteral("categories")).toArray())
+    const QJsonArray categories = root.value(QStringLiteral("categories")).toArray();
+    for (const auto& category : categories)
         tagOf(category.toObject().value(QStringLiteral("name")).toString());
 
     Known known = ReadKnown();
     CFileCollector collector(m_repository);
     collector.BeginBatch();
     QMap<qint32, QList<qint32>> links; // tag -> files, in the order read
-    for (const QJsonValue& value : root.value(QStringLiteral("documents")).toArray()) {
+    const QJsonArray documents = root.value(QStringLiteral("documents")).toArray();
+    for (const auto& value : documents) {
         const QJsonObject doc = value.toObject();
         const QString path = doc.value(QStringLiteral("path")).toString();
         const quint64 fingerprint =
@@ -92,7 +94,8 @@ void CRepositoryImport::Merge(const QJsonObject& root, Result& result) {
         }
         if (id == 0)
             continue;
-        for (const QJsonValue& category : doc.value(QStringLiteral("categories")).toArray())
+        const QJsonArray named = doc.value(QStringLiteral("categories")).toArray();
+        for (const auto& category : named)
             links[tagOf(category.toString())] << id;
     }
     collector.EndBatch();

@@ -103,7 +103,7 @@ Identity Identify(const QString& path) {
     // were not there go again.
     const QStringList journals{path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
     const QList<bool> present{QFileInfo::exists(journals[0]), QFileInfo::exists(journals[1])};
-    const Identity verdict = Probe(path);
+    Identity verdict = Probe(path);
     if (verdict.kind == Identity::Damaged || verdict.kind == Identity::Foreign ||
         verdict.kind == Identity::Blank)
         for (qsizetype i = 0; i < journals.size(); ++i)
