@@ -3,6 +3,7 @@
 #include "CCategoryLinks.h"
 #include "CDocumentQuery.h"
 #include "CFileCollector.h"
+#include "CTagMirror.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 
@@ -76,11 +77,16 @@ int CCliTag::Run(const QCommandLineParser& Parser) {
     bool allFound = false;
     CTransactionScope transaction(repository);
     CCategoryLinks links(repository);
+    // The desktop's tags follow a link made here as one made in the window.
+    CTagMirror mirror(repository);
+    links.setTagMirror(&mirror);
     if (m_link)
         links.LinkFiles(Collect(arguments, &allFound), tag);
     else
         links.UnlinkFiles(Registered(arguments, &allFound), tag);
     transaction.Commit();
+    for (const CLeftOut::Item& item : mirror.Skipped().Items())
+        Complain(QStringLiteral("%1: %2").arg(item.Path, item.Reason));
     Changed();
     return allFound ? Success : Failure;
 }
