@@ -124,7 +124,8 @@ private slots:
         QCOMPARE(json.status, 0);
         const QJsonArray rows = QJsonDocument::fromJson(json.out).array();
         QCOMPARE(rows.size(), 2);
-        for (const QJsonValue& row : rows) {
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QJsonValue row = rows.at(i);
             QCOMPARE(row[QStringLiteral("categories")].toArray().first().toString(),
                      QStringLiteral("重要"));
             QVERIFY(row[QStringLiteral("size")].toInt() > 0);
