@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
     }
     Reset(paths);
     std::vector<QByteArray> values;
+    values.reserve(size_t(count));
     for (int i = 0; i < count; ++i)
         values.push_back(ValueOf(i));
     int failed = 0;
