@@ -10,6 +10,7 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -205,7 +206,14 @@ void ReadBounds(Node& node, const QString& written, int position, RangeReader re
 }
 
 qint64 NanosecondsAt(const QDate& day) {
-    return QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch() * 1000000;
+    // Nanoseconds run out in 2262; a day beyond lies past every stored time.
+    constexpr qint64 limit = std::numeric_limits<qint64>::max() / 1000000;
+    const qint64 ms = QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch();
+    if (ms >= limit)
+        return std::numeric_limits<qint64>::max();
+    if (ms <= -limit)
+        return std::numeric_limits<qint64>::min();
+    return ms * 1000000;
 }
 
 Range DateRange(const QString& value, int position) {

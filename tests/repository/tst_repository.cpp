@@ -941,6 +941,8 @@ private slots:
             {"更新:2024-01..2024-06", "A"},
             {"modified:<=2023", "C"},
             {"modified:>=2024-07-01", "BD"},
+            {"modified:>4048", ""},
+            {"modified:2024..9999", "ABD"},
             {"size:>1MB", "A"},
             {"サイズ:<1KB", "D"},
             {"size:1KB", "C"},
