@@ -53,6 +53,18 @@ void CCategoryNodeDrag::StartDrag() {
 }
 
 bool CCategoryNodeDrag::eventFilter(QObject* watched, QEvent* event) {
+    // The viewport also reports while the tree is being destroyed, when the
+    // tree is no longer a tree: only the pointer and drag events look at it.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        break;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
     if (!mvarTree || watched != mvarTree->viewport())
         return QObject::eventFilter(watched, event);
     switch (event->type()) {

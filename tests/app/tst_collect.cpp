@@ -780,7 +780,10 @@ private slots:
             const QStringList w = step.split(' ');
             QList<qint32> files;
             QList<int> at;
-            for (QChar c : w.value(w[0] == "fault" ? 1 : 2)) {
+            // A rename's third word is the new name, not documents.
+            const QString docsWord =
+                w[0] == "rename" ? QString() : w.value(w[0] == "fault" ? 1 : 2);
+            for (QChar c : docsWord) {
                 at << c.digitValue();
                 files << docs.ids[at.last()];
             }
