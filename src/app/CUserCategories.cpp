@@ -135,12 +135,16 @@ bool CUserCategories::AskDelete(qint32 ID, QTreeWidgetItem* Node) {
         return false;
     if (m_mirror)
         m_mirror->Update(files);
+    LiftChildren(Node);
+    return true;
+}
+
+void CUserCategories::LiftChildren(QTreeWidgetItem* Node) {
     // The children take the deleted node's place, in their order.
     QTreeWidgetItem* parent = Node->parent();
     for (int at = parent != nullptr ? parent->indexOfChild(Node) + 1 : 0;
          parent != nullptr && Node->childCount() > 0; ++at)
         parent->insertChild(at, Node->takeChild(0));
-    return true;
 }
 
 QString CUserCategories::TabText(const QString& Name) {

@@ -46,6 +46,8 @@ public:
     // Asks before deleting; whether the category was deleted. The nodes of
     // its children move up to its parent's node.
     bool AskDelete(qint32 ID, QTreeWidgetItem* Node);
+    // Moves the node's children up to its parent, before the node goes.
+    static void LiftChildren(QTreeWidgetItem* Node);
     // A name as a tab shows it: the tab strip would read "&" as a mnemonic.
     static QString TabText(const QString& Name);
 

@@ -60,6 +60,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <cstdlib>
 
@@ -826,19 +827,26 @@ void FormMain::SyncCategories() {
     for (CRecordset rs = gRepository->GetTagName(); !rs.IsEOF(); rs.MoveNext())
         if (!IsExtensionCategory(rs.Field(0).toInt()) && rs.Field(0).toInt() > 0)
             names.insert(rs.Field(0).toInt(), CStoredText::Shown(rs.Field(1).toString()));
-    QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0"));
+    // Nested categories sit below the root's children: every node counts.
+    QList<QTreeWidgetItem*> nodes;
+    if (QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0")))
+        for (QTreeWidgetItemIterator it(root); *it != nullptr; ++it)
+            if (*it != root)
+                nodes << *it;
     QList<qint32> gone;
-    for (int i = 0; root != nullptr && i < root->childCount(); ++i) {
-        const qint32 id = KeyToID(CCategory::NodeKey(root->child(i)));
+    for (QTreeWidgetItem* node : std::as_const(nodes)) {
+        const qint32 id = KeyToID(CCategory::NodeKey(node));
         if (IsExtensionCategory(id))
             continue;
         if (!names.contains(id))
             gone << id;
-        else if (root->child(i)->text(0) != names.value(id))
-            m_userCategories->ShowName(id, root->child(i), *FTabViewer, names.value(id));
+        else if (node->text(0) != names.value(id))
+            m_userCategories->ShowName(id, node, *FTabViewer, names.value(id));
         names.remove(id);
     }
     for (qint32 id : std::as_const(gone)) {
+        if (QTreeWidgetItem* node = FCategory->Node(MakeKey(id)))
+            CUserCategories::LiftChildren(node);
         RemoveCategoryViews(id);
         m_userCategories->RefreshForm(*FCategoryForm, id, QString(), true);
     }
