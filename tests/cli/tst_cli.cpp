@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <array>
 #include <sqlite3.h>
 
 class TestCli : public QObject {
@@ -164,21 +166,45 @@ private slots:
 
         env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("newhome")));
-        QProcess first, second;
-        for (QProcess* p : {&first, &second}) {
-            p->setProcessEnvironment(env);
-            p->start(QStringLiteral(VOLLO_BINARY), {});
+        // Held back until the go file appears, the starts run at the same
+        // instant: started one by one, the first is listening before the
+        // next asks, and a race between them is never seen.
+        const QString go = m_dir.filePath(QStringLiteral("go"));
+        std::array<QProcess, 3> starts;
+        for (QProcess& p : starts) {
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("while [ ! -e \"$1\" ]; do sleep 0.01; done; exec \"$0\""),
+                     QStringLiteral(VOLLO_BINARY), go});
         }
-        QTRY_VERIFY_WITH_TIMEOUT(
-            first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning, 30000);
-        QProcess& ended = first.state() == QProcess::NotRunning ? first : second;
-        QProcess& kept = &ended == &first ? second : first;
-        QCOMPARE(ended.exitCode(), 0);
-        // The one left waits on its first-start question, its window whole.
+        QTest::qWait(300);
+        QVERIFY(QFile(go).open(QIODevice::WriteOnly));
+        const auto running = [&starts] {
+            return std::count_if(starts.begin(), starts.end(), [](const QProcess& p) {
+                return p.state() != QProcess::NotRunning;
+            });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(running(), 1, 30000);
+        // The one left stays, waiting on its first-start question, its
+        // window whole: a polite end answers the question and closes the
+        // window, and the new repository is sound.
         QTest::qWait(1000);
-        QCOMPARE(kept.state(), QProcess::Running);
-        kept.kill();
-        kept.waitForFinished();
+        QCOMPARE(running(), 1);
+        for (QProcess& p : starts) {
+            if (p.state() == QProcess::NotRunning) {
+                QCOMPARE(p.exitCode(), 0);
+                continue;
+            }
+            p.terminate();
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        }
+        QProcess check;
+        check.setProcessEnvironment(env);
+        check.start(QStringLiteral(VOLLO_BINARY), {QStringLiteral("check")});
+        QVERIFY(check.waitForFinished(30000));
+        QCOMPARE(check.exitCode(), 0);
     }
 
     void backup() {
