@@ -317,13 +317,18 @@ void Terminate() {
 }
 
 void BringForward(QWidget* window) {
-    if (window == nullptr)
-        return;
-    if (window->isMinimized())
-        window->showNormal();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    // A window still being built stays hidden: it shows itself once whole,
+    // and a question asked meanwhile (the first start's) is what to bring.
+    if (window != nullptr && window->isVisible()) {
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 int Main(int argc, char** argv) {

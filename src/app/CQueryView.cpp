@@ -52,6 +52,10 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
     m_field->setGeometry(strip.x(), strip.y(), strip.width(), fieldHeight);
     m_error->setGeometry(strip.x() + 2, strip.y() + fieldHeight, strip.width() - 2, errorHeight);
     TabStrip->setGeometry(strip.adjusted(0, fieldHeight + errorHeight, 0, 0));
+    // On a first start the window is already up when the field is made, and a
+    // child made after its window was shown stays hidden until told.
+    m_field->show();
+    m_error->show();
     m_pause.setSingleShot(true);
     m_pause.setInterval(Pause);
     connect(&m_pause, &QTimer::timeout, this, &CQueryView::Run);

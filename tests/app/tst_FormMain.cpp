@@ -238,15 +238,19 @@ private slots:
         ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
         for (int i = 0; collected < 0 && i < 30; ++i)
             WriteFile(DocumentsFolder() + QStringLiteral("/f%1/doc%1.txt").arg(i));
-        if (collected < 0)
-            answerer.setBeforeAnswer([] { // the walk starts once the question is answered
-                auto* form = AM_Vollo::gMainForm;
-                QVERIFY(form != nullptr && form->PathFinder() != nullptr);
+        answerer.setBeforeAnswer([collected] {
+            auto* form = AM_Vollo::gMainForm;
+            QVERIFY(form != nullptr && form->PathFinder() != nullptr);
+            // A second start asking for the window meanwhile must not show it
+            // half built.
+            AM_Vollo::BringForward(form);
+            QVERIFY(!form->isVisible());
+            if (collected < 0) // the walk starts once the question is answered
                 connect(form->PathFinder(), &CPathFinder::OnFound, form, [form] {
                     if (CWalkProgress* p = form->WalkProgress())
                         p->findChild<QPushButton*>("ButtonCancel")->click();
                 });
-            });
+        });
         Start(false);
         // The first start's question, then the desktop tags' (answered no).
         QCOMPARE(answerer.Count(), 2);
@@ -259,6 +263,8 @@ private slots:
         QCOMPARE(Counts(0), (QList<int>{collected, collected, 0}));
         QCOMPARE(List("H0")->Count(), collected);
         QCOMPARE(m_form->StatusBar(), FormMain::CountText(collected));
+        // Made while the window was already up for the question.
+        QVERIFY(m_form->findChild<QWidget*>("TextQuery")->isVisible());
         Stop();
         // The next start asks nothing, whichever answer was given.
         Start(false);
