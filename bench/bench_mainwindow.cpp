@@ -167,13 +167,19 @@ long long BaselineFill(const std::string& repository) {
     return count;
 }
 
-// Answers the first-start question with OK.
+// Answers the first-start question with OK, then the desktop tags' with No:
+// the benchmark measures collecting, not writing attributes.
 void AnswerOk() {
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, timer, [timer] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            box->button(QMessageBox::Ok)->click();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+            ok->click();
+        } else if (QAbstractButton* no = box->button(QMessageBox::No)) {
+            no->click();
             timer->deleteLater();
         }
     });
