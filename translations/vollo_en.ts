@@ -1022,6 +1022,33 @@ The file may have been moved or deleted.</translation>
     </message>
 </context>
 <context>
+    <name>CCliFindMissing</name>
+    <message>
+        <source>移動された文書を探し、確かに見つかったものをつなぎ直します。</source>
+        <translation>Looks for moved documents and relinks those found for certain.</translation>
+    </message>
+    <message>
+        <source>つなぎ直さずに、見つかったものを表示します。</source>
+        <translation>Shows what was found without relinking it.</translation>
+    </message>
+    <message>
+        <source>%1: 移動先の候補が複数あるため、つなぎ直しませんでした:</source>
+        <translation>%1: not relinked, as it may have moved to more than one place:</translation>
+    </message>
+    <message>
+        <source>%1: 移動先が見つかりませんでした。</source>
+        <translation>%1: not found anywhere it may have moved to.</translation>
+    </message>
+    <message>
+        <source>見つからない文書はありません。</source>
+        <translation>No document is missing.</translation>
+    </message>
+    <message>
+        <source>引数は要りません。</source>
+        <translation>This command takes no arguments.</translation>
+    </message>
+</context>
+<context>
     <name>CCliCheck</name>
     <message>
         <source>リポジトリが壊れていないか、ショートカットと登録が合っているかを確かめます。</source>

@@ -6,6 +6,7 @@
 #include "CCliCheck.h"
 #include "CCliDeleteCategory.h"
 #include "CCliExport.h"
+#include "CCliFindMissing.h"
 #include "CCliImport.h"
 #include "CCliList.h"
 #include "CCliNewCategory.h"
@@ -34,6 +35,7 @@ const std::vector<Maker>& Makers() {
         [] { return std::make_unique<CCliNewCategory>(); },
         [] { return std::make_unique<CCliRenameCategory>(); },
         [] { return std::make_unique<CCliDeleteCategory>(); },
+        [] { return std::make_unique<CCliFindMissing>(); },
         [] { return std::make_unique<CCliCheck>(); },
         [] { return std::make_unique<CCliExport>(); },
         [] { return std::make_unique<CCliImport>(); },

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <sqlite3.h>
+#include <unistd.h>
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -197,6 +199,28 @@ private slots:
         QVERIFY(sqlite3_column_int(st, 0) >= 5);
         sqlite3_finalize(st);
         sqlite3_close(db);
+    }
+
+    // A moved document is relinked; one with two possible places is named,
+    // not relinked; a dry run changes nothing.
+    void findMissing() {
+        const QByteArray c = Doc("tree/c.txt"), moved = Doc("tree/sub/c2.txt");
+        const QByteArray d = Doc("tree/sub/d.md"), d1 = Doc("tree/d1.md"), d2 = Doc("tree/d2.md");
+        QVERIFY(std::rename(c.constData(), moved.constData()) == 0);
+        QVERIFY(std::rename(d.constData(), d1.constData()) == 0);
+        QVERIFY(link(d1.constData(), d2.constData()) == 0);
+        for (const QList<QByteArray>& command :
+             {QList<QByteArray>{"find-missing", "--dry-run"}, QList<QByteArray>{"find-missing"}}) {
+            const QByteArray listed = Vollo({"list", "-0"}).out;
+            QVERIFY(listed.contains(c) && !listed.contains(moved));
+            const Run run = Vollo(command);
+            QCOMPARE(run.status, 0);
+            QCOMPARE(run.out, c + " → " + moved + '\n');
+            QVERIFY2(run.err.contains(d) && run.err.contains(d1) && run.err.contains(d2),
+                     run.err.constData());
+        }
+        const QByteArray listed = Vollo({"list", "-0"}).out;
+        QVERIFY(listed.contains(moved) && listed.contains(d) && !listed.contains(c));
     }
 };
 
