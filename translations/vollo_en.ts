@@ -1049,6 +1049,17 @@ The file may have been moved or deleted.</translation>
     </message>
 </context>
 <context>
+    <name>CCsvImport</name>
+    <message>
+        <source>%1 の %2 行目の引用符が閉じていません。</source>
+        <translation>%1: the quotes opened on line %2 are never closed.</translation>
+    </message>
+    <message>
+        <source>%1 は Vollo の書き出した CSV ファイルではありません (1 行目は path で始まる列名です)。</source>
+        <translation>%1 is not a CSV file written by Vollo (its first line names the columns, path first).</translation>
+    </message>
+</context>
+<context>
     <name>CCliCheck</name>
     <message>
         <source>リポジトリが壊れていないか、ショートカットと登録が合っているかを確かめます。</source>
@@ -1177,8 +1188,8 @@ The file may have been moved or deleted.</translation>
         <translation>Imports an exported file; no document is registered twice.</translation>
     </message>
     <message>
-        <source>vollo export で書き出したファイル。</source>
-        <translation>A file written by vollo export.</translation>
+        <source>vollo export で書き出したファイル (JSON か CSV)。</source>
+        <translation>A file written by vollo export (JSON or CSV).</translation>
     </message>
     <message>
         <source>取り込むファイルを 1 つ指定してください。</source>
