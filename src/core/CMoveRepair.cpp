@@ -120,7 +120,7 @@ QList<CMoveMatcher::Outcome> CMoveRepair::Search(const QList<Document>& Document
 }
 
 CFileFacts CMoveRepair::StoreRelinked(CVolloDB& repository, qint32 FileID, const QString& NewPath) {
-    const CFileFacts facts = CFileFacts::Read(NewPath);
+    CFileFacts facts = CFileFacts::Read(NewPath);
     repository.StoreFacts(FileID, facts);
     return facts;
 }

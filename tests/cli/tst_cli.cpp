@@ -23,8 +23,10 @@ class TestCli : public QObject {
 
     QTemporaryDir m_dir;
 
-    static Run Vollo(const QList<QByteArray>& arguments, const QByteArray& input = {}) {
+    static Run Vollo(const QList<QByteArray>& arguments, const QByteArray& input = {},
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
         QProcess process;
+        process.setProcessEnvironment(env);
         // QProcess passes text; bytes that are no UTF-8 go through printf.
         QByteArray script = "exec \"$0\"";
         for (const QByteArray& a : arguments) {
@@ -50,6 +52,35 @@ class TestCli : public QObject {
         QFile f(m_dir.filePath(QString::fromUtf8(name)));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(name);
+    }
+
+    // The number of documents in a backup, or -1 when it is not whole.
+    static qint64 SoundCount(const QByteArray& file) {
+        sqlite3* db = nullptr;
+        sqlite3_stmt* st = nullptr;
+        qint64 count = -1;
+        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW &&
+            QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) == "ok") {
+            sqlite3_finalize(st);
+            sqlite3_prepare_v2(db, "SELECT count(*) FROM files", -1, &st, nullptr);
+            if (sqlite3_step(st) == SQLITE_ROW)
+                count = sqlite3_column_int64(st, 0);
+        }
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return count;
+    }
+
+    // Whether another connection holds the repository's write lock.
+    static bool Writing(const QByteArray& file) {
+        sqlite3* db = nullptr;
+        const bool busy =
+            sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_BUSY;
+        sqlite3_close(db);
+        return busy;
     }
 
     QStringList Lines(const QByteArray& out, char separator = '\n') {
@@ -192,19 +223,48 @@ private slots:
     void backup() {
         const QByteArray file = Doc("backup.db");
         QCOMPARE(Vollo({"backup", file}).status, 0);
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
-        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
-                 QByteArray("ok"));
-        sqlite3_finalize(st);
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM files", -1, &st, nullptr);
-        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
-        QVERIFY(sqlite3_column_int(st, 0) >= 5);
-        sqlite3_finalize(st);
-        sqlite3_close(db);
+        QVERIFY(SoundCount(file) >= 5);
+    }
+
+    // Beside a window that registers 20,000 shortcuts as it starts (one long
+    // write): a tag waits for it, or says plainly it could not, and every
+    // backup taken meanwhile is whole.
+    void besideWindow() {
+        constexpr int kCount = 20000;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString data = m_dir.filePath(QStringLiteral("beside"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        QCOMPARE(Vollo({"new-category", "計画"}, {}, env).status, 0);
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("many"))));
+        for (int i = 0; i < kCount; ++i) {
+            const QByteArray name = "many/d" + QByteArray::number(i) + ".txt";
+            Write(name.constData());
+            const QByteArray shortcut =
+                QFile::encodeName(data) + "/Vollo/d" + QByteArray::number(i) + ".txt.lnk";
+            QVERIFY(symlink(Doc(name.constData()).constData(), shortcut.constData()) == 0);
+        }
+        QProcess window;
+        window.setProcessEnvironment(env);
+        window.start(QStringLiteral(VOLLO_BINARY), {});
+        // The tags begin once the window's write has (a fast machine may
+        // have ended it before a poll sees it; that is no fault).
+        const QByteArray repository = QFile::encodeName(data) + "/Vollo/reposit.db";
+        for (int i = 0; i < 6000 && !Writing(repository) && SoundCount(repository) < kCount; ++i)
+            QTest::qWait(10);
+        qint64 registered = 0;
+        for (int i = 0; registered < kCount && i < 300; ++i) {
+            const QByteArray name = "tagged" + QByteArray::number(i);
+            Write(name.constData());
+            const Run tag = Vollo({"tag", "計画", Doc(name.constData())}, {}, env);
+            QVERIFY2(tag.status == 0 || (tag.status == 1 && tag.err.contains("Vollo")),
+                     tag.err.constData());
+            QCOMPARE(Vollo({"backup", Doc("beside.db")}, {}, env).status, 0);
+            registered = SoundCount(Doc("beside.db"));
+            QVERIFY(registered >= 0);
+        }
+        QVERIFY(registered >= kCount);
+        window.kill();
+        window.waitForFinished();
     }
 
     // A moved document is relinked; one with two possible places is named,
