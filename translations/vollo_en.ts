@@ -1413,13 +1413,16 @@ The file may have been moved or deleted.</translation>
     </message>
 </context>
 <context>
-    <name>CStartCheck</name>
+    <name>CHomeFolder</name>
     <message>
         <source>vollo: ホームフォルダーがわかりません。HOME が設定されておらず、ユーザー %1 のホームも登録されていません。HOME を設定してから起動してください。
 </source>
         <translation>vollo: there is no home folder. HOME is not set and user %1 has no home in the password database. Set HOME, then start Vollo again.
 </translation>
     </message>
+</context>
+<context>
+    <name>CStartCheck</name>
     <message>
         <source>vollo: ディスプレイ「%1」に接続できませんでした。X サーバーが動いているか、DISPLAY が正しいかを確かめてください。
 </source>

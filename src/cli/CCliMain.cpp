@@ -12,6 +12,7 @@
 #include "CCliNewCategory.h"
 #include "CCliRenameCategory.h"
 #include "CCliTag.h"
+#include "CHomeFolder.h"
 #include "CLanguage.h"
 #include "CLeftOut.h"
 
@@ -75,6 +76,11 @@ int CCliMain::Run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vollo"));
     CLanguage::Load(QLocale());
+    // The repository lives under the home, as the window's does.
+    if (const QString problem = CHomeFolder::Ensure(); !problem.isEmpty()) {
+        CCliCommand::Err(problem);
+        return CCliCommand::Failure;
+    }
     // A name that is not valid text would reach the command as another
     // name: it is refused as the user typed it.
     for (int i = 2; i < argc; ++i) {
