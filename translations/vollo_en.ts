@@ -1022,6 +1022,44 @@ The file may have been moved or deleted.</translation>
     </message>
 </context>
 <context>
+    <name>CCliFindMissing</name>
+    <message>
+        <source>移動された文書を探し、確かに見つかったものをつなぎ直します。</source>
+        <translation>Looks for moved documents and relinks those found for certain.</translation>
+    </message>
+    <message>
+        <source>つなぎ直さずに、見つかったものを表示します。</source>
+        <translation>Shows what was found without relinking it.</translation>
+    </message>
+    <message>
+        <source>%1: 移動先の候補が複数あるため、つなぎ直しませんでした:</source>
+        <translation>%1: not relinked, as it may have moved to more than one place:</translation>
+    </message>
+    <message>
+        <source>%1: 移動先が見つかりませんでした。</source>
+        <translation>%1: not found anywhere it may have moved to.</translation>
+    </message>
+    <message>
+        <source>見つからない文書はありません。</source>
+        <translation>No document is missing.</translation>
+    </message>
+    <message>
+        <source>引数は要りません。</source>
+        <translation>This command takes no arguments.</translation>
+    </message>
+</context>
+<context>
+    <name>CCsvImport</name>
+    <message>
+        <source>%1 の %2 行目の引用符が閉じていません。</source>
+        <translation>%1: the quotes opened on line %2 are never closed.</translation>
+    </message>
+    <message>
+        <source>%1 は Vollo の書き出した CSV ファイルではありません (1 行目は path で始まる列名です)。</source>
+        <translation>%1 is not a CSV file written by Vollo (its first line names the columns, path first).</translation>
+    </message>
+</context>
+<context>
     <name>CCliCheck</name>
     <message>
         <source>リポジトリが壊れていないか、ショートカットと登録が合っているかを確かめます。</source>
@@ -1150,8 +1188,8 @@ The file may have been moved or deleted.</translation>
         <translation>Imports an exported file; no document is registered twice.</translation>
     </message>
     <message>
-        <source>vollo export で書き出したファイル。</source>
-        <translation>A file written by vollo export.</translation>
+        <source>vollo export で書き出したファイル (JSON か CSV)。</source>
+        <translation>A file written by vollo export (JSON or CSV).</translation>
     </message>
     <message>
         <source>取り込むファイルを 1 つ指定してください。</source>
@@ -1375,13 +1413,16 @@ The file may have been moved or deleted.</translation>
     </message>
 </context>
 <context>
-    <name>CStartCheck</name>
+    <name>CHomeFolder</name>
     <message>
         <source>vollo: ホームフォルダーがわかりません。HOME が設定されておらず、ユーザー %1 のホームも登録されていません。HOME を設定してから起動してください。
 </source>
         <translation>vollo: there is no home folder. HOME is not set and user %1 has no home in the password database. Set HOME, then start Vollo again.
 </translation>
     </message>
+</context>
+<context>
+    <name>CStartCheck</name>
     <message>
         <source>vollo: ディスプレイ「%1」に接続できませんでした。X サーバーが動いているか、DISPLAY が正しいかを確かめてください。
 </source>

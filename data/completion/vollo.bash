@@ -2,7 +2,7 @@
 _vollo() {
     local cur prev words cword
     _init_completion || return
-    local commands="list categories add tag untag new-category rename-category delete-category check export import backup"
+    local commands="list categories add tag untag new-category rename-category delete-category find-missing check export import backup"
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return

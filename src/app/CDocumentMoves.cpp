@@ -7,7 +7,7 @@
 #include "CFileListViews.h"
 #include "CListViewControl.h"
 #include "CMoveFollower.h"
-#include "CRecordset.h"
+#include "CMoveRepair.h"
 #include "CVolloDB.h"
 #include "SM_Shell.h"
 
@@ -17,23 +17,12 @@ CDocumentMoves::CDocumentMoves(CVolloDB& repository, CMoveFollower& Follower)
     : m_repository(repository), m_follower(Follower) {}
 
 void CDocumentMoves::FollowRegistered() {
-    const QHash<qint32, CFileFacts> facts = m_repository.FactsOf();
-    QList<CMoveFollower::Document> documents;
-    for (CRecordset rs = m_repository.RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
-         rs.MoveNext()) {
-        const qint32 id = rs.Field(0).toInt();
-        const auto known = facts.constFind(id);
-        if (known != facts.constEnd())
-            documents << CMoveFollower::Document{id, rs.Field(1).toString(),
-                                                 CMoveMatcher::FromStored(*known), known->missing};
-    }
-    m_follower.setDocuments(documents);
+    m_follower.setDocuments(CMoveRepair::Registered(m_repository));
 }
 
 void CDocumentMoves::Relinked(qint32 FileID, const QString& Shortcut, const QString& NewPath,
                               const CFileListViews& Lists) {
-    const CFileFacts facts = CFileFacts::Read(NewPath);
-    m_repository.StoreFacts(FileID, facts);
+    const CFileFacts facts = CMoveRepair::StoreRelinked(m_repository, FileID, NewPath);
     m_follower.Follow({FileID, Shortcut, CMoveMatcher::FromStored(facts)});
     const QString key = MakeKey(FileID);
     for (qint32 i = 1; i <= Lists.Count(); ++i) {

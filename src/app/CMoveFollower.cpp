@@ -1,7 +1,6 @@
 #include "CMoveFollower.h"
 
 #include "AM_Vollo.h"
-#include "BM_Library.h"
 #include "CError.h"
 #include "CMoveWatcher.h"
 #include "CShortcutRelinker.h"
@@ -10,14 +9,9 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScopeGuard>
-#include <QSet>
-
-#include <optional>
-#include <sys/stat.h>
 
 namespace {
 
@@ -27,17 +21,7 @@ constexpr qint64 kSafeSaveMs = 10000;
 constexpr int kSettleMs = 500;
 
 bool Exists(const QString& path) {
-    struct stat st;
-    return lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
-// The facts of the file now at path, or nothing when no regular file is there.
-std::optional<CMoveMatcher::Facts> Now(const QString& path) {
-    struct stat st;
-    if (stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    return CMoveMatcher::Facts{path, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-                               qint64(st.st_mtim.tv_sec)};
+    return CMoveRepair::Exists(path);
 }
 
 } // namespace
@@ -165,70 +149,30 @@ void CMoveFollower::Tell(const QString& name, const QString& text) {
     box->open();
 }
 
-QList<CMoveMatcher::Outcome> CMoveFollower::Search(const QList<qsizetype>& missing,
-                                                   bool* canceled) {
-    QList<CMoveMatcher::Facts> lost;
-    for (qsizetype index : missing)
-        lost << m_documents[index].Stored;
-    const QSet<qsizetype> missingSet(missing.begin(), missing.end());
-    QStringList present;
-    for (qsizetype i = 0; i < m_documents.size(); ++i)
-        if (!missingSet.contains(i))
-            present << m_documents[i].Stored.Path;
-    CMoveMatcher matcher;
-    matcher.setMissing(lost);
-    matcher.setTaken(QSet<QString>(present.begin(), present.end()));
-    const QString documents = BM_Library::DocumentsFolder();
-    const QStringList roots = CMoveSearch::Roots(
-        lost, present, documents == QLatin1String("/") ? QString() : documents, QDir::homePath());
-
-    CMoveSearch search;
-    search.setFingerprinter(m_fingerprint ? m_fingerprint : CMoveMatcher::FingerprintOf);
+QList<CMoveMatcher::Outcome> CMoveFollower::Search(CMoveRepair& repair,
+                                                   const QList<qsizetype>& missing) {
     CWalkProgress progress(m_owner);
     progress.setTitle(tr("見つからない文書を探しています..."));
-    connect(&search, &CMoveSearch::OnFolder, &progress, [&](const QString& folder) {
+    connect(&repair, &CMoveRepair::OnFolder, &progress, [&](const QString& folder) {
         progress.setFolder(folder);
-        progress.setCount(search.FileCount());
+        progress.setCount(repair.FileCount());
         progress.Pump();
     });
-    connect(&progress, &CWalkProgress::OnCancel, &search, &CMoveSearch::Cancel);
+    connect(&progress, &CWalkProgress::OnCancel, &repair, &CMoveRepair::Cancel);
     progress.Begin();
-    *canceled = !search.Search(matcher, roots);
+    QList<CMoveMatcher::Outcome> outcomes = repair.Search(m_documents, missing);
     progress.End();
-    // A cut-short walk may have missed the second copy that makes a match
-    // ambiguous: nothing found by it is relinked.
-    return *canceled ? QList<CMoveMatcher::Outcome>() : matcher.Match();
+    return outcomes;
 }
 
 QList<CMoveFollower::Relinked> CMoveFollower::FollowSwaps(const QList<qsizetype>& displaced) {
-    // Documents renamed in turn while the program was closed (a to a
-    // temporary name, b to a, the temporary name to b) each hold the other's
-    // path. Only the paths of such documents are looked at: a document
-    // replaced in place (a safe save, a backup beside it) keeps its path.
-    CMoveMatcher matcher;
-    QList<CMoveMatcher::Facts> stored;
-    for (qsizetype index : displaced)
-        stored << m_documents[index].Stored;
-    matcher.setMissing(stored);
-    const auto fingerprint = m_fingerprint ? m_fingerprint : CMoveMatcher::FingerprintOf;
-    for (const CMoveMatcher::Facts& facts : std::as_const(stored)) {
-        std::optional<CMoveMatcher::Facts> now = Now(facts.Path);
-        if (!now || !matcher.IsCandidate(now->Device, now->Inode, now->Size))
-            continue;
-        if (matcher.NeedsFingerprint(*now)) {
-            const std::optional<quint64> print = fingerprint(now->Path);
-            now->HasFingerprint = print.has_value();
-            now->Fingerprint = print.value_or(0);
-        }
-        matcher.AddCandidate(*now);
-    }
+    CMoveRepair repair;
+    repair.setFingerprinter(m_fingerprint);
     QList<Relinked> done;
-    for (const CMoveMatcher::Outcome& o : matcher.Match()) {
-        const qsizetype index = displaced[o.Missing];
+    for (const auto& [index, newPath] : repair.FollowSwaps(m_documents, displaced)) {
         const QString oldPath = m_documents[index].Stored.Path;
-        if (o.By == CMoveMatcher::Rule::Inode && o.Decision == CMoveMatcher::Verdict::Relink &&
-            Relink(index, o.Candidates.front()))
-            done << Relinked{m_documents[index].Shortcut, oldPath, o.Candidates.front()};
+        if (Relink(index, newPath))
+            done << Relinked{m_documents[index].Shortcut, oldPath, newPath};
     }
     return done;
 }
@@ -239,16 +183,7 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
     m_repairing = true;
     const auto repaired = qScopeGuard([this] { m_repairing = false; });
     QList<qsizetype> missing, displaced;
-    for (qsizetype i = 0; i < m_documents.size(); ++i) {
-        const Document& d = m_documents[i];
-        if (Quiet && d.KnownMissing)
-            continue;
-        if (!Exists(d.Stored.Path))
-            missing << i;
-        else if (const auto now = Now(d.Stored.Path);
-                 now && d.Stored.Inode != 0 && now->Inode != d.Stored.Inode)
-            displaced << i;
-    }
+    CMoveRepair::Sort(m_documents, Quiet, &missing, &displaced);
     QList<Relinked> done = FollowSwaps(displaced);
     if (missing.isEmpty()) {
         if (!done.isEmpty())
@@ -257,9 +192,11 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
             Tell(QStringLiteral("RelinkReport"), tr("見つからない文書はありません。"));
         return done;
     }
-    bool canceled = false;
+    CMoveRepair repair;
+    repair.setFingerprinter(m_fingerprint);
     qsizetype notFound = 0;
-    const QList<CMoveMatcher::Outcome> outcomes = Search(missing, &canceled);
+    const QList<CMoveMatcher::Outcome> outcomes = Search(repair, missing);
+    const bool canceled = repair.IsCanceled();
     for (const CMoveMatcher::Outcome& o : outcomes) {
         const qsizetype index = missing[o.Missing];
         const QString oldPath = m_documents[index].Stored.Path;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CMoveMatcher.h"
+#include "CMoveRepair.h"
 #include "CMoveSearch.h"
 
 #include <QHash>
@@ -21,16 +22,7 @@ class QWidget;
 class CMoveFollower : public QObject {
     Q_OBJECT
 public:
-    // A registered document: its shortcut and the facts stored for it (Path
-    // is where the document was last seen).
-    struct Document {
-        qint32 FileID = 0;
-        QString Shortcut;
-        CMoveMatcher::Facts Stored;
-        // Already known to be missing: searched for only on command, so a
-        // document deleted for good does not cost a walk at every start.
-        bool KnownMissing = false;
-    };
+    using Document = CMoveRepair::Document;
     struct Relinked {
         QString Shortcut;
         QString OldPath;
@@ -79,7 +71,7 @@ private slots:
 private:
     bool Relink(qsizetype index, const QString& newPath);
     QList<Relinked> FollowSwaps(const QList<qsizetype>& displaced);
-    QList<CMoveMatcher::Outcome> Search(const QList<qsizetype>& missing, bool* canceled);
+    QList<CMoveMatcher::Outcome> Search(CMoveRepair& repair, const QList<qsizetype>& missing);
     void WatchAround(const QString& path);
     void Tell(const QString& name, const QString& text);
 

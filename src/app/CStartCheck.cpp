@@ -1,5 +1,6 @@
 #include "CStartCheck.h"
 
+#include "CHomeFolder.h"
 #include "CLanguage.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -75,20 +75,6 @@ bool DisplayAnswers(const QByteArray& display) {
 
 } // namespace
 
-QString CStartCheck::EnsureHome() {
-    if (!qEnvironmentVariableIsEmpty("HOME"))
-        return QString();
-    const passwd* entry = getpwuid(getuid());
-    if (entry == nullptr || entry->pw_dir == nullptr || entry->pw_dir[0] != '/')
-        return QCoreApplication::translate(
-                   "CStartCheck",
-                   "vollo: ホームフォルダーがわかりません。HOME が設定されておらず、ユーザー %1 "
-                   "のホームも登録されていません。HOME を設定してから起動してください。\n")
-            .arg(getuid());
-    qputenv("HOME", QByteArray(entry->pw_dir));
-    return QString();
-}
-
 QString CStartCheck::UnreachableDisplay(int argc, char** argv) {
     if (FirstPlatform(argc, argv) != "xcb")
         return QString();
@@ -104,7 +90,7 @@ std::optional<int> CStartCheck::Run(int argc, char** argv) {
     // The texts speak the user's language; the GUI application comes later.
     QCoreApplication app(argc, argv);
     CLanguage::Load(QLocale());
-    if (const QString problem = EnsureHome(); !problem.isEmpty()) {
+    if (const QString problem = CHomeFolder::Ensure(); !problem.isEmpty()) {
         Print(problem);
         return 1;
     }

@@ -13,9 +13,6 @@ public:
     // when the start may go on.
     static std::optional<int> Run(int argc, char** argv);
 
-    // Sets HOME from the password database when it is unset, as GLib does.
-    // An empty text when there is a home; otherwise why there is none.
-    static QString EnsureHome();
     // The X11 display Qt would connect to, when it would use X11 at all, and
     // whether it answers. Empty when no X11 connection is to be made.
     static QString UnreachableDisplay(int argc, char** argv);

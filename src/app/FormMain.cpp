@@ -863,6 +863,9 @@ void FormMain::Repository_OnChanged() {
     Handle(!m_unloaded && gRepository != nullptr && FCategory != nullptr, [&] {
         SyncCategories();
         RefillLists();
+        // Documents added or relinked from the command line are followed
+        // under the paths they have now.
+        FollowRegisteredDocuments();
     });
 }
 

@@ -1,5 +1,6 @@
 #include "CCliImport.h"
 
+#include "CCsvImport.h"
 #include "CError.h"
 #include "CRepositoryImport.h"
 
@@ -11,7 +12,8 @@ QString CCliImport::Summary() const {
 }
 
 void CCliImport::Describe(QCommandLineParser& Parser) {
-    Parser.addPositionalArgument(QStringLiteral("FILE"), tr("vollo export で書き出したファイル。"));
+    Parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 tr("vollo export で書き出したファイル (JSON か CSV)。"));
 }
 
 int CCliImport::Run(const QCommandLineParser& Parser) {
@@ -21,8 +23,10 @@ int CCliImport::Run(const QCommandLineParser& Parser) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         throw CError(tr("%1 を読めませんでした: %2").arg(file, in.errorString()));
-    const CRepositoryImport::Result result =
-        CRepositoryImport(Writable()).Import(in.readAll(), file);
+    QByteArray data = in.readAll();
+    if (CCsvImport::IsCsv(data, file))
+        data = CCsvImport::AsJson(data, file);
+    const CRepositoryImport::Result result = CRepositoryImport(Writable()).Import(data, file);
     Changed();
     Err(tr("%1 件の文書を登録し、%2 件は登録済みでした。カテゴリを %3 個作り、%4 件の"
            "カテゴリを付けました。\n")

@@ -6,11 +6,13 @@
 #include "CCliCheck.h"
 #include "CCliDeleteCategory.h"
 #include "CCliExport.h"
+#include "CCliFindMissing.h"
 #include "CCliImport.h"
 #include "CCliList.h"
 #include "CCliNewCategory.h"
 #include "CCliRenameCategory.h"
 #include "CCliTag.h"
+#include "CHomeFolder.h"
 #include "CLanguage.h"
 #include "CLeftOut.h"
 
@@ -34,6 +36,7 @@ const std::vector<Maker>& Makers() {
         [] { return std::make_unique<CCliNewCategory>(); },
         [] { return std::make_unique<CCliRenameCategory>(); },
         [] { return std::make_unique<CCliDeleteCategory>(); },
+        [] { return std::make_unique<CCliFindMissing>(); },
         [] { return std::make_unique<CCliCheck>(); },
         [] { return std::make_unique<CCliExport>(); },
         [] { return std::make_unique<CCliImport>(); },
@@ -73,6 +76,11 @@ int CCliMain::Run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vollo"));
     CLanguage::Load(QLocale());
+    // The repository lives under the home, as the window's does.
+    if (const QString problem = CHomeFolder::Ensure(); !problem.isEmpty()) {
+        CCliCommand::Err(problem);
+        return CCliCommand::Failure;
+    }
     // A name that is not valid text would reach the command as another
     // name: it is refused as the user typed it.
     for (int i = 2; i < argc; ++i) {

@@ -1,7 +1,9 @@
 #include "CCliTag.h"
 
 #include "CCategoryLinks.h"
+#include "CDatabase.h"
 #include "CDocumentQuery.h"
+#include "CDocumentRows.h"
 #include "CFileCollector.h"
 #include "CTagMirror.h"
 #include "CTransactionScope.h"
@@ -34,15 +36,46 @@ void CCliTag::Describe(QCommandLineParser& Parser) {
                                  QStringLiteral("FILE..."));
 }
 
+QHash<QString, qint32> CCliTag::Known(const QStringList& Paths) {
+    CDatabase& c = Repository().Connection();
+    c.ExecuteBound(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS clipaths (p TEXT PRIMARY KEY)"),
+                   {});
+    for (const QString& path : Paths)
+        c.ExecuteBound(QStringLiteral("INSERT OR IGNORE INTO clipaths VALUES (?)"), {path});
+    QHash<QString, qint32> known;
+    c.ForEachBound(QStringLiteral("SELECT ff.fileID, ff.docPath, f.path FROM clipaths "
+                                  "JOIN filefacts ff ON ff.docPath = clipaths.p "
+                                  "JOIN files f ON f.ID = ff.fileID"),
+                   {}, [&](const CDatabase::Row& row) {
+                       // The shortcut has the last word: a new file at a moved
+                       // document's old path is not that document.
+                       const QString path = row.Text(1);
+                       if (CDocumentRows::DocumentOf(row.Text(2)) == path)
+                           known.insert(path, qint32(row.Int(0)));
+                   });
+    c.ExecuteBound(QStringLiteral("DROP TABLE clipaths"), {});
+    return known;
+}
+
 QList<qint32> CCliTag::Collect(const QStringList& Files, bool* AllFound) {
+    QStringList paths;
+    paths.reserve(Files.size());
+    for (const QString& file : Files)
+        paths << Absolute(file);
+    // Registered documents are linked as they are: collecting each again
+    // would cost a search of the shortcut folder per file.
+    const QHash<QString, qint32> known = Known(paths);
     CFileCollector collector(Repository());
     collector.BeginBatch();
     QList<qint32> ids;
-    for (const QString& file : Files) {
-        if (QFileInfo(file).isDir() && !QFileInfo(file).isSymLink())
+    for (qsizetype i = 0; i < Files.size(); ++i) {
+        const QString& file = Files[i];
+        if (const qint32 id = known.value(paths[i]))
+            ids << id;
+        else if (QFileInfo(file).isDir() && !QFileInfo(file).isSymLink())
             collector.LeftOut().Add(file,
                                     tr("フォルダです。フォルダは vollo add で取り込みます。"));
-        else if (const qint32 id = collector.CollectFile(Absolute(file)))
+        else if (const qint32 id = collector.CollectFile(paths[i]))
             ids << id;
     }
     collector.EndBatch();

@@ -12,13 +12,13 @@
 #include "CFileDB.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
+#include "CHomeFolder.h"
 #include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
 #include "CQueryView.h"
 #include "CSingleInstance.h"
 #include "CSplitBar.h"
-#include "CStartCheck.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "CWalkProgress.h"
@@ -450,7 +450,7 @@ private slots:
     void homeFromPasswordDatabase() {
         const QByteArray home = qgetenv("HOME");
         qunsetenv("HOME");
-        const QString why = CStartCheck::EnsureHome();
+        const QString why = CHomeFolder::Ensure();
         const QByteArray found = qgetenv("HOME");
         qputenv("HOME", home);
         QVERIFY2(why.isEmpty(), qPrintable(why));
