@@ -123,8 +123,10 @@ void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tab
     const QString key = MakeKey(ID);
     QTabBar* tabs = Tabs.TabStrip();
     for (int i = 0; i < tabs->count(); ++i) {
-        if (tabs->tabData(i).toString() == key)
+        if (tabs->tabData(i).toString() == key) {
             tabs->setTabText(i, TabText(Name));
+            tabs->setTabToolTip(i, Name);
+        }
     }
 }
 

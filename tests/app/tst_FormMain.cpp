@@ -1049,6 +1049,65 @@ private slots:
         QCOMPARE(Node("H1")->parent(), Node("H0"));
     }
 
+    // Tabs of the user's categories come when their node is clicked, go as
+    // the user closes them, and come back at the next start; a parent's open
+    // list follows a drop onto its child.
+    void categoryTabs_data() {
+        QTest::addColumn<QString>("close");
+        QTest::newRow("middle click") << "middle";
+        QTest::newRow("close button") << "button";
+        QTest::newRow("Ctrl+W") << "key";
+    }
+    void categoryTabs() {
+        QFETCH(QString, close);
+        Open();
+        CCategoryStore store(*gRepository);
+        store.SetParent(store.Add("親"), 0);
+        store.SetParent(store.Add("子"), 4);
+        Show();
+        auto* strip = Find<QTabBar>("TabStripWork");
+        const auto keys = [this] {
+            auto* strip = Find<QTabBar>("TabStripWork");
+            QStringList all;
+            for (int i = 0; i < strip->count(); ++i)
+                all << strip->tabData(i).toString();
+            return all;
+        };
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q"}));
+        for (int i = 0; i < strip->count(); ++i)
+            QVERIFY(!strip->tabButton(i, QTabBar::LeftSide) &&
+                    !strip->tabButton(i, QTabBar::RightSide));
+        ClickNode("H4");
+        ClickNode("H5");
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4", "H5"}));
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "H5");
+        QVERIFY(DropOnNode("H5", {Doc("a.txt")}));
+        QCOMPARE(List("H4")->Count(), 1);
+        const int at = int(keys().indexOf("H5"));
+        if (close == "middle") {
+            QTest::mouseClick(strip, Qt::MiddleButton, {}, strip->tabRect(at).center());
+        } else if (close == "button") {
+            QWidget* button = strip->tabButton(at, QTabBar::RightSide);
+            QTest::mouseClick(button ? button : strip->tabButton(at, QTabBar::LeftSide),
+                              Qt::LeftButton);
+        } else {
+            m_form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_form));
+            QTest::keyClick(m_form, Qt::Key_W, Qt::ControlModifier);
+        }
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4"}));
+        QVERIFY(!List("H5")->ListView()->isVisible());
+        QVERIFY(m_form->TabViewer()->SelectedListView()->isVisible());
+        // The fixed tabs stay, whatever closes them.
+        m_form->TabViewer()->SelectTab("H1");
+        QTest::keyClick(m_form, Qt::Key_W, Qt::ControlModifier);
+        QTest::mouseClick(strip, Qt::MiddleButton, {}, strip->tabRect(1).center());
+        QCOMPARE(strip->count(), 6);
+        Stop();
+        Start();
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4"}));
+    }
+
     // One document in the category dialog: a tick or untick writes the
     // repository at once.
     void ticks_data() {
