@@ -3,6 +3,7 @@
 #include "BM_Library.h"
 #include "CCategory.h"
 #include "CCategoryStore.h"
+#include "CColourDot.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CListViewControl.h"
@@ -15,6 +16,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabBar>
 #include <QTreeWidgetItem>
 
@@ -64,6 +66,9 @@ void CCategoryTabs::Open(const QString& Key) {
     QTabBar* strip = m_tabs.TabStrip();
     // An elided caption is read whole from the tooltip.
     strip->setTabToolTip(strip->count() - 1, caption);
+    strip->setTabIcon(strip->count() - 1,
+                      CColourDot::Icon(CCategory::NodeColour(node),
+                                       strip->style()->pixelMetric(QStyle::PM_SmallIconSize)));
     ShowCloseButtons();
 }
 

@@ -3,6 +3,8 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
+#include "CCategoryColouring.h"
+#include "CCategoryColours.h"
 #include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
@@ -97,6 +99,7 @@ FormMain::~FormMain() {
         // A window dropped without being closed still lets go of its views
         // before its controls go; the repository stays with its owner.
         m_categoryTabs.reset();
+        m_colouring.reset();
         FCategory.reset();
         FFileListViews.reset();
         FTabViewer.reset();
@@ -144,6 +147,7 @@ void FormMain::Load() {
     SetupManyDocuments();
     SetupQuery();
     SetupDesktopTags();
+    SetupCategoryColours();
     LoadCategoryTabs();
     LoadSelection();
     SetupDataFolderWatch();
@@ -367,6 +371,18 @@ void FormMain::WidenForTree(int SplitLeft) {
     m_ui.SplitBar->MoveTo(SplitLeft);
 }
 
+void FormMain::SetupCategoryColours() {
+    m_colouring =
+        std::make_unique<CCategoryColouring>(*gRepository, *FCategory, *FTabViewer, *FCategoryForm);
+    m_colouring->ShowAll();
+    m_colouring->AddMenu(*FCategory->Commands(), [this](qint32 ID, const QString& Name) {
+        Handle(!WritesBlocked(), [&] {
+            CCategoryColours(*gRepository).setColour(ID, Name);
+            m_colouring->Show(ID, Name);
+        });
+    });
+}
+
 void FormMain::LoadCategoryTabs() {
     m_categoryTabs = std::make_unique<CCategoryTabs>(*gRepository, *FTabViewer, *FFileListViews,
                                                      *FCategory, this);
@@ -434,6 +450,7 @@ void FormMain::Unload() {
     m_userCategories.reset();
     m_query.reset();
     m_categoryTabs.reset();
+    m_colouring.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -916,6 +933,7 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
     Handle(Node != nullptr && !IsExtensionCategory(ID) && ID != 0, [&] {
         if (!m_userCategories->AskDelete(ID, Node))
             return;
+        m_colouring->Show(ID, QString());
         RemoveCategoryViews(ID);
         m_userCategories->RefreshForm(*FCategoryForm, ID, QString(), true);
         RefillLists();

@@ -20,6 +20,7 @@
 
 class CAnchor;
 class CCategoryLinks;
+class CCategoryColouring;
 class CCategoryLists;
 class CCategoryTabs;
 class CDocumentWalk;
@@ -192,6 +193,7 @@ private:
     void LoadSplitBar();
     void WidenForTree(int SplitLeft);
     void LoadCategoryForm();
+    void SetupCategoryColours();
     void LoadCategoryTabs();
     void LoadSelection();
     // The query field (before the layout) and its results list (after).
@@ -287,6 +289,7 @@ private:
     std::unique_ptr<CUserCategories> m_userCategories;
     std::unique_ptr<CCategoryLists> m_categoryLists;
     std::unique_ptr<CCategoryTabs> m_categoryTabs;
+    std::unique_ptr<CCategoryColouring> m_colouring;
     std::unique_ptr<CQueryView> m_query;
 
     std::unique_ptr<CFileCollector> m_collector;

@@ -1108,6 +1108,38 @@ private slots:
         QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4"}));
     }
 
+    // A colour from the node's menu shows on the node, its tab and its row
+    // in the category dialog, and stays after a restart.
+    void colours() {
+        Open();
+        CCategoryStore(*gRepository).Add("色つき");
+        Show();
+        const QColor teal("#0c8599");
+        const auto shown = [this, teal] {
+            Press("Category");
+            auto* strip = Find<QTabBar>("TabStripWork");
+            QColor tab;
+            for (int i = 0; i < strip->count(); ++i)
+                if (!strip->tabIcon(i).isNull())
+                    tab = strip->tabData(i).toString() == "H4" ? teal : QColor(Qt::black);
+            QTreeWidgetItem* row = m_form->CategoryForm()->CheckListView()->FindItem("H4");
+            return QList<QColor>{CCategory::NodeColour(Node("H4")), tab,
+                                 row->data(0, Qt::UserRole + 3).value<QColor>()};
+        };
+        ClickNode("H4");
+        emit m_form->Category()->Commands()->Menu()->aboutToShow();
+        QVERIFY(Find<QAction>("Colour")->isEnabled() && Find<QAction>("Colour_none")->isChecked());
+        Find<QAction>("Colour_teal")->trigger();
+        QCOMPARE(shown(), QList<QColor>({teal, teal, teal}));
+        Stop();
+        Start();
+        QCOMPARE(shown(), QList<QColor>({teal, teal, teal}));
+        emit m_form->Category()->Commands()->Menu()->aboutToShow();
+        QVERIFY(Find<QAction>("Colour_teal")->isChecked());
+        Find<QAction>("Colour_none")->trigger();
+        QCOMPARE(shown(), QList<QColor>({QColor(), QColor(), QColor()}));
+    }
+
     // One document in the category dialog: a tick or untick writes the
     // repository at once.
     void ticks_data() {
