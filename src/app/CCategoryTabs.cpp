@@ -13,6 +13,7 @@
 #include "Placeholders.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -35,7 +36,9 @@ CCategoryTabs::CCategoryTabs(CVolloDB& repository, CTabViewer& Tabs, CFileListVi
     : m_repository(repository), m_tabs(Tabs), m_lists(Lists), m_tree(Tree) {
     QTabBar* strip = m_tabs.TabStrip();
     strip->setUsesScrollButtons(true);
-    strip->setElideMode(Qt::ElideRight);
+    // The strip would squeeze every tab, the root's too, to a few letters
+    // before it scrolls: long names are shortened one by one instead.
+    strip->setElideMode(Qt::ElideNone);
     strip->setTabsClosable(true);
     ShowCloseButtons();
     strip->installEventFilter(this);
@@ -62,8 +65,8 @@ void CCategoryTabs::Open(const QString& Key) {
     }
     const QTreeWidgetItem* node = m_tree.Node(Key);
     const QString caption = node != nullptr ? node->text(0) : Key;
-    m_tabs.Add(m_lists.Item(Key)->ListView(), Key, caption);
     QTabBar* strip = m_tabs.TabStrip();
+    m_tabs.Add(m_lists.Item(Key)->ListView(), Key, Caption(*strip, caption));
     // An elided caption is read whole from the tooltip.
     strip->setTabToolTip(strip->count() - 1, caption);
     strip->setTabIcon(strip->count() - 1,
@@ -78,6 +81,11 @@ void CCategoryTabs::Close(const QString& Key) {
     m_tabs.Delete(Key);
     if (m_lists.Contains(Key))
         m_lists.Item(Key)->ListView()->hide();
+}
+
+QString CCategoryTabs::Caption(const QTabBar& Strip, const QString& Name) {
+    const QFontMetrics metrics(Strip.font());
+    return metrics.elidedText(Name, Qt::ElideRight, metrics.averageCharWidth() * 24);
 }
 
 QString CCategoryTabs::ClosableAt(int Index) const {

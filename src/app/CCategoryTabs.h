@@ -9,14 +9,15 @@ class CCategory;
 class CFileListViews;
 class CTabViewer;
 class CVolloDB;
+class QTabBar;
 class QWidget;
 
 // Which categories have a tab. The root's tab, the built-in categories' and
 // the query results' always stay; any other category's tab comes when the
 // category is shown and goes when the user closes it (its close button, a
 // middle click, Ctrl+W). The tabs open when the window closes come back at
-// the next start. The strip scrolls and elides, so hundreds of categories
-// leave it usable.
+// the next start. The strip scrolls and long names are shortened, so
+// hundreds of categories leave it usable.
 class CCategoryTabs : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +41,9 @@ public:
     void Restore();
     void Save();
 
+    // A name as a tab of Strip shows it: a long one shortened, whole in the
+    // tab's tooltip.
+    static QString Caption(const QTabBar& Strip, const QString& Name);
     // A closable tab's key at the strip's position; empty for a fixed one.
     QString ClosableAt(int Index) const;
 

@@ -4,6 +4,7 @@
 #include "CCategoryEditor.h"
 #include "CCategoryMenu.h"
 #include "CCategoryStore.h"
+#include "CCategoryTabs.h"
 #include "CCheckListView.h"
 #include "CError.h"
 #include "CRecordset.h"
@@ -124,7 +125,7 @@ void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tab
     QTabBar* tabs = Tabs.TabStrip();
     for (int i = 0; i < tabs->count(); ++i) {
         if (tabs->tabData(i).toString() == key) {
-            tabs->setTabText(i, TabText(Name));
+            tabs->setTabText(i, TabText(CCategoryTabs::Caption(*tabs, Name)));
             tabs->setTabToolTip(i, Name);
         }
     }
