@@ -143,6 +143,52 @@ Tags written by other programs stay.</translation>
     </message>
 </context>
 <context>
+    <name>CCategoryColouring</name>
+    <message>
+        <source>色</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+</context>
+<context>
+    <name>CCategoryColours</name>
+    <message>
+        <source>赤</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>オレンジ</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>黄</source>
+        <translation>Yellow</translation>
+    </message>
+    <message>
+        <source>緑</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>青緑</source>
+        <translation>Teal</translation>
+    </message>
+    <message>
+        <source>青</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>紫</source>
+        <translation>Purple</translation>
+    </message>
+    <message>
+        <source>灰色</source>
+        <translation>Grey</translation>
+    </message>
+</context>
+<context>
     <name>CCategoryStore</name>
     <message>
         <source>これ以上カテゴリを作れません。カテゴリは %1 個までです。

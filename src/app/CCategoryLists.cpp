@@ -1,6 +1,7 @@
 #include "CCategoryLists.h"
 
 #include "CAnchor.h"
+#include "CCategoryTabs.h"
 #include "CFileListView.h"
 #include "CFileListViews.h"
 #include "CListViewControl.h"
@@ -55,14 +56,17 @@ CFileListView* CCategoryLists::Add(const QString& Key, const QString& Name, CVol
     Anchor.Add(CWidgetAnchorControl::Wrap(control), 8, 3);
     if (control->header()->count() > 0)
         control->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    Tabs.Add(control, Key, Name);
+    // Other categories' tabs come when they are shown.
+    if (CCategoryTabs::IsFixed(Key))
+        Tabs.Add(control, Key, Name);
     control->setAccessibleName(Name);
     return Lists.Add(control, m_msghooks.last(), Key);
 }
 
 void CCategoryLists::Remove(const QString& Key, CTabViewer& Tabs, CFileListViews& Lists) {
     CListViewControl* control = Lists.Item(Key)->ListView();
-    Tabs.Delete(Key);
+    if (Tabs.HasTab(Key))
+        Tabs.Delete(Key);
     Lists.Remove(Key);
     const qsizetype at = m_listViews.indexOf(control);
     if (at >= 0) {

@@ -27,7 +27,8 @@ public:
     // root's list.
     void MakeFor(qint32 CategoryCount);
     // The list of a new category: its columns, its place beside the split
-    // bar, its tab captioned Name and its entry under Key in Lists.
+    // bar, its entry under Key in Lists and, when its tab always stays, its
+    // tab captioned Name.
     CFileListView* Add(const QString& Key, const QString& Name, CVolloDB& repository,
                        CAnchor& Anchor, CTabViewer& Tabs, CFileListViews& Lists);
     // Takes a deleted category's list out of the tabs and the lists. The

@@ -4,6 +4,7 @@
 #include "CCategoryEditor.h"
 #include "CCategoryMenu.h"
 #include "CCategoryStore.h"
+#include "CCategoryTabs.h"
 #include "CCheckListView.h"
 #include "CError.h"
 #include "CRecordset.h"
@@ -123,8 +124,10 @@ void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tab
     const QString key = MakeKey(ID);
     QTabBar* tabs = Tabs.TabStrip();
     for (int i = 0; i < tabs->count(); ++i) {
-        if (tabs->tabData(i).toString() == key)
-            tabs->setTabText(i, TabText(Name));
+        if (tabs->tabData(i).toString() == key) {
+            tabs->setTabText(i, TabText(CCategoryTabs::Caption(*tabs, Name)));
+            tabs->setTabToolTip(i, Name);
+        }
     }
 }
 

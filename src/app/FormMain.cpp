@@ -3,12 +3,15 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
+#include "CCategoryColouring.h"
+#include "CCategoryColours.h"
 #include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
 #include "CCategoryMenu.h"
 #include "CCategoryNodeDrag.h"
 #include "CCategoryStore.h"
+#include "CCategoryTabs.h"
 #include "CCheckListView.h"
 #include "CContextMenu.h"
 #include "CDataFolderWatch.h"
@@ -95,6 +98,8 @@ FormMain::~FormMain() {
     if (!m_unloaded) {
         // A window dropped without being closed still lets go of its views
         // before its controls go; the repository stays with its owner.
+        m_categoryTabs.reset();
+        m_colouring.reset();
         FCategory.reset();
         FFileListViews.reset();
         FTabViewer.reset();
@@ -142,6 +147,8 @@ void FormMain::Load() {
     SetupManyDocuments();
     SetupQuery();
     SetupDesktopTags();
+    SetupCategoryColours();
+    LoadCategoryTabs();
     LoadSelection();
     SetupDataFolderWatch();
     LoadMoveFollowing();
@@ -303,7 +310,10 @@ void FormMain::LoadFileLists(CRecordset& categories) {
         const qint32 id = categories.Field(0).toInt();
         const QString key = MakeKey(id);
         const QString caption = CStoredText::Shown(categories.Field(1).toString());
-        FTabViewer->Add(FListViews.at(i), key, caption);
+        if (CCategoryTabs::IsFixed(key))
+            FTabViewer->Add(FListViews.at(i), key, caption);
+        else
+            FListViews.at(i)->hide();
         FListViews.at(i)->setAccessibleName(caption);
         FFileListViews->Add(FListViews.at(i), FMsghooks.at(i), key);
         m_listKeys << key;
@@ -361,12 +371,31 @@ void FormMain::WidenForTree(int SplitLeft) {
     m_ui.SplitBar->MoveTo(SplitLeft);
 }
 
+void FormMain::SetupCategoryColours() {
+    m_colouring =
+        std::make_unique<CCategoryColouring>(*gRepository, *FCategory, *FTabViewer, *FCategoryForm);
+    m_colouring->ShowAll();
+    m_colouring->AddMenu(*FCategory->Commands(), [this](qint32 ID, const QString& Name) {
+        Handle(!WritesBlocked(), [&] {
+            CCategoryColours(*gRepository).setColour(ID, Name);
+            m_colouring->Show(ID, Name);
+        });
+    });
+}
+
+void FormMain::LoadCategoryTabs() {
+    m_categoryTabs = std::make_unique<CCategoryTabs>(*gRepository, *FTabViewer, *FFileListViews,
+                                                     *FCategory, this);
+    m_categoryTabs->Restore();
+}
+
 void FormMain::LoadSelection() {
     QString key = LoadTabKey();
     // A saved key that names no tab (a category gone since) starts on the
     // root's list.
     if (!HasList(key))
         key = QStringLiteral("H0");
+    m_categoryTabs->Open(key);
     if (FCategory->Node(key) != nullptr)
         FCategory->SelectNode(key);
     FTabViewer->SelectTab(key);
@@ -411,6 +440,8 @@ void FormMain::Unload() {
     if (gRepository != nullptr && !gRepository->IsReadOnly()) {
         if (FTabViewer && !FTabViewer->SelectedKey().isEmpty())
             SaveTabKey(FTabViewer->SelectedKey());
+        if (m_categoryTabs)
+            m_categoryTabs->Save();
         SaveWindowPosition();
         m_ui.SplitBar->Save(*gRepository);
     }
@@ -418,6 +449,8 @@ void FormMain::Unload() {
     FMoveFollower.reset();
     m_userCategories.reset();
     m_query.reset();
+    m_categoryTabs.reset();
+    m_colouring.reset();
     FCategory.reset();
     FFileListViews.reset();
     FTabViewer.reset();
@@ -572,6 +605,8 @@ void FormMain::FCategory_OnNodeClick(qint32 ID, QTreeWidgetItem* Node) {
                 // A category beyond the lists has no tab to show it in.
                 if (!HasList(shown))
                     return;
+                if (m_categoryTabs)
+                    m_categoryTabs->Open(shown);
                 rs = m_filler->FilesOfTag(ID);
             }
             FTabViewer->SelectTab(shown);
@@ -588,9 +623,7 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
         if (IsExtensionCategory(ID) || LinkDraggedRows(Data, ID))
             return;
         AddDroppedFiles(Data, ID);
-        // A category beyond the lists gets its links, but has no list.
-        if (HasList(MakeKey(ID)))
-            ShowTagFiles(ID);
+        ShowLinkedTo(ID);
         ReportLeftOut(m_collector->LeftOut());
     });
 }
@@ -603,7 +636,7 @@ void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) 
         if (LinkDraggedRows(Data, ID))
             return;
         AddDroppedFiles(Data, ID);
-        ShowTagFiles(ID);
+        ShowLinkedTo(ID);
         ReportLeftOut(m_collector->LeftOut());
     });
 }
@@ -675,6 +708,7 @@ void FormMain::FCategoryForm_OnItemClick(qint32 state, QTreeWidgetItem* Item) {
         }
         if (FTabViewer->SelectedKey() == key)
             ShowTagFiles(TagID);
+        ShowOpenParents(TagID);
     });
 }
 
@@ -902,6 +936,7 @@ void FormMain::FCategory_OnDeleteRequest(qint32 ID, QTreeWidgetItem* Node) {
     Handle(Node != nullptr && !IsExtensionCategory(ID) && ID != 0, [&] {
         if (!m_userCategories->AskDelete(ID, Node))
             return;
+        m_colouring->Show(ID, QString());
         RemoveCategoryViews(ID);
         m_userCategories->RefreshForm(*FCategoryForm, ID, QString(), true);
         RefillLists();
@@ -942,8 +977,8 @@ void FormMain::CollectFolderFrom(const QString& folder) {
 }
 
 void FormMain::RefreshAfterCollect(qint32 TagID) {
-    if (TagID > 0 && HasList(MakeKey(TagID)))
-        ShowTagFiles(TagID);
+    if (TagID > 0)
+        ShowLinkedTo(TagID);
     // The root's list keeps showing what the selected node asks of it.
     const QTreeWidgetItem* node = FCategory->SelectedItem();
     const QString tag = node != nullptr ? CCategory::NodeTag(node) : QString();
@@ -1060,7 +1095,7 @@ void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,
     Handle(HasList(Key) && Key != QLatin1String("H0"), [&] {
         const qint32 ID = KeyToID(Key);
         m_links->UnlinkFiles(CCategoryFormFeed::FileIDsOf(Items), ID);
-        ShowTagFiles(ID);
+        ShowLinkedTo(ID);
         ShowCount(Key);
     });
 }
@@ -1068,9 +1103,26 @@ void FormMain::FFileListViews_OnRemoveFromCategory(const QString& Key,
 bool FormMain::LinkDraggedRows(const QMimeData* Data, qint32 TagID) {
     if (!m_many->LinkDraggedRows(Data, TagID))
         return false;
-    if (TagID > 0 && HasList(MakeKey(TagID)))
-        ShowTagFiles(TagID);
+    if (TagID > 0)
+        ShowLinkedTo(TagID);
     return true;
+}
+
+void FormMain::ShowLinkedTo(qint32 TagID) {
+    // A category beyond the lists gets its links, but has no list.
+    if (HasList(MakeKey(TagID)))
+        ShowTagFiles(TagID);
+    ShowOpenParents(TagID);
+}
+
+void FormMain::ShowOpenParents(qint32 TagID) {
+    // A parent's list shows its descendants' documents too; the closed ones
+    // are read when their node is clicked.
+    if (!m_categoryTabs || TagID <= 0 || IsExtensionCategory(TagID))
+        return;
+    for (const qint32 up : m_categoryTabs->OpenAncestors(TagID))
+        if (HasList(MakeKey(up)))
+            ShowTagFiles(up);
 }
 
 // ---------------------------------------------------------------- moved documents

@@ -20,7 +20,9 @@
 
 class CAnchor;
 class CCategoryLinks;
+class CCategoryColouring;
 class CCategoryLists;
+class CCategoryTabs;
 class CDocumentWalk;
 class CDocumentMoves;
 class CFileCollector;
@@ -191,6 +193,8 @@ private:
     void LoadSplitBar();
     void WidenForTree(int SplitLeft);
     void LoadCategoryForm();
+    void SetupCategoryColours();
+    void LoadCategoryTabs();
     void LoadSelection();
     // The query field (before the layout) and its results list (after).
     void LoadQueryField();
@@ -234,6 +238,10 @@ private:
     void StoreTick(qint32 state, qint32 FileID, qint32 TagID);
     void ShowStoredTicks();
     bool LinkDraggedRows(const QMimeData* Data, qint32 TagID);
+    // The lists that show the documents of TagID read again: its own and
+    // those of its ancestors with an open tab.
+    void ShowLinkedTo(qint32 TagID);
+    void ShowOpenParents(qint32 TagID);
     void ShowAboutBox();
 
     // After documents came in: the category's list and the root's list (as
@@ -280,6 +288,8 @@ private:
     std::unique_ptr<CDocumentMoves> m_moves;
     std::unique_ptr<CUserCategories> m_userCategories;
     std::unique_ptr<CCategoryLists> m_categoryLists;
+    std::unique_ptr<CCategoryTabs> m_categoryTabs;
+    std::unique_ptr<CCategoryColouring> m_colouring;
     std::unique_ptr<CQueryView> m_query;
 
     std::unique_ptr<CFileCollector> m_collector;

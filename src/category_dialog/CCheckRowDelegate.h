@@ -16,12 +16,16 @@ public:
     // How deep a row sits in a hierarchy (0: top); the row is indented by
     // that many image widths, its image with it.
     static constexpr int DepthRole = Qt::UserRole + 2;
+    // The QColor of the dot at the row's end; none when absent.
+    static constexpr int ColourRole = Qt::UserRole + 3;
 
     explicit CCheckRowDelegate(QObject* parent = nullptr);
 
     // The image's rectangle in the view's viewport; empty for an invalid index.
     QRect ImageRect(const QAbstractItemView* view, const QModelIndex& index) const;
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 

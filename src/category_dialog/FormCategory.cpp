@@ -97,11 +97,18 @@ void FormCategory::setCategoryParents(const QHash<qint32, qint32>& Parents) {
     m_parents = Parents;
 }
 
+void FormCategory::setCategoryColours(const QHash<qint32, QColor>& Colours) {
+    m_colours = Colours;
+}
+
 void FormCategory::ArrangeRows() {
     QHash<qint32, QTreeWidgetItem*> byID;
     QList<QTreeWidgetItem*> rows = m_listViewCategory->invisibleRootItem()->takeChildren();
-    for (QTreeWidgetItem* row : std::as_const(rows))
+    for (QTreeWidgetItem* row : std::as_const(rows)) {
         byID.insert(RowID(row), row);
+        const QColor colour = m_colours.value(RowID(row));
+        row->setData(0, CCheckRowDelegate::ColourRole, colour.isValid() ? colour : QVariant());
+    }
     QMultiHash<qint32, QTreeWidgetItem*> children;
     QList<QTreeWidgetItem*> order;
     for (QTreeWidgetItem* row : std::as_const(rows)) {

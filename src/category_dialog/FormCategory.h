@@ -3,6 +3,7 @@
 #include "CCheckListView.h"
 #include "CRecordset.h"
 
+#include <QColor>
 #include <QHash>
 #include <QList>
 #include <QRect>
@@ -46,6 +47,9 @@ public:
     // The parent of every nested category by identifier: its row goes under
     // its parent's, indented. Applied at the next load, or by ArrangeRows.
     void setCategoryParents(const QHash<qint32, qint32>& Parents);
+    // The colour of each coloured category, a dot at its row's end; applied
+    // as the parents are.
+    void setCategoryColours(const QHash<qint32, QColor>& Colours);
     // Orders the loaded rows as the hierarchy goes and indents them.
     void ArrangeRows();
 
@@ -155,6 +159,7 @@ private:
     QList<qint32> m_fileIDs;
     bool m_isFreezed = false;
     QHash<qint32, qint32> m_parents;
+    QHash<qint32, QColor> m_colours;
 
     QLabel* m_labelFilePath;
     QTreeWidget* m_listViewCategory;

@@ -1,5 +1,7 @@
 #include "CCategory.h"
 
+#include "CColourDot.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -248,6 +250,17 @@ void CCategory::setNodeSelectedImage(QTreeWidgetItem* node, const QString& image
     RefreshIcon(node);
 }
 
+QColor CCategory::NodeColour(const QTreeWidgetItem* node) {
+    return node ? node->data(0, ColourRole).value<QColor>() : QColor();
+}
+
+void CCategory::setNodeColour(QTreeWidgetItem* node, const QColor& colour) {
+    if (!node)
+        return;
+    node->setData(0, ColourRole, colour.isValid() ? QVariant(colour) : QVariant());
+    RefreshIcon(node);
+}
+
 QIcon CCategory::ImageOf(const QString& imageKey) const {
     if (imageKey.isEmpty())
         return QIcon();
@@ -260,21 +273,22 @@ QIcon CCategory::ImageOf(const QString& imageKey) const {
 void CCategory::RefreshIcon(QTreeWidgetItem* node) {
     const QIcon normal = ImageOf(NodeImage(node));
     const QIcon selected = ImageOf(NodeSelectedImage(node));
-    if (selected.isNull() || normal.isNull()) {
-        node->setIcon(0, normal.isNull() ? selected : normal);
-        return;
-    }
-    // One icon with a pixmap per mode: the view paints the Selected mode for
-    // the selected node, which gives it its own image.
     QSize size = node->treeWidget() ? node->treeWidget()->iconSize() : QSize();
     if (!size.isValid()) {
         const int edge = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
         size = QSize(edge, edge);
     }
+    if (selected.isNull() || normal.isNull()) {
+        node->setIcon(
+            0, CColourDot::Badge(normal.isNull() ? selected : normal, NodeColour(node), size));
+        return;
+    }
+    // One icon with a pixmap per mode: the view paints the Selected mode for
+    // the selected node, which gives it its own image.
     QIcon icon;
     icon.addPixmap(normal.pixmap(size), QIcon::Normal);
     icon.addPixmap(selected.pixmap(size), QIcon::Selected);
-    node->setIcon(0, icon);
+    node->setIcon(0, CColourDot::Badge(icon, NodeColour(node), size));
 }
 
 bool CCategory::eventFilter(QObject* watched, QEvent* event) {

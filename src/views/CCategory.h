@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QIcon>
 #include <QMimeData>
@@ -29,6 +30,7 @@ public:
         TagRole,
         ImageRole,
         SelectedImageRole,
+        ColourRole, // the QColor of the dot beside the image; none when invalid
     };
 
     explicit CCategory(QObject* parent = nullptr);
@@ -77,6 +79,8 @@ public:
     void setNodeImage(QTreeWidgetItem* node, const QString& imageKey);
     static QString NodeSelectedImage(const QTreeWidgetItem* node);
     void setNodeSelectedImage(QTreeWidgetItem* node, const QString& imageKey);
+    static QColor NodeColour(const QTreeWidgetItem* node);
+    void setNodeColour(QTreeWidgetItem* node, const QColor& colour);
 
 signals:
     // Data is the drag's own object, valid only while the handler runs.

@@ -45,6 +45,7 @@ public:
     CFileListView* Item(const QString& Key) const;
     CFileListView* Item(qint32 Index) const;
     qint32 Count() const;
+    bool Contains(const QString& Key) const { return !Key.isEmpty() && mvarKeys.contains(Key); }
 
     // Takes the list out of the collection and releases it (deferred, so a
     // handler of its own event may remove it). Its control stays as it is.

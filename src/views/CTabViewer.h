@@ -42,6 +42,9 @@ public:
     // when the tab was selected already.
     void SelectTab(const QString& Key);
 
+    // Whether a tab has the key now.
+    bool HasTab(const QString& Key) const { return mvarTabStrip && IndexOf(Key) >= 0; }
+
     // The key of the selected tab; empty when there is no tab.
     QString SelectedKey() const;
     // The list last brought to the front (a CListViewControl for the file

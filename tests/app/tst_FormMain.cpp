@@ -1055,6 +1055,97 @@ private slots:
         QCOMPARE(Node("H1")->parent(), Node("H0"));
     }
 
+    // Tabs of the user's categories come when their node is clicked, go as
+    // the user closes them, and come back at the next start; a parent's open
+    // list follows a drop onto its child.
+    void categoryTabs_data() {
+        QTest::addColumn<QString>("close");
+        QTest::newRow("middle click") << "middle";
+        QTest::newRow("close button") << "button";
+        QTest::newRow("Ctrl+W") << "key";
+    }
+    void categoryTabs() {
+        QFETCH(QString, close);
+        Open();
+        CCategoryStore store(*gRepository);
+        store.SetParent(store.Add("親"), 0);
+        store.SetParent(store.Add("子"), 4);
+        Show();
+        auto* strip = Find<QTabBar>("TabStripWork");
+        const auto keys = [this] {
+            auto* strip = Find<QTabBar>("TabStripWork");
+            QStringList all;
+            for (int i = 0; i < strip->count(); ++i)
+                all << strip->tabData(i).toString();
+            return all;
+        };
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q"}));
+        for (int i = 0; i < strip->count(); ++i)
+            QVERIFY(!strip->tabButton(i, QTabBar::LeftSide) &&
+                    !strip->tabButton(i, QTabBar::RightSide));
+        ClickNode("H4");
+        ClickNode("H5");
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4", "H5"}));
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "H5");
+        QVERIFY(DropOnNode("H5", {Doc("a.txt")}));
+        QCOMPARE(List("H4")->Count(), 1);
+        const int at = int(keys().indexOf("H5"));
+        if (close == "middle") {
+            QTest::mouseClick(strip, Qt::MiddleButton, {}, strip->tabRect(at).center());
+        } else if (close == "button") {
+            QWidget* button = strip->tabButton(at, QTabBar::RightSide);
+            QTest::mouseClick(button ? button : strip->tabButton(at, QTabBar::LeftSide),
+                              Qt::LeftButton);
+        } else {
+            m_form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_form));
+            QTest::keyClick(m_form, Qt::Key_W, Qt::ControlModifier);
+        }
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4"}));
+        QVERIFY(!List("H5")->ListView()->isVisible());
+        QVERIFY(m_form->TabViewer()->SelectedListView()->isVisible());
+        // The fixed tabs stay, whatever closes them.
+        m_form->TabViewer()->SelectTab("H1");
+        QTest::keyClick(m_form, Qt::Key_W, Qt::ControlModifier);
+        QTest::mouseClick(strip, Qt::MiddleButton, {}, strip->tabRect(1).center());
+        QCOMPARE(strip->count(), 6);
+        Stop();
+        Start();
+        QCOMPARE(keys(), QStringList({"H0", "H1", "H2", "H3", "Q", "H4"}));
+    }
+
+    // A colour from the node's menu shows on the node, its tab and its row
+    // in the category dialog, and stays after a restart.
+    void colours() {
+        Open();
+        CCategoryStore(*gRepository).Add("色つき");
+        Show();
+        const QColor teal("#0c8599");
+        const auto shown = [this, teal] {
+            Press("Category");
+            auto* strip = Find<QTabBar>("TabStripWork");
+            QColor tab;
+            for (int i = 0; i < strip->count(); ++i)
+                if (!strip->tabIcon(i).isNull())
+                    tab = strip->tabData(i).toString() == "H4" ? teal : QColor(Qt::black);
+            QTreeWidgetItem* row = m_form->CategoryForm()->CheckListView()->FindItem("H4");
+            return QList<QColor>{CCategory::NodeColour(Node("H4")), tab,
+                                 row->data(0, Qt::UserRole + 3).value<QColor>()};
+        };
+        ClickNode("H4");
+        emit m_form->Category()->Commands()->Menu()->aboutToShow();
+        QVERIFY(Find<QAction>("Colour")->isEnabled() && Find<QAction>("Colour_none")->isChecked());
+        Find<QAction>("Colour_teal")->trigger();
+        QCOMPARE(shown(), QList<QColor>({teal, teal, teal}));
+        Stop();
+        Start();
+        QCOMPARE(shown(), QList<QColor>({teal, teal, teal}));
+        emit m_form->Category()->Commands()->Menu()->aboutToShow();
+        QVERIFY(Find<QAction>("Colour_teal")->isChecked());
+        Find<QAction>("Colour_none")->trigger();
+        QCOMPARE(shown(), QList<QColor>({QColor(), QColor(), QColor()}));
+    }
+
     // One document in the category dialog: a tick or untick writes the
     // repository at once.
     void ticks_data() {

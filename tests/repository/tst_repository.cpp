@@ -1,4 +1,5 @@
 #include "BM_Library.h"
+#include "CCategoryColours.h"
 #include "CCategoryStore.h"
 #include "CDatabase.h"
 #include "CError.h"
@@ -782,6 +783,25 @@ private slots:
         QVERIFY(store.IncludesDescendants(a));
     }
 
+    // A colour from the palette only; it goes with its category, so a number
+    // handed out again comes without one.
+    void categoryColours() {
+        CCategoryStore store(*m_db);
+        CCategoryColours colours(*m_db);
+        const qint32 a = store.Add("A");
+        colours.setColour(a, "teal");
+        colours.setColour(2, "red");
+        colours.setColour(2, "blue");
+        colours.setColour(1, "red");
+        colours.setColour(1, QString());
+        QVERIFY_THROWS_EXCEPTION(CError, colours.setColour(3, "#123456"));
+        QCOMPARE(colours.Colours(), (CCategoryColours::ColourMap{{a, "teal"}, {2, "blue"}}));
+        QCOMPARE(CCategoryColours::RgbOf("teal"), "#0c8599");
+        store.Delete(a);
+        QCOMPARE(store.Add("B"), a);
+        QCOMPARE(colours.Colour(a), QString());
+    }
+
     // A repository from before nesting reads every category as top-level and
     // is not written by reading.
     void olderRepositoryCategoriesTopLevel() {
@@ -794,6 +814,8 @@ private slots:
         CCategoryStore again(*m_db);
         QVERIFY(again.Parents().isEmpty() && again.Descendants(a).isEmpty());
         QCOMPARE(again.FileCountWithDescendants(a), 0);
+        QVERIFY(CCategoryColours(*m_db).Colours().isEmpty());
+        CCategoryColours(*m_db).setColour(a, QString());
         m_db.reset();
         QCOMPARE(Digest(m_home->RepositoryFile()), before);
     }
