@@ -1358,6 +1358,10 @@ The file may have been moved or deleted.</translation>
 <context>
     <name>CQueryView</name>
     <message>
+        <source>検索を保存...</source>
+        <translation>Save Search...</translation>
+    </message>
+    <message>
         <source>クエリ</source>
         <translation>Query</translation>
     </message>
@@ -1372,6 +1376,86 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>%1 文字目: %2</source>
         <translation>At character %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>CSavedSearches</name>
+    <message>
+        <source>検索の名前が空です。名前を入力してください。</source>
+        <translation>The search has no name. Enter a name.</translation>
+    </message>
+    <message>
+        <source>検索「%1」はすでにあります（大文字と小文字は区別しません）。
+別の名前を入力してください。</source>
+        <translation>A search named “%1” already exists (letter case is ignored).
+Enter another name.</translation>
+    </message>
+</context>
+<context>
+    <name>CSavedSearchTree</name>
+    <message>
+        <source>保存した検索</source>
+        <translation>Saved Searches</translation>
+    </message>
+    <message>
+        <source>未分類</source>
+        <translation>Uncategorised</translation>
+    </message>
+    <message>
+        <source>見つかりません</source>
+        <translation>Missing</translation>
+    </message>
+    <message>
+        <source>重複</source>
+        <translation>Duplicates</translation>
+    </message>
+    <message>
+        <source>検索の名前を変更...</source>
+        <translation>Rename Search...</translation>
+    </message>
+    <message>
+        <source>検索を削除</source>
+        <translation>Delete Search</translation>
+    </message>
+    <message>
+        <source>重複した文書の中身を比べています...</source>
+        <translation>Comparing the contents of duplicate documents…</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存するクエリがありません。クエリを入力してください。</source>
+        <translation>There is no query to save. Enter a query.</translation>
+    </message>
+    <message>
+        <source>このクエリは読めないため保存できません。
+%1</source>
+        <translation>This query cannot be read, so it cannot be saved.
+%1</translation>
+    </message>
+    <message>
+        <source>検索を保存</source>
+        <translation>Save Search</translation>
+    </message>
+    <message>
+        <source>名前の変更</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>検索の削除</source>
+        <translation>Delete Search</translation>
+    </message>
+    <message>
+        <source>保存した検索「%1」を削除しますか？
+文書とカテゴリはそのまま残ります。</source>
+        <translation>Delete the saved search “%1”?
+The documents and categories stay as they are.</translation>
+    </message>
+    <message>
+        <source>検索の名前:</source>
+        <translation>Search name:</translation>
     </message>
 </context>
 <context>

@@ -9,16 +9,21 @@
 #include "CQueryCompiler.h"
 #include "CQueryCompleter.h"
 #include "CQueryError.h"
+#include "CSavedSearches.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabBar>
+#include <QToolButton>
+#include <memory>
 
 QString CQueryView::ResultsKey() {
     return QStringLiteral("Q");
@@ -49,7 +54,8 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
     const QRect strip = TabStrip->geometry();
     const int fieldHeight = m_field->sizeHint().height();
     const int errorHeight = m_error->fontMetrics().height() + 2;
-    m_field->setGeometry(strip.x(), strip.y(), strip.width(), fieldHeight);
+    MakeSaveButton(strip, fieldHeight);
+    m_field->setGeometry(strip.x(), strip.y(), strip.width() - m_saveButton->width(), fieldHeight);
     m_error->setGeometry(strip.x() + 2, strip.y() + fieldHeight, strip.width() - 2, errorHeight);
     TabStrip->setGeometry(strip.adjusted(0, fieldHeight + errorHeight, 0, 0));
     m_pause.setSingleShot(true);
@@ -60,12 +66,35 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
             &CQueryView::Field_OnEditingFinished);
     // A query taken from the history runs at once.
     connect(m_field, &QComboBox::textActivated, this, [this] { Run(); });
+    m_field->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_field->lineEdit(), &QWidget::customContextMenuRequested, this,
+            &CQueryView::ShowFieldMenu);
+}
+
+void CQueryView::MakeSaveButton(const QRect& Strip, int Height) {
+    m_save = new QAction(tr("検索を保存..."), this);
+    m_save->setObjectName(QStringLiteral("SaveSearch"));
+    m_saveButton = new QToolButton(m_window);
+    m_saveButton->setObjectName(QStringLiteral("SaveSearchButton"));
+    m_saveButton->setDefaultAction(m_save);
+    m_saveButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const int width = m_saveButton->sizeHint().width();
+    m_saveButton->setGeometry(Strip.x() + Strip.width() - width, Strip.y(), width, Height);
+}
+
+void CQueryView::ShowFieldMenu(const QPoint& Position) {
+    QLineEdit* edit = m_field->lineEdit();
+    std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+    menu->addSeparator();
+    menu->addAction(m_save);
+    menu->exec(edit->mapToGlobal(Position));
 }
 
 CQueryView::~CQueryView() = default;
 
 void CQueryView::AnchorTo(CAnchor& Anchor) {
     Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
+    Anchor.Add(CWidgetAnchorControl::Wrap(m_saveButton), 6);
     Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 1);
 }
 
@@ -132,6 +161,25 @@ void CQueryView::Field_OnEditingFinished() {
         m_field->removeItem(kept);
     m_field->insertItem(0, query);
     m_field->setEditText(query);
+    try {
+        CSavedSearches(m_repository).Remember(query);
+    } catch (const CError&) {
+        // The field keeps it for now; a repository that cannot take it
+        // (opened for reading only) loses only the history.
+    }
+}
+
+void CQueryView::LoadHistory() {
+    QStringList history;
+    try {
+        history = CSavedSearches(m_repository).History();
+    } catch (const CError&) {
+        // No history is offered rather than a start that fails.
+    }
+    const QString text = Query();
+    m_field->clear();
+    m_field->addItems(history);
+    m_field->setEditText(text);
 }
 
 void CQueryView::ShowError(int Position, const QString& Reason) {
@@ -150,9 +198,17 @@ void CQueryView::Run() {
     } catch (const CQueryError& e) {
         ShowError(e.Position(), e.Reason());
     }
-    m_lastRun = query;
-    if (m_tabs != nullptr && !query.trimmed().isEmpty())
+    ShowResults(query, files);
+}
+
+void CQueryView::ShowResults(const QString& Query, const QList<std::pair<qint32, QString>>& Files) {
+    if (!m_results)
+        return;
+    m_lastRun = Query;
+    if (m_field->currentText() != Query)
+        m_field->setEditText(Query);
+    if (m_tabs != nullptr && !Query.trimmed().isEmpty())
         m_tabs->SelectTab(ResultsKey());
-    m_filler.ShowFiles(m_results, files);
+    m_filler.ShowFiles(m_results, Files);
     emit OnShown(ResultsKey());
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <utility>
 
 class CAnchor;
 class CCategoryLists;
@@ -14,8 +15,10 @@ class CListFiller;
 class CQueryCompleter;
 class CTabViewer;
 class CVolloDB;
+class QAction;
 class QComboBox;
 class QLabel;
+class QToolButton;
 class QTabBar;
 class QWidget;
 
@@ -52,6 +55,14 @@ public:
     QStringList History() const;
     QString ErrorText() const;
     QComboBox* Field() const { return m_field; }
+    // 検索を保存...: on the button beside the field and in the field's menu;
+    // its owner answers it.
+    QAction* SaveAction() const { return m_save; }
+    // Shows Files as the results of Query (worked out by the caller), as Run
+    // shows its own.
+    void ShowResults(const QString& Query, const QList<std::pair<qint32, QString>>& Files);
+    // Reads the history kept in the repository into the field.
+    void LoadHistory();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,12 +75,16 @@ private:
     void Field_OnTextEdited();
     void Field_OnEditingFinished();
     void ShowError(int Position, const QString& Reason);
+    void MakeSaveButton(const QRect& Strip, int Height);
+    void ShowFieldMenu(const QPoint& Position);
 
     QWidget* m_window;
     CVolloDB& m_repository;
     CListFiller& m_filler;
     QComboBox* m_field = nullptr;
     QLabel* m_error = nullptr;
+    QAction* m_save = nullptr;
+    QToolButton* m_saveButton = nullptr;
     CQueryCompleter* m_completer = nullptr;
     CTabViewer* m_tabs = nullptr;
     QPointer<CFileListView> m_results;

@@ -38,6 +38,7 @@ class CMoveFollower;
 class CMsghook;
 class CPathFinder;
 class CQueryView;
+class CSavedSearchTree;
 class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
@@ -106,6 +107,7 @@ public:
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
     CQueryView* QueryView() const { return m_query.get(); }
+    CSavedSearchTree* SavedSearches() const { return m_saved.get(); }
     // The progress window of the running first-start walk, or nullptr.
     CWalkProgress* WalkProgress() const;
     // Keeps the shortcuts pointing at documents that move.
@@ -195,6 +197,8 @@ private:
     // The query field (before the layout) and its results list (after).
     void LoadQueryField();
     void SetupQuery();
+    // The saved searches and smart views in the tree.
+    void SetupSavedSearches();
 
     // Categories of the user's own: one list per category, made at load for
     // those beyond the design's lists and whenever the user adds one.
@@ -281,6 +285,7 @@ private:
     std::unique_ptr<CUserCategories> m_userCategories;
     std::unique_ptr<CCategoryLists> m_categoryLists;
     std::unique_ptr<CQueryView> m_query;
+    std::unique_ptr<CSavedSearchTree> m_saved;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;
