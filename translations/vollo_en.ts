@@ -1358,6 +1358,14 @@ The file may have been moved or deleted.</translation>
 <context>
     <name>CQueryView</name>
     <message>
+        <source>いずれか</source>
+        <translation>Any</translation>
+    </message>
+    <message>
+        <source>Ctrl+クリックで選んだカテゴリのいずれかにある文書を表示します（オフ: すべてにある文書）</source>
+        <translation>Show the documents in any of the categories chosen with Ctrl+click (off: in all of them)</translation>
+    </message>
+    <message>
         <source>検索を保存...</source>
         <translation>Save Search...</translation>
     </message>

@@ -54,8 +54,8 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
     const QRect strip = TabStrip->geometry();
     const int fieldHeight = m_field->sizeHint().height();
     const int errorHeight = m_error->fontMetrics().height() + 2;
-    MakeSaveButton(strip, fieldHeight);
-    m_field->setGeometry(strip.x(), strip.y(), strip.width() - m_saveButton->width(), fieldHeight);
+    const int buttons = MakeButtons(strip, fieldHeight);
+    m_field->setGeometry(strip.x(), strip.y(), strip.width() - buttons, fieldHeight);
     m_error->setGeometry(strip.x() + 2, strip.y() + fieldHeight, strip.width() - 2, errorHeight);
     TabStrip->setGeometry(strip.adjusted(0, fieldHeight + errorHeight, 0, 0));
     m_pause.setSingleShot(true);
@@ -71,15 +71,26 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
             &CQueryView::ShowFieldMenu);
 }
 
-void CQueryView::MakeSaveButton(const QRect& Strip, int Height) {
+int CQueryView::MakeButtons(const QRect& Strip, int Height) {
+    m_any = new QAction(tr("いずれか"), this);
+    m_any->setObjectName(QStringLiteral("CombineAny"));
+    m_any->setCheckable(true);
+    m_any->setToolTip(tr("Ctrl+クリックで選んだカテゴリのいずれかにある文書を表示します"
+                         "（オフ: すべてにある文書）"));
     m_save = new QAction(tr("検索を保存..."), this);
     m_save->setObjectName(QStringLiteral("SaveSearch"));
-    m_saveButton = new QToolButton(m_window);
-    m_saveButton->setObjectName(QStringLiteral("SaveSearchButton"));
-    m_saveButton->setDefaultAction(m_save);
-    m_saveButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const int width = m_saveButton->sizeHint().width();
-    m_saveButton->setGeometry(Strip.x() + Strip.width() - width, Strip.y(), width, Height);
+    int right = Strip.x() + Strip.width();
+    for (QAction* action : {m_save, m_any}) {
+        auto* button = new QToolButton(m_window);
+        button->setObjectName(action->objectName() + QStringLiteral("Button"));
+        button->setDefaultAction(action);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        const int width = button->sizeHint().width();
+        right -= width;
+        button->setGeometry(right, Strip.y(), width, Height);
+        m_buttons << button;
+    }
+    return Strip.x() + Strip.width() - right;
 }
 
 void CQueryView::ShowFieldMenu(const QPoint& Position) {
@@ -94,7 +105,8 @@ CQueryView::~CQueryView() = default;
 
 void CQueryView::AnchorTo(CAnchor& Anchor) {
     Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
-    Anchor.Add(CWidgetAnchorControl::Wrap(m_saveButton), 6);
+    for (QToolButton* button : std::as_const(m_buttons))
+        Anchor.Add(CWidgetAnchorControl::Wrap(button), 6);
     Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 1);
 }
 

@@ -58,6 +58,9 @@ public:
     // 検索を保存...: on the button beside the field and in the field's menu;
     // its owner answers it.
     QAction* SaveAction() const { return m_save; }
+    // いずれか: checked, categories chosen together in the tree show the
+    // documents in any of them rather than in all; its owner answers it.
+    QAction* AnyAction() const { return m_any; }
     // Shows Files as the results of Query (worked out by the caller), as Run
     // shows its own.
     void ShowResults(const QString& Query, const QList<std::pair<qint32, QString>>& Files);
@@ -75,7 +78,8 @@ private:
     void Field_OnTextEdited();
     void Field_OnEditingFinished();
     void ShowError(int Position, const QString& Reason);
-    void MakeSaveButton(const QRect& Strip, int Height);
+    // The buttons right of the field; their width.
+    int MakeButtons(const QRect& Strip, int Height);
     void ShowFieldMenu(const QPoint& Position);
 
     QWidget* m_window;
@@ -84,7 +88,8 @@ private:
     QComboBox* m_field = nullptr;
     QLabel* m_error = nullptr;
     QAction* m_save = nullptr;
-    QToolButton* m_saveButton = nullptr;
+    QAction* m_any = nullptr;
+    QList<QToolButton*> m_buttons;
     CQueryCompleter* m_completer = nullptr;
     CTabViewer* m_tabs = nullptr;
     QPointer<CFileListView> m_results;

@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
+#include "CCategoryCombine.h"
 #include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
@@ -419,6 +420,7 @@ void FormMain::Unload() {
     m_moves.reset();
     FMoveFollower.reset();
     m_userCategories.reset();
+    m_combine.reset();
     m_saved.reset();
     m_query.reset();
     FCategory.reset();
@@ -995,6 +997,7 @@ void FormMain::SetupSavedSearches() {
     m_query->LoadHistory();
     m_saved = std::make_unique<CSavedSearchTree>(*FCategory, *m_query, *gRepository, this);
     m_saved->Load();
+    m_combine = std::make_unique<CCategoryCombine>(*FCategory, *m_query);
     connect(m_query->SaveAction(), &QAction::triggered, this,
             [this] { Handle(!WritesBlocked(), [this] { m_saved->SaveCurrent(); }); });
 }

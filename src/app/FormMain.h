@@ -19,6 +19,7 @@
 #include <utility>
 
 class CAnchor;
+class CCategoryCombine;
 class CCategoryLinks;
 class CCategoryLists;
 class CDocumentWalk;
@@ -286,6 +287,7 @@ private:
     std::unique_ptr<CCategoryLists> m_categoryLists;
     std::unique_ptr<CQueryView> m_query;
     std::unique_ptr<CSavedSearchTree> m_saved;
+    std::unique_ptr<CCategoryCombine> m_combine;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;

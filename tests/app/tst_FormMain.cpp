@@ -999,6 +999,30 @@ private slots:
         QCOMPARE(m_form->TabViewer()->SelectedKey(), "Q");
     }
 
+    // Ctrl+click on two categories shows the documents in both, いずれか in
+    // either; the field shows the query; a plain click shows one again.
+    void combineFromTree() {
+        Start();
+        gRepository->RunSQL("UPDATE tags SET tagName = \"A & B\" WHERE ID = 2");
+        Collect({"both.txt"}, {"H1", "H2"});
+        Collect({"one.txt"}, {"H1"});
+        Collect({"two.txt"}, {"H2"});
+        Node("H2")->setText(0, "A & B");
+        ClickNode("H1");
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::ControlModifier, At("H2"));
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), QStringList{"both.txt"});
+        QCOMPARE(m_form->QueryView()->Query(), Node("H1")->text(0) + " \"A & B\"");
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "Q");
+        Find<QToolButton>("CombineAnyButton")->click();
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()),
+                     (QStringList{"both.txt", "one.txt", "two.txt"}));
+        QCOMPARE(m_form->QueryView()->Query(), Node("H1")->text(0) + " OR \"A & B\"");
+        QVERIFY(Node("H1")->isSelected() && Node("H2")->isSelected());
+        ClickNode("H1");
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "H1");
+        QVERIFY(!Node("H2")->isSelected());
+    }
+
     void oneCategory() {
         Open();
         gRepository->RunSQL("DELETE FROM tags WHERE ID > 1");
