@@ -135,9 +135,23 @@ private slots:
 
     // An export taken in, on an empty repository, gives the same export.
     void exportImportRoundTrip() {
+        // A saved search as the window stores it goes out and comes back once.
+        const QByteArray repository =
+            QFile::encodeName(QDir::homePath() + QStringLiteral("/.local/share/Vollo/reposit.db"));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open_v2(repository.constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TABLE savedsearch (ID INTEGER PRIMARY KEY, name TEXT NOT "
+                              "NULL, query TEXT NOT NULL); INSERT INTO savedsearch (name, query) "
+                              "VALUES ('A & \"B\"', '重要 -type:pdf')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
         const QString file = m_dir.filePath(QStringLiteral("export.json"));
         QCOMPARE(Vollo({"export", QFile::encodeName(file)}).status, 0);
         const Run before = Vollo({"export"});
+        QVERIFY(before.out.contains("\"name\": \"A & \\\"B\\\"\""));
         QVERIFY(Vollo({"export", "--format", "csv"}).out.startsWith("path,fingerprint"));
         QVERIFY(QDir(QDir::homePath() + QStringLiteral("/.local/share/Vollo")).removeRecursively());
         QCOMPARE(Vollo({"import", QFile::encodeName(file)}).status, 0);
