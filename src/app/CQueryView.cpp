@@ -9,6 +9,7 @@
 #include "CQueryCompiler.h"
 #include "CQueryCompleter.h"
 #include "CQueryError.h"
+#include "CQueryParser.h"
 #include "CSavedSearches.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
@@ -58,6 +59,7 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
     m_field->setGeometry(strip.x(), strip.y(), strip.width() - buttons, fieldHeight);
     m_error->setGeometry(strip.x() + 2, strip.y() + fieldHeight, strip.width() - 2, errorHeight);
     TabStrip->setGeometry(strip.adjusted(0, fieldHeight + errorHeight, 0, 0));
+    m_pool.setMaxThreadCount(1);
     m_pause.setSingleShot(true);
     m_pause.setInterval(Pause);
     connect(&m_pause, &QTimer::timeout, this, &CQueryView::Run);
@@ -101,7 +103,10 @@ void CQueryView::ShowFieldMenu(const QPoint& Position) {
     menu->exec(edit->mapToGlobal(Position));
 }
 
-CQueryView::~CQueryView() = default;
+CQueryView::~CQueryView() {
+    Interrupt();
+    m_pool.waitForDone();
+}
 
 void CQueryView::AnchorTo(CAnchor& Anchor) {
     Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
@@ -203,17 +208,73 @@ void CQueryView::Run() {
     if (!m_results)
         return;
     const QString query = Query();
-    CQueryCompiler::FileList files;
+    const quint64 generation = ++m_generation;
+    Interrupt();
     m_error->clear();
+    CQueryCompiler::Statement statement;
     try {
-        files = CQueryCompiler(m_repository.Connection()).Run(query);
+        const std::unique_ptr<CQueryNode> root = CQueryParser::Parse(query);
+        statement = CQueryCompiler(m_repository.Connection()).Compile(root.get());
     } catch (const CQueryError& e) {
         ShowError(e.Position(), e.Reason());
+        Apply(query, {});
+        return;
     }
-    ShowResults(query, files);
+    m_pool.start([this, generation, query, statement] {
+        Look(generation, query, statement.sql, statement.values);
+    });
+}
+
+bool CQueryView::IsRunning() const {
+    const std::lock_guard lock(m_runningLock);
+    return m_running != nullptr;
+}
+
+void CQueryView::Interrupt() {
+    const std::lock_guard lock(m_runningLock);
+    if (m_running)
+        m_running->Interrupt();
+}
+
+void CQueryView::Look(quint64 Generation, const QString& Query, const QString& Sql,
+                      const QList<QVariant>& Values) {
+    // On the pool's thread: nothing here touches a widget.
+    CQueryCompiler::FileList files;
+    bool looked = false;
+    try {
+        auto connection = std::make_shared<CDatabase>();
+        connection->setReadOnly(true);
+        connection->Open(m_repository.Connection().Path());
+        {
+            const std::lock_guard lock(m_runningLock);
+            m_running = connection;
+        }
+        files = CQueryCompiler(*connection).Run({Sql, Values});
+        looked = true;
+    } catch (const CError&) {
+        // Interrupted for newer text, or unreadable now: nothing is shown.
+    }
+    {
+        const std::lock_guard lock(m_runningLock);
+        m_running.reset();
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, Generation, Query, files, looked] {
+            if (Generation == m_generation && looked)
+                Apply(Query, files);
+        },
+        Qt::QueuedConnection);
 }
 
 void CQueryView::ShowResults(const QString& Query, const QList<std::pair<qint32, QString>>& Files) {
+    // A lookup still on its way would replace these rows.
+    ++m_generation;
+    Interrupt();
+    Apply(Query, Files);
+}
+
+void CQueryView::Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files) {
     if (!m_results)
         return;
     m_lastRun = Query;

@@ -4,10 +4,14 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QTimer>
+#include <memory>
+#include <mutex>
 #include <utility>
 
 class CAnchor;
+class CDatabase;
 class CCategoryLists;
 class CFileListView;
 class CFileListViews;
@@ -50,8 +54,13 @@ public:
 
     QString Query() const;
     void setQuery(const QString& Query);
-    // Runs the query now, without waiting for the pause.
+    // Runs the query now, without waiting for the pause. It is read and
+    // checked at once; the documents are looked up on a connection of their
+    // own off the window's thread, and a lookup still running for text the
+    // user has gone past is interrupted, its rows never shown.
     void Run();
+    // Whether a lookup is still on its way.
+    bool IsRunning() const;
     QStringList History() const;
     QString ErrorText() const;
     QComboBox* Field() const { return m_field; }
@@ -90,6 +99,16 @@ private:
     QAction* m_save = nullptr;
     QAction* m_any = nullptr;
     QList<QToolButton*> m_buttons;
+    // The latest run; results of an earlier one are dropped.
+    quint64 m_generation = 0;
+    mutable std::mutex m_runningLock;
+    std::shared_ptr<CDatabase> m_running; // the lookup's connection
+    void Interrupt();
+    void Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files);
+    void Look(quint64 Generation, const QString& Query, const QString& Sql,
+              const QList<QVariant>& Values);
+    // Last: it waits for its lookup before the rest goes.
+    QThreadPool m_pool;
     CQueryCompleter* m_completer = nullptr;
     CTabViewer* m_tabs = nullptr;
     QPointer<CFileListView> m_results;
