@@ -1251,6 +1251,10 @@ The file may have been moved or deleted.</translation>
         <translation>%1 documents registered, %2 already registered; %3 categories made, %4 category links added.
 </translation>
     </message>
+    <message>
+        <source>vollo export で書き出したファイル。</source>
+        <translation>A file written by vollo export.</translation>
+    </message>
 </context>
 <context>
     <name>CCliList</name>
@@ -1457,6 +1461,18 @@ The file may have been moved or deleted.</translation>
         <source>%1 文字目: %2</source>
         <translation>At character %1: %2</translation>
     </message>
+    <message>
+        <source>いずれか</source>
+        <translation>Any</translation>
+    </message>
+    <message>
+        <source>Ctrl+クリックで選んだカテゴリのいずれかにある文書を表示します（オフ: すべてにある文書）</source>
+        <translation>Show the documents in any of the categories chosen with Ctrl+click (off: in all of them)</translation>
+    </message>
+    <message>
+        <source>検索を保存...</source>
+        <translation>Save Search...</translation>
+    </message>
 </context>
 <context>
     <name>CHomeFolder</name>
@@ -1474,6 +1490,92 @@ The file may have been moved or deleted.</translation>
 </source>
         <translation>vollo: the display &quot;%1&quot; could not be reached. Check that its X server runs and that DISPLAY is right.
 </translation>
+    </message>
+    <message>
+        <source>vollo: ホームフォルダーがわかりません。HOME が設定されておらず、ユーザー %1 のホームも登録されていません。HOME を設定してから起動してください。
+</source>
+        <translation>vollo: there is no home folder. HOME is not set and user %1 has no home in the password database. Set HOME, then start Vollo again.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CSavedSearches</name>
+    <message>
+        <source>検索の名前が空です。名前を入力してください。</source>
+        <translation>The search has no name. Enter a name.</translation>
+    </message>
+    <message>
+        <source>検索「%1」はすでにあります（大文字と小文字は区別しません）。
+別の名前を入力してください。</source>
+        <translation>A search named “%1” already exists (letter case is ignored).
+Enter another name.</translation>
+    </message>
+</context>
+<context>
+    <name>CSavedSearchTree</name>
+    <message>
+        <source>保存した検索</source>
+        <translation>Saved Searches</translation>
+    </message>
+    <message>
+        <source>未分類</source>
+        <translation>Uncategorised</translation>
+    </message>
+    <message>
+        <source>見つかりません</source>
+        <translation>Missing</translation>
+    </message>
+    <message>
+        <source>重複</source>
+        <translation>Duplicates</translation>
+    </message>
+    <message>
+        <source>検索の名前を変更...</source>
+        <translation>Rename Search...</translation>
+    </message>
+    <message>
+        <source>検索を削除</source>
+        <translation>Delete Search</translation>
+    </message>
+    <message>
+        <source>重複した文書の中身を比べています...</source>
+        <translation>Comparing the contents of duplicate documents…</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存するクエリがありません。クエリを入力してください。</source>
+        <translation>There is no query to save. Enter a query.</translation>
+    </message>
+    <message>
+        <source>このクエリは読めないため保存できません。
+%1</source>
+        <translation>This query cannot be read, so it cannot be saved.
+%1</translation>
+    </message>
+    <message>
+        <source>検索を保存</source>
+        <translation>Save Search</translation>
+    </message>
+    <message>
+        <source>名前の変更</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>検索の削除</source>
+        <translation>Delete Search</translation>
+    </message>
+    <message>
+        <source>保存した検索「%1」を削除しますか？
+文書とカテゴリはそのまま残ります。</source>
+        <translation>Delete the saved search “%1”?
+The documents and categories stay as they are.</translation>
+    </message>
+    <message>
+        <source>検索の名前:</source>
+        <translation>Search name:</translation>
     </message>
 </context>
 </TS>

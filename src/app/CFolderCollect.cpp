@@ -45,9 +45,8 @@ QString CFolderCollect::Resolve(const QString& folder) {
 }
 
 qint32 CFolderCollect::CategoryOf(const QTreeWidgetItem* node) {
-    if (node == nullptr)
-        return 0;
-    const qint32 id = KeyToID(CCategory::NodeKey(node));
+    // A saved search's node names no category: 0 as the root.
+    const qint32 id = CCategory::NodeID(node);
     // Categories have IDs from 1 to 500; extension categories lie above.
     return id > 0 && id <= 500 ? id : 0;
 }

@@ -9,16 +9,22 @@
 #include "CQueryCompiler.h"
 #include "CQueryCompleter.h"
 #include "CQueryError.h"
+#include "CQueryParser.h"
+#include "CSavedSearches.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabBar>
+#include <QToolButton>
+#include <memory>
 
 QString CQueryView::ResultsKey() {
     return QStringLiteral("Q");
@@ -49,13 +55,11 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
     const QRect strip = TabStrip->geometry();
     const int fieldHeight = m_field->sizeHint().height();
     const int errorHeight = m_error->fontMetrics().height() + 2;
-    m_field->setGeometry(strip.x(), strip.y(), strip.width(), fieldHeight);
+    const int buttons = MakeButtons(strip, fieldHeight);
+    m_field->setGeometry(strip.x(), strip.y(), strip.width() - buttons, fieldHeight);
     m_error->setGeometry(strip.x() + 2, strip.y() + fieldHeight, strip.width() - 2, errorHeight);
     TabStrip->setGeometry(strip.adjusted(0, fieldHeight + errorHeight, 0, 0));
-    // On a first start the window is already up when the field is made, and a
-    // child made after its window was shown stays hidden until told.
-    m_field->show();
-    m_error->show();
+    m_pool.setMaxThreadCount(1);
     m_pause.setSingleShot(true);
     m_pause.setInterval(Pause);
     connect(&m_pause, &QTimer::timeout, this, &CQueryView::Run);
@@ -64,12 +68,50 @@ CQueryView::CQueryView(QWidget* Window, QTabBar* TabStrip, CVolloDB& Repository,
             &CQueryView::Field_OnEditingFinished);
     // A query taken from the history runs at once.
     connect(m_field, &QComboBox::textActivated, this, [this] { Run(); });
+    m_field->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_field->lineEdit(), &QWidget::customContextMenuRequested, this,
+            &CQueryView::ShowFieldMenu);
 }
 
-CQueryView::~CQueryView() = default;
+int CQueryView::MakeButtons(const QRect& Strip, int Height) {
+    m_any = new QAction(tr("いずれか"), this);
+    m_any->setObjectName(QStringLiteral("CombineAny"));
+    m_any->setCheckable(true);
+    m_any->setToolTip(tr("Ctrl+クリックで選んだカテゴリのいずれかにある文書を表示します"
+                         "（オフ: すべてにある文書）"));
+    m_save = new QAction(tr("検索を保存..."), this);
+    m_save->setObjectName(QStringLiteral("SaveSearch"));
+    int right = Strip.x() + Strip.width();
+    for (QAction* action : {m_save, m_any}) {
+        auto* button = new QToolButton(m_window);
+        button->setObjectName(action->objectName() + QStringLiteral("Button"));
+        button->setDefaultAction(action);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        const int width = button->sizeHint().width();
+        right -= width;
+        button->setGeometry(right, Strip.y(), width, Height);
+        m_buttons << button;
+    }
+    return Strip.x() + Strip.width() - right;
+}
+
+void CQueryView::ShowFieldMenu(const QPoint& Position) {
+    QLineEdit* edit = m_field->lineEdit();
+    std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+    menu->addSeparator();
+    menu->addAction(m_save);
+    menu->exec(edit->mapToGlobal(Position));
+}
+
+CQueryView::~CQueryView() {
+    Interrupt();
+    m_pool.waitForDone();
+}
 
 void CQueryView::AnchorTo(CAnchor& Anchor) {
     Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
+    for (QToolButton* button : std::as_const(m_buttons))
+        Anchor.Add(CWidgetAnchorControl::Wrap(button), 6);
     Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 1);
 }
 
@@ -136,6 +178,25 @@ void CQueryView::Field_OnEditingFinished() {
         m_field->removeItem(kept);
     m_field->insertItem(0, query);
     m_field->setEditText(query);
+    try {
+        CSavedSearches(m_repository).Remember(query);
+    } catch (const CError&) {
+        // The field keeps it for now; a repository that cannot take it
+        // (opened for reading only) loses only the history.
+    }
+}
+
+void CQueryView::LoadHistory() {
+    QStringList history;
+    try {
+        history = CSavedSearches(m_repository).History();
+    } catch (const CError&) {
+        // No history is offered rather than a start that fails.
+    }
+    const QString text = Query();
+    m_field->clear();
+    m_field->addItems(history);
+    m_field->setEditText(text);
 }
 
 void CQueryView::ShowError(int Position, const QString& Reason) {
@@ -147,16 +208,80 @@ void CQueryView::Run() {
     if (!m_results)
         return;
     const QString query = Query();
-    CQueryCompiler::FileList files;
+    const quint64 generation = ++m_generation;
+    Interrupt();
     m_error->clear();
+    CQueryCompiler::Statement statement;
     try {
-        files = CQueryCompiler(m_repository.Connection()).Run(query);
+        const std::unique_ptr<CQueryNode> root = CQueryParser::Parse(query);
+        statement = CQueryCompiler(m_repository.Connection()).Compile(root.get());
     } catch (const CQueryError& e) {
         ShowError(e.Position(), e.Reason());
+        Apply(query, {});
+        return;
     }
-    m_lastRun = query;
-    if (m_tabs != nullptr && !query.trimmed().isEmpty())
+    m_pool.start([this, generation, query, statement] {
+        Look(generation, query, statement.sql, statement.values);
+    });
+}
+
+bool CQueryView::IsRunning() const {
+    const std::lock_guard lock(m_runningLock);
+    return m_running != nullptr;
+}
+
+void CQueryView::Interrupt() {
+    const std::lock_guard lock(m_runningLock);
+    if (m_running)
+        m_running->Interrupt();
+}
+
+void CQueryView::Look(quint64 Generation, const QString& Query, const QString& Sql,
+                      const QList<QVariant>& Values) {
+    // On the pool's thread: nothing here touches a widget.
+    CQueryCompiler::FileList files;
+    bool looked = false;
+    try {
+        auto connection = std::make_shared<CDatabase>();
+        connection->setReadOnly(true);
+        connection->Open(m_repository.Connection().Path());
+        {
+            const std::lock_guard lock(m_runningLock);
+            m_running = connection;
+        }
+        files = CQueryCompiler(*connection).Run({Sql, Values});
+        looked = true;
+    } catch (const CError&) {
+        // Interrupted for newer text, or unreadable now: nothing is shown.
+    }
+    {
+        const std::lock_guard lock(m_runningLock);
+        m_running.reset();
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, Generation, Query, files, looked] {
+            if (Generation == m_generation && looked)
+                Apply(Query, files);
+        },
+        Qt::QueuedConnection);
+}
+
+void CQueryView::ShowResults(const QString& Query, const QList<std::pair<qint32, QString>>& Files) {
+    // A lookup still on its way would replace these rows.
+    ++m_generation;
+    Interrupt();
+    Apply(Query, Files);
+}
+
+void CQueryView::Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files) {
+    if (!m_results)
+        return;
+    m_lastRun = Query;
+    if (m_field->currentText() != Query)
+        m_field->setEditText(Query);
+    if (m_tabs != nullptr && !Query.trimmed().isEmpty())
         m_tabs->SelectTab(ResultsKey());
-    m_filler.ShowFiles(m_results, files);
+    m_filler.ShowFiles(m_results, Files);
     emit OnShown(ResultsKey());
 }

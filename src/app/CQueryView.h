@@ -4,9 +4,14 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QTimer>
+#include <memory>
+#include <mutex>
+#include <utility>
 
 class CAnchor;
+class CDatabase;
 class CCategoryLists;
 class CFileListView;
 class CFileListViews;
@@ -14,8 +19,10 @@ class CListFiller;
 class CQueryCompleter;
 class CTabViewer;
 class CVolloDB;
+class QAction;
 class QComboBox;
 class QLabel;
+class QToolButton;
 class QTabBar;
 class QWidget;
 
@@ -47,11 +54,27 @@ public:
 
     QString Query() const;
     void setQuery(const QString& Query);
-    // Runs the query now, without waiting for the pause.
+    // Runs the query now, without waiting for the pause. It is read and
+    // checked at once; the documents are looked up on a connection of their
+    // own off the window's thread, and a lookup still running for text the
+    // user has gone past is interrupted, its rows never shown.
     void Run();
+    // Whether a lookup is still on its way.
+    bool IsRunning() const;
     QStringList History() const;
     QString ErrorText() const;
     QComboBox* Field() const { return m_field; }
+    // 検索を保存...: on the button beside the field and in the field's menu;
+    // its owner answers it.
+    QAction* SaveAction() const { return m_save; }
+    // いずれか: checked, categories chosen together in the tree show the
+    // documents in any of them rather than in all; its owner answers it.
+    QAction* AnyAction() const { return m_any; }
+    // Shows Files as the results of Query (worked out by the caller), as Run
+    // shows its own.
+    void ShowResults(const QString& Query, const QList<std::pair<qint32, QString>>& Files);
+    // Reads the history kept in the repository into the field.
+    void LoadHistory();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,12 +87,28 @@ private:
     void Field_OnTextEdited();
     void Field_OnEditingFinished();
     void ShowError(int Position, const QString& Reason);
+    // The buttons right of the field; their width.
+    int MakeButtons(const QRect& Strip, int Height);
+    void ShowFieldMenu(const QPoint& Position);
 
     QWidget* m_window;
     CVolloDB& m_repository;
     CListFiller& m_filler;
     QComboBox* m_field = nullptr;
     QLabel* m_error = nullptr;
+    QAction* m_save = nullptr;
+    QAction* m_any = nullptr;
+    QList<QToolButton*> m_buttons;
+    // The latest run; results of an earlier one are dropped.
+    quint64 m_generation = 0;
+    mutable std::mutex m_runningLock;
+    std::shared_ptr<CDatabase> m_running; // the lookup's connection
+    void Interrupt();
+    void Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files);
+    void Look(quint64 Generation, const QString& Query, const QString& Sql,
+              const QList<QVariant>& Values);
+    // Last: it waits for its lookup before the rest goes.
+    QThreadPool m_pool;
     CQueryCompleter* m_completer = nullptr;
     CTabViewer* m_tabs = nullptr;
     QPointer<CFileListView> m_results;

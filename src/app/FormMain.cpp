@@ -5,6 +5,7 @@
 #include "CAnchor.h"
 #include "CCategoryColouring.h"
 #include "CCategoryColours.h"
+#include "CCategoryCombine.h"
 #include "CCategoryFormFeed.h"
 #include "CCategoryLinks.h"
 #include "CCategoryLists.h"
@@ -37,6 +38,7 @@
 #include "CPathFinder.h"
 #include "CQueryView.h"
 #include "CRecentFiles.h"
+#include "CSavedSearchTree.h"
 #include "CSplitBar.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
@@ -146,6 +148,7 @@ void FormMain::Load() {
     SetupCategoryCommands();
     SetupManyDocuments();
     SetupQuery();
+    SetupSavedSearches();
     SetupDesktopTags();
     SetupCategoryColours();
     LoadCategoryTabs();
@@ -448,6 +451,8 @@ void FormMain::Unload() {
     m_moves.reset();
     FMoveFollower.reset();
     m_userCategories.reset();
+    m_combine.reset();
+    m_saved.reset();
     m_query.reset();
     m_categoryTabs.reset();
     m_colouring.reset();
@@ -982,7 +987,7 @@ void FormMain::RefreshAfterCollect(qint32 TagID) {
     // The root's list keeps showing what the selected node asks of it.
     const QTreeWidgetItem* node = FCategory->SelectedItem();
     const QString tag = node != nullptr ? CCategory::NodeTag(node) : QString();
-    if (node == nullptr || !IsExtensionCategory(KeyToID(CCategory::NodeKey(node)))) {
+    if (node == nullptr || !IsExtensionCategory(CCategory::NodeID(node))) {
         ShowTagFiles(0);
     } else if (!IsRecentNode(tag)) {
         const CListFiller::FileList rs = m_filler->FilesOfExtension(tag);
@@ -1024,6 +1029,15 @@ void FormMain::SetupQuery() {
     m_listKeys << CQueryView::ResultsKey();
     FollowList(results);
     connect(m_query.get(), &CQueryView::OnShown, this, &FormMain::ShowCount);
+}
+
+void FormMain::SetupSavedSearches() {
+    m_query->LoadHistory();
+    m_saved = std::make_unique<CSavedSearchTree>(*FCategory, *m_query, *gRepository, this);
+    m_saved->Load();
+    m_combine = std::make_unique<CCategoryCombine>(*FCategory, *m_query);
+    connect(m_query->SaveAction(), &QAction::triggered, this,
+            [this] { Handle(!WritesBlocked(), [this] { m_saved->SaveCurrent(); }); });
 }
 
 // ------------------------------------------------------ many documents at once

@@ -19,6 +19,7 @@
 #include <utility>
 
 class CAnchor;
+class CCategoryCombine;
 class CCategoryLinks;
 class CCategoryColouring;
 class CCategoryLists;
@@ -40,6 +41,7 @@ class CMoveFollower;
 class CMsghook;
 class CPathFinder;
 class CQueryView;
+class CSavedSearchTree;
 class CSplitBar;
 class CRecentFiles;
 class CTabViewer;
@@ -108,6 +110,7 @@ public:
     CFindBox* FindBox() const { return FFindBox.get(); }
     CCategory* Category() const { return FCategory.get(); }
     CQueryView* QueryView() const { return m_query.get(); }
+    CSavedSearchTree* SavedSearches() const { return m_saved.get(); }
     // The progress window of the running first-start walk, or nullptr.
     CWalkProgress* WalkProgress() const;
     // Keeps the shortcuts pointing at documents that move.
@@ -199,6 +202,8 @@ private:
     // The query field (before the layout) and its results list (after).
     void LoadQueryField();
     void SetupQuery();
+    // The saved searches and smart views in the tree.
+    void SetupSavedSearches();
 
     // Categories of the user's own: one list per category, made at load for
     // those beyond the design's lists and whenever the user adds one.
@@ -291,6 +296,8 @@ private:
     std::unique_ptr<CCategoryTabs> m_categoryTabs;
     std::unique_ptr<CCategoryColouring> m_colouring;
     std::unique_ptr<CQueryView> m_query;
+    std::unique_ptr<CSavedSearchTree> m_saved;
+    std::unique_ptr<CCategoryCombine> m_combine;
 
     std::unique_ptr<CFileCollector> m_collector;
     std::unique_ptr<CListFiller> m_filler;

@@ -2,6 +2,7 @@
 
 #include "CDocumentQuery.h"
 #include "CDocumentRows.h"
+#include "CSavedSearches.h"
 #include "CVolloDB.h"
 
 #include <QJsonArray>
@@ -40,8 +41,16 @@ QByteArray CRepositoryExport::Json() {
     const QJsonObject root{{QStringLiteral("vollo"), Version},
                            {QStringLiteral("categories"), categories},
                            {QStringLiteral("documents"), documents},
-                           {QStringLiteral("searches"), QJsonArray()}};
+                           {QStringLiteral("searches"), Searches()}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QJsonArray CRepositoryExport::Searches() {
+    QJsonArray searches;
+    for (const CSavedSearches::Search& search : CSavedSearches(m_repository).All())
+        searches.append(QJsonObject{{QStringLiteral("name"), search.name},
+                                    {QStringLiteral("query"), search.query}});
+    return searches;
 }
 
 QByteArray CRepositoryExport::Csv() {

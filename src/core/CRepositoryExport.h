@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonArray>
 
 class CVolloDB;
 
@@ -22,5 +23,8 @@ public:
     static constexpr int Version = 1;
 
 private:
+    // The saved searches, by name and query text, in the order saved.
+    QJsonArray Searches();
+
     CVolloDB& m_repository;
 };

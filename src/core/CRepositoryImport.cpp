@@ -6,6 +6,7 @@
 #include "CError.h"
 #include "CFileCollector.h"
 #include "CRepositoryExport.h"
+#include "CSavedSearches.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 
@@ -44,6 +45,7 @@ CRepositoryImport::Result CRepositoryImport::Import(const QByteArray& Data,
     CTransactionScope transaction(m_repository);
     try {
         Merge(root, result);
+        MergeSearches(root, result);
         transaction.Commit();
     } catch (...) {
         // Half an import would be hard to tell from a whole one.
@@ -103,4 +105,18 @@ void CRepositoryImport::Merge(const QJsonObject& root, Result& result) {
     for (auto it = links.constBegin(); it != links.constEnd(); ++it)
         result.Links += linker.LinkFiles(it.value(), it.key());
     result.LeftOut = collector.LeftOut();
+}
+
+void CRepositoryImport::MergeSearches(const QJsonObject& root, Result& result) {
+    CSavedSearches saved(m_repository);
+    const QJsonArray searches = root.value(QStringLiteral("searches")).toArray();
+    for (const auto& value : searches) {
+        const QJsonObject search = value.toObject();
+        const QString name = search.value(QStringLiteral("name")).toString();
+        // A name the repository has keeps its own query: never two of one name.
+        if (name.trimmed().isEmpty() || saved.Find(name) != 0)
+            continue;
+        saved.Add(name, search.value(QStringLiteral("query")).toString());
+        ++result.Searches;
+    }
 }

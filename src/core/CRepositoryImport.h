@@ -22,6 +22,7 @@ public:
         qint32 Known = 0;      // documents found in the repository
         qint32 Categories = 0; // categories added
         qint32 Links = 0;      // category links added
+        qint32 Searches = 0;   // saved searches added
         CLeftOut LeftOut;      // documents that could not be collected
     };
 
@@ -38,6 +39,8 @@ private:
     };
     Known ReadKnown();
     void Merge(const QJsonObject& root, Result& result);
+    // Adds the saved searches whose names the repository does not have yet.
+    void MergeSearches(const QJsonObject& root, Result& result);
 
     CVolloDB& m_repository;
 };

@@ -4,6 +4,7 @@
 #include "CQueryFunctions.h"
 #include "SqlDialect.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
@@ -157,7 +158,13 @@ struct CDatabase::Impl {
         if (impl->busySince.elapsed() >= kBusyLimitMs)
             return 0;
         QThread::msleep(count < 10 ? 5 : 20);
-        if (WaitTurn() && !impl->inTurn && impl->sinceTurn.elapsed() >= kBusyTurnMs) {
+        // The turn keeps a window painted: only its own thread may run it; a
+        // connection on another thread just waits.
+        const bool windowThread =
+            QCoreApplication::instance() != nullptr &&
+            QThread::currentThread() == QCoreApplication::instance()->thread();
+        if (WaitTurn() && windowThread && !impl->inTurn &&
+            impl->sinceTurn.elapsed() >= kBusyTurnMs) {
             impl->inTurn = true;
             WaitTurn()();
             impl->inTurn = false;

@@ -219,6 +219,13 @@ QString CCategory::NodeKey(const QTreeWidgetItem* node) {
     return node ? node->data(0, KeyRole).toString() : QString();
 }
 
+qint32 CCategory::NodeID(const QTreeWidgetItem* node) {
+    const QString key = NodeKey(node);
+    bool ok = false;
+    const qint32 id = key.startsWith(QLatin1Char('H')) ? key.mid(1).toInt(&ok) : 0;
+    return ok ? id : 0;
+}
+
 QString CCategory::NodeTag(const QTreeWidgetItem* node) {
     return node ? node->data(0, TagRole).toString() : QString();
 }
@@ -368,7 +375,9 @@ void CCategory::mvarTreeView_OLEDragOver(const QPointF& pos) {
 }
 
 bool CCategory::mvarTreeView_OLEDragDrop(const QMimeData* Data) {
-    if (!HoldsLocalFiles(Data))
+    // A node that names no category (a saved search) files nothing.
+    QTreeWidgetItem* target = DropHighlight();
+    if (!HoldsLocalFiles(Data) || (target != nullptr && target != Root() && NodeID(target) == 0))
         return false;
     QPointer<CCategory> self(this);
     emit OnDrop(Data, DropHighlight());

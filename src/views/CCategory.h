@@ -73,6 +73,9 @@ public:
     // Node properties. The image keys are looked up in Images(); the selected
     // image is shown while the node is selected (its own image otherwise).
     static QString NodeKey(const QTreeWidgetItem* node);
+    // The number in a category node's key; 0 (the root's) for a node that
+    // names no category, such as a saved search.
+    static qint32 NodeID(const QTreeWidgetItem* node);
     static QString NodeTag(const QTreeWidgetItem* node);
     static void setNodeTag(QTreeWidgetItem* node, const QString& tag);
     static QString NodeImage(const QTreeWidgetItem* node);

@@ -12,11 +12,13 @@
 #include "CFileDB.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
+#include "CFingerprintStatus.h"
 #include "CHomeFolder.h"
 #include "CLanguage.h"
 #include "CListViewControl.h"
 #include "CPathFinder.h"
 #include "CQueryView.h"
+#include "CSavedSearches.h"
 #include "CSingleInstance.h"
 #include "CSplitBar.h"
 #include "CTabViewer.h"
@@ -924,6 +926,12 @@ private slots:
         field->setFocus();
         QTest::keyClicks(field->lineEdit(), "notes");
         QTRY_COMPARE(ListTexts(List("Q")->ListView()), QStringList{"notes.txt"});
+        // The rows of a lookup for text gone past never show.
+        m_form->QueryView()->setQuery("type:pdf");
+        m_form->QueryView()->setQuery("plan");
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), QStringList{"plan.odt"});
+        QTest::qWait(50);
+        QCOMPARE(ListTexts(List("Q")->ListView()), QStringList{"plan.odt"});
         field->lineEdit()->selectAll();
         // Typed as an input method hands over text: not every letter has a key.
         for (const QChar c : query)
@@ -934,6 +942,97 @@ private slots:
         QCOMPARE(Find<QLabel>("QueryError")->text().isEmpty(), !unreadable);
         QTest::keyClick(field->lineEdit(), Qt::Key_Return);
         QCOMPARE(m_form->QueryView()->History().value(0), unreadable ? QString() : query);
+    }
+
+    // A saved search survives a restart with the history and shows the
+    // documents of now; its name stays as typed; F2 and Delete act on it as
+    // on a category.
+    void savedSearch() {
+        Start();
+        Collect({"report.pdf"}, {"H1"});
+        auto* field = Find<QComboBox>("TextQuery");
+        field->setFocus();
+        QTest::keyClicks(field->lineEdit(), "type:pdf");
+        QTest::keyClick(field->lineEdit(), Qt::Key_Return);
+        m_steps = {Type("PDF & co")};
+        Find<QToolButton>("SaveSearchButton")->click();
+        QVERIFY(m_steps.isEmpty());
+        Stop();
+        Start();
+        QCOMPARE(m_form->QueryView()->History().value(0), "type:pdf");
+        Collect({"new.pdf", "other.txt"}, {"H0"});
+        ClickNode("S:1");
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), (QStringList{"new.pdf", "report.pdf"}));
+        QCOMPARE(Node("S:1")->text(0), "PDF & co");
+        QCOMPARE(m_form->QueryView()->Query(), "type:pdf");
+        Key("S:1", Qt::Key_F2, {Type("pdf & co")});
+        QCOMPARE(Node("S:1")->text(0), "pdf & co");
+        Key("S:1", Qt::Key_Delete, {[](QWidget* box) {
+                qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+            }});
+        QVERIFY(Node("S:1") == nullptr && CSavedSearches(*gRepository).All().isEmpty());
+        // The smart views stay as they are.
+        Key("V:missing", Qt::Key_Delete, {});
+        QVERIFY(Node("V:missing") != nullptr);
+    }
+
+    // Each smart view: the duplicates are confirmed by their whole contents
+    // (big3 shares head, tail and size with big1, not its middle).
+    void smartViews_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("uncategorised")
+            << "V:uncategorised" << QStringList{"big1.bin", "big2.bin", "big3.bin", "gone.txt"};
+        QTest::newRow("missing") << "V:missing" << QStringList{"gone.txt"};
+        QTest::newRow("duplicates") << "V:duplicates" << QStringList{"big1.bin", "big2.bin"};
+    }
+    void smartViews() {
+        QFETCH(QString, view);
+        QFETCH(QStringList, rows);
+        Start();
+        const QByteArray big(300 * 1024, 'x');
+        QByteArray other = big;
+        other[150 * 1024] = 'y';
+        Collect({"a.txt"}, {"H1"});
+        Collect({"gone.txt"}, {"H0"});
+        for (const auto& [name, content] :
+             {std::pair{"big1.bin", big}, {"big2.bin", big}, {"big3.bin", other}}) {
+            QVERIFY(DropOnNode("H0", {Doc(name, content)}));
+        }
+        m_form->Fingerprints()->Start();
+        QTRY_COMPARE(gRepository->RunSQL("SELECT count(*) FROM filefacts WHERE fingerprint <> 0")
+                         .Field(0)
+                         .toInt(),
+                     5);
+        QVERIFY(QFile::remove(DocumentsFolder() + "/gone.txt"));
+        gRepository->RunSQL("UPDATE filefacts SET missing = 1 WHERE docPath LIKE \"%gone.txt\"");
+        ClickNode(view);
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), rows);
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "Q");
+    }
+
+    // Ctrl+click on two categories shows the documents in both, いずれか in
+    // either; the field shows the query; a plain click shows one again.
+    void combineFromTree() {
+        Start();
+        gRepository->RunSQL("UPDATE tags SET tagName = \"A & B\" WHERE ID = 2");
+        Collect({"both.txt"}, {"H1", "H2"});
+        Collect({"one.txt"}, {"H1"});
+        Collect({"two.txt"}, {"H2"});
+        Node("H2")->setText(0, "A & B");
+        ClickNode("H1");
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::ControlModifier, At("H2"));
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()), QStringList{"both.txt"});
+        QCOMPARE(m_form->QueryView()->Query(), Node("H1")->text(0) + " \"A & B\"");
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "Q");
+        Find<QToolButton>("CombineAnyButton")->click();
+        QTRY_COMPARE(ListTexts(List("Q")->ListView()),
+                     (QStringList{"both.txt", "one.txt", "two.txt"}));
+        QCOMPARE(m_form->QueryView()->Query(), Node("H1")->text(0) + " OR \"A & B\"");
+        QVERIFY(Node("H1")->isSelected() && Node("H2")->isSelected());
+        ClickNode("H1");
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), "H1");
+        QVERIFY(!Node("H2")->isSelected());
     }
 
     void oneCategory() {

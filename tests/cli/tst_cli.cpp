@@ -176,10 +176,27 @@ private slots:
     }
     void exportImportRoundTrip() {
         QFETCH(QByteArray, format);
+        if (format == "json") {
+            // A saved search as the window stores it goes out and comes back once.
+            const QByteArray repository = QFile::encodeName(
+                QDir::homePath() + QStringLiteral("/.local/share/Vollo/reposit.db"));
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open_v2(repository.constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                     SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db,
+                                  "CREATE TABLE IF NOT EXISTS savedsearch (ID INTEGER PRIMARY KEY, "
+                                  "name TEXT NOT NULL, query TEXT NOT NULL); INSERT INTO "
+                                  "savedsearch (name, query) VALUES ('A & \"B\"', '重要 -type:pdf')",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            sqlite3_close(db);
+        }
         const QByteArray file = QFile::encodeName(m_dir.filePath(QStringLiteral("export.")) +
                                                   QString::fromLatin1(format));
         QCOMPARE(Vollo({"export", "--format", format, file}).status, 0);
         const Run before = Vollo({"export", "--format", format});
+        if (format == "json")
+            QVERIFY(before.out.contains("\"name\": \"A & \\\"B\\\"\""));
         QVERIFY(QDir(QDir::homePath() + QStringLiteral("/.local/share/Vollo")).removeRecursively());
         QCOMPARE(Vollo({"import", file}).status, 0);
         QCOMPARE(Vollo({"export", "--format", format}).out, before.out);

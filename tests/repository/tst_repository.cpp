@@ -9,6 +9,7 @@
 #include "CQueryCompiler.h"
 #include "CQueryError.h"
 #include "CQueryParser.h"
+#include "CSavedSearches.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 #include "FaultVfs.h"
@@ -821,6 +822,37 @@ private slots:
     }
 
     // Size, the first and the last 64 KiB make the fingerprint.
+    // Saved searches: names unique with case and blanks ignored, kept as
+    // typed ("&" too); the history keeps the newest queries once each. A
+    // repository from before reads none and is not written by reading.
+    void savedSearches() {
+        m_db.reset();
+        const QByteArray before = Digest(m_home->RepositoryFile());
+        m_db = std::make_unique<CVolloDB>();
+        m_db->Create();
+        CSavedSearches saved(*m_db);
+        QVERIFY(saved.All().isEmpty() && saved.History().isEmpty());
+        m_db.reset();
+        QCOMPARE(Digest(m_home->RepositoryFile()), before);
+        m_db = std::make_unique<CVolloDB>();
+        m_db->Create();
+        CSavedSearches store(*m_db);
+        const qint32 a = store.Add(" A & B ", "a b");
+        const qint32 b = store.Add("Ärger", "-a");
+        QVERIFY_THROWS_EXCEPTION(CError, store.Add("a & b", "x"));
+        QVERIFY_THROWS_EXCEPTION(CError, store.Rename(b, " A & b "));
+        QVERIFY_THROWS_EXCEPTION(CError, store.Add("  ", "x"));
+        store.Rename(a, "a & b");
+        store.Delete(b);
+        QCOMPARE(store.All().size(), 1);
+        QCOMPARE(store.All().value(0).name, "a & b");
+        QCOMPARE(store.Find("A & B"), a);
+        for (int i = 0; i < 25; ++i)
+            store.Remember(QString::number(i % 22));
+        QCOMPARE(store.History().size(), CSavedSearches::HistorySize);
+        QCOMPARE(store.History().mid(0, 3), (QStringList{"2", "1", "0"}));
+    }
+
     void fingerprintCoversSizeHeadAndTail_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<qint64>("changeAt");
