@@ -14,6 +14,7 @@
 #include "CFileListView.h"
 #include "CLanguage.h"
 #include "CListViewControl.h"
+#include "CManyDocuments.h"
 #include "CPathFinder.h"
 #include "CQueryView.h"
 #include "CSingleInstance.h"
@@ -505,6 +506,9 @@ private slots:
         QTest::newRow("fr:de") << QStringList{"--help"} << "fr:de" << 0
                                << "Organises your documents";
         QTest::newRow("ja") << QStringList{"--help"} << "ja" << 0 << "カテゴリで整理";
+        QTest::newRow("ja -h") << QStringList{"-h"} << "ja" << 0 << "-v, --version";
+        QTest::newRow("ja --help-all") << QStringList{"--help-all"} << "ja" << 0 << "--help-all";
+        QTest::newRow("ja -v") << QStringList{"-v"} << "ja" << 0 << "Vollo 1.0.0";
     }
     void commandLine() {
         QFETCH(QStringList, arguments);
@@ -524,6 +528,9 @@ private slots:
         const QString printed =
             QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
+        // Every option's description in Japanese: none left in Qt's English.
+        if (language == "ja")
+            QVERIFY2(!printed.contains("Displays"), qPrintable(printed));
     }
 
     void secondStartHandsOver() {
@@ -665,6 +672,40 @@ private slots:
         // Nothing translated reached the repository.
         QCOMPARE(gRepository->RunQuery("getRootFolder").Field("Value").toString(),
                  QString("すべてのファイル"));
+    }
+
+    // Counts read right in English for one and many, with the locale's
+    // thousands separator: "1 file", never "1 files" or "20000 files".
+    void countTexts_data() {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("expected");
+        const QString status = QStringLiteral("%Ln 個のファイル");
+        const QString leftOut = QStringLiteral("%Ln 件を取り込めませんでした。");
+        QTest::newRow("status 1") << "FormMain" << status << 1 << "1 file";
+        QTest::newRow("status 20000") << "FormMain" << status << 20000 << "20,000 files";
+        QTest::newRow("left out 1")
+            << "CLeftOut" << leftOut << 1 << "1 item could not be collected.";
+        QTest::newRow("left out 20000")
+            << "CLeftOut" << leftOut << 20000 << "20,000 items could not be collected.";
+    }
+    void countTexts() {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(int, count);
+        QFETCH(QString, expected);
+        const auto restore = qScopeGuard([] {
+            QLocale::setDefault(QLocale::system());
+            CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+        });
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        QVERIFY(CLanguage::Load(QLocale()));
+        QCOMPARE(QCoreApplication::translate(qPrintable(context), source.toUtf8().constData(),
+                                             nullptr, count),
+                 expected);
+        QCOMPARE(CManyDocuments::CountText(count),
+                 expected.section(' ', 0, 0) + (count == 1 ? " file" : " files"));
     }
 
     // The bar between the tree and the lists: dragged, limited, remembered
