@@ -572,7 +572,13 @@ private slots:
     }
     void firstGeometry() {
         QFETCH(QRect, available);
+        QFETCH(QRect, expected);
         QTEST(CWindowPlacement::FirstGeometry(available, QSize(611, 411)), "expected");
+        // The design's minimum at 2x is capped to the screen less a 10x30 frame.
+        const QSize minimum =
+            CWindowPlacement::FittingMinimum(QSize(1222, 822), available, QSize(10, 30));
+        QCOMPARE(minimum, QSize(1222, 822).boundedTo(available.size() - QSize(10, 30)));
+        QVERIFY(minimum.width() >= std::min(1222, expected.width() - 10));
     }
     // What a user meets on any desktop: a status line as tall as its font,
     // names for screen readers, keys for every command, Qt's texts and Vollo's
@@ -788,6 +794,8 @@ private slots:
         Start();
         const int least = m_form->minimumWidth();
         m_form->resize(1400, 700);
+        const int start = Find<QWidget>("SplitBar")->x();
+        // Beyond what the screen allows, the bar gives way to the lists.
         Drag(Find<QWidget>("SplitBar"), 800);
         QVERIFY(m_form->minimumWidth() > least);
         m_form->resize(1, 700);
@@ -795,7 +803,8 @@ private slots:
         QVERIFY(Control(0)->isVisible());
         QVERIFY(Control(0)->width() * 15 >= CSplitBar::LimitRight - 300);
         VerifyNameFills();
-        Drag(Find<QWidget>("SplitBar"), -800);
+        QVERIFY(m_form->width() <= m_form->screen()->availableGeometry().width());
+        Drag(Find<QWidget>("SplitBar"), start - Find<QWidget>("SplitBar")->x());
         QCOMPARE(m_form->minimumWidth(), least);
     }
     // Rows taken away: Delete or the menu's command takes them out of the
