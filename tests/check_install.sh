@@ -14,7 +14,7 @@ p="$root$prefix"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 for f in bin/vollo share/vollo/vollo.db share/applications/org.vollo.Vollo.desktop \
-    share/metainfo/org.vollo.Vollo.metainfo.xml share/man/man1/vollo.1 share/bash-completion/completions/vollo \
+    share/metainfo/org.vollo.Vollo.metainfo.xml share/man/man1/vollo.1.gz share/bash-completion/completions/vollo \
     share/zsh/vendor-completions/_vollo \
     share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg share/vollo/translations/vollo_en.qm \
     share/kio/servicemenus/org.vollo.Vollo.desktop share/nemo/actions/org.vollo.Vollo.nemo_action; do
@@ -29,7 +29,7 @@ done
 desktop-file-validate "$p/share/applications/org.vollo.Vollo.desktop"
 appstreamcli validate --no-net --pedantic "$p/share/metainfo/org.vollo.Vollo.metainfo.xml" >/dev/null ||
     appstreamcli validate --no-net --pedantic "$p/share/metainfo/org.vollo.Vollo.metainfo.xml"
-warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$p/share/man/man1/vollo.1" 2>&1 >/dev/null || true)
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$p/share/man/man1/vollo.1.gz" 2>&1 >/dev/null || true)
 [ -z "$warnings" ] || fail "man page: $warnings"
 
 "$p/bin/vollo" --version | grep -qx "Vollo [0-9.]*" || fail "--version"

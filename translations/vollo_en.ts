@@ -69,17 +69,32 @@ Keep the current file under another name and start a new repository?</translatio
         <source>カテゴリの削除</source>
         <translation>Delete Category</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>カテゴリ「%1」を削除しますか？
-このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
-        <translation>Delete the category &quot;%1&quot;?
-It holds %2 files. They only leave this category; the files themselves are not deleted.</translation>
+このカテゴリには %Ln 個のファイルがあります。ファイルはこのカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
+        <translation>
+            <numerusform>Delete the category &quot;%1&quot;?
+It holds %Ln file. It only leaves this category; the file itself is not deleted.</numerusform>
+            <numerusform>Delete the category &quot;%1&quot;?
+It holds %Ln files. They only leave this category; the files themselves are not deleted.</numerusform>
+        </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>カテゴリ「%1」を削除しますか？
-この下には %3 個のカテゴリがあり、合わせて %2 個のファイルがあります。下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
-        <translation>Delete the category &quot;%1&quot;?
-It has %3 categories below it, holding %2 files in all. The categories below move up one level. The files only leave the categories; the files themselves are not deleted.</translation>
+この下には %2 があり、合わせて %Ln 個のファイルがあります。下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
+        <translation>
+            <numerusform>Delete the category &quot;%1&quot;?
+It has %2 below it, holding %Ln file in all. The categories below move up one level. The files only leave the categories; the files themselves are not deleted.</numerusform>
+            <numerusform>Delete the category &quot;%1&quot;?
+It has %2 below it, holding %Ln files in all. The categories below move up one level. The files only leave the categories; the files themselves are not deleted.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln 個のカテゴリ</source>
+        <translation>
+            <numerusform>%Ln category</numerusform>
+            <numerusform>%Ln categories</numerusform>
+        </translation>
     </message>
     <message>
         <source>カテゴリ</source>
@@ -133,9 +148,12 @@ Tags written by other programs stay.</translation>
         <source>書き込んだタグを取り除いています...</source>
         <translation>Removing the tags Vollo wrote...</translation>
     </message>
-    <message>
-        <source>%1 (%2 件)</source>
-        <translation>%1 (%2 documents)</translation>
+    <message numerus="yes">
+        <source>%1 (%Ln 件)</source>
+        <translation>
+            <numerusform>%1 (%Ln document)</numerusform>
+            <numerusform>%1 (%Ln documents)</numerusform>
+        </translation>
     </message>
     <message>
         <source>取り込んだ文書にファイル マネージャーのタグが付いています。チェックしたタグをカテゴリにして、文書を分類しますか？</source>
@@ -190,11 +208,15 @@ Tags written by other programs stay.</translation>
 </context>
 <context>
     <name>CCategoryStore</name>
-    <message>
-        <source>これ以上カテゴリを作れません。カテゴリは %1 個までです。
+    <message numerus="yes">
+        <source>これ以上カテゴリを作れません。カテゴリは %Ln 個までです。
 使わないカテゴリを削除してから作り直してください。</source>
-        <translation>No more categories can be made: there can be up to %1 categories.
-Delete categories you do not use, then try again.</translation>
+        <translation>
+            <numerusform>No more categories can be made: there can be up to %Ln category.
+Delete categories you do not use, then try again.</numerusform>
+            <numerusform>No more categories can be made: there can be up to %Ln categories.
+Delete categories you do not use, then try again.</numerusform>
+        </translation>
     </message>
     <message>
         <source>カテゴリを、それ自身やその下のカテゴリの中には入れられません。</source>
@@ -252,6 +274,18 @@ Delete categories you do not use, then try again.</translation>
         <translation>vollo: cannot show a window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set).
 </translation>
     </message>
+    <message>
+        <source>このヘルプを表示します。</source>
+        <translation>Displays this help.</translation>
+    </message>
+    <message>
+        <source>--help と同じヘルプを表示します。</source>
+        <translation>Displays the same help as --help.</translation>
+    </message>
+    <message>
+        <source>バージョン情報を表示します。</source>
+        <translation>Displays version information.</translation>
+    </message>
 </context>
 <context>
     <name>CContextMenu</name>
@@ -259,9 +293,12 @@ Delete categories you do not use, then try again.</translation>
         <source>「%1」</source>
         <translation>&quot;%1&quot;</translation>
     </message>
-    <message>
-        <source>%1 個のファイル</source>
-        <translation>%1 files</translation>
+    <message numerus="yes">
+        <source>%Ln 個のファイル</source>
+        <translation>
+            <numerusform>%Ln file</numerusform>
+            <numerusform>%Ln files</numerusform>
+        </translation>
     </message>
     <message>
         <source>%1 を最近使ったファイルから取り除きますか？
@@ -522,9 +559,12 @@ Delete files you do not need to make room, then start Vollo again.</translation>
 </context>
 <context>
     <name>CTagMirror</name>
-    <message>
-        <source>%1 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。Vollo の中のカテゴリはそのままです。</source>
-        <translation>Categories could not be written as tags (user.xdg.tags) on %1 documents. The categories in Vollo are unchanged.</translation>
+    <message numerus="yes">
+        <source>%Ln 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。Vollo の中のカテゴリはそのままです。</source>
+        <translation>
+            <numerusform>Categories could not be written as tags (user.xdg.tags) on %Ln document. The categories in Vollo are unchanged.</numerusform>
+            <numerusform>Categories could not be written as tags (user.xdg.tags) on %Ln documents. The categories in Vollo are unchanged.</numerusform>
+        </translation>
     </message>
     <message>
         <source>・%1
@@ -533,8 +573,8 @@ Delete files you do not need to make room, then start Vollo again.</translation>
     %2</translation>
     </message>
     <message>
-        <source>ほか %1 件</source>
-        <translation>and %1 more</translation>
+        <source>ほか %L1 件</source>
+        <translation>and %L1 more</translation>
     </message>
 </context>
 <context>
@@ -543,9 +583,12 @@ Delete files you do not need to make room, then start Vollo again.</translation>
         <source>リンクが自分自身をたどる輪になっていて、先がありません。</source>
         <translation>The link leads round in a loop to itself and points to nothing.</translation>
     </message>
-    <message>
-        <source>%1 件を取り込めませんでした。</source>
-        <translation>%1 items could not be collected.</translation>
+    <message numerus="yes">
+        <source>%Ln 件を取り込めませんでした。</source>
+        <translation>
+            <numerusform>%Ln item could not be collected.</numerusform>
+            <numerusform>%Ln items could not be collected.</numerusform>
+        </translation>
     </message>
     <message>
         <source>・%1
@@ -554,8 +597,8 @@ Delete files you do not need to make room, then start Vollo again.</translation>
     %2</translation>
     </message>
     <message>
-        <source>ほか %1 件</source>
-        <translation>and %1 more</translation>
+        <source>ほか %L1 件</source>
+        <translation>and %L1 more</translation>
     </message>
     <message>
         <source>名前を変える、読み取りの権限を確かめるなどしてから、もう一度取り込んでください。取り込めたものはそのまま残っています。</source>
@@ -621,24 +664,24 @@ Documents moved in other folders are not followed automatically. Use &quot;Find 
         <translation>No document is missing.</translation>
     </message>
     <message>
-        <source>%1 件の見つからない文書の移動先は見つかりませんでした。</source>
-        <translation>Missing documents whose new place could not be found: %1.</translation>
+        <source>%L1 件の見つからない文書の移動先は見つかりませんでした。</source>
+        <translation>Missing documents whose new place could not be found: %L1.</translation>
     </message>
     <message>
-        <source>%1 件の文書をつなぎ直しました。</source>
-        <translation>Documents relinked: %1.</translation>
+        <source>%L1 件の文書をつなぎ直しました。</source>
+        <translation>Documents relinked: %L1.</translation>
     </message>
     <message>
-        <source>フォルダの監視数がシステムの上限に達しました (%1)。
-ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。</source>
-        <translation>The system&apos;s limit of watched folders has been reached (%1).
-Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
+        <source>フォルダの監視数がシステムの上限に達しました (%L1)。
+ほかのフォルダで移動された文書は自動ではつなぎ直されません。「見つからない文書を探す」で探してください。</source>
+        <translation>The system&apos;s limit of watched folders has been reached (%L1).
+Documents moved in other folders are not relinked by themselves; look for them with &quot;Find Missing Documents&quot;.</translation>
     </message>
     <message numerus="yes">
-        <source>%n 件の文書は見つかりませんでした。</source>
+        <source>%Ln 件の文書は見つかりませんでした。</source>
         <translation>
-            <numerusform>%n document was not found.</numerusform>
-            <numerusform>%n documents were not found.</numerusform>
+            <numerusform>%Ln document was not found.</numerusform>
+            <numerusform>%Ln documents were not found.</numerusform>
         </translation>
     </message>
 </context>
@@ -723,10 +766,10 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
         <translation>Cancel</translation>
     </message>
     <message numerus="yes">
-        <source>%n 個のファイル</source>
+        <source>%Ln 個のファイル</source>
         <translation>
-            <numerusform>%n file</numerusform>
-            <numerusform>%n files</numerusform>
+            <numerusform>%Ln file</numerusform>
+            <numerusform>%Ln files</numerusform>
         </translation>
     </message>
 </context>
@@ -739,6 +782,10 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
     <message>
         <source>バージョン情報</source>
         <translation>About</translation>
+    </message>
+    <message>
+        <source>文書をそのままに、カテゴリで整理</source>
+        <translation>Documents stay put, sorted by category</translation>
     </message>
     <message>
         <source>製品名</source>
@@ -771,19 +818,22 @@ Documents moved in other folders are looked for at start or with &quot;Find Miss
         <source>ファイルに付いているカテゴリ &quot;%1&quot; がカテゴリ一覧にありません。Vollo を起動し直すと一覧が読み直されます。</source>
         <translation>The file&apos;s category &quot;%1&quot; is not in the list of categories. Start Vollo again to read the list anew.</translation>
     </message>
-    <message>
-        <source>%1 個のファイルを選択中</source>
-        <translation>%1 files selected</translation>
+    <message numerus="yes">
+        <source>%Ln 個のファイルを選択中</source>
+        <translation>
+            <numerusform>%Ln file selected</numerusform>
+            <numerusform>%Ln files selected</numerusform>
+        </translation>
     </message>
     <message>
         <source>閉じる</source>
         <translation>Close</translation>
     </message>
     <message numerus="yes">
-        <source>%n 個のファイルのカテゴリ</source>
+        <source>%Ln 個のファイルのカテゴリ</source>
         <translation>
-            <numerusform>Categories of %n File</numerusform>
-            <numerusform>Categories of %n Files</numerusform>
+            <numerusform>Categories of %Ln File</numerusform>
+            <numerusform>Categories of %Ln Files</numerusform>
         </translation>
     </message>
 </context>
@@ -839,10 +889,10 @@ There are several candidates for where it went. Choose the one that is this docu
         <translation>Folder</translation>
     </message>
     <message numerus="yes">
-        <source>%n 個のファイル</source>
+        <source>%Ln 個のファイル</source>
         <translation>
-            <numerusform>%n file</numerusform>
-            <numerusform>%n files</numerusform>
+            <numerusform>%Ln file</numerusform>
+            <numerusform>%Ln files</numerusform>
         </translation>
     </message>
     <message>
@@ -866,8 +916,8 @@ There are several candidates for where it went. Choose the one that is this docu
         <translation>Nothing can be changed because the data folder is gone. Start Vollo again.</translation>
     </message>
     <message>
-        <source>（%1 個を選択）</source>
-        <translation> (%1 selected)</translation>
+        <source>（%L1 個を選択）</source>
+        <translation> (%L1 selected)</translation>
     </message>
     <message>
         <source>見つからない文書を探す</source>
@@ -1026,11 +1076,15 @@ The file may have been moved or deleted.</translation>
         <source>取り込むファイルかフォルダを指定してください。</source>
         <translation>Name the files or folders to collect.</translation>
     </message>
-    <message>
-        <source>%1 個の文書を取り込みました。
+    <message numerus="yes">
+        <source>%Ln 個の文書を取り込みました。
 </source>
-        <translation>%1 documents collected.
-</translation>
+        <translation>
+            <numerusform>%Ln document collected.
+</numerusform>
+            <numerusform>%Ln documents collected.
+</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1124,27 +1178,27 @@ The file may have been moved or deleted.</translation>
         <translation>--repair mends them</translation>
     </message>
     <message>
-        <source>ショートカットのない登録: %1 件 (%2)
+        <source>ショートカットのない登録: %L1 件 (%2)
 </source>
-        <translation>Registrations without a shortcut: %1 (%2)
+        <translation>Registrations without a shortcut: %L1 (%2)
 </translation>
     </message>
     <message>
-        <source>登録のないショートカット: %1 件 (%2)
+        <source>登録のないショートカット: %L1 件 (%2)
 </source>
-        <translation>Shortcuts without a registration: %1 (%2)
+        <translation>Shortcuts without a registration: %L1 (%2)
 </translation>
     </message>
     <message>
-        <source>行き先のないショートカット: %1 件 (%2)
+        <source>行き先のないショートカット: %L1 件 (%2)
 </source>
-        <translation>Shortcuts that point nowhere: %1 (%2)
+        <translation>Shortcuts that point nowhere: %L1 (%2)
 </translation>
     </message>
     <message>
-        <source>見つからない文書: %1 件
+        <source>見つからない文書: %L1 件
 </source>
-        <translation>Documents not found: %1
+        <translation>Documents not found: %L1
 </translation>
     </message>
     <message>
@@ -1183,9 +1237,12 @@ The file may have been moved or deleted.</translation>
         <source>削除するカテゴリの名前。</source>
         <translation>The name of the category to delete.</translation>
     </message>
-    <message>
-        <source>カテゴリ「%1」を削除しますか？ %2 個の文書からこのカテゴリが外れます。[y/N] </source>
-        <translation>Delete the category &quot;%1&quot;? %2 documents lose this category. [y/N] </translation>
+    <message numerus="yes">
+        <source>カテゴリ「%1」を削除しますか？ %Ln 個の文書からこのカテゴリが外れます。[y/N] </source>
+        <translation>
+            <numerusform>Delete the category &quot;%1&quot;? %Ln document loses this category. [y/N] </numerusform>
+            <numerusform>Delete the category &quot;%1&quot;? %Ln documents lose this category. [y/N] </numerusform>
+        </translation>
     </message>
     <message>
         <source>カテゴリの名前を 1 つ指定してください。</source>
@@ -1246,9 +1303,9 @@ The file may have been moved or deleted.</translation>
         <translation>Could not read %1: %2</translation>
     </message>
     <message>
-        <source>%1 件の文書を登録し、%2 件は登録済みでした。カテゴリを %3 個作り、%4 件のカテゴリを付けました。
+        <source>%L1 件の文書を登録し、%L2 件は登録済みでした。カテゴリを %L3 個作り、%L4 件のカテゴリを付けました。
 </source>
-        <translation>%1 documents registered, %2 already registered; %3 categories made, %4 category links added.
+        <translation>Documents registered: %L1, already registered: %L2; categories made: %L3, category links added: %L4.
 </translation>
     </message>
     <message>

@@ -1,7 +1,10 @@
 #include "FormAbout.h"
 
+#include <QColor>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,6 +27,20 @@ Version& ProgramVersion() {
 // The window is laid out in twips, 15 to a device-independent pixel.
 QRect FromTwips(int left, int top, int width, int height) {
     return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// A larger desktop font or a longer translation must not run the text into
+// the banner's pictures: the font shrinks until the text fits its place.
+void ShrinkToFit(QLabel* label) {
+    QFont font = label->font();
+    const auto fits = [label](const QFont& f) {
+        const QFontMetrics metrics(f);
+        return metrics.horizontalAdvance(label->text()) <= label->width() &&
+               metrics.height() <= label->height();
+    };
+    while (font.pointSizeF() > 6 && !fits(font))
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
 }
 
 } // namespace
@@ -63,6 +80,17 @@ FormAbout::FormAbout(QWidget* parent)
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(QStringLiteral(":/about/banner.jpg")));
     Image1->setAccessibleName(QStringLiteral("Vollo"));
+
+    // The tagline is text over the picture, not part of it, so it is translated.
+    lblTagline = new QLabel(tr("文書をそのままに、カテゴリで整理"), Picture1);
+    lblTagline->setObjectName(QStringLiteral("lblTagline"));
+    lblTagline->setTextFormat(Qt::PlainText);
+    lblTagline->setGeometry(FromTwips(270, 660, 2700, 300));
+    // It stands on the banner's dark blue in every theme: the banner's colour, not the palette's.
+    QPalette onBanner = lblTagline->palette();
+    onBanner.setColor(QPalette::WindowText, QColor(0xe6, 0xee, 0xf5));
+    lblTagline->setPalette(onBanner);
+    ShrinkToFit(lblTagline);
 
     lblTitle = new QLabel(tr("製品名"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -121,7 +149,7 @@ void FormAbout::Form_Load() {
     } else {
         caption = QStringLiteral("About ") + t;
         versionLine = QStringLiteral("Version ") + number;
-        heading = QStringLiteral("Description :");
+        heading = QStringLiteral("Description:");
         described = QStringLiteral("Description");
     }
     txtDescription->setAccessibleName(described);

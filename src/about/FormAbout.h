@@ -45,6 +45,7 @@ private:
 
     QWidget* Picture1 = nullptr;
     QLabel* Image1 = nullptr;
+    QLabel* lblTagline = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
     QLabel* lblCopyright = nullptr;

@@ -43,22 +43,23 @@ QString CCategoryEditor::AskRename(qint32 TagID, const QString& Name) {
 bool CCategoryEditor::AskDelete(qint32 TagID, const QString& Name) {
     const qsizetype below = m_store.Descendants(TagID).size();
     const QString text =
-        below == 0 ? QCoreApplication::translate(
-                         "CCategoryEditor",
-                         "カテゴリ「%1」を削除しますか？\n"
-                         "このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから"
-                         "外れるだけで、ファイルそのものは削除されません。")
-                         .arg(Name)
-                         .arg(m_store.FileCount(TagID))
-                   : QCoreApplication::translate(
-                         "CCategoryEditor",
-                         "カテゴリ「%1」を削除しますか？\n"
-                         "この下には %3 個のカテゴリがあり、合わせて %2 個のファイルがあります。"
-                         "下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、"
-                         "ファイルそのものは削除されません。")
-                         .arg(Name)
-                         .arg(m_store.FileCountWithDescendants(TagID))
-                         .arg(below);
+        below == 0
+            ? QCoreApplication::translate(
+                  "CCategoryEditor",
+                  "カテゴリ「%1」を削除しますか？\n"
+                  "このカテゴリには %Ln 個のファイルがあります。ファイルはこのカテゴリから"
+                  "外れるだけで、ファイルそのものは削除されません。",
+                  nullptr, m_store.FileCount(TagID))
+                  .arg(Name)
+            : QCoreApplication::translate(
+                  "CCategoryEditor",
+                  "カテゴリ「%1」を削除しますか？\n"
+                  "この下には %2 があり、合わせて %Ln 個のファイルがあります。"
+                  "下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、"
+                  "ファイルそのものは削除されません。",
+                  nullptr, m_store.FileCountWithDescendants(TagID))
+                  .arg(Name, QCoreApplication::translate("CCategoryEditor", "%Ln 個のカテゴリ",
+                                                         nullptr, int(below)));
     QMessageBox question(QMessageBox::Question,
                          QCoreApplication::translate("CCategoryEditor", "カテゴリの削除"), text,
                          QMessageBox::Yes | QMessageBox::No, m_owner);

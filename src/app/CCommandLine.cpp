@@ -51,14 +51,24 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv) {
         QCoreApplication::setApplicationVersion(AM_Vollo::VersionText());
         // Help and messages speak the language the windows will speak.
         CLanguage::Load(QLocale());
-        // Qt's own options (--help, --help-all, --version) too.
+        // Qt's own texts too: the parser's headings and its error messages.
         AM_Vollo::LoadQtTranslations(QLocale());
         QCommandLineParser parser;
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QCoreApplication::translate(
             "CCommandLine", "ファイルを動かさずにカテゴリで整理します。"));
-        const QCommandLineOption help = parser.addHelpOption();
-        const QCommandLineOption version = parser.addVersionOption();
+        // Our own help and version options: Qt's carry texts its catalogues
+        // do not translate into every language the program speaks.
+        const QCommandLineOption help(
+            {QStringLiteral("h"), QStringLiteral("help")},
+            QCoreApplication::translate("CCommandLine", "このヘルプを表示します。"));
+        const QCommandLineOption helpAll(
+            QStringLiteral("help-all"),
+            QCoreApplication::translate("CCommandLine", "--help と同じヘルプを表示します。"));
+        const QCommandLineOption version(
+            {QStringLiteral("v"), QStringLiteral("version")},
+            QCoreApplication::translate("CCommandLine", "バージョン情報を表示します。"));
+        parser.addOptions({help, helpAll, version});
         AddPlatformOptions(parser);
         if (!parser.parse(QCoreApplication::arguments())) {
             Print(stderr, QStringLiteral("vollo: %1\n%2\n")
@@ -67,7 +77,7 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv) {
                                        "CCommandLine", "使い方は vollo --help で表示されます。")));
             return 1;
         }
-        if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        if (parser.isSet(help) || parser.isSet(helpAll)) {
             Print(stdout, parser.helpText() + QLatin1Char('\n') + CCliMain::CommandsHelp());
             return 0;
         }

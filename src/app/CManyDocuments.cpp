@@ -11,12 +11,12 @@
 CManyDocuments::CManyDocuments(CCategoryLinks& Links) : m_links(Links) {}
 
 QString CManyDocuments::CountText(qint32 count) {
-    return QCoreApplication::translate("FormMain", "%n 個のファイル", nullptr, count);
+    return QCoreApplication::translate("FormMain", "%Ln 個のファイル", nullptr, count);
 }
 
 QString CManyDocuments::SelectionText(qint32 count, qint32 selected) {
     return CountText(count) +
-           QCoreApplication::translate("FormMain", "（%1 個を選択）").arg(selected);
+           QCoreApplication::translate("FormMain", "（%L1 個を選択）").arg(selected);
 }
 
 QString CManyDocuments::StatusOf(const CFileListView& list) {

@@ -134,7 +134,7 @@ void CMoveFollower::Watcher_OnGone(const QString& Path, bool IsFolder) {
 
 void CMoveFollower::Watcher_OnWatchLimit() {
     Tell(QStringLiteral("WatchLimitNotice"),
-         tr("フォルダの監視数がシステムの上限に達しました (%1)。\n"
+         tr("フォルダの監視数がシステムの上限に達しました (%L1)。\n"
             "ほかのフォルダで移動された文書は自動ではつなぎ直されません。"
             "「見つからない文書を探す」で探してください。")
              .arg(CMoveWatcher::SystemWatchLimit()));
@@ -217,7 +217,7 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
         return done;
     if (done.isEmpty()) {
         Tell(QStringLiteral("RelinkReport"),
-             tr("%1 件の見つからない文書の移動先は見つかりませんでした。").arg(missing.size()));
+             tr("%L1 件の見つからない文書の移動先は見つかりませんでした。").arg(missing.size()));
         return done;
     }
     // Those left behind are named too: the user should not take the
@@ -225,13 +225,13 @@ QList<CMoveFollower::Relinked> CMoveFollower::Repair(bool Quiet) {
     QString text = Report(done);
     if (notFound > 0)
         text += QStringLiteral("\n\n") +
-                tr("%n 件の文書は見つかりませんでした。", nullptr, int(notFound));
+                tr("%Ln 件の文書は見つかりませんでした。", nullptr, int(notFound));
     Tell(QStringLiteral("RelinkReport"), text);
     return done;
 }
 
 QString CMoveFollower::Report(const QList<Relinked>& relinked, qint32 Shown) {
-    QString text = tr("%1 件の文書をつなぎ直しました。").arg(relinked.size());
+    QString text = tr("%L1 件の文書をつなぎ直しました。").arg(relinked.size());
     for (qsizetype i = 0; i < relinked.size() && i < Shown; ++i)
         text += QLatin1Char('\n') + QDir::toNativeSeparators(relinked[i].OldPath) +
                 QStringLiteral(" → ") + QDir::toNativeSeparators(relinked[i].NewPath);

@@ -5,6 +5,7 @@
 #include "CRecordset.h"
 #include "CVolloDB.h"
 #include "CWidgetAnchorControl.h"
+#include "CWindowPlacement.h"
 #include "Placeholders.h"
 
 #include <QFrame>
@@ -53,8 +54,14 @@ void CSplitBar::Bind(CAnchor& anchor) {
 
 void CSplitBar::KeepRoom() {
     const int least = std::max(m_minWidth, Position() + Grip + LimitRight);
-    m_anchor->setMinWidth(least);
-    m_window->setMinimumWidth(Px(least));
+    const int room = CWidgetAnchorControl::ToTwips(
+        CWindowPlacement::SetMinimum(*m_window, QSize(Px(least), m_window->minimumHeight()))
+            .width());
+    m_anchor->setMinWidth(std::min(least, room));
+    // On a screen too narrow for the bar's place the bar gives way, so that
+    // the lists keep their room in a window that fits the screen.
+    if (room < least && Position() > LimitLeft)
+        MoveTo(std::max(LimitLeft - Grip, room - Grip - LimitRight));
 }
 
 int CSplitBar::Position() const {

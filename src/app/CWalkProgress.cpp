@@ -107,5 +107,5 @@ void CWalkProgress::Cancel() {
 }
 
 void CWalkProgress::ShowCount() {
-    m_countLabel->setText(tr("%n 個のファイル", nullptr, static_cast<int>(m_count)));
+    m_countLabel->setText(tr("%Ln 個のファイル", nullptr, static_cast<int>(m_count)));
 }

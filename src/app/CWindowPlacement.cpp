@@ -1,6 +1,9 @@
 #include "CWindowPlacement.h"
 
 #include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +35,28 @@ QRect CWindowPlacement::Restored(const QRect& saved, const QRect& available,
     placed.moveTo(std::clamp(placed.x(), available.x(), std::max(available.x(), right)),
                   std::clamp(placed.y(), available.y(), std::max(available.y(), bottom)));
     return placed;
+}
+
+QSize CWindowPlacement::FittingMinimum(const QSize& wanted, const QRect& available,
+                                       const QSize& decoration) {
+    return wanted.boundedTo((available.size() - decoration).expandedTo(QSize(1, 1)));
+}
+
+QSize CWindowPlacement::SetMinimum(QWidget& window, const QSize& wanted) {
+    QScreen* screen = window.screen();
+    const QSize least =
+        screen == nullptr ? wanted
+                          : FittingMinimum(wanted, screen->availableGeometry(), Decoration(window));
+    window.setMinimumSize(least);
+    return least;
+}
+
+QSize CWindowPlacement::Decoration(const QWidget& window) {
+    const QSize frame = window.frameGeometry().size() - window.size();
+    if (window.isVisible() && !frame.isEmpty())
+        return frame;
+    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    return {2 * border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border};
 }
 
 bool CWindowPlacement::CanPlace() {

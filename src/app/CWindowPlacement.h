@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 // Where the main window opens when no position has been saved yet.
 class CWindowPlacement {
 public:
@@ -20,6 +22,18 @@ public:
     // larger, than the one it was saved on); decoration is what the window
     // manager's frame adds around the window.
     static QRect Restored(const QRect& saved, const QRect& available, const QSize& decoration);
+
+    // The layout's minimum, capped to the available area less the frame: at a
+    // large scale or font on a small screen the minimum would otherwise hold
+    // the window larger than the screen, its far edges out of reach.
+    static QSize FittingMinimum(const QSize& wanted, const QRect& available,
+                                const QSize& decoration);
+    // Sets that minimum on the window for the screen it is on; returns it.
+    static QSize SetMinimum(QWidget& window, const QSize& wanted);
+
+    // What the window manager's frame adds around the window; before the
+    // window is shown, the style's estimate of it.
+    static QSize Decoration(const QWidget& window);
 
     // Whether the program may place its window itself: Wayland keeps window
     // positions to the compositor (a client's move is ignored, its position

@@ -8,7 +8,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStyle>
 #include <QWidget>
 
 namespace {
@@ -19,16 +18,6 @@ int Px(int twips) {
 
 int Twips(int pixels) {
     return CWidgetAnchorControl::ToTwips(pixels);
-}
-
-// What the window manager's frame adds: known once the window was shown,
-// guessed from the style's title bar before.
-QSize Decoration(const QWidget& window) {
-    const QSize frame = window.frameGeometry().size() - window.size();
-    if (window.isVisible() && !frame.isEmpty())
-        return frame;
-    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
-    return {2 * border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border};
 }
 
 } // namespace
@@ -42,8 +31,12 @@ QSize CWindowPosition::Load(QWidget& window) {
     const int nWidth = rs.Field(QStringLiteral("nWidth")).toInt();
     const int nHeight = rs.Field(QStringLiteral("nHeight")).toInt();
     if (nLeft <= 0 && nTop <= 0 && nWidth <= 0 && nHeight <= 0) {
+        // On a screen smaller than the design the window takes the whole area,
+        // less the frame the window manager adds: its status line in view.
+        const QRect available = window.screen()->availableGeometry();
         const QRect first =
-            CWindowPlacement::FirstGeometry(window.screen()->availableGeometry(), window.size());
+            CWindowPlacement::Restored(CWindowPlacement::FirstGeometry(available, window.size()),
+                                       available, CWindowPlacement::Decoration(window));
         if (CWindowPlacement::CanPlace())
             window.move(first.topLeft());
         return first.size();
@@ -62,7 +55,7 @@ QSize CWindowPosition::Load(QWidget& window) {
     if (screen == nullptr)
         screen = window.screen();
     const QRect placed = CWindowPlacement::Restored(QRect(at, size), screen->availableGeometry(),
-                                                    Decoration(window));
+                                                    CWindowPlacement::Decoration(window));
     if (CWindowPlacement::CanPlace())
         window.move(placed.topLeft());
     return QSize(nWidth > 0 || placed.width() != size.width() ? placed.width() : -1,

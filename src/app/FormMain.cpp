@@ -334,7 +334,13 @@ void FormMain::LoadLayout() {
     FAnchor->setMinWidth(MinWidth);
     // The window manager stops a drag at the layout's minimum instead of the
     // layout snapping the window back after it (or never, under some).
-    setMinimumSize(Px(FAnchor->MinWidth()), Px(FAnchor->MinHeight()));
+    const QSize least = CWindowPlacement::SetMinimum(
+        *this, QSize(Px(FAnchor->MinWidth()), Px(FAnchor->MinHeight())));
+    // The layout snaps the window back to its own minimum: it must fit the screen too.
+    FAnchor->setMinWidth(
+        std::min(FAnchor->MinWidth(), CWidgetAnchorControl::ToTwips(least.width())));
+    FAnchor->setMinHeight(
+        std::min(FAnchor->MinHeight(), CWidgetAnchorControl::ToTwips(least.height())));
     CMainControls::AnchorLists(m_ui.TabStripWork, FListViews, *FAnchor);
     m_ui.SplitBar->Bind(*FAnchor);
     // The saved size takes effect now that the controls follow the window.

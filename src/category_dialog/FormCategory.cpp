@@ -179,7 +179,7 @@ void FormCategory::setFileIDs(const QList<qint32>& ids) {
 void FormCategory::ShowCaption() {
     const qsizetype count = QSet<qint32>(m_fileIDs.cbegin(), m_fileIDs.cend()).size();
     if (count > 1)
-        setWindowTitle(tr("%n 個のファイルのカテゴリ", nullptr, int(count)));
+        setWindowTitle(tr("%Ln 個のファイルのカテゴリ", nullptr, int(count)));
     else
         setWindowTitle(m_title.isEmpty() ? DesignCaption() : m_title);
 }
@@ -265,7 +265,7 @@ void FormCategory::SetCategoryCounts(const QHash<qint32, qint32>& Counts, qint32
 }
 
 QString FormCategory::SelectionText(qint32 Count) {
-    return tr("%1 個のファイルを選択中").arg(Count);
+    return tr("%Ln 個のファイルを選択中", nullptr, int(Count));
 }
 
 void FormCategory::ResetControls() {

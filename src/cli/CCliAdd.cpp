@@ -54,7 +54,7 @@ int CCliAdd::Run(const QCommandLineParser& Parser) {
     taken += files.size();
     for (const CLeftOut::Item& item : collector.LeftOut().Items())
         taken -= named.contains(item.Path) ? 1 : 0;
-    Err(tr("%1 個の文書を取り込みました。\n").arg(taken));
+    Err(tr("%Ln 個の文書を取り込みました。\n", nullptr, int(taken)));
     for (const CLeftOut::Item& item : collector.LeftOut().Items())
         Complain(QStringLiteral("%1: %2").arg(item.Path, item.Reason));
     return collector.LeftOut().IsEmpty() ? Success : Failure;

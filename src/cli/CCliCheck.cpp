@@ -33,19 +33,19 @@ int CCliCheck::Run(const QCommandLineParser& Parser) {
     const QString verb = repair ? tr("直しました") : tr("直せます");
     QString report;
     if (result.removedRows > 0)
-        report += tr("ショートカットのない登録: %1 件 (%2)\n").arg(result.removedRows).arg(verb);
+        report += tr("ショートカットのない登録: %L1 件 (%2)\n").arg(result.removedRows).arg(verb);
     if (result.registered > 0)
-        report += tr("登録のないショートカット: %1 件 (%2)\n").arg(result.registered).arg(verb);
+        report += tr("登録のないショートカット: %L1 件 (%2)\n").arg(result.registered).arg(verb);
     if (result.removedShortcuts > 0)
         report +=
-            tr("行き先のないショートカット: %1 件 (%2)\n").arg(result.removedShortcuts).arg(verb);
+            tr("行き先のないショートカット: %L1 件 (%2)\n").arg(result.removedShortcuts).arg(verb);
     qint32 missing = 0;
     for (const auto& file : CDocumentQuery(repository).Files(QString())) {
         const QString path = CDocumentRows::DocumentOf(file.second);
         missing += path.isEmpty() || !QFileInfo::exists(path) ? 1 : 0;
     }
     if (missing > 0)
-        report += tr("見つからない文書: %1 件\n").arg(missing);
+        report += tr("見つからない文書: %L1 件\n").arg(missing);
     Out((report.isEmpty() && sound ? tr("問題はありません。\n") : report).toLocal8Bit());
     if (repair && result.removedRows + result.registered + result.removedShortcuts > 0)
         Changed();

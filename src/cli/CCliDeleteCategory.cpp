@@ -18,9 +18,9 @@ void CCliDeleteCategory::Describe(QCommandLineParser& Parser) {
 }
 
 bool CCliDeleteCategory::Confirm(const QString& Category, qint32 Count) {
-    Err(tr("カテゴリ「%1」を削除しますか？ %2 個の文書からこのカテゴリが外れます。[y/N] ")
-            .arg(Category)
-            .arg(Count));
+    Err(tr("カテゴリ「%1」を削除しますか？ %Ln 個の文書からこのカテゴリが外れます。[y/N] ", nullptr,
+           int(Count))
+            .arg(Category));
     QTextStream in(stdin);
     const QString answer = in.readLine().trimmed().toLower();
     return answer == QLatin1String("y") || answer == QLatin1String("yes");

@@ -28,7 +28,7 @@ int CCliImport::Run(const QCommandLineParser& Parser) {
         data = CCsvImport::AsJson(data, file);
     const CRepositoryImport::Result result = CRepositoryImport(Writable()).Import(data, file);
     Changed();
-    Err(tr("%1 件の文書を登録し、%2 件は登録済みでした。カテゴリを %3 個作り、%4 件の"
+    Err(tr("%L1 件の文書を登録し、%L2 件は登録済みでした。カテゴリを %L3 個作り、%L4 件の"
            "カテゴリを付けました。\n")
             .arg(result.Collected)
             .arg(result.Known)

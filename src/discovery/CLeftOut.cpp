@@ -17,12 +17,12 @@ QString CLeftOut::Summary(qint32 Shown) const {
     if (m_items.isEmpty())
         return QString();
     QStringList lines;
-    lines << tr("%1 件を取り込めませんでした。").arg(m_items.size());
+    lines << tr("%Ln 件を取り込めませんでした。", nullptr, int(m_items.size()));
     for (qsizetype i = 0; i < m_items.size() && i < Shown; ++i)
         lines
             << tr("・%1\n    %2").arg(QDir::toNativeSeparators(m_items[i].Path), m_items[i].Reason);
     if (m_items.size() > Shown)
-        lines << tr("ほか %1 件").arg(m_items.size() - Shown);
+        lines << tr("ほか %L1 件").arg(m_items.size() - Shown);
     lines << QString()
           << tr("名前を変える、読み取りの権限を確かめるなどしてから、もう一度取り込んでください。"
                 "取り込めたものはそのまま残っています。");

@@ -262,12 +262,12 @@ QString CTagMirror::SkippedNotice(qint32 Shown) const {
     if (items.isEmpty())
         return QString();
     QStringList lines;
-    lines << tr("%1 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。"
-                "Vollo の中のカテゴリはそのままです。")
-                 .arg(items.size());
+    lines << tr("%Ln 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。"
+                "Vollo の中のカテゴリはそのままです。",
+                nullptr, int(items.size()));
     for (qsizetype i = 0; i < items.size() && i < Shown; ++i)
         lines << tr("・%1\n    %2").arg(QDir::toNativeSeparators(items[i].Path), items[i].Reason);
     if (items.size() > Shown)
-        lines << tr("ほか %1 件").arg(items.size() - Shown);
+        lines << tr("ほか %L1 件").arg(items.size() - Shown);
     return lines.join(QLatin1Char('\n'));
 }

@@ -13,10 +13,11 @@
 namespace {
 
 QString TooMany() {
+    const int most = CCategoryStore::LastCategoryID;
     return QCoreApplication::translate("CCategoryStore",
-                                       "これ以上カテゴリを作れません。カテゴリは %1 個までです。\n"
-                                       "使わないカテゴリを削除してから作り直してください。")
-        .arg(CCategoryStore::LastCategoryID);
+                                       "これ以上カテゴリを作れません。カテゴリは %Ln 個までです。\n"
+                                       "使わないカテゴリを削除してから作り直してください。",
+                                       nullptr, most);
 }
 
 const QString kLeftOutKey = QStringLiteral("SubcategoriesLeftOut");

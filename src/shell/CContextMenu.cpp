@@ -125,7 +125,7 @@ QString CContextMenu::DeleteQuestion(const QStringList& names, const QStringList
     const QString what = names.size() == 1
                              ? tr("「%1」").arg(BM_Library::FileNameOf(
                                    documents.first().isEmpty() ? names.first() : documents.first()))
-                             : tr("%1 個のファイル").arg(names.size());
+                             : tr("%Ln 個のファイル", nullptr, int(names.size()));
     // A recent row stands for the desktop's entry; the document's own
     // shortcut, and with it every category, stays.
     const QString text =

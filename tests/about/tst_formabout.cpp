@@ -19,7 +19,7 @@ private slots:
                                                  "バージョン 1.2.3", "説明："};
         QTest::newRow("English") << 1
                                  << QStringList{"About Vollo", "Vollo", "Version 1.2.3",
-                                                "Description :"};
+                                                "Description:"};
     }
 
     void texts() {
@@ -39,6 +39,10 @@ private slots:
         QVERIFY(!description->accessibleName().isEmpty());
         // A missing resource would leave the banner blank.
         QVERIFY(!form.findChild<QLabel*>("Image1")->pixmap().isNull());
+        // The tagline is text over the banner, whole within its place.
+        auto* tagline = form.findChild<QLabel*>("lblTagline");
+        QVERIFY(!tagline->text().isEmpty());
+        QVERIFY(tagline->fontMetrics().horizontalAdvance(tagline->text()) <= tagline->width());
         QTest::mouseClick(form.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Accepted));

@@ -16,6 +16,7 @@
 #include "CHomeFolder.h"
 #include "CLanguage.h"
 #include "CListViewControl.h"
+#include "CManyDocuments.h"
 #include "CPathFinder.h"
 #include "CQueryView.h"
 #include "CSavedSearches.h"
@@ -513,6 +514,9 @@ private slots:
         QTest::newRow("fr:de") << QStringList{"--help"} << "fr:de" << 0
                                << "Organises your documents";
         QTest::newRow("ja") << QStringList{"--help"} << "ja" << 0 << "カテゴリで整理";
+        QTest::newRow("ja -h") << QStringList{"-h"} << "ja" << 0 << "-v, --version";
+        QTest::newRow("ja --help-all") << QStringList{"--help-all"} << "ja" << 0 << "--help-all";
+        QTest::newRow("ja -v") << QStringList{"-v"} << "ja" << 0 << "Vollo 1.0.0";
     }
     void commandLine() {
         QFETCH(QStringList, arguments);
@@ -532,6 +536,9 @@ private slots:
         const QString printed =
             QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
+        // Every option's description in Japanese: none left in Qt's English.
+        if (language == "ja")
+            QVERIFY2(!printed.contains("Displays"), qPrintable(printed));
     }
 
     void secondStartHandsOver() {
@@ -573,7 +580,13 @@ private slots:
     }
     void firstGeometry() {
         QFETCH(QRect, available);
+        QFETCH(QRect, expected);
         QTEST(CWindowPlacement::FirstGeometry(available, QSize(611, 411)), "expected");
+        // The design's minimum at 2x is capped to the screen less a 10x30 frame.
+        const QSize minimum =
+            CWindowPlacement::FittingMinimum(QSize(1222, 822), available, QSize(10, 30));
+        QCOMPARE(minimum, QSize(1222, 822).boundedTo(available.size() - QSize(10, 30)));
+        QVERIFY(minimum.width() >= std::min(1222, expected.width() - 10));
     }
     // What a user meets on any desktop: a status line as tall as its font,
     // names for screen readers, keys for every command, Qt's texts and Vollo's
@@ -675,6 +688,40 @@ private slots:
                  QString("すべてのファイル"));
     }
 
+    // Counts read right in English for one and many, with the locale's
+    // thousands separator: "1 file", never "1 files" or "20000 files".
+    void countTexts_data() {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("expected");
+        const QString status = QStringLiteral("%Ln 個のファイル");
+        const QString leftOut = QStringLiteral("%Ln 件を取り込めませんでした。");
+        QTest::newRow("status 1") << "FormMain" << status << 1 << "1 file";
+        QTest::newRow("status 20000") << "FormMain" << status << 20000 << "20,000 files";
+        QTest::newRow("left out 1")
+            << "CLeftOut" << leftOut << 1 << "1 item could not be collected.";
+        QTest::newRow("left out 20000")
+            << "CLeftOut" << leftOut << 20000 << "20,000 items could not be collected.";
+    }
+    void countTexts() {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(int, count);
+        QFETCH(QString, expected);
+        const auto restore = qScopeGuard([] {
+            QLocale::setDefault(QLocale::system());
+            CLanguage::Load(QLocale(QLocale::Japanese, QLocale::Japan));
+        });
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        QVERIFY(CLanguage::Load(QLocale()));
+        QCOMPARE(QCoreApplication::translate(qPrintable(context), source.toUtf8().constData(),
+                                             nullptr, count),
+                 expected);
+        QCOMPARE(CManyDocuments::CountText(count),
+                 expected.section(' ', 0, 0) + (count == 1 ? " file" : " files"));
+    }
+
     // The bar between the tree and the lists: dragged, limited, remembered
     // with the window's size; the name column fills what the others leave.
     void splitBar_data() {
@@ -755,6 +802,8 @@ private slots:
         Start();
         const int least = m_form->minimumWidth();
         m_form->resize(1400, 700);
+        const int start = Find<QWidget>("SplitBar")->x();
+        // Beyond what the screen allows, the bar gives way to the lists.
         Drag(Find<QWidget>("SplitBar"), 800);
         QVERIFY(m_form->minimumWidth() > least);
         m_form->resize(1, 700);
@@ -762,7 +811,8 @@ private slots:
         QVERIFY(Control(0)->isVisible());
         QVERIFY(Control(0)->width() * 15 >= CSplitBar::LimitRight - 300);
         VerifyNameFills();
-        Drag(Find<QWidget>("SplitBar"), -800);
+        QVERIFY(m_form->width() <= m_form->screen()->availableGeometry().width());
+        Drag(Find<QWidget>("SplitBar"), start - Find<QWidget>("SplitBar")->x());
         QCOMPARE(m_form->minimumWidth(), least);
     }
     // Rows taken away: Delete or the menu's command takes them out of the
