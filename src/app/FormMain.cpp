@@ -857,6 +857,8 @@ void FormMain::SyncCategories() {
         AddCategoryViews(id, names.value(id));
         m_userCategories->RefreshForm(*FCategoryForm, id, names.value(id), false);
     }
+    if (!added.isEmpty())
+        m_userCategories->LoadNesting(); // made nested from the command line
 }
 
 void FormMain::Repository_OnChanged() {
@@ -1024,6 +1026,7 @@ void FormMain::SetupDesktopTags() {
 
 void FormMain::DesktopTags_OnCategoryAdded(qint32 ID, const QString& Name) {
     m_userCategories->InsertNode(ID, Name);
+    m_userCategories->LoadNesting(); // a tag "a/b" made b below a
     AddCategoryViews(ID, Name);
     m_userCategories->RefreshForm(*FCategoryForm, ID, Name, false);
 }

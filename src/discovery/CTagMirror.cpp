@@ -1,6 +1,7 @@
 #include "CTagMirror.h"
 
 #include "BM_Library.h"
+#include "CCategoryStore.h"
 #include "CError.h"
 #include "CRecordset.h"
 #include "CVolloDB.h"
@@ -100,10 +101,7 @@ QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
     }
     if (!Names)
         return docs;
-    QHash<qint32, QString> names;
-    for (const auto& [id, name] :
-         m_repository.RunFileList(QStringLiteral("SELECT ID, tagName FROM tags")))
-        names.insert(id, m_displayPath(id, name));
+    const QHash<qint32, QString> names = WrittenNames();
     for (const auto& [id, tag] : m_repository.RunFileList(
              QStringLiteral("SELECT fileID, tagID FROM filetags %1 ORDER BY fileID, tagID")
                  .arg(filter))) {
@@ -112,6 +110,46 @@ QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
             docs[at.value(id)].names << name;
     }
     return docs;
+}
+
+QHash<qint32, QString> CTagMirror::WrittenNames() {
+    QHash<qint32, QString> shown;
+    for (const auto& [id, name] :
+         m_repository.RunFileList(QStringLiteral("SELECT ID, tagName FROM tags")))
+        shown.insert(id, m_displayPath(id, name));
+    // A nested category is written with its ancestors, top first, the way
+    // Dolphin nests tags. The store refuses cycles; the bound only keeps a
+    // damaged table from looping.
+    const CCategoryStore::ParentMap parents = CCategoryStore(m_repository).Parents();
+    QHash<qint32, QString> written;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+        QString path = it.value();
+        qint32 up = parents.value(it.key());
+        for (qsizetype depth = 0; up != 0 && depth < shown.size(); ++depth) {
+            path = shown.value(up) + u'/' + path;
+            up = parents.value(up);
+        }
+        written.insert(it.key(), path);
+    }
+    return written;
+}
+
+QList<qint32> CTagMirror::FilesUnder(qint32 TagID) {
+    if (!IsOn())
+        return {};
+    QStringList tags{QString::number(TagID)};
+    for (qint32 below : CCategoryStore(m_repository).Descendants(TagID))
+        tags << QString::number(below);
+    QList<qint32> files;
+    for (const auto& [id, unused] : m_repository.RunFileList(
+             QStringLiteral("SELECT DISTINCT fileID, '' FROM filetags WHERE tagID IN (%1)")
+                 .arg(tags.join(u','))))
+        files << id;
+    return files;
+}
+
+void CTagMirror::UpdateCategory(qint32 TagID) {
+    Update(FilesUnder(TagID));
 }
 
 QByteArray CTagMirror::Merge(const QByteArray& Value, const QStringList& Names,
