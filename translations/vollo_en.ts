@@ -134,10 +134,6 @@ Tags written by other programs stay.</translation>
         <translation>Removing the tags Vollo wrote...</translation>
     </message>
     <message>
-        <source>%1 (%2 件)</source>
-        <translation>%1 (%2 documents)</translation>
-    </message>
-    <message>
         <source>取り込んだ文書にファイル マネージャーのタグが付いています。チェックしたタグをカテゴリにして、文書を分類しますか？</source>
         <translation>The collected documents carry file manager tags. Make the checked tags categories and file the documents under them?</translation>
     </message>
@@ -472,6 +468,10 @@ Delete files you do not need to make room, then start Vollo again.</translation>
     <message>
         <source>タグの名前が UTF-8 ではないため、カテゴリにできません: %1</source>
         <translation>The tag name is not UTF-8 and cannot become a category: %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2 件)</source>
+        <translation>%1 (%2 documents)</translation>
     </message>
 </context>
 <context>
@@ -971,6 +971,32 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>取り込んだ文書をこのカテゴリに入れます。</source>
         <translation>Puts the collected documents into this category.</translation>
+    </message>
+    <message>
+        <source>文書に付いているファイル マネージャーのタグ (user.xdg.tags) をカテゴリにして分類します。</source>
+        <translation>Makes the file manager tags (user.xdg.tags) found on the documents categories and files the documents under them.</translation>
+    </message>
+    <message>
+        <source>取り込んだ文書にファイル マネージャーのタグが付いています:
+</source>
+        <translation>The collected documents carry file manager tags:
+</translation>
+    </message>
+    <message>
+        <source>これらのタグをカテゴリにして分類しますか？ [y/N] </source>
+        <translation>Make these tags categories and file the documents under them? [y/N] </translation>
+    </message>
+    <message>
+        <source>カテゴリにするには --import-tags を付けてもう一度実行してください。
+</source>
+        <translation>To make them categories, run again with --import-tags.
+</translation>
+    </message>
+    <message>
+        <source>%1 個のタグで文書を分類しました (新しいカテゴリ %2 個)。
+</source>
+        <translation>Filed the documents under %1 tags (%2 new categories).
+</translation>
     </message>
     <message>
         <source>ファイルかフォルダ。いくつでも指定できます。</source>

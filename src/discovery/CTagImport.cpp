@@ -71,6 +71,10 @@ QList<CTagImport::Offer> CTagImport::Offers() {
     return offers;
 }
 
+QString CTagImport::OfferText(const Offer& Offer) {
+    return tr("%1 (%2 件)").arg(Offer.name).arg(Offer.files.size());
+}
+
 QStringList CTagImport::PathOf(const QString& Name) {
     QStringList parts = Name.split(u'/');
     for (QString& part : parts)

@@ -38,6 +38,8 @@ public:
     QList<std::pair<qint32, QString>> Accept(const QList<Offer>& Accepted);
     CLeftOut& Refused() { return m_refused; }
 
+    // An offer as the user reads it: the tag and how many documents carry it.
+    static QString OfferText(const Offer& Offer);
     // The category names of a tag, top first: split on "/", blanks trimmed.
     static QStringList PathOf(const QString& Name);
     // The name of the category a tag lands in.

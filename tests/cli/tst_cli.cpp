@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/xattr.h>
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -197,6 +198,30 @@ private slots:
         QVERIFY(sqlite3_column_int(st, 0) >= 5);
         sqlite3_finalize(st);
         sqlite3_close(db);
+    }
+
+    // `add` lists the desktop tags it finds and, without a terminal to ask,
+    // files by them only with --import-tags; "a/b" is b below a.
+    void addImportsTags() {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("tagged")));
+        const QByteArray tags[] = {"Projekt/Alpha, Urlaub", "Urlaub"};
+        for (int i = 0; i < 2; ++i) {
+            const QByteArray name = "tagged/k" + QByteArray::number(i) + ".txt";
+            Write(name.constData());
+            QCOMPARE(setxattr(Doc(name.constData()).constData(), "user.xdg.tags", tags[i].data(),
+                              tags[i].size(), 0),
+                     0);
+        }
+        const Run listed = Vollo({"add", Doc("tagged")});
+        QCOMPARE(listed.status, 0);
+        QVERIFY2(listed.err.contains("Urlaub (2") && listed.err.contains("--import-tags"),
+                 listed.err.constData());
+        QVERIFY(!Vollo({"categories"}).out.contains("Urlaub"));
+        QCOMPARE(Vollo({"add", "--import-tags", Doc("tagged")}).status, 0);
+        const QByteArray shown = Vollo({"categories"}).out;
+        for (const char* row : {"Alpha\t1\n", "Projekt\t0\n", "Urlaub\t2\n"})
+            QVERIFY2(shown.contains(row), shown.constData());
+        QCOMPARE(Vollo({"list", "Alpha"}).out, Doc("tagged/k0.txt") + '\n');
     }
 };
 
