@@ -202,6 +202,18 @@ Delete categories you do not use, then try again.</translation>
         <translation>vollo: cannot show a window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set).
 </translation>
     </message>
+    <message>
+        <source>ファイルのカテゴリ ダイアログを開きます。取り込まれていないファイルは先に取り込みます。</source>
+        <translation>Opens the category dialog on the files. Files not collected yet are collected first.</translation>
+    </message>
+    <message>
+        <source>--categories で開くファイル。</source>
+        <translation>Files for --categories.</translation>
+    </message>
+    <message>
+        <source>--categories にはファイルを指定してください。</source>
+        <translation>--categories needs files.</translation>
+    </message>
 </context>
 <context>
     <name>CContextMenu</name>
@@ -830,6 +842,10 @@ There are several candidates for where it went. Choose the one that is this docu
     <message>
         <source>ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。</source>
         <translation>Drop files here, or press Ctrl+O to collect the documents of a folder.</translation>
+    </message>
+    <message>
+        <source>フォルダにはカテゴリを付けられません。フォルダの文書は「Vollo に登録」で取り込めます。</source>
+        <translation>A folder cannot be given categories. &quot;Add to Vollo&quot; collects the documents in a folder.</translation>
     </message>
 </context>
 <context>

@@ -52,6 +52,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -741,6 +743,38 @@ void FormMain::ShowCategoryForm() {
                                    row.Key());
     if (!FCategoryForm->isVisible())
         FCategoryForm->show();
+}
+
+void FormMain::OpenCategoriesFor(const QStringList& Paths) {
+    AM_Vollo::BringForward(this);
+    Handle(!WritesBlocked() && FCategoryForm != nullptr, [&] {
+        CDataFolderWatch::RequireWritable();
+        m_collector->LeftOut().Clear();
+        QList<qint32> ids;
+        QString last;
+        m_collector->BeginBatch();
+        for (const QString& path : Paths) {
+            if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink()) {
+                m_collector->LeftOut().Add(path,
+                                           tr("フォルダにはカテゴリを付けられません。"
+                                              "フォルダの文書は「Vollo に登録」で取り込めます。"));
+            } else if (const qint32 id = m_collector->CollectFile(path); id > 0) {
+                ids << id;
+                last = path;
+            }
+        }
+        m_collector->EndBatch();
+        RefillLists();
+        ReportLeftOut(m_collector->LeftOut());
+        if (ids.isEmpty())
+            return;
+        CCategoryFormFeed::Feed(*m_links, *FCategoryForm, ids);
+        if (ids.size() == 1)
+            FCategoryForm->setFilePath(QDir::toNativeSeparators(last));
+        FCategoryForm->show();
+        FCategoryForm->raise();
+        FCategoryForm->activateWindow();
+    });
 }
 
 void FormMain::ShowAboutBox() {

@@ -5,8 +5,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <memory>
 
 #include <sqlite3.h>
 #include <sys/xattr.h>
@@ -21,6 +24,7 @@ class TestCli : public QObject {
     };
 
     QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_window;
 
     static Run Vollo(const QList<QByteArray>& arguments, const QByteArray& input = {}) {
         QProcess process;
@@ -66,6 +70,13 @@ private slots:
         for (const char* name : {"a.txt", "b \"q\".pdf", "new\nline.txt", "tree/c.txt",
                                  "tree/sub/d.md", "tree/skip.bin"})
             Write(name);
+    }
+
+    void cleanupTestCase() {
+        if (m_window) {
+            m_window->kill();
+            m_window->waitForFinished();
+        }
     }
 
     // Each subcommand in turn on one repository: its status, what it said.
@@ -162,6 +173,16 @@ private slots:
         QCOMPARE(dead.exitStatus(), QProcess::NormalExit);
         QCOMPARE(dead.exitCode(), 1);
         QVERIFY(dead.readAllStandardError().contains(":87"));
+        // A file manager's "Vollo categories…" where no window can be shown.
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            bare.remove(name);
+        QProcess none;
+        none.setProcessEnvironment(bare);
+        none.start(QStringLiteral(VOLLO_BINARY), {"--categories", Doc("a.txt")});
+        QVERIFY(none.waitForFinished(30000));
+        QCOMPARE(none.exitCode(), 1);
+        QVERIFY(none.readAllStandardError().contains("DISPLAY"));
 
         env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("newhome")));
@@ -222,6 +243,122 @@ private slots:
         for (const char* row : {"Alpha\t1\n", "Projekt\t0\n", "Urlaub\t2\n"})
             QVERIFY2(shown.contains(row), shown.constData());
         QCOMPARE(Vollo({"list", "Alpha"}).out, Doc("tagged/k0.txt") + '\n');
+    }
+
+    // An Exec= line as file managers read it: split at blanks outside
+    // double quotes, %F and %U given every file, %f and %u the first.
+    static QStringList ExecLine(const QString& line, const QStringList& files) {
+        QStringList words{QString()};
+        bool quoted = false;
+        for (QChar c : line) {
+            if (c == u'"')
+                quoted = !quoted;
+            else if (c == u' ' && !quoted)
+                words << QString();
+            else
+                words.last() += c;
+        }
+        QStringList out;
+        for (const QString& word : std::as_const(words)) {
+            if (word == "%F" || word == "%f")
+                out << (word == "%F" ? files : files.mid(0, 1));
+            else if (word == "%U" || word == "%u")
+                for (const QString& f : word == "%U" ? files : files.mid(0, 1))
+                    out << QUrl::fromLocalFile(f).toString();
+            else if (!word.isEmpty())
+                out << QString(word).replace("%%", "%");
+        }
+        return out;
+    }
+
+    // Each file-manager action run as its file manager runs it, on files
+    // with blanks, quotes and Japanese in their names: the desktop files'
+    // Exec= with "vollo" from PATH, the scripts with the files as arguments
+    // in their folder. Every way ends with the files collected; "Vollo
+    // categories…" starts the window when none runs, and later hands the
+    // files to it.
+    void fileManagerActions_data() {
+        QTest::addColumn<QString>("file");   // below data/
+        QTest::addColumn<QString>("action"); // [Desktop Action x]; empty: the one Exec=
+        QTest::addColumn<bool>("ends");      // false: this start became the window
+        QTest::newRow("Dolphin add") << "org.vollo.Vollo.servicemenu.desktop"
+                                     << "addToVollo" << true;
+        QTest::newRow("Nemo add") << "org.vollo.Vollo.nemo_action"
+                                  << "" << true;
+        QTest::newRow("Nautilus add") << "file-manager-scripts/Add to Vollo"
+                                      << "" << true;
+        QTest::newRow("Dolphin categories") << "org.vollo.Vollo.servicemenu.desktop"
+                                            << "categories" << false;
+        QTest::newRow("Nemo categories") << "org.vollo.Vollo.categories.nemo_action"
+                                         << "" << true;
+        QTest::newRow("Caja categories") << "file-manager-scripts/Vollo categories…"
+                                         << "" << true;
+    }
+    void fileManagerActions() {
+        QFETCH(QString, file);
+        QFETCH(QString, action);
+        QFETCH(bool, ends);
+        const QString folder = m_dir.filePath("fm/" + QString::fromUtf8(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(m_dir.filePath("bin")));
+        QFile::link(VOLLO_BINARY, m_dir.filePath("bin/vollo"));
+        QStringList files;
+        for (const char* name : {"a b.txt", "it's \"q\".txt", "日本語 メモ.txt"}) {
+            files << folder + '/' + QString::fromUtf8(name);
+            QFile f(files.last());
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(name) > 0);
+        }
+        auto process = std::make_unique<QProcess>();
+        QProcess& run = *process;
+        if (!ends) {
+            // The window would ask its first-start question and wait.
+            sqlite3* db = nullptr;
+            const QByteArray repository =
+                QFile::encodeName(QDir::homePath() + "/.local/share/Vollo/reposit.db");
+            QCOMPARE(sqlite3_open(repository.constData(), &db), SQLITE_OK);
+            QCOMPARE(
+                sqlite3_exec(db, "UPDATE setting SET firstStart = 1", nullptr, nullptr, nullptr),
+                SQLITE_OK);
+            sqlite3_close(db);
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", m_dir.filePath("bin") + ':' + env.value("PATH"));
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(folder);
+        QFile text(QStringLiteral(VOLLO_DATA_DIR "/") + file);
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        if (file.startsWith("file-manager-scripts/")) {
+            QStringList names;
+            for (const QString& f : std::as_const(files))
+                names << QFileInfo(f).fileName();
+            run.start("/bin/sh", QStringList{text.fileName()} + names);
+        } else {
+            QString section;
+            QStringList exec;
+            for (const QString& line : QString::fromUtf8(text.readAll()).split('\n')) {
+                if (line.startsWith('['))
+                    section = line;
+                else if (line.startsWith("Exec=") &&
+                         (action.isEmpty() || section == "[Desktop Action " + action + ']'))
+                    exec = ExecLine(line.mid(5), files);
+            }
+            QVERIFY(!exec.isEmpty());
+            run.start(QStandardPaths::findExecutable(exec.takeFirst(), {m_dir.filePath("bin")}),
+                      exec);
+        }
+        QVERIFY(run.waitForStarted());
+        const auto collected = [&files] {
+            const QStringList listed = QString::fromUtf8(Vollo({"list", "-0"}).out).split('\0');
+            return std::all_of(files.cbegin(), files.cend(),
+                               [&listed](const QString& f) { return listed.contains(f); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(collected(), 30000);
+        if (ends) {
+            QVERIFY(run.waitForFinished(30000));
+            QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
+        } else {
+            QCOMPARE(run.state(), QProcess::Running);
+            m_window = std::move(process); // the next rows hand over to it
+        }
     }
 };
 
