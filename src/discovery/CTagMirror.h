@@ -68,6 +68,7 @@ private:
         qint32 id = 0;
         QString shortcut;
         QStringList names, owned;
+        QString target; // the document, when its facts know it
     };
     void Prepare();
     // Every category's written name, nested ones with their ancestors.
@@ -76,12 +77,16 @@ private:
     qint64 Run(QList<Doc>& Docs, const Progress& Progress);
     // Stores what the mirror now owns of each document (nothing: forgotten).
     void Remember(const QList<std::pair<qint32, QStringList>>& Owned);
+    // Writes the document at Target; 0 or the errno. Owned: what the mirror
+    // owns of it afterwards.
+    int WriteTo(const QString& Target, const Doc& Doc, QStringList* Owned);
     // The document's new owned tags, or nothing when it was skipped.
     std::optional<QStringList> MirrorOne(const Doc& Doc);
     QString TargetOf(const QString& Shortcut);
 
     CVolloDB& m_repository;
     std::optional<State> m_state;
+    bool m_hasFacts = false;
     DisplayPath m_displayPath;
     CLeftOut m_skipped;
     int m_folder = -1; // the shortcut folder while a run lasts
