@@ -891,8 +891,10 @@ void FormMain::SyncCategories() {
         AddCategoryViews(id, names.value(id));
         m_userCategories->RefreshForm(*FCategoryForm, id, names.value(id), false);
     }
-    if (!added.isEmpty())
-        m_userCategories->LoadNesting(); // made nested from the command line
+    if (!added.isEmpty()) { // made nested from the command line
+        m_userCategories->LoadNesting();
+        m_userCategories->ShowNesting(*FCategoryForm);
+    }
 }
 
 void FormMain::Repository_OnChanged() {
@@ -1060,9 +1062,11 @@ void FormMain::SetupDesktopTags() {
 
 void FormMain::DesktopTags_OnCategoryAdded(qint32 ID, const QString& Name) {
     m_userCategories->InsertNode(ID, Name);
-    m_userCategories->LoadNesting(); // a tag "a/b" made b below a
     AddCategoryViews(ID, Name);
     m_userCategories->RefreshForm(*FCategoryForm, ID, Name, false);
+    // A tag "a/b" made b below a.
+    m_userCategories->LoadNesting();
+    m_userCategories->ShowNesting(*FCategoryForm);
 }
 
 QString FormMain::SelectionText(qint32 count, qint32 selected) {
