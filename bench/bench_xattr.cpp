@@ -37,6 +37,7 @@ QByteArray ValueOf(int i) {
 std::vector<QByteArray> MakeDocuments(CVolloDB& db, const QString& docs, int count) {
     std::vector<QByteArray> paths;
     QStringList rows;
+    QStringList facts; // as registration records them
     for (int i = 0; i < count; ++i) {
         const QByteArray name =
             QStringLiteral("文書 %1.txt").arg(i, 6, 10, QLatin1Char('0')).toUtf8();
@@ -47,9 +48,11 @@ std::vector<QByteArray> MakeDocuments(CVolloDB& db, const QString& docs, int cou
             return {};
         paths.push_back(doc);
         rows << QStringLiteral("('%1', '2026-12-07')").arg(QFile::decodeName(link));
+        facts << QStringLiteral("(%1, '%2')").arg(i + 1).arg(QFile::decodeName(doc));
     }
     db.BeginTransaction();
     db.RunSQL(QStringLiteral("INSERT INTO files (path, fileAge) VALUES ") + rows.join(u','));
+    db.RunSQL(QStringLiteral("INSERT INTO filefacts (fileID, docPath) VALUES ") + facts.join(u','));
     db.RunSQL(QStringLiteral("INSERT INTO filetags (fileID, tagID) SELECT ID, 1 FROM files"));
     db.RunSQL(QStringLiteral(
         "INSERT INTO filetags (fileID, tagID) SELECT ID, 3 FROM files WHERE ID % 2 = 1"));

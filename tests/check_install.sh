@@ -17,7 +17,9 @@ for f in bin/vollo share/vollo/vollo.db share/applications/org.vollo.Vollo.deskt
     share/metainfo/org.vollo.Vollo.metainfo.xml share/man/man1/vollo.1.gz share/bash-completion/completions/vollo \
     share/zsh/vendor-completions/_vollo \
     share/icons/hicolor/scalable/apps/org.vollo.Vollo.svg share/vollo/translations/vollo_en.qm \
-    share/kio/servicemenus/org.vollo.Vollo.desktop share/nemo/actions/org.vollo.Vollo.nemo_action; do
+    share/kio/servicemenus/org.vollo.Vollo.desktop share/nemo/actions/org.vollo.Vollo.nemo_action \
+    share/nemo/actions/org.vollo.Vollo.categories.nemo_action "share/vollo/file-manager-scripts/Add to Vollo" \
+    "share/vollo/file-manager-scripts/Vollo categories…"; do
     [ -f "$p/$f" ] || fail "not installed: $f"
 done
 for size in 16 32 48 64 128 256; do

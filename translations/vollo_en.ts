@@ -100,6 +100,18 @@ It has %2 below it, holding %Ln files in all. The categories below move up one l
         <source>カテゴリ</source>
         <translation>Category</translation>
     </message>
+    <message>
+        <source>カテゴリ「%1」を削除しますか？
+このカテゴリには %2 個のファイルがあります。ファイルはこのカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
+        <translation>Delete the category &quot;%1&quot;?
+It holds %2 files. They only leave this category; the files themselves are not deleted.</translation>
+    </message>
+    <message>
+        <source>カテゴリ「%1」を削除しますか？
+この下には %3 個のカテゴリがあり、合わせて %2 個のファイルがあります。下のカテゴリは一つ上に移ります。ファイルはカテゴリから外れるだけで、ファイルそのものは削除されません。</source>
+        <translation>Delete the category &quot;%1&quot;?
+It has %3 categories below it, holding %2 files in all. The categories below move up one level. The files only leave the categories; the files themselves are not deleted.</translation>
+    </message>
 </context>
 <context>
     <name>CCategoryMenu</name>
@@ -147,13 +159,6 @@ Tags written by other programs stay.</translation>
     <message>
         <source>書き込んだタグを取り除いています...</source>
         <translation>Removing the tags Vollo wrote...</translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 (%Ln 件)</source>
-        <translation>
-            <numerusform>%1 (%Ln document)</numerusform>
-            <numerusform>%1 (%Ln documents)</numerusform>
-        </translation>
     </message>
     <message>
         <source>取り込んだ文書にファイル マネージャーのタグが付いています。チェックしたタグをカテゴリにして、文書を分類しますか？</source>
@@ -238,6 +243,12 @@ Enter another name.</translation>
         <translation>No more categories can be made: category numbers go up to %1.
 Delete categories you do not use, then try again.</translation>
     </message>
+    <message>
+        <source>これ以上カテゴリを作れません。カテゴリは %1 個までです。
+使わないカテゴリを削除してから作り直してください。</source>
+        <translation>No more categories can be made: there can be up to %1 categories.
+Delete categories you do not use, then try again.</translation>
+    </message>
 </context>
 <context>
     <name>CCheckListView</name>
@@ -285,6 +296,18 @@ Delete categories you do not use, then try again.</translation>
     <message>
         <source>バージョン情報を表示します。</source>
         <translation>Displays version information.</translation>
+    </message>
+    <message>
+        <source>ファイルのカテゴリ ダイアログを開きます。取り込まれていないファイルは先に取り込みます。</source>
+        <translation>Opens the category dialog on the files. Files not collected yet are collected first.</translation>
+    </message>
+    <message>
+        <source>--categories で開くファイル。</source>
+        <translation>Files for --categories.</translation>
+    </message>
+    <message>
+        <source>--categories にはファイルを指定してください。</source>
+        <translation>--categories needs files.</translation>
     </message>
 </context>
 <context>
@@ -373,6 +396,10 @@ Check that %2 can be written.</translation>
     <message>
         <source>カテゴリから外す(&amp;U)</source>
         <translation>Take O&amp;ut of Category</translation>
+    </message>
+    <message>
+        <source>%1 個のファイル</source>
+        <translation>%1 files</translation>
     </message>
 </context>
 <context>
@@ -556,6 +583,13 @@ Delete files you do not need to make room, then start Vollo again.</translation>
         <source>タグの名前が UTF-8 ではないため、カテゴリにできません: %1</source>
         <translation>The tag name is not UTF-8 and cannot become a category: %1</translation>
     </message>
+    <message numerus="yes">
+        <source>%1 (%Ln 件)</source>
+        <translation>
+            <numerusform>%1 (%Ln document)</numerusform>
+            <numerusform>%1 (%Ln documents)</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CTagMirror</name>
@@ -575,6 +609,14 @@ Delete files you do not need to make room, then start Vollo again.</translation>
     <message>
         <source>ほか %L1 件</source>
         <translation>and %L1 more</translation>
+    </message>
+    <message>
+        <source>%1 件の文書にはカテゴリをタグ (user.xdg.tags) として書き込めませんでした。Vollo の中のカテゴリはそのままです。</source>
+        <translation>Categories could not be written as tags (user.xdg.tags) on %1 documents. The categories in Vollo are unchanged.</translation>
+    </message>
+    <message>
+        <source>ほか %1 件</source>
+        <translation>and %1 more</translation>
     </message>
 </context>
 <context>
@@ -632,6 +674,14 @@ Delete files you do not need to make room, then start Vollo again.</translation>
         <source>エラー: %1</source>
         <translation>Error: %1</translation>
     </message>
+    <message>
+        <source>%1 件を取り込めませんでした。</source>
+        <translation>%1 items could not be collected.</translation>
+    </message>
+    <message>
+        <source>ほか %1 件</source>
+        <translation>and %1 more</translation>
+    </message>
 </context>
 <context>
     <name>CListFiller</name>
@@ -682,6 +732,27 @@ Documents moved in other folders are not relinked by themselves; look for them w
         <translation>
             <numerusform>%Ln document was not found.</numerusform>
             <numerusform>%Ln documents were not found.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 件の見つからない文書の移動先は見つかりませんでした。</source>
+        <translation>Missing documents whose new place could not be found: %1.</translation>
+    </message>
+    <message>
+        <source>%1 件の文書をつなぎ直しました。</source>
+        <translation>Documents relinked: %1.</translation>
+    </message>
+    <message>
+        <source>フォルダの監視数がシステムの上限に達しました (%1)。
+ほかのフォルダで移動された文書は、起動時または「見つからない文書を探す」で探します。</source>
+        <translation>The system&apos;s limit of watched folders has been reached (%1).
+Documents moved in other folders are looked for at start or with &quot;Find Missing Documents&quot;.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 件の文書は見つかりませんでした。</source>
+        <translation>
+            <numerusform>%n document was not found.</numerusform>
+            <numerusform>%n documents were not found.</numerusform>
         </translation>
     </message>
 </context>
@@ -772,6 +843,13 @@ Documents moved in other folders are not relinked by themselves; look for them w
             <numerusform>%Ln files</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n 個のファイル</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FormAbout</name>
@@ -834,6 +912,17 @@ Documents moved in other folders are not relinked by themselves; look for them w
         <translation>
             <numerusform>Categories of %Ln File</numerusform>
             <numerusform>Categories of %Ln Files</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 個のファイルを選択中</source>
+        <translation>%1 files selected</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 個のファイルのカテゴリ</source>
+        <translation>
+            <numerusform>Categories of %n File</numerusform>
+            <numerusform>Categories of %n Files</numerusform>
         </translation>
     </message>
 </context>
@@ -926,6 +1015,21 @@ There are several candidates for where it went. Choose the one that is this docu
     <message>
         <source>ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。</source>
         <translation>Drop files here, or press Ctrl+O to collect the documents of a folder.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 個のファイル</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>（%1 個を選択）</source>
+        <translation> (%1 selected)</translation>
+    </message>
+    <message>
+        <source>フォルダにはカテゴリを付けられません。フォルダの文書は「Vollo に登録」で取り込めます。</source>
+        <translation>A folder cannot be given categories. &quot;Add to Vollo&quot; collects the documents in a folder.</translation>
     </message>
 </context>
 <context>
@@ -1086,6 +1190,38 @@ The file may have been moved or deleted.</translation>
 </numerusform>
         </translation>
     </message>
+    <message>
+        <source>文書に付いているファイル マネージャーのタグ (user.xdg.tags) をカテゴリにして分類します。</source>
+        <translation>Makes the file manager tags (user.xdg.tags) found on the documents categories and files the documents under them.</translation>
+    </message>
+    <message>
+        <source>取り込んだ文書にファイル マネージャーのタグが付いています:
+</source>
+        <translation>The collected documents carry file manager tags:
+</translation>
+    </message>
+    <message>
+        <source>これらのタグをカテゴリにして分類しますか？ [y/N] </source>
+        <translation>Make these tags categories and file the documents under them? [y/N] </translation>
+    </message>
+    <message>
+        <source>カテゴリにするには --import-tags を付けてもう一度実行してください。
+</source>
+        <translation>To make them categories, run again with --import-tags.
+</translation>
+    </message>
+    <message>
+        <source>%1 個のタグで文書を分類しました (新しいカテゴリ %2 個)。
+</source>
+        <translation>Filed the documents under %1 tags (%2 new categories).
+</translation>
+    </message>
+    <message>
+        <source>%1 個の文書を取り込みました。
+</source>
+        <translation>%1 documents collected.
+</translation>
+    </message>
 </context>
 <context>
     <name>CCliBackup</name>
@@ -1207,6 +1343,30 @@ The file may have been moved or deleted.</translation>
         <translation>No problems found.
 </translation>
     </message>
+    <message>
+        <source>ショートカットのない登録: %1 件 (%2)
+</source>
+        <translation>Registrations without a shortcut: %1 (%2)
+</translation>
+    </message>
+    <message>
+        <source>登録のないショートカット: %1 件 (%2)
+</source>
+        <translation>Shortcuts without a registration: %1 (%2)
+</translation>
+    </message>
+    <message>
+        <source>行き先のないショートカット: %1 件 (%2)
+</source>
+        <translation>Shortcuts that point nowhere: %1 (%2)
+</translation>
+    </message>
+    <message>
+        <source>見つからない文書: %1 件
+</source>
+        <translation>Documents not found: %1
+</translation>
+    </message>
 </context>
 <context>
     <name>CCliCommand</name>
@@ -1255,6 +1415,10 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>削除をやめました。</source>
         <translation>Nothing was deleted.</translation>
+    </message>
+    <message>
+        <source>カテゴリ「%1」を削除しますか？ %2 個の文書からこのカテゴリが外れます。[y/N] </source>
+        <translation>Delete the category &quot;%1&quot;? %2 documents lose this category. [y/N] </translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1475,12 @@ The file may have been moved or deleted.</translation>
     <message>
         <source>vollo export で書き出したファイル。</source>
         <translation>A file written by vollo export.</translation>
+    </message>
+    <message>
+        <source>%1 件の文書を登録し、%2 件は登録済みでした。カテゴリを %3 個作り、%4 件のカテゴリを付けました。
+</source>
+        <translation>%1 documents registered, %2 already registered; %3 categories made, %4 category links added.
+</translation>
     </message>
 </context>
 <context>

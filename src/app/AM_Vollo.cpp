@@ -279,7 +279,7 @@ void ReportError(const QString& text, QWidget* parent) {
     box.exec();
 }
 
-int Run() {
+int Run(const QStringList& CategoryFiles) {
     if (!OpenForStart())
         return 1;
     const QString path = gRepository->INIFileName();
@@ -295,6 +295,9 @@ int Run() {
         ReportStartFailure(path, CError(QString::fromLocal8Bit(e.what())), true);
         return 1;
     }
+    if (!CategoryFiles.isEmpty())
+        QTimer::singleShot(0, form,
+                           [form, CategoryFiles] { form->OpenCategoriesFor(CategoryFiles); });
     const int status = QApplication::exec();
     delete form.data();
     gMainForm = nullptr;
@@ -332,7 +335,8 @@ void BringForward(QWidget* window) {
 }
 
 int Main(int argc, char** argv) {
-    if (const std::optional<int> status = CCommandLine::Handle(argc, argv))
+    QStringList categoryFiles;
+    if (const std::optional<int> status = CCommandLine::Handle(argc, argv, &categoryFiles))
         return *status;
     if (const std::optional<int> status = CStartCheck::Run(argc, argv))
         return *status;
@@ -343,16 +347,23 @@ int Main(int argc, char** argv) {
         QApplication::setStyle(new CScrollBarStyle(style));
     SetupApplication();
     CSingleInstance instance(CFileDB().INIFileName());
+    // A running window opens the dialog itself; else this start does, once
+    // its window is up.
+    instance.setHandOverPaths(categoryFiles);
     if (!instance.Claim())
         return 0;
     QObject::connect(&instance, &CSingleInstance::OnActivate, [] { BringForward(gMainForm); });
+    QObject::connect(&instance, &CSingleInstance::OnCategories, [](const QStringList& Paths) {
+        if (gMainForm != nullptr)
+            gMainForm->OpenCategoriesFor(Paths);
+    });
     QObject::connect(&instance, &CSingleInstance::OnChanged, [] {
         if (gMainForm != nullptr)
             gMainForm->Repository_OnChanged();
     });
     CTermination termination;
     QObject::connect(&termination, &CTermination::OnTerminate, [] { Terminate(); });
-    return Run();
+    return Run(categoryFiles);
 }
 
 } // namespace AM_Vollo

@@ -3,6 +3,7 @@
 #include "CError.h"
 
 #include <QString>
+#include <QStringList>
 #include <exception>
 
 class CVolloDB;
@@ -31,8 +32,9 @@ FormMain* ShowMainForm();
 void ReleaseRepository();
 // Start-up once the application object exists: opens the repository, shows
 // the main window and runs the event loop. A repository that cannot be opened
-// is reported (naming its file) and gives status 1.
-int Run();
+// is reported (naming its file) and gives status 1. CategoryFiles: the
+// category dialog opens on them once the window is up.
+int Run(const QStringList& CategoryFiles = {});
 
 // Names the application, loads the program's and Qt's translations for the
 // user's language (CLanguage) and installs the busy pointer; runs once the

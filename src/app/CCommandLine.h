@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <optional>
 
 // What the command line asks before any window exists: --help and --version
@@ -9,7 +10,8 @@
 class CCommandLine {
 public:
     // The exit status when the program must end here, or nothing to go on.
-    static std::optional<int> Handle(int argc, char** argv);
+    // CategoryFiles receives the files of --categories, made absolute.
+    static std::optional<int> Handle(int argc, char** argv, QStringList* CategoryFiles);
 
     // Whether a window can be shown: a display server is named in the
     // environment or a platform plugin is chosen explicitly.

@@ -123,8 +123,7 @@ QList<CTagImport::Offer> CDesktopTags::AskImport(const QList<CTagImport::Offer>&
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("TagList"));
     for (const CTagImport::Offer& offer : Offers) {
-        auto* row = new QListWidgetItem(
-            tr("%1 (%Ln 件)", nullptr, int(offer.files.size())).arg(offer.name), list);
+        auto* row = new QListWidgetItem(CTagImport::OfferText(offer), list);
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(Qt::Checked);
     }

@@ -104,6 +104,8 @@ bool CUserCategories::Nest(const QString& Key, QTreeWidgetItem* Target) {
         return false;
     }
     store.SetParent(id, parent);
+    if (m_mirror)
+        m_mirror->UpdateCategory(id);
     MoveNode(node, Target);
     return true;
 }
@@ -113,7 +115,7 @@ QString CUserCategories::AskRename(qint32 ID, QTreeWidgetItem* Node, CTabViewer&
     if (name.isEmpty())
         return name;
     if (m_mirror)
-        m_mirror->Update(FilesOf(ID));
+        m_mirror->UpdateCategory(ID); // the children's written names hold it too
     ShowName(ID, Node, Tabs, name);
     return name;
 }
@@ -133,7 +135,8 @@ void CUserCategories::ShowName(qint32 ID, QTreeWidgetItem* Node, CTabViewer& Tab
 
 bool CUserCategories::AskDelete(qint32 ID, QTreeWidgetItem* Node) {
     // The links go with the category: its documents are known only before.
-    const QList<qint32> files = m_mirror && m_mirror->IsOn() ? FilesOf(ID) : QList<qint32>();
+    // Its children move up a level, so their documents are written again too.
+    const QList<qint32> files = m_mirror ? m_mirror->FilesUnder(ID) : QList<qint32>();
     if (!CCategoryEditor(m_repository, m_owner).AskDelete(ID, Node->text(0)))
         return false;
     if (m_mirror)
@@ -152,14 +155,6 @@ void CUserCategories::LiftChildren(QTreeWidgetItem* Node) {
 
 QString CUserCategories::TabText(const QString& Name) {
     return QString(Name).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-
-QList<qint32> CUserCategories::FilesOf(qint32 ID) {
-    QList<qint32> ids;
-    CRecordset rs = m_repository.GetFileOfTag(ID);
-    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
-        ids << rs.Field(0).toInt();
-    return ids;
 }
 
 void CUserCategories::RefreshForm(FormCategory& Form, qint32 ID, const QString& Name,

@@ -62,14 +62,13 @@ public:
     // The dialog's rows follow the hierarchy.
     void ShowNesting(FormCategory& Form);
 
-    // Told the documents of a renamed or deleted category.
+    // Told the documents of a renamed, moved or deleted category.
     void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
 
 private:
     // Where a top-level category's node goes: before the extension categories.
     int TopLevelEnd() const;
     void MoveNode(QTreeWidgetItem* Node, QTreeWidgetItem* Parent);
-    QList<qint32> FilesOf(qint32 ID);
 
     CVolloDB& m_repository;
     CTagMirror* m_mirror = nullptr;

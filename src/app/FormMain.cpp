@@ -57,6 +57,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -788,6 +790,38 @@ void FormMain::ShowCategoryForm() {
         FCategoryForm->show();
 }
 
+void FormMain::OpenCategoriesFor(const QStringList& Paths) {
+    AM_Vollo::BringForward(this);
+    Handle(!WritesBlocked() && FCategoryForm != nullptr, [&] {
+        CDataFolderWatch::RequireWritable();
+        m_collector->LeftOut().Clear();
+        QList<qint32> ids;
+        QString last;
+        m_collector->BeginBatch();
+        for (const QString& path : Paths) {
+            if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink()) {
+                m_collector->LeftOut().Add(path,
+                                           tr("フォルダにはカテゴリを付けられません。"
+                                              "フォルダの文書は「Vollo に登録」で取り込めます。"));
+            } else if (const qint32 id = m_collector->CollectFile(path); id > 0) {
+                ids << id;
+                last = path;
+            }
+        }
+        m_collector->EndBatch();
+        RefillLists();
+        ReportLeftOut(m_collector->LeftOut());
+        if (ids.isEmpty())
+            return;
+        CCategoryFormFeed::Feed(*m_links, *FCategoryForm, ids);
+        if (ids.size() == 1)
+            FCategoryForm->setFilePath(QDir::toNativeSeparators(last));
+        FCategoryForm->show();
+        FCategoryForm->raise();
+        FCategoryForm->activateWindow();
+    });
+}
+
 void FormMain::ShowAboutBox() {
     if (!m_about)
         m_about = new FormAbout(this);
@@ -901,6 +935,10 @@ void FormMain::SyncCategories() {
         m_userCategories->InsertNode(id, names.value(id));
         AddCategoryViews(id, names.value(id));
         m_userCategories->RefreshForm(*FCategoryForm, id, names.value(id), false);
+    }
+    if (!added.isEmpty()) { // made nested from the command line
+        m_userCategories->LoadNesting();
+        m_userCategories->ShowNesting(*FCategoryForm);
     }
 }
 
@@ -1084,6 +1122,9 @@ void FormMain::DesktopTags_OnCategoryAdded(qint32 ID, const QString& Name) {
     m_userCategories->InsertNode(ID, Name);
     AddCategoryViews(ID, Name);
     m_userCategories->RefreshForm(*FCategoryForm, ID, Name, false);
+    // A tag "a/b" made b below a.
+    m_userCategories->LoadNesting();
+    m_userCategories->ShowNesting(*FCategoryForm);
 }
 
 QString FormMain::SelectionText(qint32 count, qint32 selected) {

@@ -141,6 +141,9 @@ public slots:
     // Another process (the command line) changed the repository: the tree
     // and the lists show what it holds now.
     void Repository_OnChanged();
+    // A file manager asked for the category dialog on these files: those
+    // not collected yet are collected first, as a drop collects them.
+    void OpenCategoriesFor(const QStringList& Paths);
     // Rows came or went in a list: the status line follows the shown one.
     void ListModel_OnRowsChanged();
     // Many documents at once: the selection, and taking rows out of a category.

@@ -2,8 +2,12 @@
 
 #include "CCliCommand.h"
 
-// `vollo add PATH... [-c CATEGORY]`: collects files as they are and folders by
-// the first start's rules, and tells what was left out and why.
+class CTagImport;
+
+// `vollo add PATH... [-c CATEGORY] [--import-tags]`: collects files as they
+// are and folders by the first start's rules, and tells what was left out and
+// why. Desktop tags found on the documents are listed and, when the user
+// agrees, made categories.
 class CCliAdd : public CCliCommand {
     Q_DECLARE_TR_FUNCTIONS(CCliAdd)
 public:
@@ -13,4 +17,8 @@ public:
 protected:
     void Describe(QCommandLineParser& Parser) override;
     int Run(const QCommandLineParser& Parser) override;
+
+private:
+    // Lists the tags found; Accept (or a yes on the terminal) files by them.
+    void OfferTags(CTagImport& Import, bool Accept);
 };

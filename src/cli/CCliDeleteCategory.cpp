@@ -2,6 +2,7 @@
 
 #include "CCategoryStore.h"
 #include "CDocumentQuery.h"
+#include "CTagMirror.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -41,7 +42,14 @@ int CCliDeleteCategory::Run(const QCommandLineParser& Parser) {
             return Failure;
         }
     }
+    // The links go with the category and its children move up a level:
+    // their documents are known only before.
+    CTagMirror mirror(repository);
+    const QList<qint32> files = mirror.FilesUnder(id);
     store.Delete(id);
+    mirror.Update(files);
+    for (const CLeftOut::Item& item : mirror.Skipped().Items())
+        Complain(QStringLiteral("%1: %2").arg(item.Path, item.Reason));
     Changed();
     return Success;
 }

@@ -2,6 +2,7 @@
 
 #include "CCategoryStore.h"
 #include "CDocumentQuery.h"
+#include "CTagMirror.h"
 
 #include <QCommandLineParser>
 
@@ -21,6 +22,11 @@ int CCliRenameCategory::Run(const QCommandLineParser& Parser) {
     CVolloDB& repository = Writable();
     const qint32 id = CDocumentQuery(repository).RequireCategory(names[0]);
     CCategoryStore(repository).Rename(id, names[1]);
+    // The documents' desktop tags carry the name, the children's too.
+    CTagMirror mirror(repository);
+    mirror.UpdateCategory(id);
+    for (const CLeftOut::Item& item : mirror.Skipped().Items())
+        Complain(QStringLiteral("%1: %2").arg(item.Path, item.Reason));
     Changed();
     return Success;
 }

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -15,6 +16,9 @@ namespace {
 constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
 const QByteArray kChanged = QByteArrayLiteral("changed\n");
+// Followed by the paths as the file system spells them, each ended by a NUL,
+// in base64: any byte a name may hold passes in one line.
+const QByteArray kCategories = QByteArrayLiteral("categories ");
 // A start that lost the lock waits this long for the winner to answer.
 constexpr int kClaimStepMs = 100;
 constexpr qint64 kClaimTimeoutMs = 10000;
@@ -23,7 +27,8 @@ constexpr qint64 kClaimTimeoutMs = 10000;
 
 CSingleInstance::CSingleInstance(const QString& repositoryPath, QObject* parent)
     : QObject(parent), m_name(ServerName(repositoryPath)),
-      m_lockPath(QFileInfo(repositoryPath).absolutePath() + QStringLiteral("/vollo.lock")) {}
+      m_lockPath(QFileInfo(repositoryPath).absolutePath() + QStringLiteral("/vollo.lock")),
+      m_handOver(kActivate) {}
 
 CSingleInstance::~CSingleInstance() = default;
 
@@ -65,7 +70,14 @@ QString CSingleInstance::ServerName(const QString& repositoryPath) {
 }
 
 bool CSingleInstance::HandOver() {
-    return Send(kActivate);
+    return Send(m_handOver);
+}
+
+void CSingleInstance::setHandOverPaths(const QStringList& Paths) {
+    QByteArray names;
+    for (const QString& path : Paths)
+        names += QFile::encodeName(path) + '\0';
+    m_handOver = Paths.isEmpty() ? kActivate : kCategories + names.toBase64() + '\n';
 }
 
 bool CSingleInstance::TellChanged() {
@@ -102,13 +114,25 @@ void CSingleInstance::AcceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine()) {
-                const QByteArray line = socket->readLine();
-                if (line == kActivate)
-                    emit OnActivate();
-                else if (line == kChanged)
-                    emit OnChanged();
-            }
+            while (socket->canReadLine())
+                Received(socket->readLine());
         });
+    }
+}
+
+void CSingleInstance::Received(const QByteArray& Line) {
+    if (Line == kActivate) {
+        emit OnActivate();
+    } else if (Line == kChanged) {
+        emit OnChanged();
+    } else if (Line.startsWith(kCategories) && Line.endsWith('\n')) {
+        const QByteArray names = QByteArray::fromBase64(
+            Line.sliced(kCategories.size(), Line.size() - kCategories.size() - 1));
+        QStringList paths;
+        for (const QByteArray& name : names.split('\0'))
+            if (!name.isEmpty())
+                paths << QFile::decodeName(name);
+        if (!paths.isEmpty())
+            emit OnCategories(paths);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QLocalServer;
@@ -26,6 +27,9 @@ public:
     // Asks a running Vollo on the same repository to come forward. True when
     // one answered: this start has nothing more to do.
     bool HandOver();
+    // What HandOver asks from now on: open the category dialog on these
+    // files (absolute paths) instead of only coming forward.
+    void setHandOverPaths(const QStringList& Paths);
     // Tells a running Vollo on the same repository that it was changed from
     // elsewhere. False when none answered, which is no fault.
     bool TellChanged();
@@ -41,13 +45,17 @@ signals:
     void OnActivate();
     // A command changed the repository.
     void OnChanged();
+    // A later start asked for the category dialog on these files.
+    void OnCategories(const QStringList& Paths);
 
 private:
     void AcceptConnections();
     bool Send(const QByteArray& message);
+    void Received(const QByteArray& Line);
 
     QString m_name;
     QString m_lockPath;
+    QByteArray m_handOver;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
 };

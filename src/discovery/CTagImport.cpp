@@ -31,6 +31,8 @@ void CTagImport::Gather(qint32 FileID, const QString& ShortcutPath) {
         return;
     const CXdgTags::Parsed parsed = CXdgTags::Parse(value);
     for (const QString& name : parsed.names) {
+        if (PathOf(name).isEmpty())
+            continue; // only slashes: no category to make
         QList<qint32>& files = m_found[name];
         if (files.isEmpty())
             m_order << name;
@@ -56,7 +58,7 @@ QList<CTagImport::Offer> CTagImport::Offers() {
     QList<Offer> offers;
     for (const QString& name : std::as_const(m_order)) {
         QList<qint32> files = m_found.value(name);
-        if (const qint32 id = categories.value(name.toCaseFolded()); id > 0) {
+        if (const qint32 id = categories.value(Leaf(name).toCaseFolded()); id > 0) {
             QSet<qint32> linked;
             CRecordset rs = m_repository.GetFileOfTag(id);
             for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
@@ -69,26 +71,57 @@ QList<CTagImport::Offer> CTagImport::Offers() {
     return offers;
 }
 
+QString CTagImport::OfferText(const Offer& Offer) {
+    return tr("%1 (%Ln 件)", nullptr, int(Offer.files.size())).arg(Offer.name);
+}
+
+QStringList CTagImport::PathOf(const QString& Name) {
+    QStringList parts = Name.split(u'/');
+    for (QString& part : parts)
+        part = part.trimmed();
+    parts.removeAll(QString());
+    return parts;
+}
+
+QString CTagImport::Leaf(const QString& Name) {
+    const QStringList parts = PathOf(Name);
+    return parts.isEmpty() ? Name : parts.constLast();
+}
+
+qint32 CTagImport::CategoryFor(const QString& Name, QHash<QString, qint32>& Categories,
+                               QList<std::pair<qint32, QString>>& Made) {
+    // "a/b" is b below a, each made where it is missing. Names are unique
+    // in the repository: a part that names a category elsewhere in the tree
+    // is that category, left where the user put it.
+    CCategoryStore store(m_repository);
+    qint32 parent = 0;
+    for (const QString& part : PathOf(Name)) {
+        qint32 id = Categories.value(part.toCaseFolded());
+        if (id == 0) {
+            const QString refusal = store.Refusal(part);
+            if (!refusal.isEmpty()) {
+                m_refused.Add(Name, refusal);
+                return 0;
+            }
+            id = store.Add(part, parent);
+            Categories.insert(part.toCaseFolded(), id);
+            Made.append({id, part});
+        }
+        parent = id;
+    }
+    return parent;
+}
+
 QList<std::pair<qint32, QString>> CTagImport::Accept(const QList<Offer>& Accepted) {
     QHash<QString, qint32> categories = CategoriesByName();
-    CCategoryStore store(m_repository);
     QList<std::pair<qint32, QString>> made;
     m_repository.BeginTransaction();
     try {
         for (const Offer& offer : Accepted) {
-            qint32 id = categories.value(offer.name.toCaseFolded());
-            if (id == 0) {
-                const QString refusal = store.Refusal(offer.name);
-                if (!refusal.isEmpty()) {
-                    m_refused.Add(offer.name, refusal);
-                    continue;
-                }
-                id = store.Add(offer.name);
-                categories.insert(offer.name.toCaseFolded(), id);
-                made.append({id, offer.name.trimmed()});
+            if (const qint32 id = CategoryFor(offer.name, categories, made); id > 0) {
+                for (qint32 file : offer.files)
+                    m_repository.AddFileTag(file, id);
             }
-            for (qint32 file : offer.files)
-                m_repository.AddFileTag(file, id);
         }
     } catch (...) {
         m_repository.RollbackTransaction();

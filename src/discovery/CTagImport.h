@@ -31,14 +31,25 @@ public:
     // them and do not yet carry a category of that name.
     QList<Offer> Offers();
     // Makes a category of every accepted tag (or takes the one of that name,
-    // letter case ignored) and links its documents, in one transaction.
-    // Returns the categories made, with their names; a name the repository
-    // refuses is told in Refused instead.
+    // letter case ignored) and links its documents, in one transaction. A
+    // tag "a/b" is category b nested below a. Returns the categories made,
+    // parents first, with their names; a name the repository refuses is
+    // told in Refused instead.
     QList<std::pair<qint32, QString>> Accept(const QList<Offer>& Accepted);
     CLeftOut& Refused() { return m_refused; }
 
+    // An offer as the user reads it: the tag and how many documents carry it.
+    static QString OfferText(const Offer& Offer);
+    // The category names of a tag, top first: split on "/", blanks trimmed.
+    static QStringList PathOf(const QString& Name);
+    // The name of the category a tag lands in.
+    static QString Leaf(const QString& Name);
+
 private:
     QHash<QString, qint32> CategoriesByName();
+    // The category of a tag, made with its missing ancestors; 0 if refused.
+    qint32 CategoryFor(const QString& Name, QHash<QString, qint32>& Categories,
+                       QList<std::pair<qint32, QString>>& Made);
 
     CVolloDB& m_repository;
     QHash<QString, QList<qint32>> m_found;

@@ -1,6 +1,7 @@
 #include "CTagMirror.h"
 
 #include "BM_Library.h"
+#include "CCategoryStore.h"
 #include "CError.h"
 #include "CRecordset.h"
 #include "CVolloDB.h"
@@ -8,8 +9,6 @@
 #include "Placeholders.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QScopeGuard>
 #include <QSet>
 #include <fcntl.h>
@@ -49,6 +48,11 @@ void CTagMirror::Prepare() {
                                    "'xdgTags'"))
             .Field(0)
             .toInt() == 1;
+    m_hasFacts = m_repository
+                     .RunSQL(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
+                                            "'table' AND name = 'filefacts'"))
+                     .Field(0)
+                     .toInt() == 1;
     if (m_repository.IsReadOnly()) {
         m_state = State::Off;
         return;
@@ -81,6 +85,7 @@ void CTagMirror::setSetting(State Value) {
 }
 
 QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
+    Prepare();
     // Files: a subquery of file IDs, or empty for every file.
     const QString where =
         Files.isEmpty() ? QString() : QStringLiteral("WHERE ID IN (%1)").arg(Files);
@@ -91,7 +96,17 @@ QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
     for (const auto& [id, path] : m_repository.RunFileList(
              QStringLiteral("SELECT ID, path FROM files %1 ORDER BY ID").arg(where))) {
         at.insert(id, docs.size());
-        docs.append({id, path, {}, {}});
+        docs.append({id, path, {}, {}, {}});
+    }
+    // Where each document is, as registration and moves recorded it: one
+    // query instead of reading every shortcut.
+    if (m_hasFacts) {
+        for (const auto& [id, path] : m_repository.RunFileList(
+                 QStringLiteral("SELECT fileID, docPath FROM filefacts %1 %2 missing = 0")
+                     .arg(filter,
+                          filter.isEmpty() ? QStringLiteral("WHERE") : QStringLiteral("AND"))))
+            if (at.contains(id))
+                docs[at.value(id)].target = path;
     }
     for (const auto& [id, tags] : m_repository.RunFileList(
              QStringLiteral("SELECT fileID, tags FROM xdgowned %1").arg(filter))) {
@@ -100,10 +115,7 @@ QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
     }
     if (!Names)
         return docs;
-    QHash<qint32, QString> names;
-    for (const auto& [id, name] :
-         m_repository.RunFileList(QStringLiteral("SELECT ID, tagName FROM tags")))
-        names.insert(id, m_displayPath(id, name));
+    const QHash<qint32, QString> names = WrittenNames();
     for (const auto& [id, tag] : m_repository.RunFileList(
              QStringLiteral("SELECT fileID, tagID FROM filetags %1 ORDER BY fileID, tagID")
                  .arg(filter))) {
@@ -112,6 +124,46 @@ QList<CTagMirror::Doc> CTagMirror::Load(const QString& Files, bool Names) {
             docs[at.value(id)].names << name;
     }
     return docs;
+}
+
+QHash<qint32, QString> CTagMirror::WrittenNames() {
+    QHash<qint32, QString> shown;
+    for (const auto& [id, name] :
+         m_repository.RunFileList(QStringLiteral("SELECT ID, tagName FROM tags")))
+        shown.insert(id, m_displayPath(id, name));
+    // A nested category is written with its ancestors, top first, the way
+    // Dolphin nests tags. The store refuses cycles; the bound only keeps a
+    // damaged table from looping.
+    const CCategoryStore::ParentMap parents = CCategoryStore(m_repository).Parents();
+    QHash<qint32, QString> written;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+        QString path = it.value();
+        qint32 up = parents.value(it.key());
+        for (qsizetype depth = 0; up != 0 && depth < shown.size(); ++depth) {
+            path = shown.value(up) + u'/' + path;
+            up = parents.value(up);
+        }
+        written.insert(it.key(), path);
+    }
+    return written;
+}
+
+QList<qint32> CTagMirror::FilesUnder(qint32 TagID) {
+    if (!IsOn())
+        return {};
+    QStringList tags{QString::number(TagID)};
+    for (qint32 below : CCategoryStore(m_repository).Descendants(TagID))
+        tags << QString::number(below);
+    QList<qint32> files;
+    for (const auto& [id, unused] : m_repository.RunFileList(
+             QStringLiteral("SELECT DISTINCT fileID, '' FROM filetags WHERE tagID IN (%1)")
+                 .arg(tags.join(u','))))
+        files << id;
+    return files;
+}
+
+void CTagMirror::UpdateCategory(qint32 TagID) {
+    Update(FilesUnder(TagID));
 }
 
 QByteArray CTagMirror::Merge(const QByteArray& Value, const QStringList& Names,
@@ -152,30 +204,50 @@ QString CTagMirror::TargetOf(const QString& Shortcut) {
     return BM_Library::ShortcutTarget(Shortcut);
 }
 
+int CTagMirror::WriteTo(const QString& Target, const Doc& Doc, QStringList* Owned) {
+    *Owned = Doc.owned;
+    int error = EEXIST;
+    if (Owned->isEmpty()) {
+        // Never written by the mirror: a document without the attribute
+        // holds no one else's tags and takes the value in one call, which
+        // fails (EEXIST) instead when a value is there after all.
+        const QByteArray fresh = Merge(QByteArray(), Doc.names, Owned);
+        error = fresh.isEmpty() ? 0 : CXdgTags::Create(Target, fresh);
+        if (error != 0)
+            Owned->clear();
+    }
+    if (error == EEXIST) {
+        QByteArray value;
+        error = CXdgTags::Read(Target, &value);
+        if (error == 0) {
+            const QByteArray merged = Merge(value, Doc.names, Owned);
+            if (merged != value)
+                error = CXdgTags::Write(Target, merged);
+        }
+    }
+    return error;
+}
+
 std::optional<QStringList> CTagMirror::MirrorOne(const Doc& Doc) {
-    QString target;
-    try {
-        target = TargetOf(Doc.shortcut);
-    } catch (const CError& e) {
-        m_skipped.Add(Doc.shortcut, e);
-        return std::nullopt;
+    QStringList owned;
+    // Nothing written before and nothing to write: the document is left be.
+    if (Doc.owned.isEmpty() && Doc.names.isEmpty())
+        return owned;
+    QString target = Doc.target;
+    int error = target.isEmpty() ? ENOENT : WriteTo(target, Doc, &owned);
+    if (error == ENOENT) {
+        // Facts not recorded or behind a move: the shortcut knows.
+        try {
+            target = TargetOf(Doc.shortcut);
+        } catch (const CError& e) {
+            m_skipped.Add(Doc.shortcut, e);
+            return std::nullopt;
+        }
+        if (target.isEmpty())
+            return std::nullopt;
+        if (target != Doc.target)
+            error = WriteTo(target, Doc, &owned);
     }
-    if (target.isEmpty())
-        return std::nullopt;
-    // Open once, the document is found once for reading and writing; one
-    // that cannot be opened is still written by its path.
-    const int fd =
-        open(QFile::encodeName(target).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    QByteArray value;
-    int error = CXdgTags::Read(fd, target, &value);
-    QStringList owned = Doc.owned;
-    if (error == 0) {
-        const QByteArray merged = Merge(value, Doc.names, &owned);
-        if (merged != value)
-            error = CXdgTags::Write(fd, target, merged);
-    }
-    if (fd >= 0)
-        close(fd);
     if (error != 0) {
         m_skipped.Add(target, CLeftOut::ReasonFor(error));
         return std::nullopt;
@@ -184,28 +256,31 @@ std::optional<QStringList> CTagMirror::MirrorOne(const Doc& Doc) {
 }
 
 void CTagMirror::Remember(const QList<std::pair<qint32, QStringList>>& Owned) {
-    // One statement for all documents: a write per document costs more than
-    // the attributes themselves.
-    QJsonArray rows;
-    QList<qint32> forgotten;
+    // A statement per set of tags, not per document: thousands of documents
+    // share a few sets, and a write per document costs more than the
+    // attributes themselves.
+    QHash<QString, QList<qint32>> byTags;
+    QStringList order;
     for (const auto& [id, tags] : Owned) {
-        if (tags.isEmpty())
-            forgotten << id;
-        else
-            rows.append(QJsonArray{id, tags.join(u',')});
+        const QString joined = tags.join(u',');
+        QList<qint32>& ids = byTags[joined];
+        if (ids.isEmpty())
+            order << joined;
+        ids << id;
     }
     QStringList statements;
-    if (!forgotten.isEmpty())
-        statements
-            << QStringLiteral("DELETE FROM xdgowned WHERE fileID IN (%1)").arg(IdList(forgotten));
-    if (!rows.isEmpty()) {
-        // A single-quoted text is passed on as it stands.
-        const QString json = QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))
-                                 .replace(u'\'', QLatin1String("''"));
-        statements << QStringLiteral("INSERT OR REPLACE INTO xdgowned (fileID, tags) SELECT "
-                                     "json_extract(value, '$[0]'), json_extract(value, '$[1]') "
-                                     "FROM json_each('%1')")
-                          .arg(json);
+    for (const QString& tags : std::as_const(order)) {
+        const QString ids = IdList(byTags.value(tags));
+        if (tags.isEmpty()) {
+            statements << QStringLiteral("DELETE FROM xdgowned WHERE fileID IN (%1)").arg(ids);
+        } else {
+            // A single-quoted text is passed on as it stands.
+            QString quoted = tags;
+            quoted.replace(u'\'', QLatin1String("''"));
+            statements << QStringLiteral("INSERT OR REPLACE INTO xdgowned (fileID, tags) SELECT "
+                                         "value, '%1' FROM json_each('[%2]')")
+                              .arg(quoted, ids);
+        }
     }
     m_repository.RunSQLBatch(statements);
 }
@@ -231,7 +306,6 @@ qint64 CTagMirror::Run(QList<Doc>& Docs, const Progress& Progress) {
         if (now && *now != doc.owned)
             owned.append({doc.id, std::move(*now)});
     }
-    // What was written is remembered even when the user stopped halfway.
     Remember(owned);
     if (Progress)
         Progress(done, Docs.size());

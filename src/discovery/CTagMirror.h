@@ -27,8 +27,8 @@ public:
     enum class State { NotAsked = 0, Off = 1, On = 2 };
     // Done and total documents; false stops the work (Cancel).
     using Progress = std::function<bool(qint64 done, qint64 total)>;
-    // The name a category is written under; nested categories answer
-    // "parent/child".
+    // The name a category is shown under; the mirror writes a nested one
+    // after its ancestors' names as "parent/child".
     using DisplayPath = std::function<QString(qint32 TagID, const QString& Name)>;
 
     explicit CTagMirror(CVolloDB& repository);
@@ -40,6 +40,12 @@ public:
 
     // Writes the tags of these files when the mirror is on.
     void Update(const QList<qint32>& FileIDs);
+    // The documents of a category and of every category below it, whose
+    // written names change when it is renamed or moved; empty when off. A
+    // deletion asks before, as its links go with it.
+    QList<qint32> FilesUnder(qint32 TagID);
+    // Writes the tags of those documents again.
+    void UpdateCategory(qint32 TagID);
     // Writes every file's tags once; the number of documents written.
     qint64 WriteAll(const Progress& Progress = {});
     // Takes what the mirror wrote out of every document again.
@@ -62,18 +68,25 @@ private:
         qint32 id = 0;
         QString shortcut;
         QStringList names, owned;
+        QString target; // the document, when its facts know it
     };
     void Prepare();
+    // Every category's written name, nested ones with their ancestors.
+    QHash<qint32, QString> WrittenNames();
     QList<Doc> Load(const QString& Files, bool Names);
     qint64 Run(QList<Doc>& Docs, const Progress& Progress);
     // Stores what the mirror now owns of each document (nothing: forgotten).
     void Remember(const QList<std::pair<qint32, QStringList>>& Owned);
+    // Writes the document at Target; 0 or the errno. Owned: what the mirror
+    // owns of it afterwards.
+    int WriteTo(const QString& Target, const Doc& Doc, QStringList* Owned);
     // The document's new owned tags, or nothing when it was skipped.
     std::optional<QStringList> MirrorOne(const Doc& Doc);
     QString TargetOf(const QString& Shortcut);
 
     CVolloDB& m_repository;
     std::optional<State> m_state;
+    bool m_hasFacts = false;
     DisplayPath m_displayPath;
     CLeftOut m_skipped;
     int m_folder = -1; // the shortcut folder while a run lasts

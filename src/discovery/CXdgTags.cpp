@@ -110,6 +110,15 @@ int CXdgTags::Write(int Fd, const QString& Path, const QByteArray& value) {
     return result == 0 || (value.isEmpty() && errno == ENODATA) ? 0 : errno;
 }
 
+int CXdgTags::Create(const QString& Path, const QByteArray& value) {
+    if (const int fault = Fault(Path, true))
+        return fault;
+    return setxattr(QFile::encodeName(Path).constData(), AttributeName, value.constData(),
+                    size_t(value.size()), XATTR_CREATE) == 0
+               ? 0
+               : errno;
+}
+
 bool CXdgTags::IsUnwritable(int error) {
     return error == ENOTSUP || error == EROFS || error == EACCES || error == EPERM ||
            error == ENOSPC || error == EDQUOT;

@@ -42,6 +42,9 @@ public:
     // fault hook. An open document is found once, not once per call.
     static int Read(int Fd, const QString& Path, QByteArray* value);
     static int Write(int Fd, const QString& Path, const QByteArray& value);
+    // Writes a value only where the document carries none yet, in one call:
+    // 0, EEXIST when it carries one, or the errno of the failure.
+    static int Create(const QString& Path, const QByteArray& value);
     // Failures that only mean the document cannot carry tags: a filesystem
     // without user attributes, a read-only file, a full disk or quota.
     static bool IsUnwritable(int error);

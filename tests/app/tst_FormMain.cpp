@@ -554,6 +554,15 @@ private slots:
         QTRY_COMPARE(activated.count(), 1);
         // No window was made and no error shown: nothing was printed.
         QCOMPARE(second.readAllStandardError(), QByteArray());
+        // The files of --categories arrive whole, newlines and all.
+        QSignalSpy asked(&running, &CSingleInstance::OnCategories);
+        const QStringList files{"/tmp/new\nline \"q\".txt", QDir::currentPath() + "/日本語.txt"};
+        second.start(QCoreApplication::applicationDirPath() + "/vollo",
+                     {"--categories", files[0], "日本語.txt"});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE(asked.count(), 1);
+        QCOMPARE(asked[0][0].toStringList(), files);
     }
 
     void othersReadWhileOpen() {

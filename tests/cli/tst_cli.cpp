@@ -5,13 +5,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <memory>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <sqlite3.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 class TestCli : public QObject {
@@ -24,6 +28,7 @@ class TestCli : public QObject {
     };
 
     QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_window;
 
     static Run Vollo(const QList<QByteArray>& arguments, const QByteArray& input = {},
                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
@@ -100,6 +105,13 @@ private slots:
         for (const char* name : {"a.txt", "b \"q\".pdf", "new\nline.txt", "tree/c.txt",
                                  "tree/sub/d.md", "tree/skip.bin"})
             Write(name);
+    }
+
+    void cleanupTestCase() {
+        if (m_window) {
+            m_window->kill();
+            m_window->waitForFinished();
+        }
     }
 
     // Each subcommand in turn on one repository: its status, what it said.
@@ -219,6 +231,16 @@ private slots:
         QCOMPARE(dead.exitStatus(), QProcess::NormalExit);
         QCOMPARE(dead.exitCode(), 1);
         QVERIFY(dead.readAllStandardError().contains(":87"));
+        // A file manager's "Vollo categories…" where no window can be shown.
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            bare.remove(name);
+        QProcess none;
+        none.setProcessEnvironment(bare);
+        none.start(QStringLiteral(VOLLO_BINARY), {"--categories", Doc("a.txt")});
+        QVERIFY(none.waitForFinished(30000));
+        QCOMPARE(none.exitCode(), 1);
+        QVERIFY(none.readAllStandardError().contains("DISPLAY"));
 
         env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("newhome")));
@@ -330,6 +352,97 @@ private slots:
         }
         const QByteArray listed = Vollo({"list", "-0"}).out;
         QVERIFY(listed.contains(moved) && listed.contains(d) && !listed.contains(c));
+    }
+
+    // `add` lists the desktop tags it finds and, without a terminal to ask,
+    // files by them only with --import-tags; "a/b" is b below a.
+    void addImportsTags() {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("tagged")));
+        for (const char* tags : {"Projekt/Alpha, Urlaub", "Urlaub"}) {
+            const QByteArray name = "tagged/" + QByteArray(tags, 2) + ".txt";
+            Write(name.constData());
+            setxattr(Doc(name.constData()).constData(), "user.xdg.tags", tags, strlen(tags), 0);
+        }
+        const Run listed = Vollo({"add", Doc("tagged")});
+        QVERIFY(listed.err.contains("Urlaub (2") && listed.err.contains("--import-tags"));
+        QVERIFY(!Vollo({"categories"}).out.contains("Urlaub"));
+        QCOMPARE(Vollo({"add", "--import-tags", Doc("tagged")}).status, 0);
+        const QByteArray shown = Vollo({"categories"}).out;
+        for (const char* row : {"Alpha\t1\n", "Projekt\t0\n", "Urlaub\t2\n"})
+            QVERIFY2(shown.contains(row), shown.constData());
+    }
+
+    // Each file-manager action run as its file manager runs it, on names
+    // with blanks, quotes and Japanese: Exec= split at blanks with %F/%U
+    // expanded and "vollo" from PATH, or the script with the names as
+    // arguments in their folder. The files end up collected; "Vollo
+    // categories…" starts the window when none runs (it stays), then hands
+    // the files to it and ends.
+    void fileManagerActions_data() {
+        QTest::addColumn<QString>("file");    // below data/
+        QTest::addColumn<QString>("section"); // holding the Exec= line
+        QTest::newRow("Dolphin add") << "org.vollo.Vollo.servicemenu.desktop"
+                                     << "addToVollo]";
+        QTest::newRow("Nemo add") << "org.vollo.Vollo.nemo_action"
+                                  << "]";
+        QTest::newRow("Nautilus add") << "file-manager-scripts/Add to Vollo"
+                                      << "";
+        QTest::newRow("Dolphin categories") << "org.vollo.Vollo.servicemenu.desktop"
+                                            << "categories]";
+        QTest::newRow("Nemo categories") << "org.vollo.Vollo.categories.nemo_action"
+                                         << "]";
+        QTest::newRow("Caja categories") << "file-manager-scripts/Vollo categories…"
+                                         << "";
+    }
+    void fileManagerActions() {
+        QFETCH(QString, file);
+        QFETCH(QString, section);
+        const QString folder = m_dir.filePath("fm/" + QString::fromUtf8(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(m_dir.filePath("bin")));
+        QFile::link(VOLLO_BINARY, m_dir.filePath("bin/vollo"));
+        QStringList names{"a b.txt", "it's \"q\".txt", "日本語 メモ.txt"}, files, args;
+        for (const QString& name : names) {
+            QFile f(files.emplace_back(folder + '/' + name));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+        }
+        QFile text(QStringLiteral(VOLLO_DATA_DIR "/") + file);
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        QString in;
+        for (const QString& line : QString::fromUtf8(text.readAll()).split('\n')) {
+            in = line.startsWith('[') ? line : in;
+            for (const QString& w : line.mid(5).split(' ', Qt::SkipEmptyParts))
+                if (line.startsWith("Exec=") && in.endsWith(section) && !section.isEmpty())
+                    args << (w == "%F"   ? files
+                             : w == "%U" ? QUrl::toStringList(QUrl::fromStringList(files))
+                                         : QStringList{w});
+        }
+        auto run = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", m_dir.filePath("bin") + ':' + env.value("PATH"));
+        run->setProcessEnvironment(env);
+        run->setWorkingDirectory(folder);
+        const bool starts = section == "categories]"; // no window runs yet
+        if (starts) { // which would ask its first-start question and wait
+            sqlite3* db = nullptr;
+            sqlite3_open(qPrintable(QDir::homePath() + "/.local/share/Vollo/reposit.db"), &db);
+            sqlite3_exec(db, "UPDATE setting SET firstStart = 1", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        if (section.isEmpty())
+            run->start("/bin/sh", QStringList{text.fileName()} + names);
+        else
+            run->start(QStandardPaths::findExecutable(args.takeFirst(), {m_dir.filePath("bin")}),
+                       args);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::all_of(files.cbegin(), files.cend(),
+                        [](const QString& f) {
+                            return Vollo({"list", "-0"}).out.split('\0').contains(f.toUtf8());
+                        }),
+            30000);
+        QCOMPARE(run->waitForFinished(starts ? 1000 : 30000), !starts);
+        QCOMPARE(run->exitCode(), 0);
+        if (starts)
+            m_window = std::move(run); // the next rows hand over to it
     }
 };
 
