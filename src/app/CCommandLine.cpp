@@ -100,8 +100,9 @@ std::optional<int> CCommandLine::Handle(int argc, char** argv, QStringList* Cate
         QCoreApplication::translate("CCommandLine", "バージョン情報を表示します。"));
     const QCommandLineOption categories(
         QStringLiteral("categories"),
-        QCoreApplication::translate("CCommandLine", "ファイルのカテゴリ ダイアログを開きます。取り込"
-                                                    "まれていないファイルは先に取り込みます。"));
+        QCoreApplication::translate("CCommandLine",
+                                    "ファイルのカテゴリ ダイアログを開きます。取り込"
+                                    "まれていないファイルは先に取り込みます。"));
     parser.addOptions({help, helpAll, version, categories});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),

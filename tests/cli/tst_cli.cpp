@@ -195,12 +195,13 @@ private slots:
             sqlite3* db = nullptr;
             QCOMPARE(sqlite3_open_v2(repository.constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
                      SQLITE_OK);
-            QCOMPARE(sqlite3_exec(db,
-                                  "CREATE TABLE IF NOT EXISTS savedsearch (ID INTEGER PRIMARY KEY, "
-                                  "name TEXT NOT NULL, query TEXT NOT NULL); INSERT INTO "
-                                  "savedsearch (name, query) VALUES ('A & \"B\"', '重要 -type:pdf')",
-                                  nullptr, nullptr, nullptr),
-                     SQLITE_OK);
+            QCOMPARE(
+                sqlite3_exec(db,
+                             "CREATE TABLE IF NOT EXISTS savedsearch (ID INTEGER PRIMARY KEY, "
+                             "name TEXT NOT NULL, query TEXT NOT NULL); INSERT INTO "
+                             "savedsearch (name, query) VALUES ('A & \"B\"', '重要 -type:pdf')",
+                             nullptr, nullptr, nullptr),
+                SQLITE_OK);
             sqlite3_close(db);
         }
         const QByteArray file = QFile::encodeName(m_dir.filePath(QStringLiteral("export.")) +
@@ -352,6 +353,8 @@ private slots:
         }
         const QByteArray listed = Vollo({"list", "-0"}).out;
         QVERIFY(listed.contains(moved) && listed.contains(d) && !listed.contains(c));
+        // Put back: a window started later would ask where it went.
+        QVERIFY(std::rename(d1.constData(), d.constData()) == 0 && unlink(d2.constData()) == 0);
     }
 
     // `add` lists the desktop tags it finds and, without a terminal to ask,
