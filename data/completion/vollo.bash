@@ -4,11 +4,15 @@ _vollo() {
     _init_completion || return
     local commands="list categories add tag untag new-category rename-category delete-category find-missing check export import backup"
     if [[ $cword -eq 1 ]]; then
-        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "$commands --help --version --categories" -- "$cur"))
         return
     fi
     local categories
     case ${words[1]} in
+    --categories)
+        _filedir
+        return
+        ;;
     list | rename-category | delete-category)
         if [[ $cword -eq 2 && $cur != -* ]]; then
             mapfile -t categories < <(vollo categories --names 2>/dev/null)

@@ -225,6 +225,21 @@ void CQueryView::Run() {
     });
 }
 
+void CQueryView::Refresh() {
+    if (!m_results || m_lastRun.trimmed().isEmpty())
+        return;
+    ++m_generation;
+    Interrupt();
+    CQueryCompiler::FileList files;
+    try {
+        files = CQueryCompiler(m_repository.Connection()).Run(m_lastRun);
+    } catch (const CQueryError&) {
+        // A category the query named is gone: nothing matches it any more.
+    }
+    m_filler.ShowFiles(m_results, files);
+    emit OnShown(ResultsKey());
+}
+
 bool CQueryView::IsRunning() const {
     const std::lock_guard lock(m_runningLock);
     return m_running != nullptr;

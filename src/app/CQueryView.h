@@ -59,6 +59,9 @@ public:
     // own off the window's thread, and a lookup still running for text the
     // user has gone past is interrupted, its rows never shown.
     void Run();
+    // Shows the last query's documents again, after the repository changed
+    // under it, without taking the user to its tab.
+    void Refresh();
     // Whether a lookup is still on its way.
     bool IsRunning() const;
     QStringList History() const;

@@ -263,6 +263,10 @@ void FormMain::RefillLists() {
     if (m_unloaded || gRepository == nullptr || !FFileListViews)
         return;
     for (const QString& key : std::as_const(m_listKeys)) {
+        if (key == CQueryView::ResultsKey()) {
+            m_query->Refresh();
+            continue;
+        }
         try {
             ShowTagFiles(KeyToID(key));
         } catch (const CError&) {

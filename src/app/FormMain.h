@@ -166,6 +166,8 @@ public:
     // Whether the data folder (repository and shortcuts) was found gone
     // while the program runs; the user has then been told once.
     bool IsDataFolderGone() const { return m_dataFolder->IsGone(); }
+    // Reads every list again from the repository, the query's results too.
+    void RefillLists();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -275,7 +277,6 @@ private:
             RefillLists();
         CheckDataFolder();
     }
-    void RefillLists();
 
     CMainControls m_ui;
     CCategory::ImageList m_imageListTag;

@@ -991,6 +991,9 @@ private slots:
         QTRY_COMPARE(ListTexts(List("Q")->ListView()), QStringList{"plan.odt"});
         QTest::qWait(50);
         QCOMPARE(ListTexts(List("Q")->ListView()), QStringList{"plan.odt"});
+        // A refill after a collection keeps the results.
+        m_form->RefillLists();
+        QCOMPARE(ListTexts(List("Q")->ListView()), QStringList{"plan.odt"});
         field->lineEdit()->selectAll();
         // Typed as an input method hands over text: not every letter has a key.
         for (const QChar c : query)
