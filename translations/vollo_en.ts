@@ -1031,6 +1031,10 @@ There are several candidates for where it went. Choose the one that is this docu
         <source>フォルダにはカテゴリを付けられません。フォルダの文書は「Vollo に登録」で取り込めます。</source>
         <translation>A folder cannot be given categories. &quot;Add to Vollo&quot; collects the documents in a folder.</translation>
     </message>
+    <message>
+        <source>クエリに一致する文書はありません。</source>
+        <translation>No documents match the query.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -109,10 +109,12 @@ CQueryView::~CQueryView() {
 }
 
 void CQueryView::AnchorTo(CAnchor& Anchor) {
-    Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 1);
+    // Beside the tree: when the bar between them moves, the field and its
+    // message give up the width the tree takes, as the lists below do.
+    Anchor.Add(CWidgetAnchorControl::Wrap(m_field), 1, 2);
     for (QToolButton* button : std::as_const(m_buttons))
         Anchor.Add(CWidgetAnchorControl::Wrap(button), 6);
-    Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 1);
+    Anchor.Add(CWidgetAnchorControl::Wrap(m_error), 1, 2);
 }
 
 CFileListView* CQueryView::Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabViewer& Tabs,

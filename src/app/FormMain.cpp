@@ -1076,6 +1076,9 @@ void FormMain::SetupQuery() {
         m_query->Bind(*FAnchor, *m_categoryLists, *FTabViewer, *FFileListViews);
     m_listKeys << CQueryView::ResultsKey();
     FollowList(results);
+    // Nothing can be dropped on the results: their empty list says why it is.
+    if (results != nullptr)
+        results->ListView()->setEmptyText(tr("クエリに一致する文書はありません。"));
     connect(m_query.get(), &CQueryView::OnShown, this, &FormMain::ShowCount);
 }
 
