@@ -1052,9 +1052,9 @@ private slots:
         QFETCH(QString, view);
         QFETCH(QStringList, rows);
         Start();
-        const QByteArray big(300 * 1024, 'x');
+        const QByteArray big(qsizetype(300) * 1024, 'x');
         QByteArray other = big;
-        other[150 * 1024] = 'y';
+        other[qsizetype(150) * 1024] = 'y';
         Collect({"a.txt"}, {"H1"});
         Collect({"gone.txt"}, {"H0"});
         for (const auto& [name, content] :
