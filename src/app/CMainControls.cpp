@@ -16,7 +16,6 @@
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
 
 namespace {
@@ -190,12 +189,11 @@ int CMainControls::TreeWidthNeeded() const {
     tree->ensurePolished();
     // Public on the view's base, where the tree hides it.
     const QAbstractItemView* view = tree;
-    int width = view->sizeHintForColumn(0) + 2 * tree->frameWidth() + Px(60);
-    int rows = 0;
-    for (QTreeWidgetItemIterator it(tree, QTreeWidgetItemIterator::NotHidden); *it; ++it)
-        rows += (*it)->parent() == nullptr || (*it)->parent()->isExpanded() ? 1 : 0;
-    if (rows * std::max(1, view->sizeHintForRow(0)) > tree->height() - 2 * tree->frameWidth())
-        width += tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    // Room for the scroll bar whether it shows now or not: categories and
+    // saved searches added after this (or at a smaller window height) bring
+    // it, and it must not cut the labels then.
+    const int width = view->sizeHintForColumn(0) + 2 * tree->frameWidth() + Px(60) +
+                      tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
     return Twips(tree->x() + width);
 }
 
