@@ -23,7 +23,6 @@
 #include <QProgressDialog>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QThread>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -120,14 +119,10 @@ bool OpenForStart() {
 
 // A write that waits for another program's lock gives the windows a turn
 // every tenth of a second: they stay painted under a busy pointer, which
-// comes back once no wait has asked for a turn for a while. Only the
-// window's own thread has windows to paint: the fingerprint worker's
-// connection waits here too, and must not touch the pointer or make timers
-// that outlive its thread.
+// comes back once no wait has asked for a turn for a while. The repository
+// gives the turn on the window's thread only.
 void KeepWindowsPainted() {
     constexpr int kQuietMs = 150;
-    if (QThread::currentThread() != qApp->thread())
-        return;
     static QElapsedTimer lastTurn;
     static bool waiting = false;
     lastTurn.start();
