@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -235,6 +236,16 @@ CFileDB::~CFileDB() {
     CloseConnection();
 }
 
+CRecordset CFileDB::RunQuery(const QString& Key) {
+    // The collected extensions are read before every single file is collected.
+    static const QString kSettled[] = {QStringLiteral("getFileExt")};
+    if (std::find(std::begin(kSettled), std::end(kSettled), Key) == std::end(kSettled))
+        return RunSQL(GetQuery(Key));
+    if (const auto known = m_settled.constFind(Key); known != m_settled.constEnd())
+        return *known;
+    return *m_settled.insert(Key, RunSQL(GetQuery(Key)));
+}
+
 CRecordset CFileDB::RunSQL(const QString& strSql) {
     // A statement that reads the flag finds it as the last one left it.
     if (m_flagWanted != m_flagStored &&
@@ -313,6 +324,8 @@ void CFileDB::CloseConnection() {
         }
     }
     m_connection.Close();
+    m_statements.clear();
+    m_settled.clear();
     m_flagStored.reset();
     m_flagWanted.reset();
 }
@@ -347,12 +360,32 @@ qint32 CFileDB::AddItem(const QString& strSql) {
     return static_cast<qint32>(id);
 }
 
+qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert) {
+    qint64 id = 0;
+    const auto lookUpOrAdd = [&] {
+        CRecordset rs = RunSQL(sqlSelect);
+        id = rs.IsEOF() ? AddItem(sqlInsert) : rs.Field(QStringLiteral("ID")).toLongLong();
+    };
+    // The lookup and the insert share one write transaction: another program
+    // (the command line) cannot register the same path in between, and one
+    // lock serves both statements.
+    if (IsReadOnly())
+        lookUpOrAdd();
+    else
+        InOwnTransaction(lookUpOrAdd);
+    if (id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max())
+        throw CError(QStringLiteral("The row's identity %1 does not fit a 32-bit number.").arg(id));
+    return static_cast<qint32>(id);
+}
+
 qint32 CFileDB::MakeShortCut(const QString& FilePath) {
     Q_UNUSED(FilePath);
     return 0;
 }
 
 QString CFileDB::GetQuery(const QString& Key) {
+    if (const auto known = m_statements.constFind(Key); known != m_statements.constEnd())
+        return *known;
     QString quoted = Key;
     quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     CRecordset rs =
@@ -365,7 +398,7 @@ QString CFileDB::GetQuery(const QString& Key) {
         throw CError(QStringLiteral("The statement under the key \"%1\" in the repository %2 is "
                                     "empty.")
                          .arg(Key, m_iniFileName));
-    return sql.toString();
+    return *m_statements.insert(Key, sql.toString());
 }
 
 void CFileDB::DelTag(qint32 FileID, qint32 TagID) {
@@ -484,6 +517,8 @@ void CFileDB::OpenForWriting() {
         // single-instance hand-off instead.
         m_connection.setReadOnly(false);
         m_connection.setExclusive(false);
+        m_statements.clear();
+        m_settled.clear();
         m_connection.Open(m_iniFileName, false);
         m_flagStored.reset();
         m_flagWanted.reset();
@@ -557,6 +592,8 @@ QString CFileDB::FullNotice() const {
 void CFileDB::OpenForReading(const QString& notice) {
     m_connection.setExclusive(false);
     m_connection.setReadOnly(true);
+    m_statements.clear();
+    m_settled.clear();
     m_connection.Open(m_iniFileName, false);
     m_readOnlyNotice = notice;
     RememberIdentity();
@@ -606,6 +643,8 @@ QString CFileDB::GoneNotice() const {
 
 QString CFileDB::SetAside() {
     m_connection.Close();
+    m_statements.clear();
+    m_settled.clear();
     m_flagStored.reset();
     m_flagWanted.reset();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));

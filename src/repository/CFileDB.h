@@ -5,6 +5,7 @@
 #include "CFactStore.h"
 #include "CRecordset.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -18,10 +19,14 @@ public:
     ~CFileDB();
 
     CRecordset RunSQL(const QString& strSql);
+    // RunSQL of the statement stored under Key.
+    CRecordset RunQuery(const QString& Key);
     // RunSQL for a statement whose rows carry a file's ID and shortcut path
     // (fields 0 and 1): read without a recordset, for lists of any length.
     QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
     qint32 AddItem(const QString& strSql);
+    // The row's identity found by the select, or that of the row the insert adds.
+    qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);
     // Runs writes whose results nobody reads (links of many documents) and
     // keeps the bookkeeping once for all of them instead of once each.
     void RunSQLBatch(const QStringList& Statements);
@@ -96,6 +101,13 @@ private:
     quint64 m_device = 0;
     quint64 m_inode = 0;
     bool m_gone = false;
+    // Stored statements as read from this connection's repository: the
+    // program never rewrites them while it runs, and reading the table again
+    // for every statement cost a read transaction each.
+    QHash<QString, QString> m_statements;
+    // Rows of the settings the program only ever reads (written by the
+    // template alone), kept for the same reason.
+    QHash<QString, CRecordset> m_settled;
     CFactStore m_facts{m_connection};
     bool m_hasFacts = false;
     CFactStore::Progress m_upgradeProgress;

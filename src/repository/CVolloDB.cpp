@@ -118,17 +118,11 @@ QString CVolloDB::GetQuery(const QString& Key) {
 }
 
 CRecordset CVolloDB::RunQuery(const QString& Key) {
-    return m_fileDB->RunSQL(m_fileDB->GetQuery(Key));
+    return m_fileDB->RunQuery(Key);
 }
 
 qint32 CVolloDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert) {
-    CRecordset rs = m_fileDB->RunSQL(sqlSelect);
-    if (rs.IsEOF())
-        return m_fileDB->AddItem(sqlInsert);
-    const qint64 id = rs.Field(QStringLiteral("ID")).toLongLong();
-    if (id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max())
-        throw CError(QStringLiteral("The row's identity %1 does not fit a 32-bit number.").arg(id));
-    return static_cast<qint32>(id);
+    return m_fileDB->UpdateItem(sqlSelect, sqlInsert);
 }
 
 CRecordset CVolloDB::GetTagOfFile(qint32 FileID) {
