@@ -62,13 +62,13 @@ quint64 CFileListModel::AddRow(const QString& text, int iconIndex) {
     row.param = m_nextParam++;
     row.icon = iconIndex;
     row.text = text;
-    m_rows.push_back(std::move(row));
+    m_rows.push_back(std::make_unique<Row>(std::move(row)));
     if (!m_positionsDirty)
-        m_positions.insert(m_rows.back().param, int(m_rows.size()) - 1);
+        m_positions.insert(m_rows.back()->param, int(m_rows.size()) - 1);
     if (m_sorted)
         m_orderDirty = true;
     scheduleFlush();
-    return m_rows.back().param;
+    return m_rows.back()->param;
 }
 
 quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
@@ -90,9 +90,9 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         row.factTexts = added.factTexts;
         row.size = added.size;
         row.modified = added.modified;
-        m_rows.push_back(std::move(row));
+        m_rows.push_back(std::make_unique<Row>(std::move(row)));
         if (!m_positionsDirty)
-            m_positions.insert(m_rows.back().param, int(m_rows.size()) - 1);
+            m_positions.insert(m_rows.back()->param, int(m_rows.size()) - 1);
     }
     if (m_sorted)
         m_orderDirty = true;
@@ -132,7 +132,7 @@ const CFileListModel::Row* CFileListModel::rowOf(quint64 param) const {
     if (m_positionsDirty)
         rebuildPositions();
     const auto it = m_positions.constFind(param);
-    return it == m_positions.cend() ? nullptr : &m_rows[size_t(*it)];
+    return it == m_positions.cend() ? nullptr : m_rows[size_t(*it)].get();
 }
 
 CFileListModel::Row* CFileListModel::rowOf(quint64 param) {
@@ -143,8 +143,13 @@ void CFileListModel::rebuildPositions() const {
     m_positions.clear();
     m_positions.reserve(qsizetype(m_rows.size()));
     for (size_t i = 0; i < m_rows.size(); ++i)
-        m_positions.insert(m_rows[i].param, int(i));
+        m_positions.insert(m_rows[i]->param, int(i));
     m_positionsDirty = false;
+}
+
+int CFileListModel::positionOf(const Row* row) const {
+    // Only ever asked for a row rowOf has just found, so the positions are whole.
+    return m_positions.value(row->param, -1);
 }
 
 bool CFileListModel::Contains(quint64 param) const {
@@ -154,14 +159,14 @@ bool CFileListModel::Contains(quint64 param) const {
 int CFileListModel::PositionOf(quint64 param) {
     Flush();
     const Row* row = rowOf(param);
-    return row ? int(row - m_rows.data()) : -1;
+    return row ? positionOf(row) : -1;
 }
 
 quint64 CFileListModel::ParamAt(int position) {
     Flush();
     if (position < 0 || position >= int(m_rows.size()))
         return 0;
-    return m_rows[size_t(position)].param;
+    return m_rows[size_t(position)]->param;
 }
 
 void CFileListModel::setFactTextSource(FactTextSource source) {
@@ -201,7 +206,7 @@ void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text
         m_orderDirty = true;
         scheduleFlush();
     }
-    const int position = int(row - m_rows.data());
+    const int position = positionOf(row);
     if (position < m_announced) {
         const QModelIndex at = index(position, column);
         emit dataChanged(at, at, {Qt::DisplayRole});
@@ -221,7 +226,7 @@ void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex
         m_orderDirty = true;
         scheduleFlush();
     }
-    const int position = int(row - m_rows.data());
+    const int position = positionOf(row);
     if (position < m_announced) {
         const QModelIndex at = index(position, 0);
         emit dataChanged(at, at, {Qt::DisplayRole, Qt::DecorationRole, Qt::ToolTipRole});
@@ -270,7 +275,7 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
         row->subItems[1] = update.dateText;
         row->missing = update.missing;
         row->sortValues.clear();
-        const int position = int(row - m_rows.data());
+        const int position = positionOf(row);
         first = std::min(first, position);
         last = std::max(last, position);
     }
@@ -294,9 +299,9 @@ QList<std::pair<quint64, QString>> CFileListModel::RowsWithKeys(const QSet<QStri
     QList<std::pair<quint64, QString>> found;
     if (keys.isEmpty())
         return found;
-    for (const Row& row : m_rows) {
-        if (keys.contains(row.key))
-            found.emplaceBack(row.param, row.key);
+    for (const auto& row : m_rows) {
+        if (keys.contains(row->key))
+            found.emplaceBack(row->param, row->key);
     }
     return found;
 }
@@ -310,7 +315,7 @@ void CFileListModel::setMissingOf(quint64 param, bool missing) {
 
 // Views hear of a change to a row they already show.
 void CFileListModel::announceChange(const Row* row, int role) {
-    const int position = int(row - m_rows.data());
+    const int position = positionOf(row);
     if (position < m_announced && !m_headers.isEmpty())
         emit dataChanged(index(position, 0), index(position, int(m_headers.size()) - 1), {role});
 }
@@ -324,7 +329,7 @@ int CFileListModel::FindRow(const QString& text, int from) {
     Flush();
     const QString needle = TC_TextCompare::Fold(text);
     for (int i = std::max(from, 0); i < int(m_rows.size()); ++i) {
-        Row& row = m_rows[size_t(i)];
+        Row& row = *m_rows[size_t(i)];
         if (row.text.isEmpty())
             continue;
         if (!row.folded)
@@ -417,7 +422,7 @@ void CFileListModel::resort() {
     }
 
     std::vector<int> newPosition(count);
-    std::vector<Row> sorted;
+    std::vector<std::unique_ptr<Row>> sorted;
     sorted.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         newPosition[size_t(order[i])] = int(i);
@@ -445,8 +450,8 @@ void CFileListModel::setSortValueSource(int column, SortValueSource source) {
         m_sortSources.emplace(column, std::move(source));
     else
         m_sortSources.remove(column);
-    for (Row& row : m_rows)
-        row.sortValues.remove(column);
+    for (auto& row : m_rows)
+        row->sortValues.removeIf([column](const auto& value) { return value.first == column; });
     m_sortedCount = 0;
     if (m_sorted && column == m_sortKey) {
         m_orderDirty = true;
@@ -464,11 +469,14 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
     };
     std::vector<Entry> entries(count);
     for (size_t i = 0; i < count; ++i) {
-        const Row& row = m_rows[i];
-        auto it = row.sortValues.constFind(m_sortKey);
-        if (it == row.sortValues.cend())
-            it = row.sortValues.insert(m_sortKey, source(row.param));
-        entries[i] = Entry{*it, int(i)};
+        const Row& row = *m_rows[i];
+        auto it = std::find_if(row.sortValues.cbegin(), row.sortValues.cend(),
+                               [this](const auto& value) { return value.first == m_sortKey; });
+        if (it == row.sortValues.cend()) {
+            row.sortValues.append({m_sortKey, source(row.param)});
+            it = row.sortValues.cend() - 1;
+        }
+        entries[i] = Entry{it->second, int(i)};
     }
     auto byValue = [](const Entry& a, const Entry& b) { return a.value < b.value; };
     std::stable_sort(entries.begin(), entries.end(), byValue);
@@ -476,8 +484,8 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
         const auto end = std::upper_bound(run, entries.end(), *run, byValue);
         if (end - run > 1)
             std::sort(run, end, [this](const Entry& a, const Entry& b) {
-                const Row& ra = m_rows[size_t(a.position)];
-                const Row& rb = m_rows[size_t(b.position)];
+                const Row& ra = *m_rows[size_t(a.position)];
+                const Row& rb = *m_rows[size_t(b.position)];
                 const int byName = Collator().compare(ra.text, rb.text);
                 return byName != 0 ? byName < 0 : ra.param < rb.param;
             });
@@ -507,7 +515,7 @@ std::vector<int> CFileListModel::textRanks() const {
     keys.reserve(column == 0 ? count : 64);
     QHash<QString, int> ids;
     for (size_t i = 0; i < count; ++i) {
-        const QString& text = textOf(m_rows[i]);
+        const QString& text = textOf(*m_rows[i]);
         auto it = column == 0 ? ids.cend() : ids.constFind(text);
         if (it == ids.cend()) {
             if (column != 0)
@@ -545,7 +553,7 @@ std::vector<int> CFileListModel::sortedOrder() const {
     const size_t count = m_rows.size();
     std::vector<Entry> entries(count);
     for (size_t i = 0; i < count; ++i)
-        entries[i] = Entry{rank[i], int(i), m_rows[i].param};
+        entries[i] = Entry{rank[i], int(i), m_rows[i]->param};
     const bool descending = m_sortOrder == 1;
     std::sort(entries.begin(), entries.end(), [descending](const Entry& a, const Entry& b) {
         if (a.rank != b.rank)
@@ -569,7 +577,7 @@ int CFileListModel::columnCount(const QModelIndex& parent) const {
 QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_announced)
         return {};
-    const Row& row = m_rows[size_t(index.row())];
+    const Row& row = *m_rows[size_t(index.row())];
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (index.column() == 0)
             return row.text;

@@ -4,7 +4,9 @@
 #include <QHash>
 #include <QSet>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -133,7 +135,9 @@ private:
         QString tag;
         bool missing = false;
         std::optional<QString> folded;         // text as searched
-        mutable QHash<int, qint64> sortValues; // column -> number it sorts by, once asked
+        // Column -> number it sorts by, once asked; kept inline, as a hash
+        // per row cost an allocation per row on the first click.
+        mutable QVarLengthArray<std::pair<int, qint64>, 2> sortValues;
     };
 
     // Column column's text of row (1 and up); texts made from the row's
@@ -141,6 +145,7 @@ private:
     const QString& subText(const Row& row, int column) const;
     const Row* rowOf(quint64 param) const;
     Row* rowOf(quint64 param);
+    int positionOf(const Row* row) const;
     void rebuildPositions() const;
     void scheduleFlush();
     void announceChange(const Row* row, int role);
@@ -150,7 +155,9 @@ private:
     std::vector<int> textRanks() const; // positions in the order of the sort properties
     std::vector<int> orderByValue(const SortValueSource& source) const;
 
-    std::vector<Row> m_rows;
+    // Rows by position. Held by pointer, so that sorting moves pointers and
+    // not the rows: moving 100,000 rows cost more than ordering them.
+    std::vector<std::unique_ptr<Row>> m_rows;
     int m_announced = 0;       // rows views know of
     bool m_orderDirty = false; // rows may be out of sorted order
     bool m_flushQueued = false;
