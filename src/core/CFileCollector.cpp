@@ -9,6 +9,7 @@
 #include "SM_Shortcut.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
@@ -48,7 +49,7 @@ void CFileCollector::EndBatch() {
     m_extensionCache.clear();
 }
 
-qint32 CFileCollector::RegisterFile(const QString& FileName) {
+qint32 CFileCollector::AddFileRow(const QString& FileName) {
     const QString select = FillPlaceholders(Query(QStringLiteral("getFileName")),
                                             {{QStringLiteral("%fileName"), FileName}});
     // The day of registration, not a date of the document.
@@ -56,12 +57,30 @@ qint32 CFileCollector::RegisterFile(const QString& FileName) {
     const QString insert = FillPlaceholders(
         Query(QStringLiteral("addFileName")),
         {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), today}});
-    const qint32 id = m_repository.UpdateItem(select, insert);
+    return m_repository.UpdateItem(select, insert);
+}
+
+qint32 CFileCollector::RegisterFile(const QString& FileName) {
+    const qint32 id = AddFileRow(FileName);
     // Every way in (walk, drop, recent documents, collected folders) passes
     // here, so every registered document has its facts.
     m_repository.RecordFacts(id, FileName);
     if (m_import)
         m_import->Gather(id, FileName);
+    return id;
+}
+
+qint32 CFileCollector::RegisterFile(const QString& FileName, const CFileFacts& Document) {
+    // The shortcut leads to the clean absolute path it was made from; any
+    // other path (a relative one, a shortcut collected as such) is read back.
+    if (Document.missing || !QDir::isAbsolutePath(Document.path) ||
+        QDir::cleanPath(Document.path) != Document.path ||
+        Document.path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
+        return RegisterFile(FileName);
+    const qint32 id = AddFileRow(FileName);
+    m_repository.RecordFacts(id, Document);
+    if (m_import)
+        m_import->GatherTarget(id, Document.path);
     return id;
 }
 
@@ -134,6 +153,10 @@ QString CFileCollector::DropRefusal(const QUrl& Url) {
 }
 
 QString CFileCollector::NotDocumentReason(const QString& Path) {
+    return NotDocumentReason(Path, nullptr);
+}
+
+QString CFileCollector::NotDocumentReason(const QString& Path, CFileFacts* Facts) {
     const QByteArray name = QFile::encodeName(Path);
     struct stat st;
     if (stat(name.constData(), &st) != 0) {
@@ -142,7 +165,11 @@ QString CFileCollector::NotDocumentReason(const QString& Path) {
                    ? tr("リンク先が見つかりません。")
                    : CLeftOut::ReasonFor(code);
     }
-    return S_ISREG(st.st_mode) ? QString() : tr("通常のファイルではありません。");
+    if (!S_ISREG(st.st_mode))
+        return tr("通常のファイルではありません。");
+    if (Facts)
+        *Facts = CFileFacts::Of(Path, st);
+    return {};
 }
 
 void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
@@ -166,8 +193,9 @@ qint32 CFileCollector::CollectFile(const QString& File) {
     // A shortcut to nothing would be registered as a document.
     // A link that leads to no regular file (itself, a device) is no document.
     QString refusal = DropRefusal(QUrl::fromLocalFile(File));
+    CFileFacts document;
     if (refusal.isEmpty())
-        refusal = NotDocumentReason(File);
+        refusal = NotDocumentReason(File, &document);
     if (!refusal.isEmpty()) {
         m_leftOut.Add(File, refusal);
         return 0;
@@ -180,7 +208,7 @@ qint32 CFileCollector::CollectFile(const QString& File) {
         m_leftOut.Add(File, e);
         return 0;
     }
-    return RegisterFile(shortcut);
+    return RegisterFile(shortcut, document);
 }
 
 bool CFileCollector::IsCollectedExtension(const QString& ext) {
@@ -219,7 +247,8 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID) {
         return false;
     // The walk reports links and special files as it finds them; only what
     // leads to a regular file is a document.
-    const QString refusal = NotDocumentReason(FileName);
+    CFileFacts document;
+    const QString refusal = NotDocumentReason(FileName, &document);
     if (!refusal.isEmpty()) {
         m_leftOut.Add(FileName, refusal);
         return false;
@@ -232,7 +261,7 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID) {
         m_leftOut.Add(FileName, e);
         return false;
     }
-    LinkFileToTag(RegisterFile(shortcut), TagID);
+    LinkFileToTag(RegisterFile(shortcut, document), TagID);
     return true;
 }
 

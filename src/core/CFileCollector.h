@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFileFacts.h"
 #include "CLeftOut.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,9 @@ public:
 
     // The file ID of a shortcut path, registering it first when unknown.
     qint32 RegisterFile(const QString& FileName);
+    // The same for a shortcut just made to a document whose facts the caller
+    // took (the document's path is the shortcut's target): nothing is read again.
+    qint32 RegisterFile(const QString& FileName, const CFileFacts& Document);
     // Links a file to a category unless the link exists, the category is the
     // root (0) or the file is no registered file (an ID below 1).
     void LinkFileToTag(qint32 FileID, qint32 TagID);
@@ -42,6 +46,8 @@ public:
     // device, a socket, a folder, a link to nothing or to itself); empty
     // when it is a regular file.
     static QString NotDocumentReason(const QString& Path);
+    // The same, with the facts of a regular file given to Facts.
+    static QString NotDocumentReason(const QString& Path, CFileFacts* Facts);
     // Collects every file and links it to TagID. A file whose shortcut cannot
     // be made goes to LeftOut; the others are still collected. Repository
     // errors reach the caller.
@@ -83,6 +89,8 @@ private:
     bool m_haveExtensions = false;
     QStringList m_extensionTexts;          // column 0 of every getFileExt row, lower case
     QHash<QString, bool> m_extensionCache; // lower-case extension -> collected
+    // The file row of a shortcut path, added when missing; nothing else.
+    qint32 AddFileRow(const QString& FileName);
     CLeftOut m_leftOut;
     CTagMirror* m_mirror = nullptr;
     CTagImport* m_import = nullptr;

@@ -60,11 +60,21 @@ void CMoveRepair::Sort(const QList<Document>& Documents, bool SkipKnownMissing,
         const Document& d = Documents[i];
         if (SkipKnownMissing && d.KnownMissing)
             continue;
-        if (!Exists(d.Stored.Path))
+        // One lstat answers both questions unless the document is itself a
+        // link: a start checks every registered document.
+        struct stat st;
+        if (lstat(QFile::encodeName(d.Stored.Path).constData(), &st) != 0) {
             *Missing << i;
-        else if (const auto now = Now(d.Stored.Path);
-                 now && d.Stored.Inode != 0 && now->Inode != d.Stored.Inode)
+            continue;
+        }
+        if (d.Stored.Inode == 0)
+            continue;
+        if (S_ISLNK(st.st_mode)) {
+            if (const auto now = Now(d.Stored.Path); now && now->Inode != d.Stored.Inode)
+                *Displaced << i;
+        } else if (S_ISREG(st.st_mode) && quint64(st.st_ino) != d.Stored.Inode) {
             *Displaced << i;
+        }
     }
 }
 

@@ -26,6 +26,10 @@ void CTagImport::Gather(qint32 FileID, const QString& ShortcutPath) {
     } catch (const CError&) {
         return; // the collector tells about shortcuts it could not make
     }
+    GatherTarget(FileID, target);
+}
+
+void CTagImport::GatherTarget(qint32 FileID, const QString& target) {
     QByteArray value;
     if (target.isEmpty() || CXdgTags::Read(target, &value) != 0 || value.isEmpty())
         return;

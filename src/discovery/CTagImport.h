@@ -27,6 +27,8 @@ public:
     void Clear();
     // Reads the tags of a registered document through its shortcut.
     void Gather(qint32 FileID, const QString& ShortcutPath);
+    // The same for a shortcut whose target (the document) is known.
+    void GatherTarget(qint32 FileID, const QString& Target);
     // The tags found since Clear, by name, with the documents that carry
     // them and do not yet carry a category of that name.
     QList<Offer> Offers();

@@ -109,7 +109,11 @@ void CFactStore::Record(qint32 fileID, const QString& shortcutPath) {
     const QString target = TargetOf(shortcutPath);
     if (target.isEmpty())
         return;
-    const CFileFacts fresh = CFileFacts::Stat(target);
+    Record(fileID, CFileFacts::Stat(target));
+}
+
+void CFactStore::Record(qint32 fileID, const CFileFacts& fresh) {
+    const QString& target = fresh.path;
     CFileFacts stored;
     // An unchanged document keeps its fingerprint.
     if (Load(fileID, &stored) && stored.path == target && fresh.SameFile(stored))

@@ -40,6 +40,8 @@ public:
     // unread) and stores them; facts that still hold are kept, fingerprint
     // included. A document stored without a fingerprint waits for Unprinted.
     void Record(qint32 fileID, const QString& shortcutPath);
+    // The same with the facts of the shortcut's target already taken.
+    void Record(qint32 fileID, const CFileFacts& fresh);
     void Store(qint32 fileID, const CFileFacts& facts);
     // Keeps the stored facts but marks the document as not found.
     void MarkMissing(qint32 fileID);

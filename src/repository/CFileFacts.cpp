@@ -94,6 +94,13 @@ CFileFacts CFileFacts::Read(const QString& path) {
     return facts;
 }
 
+CFileFacts CFileFacts::Of(const QString& path, const struct stat& st) {
+    CFileFacts facts;
+    facts.path = path;
+    facts.missing = !FromStat(st, facts);
+    return facts;
+}
+
 CFileFacts CFileFacts::Stat(const QString& path) {
     CFileFacts facts;
     facts.path = path;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+struct stat;
+
 // What the repository knows of one registered document apart from its
 // shortcut: where it was, which file it was (device and inode), its size and
 // modification time, and a fingerprint of its contents, so that a document
@@ -22,6 +24,8 @@ struct CFileFacts {
     static CFileFacts Read(const QString& path);
     // The same without the fingerprint (left 0): one stat, no reading.
     static CFileFacts Stat(const QString& path);
+    // The same from a stat of path the caller already made.
+    static CFileFacts Of(const QString& path, const struct stat& st);
     // XXH3-64 of the size (8 bytes, little-endian), the first 64 KiB and the
     // last 64 KiB of the open file fd (the two parts never overlap: a file up
     // to 128 KiB is hashed whole, once). False when the file cannot be read.

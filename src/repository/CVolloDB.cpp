@@ -151,6 +151,11 @@ void CVolloDB::RecordFacts(qint32 FileID, const QString& ShortcutPath) {
         facts->Record(FileID, ShortcutPath);
 }
 
+void CVolloDB::RecordFacts(qint32 FileID, const CFileFacts& Facts) {
+    if (CFactStore* facts = m_fileDB->Facts(); facts && !IsReadOnly() && FileID > 0)
+        facts->Record(FileID, Facts);
+}
+
 void CVolloDB::StoreFacts(qint32 FileID, const CFileFacts& Facts) {
     if (CFactStore* facts = m_fileDB->Facts(); facts && !IsReadOnly() && FileID > 0)
         facts->Store(FileID, Facts);

@@ -54,6 +54,8 @@ public:
     // reads find nothing.
     bool HasFacts();
     void RecordFacts(qint32 FileID, const QString& ShortcutPath);
+    // The same with the facts of the shortcut's target already taken.
+    void RecordFacts(qint32 FileID, const CFileFacts& Facts);
     void StoreFacts(qint32 FileID, const CFileFacts& Facts);
     void MarkMissing(qint32 FileID);
     // All files' facts when FileIDs is empty.
