@@ -9,6 +9,7 @@
 #include "SM_Shortcut.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,11 +53,17 @@ void CFileCollector::EndBatch() {
 qint32 CFileCollector::AddFileRow(const QString& FileName) {
     const QString select = FillPlaceholders(Query(QStringLiteral("getFileName")),
                                             {{QStringLiteral("%fileName"), FileName}});
-    // The day of registration, not a date of the document.
-    const QString today = DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    // The day of registration, not a date of the document. The local date
+    // costs the C library a look at the time zone file each time, so it is
+    // taken again only once a minute.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (m_today.isEmpty() || now < m_todaySince || now >= m_todaySince + 60) {
+        m_today = DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        m_todaySince = now;
+    }
     const QString insert = FillPlaceholders(
         Query(QStringLiteral("addFileName")),
-        {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), today}});
+        {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), m_today}});
     return m_repository.UpdateItem(select, insert);
 }
 
