@@ -86,7 +86,6 @@ row "First start, 100,000 files, against walk + symlink + INSERT" "${firstTime:-
 row "Drop of the rest of 100,000 documents on the root list, against the same baseline" "–" "–" \
     "${drop:-?} (spread ${dropSpread:-?})${tmpfsDrop:-}" "≤ 1.5×" "$(met "$drop" "<=" 1.5)"
 row "Peak memory, 100,000 documents collected and listed" "${peak:-?} MB" "–" "–" "< 200 MB" "$(met "$peak" "<" 200)"
-tx=$(grab "$out/repo.txt" "keyed sequence, one transaction" "files/s (.*)  ")
 txRatio=$(grep -F "keyed sequence, one transaction" "$out/repo.txt" | sed -n 's/.*)  \([0-9.]*\)x.*/\1/p')
 plain=$(grep -F "plain prepared INSERT" "$out/repo.txt" | sed -n 's/.*: *\([0-9]*\) files.*/\1/p')
 txRate=$(grep -F "keyed sequence, one transaction" "$out/repo.txt" | sed -n 's/.*: *\([0-9]*\) files.*/\1/p')

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -70,8 +71,20 @@ int CCliList::Run(const QCommandLineParser& Parser) {
         if (dir >= 0)
             close(dir);
     });
-    for (const auto& file : documents.Files(query)) {
-        if (!AppendTarget(dir, folder, PathBytes(file.second), &out)) {
+    const auto files = documents.Files(query);
+    // The document's path as last stored (kept with every relink): a read of
+    // each shortcut cost most of a long list. Files without stored facts
+    // read their shortcut.
+    QList<qint32> ids;
+    ids.reserve(files.size());
+    for (const auto& file : files)
+        ids << file.first;
+    const QHash<qint32, CFileFacts> facts = Repository().FactsOf(ids);
+    for (const auto& file : files) {
+        if (const auto known = facts.constFind(file.first);
+            known != facts.cend() && QDir::isAbsolutePath(known->path)) {
+            out += PathBytes(known->path);
+        } else if (!AppendTarget(dir, folder, PathBytes(file.second), &out)) {
             const QString path = CDocumentRows::DocumentOf(file.second);
             out += PathBytes(path.isEmpty() ? file.second : path);
         }
