@@ -87,8 +87,8 @@ private:
     bool m_batch = false;
     QHash<QString, QString> m_queries;
     bool m_haveExtensions = false;
-    QString m_today;        // the day's literal for new rows
-    qint64 m_todaySince = 0; // when it was taken (seconds since the epoch)
+    QString m_today;                       // the day's literal for new rows
+    qint64 m_todaySince = 0;               // when it was taken (seconds since the epoch)
     QStringList m_extensionTexts;          // column 0 of every getFileExt row, lower case
     QHash<QString, bool> m_extensionCache; // lower-case extension -> collected
     // The file row of a shortcut path, added when missing; nothing else.

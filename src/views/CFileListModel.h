@@ -134,7 +134,7 @@ private:
         QString key;
         QString tag;
         bool missing = false;
-        std::optional<QString> folded;         // text as searched
+        std::optional<QString> folded; // text as searched
         // Column -> number it sorts by, once asked; kept inline, as a hash
         // per row cost an allocation per row on the first click.
         mutable QVarLengthArray<std::pair<int, qint64>, 2> sortValues;
