@@ -2,6 +2,7 @@
 
 #include "CDocumentQuery.h"
 #include "CDocumentRows.h"
+#include "CQueryCompiler.h"
 #include "CVolloDB.h"
 
 #include <QCommandLineParser>
@@ -60,7 +61,6 @@ int CCliList::Run(const QCommandLineParser& Parser) {
         PrintJson(query);
         return Success;
     }
-    CDocumentQuery documents(Repository());
     const char end = Parser.isSet(QStringLiteral("0")) ? '\0' : '\n';
     QByteArray out;
     // Every shortcut sits in the one folder: each is read relative to it, its
@@ -71,22 +71,16 @@ int CCliList::Run(const QCommandLineParser& Parser) {
         if (dir >= 0)
             close(dir);
     });
-    const auto files = documents.Files(query);
-    // The document's path as last stored (kept with every relink): a read of
-    // each shortcut cost most of a long list. Files without stored facts
-    // read their shortcut.
-    QList<qint32> ids;
-    ids.reserve(files.size());
-    for (const auto& file : files)
-        ids << file.first;
-    const QHash<qint32, CFileFacts> facts = Repository().FactsOf(ids);
-    for (const auto& file : files) {
-        if (const auto known = facts.constFind(file.first);
-            known != facts.cend() && QDir::isAbsolutePath(known->path)) {
-            out += PathBytes(known->path);
-        } else if (!AppendTarget(dir, folder, PathBytes(file.second), &out)) {
-            const QString path = CDocumentRows::DocumentOf(file.second);
-            out += PathBytes(path.isEmpty() ? file.second : path);
+    // The document's path as last stored (kept with every relink), read with
+    // the rows: a read of each shortcut cost most of a long list. A file
+    // without stored facts reads its shortcut.
+    for (const CQueryCompiler::Located& file :
+         CQueryCompiler(Repository().Connection()).Locate(query)) {
+        if (QDir::isAbsolutePath(file.stored)) {
+            out += PathBytes(file.stored);
+        } else if (!AppendTarget(dir, folder, PathBytes(file.shortcut), &out)) {
+            const QString path = CDocumentRows::DocumentOf(file.shortcut);
+            out += PathBytes(path.isEmpty() ? file.shortcut : path);
         }
         out += end;
         if (out.size() > 65536) {

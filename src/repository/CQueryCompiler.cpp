@@ -98,16 +98,27 @@ QString CQueryCompiler::Placeholders(qsizetype count) {
 }
 
 CQueryCompiler::Statement CQueryCompiler::Compile(const CQueryNode* root) {
-    Statement statement;
+    ChooseFacts();
+    QVariantList values;
+    const QString where = root ? Condition(*root, values) : QStringLiteral("0");
+    Statement statement = Select(where);
+    statement.values = values;
+    return statement;
+}
+
+void CQueryCompiler::ChooseFacts() {
     // A repository never upgraded has no facts: every file then lacks them.
     m_facts = CFactStore::HasTable(m_connection)
                   ? QStringLiteral("filefacts")
                   : QStringLiteral("(SELECT 0 AS fileID, '' AS docPath, 0 AS size, "
                                    "0 AS mtime, 0 AS fingerprint, 0 AS missing "
                                    "WHERE 0)");
-    const QString where = root ? Condition(*root, statement.values) : QStringLiteral("0");
-    statement.sql = QStringLiteral("SELECT f.ID, f.path FROM files f LEFT JOIN %1 ff ON "
-                                   "ff.fileID = f.ID WHERE %2 ORDER BY f.ID")
+}
+
+CQueryCompiler::Statement CQueryCompiler::Select(const QString& where) const {
+    Statement statement;
+    statement.sql = QStringLiteral("SELECT f.ID, f.path, ff.docPath FROM files f LEFT JOIN %1 ff "
+                                   "ON ff.fileID = f.ID WHERE %2 ORDER BY f.ID")
                         .arg(m_facts, where);
     return statement;
 }
@@ -178,6 +189,20 @@ CQueryCompiler::FileList CQueryCompiler::Run(const Statement& statement) {
         files.emplaceBack(qint32(row.Int(0)), row.Text(1));
     });
     return files;
+}
+
+QList<CQueryCompiler::Located> CQueryCompiler::Locate(const QString& text) {
+    std::unique_ptr<CQueryNode> root;
+    if (!text.trimmed().isEmpty())
+        root = CQueryParser::Parse(text);
+    if (!root)
+        ChooseFacts();
+    const Statement statement = root ? Compile(root.get()) : Select(QStringLiteral("1"));
+    QList<Located> found;
+    m_connection.ForEachBound(statement.sql, statement.values, [&found](const CDatabase::Row& row) {
+        found.append(Located{qint32(row.Int(0)), row.Text(1), row.Text(2)});
+    });
+    return found;
 }
 
 CQueryCompiler::FileList CQueryCompiler::Run(const QString& text) {

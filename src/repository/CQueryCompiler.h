@@ -19,6 +19,13 @@ public:
         QVariantList values;
     };
     using FileList = QList<std::pair<qint32, QString>>;
+    // A matching file with the document's path as last stored (empty when
+    // the file has no stored facts).
+    struct Located {
+        qint32 fileID = 0;
+        QString shortcut;
+        QString stored;
+    };
 
     explicit CQueryCompiler(CDatabase& connection);
 
@@ -27,6 +34,8 @@ public:
     // Parses, compiles and runs text (CQueryError when it cannot be read).
     FileList Run(const QString& text);
     FileList Run(const Statement& statement);
+    // Like Run, with the stored paths; an empty text matches every file.
+    QList<Located> Locate(const QString& text);
 
     // The categories a name in a query stands for (letter case ignored): the
     // one place where a name becomes categories.
@@ -36,6 +45,9 @@ public:
     QStringList ExtensionsOf(const QString& type);
 
 private:
+    // Which table (or empty stand-in) the facts are read from.
+    void ChooseFacts();
+    Statement Select(const QString& where) const;
     QString Condition(const CQueryNode& node, QVariantList& values);
     QString Leaf(const CQueryNode& node, QVariantList& values);
     QString Facts(const CQueryNode& node, QVariantList& values);
