@@ -67,7 +67,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <cstdlib>
 
@@ -910,12 +909,20 @@ void FormMain::SyncCategories() {
     for (CRecordset rs = gRepository->GetTagName(); !rs.IsEOF(); rs.MoveNext())
         if (!IsExtensionCategory(rs.Field(0).toInt()) && rs.Field(0).toInt() > 0)
             names.insert(rs.Field(0).toInt(), CStoredText::Shown(rs.Field(1).toString()));
-    // Nested categories sit below the root's children: every node counts.
+    // Nested categories sit below the root's children: every node under the
+    // root counts, and nothing past it (an iterator from the root runs on
+    // into the saved searches' branch, whose keys are no category's).
     QList<QTreeWidgetItem*> nodes;
-    if (QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0")))
-        for (QTreeWidgetItemIterator it(root); *it != nullptr; ++it)
-            if (*it != root)
-                nodes << *it;
+    if (QTreeWidgetItem* root = FCategory->Node(QStringLiteral("H0"))) {
+        QList<QTreeWidgetItem*> pending{root};
+        while (!pending.isEmpty()) {
+            QTreeWidgetItem* node = pending.takeLast();
+            for (int i = 0; i < node->childCount(); ++i) {
+                nodes << node->child(i);
+                pending << node->child(i);
+            }
+        }
+    }
     QList<qint32> gone;
     for (QTreeWidgetItem* node : std::as_const(nodes)) {
         const qint32 id = KeyToID(CCategory::NodeKey(node));

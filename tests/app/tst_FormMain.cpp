@@ -1022,6 +1022,13 @@ private slots:
         Stop();
         Start();
         QCOMPARE(m_form->QueryView()->History().value(0), "type:pdf");
+        // A change from the command line: the tree follows it without
+        // taking the saved searches' branch for categories.
+        m_texts.clear();
+        m_steps = {[](QWidget* box) { box->close(); }};
+        QVERIFY(QMetaObject::invokeMethod(m_form, "Repository_OnChanged"));
+        QVERIFY2(m_texts.isEmpty(), qPrintable(m_texts.join(u'\n')));
+        m_steps.clear();
         Collect({"new.pdf", "other.txt"}, {"H0"});
         ClickNode("S:1");
         QTRY_COMPARE(ListTexts(List("Q")->ListView()), (QStringList{"new.pdf", "report.pdf"}));
