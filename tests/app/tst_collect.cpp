@@ -554,6 +554,13 @@ private slots:
         QVERIFY(QFile::rename(shm + "far.txt", docs + "far.txt"));
         QVERIFY(QFile::copy(docs + "a/copied.txt", docs + "b/copied.txt"));
         QVERIFY(QFile::copy(docs + "a/copied.txt", docs + "copied.txt"));
+        // Copied as a file manager copies, the time kept: the copies are then
+        // candidates whether or not the contents were read before the close.
+        struct stat original {};
+        QVERIFY(stat(QFile::encodeName(docs + "a/copied.txt").constData(), &original) == 0);
+        const timespec times[2] = {original.st_atim, original.st_mtim};
+        for (const char* copy : {"b/copied.txt", "copied.txt"})
+            QVERIFY(utimensat(AT_FDCWD, QFile::encodeName(docs + copy).constData(), times, 0) == 0);
         QVERIFY(QFile::remove(docs + "a/copied.txt"));
         QVERIFY(QFile::remove(docs + "a/lookalike.txt"));
         WriteFile(docs + "b/lookalike.txt", "content of a/lookalikeXXX");
