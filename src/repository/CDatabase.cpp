@@ -2,10 +2,12 @@
 
 #include "CError.h"
 #include "CQueryFunctions.h"
+#include "CWalCheckpointer.h"
 #include "SqlDialect.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QThread>
@@ -37,6 +39,12 @@ bool IsBooleanType(const char* type) {
 // busy, and how often the waiting program is given a turn meanwhile.
 constexpr qint64 kBusyLimitMs = 5000;
 constexpr qint64 kBusyTurnMs = 100;
+
+// Journal frames (pages) after which the checkpointing thread is asked to
+// copy them into the file, and after which the writer copies whatever is
+// still left itself, so that the journal stays bounded.
+constexpr int kBackgroundCheckpointFrames = 1024;
+constexpr int kCheckpointFrames = 8192;
 
 std::function<void()>& WaitTurn() {
     static std::function<void()> turn;
@@ -128,6 +136,10 @@ struct CDatabase::Impl {
     // Translations of texts without date literals (those alone do not depend
     // on the locale): the bookkeeping statements recur after every statement.
     QHash<QString, QString> translations;
+    // Made at the first checkpoint a writing connection needs, so that a
+    // short-lived one (a command-line call) starts no thread.
+    std::unique_ptr<CWalCheckpointer> checkpointer;
+    int requestedAt = 0;
 
     [[noreturn]] void Fail(const QString& what, const QString& statement) const {
         const int code = db ? ResultCode(db) : SQLITE_MISUSE;
@@ -171,6 +183,27 @@ struct CDatabase::Impl {
             impl->sinceTurn.start();
         }
         return 1;
+    }
+
+    // After each commit, with the frames the journal now holds.
+    static int Committed(void* arg, sqlite3* db, const char* name, int frames) {
+        auto* impl = static_cast<Impl*>(arg);
+        if (frames < impl->requestedAt)
+            impl->requestedAt = 0;
+        if (frames >= kCheckpointFrames) {
+            // Busy while the thread's checkpoint runs: tried again after
+            // the next commit.
+            sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            return SQLITE_OK;
+        }
+        if (frames >= impl->requestedAt + kBackgroundCheckpointFrames) {
+            impl->requestedAt = frames;
+            if (!impl->checkpointer)
+                impl->checkpointer =
+                    std::make_unique<CWalCheckpointer>(QFile::encodeName(impl->path));
+            impl->checkpointer->Request();
+        }
+        return SQLITE_OK;
     }
 
     void Exec(const char* sql) {
@@ -366,8 +399,12 @@ void CDatabase::Open(const QString& path, bool create) {
         d->Exec("PRAGMA foreign_keys=ON");
         // Checkpoints are where the journal is synced to disk; a registration
         // writes a few pages per file, so the default threshold would sync
-        // every hundred files or so.
-        d->Exec("PRAGMA wal_autocheckpoint=8192");
+        // every hundred files or so. A file kept locked admits no second
+        // connection to checkpoint from.
+        if (d->exclusive)
+            sqlite3_wal_autocheckpoint(db, kCheckpointFrames);
+        else
+            sqlite3_wal_hook(db, &Impl::Committed, d.get());
     } catch (const CError& e) {
         Close();
         // A full disk leaves no room for the shared index the journal needs
@@ -397,6 +434,10 @@ void CDatabase::Close() {
     if (!d->db)
         return;
     d->FinalizeAll();
+    // The writer's connection closes last, so that it is the one that folds
+    // the journal back into the file.
+    d->checkpointer.reset();
+    d->requestedAt = 0;
     // An open transaction is rolled back by the engine when the handle closes.
     sqlite3_close_v2(d->db);
     d->db = nullptr;

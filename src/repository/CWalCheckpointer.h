@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// Copies the journal's pages into a repository file on a thread and a
+// connection of its own. A checkpoint ends in two disk syncs; made by the
+// writing connection after its commit, they would stall every registration
+// that happened to cross the threshold. Passive only: it never waits for or
+// blocks the writer or a reader.
+class CWalCheckpointer {
+public:
+    explicit CWalCheckpointer(QByteArray path);
+    // Waits for a checkpoint under way, then closes the connection.
+    ~CWalCheckpointer();
+    CWalCheckpointer(const CWalCheckpointer&) = delete;
+    CWalCheckpointer& operator=(const CWalCheckpointer&) = delete;
+
+    // Asks for one more checkpoint and returns at once; requests made while
+    // one runs fold into the next.
+    void Request();
+
+private:
+    void Run();
+
+    const QByteArray m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_requested = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
