@@ -1386,6 +1386,12 @@ The file may have been moved or deleted.</translation>
         <translation>The repository is in use by another process (such as the Vollo window). Wait a moment, then try again.
 %1</translation>
     </message>
+    <message>
+        <source>リポジトリ「%1」は壊れています（%2）。
+vollo check で確かめ、バックアップから戻してください。</source>
+        <translation>The repository &quot;%1&quot; is damaged (%2).
+Check it with vollo check, and restore it from a backup.</translation>
+    </message>
 </context>
 <context>
     <name>CCliDeleteCategory</name>

@@ -39,6 +39,7 @@ int CCliCommand::UsageError(const QString& text) const {
 CVolloDB& CCliCommand::Repository() {
     if (!m_repository) {
         auto repository = std::make_unique<CVolloDB>();
+        repository->setSkipWholeCheck(OnlyReads());
         repository->Create();
         m_repository = std::move(repository);
     }
@@ -81,11 +82,19 @@ int CCliCommand::Execute(const QStringList& Arguments) {
         std::fflush(stdout);
         // SQLite's busy and locked: the window held the repository too long.
         const int code = e.Code() & 0xff;
-        Complain(code == 5 || code == 6
-                     ? tr("リポジトリはほかの処理 (Vollo のウィンドウなど) が使用中です。"
-                          "しばらくしてから、もう一度お試しください。\n%1")
-                           .arg(e.Text())
-                     : e.Text());
+        if (code == 5 || code == 6)
+            Complain(tr("リポジトリはほかの処理 (Vollo のウィンドウなど) が使用中です。"
+                        "しばらくしてから、もう一度お試しください。\n%1")
+                         .arg(e.Text()));
+        // SQLite's corrupt: met while reading, by a command that opened the
+        // repository without reading it through first.
+        else if (code == 11 && m_repository)
+            Complain(tr("リポジトリ「%1」は壊れています（%2）。\n"
+                        "vollo check で確かめ、バックアップから戻してください。")
+                         .arg(m_repository->INIFileName(),
+                              e.Text().section(QStringLiteral("\nStatement: "), 0, 0)));
+        else
+            Complain(e.Text());
         return Failure;
     }
 }

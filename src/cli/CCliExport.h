@@ -13,4 +13,5 @@ public:
 protected:
     void Describe(QCommandLineParser& Parser) override;
     int Run(const QCommandLineParser& Parser) override;
+    bool OnlyReads() const override { return true; }
 };

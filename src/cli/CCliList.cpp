@@ -7,7 +7,6 @@
 
 #include <QCommandLineParser>
 #include <QDateTime>
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -74,20 +73,23 @@ int CCliList::Run(const QCommandLineParser& Parser) {
     // The document's path as last stored (kept with every relink), read with
     // the rows: a read of each shortcut cost most of a long list. A file
     // without stored facts reads its shortcut.
-    for (const CQueryCompiler::Located& file :
-         CQueryCompiler(Repository().Connection()).Locate(query)) {
-        if (QDir::isAbsolutePath(file.stored)) {
-            out += PathBytes(file.stored);
-        } else if (!AppendTarget(dir, folder, PathBytes(file.shortcut), &out)) {
-            const QString path = CDocumentRows::DocumentOf(file.shortcut);
-            out += PathBytes(path.isEmpty() ? file.shortcut : path);
+    // Paths are written as the engine holds them: only valid UTF-8 is ever
+    // stored, which is how the file system spells them too.
+    CQueryCompiler(Repository().Connection()).Locate(query, [&](const CDatabase::Row& file) {
+        const QByteArrayView stored = file.Utf8(2);
+        if (stored.startsWith('/')) {
+            out += stored;
+        } else if (!AppendTarget(dir, folder, file.Utf8(1).toByteArray(), &out)) {
+            const QString shortcut = file.Text(1);
+            const QString path = CDocumentRows::DocumentOf(shortcut);
+            out += PathBytes(path.isEmpty() ? shortcut : path);
         }
         out += end;
         if (out.size() > 65536) {
             Out(out);
             out.clear();
         }
-    }
+    });
     Out(out);
     return Success;
 }

@@ -563,6 +563,11 @@ QString CDatabase::Row::Text(int column) const {
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
+QByteArrayView CDatabase::Row::Utf8(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+}
+
 qint64 CDatabase::LastInsertRowId() const {
     return d->db ? sqlite3_last_insert_rowid(d->db) : 0;
 }

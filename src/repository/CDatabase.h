@@ -53,6 +53,9 @@ public:
         bool IsNull(int column) const;
         qint64 Int(int column) const;
         QString Text(int column) const;
+        // The text's UTF-8 bytes as the engine holds them, valid until the
+        // next call on the row.
+        QByteArrayView Utf8(int column) const;
 
     private:
         sqlite3_stmt* m_stmt;

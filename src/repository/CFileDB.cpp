@@ -75,11 +75,12 @@ Identity Found(Identity::Kind kind, int code, const QString& cause) {
     return Identity{kind, code, cause};
 }
 
-Identity Probe(const QString& path);
+Identity Probe(const QString& path, bool whole);
 
 // Reads the file through a read-only connection: nothing is written to a
-// file before it is known to be a repository in good order.
-Identity Identify(const QString& path) {
+// file before it is known to be a repository in good order. Whole: every
+// page is read for damage, not only those the probe touches.
+Identity Identify(const QString& path, bool whole = true) {
     const QFileInfo info(path);
     if (!info.exists())
         return Found(Identity::Unreadable, SQLITE_CANTOPEN,
@@ -104,7 +105,7 @@ Identity Identify(const QString& path) {
     // were not there go again.
     const QStringList journals{path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
     const QList<bool> present{QFileInfo::exists(journals[0]), QFileInfo::exists(journals[1])};
-    Identity verdict = Probe(path);
+    Identity verdict = Probe(path, whole);
     if (verdict.kind == Identity::Damaged || verdict.kind == Identity::Foreign ||
         verdict.kind == Identity::Blank)
         for (qsizetype i = 0; i < journals.size(); ++i)
@@ -114,7 +115,7 @@ Identity Identify(const QString& path) {
 }
 
 // Looks inside a file that begins like an SQLite database.
-Identity Probe(const QString& path) {
+Identity Probe(const QString& path, bool whole) {
     CDatabase probe;
     probe.setReadOnly(true);
     try {
@@ -135,7 +136,8 @@ Identity Probe(const QString& path) {
                     "CFileDB",
                     "表 \"query\" と \"resource\" がなく、別のプログラムのデータベースです"));
         const QString verdict =
-            probe.Execute(QStringLiteral("PRAGMA quick_check(1)")).Field(0).toString();
+            whole ? probe.Execute(QStringLiteral("PRAGMA quick_check(1)")).Field(0).toString()
+                  : QStringLiteral("ok");
         if (verdict != QStringLiteral("ok"))
             return Found(Identity::Damaged, SQLITE_CORRUPT, verdict);
     } catch (const CError& e) {
@@ -428,17 +430,17 @@ void CFileDB::Create() {
                             "リポジトリのフォルダー「%1」を作れませんでした。\nフォルダーの親に"
                             "書き込めるか、ディスクに空きがあるかを確かめてください。")
                             .arg(m_shortcutFolder));
-    Identity found = Identify(m_iniFileName);
+    Identity found = Identify(m_iniFileName, !m_skipWholeCheck);
     if (found.kind == Identity::Blank) {
         // Nothing was ever stored in it (a copy from a broken template, or a
         // file made by mistake): kept aside, and a good one takes its place.
         SetAside();
-        found = Identify(m_iniFileName);
+        found = Identify(m_iniFileName, !m_skipWholeCheck);
     }
     if (found.kind == Identity::Unreadable && !QFileInfo::exists(m_iniFileName)) {
         CreateFromTemplate();
         m_isFirstExecution = true;
-        found = Identify(m_iniFileName);
+        found = Identify(m_iniFileName, !m_skipWholeCheck);
     }
     Refuse(found, m_iniFileName);
     OpenForWriting();
@@ -462,6 +464,10 @@ void CFileDB::UpgradeSchema() {
                              .arg(m_iniFileName, e.Text()));
         m_readOnlyNotice = FullNotice();
     }
+}
+
+void CFileDB::setSkipWholeCheck(bool skip) {
+    m_skipWholeCheck = skip;
 }
 
 CFactStore* CFileDB::Facts() {

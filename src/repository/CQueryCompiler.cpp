@@ -191,18 +191,14 @@ CQueryCompiler::FileList CQueryCompiler::Run(const Statement& statement) {
     return files;
 }
 
-QList<CQueryCompiler::Located> CQueryCompiler::Locate(const QString& text) {
+void CQueryCompiler::Locate(const QString& text, const CDatabase::RowHandler& each) {
     std::unique_ptr<CQueryNode> root;
     if (!text.trimmed().isEmpty())
         root = CQueryParser::Parse(text);
     if (!root)
         ChooseFacts();
     const Statement statement = root ? Compile(root.get()) : Select(QStringLiteral("1"));
-    QList<Located> found;
-    m_connection.ForEachBound(statement.sql, statement.values, [&found](const CDatabase::Row& row) {
-        found.append(Located{qint32(row.Int(0)), row.Text(1), row.Text(2)});
-    });
-    return found;
+    m_connection.ForEachBound(statement.sql, statement.values, each);
 }
 
 CQueryCompiler::FileList CQueryCompiler::Run(const QString& text) {

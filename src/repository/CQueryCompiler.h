@@ -1,13 +1,12 @@
 #pragma once
 
+#include "CDatabase.h"
 #include "CQueryNode.h"
 
 #include <QList>
 #include <QString>
 #include <QVariantList>
 #include <utility>
-
-class CDatabase;
 
 // Turns a parsed query into one SELECT of the matching files' IDs and
 // shortcut paths, in the order of their IDs. Every value the user wrote is a
@@ -19,14 +18,6 @@ public:
         QVariantList values;
     };
     using FileList = QList<std::pair<qint32, QString>>;
-    // A matching file with the document's path as last stored (empty when
-    // the file has no stored facts).
-    struct Located {
-        qint32 fileID = 0;
-        QString shortcut;
-        QString stored;
-    };
-
     explicit CQueryCompiler(CDatabase& connection);
 
     // The statement for root; a null root (no condition) selects no file.
@@ -34,8 +25,10 @@ public:
     // Parses, compiles and runs text (CQueryError when it cannot be read).
     FileList Run(const QString& text);
     FileList Run(const Statement& statement);
-    // Like Run, with the stored paths; an empty text matches every file.
-    QList<Located> Locate(const QString& text);
+    // Like Run, each matching file handed to each as it is read: its ID,
+    // its shortcut, and the document's path as last stored (null without
+    // stored facts). An empty text matches every file.
+    void Locate(const QString& text, const CDatabase::RowHandler& each);
 
     // The categories a name in a query stands for (letter case ignored): the
     // one place where a name becomes categories.

@@ -180,6 +180,10 @@ CFactStore::FactList CVolloDB::AllFacts() {
     return facts ? facts->LoadAll() : CFactStore::FactList();
 }
 
+void CVolloDB::setSkipWholeCheck(bool Skip) {
+    m_fileDB->setSkipWholeCheck(Skip);
+}
+
 void CVolloDB::setUpgradeProgress(const CFactStore::Progress& Progress) {
     m_fileDB->setUpgradeProgress(Progress);
 }

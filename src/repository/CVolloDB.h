@@ -66,6 +66,9 @@ public:
     CDatabase& Connection();
     // Told how the upgrade of an older repository in Create advances.
     void setUpgradeProgress(const CFactStore::Progress& Progress);
+    // Set before Create by a caller that only reads: no read of the whole
+    // file for damage first.
+    void setSkipWholeCheck(bool Skip);
 
     // One transaction around a bulk job (first-start walk, large drop).
     void BeginTransaction();

@@ -180,6 +180,38 @@ private slots:
         }
     }
 
+    // A damaged repository: a command that only reads opens it without a
+    // whole-file check, yet still fails on the pages it reads; one that
+    // writes refuses it before touching it.
+    void damagedRepository() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString home = m_dir.filePath("damaged");
+        env.insert("HOME", home);
+        env.insert("XDG_DATA_HOME", home + "/data");
+        env.insert("XDG_CONFIG_HOME", home + "/config");
+        QCOMPARE(Vollo({"add", Doc("tree")}, {}, env).status, 0);
+        const QByteArray file = QFile::encodeName(home + "/data/Vollo/reposit.db");
+        sqlite3* db = nullptr;
+        sqlite3_stmt* st = nullptr;
+        sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_master WHERE name = 'files'", -1, &st,
+                           nullptr);
+        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+        const qint64 page = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        QFile f(QFile::decodeName(file));
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((page - 1) * 4096));
+        QVERIFY(f.write(QByteArray(4096, '\xff')) == 4096);
+        f.close();
+        for (const QList<QByteArray>& arguments :
+             {QList<QByteArray>{"list"}, QList<QByteArray>{"new-category", "x"}}) {
+            const Run run = Vollo(arguments, {}, env);
+            QCOMPARE(run.status, 1);
+            QVERIFY2(run.out.isEmpty() && run.err.contains("reposit.db"), run.err.constData());
+        }
+    }
+
     // An export taken in, on an empty repository, gives the same export.
     void exportImportRoundTrip_data() {
         QTest::addColumn<QByteArray>("format");
