@@ -39,7 +39,11 @@ int CCliCommand::UsageError(const QString& text) const {
 CVolloDB& CCliCommand::Repository() {
     if (!m_repository) {
         auto repository = std::make_unique<CVolloDB>();
-        repository->setSkipWholeCheck(OnlyReads());
+        // The window reads the repository through for damage at each start;
+        // a command, run many times over from scripts and file managers,
+        // does not. Damage on the pages it reads or writes still fails it
+        // (rolling back what it wrote), and vollo check reads the whole file.
+        repository->setSkipWholeCheck(true);
         repository->Create();
         m_repository = std::move(repository);
     }

@@ -39,9 +39,6 @@ protected:
     virtual void Describe(QCommandLineParser& Parser) = 0;
     // The work, once the arguments were read; CError ends it with Failure.
     virtual int Run(const QCommandLineParser& Parser) = 0;
-    // True for a command that never writes: its repository opens without
-    // reading the whole file for damage first.
-    virtual bool OnlyReads() const { return false; }
 
     // The repository, opened on first use. A command that writes calls
     // Writable, which refuses a repository open for reading only.

@@ -13,5 +13,4 @@ public:
 protected:
     void Describe(QCommandLineParser& Parser) override;
     int Run(const QCommandLineParser& Parser) override;
-    bool OnlyReads() const override { return true; }
 };

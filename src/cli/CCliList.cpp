@@ -3,6 +3,7 @@
 #include "CDocumentQuery.h"
 #include "CDocumentRows.h"
 #include "CQueryCompiler.h"
+#include "CShortcutTargets.h"
 #include "CVolloDB.h"
 
 #include <QCommandLineParser>
@@ -10,34 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QScopeGuard>
-
-#include <array>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// Appends the target of Shortcut when it is a link in Folder to a clean
-// absolute path (as every shortcut Vollo makes is); false for anything else,
-// which then takes the shortcut reader's long way.
-bool AppendTarget(int Dir, const QByteArray& Folder, const QByteArray& Shortcut, QByteArray* Out) {
-    if (Dir < 0 || !Shortcut.startsWith(Folder) || Shortcut.indexOf('/', Folder.size()) >= 0)
-        return false;
-    std::array<char, 4096> target{};
-    const ssize_t n =
-        readlinkat(Dir, Shortcut.constData() + Folder.size(), target.data(), target.size());
-    if (n <= 0 || n >= ssize_t(target.size()) || target[0] != '/' || target[n - 1] == '/')
-        return false;
-    const QByteArrayView view(target.data(), n);
-    if (view.contains("//") || view.contains("/./") || view.contains("/../") ||
-        view.endsWith("/.") || view.endsWith("/.."))
-        return false;
-    Out->append(view);
-    return true;
-}
-
-} // namespace
 
 QString CCliList::Summary() const {
     return tr("条件に合う文書のパスを 1 行に 1 つずつ表示します。");
@@ -62,14 +35,7 @@ int CCliList::Run(const QCommandLineParser& Parser) {
     }
     const char end = Parser.isSet(QStringLiteral("0")) ? '\0' : '\n';
     QByteArray out;
-    // Every shortcut sits in the one folder: each is read relative to it, its
-    // target's bytes written as they are, without a round trip through text.
-    const QByteArray folder = PathBytes(Repository().ShortcutFolder());
-    const int dir = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const auto closeDir = qScopeGuard([dir] {
-        if (dir >= 0)
-            close(dir);
-    });
+    const CShortcutTargets targets(Repository().ShortcutFolder());
     // The document's path as last stored (kept with every relink), read with
     // the rows: a read of each shortcut cost most of a long list. A file
     // without stored facts reads its shortcut.
@@ -79,10 +45,9 @@ int CCliList::Run(const QCommandLineParser& Parser) {
         const QByteArrayView stored = file.Utf8(2);
         if (stored.startsWith('/')) {
             out += stored;
-        } else if (!AppendTarget(dir, folder, file.Utf8(1).toByteArray(), &out)) {
-            const QString shortcut = file.Text(1);
-            const QString path = CDocumentRows::DocumentOf(shortcut);
-            out += PathBytes(path.isEmpty() ? shortcut : path);
+        } else {
+            const QByteArray path = targets.DocumentOf(file.Utf8(1));
+            out += path.isEmpty() ? file.Utf8(1) : QByteArrayView(path);
         }
         out += end;
         if (out.size() > 65536) {

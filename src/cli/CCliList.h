@@ -13,7 +13,6 @@ public:
 protected:
     void Describe(QCommandLineParser& Parser) override;
     int Run(const QCommandLineParser& Parser) override;
-    bool OnlyReads() const override { return true; }
 
 private:
     void PrintJson(const QString& Query);

@@ -17,9 +17,14 @@
 #include "CLeftOut.h"
 
 #include <QLocale>
+#include <array>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -70,6 +75,20 @@ QString CCliMain::CommandsHelp() {
     }
     return text + tr("各コマンドの使い方は vollo コマンド --help で表示されます。") +
            QLatin1Char('\n');
+}
+
+int CCliMain::StartWindow(int argc, char** argv) {
+    Q_UNUSED(argc);
+    std::array<char, 4096> self{};
+    const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    std::string program = n > 0 ? std::string(self.data(), size_t(n)) : std::string(argv[0]);
+    const size_t slash = program.rfind('/');
+    program = (slash == std::string::npos ? std::string() : program.substr(0, slash + 1)) +
+              "vollo-window";
+    execv(program.c_str(), argv);
+    const int error = errno;
+    std::fprintf(stderr, "vollo: %s: %s\n", program.c_str(), std::strerror(error));
+    return CCliCommand::Failure;
 }
 
 int CCliMain::Run(int argc, char** argv) {

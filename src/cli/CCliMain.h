@@ -11,6 +11,9 @@ public:
     // Whether the first argument names a subcommand.
     static bool IsCommand(int argc, char** argv);
     static int Run(int argc, char** argv);
+    // Replaces this process with the window's program, found beside this
+    // one, handing on every argument; returns only when it cannot.
+    static int StartWindow(int argc, char** argv);
     // The list of subcommands for `vollo --help`.
     static QString CommandsHelp();
 };

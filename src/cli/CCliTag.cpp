@@ -3,7 +3,6 @@
 #include "CCategoryLinks.h"
 #include "CDatabase.h"
 #include "CDocumentQuery.h"
-#include "CDocumentRows.h"
 #include "CFileCollector.h"
 #include "CTagMirror.h"
 #include "CTransactionScope.h"
@@ -12,6 +11,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace {
 
@@ -37,23 +38,19 @@ void CCliTag::Describe(QCommandLineParser& Parser) {
 }
 
 QHash<QString, qint32> CCliTag::Known(const QStringList& Paths) {
-    CDatabase& c = Repository().Connection();
-    c.ExecuteBound(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS clipaths (p TEXT PRIMARY KEY)"),
-                   {});
-    for (const QString& path : Paths)
-        c.ExecuteBound(QStringLiteral("INSERT OR IGNORE INTO clipaths VALUES (?)"), {path});
+    // Every path in one statement, as a JSON array: a statement per path
+    // cost more than the look-ups themselves. The engine turns the list
+    // into an index of its own, probed once per stored path.
+    const QByteArray paths =
+        QJsonDocument(QJsonArray::fromStringList(Paths)).toJson(QJsonDocument::Compact);
+    // A document is known by its path as stored, kept with every relink:
+    // the path vollo list prints is the one that finds it here.
     QHash<QString, qint32> known;
-    c.ForEachBound(QStringLiteral("SELECT ff.fileID, ff.docPath, f.path FROM clipaths "
-                                  "JOIN filefacts ff ON ff.docPath = clipaths.p "
-                                  "JOIN files f ON f.ID = ff.fileID"),
-                   {}, [&](const CDatabase::Row& row) {
-                       // The shortcut has the last word: a new file at a moved
-                       // document's old path is not that document.
-                       const QString path = row.Text(1);
-                       if (CDocumentRows::DocumentOf(row.Text(2)) == path)
-                           known.insert(path, qint32(row.Int(0)));
-                   });
-    c.ExecuteBound(QStringLiteral("DROP TABLE clipaths"), {});
+    Repository().Connection().ForEachBound(
+        QStringLiteral("SELECT ff.fileID, ff.docPath FROM filefacts ff "
+                       "WHERE ff.docPath IN (SELECT value FROM json_each(?))"),
+        {QString::fromUtf8(paths)},
+        [&](const CDatabase::Row& row) { known.insert(row.Text(1), qint32(row.Int(0))); });
     return known;
 }
 

@@ -24,12 +24,16 @@ qint32 RunForEach(CVolloDB& repository, const QString& statement, const QList<qi
     CBusyIndicator busy;
     CTransactionScope transaction(repository);
     try {
-        QStringList statements;
-        statements.reserve(FileIDs.size());
+        // The numbers go in as bound values: the statement is translated
+        // and prepared once rather than once per file.
+        QList<QVariantList> values;
+        values.reserve(FileIDs.size());
         for (qint32 id : FileIDs)
-            statements << FillPlaceholders(
-                statement, {{QStringLiteral("%fileID"), id}, {QStringLiteral("%tagID"), TagID}});
-        repository.RunSQLBatch(statements);
+            values.append({id, TagID});
+        repository.RunSQLBatch(
+            FillPlaceholders(statement, {{QStringLiteral("%fileID"), QStringLiteral("?1")},
+                                         {QStringLiteral("%tagID"), QStringLiteral("?2")}}),
+            values);
         transaction.Commit();
     } catch (...) {
         transaction.Rollback();

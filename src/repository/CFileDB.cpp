@@ -347,6 +347,19 @@ void CFileDB::RunSQLBatch(const QStringList& Statements) {
     });
 }
 
+void CFileDB::RunSQLBatch(const QString& Statement, const QList<QVariantList>& Values) {
+    if (Values.isEmpty())
+        return;
+    if (IsReadOnly())
+        throw CError(SQLITE_READONLY, m_readOnlyNotice);
+    const QString sql = CDatabase::TranslateDialect(Statement);
+    InOwnTransaction([&] {
+        for (const QVariantList& values : Values)
+            m_connection.ExecuteBound(sql, values);
+        KeepBookkeeping(ChangesData(Statement));
+    });
+}
+
 qint32 CFileDB::AddItem(const QString& strSql) {
     if (IsReadOnly())
         throw CError(SQLITE_READONLY, m_readOnlyNotice);

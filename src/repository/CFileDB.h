@@ -30,6 +30,9 @@ public:
     // Runs writes whose results nobody reads (links of many documents) and
     // keeps the bookkeeping once for all of them instead of once each.
     void RunSQLBatch(const QStringList& Statements);
+    // One statement, its values written ?1, ?2 …, run for each list of
+    // values in turn: translated and prepared once for all of them.
+    void RunSQLBatch(const QString& Statement, const QList<QVariantList>& Values);
     qint32 MakeShortCut(const QString& FilePath);
     QString GetQuery(const QString& Key);
     void DelTag(qint32 FileID, qint32 TagID);

@@ -113,6 +113,10 @@ void CVolloDB::RunSQLBatch(const QStringList& Statements) {
     m_fileDB->RunSQLBatch(Statements);
 }
 
+void CVolloDB::RunSQLBatch(const QString& Statement, const QList<QVariantList>& Values) {
+    m_fileDB->RunSQLBatch(Statement, Values);
+}
+
 QString CVolloDB::GetQuery(const QString& Key) {
     return m_fileDB->GetQuery(Key);
 }

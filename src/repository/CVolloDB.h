@@ -44,6 +44,8 @@ public:
     QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
     // Several writes whose results nobody reads, with one bookkeeping step.
     void RunSQLBatch(const QStringList& Statements);
+    // See CFileDB: one statement with ?1, ?2 … for many lists of values.
+    void RunSQLBatch(const QString& Statement, const QList<QVariantList>& Values);
     QString GetQuery(const QString& Key);
     CRecordset RunQuery(const QString& Key);
     qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);

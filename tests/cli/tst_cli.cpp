@@ -180,9 +180,8 @@ private slots:
         }
     }
 
-    // A damaged repository: a command that only reads opens it without a
-    // whole-file check, yet still fails on the pages it reads; one that
-    // writes refuses it before touching it.
+    // A damaged repository: commands open it without reading it through,
+    // yet fail on the damaged pages they read or write, naming the file.
     void damagedRepository() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         const QString home = m_dir.filePath("damaged");
@@ -205,7 +204,7 @@ private slots:
         QVERIFY(f.write(QByteArray(4096, '\xff')) == 4096);
         f.close();
         for (const QList<QByteArray>& arguments :
-             {QList<QByteArray>{"list"}, QList<QByteArray>{"new-category", "x"}}) {
+             {QList<QByteArray>{"list"}, QList<QByteArray>{"tag", "重要", Doc("a.txt")}}) {
             const Run run = Vollo(arguments, {}, env);
             QCOMPARE(run.status, 1);
             QVERIFY2(run.out.isEmpty() && run.err.contains("reposit.db"), run.err.constData());
