@@ -49,16 +49,29 @@ namespace {
 // Resident and peak memory now, in MB, from the kernel's own figures.
 void Memory(const char* stage) {
     QFile status(QStringLiteral("/proc/self/status"));
-    double rss = 0, hwm = 0;
+    double rss = 0, hwm = 0, anon = 0, file = 0, shared = 0;
+    const auto mb = [](const QByteArray& line) {
+        return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024.0;
+    };
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("VmRSS:"))
-                rss = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+                rss = mb(line);
             else if (line.startsWith("VmHWM:"))
-                hwm = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+                hwm = mb(line);
+            else if (line.startsWith("RssAnon:"))
+                anon = mb(line);
+            else if (line.startsWith("RssFile:"))
+                file = mb(line);
+            else if (line.startsWith("RssShmem:"))
+                shared = mb(line);
         }
     }
-    std::printf("  memory %-28s resident %.1f MB, peak %.1f MB\n", stage, rss, hwm);
+    // Of the resident memory: the heap and stacks, mapped files (libraries),
+    // shared memory (the journal's index).
+    std::printf("  memory %-28s resident %.1f MB (anonymous %.1f, files %.1f, shared %.1f), "
+                "peak %.1f MB\n",
+                stage, rss, anon, file, shared, hwm);
 }
 
 void Verdict(const char* what, double ratio, double target) {

@@ -120,8 +120,12 @@ void CListFiller::FillList(CFileListView* L, const FileList& files) {
     checks.reserve(files.size());
     // Rows known from their facts go to the list in runs, in the order of
     // the records; a row read from the disk ends the run before it.
+    // Runs of bounded length: the rows in waiting for a whole long list
+    // would double its memory while it fills.
+    constexpr qsizetype kRunLength = 4096;
     QList<CFileListView::KnownRow> run;
-    run.reserve(files.size());
+    run.reserve(std::min(files.size(), kRunLength));
+    L->ReserveRows(files.size());
     auto addRun = [&] {
         quint64 param = L->AddKnownRows(run);
         for (qsizetype i = checks.size() - run.size(); i < checks.size(); ++i)
@@ -148,6 +152,8 @@ void CListFiller::FillList(CFileListView* L, const FileList& files) {
             }
         }
         checks.append(std::move(check));
+        if (run.size() == kRunLength)
+            addRun();
     }
     if (!run.isEmpty())
         addRun();

@@ -47,12 +47,17 @@ CMoveFollower::CMoveFollower(QWidget* owner)
 
 CMoveFollower::~CMoveFollower() = default;
 
-void CMoveFollower::setDocuments(const QList<Document>& documents) {
-    m_documents.clear();
+void CMoveFollower::setDocuments(QList<Document> documents) {
+    // Taken over rather than copied: the list is every registered document.
+    // Each file has a shortcut of its own, so none replaces another here.
+    m_documents = std::move(documents);
     m_byPath.clear();
     m_earlier.clear();
-    for (const Document& d : documents)
-        Follow(d);
+    m_byPath.reserve(m_documents.size());
+    for (qsizetype i = 0; i < m_documents.size(); ++i) {
+        m_byPath.insert(m_documents[i].Stored.Path, i);
+        WatchAround(m_documents[i].Stored.Path);
+    }
 }
 
 void CMoveFollower::Follow(const Document& document) {

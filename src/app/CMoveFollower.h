@@ -34,7 +34,7 @@ public:
 
     // The documents to follow, all at once (the folders of new ones are
     // watched; watches of documents gone stay until the next start).
-    void setDocuments(const QList<Document>& documents);
+    void setDocuments(QList<Document> documents);
     void Follow(const Document& document);
     const QList<Document>& Documents() const { return m_documents; }
     CMoveWatcher* Watcher() const { return m_watcher; }

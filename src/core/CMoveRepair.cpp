@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -41,15 +42,25 @@ bool CMoveRepair::Exists(const QString& path) {
 }
 
 QList<CMoveRepair::Document> CMoveRepair::Registered(CVolloDB& repository) {
-    const QHash<qint32, CFileFacts> facts = repository.FactsOf();
+    // Both lists in the order of their IDs, read without a recordset and
+    // merged: the whole repository passes through here at every start and
+    // every drop, and a table of it by ID beside a recordset of every file
+    // cost more memory than the documents themselves.
+    const CFactStore::FactList facts = repository.AllFacts();
+    QList<std::pair<qint32, QString>> files =
+        repository.RunFileList(repository.GetQuery(QStringLiteral("getFileNameAll")));
+    std::sort(files.begin(), files.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     QList<Document> documents;
-    for (CRecordset rs = repository.RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
-         rs.MoveNext()) {
-        const qint32 id = rs.Field(0).toInt();
-        const auto known = facts.constFind(id);
-        if (known != facts.constEnd())
-            documents << Document{id, rs.Field(1).toString(), CMoveMatcher::FromStored(*known),
-                                  known->missing};
+    documents.reserve(std::min(facts.size(), files.size()));
+    auto known = facts.cbegin();
+    for (auto& [id, shortcut] : files) {
+        while (known != facts.cend() && known->first < id)
+            ++known;
+        if (known != facts.cend() && known->first == id)
+            documents.append(Document{id, std::move(shortcut),
+                                      CMoveMatcher::FromStored(known->second),
+                                      known->second.missing});
     }
     return documents;
 }

@@ -75,9 +75,8 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
     if (rows.isEmpty())
         return 0;
     const quint64 first = m_nextParam;
-    m_rows.reserve(m_rows.size() + size_t(rows.size()));
-    if (!m_positionsDirty)
-        m_positions.reserve(qsizetype(m_rows.size()) + rows.size());
+    if (m_rows.capacity() < m_rows.size() + size_t(rows.size()))
+        ReserveRows(rows.size());
     for (NewRow& added : rows) {
         Row row;
         row.param = m_nextParam++;
@@ -98,6 +97,12 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         m_orderDirty = true;
     scheduleFlush();
     return first;
+}
+
+void CFileListModel::ReserveRows(qsizetype count) {
+    m_rows.reserve(m_rows.size() + size_t(count));
+    if (!m_positionsDirty)
+        m_positions.reserve(qsizetype(m_rows.size()) + count);
 }
 
 int CFileListModel::RowCount() const {
@@ -273,6 +278,9 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
             row->subItems.append(QString());
         row->subItems[0] = update.sizeText;
         row->subItems[1] = update.dateText;
+        // Texts given now: those the row would make from its stored facts
+        // when first drawn would show the facts before the update.
+        row->factTexts = false;
         row->missing = update.missing;
         row->sortValues.clear();
         const int position = positionOf(row);

@@ -65,6 +65,8 @@ public:
     // Adds the rows after the others in one go; their params follow one
     // another, the first is returned (0 when rows is empty).
     quint64 AddRows(QList<NewRow>&& rows);
+    // Room for count more rows, made once before they come in runs.
+    void ReserveRows(qsizetype count);
     bool Contains(quint64 param) const;
     QString TextOf(quint64 param, int column) const;                   // column 0 is the row text
     void setSubItemOf(quint64 param, int column, const QString& text); // column >= 1

@@ -223,8 +223,6 @@ quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
                      known.filePath, known.missing, known.texts.isEmpty(), known.size,
                      known.modified});
     const quint64 first = mvarListView->Model()->AddRows(std::move(rows));
-    mvarFilePaths.reserve(mvarFilePaths.size() + Rows.size());
-    mvarFacts.reserve(mvarFacts.size() + Rows.size());
     quint64 param = first;
     for (const KnownRow& known : Rows) {
         mvarFilePaths.insert(param, known.filePath);
@@ -232,6 +230,13 @@ quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
         ++param;
     }
     return first;
+}
+
+void CFileListView::ReserveRows(qsizetype Count) {
+    if (mvarListView)
+        mvarListView->Model()->ReserveRows(Count);
+    mvarFilePaths.reserve(mvarFilePaths.size() + Count);
+    mvarFacts.reserve(mvarFacts.size() + Count);
 }
 
 void CFileListView::setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified) {

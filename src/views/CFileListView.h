@@ -82,6 +82,8 @@ public:
         QString key;
     };
     quint64 AddKnownRows(const QList<KnownRow>& Rows);
+    // Room for Count more rows, made once before they come in runs.
+    void ReserveRows(qsizetype Count);
     // Fresh numbers for the sorting of a row (see AddKnown); the texts come
     // with the model's UpdateRows.
     void setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified);

@@ -700,6 +700,31 @@ private slots:
         QCOMPARE(store.UnprintedCount(), 0);
     }
 
+    // A list longer than the runs it is filled in: the check of each row
+    // updates that row, not a neighbour (every document grew since it was
+    // registered, neighbours to different sizes).
+    void longListChecksEachRow() {
+        CVolloDB db;
+        db.Create();
+        CFileCollector collector(db);
+        const QString docs = DocumentsFolder() + "/long";
+        QStringList paths;
+        for (int i = 0; i < 4200; ++i)
+            paths << WriteFile(docs + QStringLiteral("/d%1.txt").arg(i), "x");
+        collector.AddDroppedFiles(paths, 1);
+        for (int i = 0; i < paths.size(); ++i)
+            WriteFile(paths[i], QByteArray((i % 2 + 1) * 2048, 'y'));
+        ShownList root(db);
+        QTRY_COMPARE_WITH_TIMEOUT(root.finished.count(), 1, 60000);
+        root.list->Model()->Flush();
+        const QHash<qint32, QStringList> shown = Rows(root.list);
+        QCOMPARE(shown.size(), paths.size());
+        for (const QStringList& row : shown) {
+            const int i = row.at(0).mid(1).chopped(4).toInt();
+            QCOMPARE(row.at(1), BM_Library::SizeText((i % 2 + 1) * 2048));
+        }
+    }
+
     void listShowsFactsThenFollowsTheDisk() {
         CVolloDB db;
         db.Create();
