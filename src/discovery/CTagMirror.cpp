@@ -48,11 +48,7 @@ void CTagMirror::Prepare() {
                                    "'xdgTags'"))
             .Field(0)
             .toInt() == 1;
-    m_hasFacts = m_repository
-                     .RunSQL(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
-                                            "'table' AND name = 'filefacts'"))
-                     .Field(0)
-                     .toInt() == 1;
+    m_hasFacts = m_repository.HasTable(QStringLiteral("filefacts"));
     if (m_repository.IsReadOnly()) {
         m_state = State::Off;
         return;

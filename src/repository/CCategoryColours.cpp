@@ -84,7 +84,5 @@ void CCategoryColours::setColour(qint32 TagID, const QString& Name) {
 }
 
 bool CCategoryColours::HasTable() {
-    CRecordset rs = m_repository.RunSQL(QStringLiteral(
-        "SELECT count(*) FROM sqlite_master WHERE type = \"table\" AND name = \"tagcolour\""));
-    return !rs.IsEOF() && rs.Field(0).toInt() > 0;
+    return m_repository.HasTable(QStringLiteral("tagcolour"));
 }

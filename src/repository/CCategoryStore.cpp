@@ -213,9 +213,7 @@ void CCategoryStore::RunWithTag(const QString& Key, qint32 TagID) {
 }
 
 bool CCategoryStore::HasParentTable() {
-    CRecordset rs = m_repository.RunSQL(QStringLiteral(
-        "SELECT count(*) FROM sqlite_master WHERE type = \"table\" AND name = \"tagparent\""));
-    return !rs.IsEOF() && rs.Field(0).toInt() > 0;
+    return m_repository.HasTable(QStringLiteral("tagparent"));
 }
 
 void CCategoryStore::SetParentRow(qint32 TagID, qint32 ParentID) {

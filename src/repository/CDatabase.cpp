@@ -568,6 +568,13 @@ QByteArrayView CDatabase::Row::Utf8(int column) const {
     return text ? QByteArrayView(text, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
 }
 
+bool CDatabase::HasTable(const QString& name) {
+    bool found = false;
+    ForEachBound(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                 {name}, [&found](const Row&) { found = true; });
+    return found;
+}
+
 qint64 CDatabase::LastInsertRowId() const {
     return d->db ? sqlite3_last_insert_rowid(d->db) : 0;
 }

@@ -43,6 +43,9 @@ public:
     // integers as 64-bit integers, null QVariants as NULL, the rest as text.
     CRecordset ExecuteBound(const QString& sql, const QVariantList& values);
     qint64 LastInsertRowId() const;
+    // Whether the file holds a table of that name (tables added by later
+    // versions are made on first use).
+    bool HasTable(const QString& name);
 
     // One result row read straight from the engine, valid only inside the
     // callback it is handed to: a long result (a list of 100,000 files) costs

@@ -67,12 +67,7 @@ int CFactStore::SchemaVersion(CDatabase& connection) {
 }
 
 bool CFactStore::HasTable(CDatabase& connection) {
-    return connection
-               .ExecuteBound(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE "
-                                            "type = 'table' AND name = 'filefacts'"),
-                             {})
-               .Field(0)
-               .toInt() == 1;
+    return connection.HasTable(QStringLiteral("filefacts"));
 }
 
 void CFactStore::Upgrade(CDatabase& connection, const Progress& progress) {

@@ -58,11 +58,7 @@ QList<qint32> CQueryCompiler::CategoryTagIDs(const QString& name) {
     // A parent stands for its whole branch. The table exists only once
     // something has been nested.
     CCategoryStore::ParentMap parents;
-    bool nested = false;
-    m_connection.ForEachBound(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'tagparent'"),
-        {}, [&nested](const CDatabase::Row&) { nested = true; });
-    if (nested)
+    if (m_connection.HasTable(QStringLiteral("tagparent")))
         m_connection.ForEachBound(QStringLiteral("SELECT tagID, parentID FROM tagparent"), {},
                                   [&parents](const CDatabase::Row& row) {
                                       parents.insert(qint32(row.Int(0)), qint32(row.Int(1)));

@@ -6,14 +6,6 @@
 
 CSavedSearches::CSavedSearches(CVolloDB& repository) : m_connection(repository.Connection()) {}
 
-bool CSavedSearches::HasTable(const QString& Name) {
-    bool found = false;
-    m_connection.ForEachBound(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), {Name},
-        [&found](const CDatabase::Row&) { found = true; });
-    return found;
-}
-
 void CSavedSearches::MakeTables() {
     m_connection.Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS savedsearch (ID INTEGER "
                                         "PRIMARY KEY, name TEXT NOT NULL, query TEXT NOT NULL)"));
@@ -23,7 +15,7 @@ void CSavedSearches::MakeTables() {
 
 QList<CSavedSearches::Search> CSavedSearches::All() {
     QList<Search> searches;
-    if (!HasTable(QStringLiteral("savedsearch")))
+    if (!m_connection.HasTable(QStringLiteral("savedsearch")))
         return searches;
     m_connection.ForEachBound(
         QStringLiteral("SELECT ID, name, query FROM savedsearch ORDER BY ID"), {},
@@ -69,19 +61,19 @@ void CSavedSearches::Rename(qint32 ID, const QString& Name) {
     const QString refusal = Refusal(Name, ID);
     if (!refusal.isEmpty())
         throw CError(refusal);
-    if (HasTable(QStringLiteral("savedsearch")))
+    if (m_connection.HasTable(QStringLiteral("savedsearch")))
         m_connection.ExecuteBound(QStringLiteral("UPDATE savedsearch SET name = ? WHERE ID = ?"),
                                   {Name.trimmed(), ID});
 }
 
 void CSavedSearches::Delete(qint32 ID) {
-    if (HasTable(QStringLiteral("savedsearch")))
+    if (m_connection.HasTable(QStringLiteral("savedsearch")))
         m_connection.ExecuteBound(QStringLiteral("DELETE FROM savedsearch WHERE ID = ?"), {ID});
 }
 
 QStringList CSavedSearches::History() {
     QStringList queries;
-    if (!HasTable(QStringLiteral("queryhistory")))
+    if (!m_connection.HasTable(QStringLiteral("queryhistory")))
         return queries;
     m_connection.ForEachBound(
         QStringLiteral("SELECT query FROM queryhistory ORDER BY position DESC LIMIT ?"),

@@ -44,7 +44,6 @@ public:
     void Remember(const QString& Query);
 
 private:
-    bool HasTable(const QString& Name);
     void MakeTables();
 
     CDatabase& m_connection;

@@ -109,6 +109,16 @@ QList<std::pair<qint32, QString>> CVolloDB::RunFileList(const QString& strSql) {
     return m_fileDB->RunFileList(strSql);
 }
 
+bool CVolloDB::HasTable(const QString& Name) {
+    QString name = Name;
+    name.replace(u'"', QLatin1String("\"\""));
+    CRecordset rs =
+        RunSQL(QStringLiteral(
+                   "SELECT count(*) FROM sqlite_master WHERE type = \"table\" AND name = \"%1\"")
+                   .arg(name));
+    return !rs.IsEOF() && rs.Field(0).toInt() > 0;
+}
+
 void CVolloDB::RunSQLBatch(const QStringList& Statements) {
     m_fileDB->RunSQLBatch(Statements);
 }

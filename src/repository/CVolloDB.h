@@ -40,6 +40,9 @@ public:
     CRecordset GetTagName();
     CRecordset GetFileOfTag(qint32 TagID);
     CRecordset RunSQL(const QString& strSql);
+    // Whether the repository holds a table of that name, asked as RunSQL
+    // asks, with its bookkeeping.
+    bool HasTable(const QString& Name);
     // See CFileDB: IDs and shortcut paths of a file list, without a recordset.
     QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
     // Several writes whose results nobody reads, with one bookkeeping step.
