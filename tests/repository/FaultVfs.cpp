@@ -1,8 +1,10 @@
 #include "FaultVfs.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -22,8 +24,15 @@ sqlite3_file* Real(sqlite3_file* f) {
     return reinterpret_cast<File*>(f)->real;
 }
 
+// The thread that armed the sweep: writes of the program's helper threads
+// (the journal's checkpoints) pass untouched, so that the count of write
+// points stays the same from one run to the next.
+std::atomic<std::thread::id> g_thread;
+
 // Whether this write or sync is the one to fail (or one after it).
 bool Fails() {
+    if (std::this_thread::get_id() != g_thread.load())
+        return false;
     ++g_count;
     if (g_failAt == 0 || g_count < g_failAt)
         return false;
@@ -49,7 +58,8 @@ int Sync(sqlite3_file*, int) {
 // writing to it directly; it reports that as an I/O error with the system's
 // ENOSPC. Not counted: the pager's writes alone are the sweep points.
 int ShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-    if (g_failAt != 0 && g_code == SQLITE_FULL && g_count + 1 >= g_failAt) {
+    if (g_failAt != 0 && g_code == SQLITE_FULL && g_count + 1 >= g_failAt &&
+        std::this_thread::get_id() == g_thread.load()) {
         g_fired = true;
         *out = nullptr;
         return SQLITE_IOERR_SHMSIZE;
@@ -131,6 +141,7 @@ void Install() {
 }
 
 void Arm(long n, int code) {
+    g_thread = std::this_thread::get_id();
     g_count = 0;
     g_failAt = n;
     g_code = code;

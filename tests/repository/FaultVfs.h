@@ -3,7 +3,7 @@
 // A test SQLite VFS over the default one that fails writes and syncs on
 // demand, the way a full disk or a failing device does. Installed as the
 // default VFS, so every connection the program opens afterwards goes through
-// it. Single-threaded, like the program.
+// it. Only the thread that arms it is counted and failed.
 namespace FaultVfs {
 
 void Install();
