@@ -713,7 +713,7 @@ private slots:
             paths << WriteFile(docs + QStringLiteral("/d%1.txt").arg(i), "x");
         collector.AddDroppedFiles(paths, 1);
         for (int i = 0; i < paths.size(); ++i)
-            WriteFile(paths[i], QByteArray((i % 2 + 1) * 2048, 'y'));
+            WriteFile(paths[i], QByteArray(qsizetype(i % 2 + 1) * 2048, 'y'));
         ShownList root(db);
         QTRY_COMPARE_WITH_TIMEOUT(root.finished.count(), 1, 60000);
         root.list->Model()->Flush();
@@ -721,7 +721,7 @@ private slots:
         QCOMPARE(shown.size(), paths.size());
         for (const QStringList& row : shown) {
             const int i = row.at(0).mid(1).chopped(4).toInt();
-            QCOMPARE(row.at(1), BM_Library::SizeText((i % 2 + 1) * 2048));
+            QCOMPARE(row.at(1), BM_Library::SizeText(qint64(i % 2 + 1) * 2048));
         }
     }
 
