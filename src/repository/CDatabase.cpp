@@ -191,9 +191,12 @@ struct CDatabase::Impl {
         if (frames < impl->requestedAt)
             impl->requestedAt = 0;
         if (frames >= kCheckpointFrames) {
-            // Busy while the thread's checkpoint runs: tried again after
-            // the next commit.
-            sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            // Made here, with no reader in the way it copies every page, and
+            // the next commit starts the journal over from its beginning.
+            if (impl->checkpointer)
+                impl->checkpointer->CheckpointHere(db, name);
+            else
+                sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
             return SQLITE_OK;
         }
         if (frames >= impl->requestedAt + kBackgroundCheckpointFrames) {

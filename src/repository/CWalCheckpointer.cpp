@@ -23,6 +23,11 @@ void CWalCheckpointer::Request() {
     m_wake.notify_one();
 }
 
+void CWalCheckpointer::CheckpointHere(sqlite3* db, const char* name) {
+    const std::lock_guard<std::mutex> running(m_checkpointing);
+    sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+}
+
 void CWalCheckpointer::Run() {
     sqlite3* db = nullptr;
     // Never creates the file: the writer's connection made it already, and a
@@ -45,8 +50,10 @@ void CWalCheckpointer::Run() {
         // A failure (busy with another checkpoint, a full disk) leaves the
         // pages in the journal, where they stay valid; the writer's own
         // checkpoint at the larger threshold catches up.
-        if (db)
+        if (db) {
+            const std::lock_guard<std::mutex> running(m_checkpointing);
             sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        }
         lock.lock();
     }
     lock.unlock();
