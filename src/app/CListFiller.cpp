@@ -203,6 +203,13 @@ QString CListFiller::FactText(int Column, qint64 Size, qint64 Modified) {
     return DateTextOf(facts);
 }
 
+bool CListFiller::RelinkedSince(const CFactCheck& check) {
+    if (!check.known)
+        return false;
+    const auto now = m_repository.FactsOf({check.fileID});
+    return now.contains(check.fileID) && now[check.fileID].path != check.stored.path;
+}
+
 bool CListFiller::StoreChecked(const CFactCheck& check) {
     switch (check.outcome) {
     case CFactCheck::Vanished:
@@ -239,6 +246,11 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
         for (const CFactCheck& check : Batch) {
             if (check.outcome == CFactCheck::Unknown || check.outcome == CFactCheck::Unchanged ||
                 (dataGone && check.outcome == CFactCheck::Vanished))
+                continue;
+            // Relinked while the check ran (followed, or found at the start):
+            // what the check saw of the old place is no longer the document.
+            if ((check.outcome == CFactCheck::Missing || check.outcome == CFactCheck::Changed) &&
+                RelinkedSince(check))
                 continue;
             const bool keep = m_repository.IsReadOnly() || StoreChecked(check);
             if (check.param == 0 || !model->Contains(check.param))

@@ -91,6 +91,7 @@ private:
     void UpdateOtherLists(const CFileListView* Checked, const QHash<QString, ShownFacts>& ByKey);
     // Writes what one result tells to the repository; false when the row is
     // to leave the list.
+    bool RelinkedSince(const CFactCheck& check);
     bool StoreChecked(const CFactCheck& check);
 
     CVolloDB& m_repository;

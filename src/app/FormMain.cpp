@@ -75,6 +75,9 @@ using AM_Vollo::gRepository;
 
 namespace {
 
+// How long a window not yet drawn waits before it looks for moved documents.
+constexpr int kFollowAtLatestMs = 2000;
+
 int Px(int twips) {
     return CWidgetAnchorControl::ToPixels(twips);
 }
@@ -1223,6 +1226,24 @@ void FormMain::LoadMoveFollowing() {
     for (qint32 i = 1; i <= FFileListViews->Count(); ++i)
         FFileListViews->Item(i)->ContextMenu()->AddCommand(findMissing);
     FollowRegisteredDocuments();
+    // A window that never gets drawn (started minimised) still looks.
+    QTimer::singleShot(kFollowAtLatestMs, this, &FormMain::StartMoveFollowing);
+}
+
+// Looking for every registered document on the disk takes a noticeable
+// moment in a large repository; the window is drawn first, so the user sees
+// it at once.
+void FormMain::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!m_drawn)
+        QMetaObject::invokeMethod(this, &FormMain::StartMoveFollowing, Qt::QueuedConnection);
+    m_drawn = true;
+}
+
+void FormMain::StartMoveFollowing() {
+    if (!FMoveFollower || m_followStarted || gRepository == nullptr)
+        return;
+    m_followStarted = true;
     // Shortcuts cannot be re-pointed for a repository that stays unchanged.
     if (!gRepository->IsReadOnly())
         FMoveFollower->Repair(true);

@@ -171,6 +171,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // Construction of the controls, one part of the window each.
@@ -295,6 +296,11 @@ private:
 
     std::unique_ptr<CMoveFollower> FMoveFollower;
     std::unique_ptr<CDocumentMoves> m_moves;
+    // The search for documents moved while closed starts once the window
+    // is first drawn.
+    bool m_drawn = false;
+    bool m_followStarted = false;
+    void StartMoveFollowing();
     std::unique_ptr<CUserCategories> m_userCategories;
     std::unique_ptr<CCategoryLists> m_categoryLists;
     std::unique_ptr<CCategoryTabs> m_categoryTabs;

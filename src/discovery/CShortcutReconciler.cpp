@@ -30,8 +30,15 @@ QStringList ShortcutNames(const QString& folder) {
         const QString name = QFile::decodeName(de->d_name);
         if (!name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
             continue;
+        // The entry's type comes with its name on most file systems: one
+        // call per shortcut less, at a start that lists every one of them.
+        if (de->d_type == DT_LNK || de->d_type == DT_REG) {
+            names << name;
+            continue;
+        }
         struct stat st;
-        if (fstatat(dirfd(dir), de->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (de->d_type == DT_UNKNOWN &&
+            fstatat(dirfd(dir), de->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
             (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode)))
             names << name;
     }
@@ -53,13 +60,21 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     if (Change && m_repository.IsReadOnly())
         return result;
     const QString folder = m_repository.ShortcutFolder();
+    const QStringList names = ShortcutNames(folder);
+    // A row whose shortcut the listing just showed needs no call of its own.
+    QSet<QStringView> listed;
+    listed.reserve(names.size());
+    for (const QString& name : names)
+        listed.insert(name);
     QSet<QString> rows;
     CTransactionScope transaction(m_repository);
     for (CRecordset rs = m_repository.RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
          rs.MoveNext()) {
         const QString path = rs.Field(1).toString();
         rows.insert(path);
-        if (!Exists(path)) {
+        const bool seen =
+            path.startsWith(folder) && listed.contains(QStringView(path).mid(folder.size()));
+        if (!seen && !Exists(path)) {
             if (Change)
                 m_repository.DelFileName(path);
             ++result.removedRows;
@@ -68,7 +83,7 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     const CShortcutReader reader;
     const QString day =
         BM_Library::DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    for (const QString& name : ShortcutNames(folder)) {
+    for (const QString& name : names) {
         const QString path = folder + name;
         if (rows.contains(path))
             continue;
