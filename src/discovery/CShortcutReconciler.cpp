@@ -61,20 +61,20 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
         return result;
     const QString folder = m_repository.ShortcutFolder();
     const QStringList names = ShortcutNames(folder);
-    // A row whose shortcut the listing just showed needs no call of its own.
-    QSet<QStringView> listed;
-    listed.reserve(names.size());
+    // Shortcuts the listing showed and no row has claimed yet. A row whose
+    // shortcut is among them needs no call of its own to be known present.
+    QSet<QStringView> unclaimed;
+    unclaimed.reserve(names.size());
     for (const QString& name : names)
-        listed.insert(name);
-    QSet<QString> rows;
+        unclaimed.insert(name);
     CTransactionScope transaction(m_repository);
-    for (CRecordset rs = m_repository.RunQuery(QStringLiteral("getFileNameAll")); !rs.IsEOF();
-         rs.MoveNext()) {
-        const QString path = rs.Field(1).toString();
-        rows.insert(path);
-        const bool seen =
-            path.startsWith(folder) && listed.contains(QStringView(path).mid(folder.size()));
-        if (!seen && !Exists(path)) {
+    const auto rows =
+        m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")));
+    for (const auto& row : rows) {
+        const QString& path = row.second;
+        if (path.startsWith(folder) && unclaimed.remove(QStringView(path).mid(folder.size())))
+            continue;
+        if (!Exists(path)) {
             if (Change)
                 m_repository.DelFileName(path);
             ++result.removedRows;
@@ -84,9 +84,9 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     const QString day =
         BM_Library::DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     for (const QString& name : names) {
-        const QString path = folder + name;
-        if (rows.contains(path))
+        if (!unclaimed.contains(name))
             continue;
+        const QString path = folder + name;
         QString target;
         try {
             target = reader.Target(path);
