@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace {
 
@@ -54,9 +55,18 @@ void CMoveFollower::setDocuments(QList<Document> documents) {
     m_byPath.clear();
     m_earlier.clear();
     m_byPath.reserve(m_documents.size());
+    QStringView lastFolder;
     for (qsizetype i = 0; i < m_documents.size(); ++i) {
-        m_byPath.insert(m_documents[i].Stored.Path, i);
-        WatchAround(m_documents[i].Stored.Path);
+        const QString& path = m_documents[i].Stored.Path;
+        m_byPath.insert(path, i);
+        // Documents registered together mostly share their folder: its
+        // watches are asked for once for each run of them.
+        const QStringView folder =
+            QStringView(path).left(std::max<qsizetype>(path.lastIndexOf(QLatin1Char('/')), 0));
+        if (i > 0 && folder == lastFolder)
+            continue;
+        lastFolder = folder;
+        WatchAround(path);
     }
 }
 
