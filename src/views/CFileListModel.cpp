@@ -10,30 +10,23 @@
 #include <QPalette>
 #include <algorithm>
 #include <numeric>
-#include <thread>
 
 namespace {
 
-// The lists' collation: the user's locale, digits compared as numbers so
-// that "9 KB" comes before "10 KB".
-QCollator MakeCollator() {
-    // The bare "C" locale compares code units; a desktop without a
-    // configured locale still gets a real collation.
-    const QLocale locale =
-        QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
-    QCollator c{locale};
-    c.setNumericMode(true);
-    return c;
-}
-
-// One collator for every list on the window's thread.
 QCollator& Collator() {
-    static QCollator collator = MakeCollator();
+    // One collator for every list: the user's locale, digits compared as
+    // numbers so that "9 KB" comes before "10 KB".
+    static QCollator collator = [] {
+        // The bare "C" locale compares code units; a desktop without a
+        // configured locale still gets a real collation.
+        const QLocale locale =
+            QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+        QCollator c{locale};
+        c.setNumericMode(true);
+        return c;
+    }();
     return collator;
 }
-
-// Below this many names one thread makes their keys.
-constexpr size_t kKeysOnTwoThreads = 20000;
 
 } // namespace
 
@@ -515,45 +508,6 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
     return order;
 }
 
-std::vector<int> CFileListModel::nameRanks() const {
-    // Names are nearly all distinct, and making their keys is most of a
-    // sort by name: half of them are keyed and sorted on a thread of its own
-    // (with a collator of its own), and the halves merged.
-    const size_t count = m_rows.size();
-    const size_t half = count / 2;
-    std::vector<QCollatorSortKey> low, high;
-    std::vector<int> lowOrder(half), highOrder(count - half);
-    const auto keysOf = [this](size_t from, size_t to, const QCollator& collator,
-                               std::vector<QCollatorSortKey>& keys, std::vector<int>& order) {
-        keys.reserve(to - from);
-        for (size_t i = from; i < to; ++i)
-            keys.push_back(collator.sortKey(m_rows[i]->text));
-        std::iota(order.begin(), order.end(), int(from));
-        std::sort(order.begin(), order.end(), [&keys, from](int a, int b) {
-            return keys[size_t(a) - from].compare(keys[size_t(b) - from]) < 0;
-        });
-    };
-    // Joined on the way out, should the keys here fail.
-    std::jthread worker([&] {
-        const QCollator own = MakeCollator();
-        keysOf(half, count, own, high, highOrder);
-    });
-    keysOf(0, half, Collator(), low, lowOrder);
-    worker.join();
-    const auto key = [&](int id) -> const QCollatorSortKey& {
-        return size_t(id) < half ? low[size_t(id)] : high[size_t(id) - half];
-    };
-    std::vector<int> byKey(count);
-    std::merge(lowOrder.begin(), lowOrder.end(), highOrder.begin(), highOrder.end(), byKey.begin(),
-               [&key](int a, int b) { return key(a).compare(key(b)) < 0; });
-    std::vector<int> rank(count);
-    for (size_t i = 0; i < count; ++i) {
-        const bool tie = i > 0 && key(byKey[i]).compare(key(byKey[i - 1])) == 0;
-        rank[size_t(byKey[i])] = tie ? rank[size_t(byKey[i - 1])] : int(i);
-    }
-    return rank;
-}
-
 std::vector<int> CFileListModel::textRanks() const {
     // Every distinct text gets one collation key and, once those are sorted,
     // a rank; the rows are then sorted by rank and param, which is a compact
@@ -561,8 +515,6 @@ std::vector<int> CFileListModel::textRanks() const {
     // and names are compared through keys made once, never text by text.
     const size_t count = m_rows.size();
     const int column = m_sortKey;
-    if (column == 0 && count >= kKeysOnTwoThreads)
-        return nameRanks();
     auto textOf = [this, column](const Row& row) -> const QString& {
         return column == 0 ? row.text : subText(row, column);
     };

@@ -155,7 +155,6 @@ private:
     std::vector<int> sortedOrder() const;
     // The collation rank of each row's text in the sort column.
     std::vector<int> textRanks() const; // positions in the order of the sort properties
-    std::vector<int> nameRanks() const; // the same for many names, on two threads
     std::vector<int> orderByValue(const SortValueSource& source) const;
 
     // Rows by position. Held by pointer, so that sorting moves pointers and

@@ -12,7 +12,6 @@
 
 #include "../support_tests.h"
 
-#include <QCollator>
 #include <QtTest>
 #include <QtWidgets>
 #include <memory>
@@ -117,41 +116,6 @@ class TestFileListModel : public QObject {
     Q_OBJECT
 
 private slots:
-    // Many names are keyed on two threads: the order must be the one a
-    // single collator gives, equal names in the order they were added.
-    void manyNamesSortAsFewDo_data() {
-        QTest::addColumn<int>("order");
-        QTest::newRow("ascending") << 0;
-        QTest::newRow("descending") << 1;
-    }
-    void manyNamesSortAsFewDo() {
-        QFETCH(int, order);
-        CFileListModel model;
-        model.AddColumnHeader(QStringLiteral("名前"));
-        model.setSortKey(0);
-        model.setSortOrder(order);
-        const QStringList forms = {QStringLiteral("Report %1.odt"), QStringLiteral("report %1.odt"),
-                                   QStringLiteral("報告 %1.txt"), QStringLiteral("ﾚﾎﾟｰﾄ%1"),
-                                   QStringLiteral("same.txt")};
-        QHash<quint64, int> added;
-        for (int i = 0; i < 25001; ++i)
-            added.insert(model.AddRow(forms[i % forms.size()].arg((i * 7919) % 25001), 0), i);
-        model.setSorted(true);
-        model.Flush();
-        QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English)
-                                                              : QLocale());
-        collator.setNumericMode(true);
-        QCOMPARE(model.rowCount(), 25001);
-        for (int r = 1; r < model.rowCount(); ++r) {
-            const QString before = model.data(model.index(r - 1, 0), Qt::DisplayRole).toString();
-            const QString after = model.data(model.index(r, 0), Qt::DisplayRole).toString();
-            const int compared = collator.compare(before, after) * (order == 0 ? 1 : -1);
-            QVERIFY2(compared < 0 || (compared == 0 && (added[model.ParamAt(r - 1)] <
-                                                        added[model.ParamAt(r)]) == (order == 0)),
-                     qPrintable(before + " / " + after));
-        }
-    }
-
     void changes_data() {
         QTest::addColumn<QString>("step");
         QTest::addColumn<int>("column");
