@@ -159,8 +159,6 @@ void FormMain::Load() {
     LoadSelection();
     SetupDataFolderWatch();
     LoadMoveFollowing();
-    // Documents collected now or left without a fingerprint last time.
-    m_fingerprints->Start();
     // The search field shows its placeholder until the user goes to it.
     m_ui.TreeViewTag->setFocus();
 }
@@ -1247,6 +1245,10 @@ void FormMain::StartMoveFollowing() {
     // Shortcuts cannot be re-pointed for a repository that stays unchanged.
     if (!gRepository->IsReadOnly())
         FMoveFollower->Repair(true);
+    // Documents collected at this start or left without a fingerprint last
+    // time; only after the search, whose questions would otherwise wait on
+    // the worker's writes and see its changes arrive in between.
+    m_fingerprints->Start();
 }
 
 void FormMain::FollowRegisteredDocuments() {
