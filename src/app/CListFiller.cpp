@@ -162,10 +162,11 @@ void CListFiller::FillList(CFileListView* L, const FileList& files) {
 }
 
 CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files) {
-    // A long list is most of the repository: reading every file's facts
-    // costs less than picking them out one by one.
-    constexpr qsizetype kWholeTable = 5000;
-    if (files.size() > kWholeTable)
+    // Picking a file's facts costs about what reading one in passing does:
+    // only a list that is most of the repository reads the whole table,
+    // without the list of its IDs.
+    constexpr qsizetype kAlwaysPicked = 5000;
+    if (files.size() > kAlwaysPicked && files.size() * 4 > m_repository.FactCount() * 3)
         return m_repository.AllFacts();
     if (files.isEmpty())
         return {};
@@ -173,14 +174,7 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files) {
     ids.reserve(files.size());
     for (const auto& file : files)
         ids << file.first;
-    const QHash<qint32, CFileFacts> picked = m_repository.FactsOf(ids);
-    CFactStore::FactList facts;
-    facts.reserve(picked.size());
-    for (auto it = picked.cbegin(); it != picked.cend(); ++it)
-        facts.emplaceBack(it.key(), it.value());
-    std::sort(facts.begin(), facts.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    return facts;
+    return m_repository.FactListOf(ids);
 }
 
 CFileListView::KnownRow CListFiller::KnownRowOf(const CFactCheck& check) {

@@ -177,6 +177,32 @@ CFactStore::FactList CFactStore::LoadAll() {
     return result;
 }
 
+CFactStore::FactList CFactStore::LoadList(const QList<qint32>& fileIDs) {
+    FactList result;
+    if (fileIDs.isEmpty())
+        return result;
+    QStringList ids;
+    ids.reserve(fileIDs.size());
+    for (qint32 id : fileIDs)
+        ids << QString::number(id);
+    result.reserve(fileIDs.size());
+    m_connection.ForEachBound(
+        QStringLiteral("SELECT ") + kColumns +
+            QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?)) "
+                           "ORDER BY fileID"),
+        {QStringLiteral("[") + ids.join(u',') + QStringLiteral("]")},
+        [&result](const CDatabase::Row& row) {
+            result.emplaceBack(qint32(row.Int(0)), FromRow(row));
+        });
+    return result;
+}
+
+qint64 CFactStore::Count() {
+    return m_connection.Execute(QStringLiteral("SELECT count(*) FROM filefacts"))
+        .Field(0)
+        .toLongLong();
+}
+
 bool CFactStore::Load(qint32 fileID, CFileFacts* facts) {
     CRecordset rs = m_connection.ExecuteBound(
         QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM filefacts WHERE fileID = ?"),

@@ -52,6 +52,10 @@ public:
     // Every file's stored facts in the order of the files' IDs.
     using FactList = QList<std::pair<qint32, CFileFacts>>;
     FactList LoadAll();
+    // The same for the given files only.
+    FactList LoadList(const QList<qint32>& fileIDs);
+    // How many files have facts stored.
+    qint64 Count();
 
     // Documents found when last looked at whose fingerprint is not taken yet,
     // in the order of their IDs from the first ID above afterID; at most limit.

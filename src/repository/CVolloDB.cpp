@@ -194,6 +194,16 @@ CFactStore::FactList CVolloDB::AllFacts() {
     return facts ? facts->LoadAll() : CFactStore::FactList();
 }
 
+CFactStore::FactList CVolloDB::FactListOf(const QList<qint32>& FileIDs) {
+    CFactStore* facts = m_fileDB->Facts();
+    return facts ? facts->LoadList(FileIDs) : CFactStore::FactList();
+}
+
+qint64 CVolloDB::FactCount() {
+    CFactStore* facts = m_fileDB->Facts();
+    return facts ? facts->Count() : 0;
+}
+
 void CVolloDB::setSkipWholeCheck(bool Skip) {
     m_fileDB->setSkipWholeCheck(Skip);
 }

@@ -67,6 +67,8 @@ public:
     QHash<qint32, CFileFacts> FactsOf(const QList<qint32>& FileIDs = {});
     // All files' facts, in the order of their IDs (for long lists).
     CFactStore::FactList AllFacts();
+    CFactStore::FactList FactListOf(const QList<qint32>& FileIDs);
+    qint64 FactCount();
     // The open connection, for statements made elsewhere (queries).
     CDatabase& Connection();
     // Told how the upgrade of an older repository in Create advances.
