@@ -16,8 +16,9 @@ using namespace BM_Library;
 CDocumentMoves::CDocumentMoves(CVolloDB& repository, CMoveFollower& Follower)
     : m_repository(repository), m_follower(Follower) {}
 
-void CDocumentMoves::FollowRegistered() {
-    m_follower.setDocuments(CMoveRepair::Registered(m_repository));
+void CDocumentMoves::FollowRegistered(std::optional<CListFiller::WholeRead> read) {
+    m_follower.setDocuments(read ? CMoveRepair::Registered(std::move(read->files), read->facts)
+                                 : CMoveRepair::Registered(m_repository));
 }
 
 void CDocumentMoves::Relinked(qint32 FileID, const QString& Shortcut, const QString& NewPath,

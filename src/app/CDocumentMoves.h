@@ -1,6 +1,9 @@
 #pragma once
 
+#include "CListFiller.h"
+
 #include <QString>
+#include <optional>
 
 class CFileListViews;
 class CMoveFollower;
@@ -13,8 +16,9 @@ class CDocumentMoves {
 public:
     CDocumentMoves(CVolloDB& repository, CMoveFollower& Follower);
 
-    // Hands every registered document with stored facts to the follower.
-    void FollowRegistered();
+    // Hands every registered document with stored facts to the follower;
+    // read from the repository unless the caller has them already.
+    void FollowRegistered(std::optional<CListFiller::WholeRead> read = std::nullopt);
     // The follower re-pointed Shortcut at NewPath: the facts found there are
     // stored and followed from now on; the rows of Lists that show the
     // document keep their place and show what it says now.

@@ -15,8 +15,10 @@
 #include "FormCategory.h"
 #include "Placeholders.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 using namespace BM_Library;
 
@@ -102,7 +104,8 @@ void CListFiller::FillList(CFileListView* L, const FileList& files) {
     CBusyIndicator busy;
     if (L->ListView() != nullptr)
         L->ListView()->Model()->setFactTextSource(&CListFiller::FactText);
-    const CFactStore::FactList facts = FactsOfFiles(files);
+    bool whole = false;
+    CFactStore::FactList facts = FactsOfFiles(files, &whole);
     // Files come mostly in the order of their IDs, as the facts do: each
     // file's facts are looked for from where the last ones were found.
     auto lastFound = facts.cbegin();
@@ -157,17 +160,24 @@ void CListFiller::FillList(CFileListView* L, const FileList& files) {
     }
     if (!run.isEmpty())
         addRun();
+    if (m_fillingAll && m_keepWholeRead && whole) {
+        m_wholeRead = WholeRead{files, std::move(facts)};
+        m_keepWholeRead = false;
+    }
     m_checkedList = L;
     m_checkRun = m_checker->Start(std::move(checks));
 }
 
-CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files) {
+CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whole) {
     // Picking a file's facts costs about what reading one in passing does:
     // only a list that is most of the repository reads the whole table,
     // without the list of its IDs.
     constexpr qsizetype kAlwaysPicked = 5000;
-    if (files.size() > kAlwaysPicked && files.size() * 4 > m_repository.FactCount() * 3)
+    if (files.size() > kAlwaysPicked && files.size() * 4 > m_repository.FactCount() * 3) {
+        if (whole != nullptr)
+            *whole = true;
         return m_repository.AllFacts();
+    }
     if (files.isEmpty())
         return {};
     QList<qint32> ids;
@@ -246,6 +256,9 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
             if ((check.outcome == CFactCheck::Missing || check.outcome == CFactCheck::Changed) &&
                 RelinkedSince(check))
                 continue;
+            // What the check stores makes a kept reading of every file's
+            // facts out of date.
+            m_wholeRead.reset();
             const bool keep = m_repository.IsReadOnly() || StoreChecked(check);
             if (check.param == 0 || !model->Contains(check.param))
                 continue;
@@ -318,7 +331,18 @@ void CListFiller::ShowFiles(CFileListView* L, const FileList& files) {
 }
 
 void CListFiller::ShowTagFiles(CFileListView* L, qint32 TagID) {
+    m_fillingAll = TagID == 0;
+    const auto filled = qScopeGuard([this] { m_fillingAll = false; });
     ShowFiles(L, FilesOfTag(TagID));
+}
+
+void CListFiller::KeepWholeRead() {
+    m_keepWholeRead = true;
+}
+
+std::optional<CListFiller::WholeRead> CListFiller::TakeWholeRead() {
+    m_keepWholeRead = false;
+    return std::exchange(m_wholeRead, std::nullopt);
 }
 
 void CListFiller::ShowRecentFiles(CFileListView* L, CRecentFiles& Finder) {

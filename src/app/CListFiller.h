@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class CFactChecker;
 class CFileListViews;
@@ -74,9 +75,19 @@ public:
     // target).
     static bool IsFilePresent(const QString& path);
 
+    // Every registered file and every file's facts, as the next fill of the
+    // list of all files reads them, kept for one taker: the start follows
+    // every registered document, and would read both again right after.
+    struct WholeRead {
+        FileList files;
+        CFactStore::FactList facts;
+    };
+    void KeepWholeRead();
+    std::optional<WholeRead> TakeWholeRead();
+
 private:
     // The stored facts of the listed files, in the order of their IDs.
-    CFactStore::FactList FactsOfFiles(const FileList& files);
+    CFactStore::FactList FactsOfFiles(const FileList& files, bool* whole = nullptr);
     // The row of a file known from its stored facts.
     static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
     // The size (column 1) or date (column 2) text of a document that is there.
@@ -95,6 +106,9 @@ private:
     bool StoreChecked(const CFactCheck& check);
 
     CVolloDB& m_repository;
+    bool m_keepWholeRead = false;
+    bool m_fillingAll = false; // the list being filled holds every file
+    std::optional<WholeRead> m_wholeRead;
     std::unique_ptr<CFactChecker> m_checker;
     QPointer<CFileListView> m_checkedList;
     QPointer<CFileListViews> m_lists;

@@ -311,6 +311,7 @@ void FormMain::LoadFileLists(CRecordset& categories) {
     connect(FFileListViews.get(), &CFileListViews::OnDrop, this, &FormMain::FFileListViews_OnDrop);
     FFileListViews->Add(FListViews.at(0), FMsghooks.at(0), QStringLiteral("H0"));
     m_listKeys = QStringList{QStringLiteral("H0")};
+    m_filler->KeepWholeRead();
     ShowTagFiles(0);
     // One list per category, as far as there are categories; a list
     // without category stays hidden and out of the tabs.
@@ -1223,7 +1224,7 @@ void FormMain::LoadMoveFollowing() {
     FCategory->Commands()->Menu()->addAction(findMissing);
     for (qint32 i = 1; i <= FFileListViews->Count(); ++i)
         FFileListViews->Item(i)->ContextMenu()->AddCommand(findMissing);
-    FollowRegisteredDocuments();
+    m_moves->FollowRegistered(m_filler->TakeWholeRead());
     // A window that never gets drawn (started minimised) still looks.
     QTimer::singleShot(kFollowAtLatestMs, this, &FormMain::StartMoveFollowing);
 }

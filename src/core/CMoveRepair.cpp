@@ -47,8 +47,12 @@ QList<CMoveRepair::Document> CMoveRepair::Registered(CVolloDB& repository) {
     // every drop, and a table of it by ID beside a recordset of every file
     // cost more memory than the documents themselves.
     const CFactStore::FactList facts = repository.AllFacts();
-    QList<std::pair<qint32, QString>> files =
-        repository.RunFileList(repository.GetQuery(QStringLiteral("getFileNameAll")));
+    return Registered(repository.RunFileList(repository.GetQuery(QStringLiteral("getFileNameAll"))),
+                      facts);
+}
+
+QList<CMoveRepair::Document> CMoveRepair::Registered(QList<std::pair<qint32, QString>> files,
+                                                     const CFactStore::FactList& facts) {
     std::sort(files.begin(), files.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     QList<Document> documents;

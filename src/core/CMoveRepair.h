@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFactStore.h"
 #include "CFileFacts.h"
 #include "CMoveMatcher.h"
 #include "CMoveSearch.h"
@@ -41,6 +42,10 @@ public:
 
     // The registered documents that have stored facts.
     static QList<Document> Registered(CVolloDB& repository);
+    // The same from every registered file (ID and shortcut) and every file's
+    // facts in the order of their IDs, as read already.
+    static QList<Document> Registered(QList<std::pair<qint32, QString>> files,
+                                      const CFactStore::FactList& facts);
     // Sorts Documents into those gone from their path and those whose path
     // holds another file now. SkipKnownMissing passes over the documents
     // already known to be missing.
