@@ -50,6 +50,19 @@ QString TargetOf(const QString& shortcutPath) {
     }
 }
 
+// Picks the facts of files given as one JSON array of IDs: one statement
+// for any number of files.
+const QString kPicked =
+    QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?))");
+
+QString IdArray(const QList<qint32>& fileIDs) {
+    QStringList ids;
+    ids.reserve(fileIDs.size());
+    for (qint32 id : fileIDs)
+        ids << QString::number(id);
+    return QStringLiteral("[") + ids.join(u',') + QStringLiteral("]");
+}
+
 } // namespace
 
 CFactStore::CFactStore(CDatabase& connection) : m_connection(connection) {}
@@ -154,16 +167,9 @@ QHash<qint32, CFileFacts> CFactStore::Load(const QList<qint32>& fileIDs) {
             QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM filefacts"), {}, take);
         return result;
     }
-    // One statement for any number of files: the IDs go in as a JSON array.
-    QStringList ids;
-    ids.reserve(fileIDs.size());
-    for (qint32 id : fileIDs)
-        ids << QString::number(id);
     result.reserve(fileIDs.size());
-    m_connection.ForEachBound(
-        QStringLiteral("SELECT ") + kColumns +
-            QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?))"),
-        {QStringLiteral("[") + ids.join(u',') + QStringLiteral("]")}, take);
+    m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns + kPicked, {IdArray(fileIDs)},
+                              take);
     return result;
 }
 
@@ -181,19 +187,12 @@ CFactStore::FactList CFactStore::LoadList(const QList<qint32>& fileIDs) {
     FactList result;
     if (fileIDs.isEmpty())
         return result;
-    QStringList ids;
-    ids.reserve(fileIDs.size());
-    for (qint32 id : fileIDs)
-        ids << QString::number(id);
     result.reserve(fileIDs.size());
-    m_connection.ForEachBound(
-        QStringLiteral("SELECT ") + kColumns +
-            QStringLiteral(" FROM filefacts WHERE fileID IN (SELECT value FROM json_each(?)) "
-                           "ORDER BY fileID"),
-        {QStringLiteral("[") + ids.join(u',') + QStringLiteral("]")},
-        [&result](const CDatabase::Row& row) {
-            result.emplaceBack(qint32(row.Int(0)), FromRow(row));
-        });
+    m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns + kPicked +
+                                  QStringLiteral(" ORDER BY fileID"),
+                              {IdArray(fileIDs)}, [&result](const CDatabase::Row& row) {
+                                  result.emplaceBack(qint32(row.Int(0)), FromRow(row));
+                              });
     return result;
 }
 
