@@ -1234,9 +1234,9 @@ void FormMain::LoadMoveFollowing() {
 // it at once.
 void FormMain::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    if (!m_drawn)
+    // Queued: it runs once this paint is on the screen.
+    if (!m_followStarted)
         QMetaObject::invokeMethod(this, &FormMain::StartMoveFollowing, Qt::QueuedConnection);
-    m_drawn = true;
 }
 
 void FormMain::StartMoveFollowing() {

@@ -298,7 +298,6 @@ private:
     std::unique_ptr<CDocumentMoves> m_moves;
     // The search for documents moved while closed starts once the window
     // is first drawn.
-    bool m_drawn = false;
     bool m_followStarted = false;
     void StartMoveFollowing();
     std::unique_ptr<CUserCategories> m_userCategories;
