@@ -13,12 +13,14 @@ namespace {
 using Kind = CQueryNode::Kind;
 
 // Conditions on stored facts are unknown (NULL) for files without facts;
-// they count as false, so that NOT of them holds.
-QString Known(const QString& condition) {
-    return QStringLiteral("ifnull(%1, 0)").arg(condition);
+// they count as false, so that NOT of them holds. Outside a NOT, unknown
+// already leaves the file out, and the bare condition lets SQLite drive the
+// search from an index of the facts.
+QString Known(const QString& condition, bool negated) {
+    return negated ? QStringLiteral("ifnull(%1, 0)").arg(condition) : condition;
 }
 
-QString Bounds(const QString& column, const CQueryNode& node, QVariantList& values) {
+QString Bounds(const QString& column, const CQueryNode& node, QVariantList& values, bool negated) {
     QStringList parts{QStringLiteral("ff.missing = 0")};
     if (node.low != CQueryNode::kNoLow) {
         parts << column + QStringLiteral(" >= ?");
@@ -28,7 +30,7 @@ QString Bounds(const QString& column, const CQueryNode& node, QVariantList& valu
         parts << column + QStringLiteral(" < ?");
         values << node.high;
     }
-    return Known(parts.join(QLatin1String(" AND ")));
+    return Known(parts.join(QLatin1String(" AND ")), negated);
 }
 
 } // namespace
@@ -47,25 +49,29 @@ bool Names(const QString& stored, const QString& name) {
 } // namespace
 
 QList<qint32> CQueryCompiler::CategoryTagIDs(const QString& name) {
-    QList<qint32> ids;
-    m_connection.ForEachBound(QStringLiteral("SELECT ID, tagName FROM tags ORDER BY ID"), {},
-                              [&ids, &name](const CDatabase::Row& row) {
-                                  if (Names(row.Text(1), name))
-                                      ids << qint32(row.Int(0));
-                              });
-    if (ids.isEmpty())
-        return ids;
-    // A parent stands for its whole branch. The table exists only once
-    // something has been nested.
-    CCategoryStore::ParentMap parents;
-    if (m_connection.HasTable(QStringLiteral("tagparent")))
-        m_connection.ForEachBound(QStringLiteral("SELECT tagID, parentID FROM tagparent"), {},
-                                  [&parents](const CDatabase::Row& row) {
-                                      parents.insert(qint32(row.Int(0)), qint32(row.Int(1)));
+    // A query names few categories, but each name is looked up among all of
+    // them: read the table once for the whole query.
+    if (!m_categoriesRead) {
+        m_categoriesRead = true;
+        m_connection.ForEachBound(QStringLiteral("SELECT ID, tagName FROM tags ORDER BY ID"), {},
+                                  [this](const CDatabase::Row& row) {
+                                      m_categories.emplaceBack(qint32(row.Int(0)), row.Text(1));
                                   });
+        // The table exists only once something has been nested.
+        if (m_connection.HasTable(QStringLiteral("tagparent")))
+            m_connection.ForEachBound(QStringLiteral("SELECT tagID, parentID FROM tagparent"), {},
+                                      [this](const CDatabase::Row& row) {
+                                          m_parents.insert(qint32(row.Int(0)), qint32(row.Int(1)));
+                                      });
+    }
+    QList<qint32> ids;
+    for (const auto& [id, stored] : std::as_const(m_categories))
+        if (Names(stored, name))
+            ids << id;
+    // A parent stands for its whole branch.
     const QList<qint32> named = ids;
     for (const qint32 id : named)
-        for (const qint32 child : CCategoryStore::Descendants(parents, id))
+        for (const qint32 child : CCategoryStore::Descendants(m_parents, id))
             if (!ids.contains(child))
                 ids << child;
     return ids;
@@ -94,10 +100,15 @@ QString CQueryCompiler::Placeholders(qsizetype count) {
 }
 
 CQueryCompiler::Statement CQueryCompiler::Compile(const CQueryNode* root) {
+    return Build(root, QStringLiteral("0"), false);
+}
+
+CQueryCompiler::Statement CQueryCompiler::Build(const CQueryNode* root, const QString& none,
+                                                bool withDocPath) {
     ChooseFacts();
     QVariantList values;
-    const QString where = root ? Condition(*root, values) : QStringLiteral("0");
-    Statement statement = Select(where);
+    const QString where = root ? Condition(*root, values, false) : none;
+    Statement statement = Select(where, withDocPath);
     statement.values = values;
     return statement;
 }
@@ -111,40 +122,66 @@ void CQueryCompiler::ChooseFacts() {
                                    "WHERE 0)");
 }
 
-CQueryCompiler::Statement CQueryCompiler::Select(const QString& where) const {
+CQueryCompiler::Statement CQueryCompiler::Select(const QString& where, bool withDocPath) const {
+    // Without the document's path among the columns, a query on categories
+    // alone never reads the facts: SQLite leaves out a join it does not use.
     Statement statement;
-    statement.sql = QStringLiteral("SELECT f.ID, f.path, ff.docPath FROM files f LEFT JOIN %1 ff "
-                                   "ON ff.fileID = f.ID WHERE %2 ORDER BY f.ID")
-                        .arg(m_facts, where);
+    statement.sql =
+        QStringLiteral("SELECT f.ID, f.path%1 FROM files f LEFT JOIN %2 ff "
+                       "ON ff.fileID = f.ID WHERE %3 ORDER BY f.ID")
+            .arg(withDocPath ? QStringLiteral(", ff.docPath") : QString(), m_facts, where);
     return statement;
 }
 
-QString CQueryCompiler::Condition(const CQueryNode& node, QVariantList& values) {
+QString CQueryCompiler::Condition(const CQueryNode& node, QVariantList& values, bool negated) {
     if (node.kind == Kind::Not)
-        return QStringLiteral("NOT (%1)").arg(Condition(*node.children.front(), values));
+        return QStringLiteral("NOT (%1)").arg(Condition(*node.children.front(), values, !negated));
     if (node.kind != Kind::And && node.kind != Kind::Or)
-        return Leaf(node, values);
+        return Leaf(node, values, negated);
     QStringList parts;
+    if (node.kind == Kind::Or) {
+        // Categories joined by OR become one list of categories: a single
+        // search of the links instead of one per category, merged.
+        QList<qint32> tags;
+        QVariantList others;
+        for (const auto& child : node.children) {
+            const QList<qint32> named =
+                child->kind == Kind::Text ? CategoryTagIDs(child->text) : QList<qint32>();
+            if (named.isEmpty())
+                parts << u'(' + Condition(*child, others, negated) + u')';
+            for (const qint32 tag : named)
+                if (!tags.contains(tag))
+                    tags << tag;
+        }
+        if (!tags.isEmpty())
+            parts.prepend(u'(' + InCategories(tags, values) + u')');
+        values << others;
+        return parts.join(QLatin1String(" OR "));
+    }
     for (const auto& child : node.children)
-        parts << u'(' + Condition(*child, values) + u')';
-    return parts.join(node.kind == Kind::And ? QLatin1String(" AND ") : QLatin1String(" OR "));
+        parts << u'(' + Condition(*child, values, negated) + u')';
+    return parts.join(QLatin1String(" AND "));
 }
 
-QString CQueryCompiler::Leaf(const CQueryNode& node, QVariantList& values) {
-    if (node.kind != Kind::Text)
-        return Facts(node, values);
-    const QList<qint32> tags = CategoryTagIDs(node.text);
-    if (tags.isEmpty()) {
-        values << node.text;
-        return QStringLiteral("vollo_namehas(ff.docPath, f.path, ?)");
-    }
+QString CQueryCompiler::InCategories(const QList<qint32>& tags, QVariantList& values) {
     for (const qint32 tag : tags)
         values << tag;
     return QStringLiteral("f.ID IN (SELECT fileID FROM filetags WHERE tagID IN (%1))")
         .arg(Placeholders(tags.size()));
 }
 
-QString CQueryCompiler::Facts(const CQueryNode& node, QVariantList& values) {
+QString CQueryCompiler::Leaf(const CQueryNode& node, QVariantList& values, bool negated) {
+    if (node.kind != Kind::Text)
+        return Facts(node, values, negated);
+    const QList<qint32> tags = CategoryTagIDs(node.text);
+    if (tags.isEmpty()) {
+        values << node.text;
+        return QStringLiteral("vollo_namehas(ff.docPath, f.path, ?)");
+    }
+    return InCategories(tags, values);
+}
+
+QString CQueryCompiler::Facts(const CQueryNode& node, QVariantList& values, bool negated) {
     switch (node.kind) {
     case Kind::Type: {
         const QStringList extensions = ExtensionsOf(node.text);
@@ -154,28 +191,29 @@ QString CQueryCompiler::Facts(const CQueryNode& node, QVariantList& values) {
             .arg(Placeholders(extensions.size()));
     }
     case Kind::Modified:
-        return Bounds(QStringLiteral("ff.mtime"), node, values);
+        return Bounds(QStringLiteral("ff.mtime"), node, values, negated);
     case Kind::Size:
-        return Bounds(QStringLiteral("ff.size"), node, values);
+        return Bounds(QStringLiteral("ff.size"), node, values, negated);
     case Kind::In:
         // Paths under the folder sort between "folder/" and "folder0" ('0'
         // follows '/'), so no character of the folder acts as a pattern.
         values << (node.text.endsWith(u'/') ? node.text : node.text + u'/')
                << (node.text.endsWith(u'/') ? node.text.chopped(1) : node.text) + u'0';
-        return Known(QStringLiteral("ff.docPath >= ? AND ff.docPath < ?"));
+        return Known(QStringLiteral("ff.docPath >= ? AND ff.docPath < ?"), negated);
     default:
         break;
     }
     switch (node.state) {
     case CQueryNode::State::Uncategorised:
-        return QStringLiteral("NOT EXISTS (SELECT 1 FROM filetags ft WHERE ft.fileID = f.ID)");
+        return QStringLiteral("f.ID NOT IN (SELECT fileID FROM filetags)");
     case CQueryNode::State::Missing:
-        return Known(QStringLiteral("ff.missing <> 0"));
+        return Known(QStringLiteral("ff.missing <> 0"), negated);
     default:
         return Known(QStringLiteral("ff.missing = 0 AND ff.fingerprint IN (SELECT fingerprint FROM "
                                     "%1 WHERE missing = 0 AND fingerprint <> 0 GROUP BY "
                                     "fingerprint HAVING count(*) > 1)")
-                         .arg(m_facts));
+                         .arg(m_facts),
+                     negated);
     }
 }
 
@@ -191,9 +229,7 @@ void CQueryCompiler::Locate(const QString& text, const CDatabase::RowHandler& ea
     std::unique_ptr<CQueryNode> root;
     if (!text.trimmed().isEmpty())
         root = CQueryParser::Parse(text);
-    if (!root)
-        ChooseFacts();
-    const Statement statement = root ? Compile(root.get()) : Select(QStringLiteral("1"));
+    const Statement statement = Build(root.get(), QStringLiteral("1"), true);
     m_connection.ForEachBound(statement.sql, statement.values, each);
 }
 

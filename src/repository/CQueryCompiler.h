@@ -3,6 +3,7 @@
 #include "CDatabase.h"
 #include "CQueryNode.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariantList>
@@ -40,13 +41,22 @@ public:
 private:
     // Which table (or empty stand-in) the facts are read from.
     void ChooseFacts();
-    Statement Select(const QString& where) const;
-    QString Condition(const CQueryNode& node, QVariantList& values);
-    QString Leaf(const CQueryNode& node, QVariantList& values);
-    QString Facts(const CQueryNode& node, QVariantList& values);
+    // The statement for root, or with the condition none when there is none.
+    Statement Build(const CQueryNode* root, const QString& none, bool withDocPath);
+    Statement Select(const QString& where, bool withDocPath) const;
+    // negated: whether the condition stands under a NOT, where an unknown
+    // fact must count as false before it is turned round.
+    QString Condition(const CQueryNode& node, QVariantList& values, bool negated);
+    QString Leaf(const CQueryNode& node, QVariantList& values, bool negated);
+    QString Facts(const CQueryNode& node, QVariantList& values, bool negated);
+    static QString InCategories(const QList<qint32>& tags, QVariantList& values);
     static QString Placeholders(qsizetype count);
 
     CDatabase& m_connection;
     // The facts table, or an empty stand-in on a repository without one.
     QString m_facts;
+    // Every category and its parent, read at the first name a query uses.
+    bool m_categoriesRead = false;
+    QList<std::pair<qint32, QString>> m_categories;
+    QHash<qint32, qint32> m_parents;
 };

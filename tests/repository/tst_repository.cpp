@@ -989,6 +989,8 @@ private slots:
             {"個人 OR 重要", "ACE"},
             {"個人 または 重要", "ACE"},
             {"個人 OR 仕事 重要", "AC"},
+            {"仕事 OR is:missing OR 個人", "ABCE"},
+            {"NOT (個人 OR size:>1MB)", "BDE"},
             {"(個人 OR 仕事) 重要", "A"},
             {"（個人 OR 仕事）重要", "A"},
             {"仕事 -重要", "B"},
