@@ -173,10 +173,20 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whol
     // only a list that is most of the repository reads the whole table,
     // without the list of its IDs.
     constexpr qsizetype kAlwaysPicked = 5000;
+    if (m_fillingAll && m_lent) {
+        if (whole != nullptr)
+            *whole = true;
+        return m_lent->facts;
+    }
     if (files.size() > kAlwaysPicked && files.size() * 4 > m_repository.FactCount() * 3) {
         if (whole != nullptr)
             *whole = true;
-        return m_repository.AllFacts();
+        CFactStore::FactList facts = m_repository.AllFacts();
+        if (m_fillingAll) {
+            FileList none;
+            ShareFollowed(none, facts);
+        }
+        return facts;
     }
     if (files.isEmpty())
         return {};
@@ -317,23 +327,61 @@ void CListFiller::ShowMissing(qint32 FileID) {
     UpdateOtherLists(nullptr, {{MakeKey(FileID), row}});
 }
 
-void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
+void CListFiller::Empty(CFileListView* L) {
     // Results of an earlier check must not reach the rows that follow.
     m_checker->Stop();
     L->Clear();
+}
+
+void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
+    Empty(L);
     FillList(L, rs);
 }
 
 void CListFiller::ShowFiles(CFileListView* L, const FileList& files) {
-    m_checker->Stop();
-    L->Clear();
+    Empty(L);
     FillList(L, files);
 }
 
 void CListFiller::ShowTagFiles(CFileListView* L, qint32 TagID) {
     m_fillingAll = TagID == 0;
     const auto filled = qScopeGuard([this] { m_fillingAll = false; });
-    ShowFiles(L, FilesOfTag(TagID));
+    if (m_fillingAll && m_lent) {
+        ShowFiles(L, m_lent->files);
+        return;
+    }
+    FileList files = FilesOfTag(TagID);
+    if (m_fillingAll) {
+        CFactStore::FactList none;
+        ShareFollowed(files, none);
+    }
+    ShowFiles(L, files);
+}
+
+void CListFiller::ShareFollowed(FileList& files, CFactStore::FactList& facts) const {
+    const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr;
+    if (followed == nullptr)
+        return;
+    // All three lists are in the order of their IDs (documents followed
+    // since come last, and are skipped): one walk matches them.
+    auto file = files.begin();
+    auto fact = facts.begin();
+    qint32 last = 0;
+    for (const CMoveRepair::Document& document : *followed) {
+        if (document.FileID < last)
+            break;
+        last = document.FileID;
+        while (file != files.end() && file->first < document.FileID)
+            ++file;
+        if (file != files.end() && file->first == document.FileID &&
+            file->second == document.Shortcut)
+            file->second = document.Shortcut;
+        while (fact != facts.end() && fact->first < document.FileID)
+            ++fact;
+        if (fact != facts.end() && fact->first == document.FileID &&
+            fact->second.path == document.Stored.Path)
+            fact->second.path = document.Stored.Path;
+    }
 }
 
 void CListFiller::KeepWholeRead() {
@@ -343,6 +391,14 @@ void CListFiller::KeepWholeRead() {
 std::optional<CListFiller::WholeRead> CListFiller::TakeWholeRead() {
     m_keepWholeRead = false;
     return std::exchange(m_wholeRead, std::nullopt);
+}
+
+CListFiller::WholeRead CListFiller::ReadWhole() {
+    return {FilesOfTag(0), m_repository.AllFacts()};
+}
+
+void CListFiller::LendWholeRead(std::optional<WholeRead> read) {
+    m_lent = std::move(read);
 }
 
 void CListFiller::ShowRecentFiles(CFileListView* L, CRecentFiles& Finder) {

@@ -4,12 +4,14 @@
 #include "CFactStore.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
+#include "CMoveRepair.h"
 #include "CRecordset.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,6 +60,8 @@ public:
     CFactChecker& Checker() { return *m_checker; }
     // Takes in one batch of check results for the list of run Run.
     void ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch);
+    // Empties L, and stops the check of its rows.
+    void Empty(CFileListView* L);
     // Empties L and fills it from rs, or with the files of TagID.
     void ShowFiles(CFileListView* L, CRecordset& rs);
     void ShowFiles(CFileListView* L, const FileList& files);
@@ -84,10 +88,22 @@ public:
     };
     void KeepWholeRead();
     std::optional<WholeRead> TakeWholeRead();
+    // Both read now, as that fill would read them.
+    WholeRead ReadWhole();
+    // The next fills of the list of all files show read instead of reading
+    // it again, until it is taken back (nullopt).
+    void LendWholeRead(std::optional<WholeRead> read);
+    // The documents followed for their moves, in the order of their IDs
+    // (null while none are): a fill of the list of all files shares their
+    // strings where they agree, instead of holding a second copy of each.
+    using FollowedDocuments = std::function<const QList<CMoveRepair::Document>*()>;
+    void setFollowedDocuments(FollowedDocuments documents) { m_followed = std::move(documents); }
 
 private:
     // The stored facts of the listed files, in the order of their IDs.
     CFactStore::FactList FactsOfFiles(const FileList& files, bool* whole = nullptr);
+    // Strings of a whole reading replaced by the followed documents' equal ones.
+    void ShareFollowed(FileList& files, CFactStore::FactList& facts) const;
     // The row of a file known from its stored facts.
     static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
     // The size (column 1) or date (column 2) text of a document that is there.
@@ -109,6 +125,8 @@ private:
     bool m_keepWholeRead = false;
     bool m_fillingAll = false; // the list being filled holds every file
     std::optional<WholeRead> m_wholeRead;
+    std::optional<WholeRead> m_lent;
+    FollowedDocuments m_followed;
     std::unique_ptr<CFactChecker> m_checker;
     QPointer<CFileListView> m_checkedList;
     QPointer<CFileListViews> m_lists;

@@ -63,6 +63,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -203,6 +204,9 @@ void FormMain::LoadCollecting() {
     connect(FRecentFiles.get(), &CRecentFiles::OnFound, this, &FormMain::FRecentFiles_OnFound);
     m_collector = std::make_unique<CFileCollector>(*gRepository);
     m_filler = std::make_unique<CListFiller>(*gRepository);
+    m_filler->setFollowedDocuments([this]() -> const QList<CMoveRepair::Document>* {
+        return FMoveFollower ? &FMoveFollower->Documents() : nullptr;
+    });
     m_walk = std::make_unique<CDocumentWalk>(*gRepository, *FPathFinder, *m_collector, this);
     m_leftOut = std::make_unique<CLeftOutReport>(this);
     m_desktopTags = std::make_unique<CDesktopTags>(*gRepository, this);
@@ -597,11 +601,13 @@ void FormMain::AddDroppedFiles(const QMimeData* Data, qint32 TagID) {
     m_collector->LeftOut().Clear();
     QStringList folders;
     const QStringList files = CFileCollector::DroppedFiles(Data, &folders, &m_collector->LeftOut());
-    if ((files.isEmpty() && folders.isEmpty()) || WritesBlocked())
+    if ((files.isEmpty() && folders.isEmpty()) || WritesBlocked()) {
+        ShowLinkedTo(TagID);
         return;
+    }
     CDataFolderWatch::RequireWritable();
     m_walk->CollectDrop(files, folders, TagID);
-    FollowRegisteredDocuments();
+    FollowAfter([&] { ShowLinkedTo(TagID); }, TagID == 0);
 }
 
 // ------------------------------------------------------------------ handlers
@@ -641,7 +647,6 @@ void FormMain::FCategory_OnDrop(const QMimeData* Data, QTreeWidgetItem* Node) {
         if (IsExtensionCategory(ID) || LinkDraggedRows(Data, ID))
             return;
         AddDroppedFiles(Data, ID);
-        ShowLinkedTo(ID);
         ReportLeftOut(m_collector->LeftOut());
     });
 }
@@ -654,7 +659,6 @@ void FormMain::FFileListViews_OnDrop(const QString& Key, const QMimeData* Data) 
         if (LinkDraggedRows(Data, ID))
             return;
         AddDroppedFiles(Data, ID);
-        ShowLinkedTo(ID);
         ReportLeftOut(m_collector->LeftOut());
     });
 }
@@ -958,10 +962,9 @@ void FormMain::SyncCategories() {
 void FormMain::Repository_OnChanged() {
     Handle(!m_unloaded && gRepository != nullptr && FCategory != nullptr, [&] {
         SyncCategories();
-        RefillLists();
         // Documents added or relinked from the command line are followed
         // under the paths they have now.
-        FollowRegisteredDocuments();
+        FollowAfter([this] { RefillLists(); }, m_listKeys.contains(MakeKey(0)));
     });
 }
 
@@ -1252,9 +1255,23 @@ void FormMain::StartMoveFollowing() {
     m_fingerprints->Start();
 }
 
-void FormMain::FollowRegisteredDocuments() {
-    if (m_moves)
-        m_moves->FollowRegistered();
+void FormMain::FollowAfter(const std::function<void()>& refill, bool fillsAll) {
+    if (!m_moves || !fillsAll) {
+        refill();
+        if (m_moves)
+            m_moves->FollowRegistered();
+        return;
+    }
+    // The follower and the list of all files share one reading, made before
+    // the refill. The list's rows and the follower's earlier reading are let
+    // go first, so that two copies of every path are never held at once.
+    if (CFileListView* all = FFileListViews->Item(MakeKey(0)))
+        m_filler->Empty(all);
+    CListFiller::WholeRead read = m_filler->ReadWhole();
+    m_moves->FollowRegistered(read);
+    m_filler->LendWholeRead(std::move(read));
+    const auto takenBack = qScopeGuard([this] { m_filler->LendWholeRead(std::nullopt); });
+    refill();
 }
 
 void FormMain::FMoveFollower_OnRelinked(qint32 FileID, const QString& Shortcut,

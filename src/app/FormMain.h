@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -229,7 +230,9 @@ private:
     // Watches the documents' folders, offers the search for missing ones and
     // runs it at start when documents are missing.
     void LoadMoveFollowing();
-    void FollowRegisteredDocuments();
+    // Runs refill and follows every registered document as it is now;
+    // fillsAll: refill fills the list of all files.
+    void FollowAfter(const std::function<void()>& refill, bool fillsAll);
     void FillList(CFileListView* L, CRecordset& rs);
     void ShowCount(const QString& Key);
     // The list of the selected tab, or none before any tab holds one.

@@ -53,17 +53,19 @@ QList<CMoveRepair::Document> CMoveRepair::Registered(CVolloDB& repository) {
 
 QList<CMoveRepair::Document> CMoveRepair::Registered(QList<std::pair<qint32, QString>> files,
                                                      const CFactStore::FactList& facts) {
-    std::sort(files.begin(), files.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
+    // The list may be shared with the window's: read, not written, unless
+    // it is out of order.
+    const auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(files.cbegin(), files.cend(), byID))
+        std::sort(files.begin(), files.end(), byID);
     QList<Document> documents;
     documents.reserve(std::min(facts.size(), files.size()));
     auto known = facts.cbegin();
-    for (auto& [id, shortcut] : files) {
+    for (const auto& [id, shortcut] : std::as_const(files)) {
         while (known != facts.cend() && known->first < id)
             ++known;
         if (known != facts.cend() && known->first == id)
-            documents.append(Document{id, std::move(shortcut),
-                                      CMoveMatcher::FromStored(known->second),
+            documents.append(Document{id, shortcut, CMoveMatcher::FromStored(known->second),
                                       known->second.missing});
     }
     return documents;

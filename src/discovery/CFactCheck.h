@@ -7,7 +7,7 @@
 
 // One list row handed to the background check, and what the check found.
 struct CFactCheck {
-    enum Outcome {
+    enum Outcome : quint8 {
         Unchanged, // the stored facts still hold
         Changed,   // the document is there with other facts (fresh holds them)
         Missing,   // the shortcut is there, its document is not
@@ -15,14 +15,15 @@ struct CFactCheck {
         Unknown,   // the shortcut could not be looked at (kept as it is)
     };
 
-    qint32 fileID = 0;
+    // Small members last: a long list holds one of these per row while it
+    // is checked.
     quint64 param = 0; // the row in its list
     QString shortcut;
-    bool known = false; // stored holds facts
     CFileFacts stored;
-
-    Outcome outcome = Unknown;
     CFileFacts fresh;
+    qint32 fileID = 0;
+    bool known = false; // stored holds facts
+    Outcome outcome = Unknown;
 };
 
 Q_DECLARE_METATYPE(CFactCheck)

@@ -76,6 +76,8 @@ quint64 CFactChecker::Start(QList<CFactCheck> rows) {
         }
         if (!*cancel)
             Deliver(run, batch, true);
+        // The thread object lives until the next check; the rows need not.
+        rows = {};
     });
     // The thread starts once the owner's thread is back in its event loop:
     // the rows just added are shown first, without the check competing.
