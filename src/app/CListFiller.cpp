@@ -234,7 +234,7 @@ bool CListFiller::StoreChecked(const CFactCheck& check) {
         return false;
     case CFactCheck::Missing:
     case CFactCheck::Changed:
-        m_repository.StoreFacts(check.fileID, check.fresh);
+        m_repository.StoreFacts(check.fileID, *check.fresh);
         return true;
     default:
         return true;
@@ -277,7 +277,7 @@ void CListFiller::ApplyChecked(quint64 Run, const QList<CFactCheck>& Batch) {
                 continue;
             }
             const bool missing = check.outcome == CFactCheck::Missing;
-            const CFileFacts& shown = missing && check.known ? check.stored : check.fresh;
+            const CFileFacts& shown = missing && check.known ? check.stored : *check.fresh;
             const ShownFacts row{{check.param,
                                   missing ? tr("見つかりません") : SizeText(shown.size),
                                   DateTextOf(shown), missing},

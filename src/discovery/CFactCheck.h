@@ -4,6 +4,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <memory>
 
 // One list row handed to the background check, and what the check found.
 struct CFactCheck {
@@ -20,7 +21,9 @@ struct CFactCheck {
     quint64 param = 0; // the row in its list
     QString shortcut;
     CFileFacts stored;
-    CFileFacts fresh;
+    // What was found, for Changed and Missing only: held apart, as most rows
+    // come back unchanged.
+    std::shared_ptr<const CFileFacts> fresh;
     qint32 fileID = 0;
     bool known = false; // stored holds facts
     Outcome outcome = Unknown;

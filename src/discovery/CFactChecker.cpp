@@ -40,19 +40,21 @@ void CFactChecker::Check(CFactCheck& row) {
         row.outcome = CFactCheck::Unknown;
         return;
     }
-    row.fresh = CFileFacts::Stat(target);
-    if (row.fresh.missing) {
+    CFileFacts fresh = CFileFacts::Stat(target);
+    if (fresh.missing) {
         row.outcome = CFactCheck::Missing;
-        row.fresh.path = target;
+        fresh.path = target;
+        row.fresh = std::make_shared<const CFileFacts>(std::move(fresh));
         return;
     }
-    if (row.known && row.stored.path == target && row.fresh.SameFile(row.stored)) {
+    if (row.known && row.stored.path == target && fresh.SameFile(row.stored)) {
         row.outcome = CFactCheck::Unchanged;
         return;
     }
     // Only a document that changed is read for its fingerprint.
-    row.fresh = CFileFacts::Read(target);
-    row.outcome = row.fresh.missing ? CFactCheck::Missing : CFactCheck::Changed;
+    fresh = CFileFacts::Read(target);
+    row.outcome = fresh.missing ? CFactCheck::Missing : CFactCheck::Changed;
+    row.fresh = std::make_shared<const CFileFacts>(std::move(fresh));
 }
 
 quint64 CFactChecker::Start(QList<CFactCheck> rows) {

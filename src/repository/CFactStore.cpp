@@ -175,6 +175,9 @@ QHash<qint32, CFileFacts> CFactStore::Load(const QList<qint32>& fileIDs) {
 
 CFactStore::FactList CFactStore::LoadAll() {
     FactList result;
+    // Grown by doubling, a list of every document's facts would leave the
+    // smaller copies behind as holes in the heap.
+    result.reserve(Count());
     m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns +
                                   QStringLiteral(" FROM filefacts ORDER BY fileID"),
                               {}, [&result](const CDatabase::Row& row) {
