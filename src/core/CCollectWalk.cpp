@@ -61,7 +61,7 @@ void CCollectWalk::CollectDrop(const QStringList& Files, const QStringList& Fold
 }
 
 void CCollectWalk::Found(const QString& FileName) {
-    if (m_collector.CollectFound(FileName, m_tag))
+    if (m_collector.CollectFound(FileName, m_tag, m_finder.FoundStat()))
         ++m_count;
     if (m_batch)
         m_batch->Step();

@@ -242,7 +242,7 @@ bool CFileCollector::IsCollectedExtension(const QString& ext) {
     return found;
 }
 
-bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID) {
+bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID, const struct stat* Found) {
     // The extension of the name itself: a dot in a folder name is none, and
     // a name without extension (or ending in a bare dot, which every list
     // text contains) is no document of a listed type.
@@ -255,8 +255,11 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID) {
     // The walk reports links and special files as it finds them; only what
     // leads to a regular file is a document.
     CFileFacts document;
-    const QString refusal = NotDocumentReason(FileName, &document);
-    if (!refusal.isEmpty()) {
+    // A regular file that is no link is as the walk saw it: no second look,
+    // which from the root would cost a lookup of every folder on the way.
+    if (Found != nullptr && S_ISREG(Found->st_mode)) {
+        document = CFileFacts::Of(FileName, *Found);
+    } else if (const QString refusal = NotDocumentReason(FileName, &document); !refusal.isEmpty()) {
         m_leftOut.Add(FileName, refusal);
         return false;
     }

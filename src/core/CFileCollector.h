@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+struct stat;
+
 class CTagImport;
 class CTagMirror;
 class CVolloDB;
@@ -60,8 +62,10 @@ public:
     // the text of the collected extensions (letter case ignored). Returns
     // whether it was collected; a document whose shortcut cannot be made is
     // added to LeftOut instead of stopping the walk.
-    // A TagID above 0 links the document to that category too.
-    bool CollectFound(const QString& FileName, qint32 TagID = 0);
+    // A TagID above 0 links the document to that category too. Found is what
+    // the walk read of the entry without following a link, when it has it.
+    bool CollectFound(const QString& FileName, qint32 TagID = 0,
+                      const struct stat* Found = nullptr);
     // An entry the walk could not take: kept in LeftOut when it is a folder
     // or a document of a collected type.
     void LeftOutFound(const QString& FilePath, const QString& Reason);

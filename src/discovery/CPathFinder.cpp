@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHash>
 #include <QList>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
@@ -226,6 +227,8 @@ struct CPathFinder::Walk {
                         throw CError(EOVERFLOW,
                                      QStringLiteral("The count of found files overflowed"));
                     ++self->m_foundCount;
+                    self->m_foundStat = &e.st;
+                    const auto told = qScopeGuard([this] { self->m_foundStat = nullptr; });
                     emit self->OnFound(fullPath, AgeText(e.st));
                 }
             }

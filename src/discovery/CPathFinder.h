@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+struct stat;
+
 // Walks a folder depth first, in the order the file system lists it, and
 // reports every entry whose own name matches Pattern and whose attribute bits
 // all lie within AttributeEx. Events arrive synchronously inside FindFile.
@@ -50,6 +52,9 @@ public:
     // Runs the whole walk. Throws CError when the found count would overflow;
     // an error thrown by a handler ends the walk and reaches the caller.
     void FindFile(const QString& FilePath);
+    // While OnFound is being raised: the found entry's facts as the walk read
+    // them, links not followed. Null at any other time.
+    const struct stat* FoundStat() const { return m_foundStat; }
 
 public slots:
     // Makes the running FindFile stop after the entry at hand; it still
@@ -80,4 +85,5 @@ private:
     QString m_filePath;
     qint32 m_foundCount = 0;
     bool m_cancelled = false;
+    const struct stat* m_foundStat = nullptr;
 };
