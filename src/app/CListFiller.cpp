@@ -102,10 +102,15 @@ void CListFiller::FillList(CFileListView* L, CRecordset& rs) {
 
 void CListFiller::FillList(CFileListView* L, const FileList& files) {
     CBusyIndicator busy;
-    if (L->ListView() != nullptr)
-        L->ListView()->Model()->setFactTextSource(&CListFiller::FactText);
     bool whole = false;
     CFactStore::FactList facts = FactsOfFiles(files, &whole);
+    FillList(L, files, std::move(facts), whole);
+}
+
+void CListFiller::FillList(CFileListView* L, const FileList& files, CFactStore::FactList facts,
+                           bool whole) {
+    if (L->ListView() != nullptr)
+        L->ListView()->Model()->setFactTextSource(&CListFiller::FactText);
     // Files come mostly in the order of their IDs, as the facts do: each
     // file's facts are looked for from where the last ones were found.
     auto lastFound = facts.cbegin();
@@ -341,6 +346,12 @@ void CListFiller::ShowFiles(CFileListView* L, CRecordset& rs) {
 void CListFiller::ShowFiles(CFileListView* L, const FileList& files) {
     Empty(L);
     FillList(L, files);
+}
+
+void CListFiller::ShowFiles(CFileListView* L, const FileList& files, CFactStore::FactList facts) {
+    Empty(L);
+    CBusyIndicator busy;
+    FillList(L, files, std::move(facts), false);
 }
 
 void CListFiller::ShowTagFiles(CFileListView* L, qint32 TagID) {

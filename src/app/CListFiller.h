@@ -65,6 +65,9 @@ public:
     // Empties L and fills it from rs, or with the files of TagID.
     void ShowFiles(CFileListView* L, CRecordset& rs);
     void ShowFiles(CFileListView* L, const FileList& files);
+    // The same with the files' stored facts read already, in the order of
+    // their IDs (off the window's thread).
+    void ShowFiles(CFileListView* L, const FileList& files, CFactStore::FactList facts);
     void ShowTagFiles(CFileListView* L, qint32 TagID);
     // Empties L and lets Finder walk the recent documents; each one it
     // reports comes back through AddRecentRow.
@@ -100,6 +103,9 @@ public:
     void setFollowedDocuments(FollowedDocuments documents) { m_followed = std::move(documents); }
 
 private:
+    // FillList with the files' facts read already; whole: they are every
+    // file's facts.
+    void FillList(CFileListView* L, const FileList& files, CFactStore::FactList facts, bool whole);
     // The stored facts of the listed files, in the order of their IDs.
     CFactStore::FactList FactsOfFiles(const FileList& files, bool* whole = nullptr);
     // Strings of a whole reading replaced by the followed documents' equal ones.

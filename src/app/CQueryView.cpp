@@ -257,6 +257,7 @@ void CQueryView::Look(quint64 Generation, const QString& Query, const QString& S
                       const QList<QVariant>& Values) {
     // On the pool's thread: nothing here touches a widget.
     CQueryCompiler::FileList files;
+    CFactStore::FactList facts;
     bool looked = false;
     try {
         auto connection = std::make_shared<CDatabase>();
@@ -267,6 +268,14 @@ void CQueryView::Look(quint64 Generation, const QString& Query, const QString& S
             m_running = connection;
         }
         files = CQueryCompiler(*connection).Run({Sql, Values});
+        // The rows' facts are read here too: the window's thread only shows.
+        if (!files.isEmpty() && CFactStore::HasTable(*connection)) {
+            QList<qint32> ids;
+            ids.reserve(files.size());
+            for (const auto& file : std::as_const(files))
+                ids << file.first;
+            facts = CFactStore(*connection).LoadList(ids);
+        }
         looked = true;
     } catch (const CError&) {
         // Interrupted for newer text, or unreadable now: nothing is shown.
@@ -277,9 +286,9 @@ void CQueryView::Look(quint64 Generation, const QString& Query, const QString& S
     }
     QMetaObject::invokeMethod(
         this,
-        [this, Generation, Query, files, looked] {
+        [this, Generation, Query, files, facts = std::move(facts), looked]() mutable {
             if (Generation == m_generation && looked)
-                Apply(Query, files);
+                Apply(Query, files, std::move(facts));
         },
         Qt::QueuedConnection);
 }
@@ -291,7 +300,8 @@ void CQueryView::ShowResults(const QString& Query, const QList<std::pair<qint32,
     Apply(Query, Files);
 }
 
-void CQueryView::Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files) {
+void CQueryView::Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files,
+                       std::optional<CFactStore::FactList> Facts) {
     if (!m_results)
         return;
     m_lastRun = Query;
@@ -299,6 +309,9 @@ void CQueryView::Apply(const QString& Query, const QList<std::pair<qint32, QStri
         m_field->setEditText(Query);
     if (m_tabs != nullptr && !Query.trimmed().isEmpty())
         m_tabs->SelectTab(ResultsKey());
-    m_filler.ShowFiles(m_results, Files);
+    if (Facts)
+        m_filler.ShowFiles(m_results, Files, std::move(*Facts));
+    else
+        m_filler.ShowFiles(m_results, Files);
     emit OnShown(ResultsKey());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CFactStore.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -8,6 +10,7 @@
 #include <QTimer>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 class CAnchor;
@@ -107,7 +110,9 @@ private:
     mutable std::mutex m_runningLock;
     std::shared_ptr<CDatabase> m_running; // the lookup's connection
     void Interrupt();
-    void Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files);
+    // Facts: the files' stored facts, when the lookup read them.
+    void Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files,
+               std::optional<CFactStore::FactList> Facts = std::nullopt);
     void Look(quint64 Generation, const QString& Query, const QString& Sql,
               const QList<QVariant>& Values);
     // Last: it waits for its lookup before the rest goes.
