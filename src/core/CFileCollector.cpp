@@ -50,7 +50,7 @@ void CFileCollector::EndBatch() {
     m_extensionCache.clear();
 }
 
-qint32 CFileCollector::AddFileRow(const QString& FileName) {
+qint32 CFileCollector::AddFileRow(const QString& FileName, bool* added) {
     const QString select = FillPlaceholders(Query(QStringLiteral("getFileName")),
                                             {{QStringLiteral("%fileName"), FileName}});
     // The day of registration, not a date of the document. The local date
@@ -64,7 +64,7 @@ qint32 CFileCollector::AddFileRow(const QString& FileName) {
     const QString insert = FillPlaceholders(
         Query(QStringLiteral("addFileName")),
         {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), m_today}});
-    return m_repository.UpdateItem(select, insert);
+    return m_repository.UpdateItem(select, insert, added);
 }
 
 qint32 CFileCollector::RegisterFile(const QString& FileName) {
@@ -84,8 +84,13 @@ qint32 CFileCollector::RegisterFile(const QString& FileName, const CFileFacts& D
         QDir::cleanPath(Document.path) != Document.path ||
         Document.path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
         return RegisterFile(FileName);
-    const qint32 id = AddFileRow(FileName);
-    m_repository.RecordFacts(id, Document);
+    bool added = false;
+    const qint32 id = AddFileRow(FileName, &added);
+    // A row made just now has no facts to compare with (its ID is new).
+    if (added)
+        m_repository.StoreFacts(id, Document);
+    else
+        m_repository.RecordFacts(id, Document);
     if (m_import)
         m_import->GatherTarget(id, Document.path);
     return id;

@@ -96,7 +96,7 @@ private:
     QStringList m_extensionTexts;          // column 0 of every getFileExt row, lower case
     QHash<QString, bool> m_extensionCache; // lower-case extension -> collected
     // The file row of a shortcut path, added when missing; nothing else.
-    qint32 AddFileRow(const QString& FileName);
+    qint32 AddFileRow(const QString& FileName, bool* added = nullptr);
     CLeftOut m_leftOut;
     CTagMirror* m_mirror = nullptr;
     CTagImport* m_import = nullptr;

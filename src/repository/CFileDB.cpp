@@ -375,10 +375,12 @@ qint32 CFileDB::AddItem(const QString& strSql) {
     return static_cast<qint32>(id);
 }
 
-qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert) {
+qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added) {
     qint64 id = 0;
     const auto lookUpOrAdd = [&] {
         CRecordset rs = RunSQL(sqlSelect);
+        if (added != nullptr)
+            *added = rs.IsEOF();
         id = rs.IsEOF() ? AddItem(sqlInsert) : rs.Field(QStringLiteral("ID")).toLongLong();
     };
     // The lookup and the insert share one write transaction: another program

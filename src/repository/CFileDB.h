@@ -26,7 +26,8 @@ public:
     QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
     qint32 AddItem(const QString& strSql);
     // The row's identity found by the select, or that of the row the insert adds.
-    qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);
+    // added: set to whether the row was made here rather than found.
+    qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added = nullptr);
     // Runs writes whose results nobody reads (links of many documents) and
     // keeps the bookkeeping once for all of them instead of once each.
     void RunSQLBatch(const QStringList& Statements);

@@ -135,8 +135,8 @@ CRecordset CVolloDB::RunQuery(const QString& Key) {
     return m_fileDB->RunQuery(Key);
 }
 
-qint32 CVolloDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert) {
-    return m_fileDB->UpdateItem(sqlSelect, sqlInsert);
+qint32 CVolloDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added) {
+    return m_fileDB->UpdateItem(sqlSelect, sqlInsert, added);
 }
 
 CRecordset CVolloDB::GetTagOfFile(qint32 FileID) {

@@ -51,7 +51,7 @@ public:
     void RunSQLBatch(const QString& Statement, const QList<QVariantList>& Values);
     QString GetQuery(const QString& Key);
     CRecordset RunQuery(const QString& Key);
-    qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert);
+    qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added = nullptr);
     CRecordset GetTagOfFile(qint32 FileID);
 
     // Stored facts of registered documents (see CFactStore). Without a facts
