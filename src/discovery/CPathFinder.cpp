@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
@@ -79,7 +80,8 @@ constexpr qint64 kEpochTo1601Seconds = 11644473600LL;
 
 struct Entry {
     QString name;
-    bool faithful; // the name survives decoding and encoding unchanged
+    qsizetype rawSize; // the name's length in bytes, as the file system has it
+    bool faithful;     // the name survives decoding and encoding unchanged
     bool isDir;
     bool statted;
     struct stat st;
@@ -169,7 +171,13 @@ struct CPathFinder::Walk {
                 continue;
             Entry e{};
             e.name = QFile::decodeName(raw);
-            e.faithful = CLeftOut::IsFaithfulName(raw);
+            e.rawSize = qsizetype(std::strlen(raw));
+            // Most names are plain ASCII, which always survives; others are
+            // encoded back from the name just decoded.
+            e.faithful =
+                std::all_of(raw, raw + e.rawSize,
+                            [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }) ||
+                QFile::encodeName(e.name) == QByteArrayView(raw, e.rawSize);
             if (!pattern.Matches(e.name))
                 continue;
             e.statted = false;
@@ -196,12 +204,13 @@ struct CPathFinder::Walk {
         std::vector<Entry> entries;
         if (!List(folder, entries))
             return;
+        const qsizetype folderSize = QFile::encodeName(folder).size();
 
         for (const Entry& e : entries) {
             if (self->m_cancelled)
                 return;
             const QString fullPath = folder + e.name;
-            if (QFile::encodeName(fullPath).size() >= PATH_MAX) {
+            if (folderSize + e.rawSize >= PATH_MAX) {
                 // A folder is told with its separator: the documents in it
                 // are what is left out.
                 if (!e.isDir)
