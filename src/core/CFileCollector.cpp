@@ -120,16 +120,16 @@ QStringList CFileCollector::DroppedFiles(const QMimeData* Data, QStringList* Fol
         return files;
     const QList<QUrl> urls = Data->urls();
     for (const QUrl& url : urls) {
-        const QString reason = DropRefusal(url);
+        struct stat st {};
+        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        const QString reason = path.isEmpty() ? DropRefusal(url) : DropRefusal(path, &st);
         if (!reason.isEmpty()) {
             if (LeftOut)
                 LeftOut->Add(url.isLocalFile() ? url.toLocalFile() : url.toDisplayString(), reason);
             continue;
         }
-        const QString path = url.toLocalFile();
         // A shortcut counts as a file whatever it points to.
-        const QFileInfo info(path);
-        if (!info.isSymLink() && info.isDir()) {
+        if (S_ISDIR(st.st_mode)) {
             if (Folders)
                 Folders->append(path);
         } else {
@@ -147,10 +147,14 @@ QString CFileCollector::DropRefusal(const QUrl& Url) {
                         "そのファイルをドロップしてください。")
                    : tr("このコンピュータの上のファイルではありません。");
     }
+    struct stat st;
+    return DropRefusal(Url.toLocalFile(), &st);
+}
+
+QString CFileCollector::DropRefusal(const QString& path, struct stat* Found) {
     // The drop names the file by text; a name that is not valid text comes
     // out as a path to nothing, and such a path is never registered.
-    const QString path = Url.toLocalFile();
-    struct stat st;
+    struct stat& st = *Found;
     if (lstat(QFile::encodeName(path).constData(), &st) != 0)
         return errno != ENOENT ? CLeftOut::ReasonFor(errno)
                                : tr("見つかりません。名前に UTF-8 でない文字が含まれているか、"
@@ -204,9 +208,14 @@ void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
 qint32 CFileCollector::CollectFile(const QString& File) {
     // A shortcut to nothing would be registered as a document.
     // A link that leads to no regular file (itself, a device) is no document.
-    QString refusal = DropRefusal(QUrl::fromLocalFile(File));
+    struct stat st {};
+    QString refusal =
+        File.isEmpty() ? DropRefusal(QUrl::fromLocalFile(File)) : DropRefusal(File, &st);
     CFileFacts document;
-    if (refusal.isEmpty())
+    // A regular file that is no link needs no second look.
+    if (refusal.isEmpty() && S_ISREG(st.st_mode))
+        document = CFileFacts::Of(File, st);
+    else if (refusal.isEmpty())
         refusal = NotDocumentReason(File, &document);
     if (!refusal.isEmpty()) {
         m_leftOut.Add(File, refusal);

@@ -44,6 +44,9 @@ public:
                                     CLeftOut* LeftOut = nullptr);
     // Why a dropped URL cannot be collected; empty when it can.
     static QString DropRefusal(const QUrl& Url);
+    // The same for a local path, with what lstat found of it (set when the
+    // answer is no refusal).
+    static QString DropRefusal(const QString& Path, struct stat* Found);
     // Why the file at Path, links followed, is no document (a FIFO, a
     // device, a socket, a folder, a link to nothing or to itself); empty
     // when it is a regular file.
