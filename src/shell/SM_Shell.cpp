@@ -117,8 +117,11 @@ QString DocumentPath(const QString& path) {
 }
 
 int DocumentIconIndex(const QString& documentPath) {
+    return DocumentIconIndexOfName(BM_Library::FileNameOf(documentPath));
+}
+
+int DocumentIconIndexOfName(const QString& name) {
     IconCache& cache = Icons();
-    const QString name = BM_Library::FileNameOf(documentPath);
     const qsizetype dot = name.indexOf(QLatin1Char('.'), 1);
     // Types are told by name alone: reading 100,000 documents to guess their
     // type would make a long list slow to fill.

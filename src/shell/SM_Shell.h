@@ -21,6 +21,8 @@ QString DocumentPath(const QString& path);
 int SystemIconIndex(const QString& path, bool small = true);
 // The same for a document path (no shortcut is read).
 int DocumentIconIndex(const QString& documentPath);
+// The same from the document's name alone (no folder).
+int DocumentIconIndexOfName(const QString& name);
 QIcon SystemIcon(int index);
 int SystemIconCount();
 

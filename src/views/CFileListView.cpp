@@ -217,11 +217,12 @@ quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
         throw CError(0, tr("The file list is not bound to a list"));
     QList<CFileListModel::NewRow> rows;
     rows.reserve(Rows.size());
-    for (const KnownRow& known : Rows)
-        rows.append({BM_Library::FileNameOf(known.documentPath),
-                     SM_Shell::DocumentIconIndex(known.documentPath), known.texts, known.key,
-                     known.filePath, known.missing, known.texts.isEmpty(), known.size,
-                     known.modified});
+    for (const KnownRow& known : Rows) {
+        QString name = BM_Library::FileNameOf(known.documentPath);
+        const int icon = SM_Shell::DocumentIconIndexOfName(name);
+        rows.append({std::move(name), icon, known.texts, known.key, known.filePath, known.missing,
+                     known.texts.isEmpty(), known.size, known.modified});
+    }
     const quint64 first = mvarListView->Model()->AddRows(std::move(rows));
     quint64 param = first;
     for (const KnownRow& known : Rows) {
