@@ -121,8 +121,11 @@ CFileListView* CQueryView::Bind(CAnchor& Anchor, CCategoryLists& Lists, CTabView
                                 CFileListViews& Views) {
     m_tabs = &Tabs;
     m_results = Lists.Add(ResultsKey(), tr("検索結果"), m_repository, Anchor, Tabs, Views);
-    if (m_results)
+    if (m_results) {
         m_results->setCategoryRemovable(false);
+        if (m_results->ListView() != nullptr)
+            m_results->ListView()->Model()->setYieldBeforeLargeFlush(true);
+    }
     return m_results;
 }
 

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMetaObject>
 #include <QPalette>
+#include <QTimer>
 #include <algorithm>
 #include <numeric>
 
@@ -100,6 +101,7 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
 }
 
 void CFileListModel::ReserveRows(qsizetype count) {
+    m_largeFillComing = count;
     m_rows.reserve(m_rows.size() + size_t(count));
     if (!m_positionsDirty)
         m_positions.reserve(qsizetype(m_rows.size()) + count);
@@ -392,6 +394,21 @@ void CFileListModel::setSortOrder(int order) {
 }
 
 void CFileListModel::scheduleFlush() {
+    // A queued call would run in the same pass over posted events as the
+    // fill that adds the rows. The timer is started again with every run of
+    // rows, so it comes due only after the last one.
+    constexpr qsizetype kLarge = 10000;
+    if (m_yieldBeforeLargeFlush && m_largeFillComing > kLarge) {
+        if (!m_largeFlush) {
+            m_largeFlush = new QTimer(this);
+            m_largeFlush->setSingleShot(true);
+            m_largeFlush->setInterval(1);
+            m_largeFlush->setTimerType(Qt::PreciseTimer);
+            connect(m_largeFlush, &QTimer::timeout, this, &CFileListModel::Flush);
+        }
+        m_largeFlush->start();
+        return;
+    }
     if (m_flushQueued)
         return;
     m_flushQueued = true;
@@ -405,6 +422,7 @@ void CFileListModel::scheduleFlush() {
 }
 
 void CFileListModel::Flush() {
+    m_largeFillComing = 0;
     if (m_announced < int(m_rows.size())) {
         beginInsertRows({}, m_announced, int(m_rows.size()) - 1);
         m_announced = int(m_rows.size());

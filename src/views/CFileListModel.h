@@ -16,6 +16,8 @@
 // Rows added are announced to views in batches and, while the list is sorted,
 // sorted into place in one pass, so filling 100,000 rows stays fast. Sorting
 // compares collation keys made once per distinct text, not texts per comparison.
+class QTimer;
+
 class CFileListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -84,6 +86,11 @@ public:
     // looked at.
     using FactTextSource = std::function<QString(int column, qint64 size, qint64 modified)>;
     void setFactTextSource(FactTextSource source);
+    // A list that follows typing: when a large number of rows is announced
+    // (ReserveRows), they are sorted and shown a moment after the last of
+    // them is added, on a later turn of the event loop, so that keys typed
+    // meanwhile are taken between the two halves of the work.
+    void setYieldBeforeLargeFlush(bool value) { m_yieldBeforeLargeFlush = value; }
 
     // Sorting: by the texts of column SortKey (0 = row text), ascending
     // (SortOrder 0) or descending (1), in the user's locale collation. A
@@ -163,6 +170,9 @@ private:
     int m_announced = 0;       // rows views know of
     bool m_orderDirty = false; // rows may be out of sorted order
     bool m_flushQueued = false;
+    bool m_yieldBeforeLargeFlush = false;
+    qsizetype m_largeFillComing = 0; // rows announced by ReserveRows, until flushed
+    QTimer* m_largeFlush = nullptr;
     QStringList m_headers;
     quint64 m_nextParam = 1;
     bool m_sorted = false;

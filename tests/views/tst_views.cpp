@@ -164,6 +164,30 @@ private slots:
             QCOMPARE(at.data(CFileListModel::TagRole).toString(), "tag " + name);
         }
     }
+
+    // A long fill of a list that follows typing is sorted and shown on a
+    // later turn of the event loop, after its last run of rows.
+    void longFillShownOnALaterTurn() {
+        CFileListModel model;
+        model.AddColumnHeader(QStringLiteral("名前"));
+        model.setSorted(true);
+        model.setYieldBeforeLargeFlush(true);
+        constexpr int kRows = 12000;
+        model.ReserveRows(kRows);
+        for (int run = 0; run < 3; ++run) {
+            QList<CFileListModel::NewRow> rows;
+            for (int i = run * kRows / 3; i < (run + 1) * kRows / 3; ++i) {
+                CFileListModel::NewRow row;
+                row.text = QStringLiteral("doc %1").arg(kRows - i, 5, 10, QLatin1Char('0'));
+                rows.append(std::move(row));
+            }
+            model.AddRows(std::move(rows));
+        }
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(model.rowCount(), 0);
+        QTRY_COMPARE(model.rowCount(), kRows);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("doc 00001"));
+    }
 };
 
 class TestFileListView : public QObject {
