@@ -125,7 +125,7 @@ QStringList CFileCollector::DroppedFiles(const QMimeData* Data, QStringList* Fol
         const QString reason = path.isEmpty() ? DropRefusal(url) : DropRefusal(path, &st);
         if (!reason.isEmpty()) {
             if (LeftOut)
-                LeftOut->Add(url.isLocalFile() ? url.toLocalFile() : url.toDisplayString(), reason);
+                LeftOut->Add(url.isLocalFile() ? path : url.toDisplayString(), reason);
             continue;
         }
         // A shortcut counts as a file whatever it points to.
@@ -172,7 +172,13 @@ QString CFileCollector::NotDocumentReason(const QString& Path) {
     return NotDocumentReason(Path, nullptr);
 }
 
-QString CFileCollector::NotDocumentReason(const QString& Path, CFileFacts* Facts) {
+QString CFileCollector::NotDocumentReason(const QString& Path, CFileFacts* Facts,
+                                          const struct stat* Seen) {
+    if (Seen != nullptr && S_ISREG(Seen->st_mode)) {
+        if (Facts)
+            *Facts = CFileFacts::Of(Path, *Seen);
+        return {};
+    }
     const QByteArray name = QFile::encodeName(Path);
     struct stat st;
     if (stat(name.constData(), &st) != 0) {
@@ -212,11 +218,8 @@ qint32 CFileCollector::CollectFile(const QString& File) {
     QString refusal =
         File.isEmpty() ? DropRefusal(QUrl::fromLocalFile(File)) : DropRefusal(File, &st);
     CFileFacts document;
-    // A regular file that is no link needs no second look.
-    if (refusal.isEmpty() && S_ISREG(st.st_mode))
-        document = CFileFacts::Of(File, st);
-    else if (refusal.isEmpty())
-        refusal = NotDocumentReason(File, &document);
+    if (refusal.isEmpty())
+        refusal = NotDocumentReason(File, &document, &st);
     if (!refusal.isEmpty()) {
         m_leftOut.Add(File, refusal);
         return 0;
@@ -269,11 +272,9 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID, const s
     // The walk reports links and special files as it finds them; only what
     // leads to a regular file is a document.
     CFileFacts document;
-    // A regular file that is no link is as the walk saw it: no second look,
-    // which from the root would cost a lookup of every folder on the way.
-    if (Found != nullptr && S_ISREG(Found->st_mode)) {
-        document = CFileFacts::Of(FileName, *Found);
-    } else if (const QString refusal = NotDocumentReason(FileName, &document); !refusal.isEmpty()) {
+    // What the walk saw spares a second look from the root, which would cost
+    // a lookup of every folder on the way.
+    if (const QString refusal = NotDocumentReason(FileName, &document, Found); !refusal.isEmpty()) {
         m_leftOut.Add(FileName, refusal);
         return false;
     }

@@ -51,8 +51,11 @@ public:
     // device, a socket, a folder, a link to nothing or to itself); empty
     // when it is a regular file.
     static QString NotDocumentReason(const QString& Path);
-    // The same, with the facts of a regular file given to Facts.
-    static QString NotDocumentReason(const QString& Path, CFileFacts* Facts);
+    // The same, with the facts of a regular file given to Facts. Seen is an
+    // lstat of Path made already, if any: a regular file that is no link
+    // needs no second look.
+    static QString NotDocumentReason(const QString& Path, CFileFacts* Facts,
+                                     const struct stat* Seen = nullptr);
     // Collects every file and links it to TagID. A file whose shortcut cannot
     // be made goes to LeftOut; the others are still collected. Repository
     // errors reach the caller.

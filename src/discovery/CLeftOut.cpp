@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -30,9 +31,16 @@ QString CLeftOut::Summary(qint32 Shown) const {
 }
 
 bool CLeftOut::IsFaithfulName(const char* Raw) {
-    const QByteArray again = QFile::encodeName(QFile::decodeName(Raw));
-    return std::strlen(Raw) == size_t(again.size()) &&
-           std::memcmp(Raw, again.constData(), size_t(again.size())) == 0;
+    const qsizetype size = qsizetype(std::strlen(Raw));
+    return IsFaithfulName(Raw, size, QFile::decodeName(QByteArray::fromRawData(Raw, size)));
+}
+
+bool CLeftOut::IsFaithfulName(const char* Raw, qsizetype Size, const QString& Decoded) {
+    // Plain ASCII always survives: most names need no encoding back.
+    if (std::all_of(Raw, Raw + Size,
+                    [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }))
+        return true;
+    return QFile::encodeName(Decoded) == QByteArrayView(Raw, Size);
 }
 
 QString CLeftOut::BadNameReason() {

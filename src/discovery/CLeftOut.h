@@ -35,6 +35,8 @@ public:
     // once decoded and encoded again; a name that does not (a Shift-JIS or
     // Latin-1 name on a UTF-8 system) names no file once it is text.
     static bool IsFaithfulName(const char* Raw);
+    // The same for Size bytes already decoded into Decoded.
+    static bool IsFaithfulName(const char* Raw, qsizetype Size, const QString& Decoded);
     // Reasons, as the user reads them.
     static QString BadNameReason();
     static QString ReasonFor(int Errno);

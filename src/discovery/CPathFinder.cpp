@@ -172,12 +172,7 @@ struct CPathFinder::Walk {
             Entry e{};
             e.name = QFile::decodeName(raw);
             e.rawSize = qsizetype(std::strlen(raw));
-            // Most names are plain ASCII, which always survives; others are
-            // encoded back from the name just decoded.
-            e.faithful =
-                std::all_of(raw, raw + e.rawSize,
-                            [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }) ||
-                QFile::encodeName(e.name) == QByteArrayView(raw, e.rawSize);
+            e.faithful = CLeftOut::IsFaithfulName(raw, e.rawSize, e.name);
             if (!pattern.Matches(e.name))
                 continue;
             e.statted = false;
