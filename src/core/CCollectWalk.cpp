@@ -8,6 +8,12 @@
 
 #include <QScopeGuard>
 
+namespace {
+
+constexpr int kWalkBatch = 50000;
+
+} // namespace
+
 CCollectWalk::CCollectWalk(CVolloDB& repository, CPathFinder& Finder, CFileCollector& Collector)
     : m_repository(repository), m_finder(Finder), m_collector(Collector) {}
 
@@ -19,8 +25,10 @@ void CCollectWalk::Cancel() {
 bool CCollectWalk::Run(const QString& folder, qint32 TagID) {
     CBusyIndicator busy;
     // Committed in batches: an interrupted walk loses one batch at most, and
-    // a small disk keeps what fitted.
-    CBatchTransaction transaction(m_repository);
+    // a small disk keeps what fitted. A batch is a second's work: each commit
+    // writes the pages of the files' indexes again, which registrations in
+    // the order of a walk touch all over.
+    CBatchTransaction transaction(m_repository, kWalkBatch, 1000);
     m_count = 0;
     m_batch = &transaction;
     m_tag = TagID;

@@ -38,33 +38,58 @@ QString CFileCollector::Query(const QString& Key) {
 
 void CFileCollector::BeginBatch() {
     m_batch = true;
+    m_repository.Connection().setBulkCache(true);
 }
 
 void CFileCollector::EndBatch() {
     m_batch = false;
+    // Also reached while an error unwinds the batch: the memory is only lent.
+    try {
+        m_repository.Connection().setBulkCache(false);
+    } catch (const CError& e) {
+        qWarning("Vollo: %s", qUtf8Printable(e.Text()));
+    }
     if (m_mirror)
         m_mirror->Update(std::exchange(m_linked, {}));
     m_queries.clear();
+    m_selectShape = {};
+    m_insertShape = {};
     m_haveExtensions = false;
     m_extensionTexts.clear();
     m_extensionCache.clear();
 }
 
 qint32 CFileCollector::AddFileRow(const QString& FileName, bool* added) {
-    const QString select = FillPlaceholders(Query(QStringLiteral("getFileName")),
-                                            {{QStringLiteral("%fileName"), FileName}});
     // The day of registration, not a date of the document. The local date
     // costs the C library a look at the time zone file each time, so it is
     // taken again only once a minute.
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     if (m_today.isEmpty() || now < m_todaySince || now >= m_todaySince + 60) {
-        m_today = DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        const QString today =
+            DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        if (today != m_today)
+            m_insertShape = {};
+        m_today = today;
         m_todaySince = now;
     }
-    const QString insert = FillPlaceholders(
-        Query(QStringLiteral("addFileName")),
-        {{QStringLiteral("%fileName"), FileName}, {QStringLiteral("%fileAge"), m_today}});
-    return m_repository.UpdateItem(select, insert, added);
+    const QList<QPair<QString, QVariant>> day = {{QStringLiteral("%fileAge"), m_today}};
+    if (!m_batch) {
+        const QString select = FillPlaceholders(Query(QStringLiteral("getFileName")),
+                                                {{QStringLiteral("%fileName"), FileName}});
+        const QString insert =
+            FillPlaceholders(Query(QStringLiteral("addFileName")),
+                             {{QStringLiteral("%fileName"), FileName}, day.first()});
+        return m_repository.UpdateItem(select, insert, added);
+    }
+    // A walk registers thousands of files with the same two statements:
+    // they are translated once, and each file only binds its path.
+    if (m_selectShape.IsEmpty())
+        m_selectShape =
+            CStatementShape(Query(QStringLiteral("getFileName")), QStringLiteral("%fileName"));
+    if (m_insertShape.IsEmpty())
+        m_insertShape =
+            CStatementShape(Query(QStringLiteral("addFileName")), QStringLiteral("%fileName"), day);
+    return m_repository.UpdateItem(m_selectShape, m_insertShape, FileName, added);
 }
 
 qint32 CFileCollector::RegisterFile(const QString& FileName) {

@@ -2,6 +2,7 @@
 
 #include "CFileFacts.h"
 #include "CLeftOut.h"
+#include "CStatementShape.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -96,6 +97,8 @@ private:
     CVolloDB& m_repository;
     bool m_batch = false;
     QHash<QString, QString> m_queries;
+    CStatementShape m_selectShape; // during a batch: the lookup of a path
+    CStatementShape m_insertShape; // and its new row, for today
     bool m_haveExtensions = false;
     QString m_today;                       // the day's literal for new rows
     qint64 m_todaySince = 0;               // when it was taken (seconds since the epoch)

@@ -548,6 +548,24 @@ void CDatabase::ForEachBound(const QString& sql, const QVariantList& values,
         d->StepEach(*entry, sql, each);
 }
 
+int CDatabase::ParameterCount(const QString& sql) {
+    if (!d->db)
+        return -1;
+    try {
+        const Impl::Cached* entry = d->Prepared(sql, sql);
+        return entry ? sqlite3_bind_parameter_count(entry->stmt) : -1;
+    } catch (const CError&) {
+        return -1;
+    }
+}
+
+void CDatabase::setBulkCache(bool on) {
+    // 16 MiB holds the pages 100,000 registrations touch; SQLite's own
+    // default is 2 MiB.
+    if (d->db)
+        d->Exec(on ? "PRAGMA cache_size=-16384" : "PRAGMA cache_size=-2000");
+}
+
 void CDatabase::Interrupt() {
     if (d->db != nullptr)
         sqlite3_interrupt(d->db);

@@ -43,6 +43,14 @@ public:
     // integers as 64-bit integers, null QVariants as NULL, the rest as text.
     CRecordset ExecuteBound(const QString& sql, const QVariantList& values);
     qint64 LastInsertRowId() const;
+    // How many parameters SQLite finds in a plain statement; -1 where it
+    // cannot prepare it.
+    int ParameterCount(const QString& sql);
+    // Bulk work (a walk, a large drop) touches every page of the files'
+    // tables and indexes; with room for them in memory, no page is read back
+    // or written to the journal twice within a batch. Off gives the memory
+    // back.
+    void setBulkCache(bool on);
     // Whether the file holds a table of that name (tables added by later
     // versions are made on first use).
     bool HasTable(const QString& name);

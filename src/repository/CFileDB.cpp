@@ -395,6 +395,40 @@ qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, b
     return static_cast<qint32>(id);
 }
 
+qint32 CFileDB::UpdateItem(const CStatementShape& select, const CStatementShape& insert,
+                           const QString& value, bool* added) {
+    // Only statements that do what their plain texts would do to the flag
+    // take the bound way: a select that changes nothing, an insert that does.
+    const bool bound = select.Bindable(m_connection) && insert.Bindable(m_connection) &&
+                       !ChangesData(select.Text()) && ChangesData(insert.Text()) &&
+                       !select.Text().contains(QLatin1String("IsUpdatedDB"), Qt::CaseInsensitive);
+    if (!bound)
+        return UpdateItem(select.Filled(value), insert.Filled(value), added);
+    qint64 id = 0;
+    const auto lookUpOrAdd = [&] {
+        CRecordset rs = m_connection.ExecuteBound(select.Text(), select.Values(value));
+        KeepBookkeeping(false);
+        if (added != nullptr)
+            *added = rs.IsEOF();
+        if (!rs.IsEOF()) {
+            id = rs.Field(QStringLiteral("ID")).toLongLong();
+            return;
+        }
+        if (IsReadOnly())
+            throw CError(SQLITE_READONLY, m_readOnlyNotice);
+        m_connection.ExecuteBound(insert.Text(), insert.Values(value));
+        id = m_connection.LastInsertRowId();
+        KeepBookkeeping(true);
+    };
+    if (IsReadOnly())
+        lookUpOrAdd();
+    else
+        InOwnTransaction(lookUpOrAdd);
+    if (id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max())
+        throw CError(QStringLiteral("The row's identity %1 does not fit a 32-bit number.").arg(id));
+    return static_cast<qint32>(id);
+}
+
 qint32 CFileDB::MakeShortCut(const QString& FilePath) {
     Q_UNUSED(FilePath);
     return 0;

@@ -4,6 +4,7 @@
 #include "CError.h"
 #include "CFactStore.h"
 #include "CRecordset.h"
+#include "CStatementShape.h"
 
 #include <QHash>
 #include <QString>
@@ -28,6 +29,9 @@ public:
     // The row's identity found by the select, or that of the row the insert adds.
     // added: set to whether the row was made here rather than found.
     qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added = nullptr);
+    // The same for statements shaped once (a walk's), filled with value.
+    qint32 UpdateItem(const CStatementShape& select, const CStatementShape& insert,
+                      const QString& value, bool* added = nullptr);
     // Runs writes whose results nobody reads (links of many documents) and
     // keeps the bookkeeping once for all of them instead of once each.
     void RunSQLBatch(const QStringList& Statements);

@@ -139,6 +139,11 @@ qint32 CVolloDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, 
     return m_fileDB->UpdateItem(sqlSelect, sqlInsert, added);
 }
 
+qint32 CVolloDB::UpdateItem(const CStatementShape& select, const CStatementShape& insert,
+                            const QString& value, bool* added) {
+    return m_fileDB->UpdateItem(select, insert, value, added);
+}
+
 CRecordset CVolloDB::GetTagOfFile(qint32 FileID) {
     return m_fileDB->RunSQL(FillPlaceholders(m_fileDB->GetQuery(QStringLiteral("getTagOfFile")),
                                              {{QStringLiteral("%fileID"), FileID}}));

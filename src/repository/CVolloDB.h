@@ -52,6 +52,9 @@ public:
     QString GetQuery(const QString& Key);
     CRecordset RunQuery(const QString& Key);
     qint32 UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added = nullptr);
+    // The same for statements shaped once (a walk's), filled with value.
+    qint32 UpdateItem(const CStatementShape& select, const CStatementShape& insert,
+                      const QString& value, bool* added = nullptr);
     CRecordset GetTagOfFile(qint32 FileID);
 
     // Stored facts of registered documents (see CFactStore). Without a facts

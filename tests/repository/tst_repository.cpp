@@ -347,6 +347,31 @@ private slots:
         }
     }
 
+    void shapesBindOnlyAWholeValue_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("bindable");
+        QTest::newRow("alone in quotes") << "SELECT ID FROM t WHERE name = \"%v\"" << true;
+        QTest::newRow("beside constants")
+            << "SELECT ID FROM t WHERE name = '%v' AND name <> \"x\" AND %n = 1" << true;
+        QTest::newRow("part of a text") << "SELECT ID FROM t WHERE name = \"%v.lnk\"" << false;
+        QTest::newRow("unquoted") << "SELECT ID FROM t WHERE name = %v" << false;
+        QTest::newRow("no parameter there") << "SELECT name AS \"%v\" FROM t" << false;
+    }
+
+    void shapesBindOnlyAWholeValue() {
+        QFETCH(QString, sql);
+        QFETCH(bool, bindable);
+        m_db->Execute("INSERT INTO t (name) VALUES ('it''s \"q\" %n')");
+        const CStatementShape shape(sql, "%v", {{"%n", 1}});
+        QCOMPARE(shape.Bindable(*m_db), bindable);
+        const QString value = "it's \"q\" %n";
+        const QString filled = shape.Filled(value);
+        QVERIFY(!filled.contains(u'\uFDD0'));
+        if (bindable)
+            QCOMPARE(m_db->ExecuteBound(shape.Text(), shape.Values(value)).Field(0),
+                     m_db->Execute(filled).Field(0));
+    }
+
     void nestedTransactions() {
         m_db->BeginTransaction();
         m_db->Execute("INSERT INTO t (name) VALUES ('outer')");
@@ -445,12 +470,24 @@ private slots:
         QFETCH(QString, name);
         const qint32 id = Register(*m_db, name);
         QCOMPARE(Register(*m_db, name), id);
+        // A walk's statements, shaped once, find the row and make the same.
+        const CStatementShape select(m_db->GetQuery("getFileName"), "%fileName");
+        const CStatementShape insert(m_db->GetQuery("addFileName"), "%fileName",
+                                     {{"%fileAge", "#2026/12/06#"}});
+        QVERIFY(select.Bindable(m_db->Connection()) && insert.Bindable(m_db->Connection()));
+        QCOMPARE(m_db->UpdateItem(select, insert, name), id);
+        const QString day = StoredDay(*m_db, id);
         const qint32 tag = m_db->AddTag(name);
         QVERIFY(Column(m_db->GetTagName(), 1).contains(name));
         m_db->AddFileTag(id, tag);
         QCOMPARE(Column(m_db->GetFileOfTag(tag), 1), QVariantList{name});
         m_db->DelFileName(name);
         QVERIFY(Column(m_db->RunQuery("getFileNameAll"), 1).isEmpty());
+        bool added = false;
+        const qint32 again = m_db->UpdateItem(select, insert, name, &added);
+        QVERIFY(added);
+        QCOMPARE(Register(*m_db, name), again);
+        QCOMPARE(StoredDay(*m_db, again), day);
     }
 
     void datesInLocales_data() {
