@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr int kWalkBatch = 50000;
+constexpr int kWalkBatch = 20000;
+constexpr int kWalkBatchMs = 5000;
 
 } // namespace
 
@@ -25,10 +26,11 @@ void CCollectWalk::Cancel() {
 bool CCollectWalk::Run(const QString& folder, qint32 TagID) {
     CBusyIndicator busy;
     // Committed in batches: an interrupted walk loses one batch at most, and
-    // a small disk keeps what fitted. A batch is a second's work: each commit
-    // writes the pages of the files' indexes again, which registrations in
-    // the order of a walk touch all over.
-    CBatchTransaction transaction(m_repository, kWalkBatch, 1000);
+    // a small disk keeps what fitted. Each commit writes the pages of the
+    // files' indexes again, which registrations in the order of a walk touch
+    // all over; batches are counted in files rather than seconds, so that a
+    // slow disk does not also get more commits to write.
+    CBatchTransaction transaction(m_repository, kWalkBatch, kWalkBatchMs);
     m_count = 0;
     m_batch = &transaction;
     m_tag = TagID;

@@ -140,6 +140,9 @@ struct CDatabase::Impl {
     // short-lived one (a command-line call) starts no thread.
     std::unique_ptr<CWalCheckpointer> checkpointer;
     int requestedAt = 0;
+    // During bulk work the journal is copied in larger steps: each copy ends
+    // in two disk syncs, which on ext4 also wait for every link the walk made.
+    bool bulk = false;
 
     [[noreturn]] void Fail(const QString& what, const QString& statement) const {
         const int code = db ? ResultCode(db) : SQLITE_MISUSE;
@@ -199,7 +202,8 @@ struct CDatabase::Impl {
                 sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
             return SQLITE_OK;
         }
-        if (frames >= impl->requestedAt + kBackgroundCheckpointFrames) {
+        const int step = impl->bulk ? kCheckpointFrames / 2 : kBackgroundCheckpointFrames;
+        if (frames >= impl->requestedAt + step) {
             impl->requestedAt = frames;
             if (!impl->checkpointer)
                 impl->checkpointer =
@@ -562,6 +566,7 @@ int CDatabase::ParameterCount(const QString& sql) {
 void CDatabase::setBulkCache(bool on) {
     // 16 MiB holds the pages 100,000 registrations touch; SQLite's own
     // default is 2 MiB.
+    d->bulk = on;
     if (d->db)
         d->Exec(on ? "PRAGMA cache_size=-16384" : "PRAGMA cache_size=-2000");
 }

@@ -48,8 +48,8 @@ public:
     int ParameterCount(const QString& sql);
     // Bulk work (a walk, a large drop) touches every page of the files'
     // tables and indexes; with room for them in memory, no page is read back
-    // or written to the journal twice within a batch. Off gives the memory
-    // back.
+    // or written to the journal twice within a batch, and the journal is
+    // copied into the file in fewer, larger steps. Off gives the memory back.
     void setBulkCache(bool on);
     // Whether the file holds a table of that name (tables added by later
     // versions are made on first use).
