@@ -141,9 +141,11 @@ void CFactStore::Store(qint32 fileID, const CFileFacts& facts) {
             {fileID, facts.path});
         return;
     }
+    // Once per registered file: the text is made once.
+    static const QString insert = QStringLiteral("INSERT OR REPLACE INTO filefacts (") + kColumns +
+                                  QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     m_connection.ExecuteBound(
-        QStringLiteral("INSERT OR REPLACE INTO filefacts (") + kColumns +
-            QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+        insert,
         {fileID, facts.path, Signed(facts.device), Signed(facts.inode), facts.size, facts.modified,
          // No fingerprint yet: the row is on the to-do list.
          facts.fingerprint != 0 ? QVariant(Signed(facts.fingerprint)) : QVariant(),
