@@ -445,6 +445,7 @@ void CDatabase::Close() {
     // the journal back into the file.
     d->checkpointer.reset();
     d->requestedAt = 0;
+    d->bulk = false; // a connection opened again starts with the default cache
     // An open transaction is rolled back by the engine when the handle closes.
     sqlite3_close_v2(d->db);
     d->db = nullptr;
