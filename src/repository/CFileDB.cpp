@@ -375,13 +375,14 @@ qint32 CFileDB::AddItem(const QString& strSql) {
     return static_cast<qint32>(id);
 }
 
-qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added) {
+template <typename LookUp, typename Add>
+qint32 CFileDB::LookUpOrAdd(LookUp&& lookUp, Add&& add, bool* added) {
     qint64 id = 0;
     const auto lookUpOrAdd = [&] {
-        CRecordset rs = RunSQL(sqlSelect);
+        CRecordset rs = lookUp();
         if (added != nullptr)
             *added = rs.IsEOF();
-        id = rs.IsEOF() ? AddItem(sqlInsert) : rs.Field(QStringLiteral("ID")).toLongLong();
+        id = rs.IsEOF() ? add() : rs.Field(QStringLiteral("ID")).toLongLong();
     };
     // The lookup and the insert share one write transaction: another program
     // (the command line) cannot register the same path in between, and one
@@ -395,6 +396,11 @@ qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, b
     return static_cast<qint32>(id);
 }
 
+qint32 CFileDB::UpdateItem(const QString& sqlSelect, const QString& sqlInsert, bool* added) {
+    return LookUpOrAdd([&] { return RunSQL(sqlSelect); },
+                       [&]() -> qint64 { return AddItem(sqlInsert); }, added);
+}
+
 qint32 CFileDB::UpdateItem(const CStatementShape& select, const CStatementShape& insert,
                            const QString& value, bool* added) {
     // Only statements that do what their plain texts would do to the flag
@@ -404,29 +410,20 @@ qint32 CFileDB::UpdateItem(const CStatementShape& select, const CStatementShape&
                        !select.Text().contains(QLatin1String("IsUpdatedDB"), Qt::CaseInsensitive);
     if (!bound)
         return UpdateItem(select.Filled(value), insert.Filled(value), added);
-    qint64 id = 0;
-    const auto lookUpOrAdd = [&] {
-        CRecordset rs = m_connection.ExecuteBound(select.Text(), select.Values(value));
-        KeepBookkeeping(false);
-        if (added != nullptr)
-            *added = rs.IsEOF();
-        if (!rs.IsEOF()) {
-            id = rs.Field(QStringLiteral("ID")).toLongLong();
-            return;
-        }
-        if (IsReadOnly())
-            throw CError(SQLITE_READONLY, m_readOnlyNotice);
-        m_connection.ExecuteBound(insert.Text(), insert.Values(value));
-        id = m_connection.LastInsertRowId();
-        KeepBookkeeping(true);
-    };
-    if (IsReadOnly())
-        lookUpOrAdd();
-    else
-        InOwnTransaction(lookUpOrAdd);
-    if (id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max())
-        throw CError(QStringLiteral("The row's identity %1 does not fit a 32-bit number.").arg(id));
-    return static_cast<qint32>(id);
+    return LookUpOrAdd(
+        [&] {
+            CRecordset rs = m_connection.ExecuteBound(select.Text(), select.Values(value));
+            KeepBookkeeping(false);
+            return rs;
+        },
+        [&]() -> qint64 {
+            if (IsReadOnly())
+                throw CError(SQLITE_READONLY, m_readOnlyNotice);
+            m_connection.ExecuteBound(insert.Text(), insert.Values(value));
+            KeepBookkeeping(true);
+            return m_connection.LastInsertRowId();
+        },
+        added);
 }
 
 qint32 CFileDB::MakeShortCut(const QString& FilePath) {

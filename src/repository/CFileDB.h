@@ -92,6 +92,9 @@ private:
     void FlushFlag();
     void CloseConnection();
     // Work that writes, with its flag, in one transaction unless one is open.
+    // The row the lookup finds, or the one add makes, in one transaction.
+    template <typename LookUp, typename Add>
+    qint32 LookUpOrAdd(LookUp&& lookUp, Add&& add, bool* added);
     template <typename Work> void InOwnTransaction(Work&& work);
     void UpgradeSchema();
     void CreateFromTemplate();
