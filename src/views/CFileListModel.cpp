@@ -1,5 +1,6 @@
 #include "CFileListModel.h"
 
+#include "CCollationRanks.h"
 #include "SM_Shell.h"
 #include "TC_TextCompare.h"
 
@@ -527,40 +528,32 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
 }
 
 std::vector<int> CFileListModel::textRanks() const {
-    // Every distinct text gets one collation key and, once those are sorted,
-    // a rank; the rows are then sorted by rank and param, which is a compact
-    // comparison of numbers. Size and date columns repeat their texts a lot,
-    // and names are compared through keys made once, never text by text.
+    // Every distinct text gets one rank; the rows are then sorted by rank
+    // and param, which is a compact comparison of numbers. Size and date
+    // columns repeat their texts a lot, so those are ranked once each.
     const size_t count = m_rows.size();
     const int column = m_sortKey;
-    auto textOf = [this, column](const Row& row) -> const QString& {
-        return column == 0 ? row.text : subText(row, column);
-    };
     std::vector<int> textId(count);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(column == 0 ? count : 64);
-    QHash<QString, int> ids;
-    for (size_t i = 0; i < count; ++i) {
-        const QString& text = textOf(*m_rows[i]);
-        auto it = column == 0 ? ids.cend() : ids.constFind(text);
-        if (it == ids.cend()) {
-            if (column != 0)
-                it = ids.insert(text, int(keys.size()));
-            textId[i] = int(keys.size());
-            keys.push_back(Collator().sortKey(text));
-        } else {
+    std::vector<const QString*> texts;
+    if (column == 0) {
+        texts.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            textId[i] = int(i);
+            texts.push_back(&m_rows[i]->text);
+        }
+    } else {
+        QHash<QString, int> ids;
+        for (size_t i = 0; i < count; ++i) {
+            const QString& text = subText(*m_rows[i], column);
+            auto it = ids.constFind(text);
+            if (it == ids.cend()) {
+                it = ids.insert(text, int(texts.size()));
+                texts.push_back(&text);
+            }
             textId[i] = *it;
         }
     }
-    std::vector<int> byKey(keys.size());
-    std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(),
-              [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-    std::vector<int> rank(keys.size());
-    for (size_t i = 0; i < byKey.size(); ++i) {
-        const bool tie = i > 0 && keys[size_t(byKey[i])].compare(keys[size_t(byKey[i - 1])]) == 0;
-        rank[size_t(byKey[i])] = tie ? rank[size_t(byKey[i - 1])] : int(i);
-    }
+    const std::vector<int> rank = CCollationRanks::Ranks(Collator().locale(), texts);
     std::vector<int> rowRank(count);
     for (size_t i = 0; i < count; ++i)
         rowRank[i] = rank[size_t(textId[i])];

@@ -1,5 +1,6 @@
 #include "BM_Library.h"
 #include "CCategory.h"
+#include "CCollationRanks.h"
 #include "CContextMenu.h"
 #include "CFileListModel.h"
 #include "CFileListView.h"
@@ -187,6 +188,42 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
         QTRY_COMPARE(model.rowCount(), kRows);
         QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("doc 00001"));
+    }
+};
+
+// The list's own ranking must give exactly the order of the collator the
+// rest of the window compares with; a long list takes the two-thread path.
+class TestCollationRanks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameOrderAsTheCollator_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("generated");
+        for (const char* name : {"en_US", "ja_JP", "de_DE", "sv_SE", "C"})
+            QTest::newRow(name) << name << 0;
+        QTest::newRow("ja_JP, long list") << "ja_JP" << 40000;
+    }
+    void sameOrderAsTheCollator() {
+        QFETCH(QString, locale);
+        QFETCH(int, generated);
+        // Case, accents (composed and not), digits as numbers, kana and
+        // kanji, a surrogate pair, a key longer than first guessed.
+        QStringList texts = QStringLiteral("|a|A|a|á|a\u0301|b|résumé|Resume|resume|file 9|file "
+                                           "10|file 010|File 10|file 9.5|ファイル|ふぁいる|文書 "
+                                           "2|文書 10|Ärger|Zebra|ångström|\U0001F600 smile|x\ty|"
+                                           "-dash|_under")
+                                .split(QLatin1Char('|'));
+        texts << QString(300, QChar(0x6587));
+        const QStringList stems{"報告", "report", "Rapport", "écrit", "notes", "ノート"};
+        for (int i = 0; i < generated; ++i)
+            texts << QStringLiteral("%1 %2").arg(stems[i % stems.size()]).arg((i * 7919) % 50000);
+        std::vector<const QString*> pointers;
+        for (const QString& text : texts)
+            pointers.push_back(&text);
+        const QLocale chosen(locale);
+        QCOMPARE(CCollationRanks::Ranks(chosen, pointers),
+                 CCollationRanks::CollatorRanks(chosen, pointers));
     }
 };
 
@@ -606,7 +643,7 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    return RunAll<TestCategory, TestFileListModel, TestFileListView, TestFileListViews, TestFindBox,
-                  TestTabViewer>(argc, argv);
+    return RunAll<TestCategory, TestCollationRanks, TestFileListModel, TestFileListView,
+                  TestFileListViews, TestFindBox, TestTabViewer>(argc, argv);
 }
 #include "tst_views.moc"
