@@ -1,6 +1,7 @@
 #include "CShortcutReconciler.h"
 
 #include "BM_Library.h"
+#include "CDatabase.h"
 #include "CError.h"
 #include "CShortcutReader.h"
 #include "CTransactionScope.h"
@@ -20,30 +21,42 @@
 
 namespace {
 
-// Names of the shortcuts (symbolic links or copied shell links) in folder.
-QStringList ShortcutNames(const QString& folder) {
-    QStringList names;
+// The names of the shortcuts (symbolic links or copied shell links) in a
+// folder, as the bytes the file system holds, one after another with their
+// ends. Kept as bytes: a start compares every one of them with a row, and
+// only the few left over are ever needed as text.
+struct ShortcutNames {
+    QByteArray bytes;
+    QList<QByteArrayView> names;
+};
+
+ShortcutNames ListShortcuts(const QString& folder) {
+    ShortcutNames listed;
     DIR* dir = opendir(QFile::encodeName(folder).constData());
     if (!dir)
-        return names;
+        return listed;
+    QList<std::pair<qsizetype, qsizetype>> spans;
     while (const dirent* de = readdir(dir)) {
-        const QString name = QFile::decodeName(de->d_name);
-        if (!name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
+        const QByteArrayView name(de->d_name);
+        if (name.size() < 4 || qstrnicmp(name.data() + name.size() - 4, ".lnk", 4) != 0)
             continue;
         // The entry's type comes with its name on most file systems: one
         // call per shortcut less, at a start that lists every one of them.
-        if (de->d_type == DT_LNK || de->d_type == DT_REG) {
-            names << name;
-            continue;
-        }
         struct stat st;
-        if (de->d_type == DT_UNKNOWN &&
-            fstatat(dirfd(dir), de->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode)))
-            names << name;
+        const bool shortcut = de->d_type == DT_LNK || de->d_type == DT_REG ||
+                              (de->d_type == DT_UNKNOWN &&
+                               fstatat(dirfd(dir), de->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                               (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode)));
+        if (!shortcut)
+            continue;
+        spans.append({listed.bytes.size(), name.size()});
+        listed.bytes.append(name.data(), name.size());
     }
     closedir(dir);
-    return names;
+    listed.names.reserve(spans.size());
+    for (const auto& [at, size] : spans)
+        listed.names.append(QByteArrayView(listed.bytes).sliced(at, size));
+    return listed;
 }
 
 bool Exists(const QString& path) {
@@ -60,20 +73,23 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     if (Change && m_repository.IsReadOnly())
         return result;
     const QString folder = m_repository.ShortcutFolder();
-    const QStringList names = ShortcutNames(folder);
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    const ShortcutNames listed = ListShortcuts(folder);
     // Shortcuts the listing showed and no row has claimed yet. A row whose
     // shortcut is among them needs no call of its own to be known present.
-    QSet<QStringView> unclaimed;
-    unclaimed.reserve(names.size());
-    for (const QString& name : names)
+    QSet<QByteArrayView> unclaimed;
+    unclaimed.reserve(listed.names.size());
+    for (const QByteArrayView name : listed.names)
         unclaimed.insert(name);
     CTransactionScope transaction(m_repository);
-    const auto rows =
-        m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")));
-    for (const auto& row : rows) {
-        const QString& path = row.second;
-        if (path.startsWith(folder) && unclaimed.remove(QStringView(path).mid(folder.size())))
-            continue;
+    QStringList unlisted;
+    m_repository.Connection().ForEach(
+        m_repository.GetQuery(QStringLiteral("getFileNameAll")), [&](const CDatabase::Row& row) {
+            const QByteArrayView path = row.Utf8(1);
+            if (!path.startsWith(folderBytes) || !unclaimed.remove(path.sliced(folderBytes.size())))
+                unlisted.append(row.Text(1));
+        });
+    for (const QString& path : std::as_const(unlisted)) {
         if (!Exists(path)) {
             if (Change)
                 m_repository.DelFileName(path);
@@ -83,10 +99,10 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     const CShortcutReader reader;
     const QString day =
         BM_Library::DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    for (const QString& name : names) {
+    for (const QByteArrayView name : listed.names) {
         if (!unclaimed.contains(name))
             continue;
-        const QString path = folder + name;
+        const QString path = QFile::decodeName(folderBytes + name.toByteArray());
         QString target;
         try {
             target = reader.Target(path);

@@ -369,18 +369,19 @@ private slots:
         db.Create();
         const QString folder = db.ShortcutFolder();
         // A shortcut whose row was lost, one whose document is gone too, a
-        // row whose shortcut is gone, and one in order.
+        // row whose shortcut is gone, and one in order (its name matched byte
+        // for byte).
         MakeLink(Doc(m_docs, "orphan.txt"), folder + "orphan.txt.lnk");
         MakeLink(m_docs + "/gone.txt", folder + "gone.txt.lnk");
-        MakeLink(Doc(m_docs, "kept.txt"), folder + "kept.txt.lnk");
-        for (const QString& path : {folder + "kept.txt.lnk", folder + "vanished.txt.lnk"})
+        MakeLink(Doc(m_docs, "控え \"k\".txt"), folder + "控え \"k\".txt.lnk");
+        for (const QString& path : {folder + "控え \"k\".txt.lnk", folder + "vanished.txt.lnk"})
             db.RunSQL(FillPlaceholders(db.GetQuery("addFileName"),
                                        {{"%fileName", path}, {"%fileAge", "#2026/12/06#"}}));
         const CShortcutReconciler::Result r = CShortcutReconciler(db).Reconcile();
         QCOMPARE((QList<int>{r.registered, r.removedShortcuts, r.removedRows}), QList<int>(3, 1));
         const QStringList rows =
             Column(db.RunQuery("getFileNameAll"), 1).replaceInStrings(folder, "");
-        QCOMPARE(rows, QStringList({"kept.txt.lnk", "orphan.txt.lnk"}));
+        QCOMPARE(rows, QStringList({"orphan.txt.lnk", "控え \"k\".txt.lnk"}));
         QCOMPARE(Entries(folder).filter(".lnk"), rows);
         // A second start finds nothing to do.
         const CShortcutReconciler::Result again = CShortcutReconciler(db).Reconcile();
