@@ -2,6 +2,7 @@
 
 #include "BM_Library.h"
 #include "CError.h"
+#include "CSoundStamp.h"
 #include "Placeholders.h"
 
 #include <QCoreApplication>
@@ -325,7 +326,11 @@ void CFileDB::CloseConnection() {
             // The flag alone is lost; nothing the user stored.
         }
     }
+    const bool stamp = m_connection.IsOpen() && m_knownSound && !IsReadOnly();
+    m_knownSound = false;
     m_connection.Close();
+    if (stamp)
+        CSoundStamp(m_iniFileName).Record();
     m_statements.clear();
     m_settled.clear();
     m_flagStored.reset();
@@ -476,7 +481,10 @@ void CFileDB::Create() {
                             "リポジトリのフォルダー「%1」を作れませんでした。\nフォルダーの親に"
                             "書き込めるか、ディスクに空きがあるかを確かめてください。")
                             .arg(m_shortcutFolder));
-    Identity found = Identify(m_iniFileName, !m_skipWholeCheck);
+    // Reading every page of a large repository is most of a start's wait:
+    // a file left in good order and untouched since is not read again.
+    const bool whole = !m_skipWholeCheck && !CSoundStamp(m_iniFileName).Matches();
+    Identity found = Identify(m_iniFileName, whole);
     if (found.kind == Identity::Blank) {
         // Nothing was ever stored in it (a copy from a broken template, or a
         // file made by mistake): kept aside, and a good one takes its place.
@@ -489,6 +497,7 @@ void CFileDB::Create() {
         found = Identify(m_iniFileName, !m_skipWholeCheck);
     }
     Refuse(found, m_iniFileName);
+    m_knownSound = !m_skipWholeCheck;
     OpenForWriting();
     if (!IsReadOnly())
         UpgradeSchema();

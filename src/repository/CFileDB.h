@@ -126,6 +126,8 @@ private:
     CFactStore m_facts{m_connection};
     bool m_hasFacts = false;
     bool m_skipWholeCheck = false;
+    // Opened after a whole check, or as a file no one wrote since one.
+    bool m_knownSound = false;
     CFactStore::Progress m_upgradeProgress;
     std::optional<bool> m_flagStored; // as the connection sees the row now
     std::optional<bool> m_flagWanted; // as the last statement left it

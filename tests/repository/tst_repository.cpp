@@ -21,6 +21,9 @@
 #include <memory>
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 // Points XDG_DATA_HOME at a folder of its own for the life of the object, so
@@ -570,6 +573,46 @@ private slots:
         db.Create();
         QVERIFY(db.IsFirstExecution());
         QCOMPARE(Column(db.RunQuery("getFileNameAll"), 1).size(), 0);
+    }
+
+    // A start after a clean close does not read every page again; a file
+    // written since, even with its modification time put back, is.
+    void damageAfterACleanCloseIsFound_data() {
+        QTest::addColumn<QString>("after");
+        QTest::newRow("untouched") << "untouched";
+        QTest::newRow("written in place") << "written";
+        QTest::newRow("written, time put back") << "time put back";
+    }
+    void damageAfterACleanCloseIsFound() {
+        QFETCH(QString, after);
+        CFreshDataHome home;
+        const QString file = home.RepositoryFile();
+        {
+            CVolloDB db;
+            db.Create();
+            for (int i = 0; i < 400; ++i)
+                Register(db, home.RepositoryFolder() + QStringLiteral("doc %1.txt.lnk").arg(i));
+        }
+        QVERIFY(QFile::exists(file + "-sound"));
+        if (after != "untouched") {
+            struct stat before {};
+            QCOMPARE(stat(QFile::encodeName(file).constData(), &before), 0);
+            QFile damaged(file);
+            QVERIFY(damaged.open(QIODevice::ReadWrite));
+            for (qint64 page = 4096; page < damaged.size(); page += 4096) { // all but the schema's
+                damaged.seek(page + 8);
+                damaged.write(QByteArray(2000, '\xff'));
+            }
+            damaged.close();
+            if (after == "time put back") {
+                const timespec times[2] = {before.st_atim, before.st_mtim};
+                QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+            }
+        }
+        CVolloDB db;
+        const CError refusal = Raised([&] { db.Create(); });
+        QCOMPARE(refusal.Code() == -1 ? 0 : refusal.Code() & 0xff,
+                 after == "untouched" ? 0 : SQLITE_CORRUPT);
     }
 
     // A template that is missing or no repository is refused before anything
