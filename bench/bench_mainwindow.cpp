@@ -295,6 +295,7 @@ int main(int argc, char** argv) {
         std::printf("drop of %d documents on the root list (with its refill): %.3f s; baseline "
                     "%lld: %.3f s (ratio %.2f, for information)\n",
                     topUp, drop, extra, dropBaseline, drop / dropBaseline);
+        Memory("after the drop");
     }
     const qint32 registered = form->FileListViews()->Item(QStringLiteral("H0"))->Count();
 

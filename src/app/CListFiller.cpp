@@ -10,6 +10,7 @@
 #include "CFileListViews.h"
 #include "CListViewControl.h"
 #include "CRecentFiles.h"
+#include "CSharedTexts.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 #include "FormCategory.h"
@@ -32,8 +33,10 @@ CListFiller::CListFiller(CVolloDB& repository)
 CListFiller::~CListFiller() = default;
 
 CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID, bool WithDescendants) {
+    const CDatabase::SharedText shared = SharedShortcuts();
     if (TagID == 0)
-        return m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")));
+        return m_repository.RunFileList(m_repository.GetQuery(QStringLiteral("getFileNameAll")),
+                                        shared);
     CCategoryStore store(m_repository);
     const QList<qint32> below = WithDescendants && store.IncludesDescendants(TagID)
                                     ? store.Descendants(TagID)
@@ -41,7 +44,8 @@ CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID, bool WithDescendants
     if (below.isEmpty())
         return m_repository.RunFileList(
             FillPlaceholders(m_repository.GetQuery(QStringLiteral("getFileOfTag")),
-                             {{QStringLiteral("%tagID"), TagID}}));
+                             {{QStringLiteral("%tagID"), TagID}}),
+            shared);
     QStringList ids{QString::number(TagID)};
     for (const qint32 id : below)
         ids.append(QString::number(id));
@@ -49,7 +53,8 @@ CListFiller::FileList CListFiller::FilesOfTag(qint32 TagID, bool WithDescendants
     return m_repository.RunFileList(
         QStringLiteral("SELECT ID, path FROM files WHERE ID IN (SELECT fileID FROM filetags "
                        "WHERE tagID IN (%1)) ORDER BY ID")
-            .arg(ids.join(QLatin1Char(','))));
+            .arg(ids.join(QLatin1Char(','))),
+        shared);
 }
 
 CListFiller::FileList CListFiller::FilesOfExtension(const QString& Extension) {
@@ -186,12 +191,7 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whol
     if (files.size() > kAlwaysPicked && files.size() * 4 > m_repository.FactCount() * 3) {
         if (whole != nullptr)
             *whole = true;
-        CFactStore::FactList facts = m_repository.AllFacts();
-        if (m_fillingAll) {
-            FileList none;
-            ShareFollowed(none, facts);
-        }
-        return facts;
+        return m_repository.AllFacts(SharedPaths());
     }
     if (files.isEmpty())
         return {};
@@ -199,7 +199,7 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whol
     ids.reserve(files.size());
     for (const auto& file : files)
         ids << file.first;
-    return m_repository.FactListOf(ids);
+    return m_repository.FactListOf(ids, SharedPaths());
 }
 
 CFileListView::KnownRow CListFiller::KnownRowOf(const CFactCheck& check) {
@@ -361,38 +361,37 @@ void CListFiller::ShowTagFiles(CFileListView* L, qint32 TagID) {
         ShowFiles(L, m_lent->files);
         return;
     }
-    FileList files = FilesOfTag(TagID);
-    if (m_fillingAll) {
-        CFactStore::FactList none;
-        ShareFollowed(files, none);
-    }
-    ShowFiles(L, files);
+    ShowFiles(L, FilesOfTag(TagID));
 }
 
-void CListFiller::ShareFollowed(FileList& files, CFactStore::FactList& facts) const {
-    const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr;
-    if (followed == nullptr)
-        return;
-    // All three lists are in the order of their IDs (documents followed
-    // since come last, and are skipped): one walk matches them.
-    auto file = files.begin();
-    auto fact = facts.begin();
-    qint32 last = 0;
-    for (const CMoveRepair::Document& document : *followed) {
-        if (document.FileID < last)
-            break;
-        last = document.FileID;
-        while (file != files.end() && file->first < document.FileID)
-            ++file;
-        if (file != files.end() && file->first == document.FileID &&
-            file->second == document.Shortcut)
-            file->second = document.Shortcut;
-        while (fact != facts.end() && fact->first < document.FileID)
-            ++fact;
-        if (fact != facts.end() && fact->first == document.FileID &&
-            fact->second.path == document.Stored.Path)
-            fact->second.path = document.Stored.Path;
-    }
+const CListFiller::WholeRead* CListFiller::HeldRead() const {
+    if (m_wholeRead)
+        return &*m_wholeRead;
+    return m_lent ? &*m_lent : nullptr;
+}
+
+CDatabase::SharedText CListFiller::SharedShortcuts() const {
+    if (const WholeRead* held = HeldRead())
+        return CSharedTexts::From(
+            held->files, [](const auto& file) { return file.first; },
+            [](const auto& file) -> const QString& { return file.second; });
+    if (const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr)
+        return CSharedTexts::From(
+            *followed, [](const CMoveRepair::Document& d) { return d.FileID; },
+            [](const CMoveRepair::Document& d) -> const QString& { return d.Shortcut; });
+    return {};
+}
+
+CDatabase::SharedText CListFiller::SharedPaths() const {
+    if (const WholeRead* held = HeldRead())
+        return CSharedTexts::From(
+            held->facts, [](const auto& fact) { return fact.first; },
+            [](const auto& fact) -> const QString& { return fact.second.path; });
+    if (const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr)
+        return CSharedTexts::From(
+            *followed, [](const CMoveRepair::Document& d) { return d.FileID; },
+            [](const CMoveRepair::Document& d) -> const QString& { return d.Stored.Path; });
+    return {};
 }
 
 void CListFiller::KeepWholeRead() {
@@ -405,7 +404,7 @@ std::optional<CListFiller::WholeRead> CListFiller::TakeWholeRead() {
 }
 
 CListFiller::WholeRead CListFiller::ReadWhole() {
-    return {FilesOfTag(0), m_repository.AllFacts()};
+    return {FilesOfTag(0), m_repository.AllFacts(SharedPaths())};
 }
 
 void CListFiller::LendWholeRead(std::optional<WholeRead> read) {

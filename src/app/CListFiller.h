@@ -97,8 +97,7 @@ public:
     // it again, until it is taken back (nullopt).
     void LendWholeRead(std::optional<WholeRead> read);
     // The documents followed for their moves, in the order of their IDs
-    // (null while none are): a fill of the list of all files shares their
-    // strings where they agree, instead of holding a second copy of each.
+    // (null while none are): fills share their strings where they agree.
     using FollowedDocuments = std::function<const QList<CMoveRepair::Document>*()>;
     void setFollowedDocuments(FollowedDocuments documents) { m_followed = std::move(documents); }
 
@@ -108,8 +107,12 @@ private:
     void FillList(CFileListView* L, const FileList& files, CFactStore::FactList facts, bool whole);
     // The stored facts of the listed files, in the order of their IDs.
     CFactStore::FactList FactsOfFiles(const FileList& files, bool* whole = nullptr);
-    // Strings of a whole reading replaced by the followed documents' equal ones.
-    void ShareFollowed(FileList& files, CFactStore::FactList& facts) const;
+    // Where a reading takes its strings from, so that a path shown in several
+    // lists, and followed for its moves, is held once: the whole reading kept
+    // or lent, or else the followed documents.
+    const WholeRead* HeldRead() const;
+    CDatabase::SharedText SharedShortcuts() const;
+    CDatabase::SharedText SharedPaths() const;
     // The row of a file known from its stored facts.
     static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
     // The size (column 1) or date (column 2) text of a document that is there.

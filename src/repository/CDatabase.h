@@ -72,6 +72,11 @@ public:
         sqlite3_stmt* m_stmt;
     };
     using RowHandler = std::function<void(const Row& row)>;
+    // For a reading of many rows while an earlier reading of the same rows
+    // is held: the earlier string of the row with the given ID when it equals
+    // the UTF-8 text, or else the text made anew. Each path is then held
+    // once, however many lists show it.
+    using SharedText = std::function<QString(qint64 id, QByteArrayView utf8)>;
     // Execute and ExecuteBound with every row handed to each instead of kept.
     void ForEach(const QString& sql, const RowHandler& each);
     void ForEachBound(const QString& sql, const QVariantList& values, const RowHandler& each);

@@ -29,9 +29,9 @@ qint64 Int(const CDatabase::Row& row, int field) {
     return row.Int(field);
 }
 
-template <typename Record> CFileFacts FromRow(const Record& rs) {
+template <typename Record> CFileFacts FactsWithPath(const Record& rs, QString path) {
     CFileFacts facts;
-    facts.path = Text(rs, 1);
+    facts.path = std::move(path);
     facts.device = quint64(Int(rs, 2));
     facts.inode = quint64(Int(rs, 3));
     facts.size = Int(rs, 4);
@@ -39,6 +39,14 @@ template <typename Record> CFileFacts FromRow(const Record& rs) {
     facts.fingerprint = quint64(Int(rs, 6));
     facts.missing = Int(rs, 7) != 0;
     return facts;
+}
+
+template <typename Record> CFileFacts FromRow(const Record& rs) {
+    return FactsWithPath(rs, Text(rs, 1));
+}
+
+CFileFacts FromRow(const CDatabase::Row& row, const CDatabase::SharedText& sharedPath) {
+    return FactsWithPath(row, sharedPath ? sharedPath(row.Int(0), row.Utf8(1)) : row.Text(1));
 }
 
 // The document a shortcut points to; empty when the shortcut cannot be read.
@@ -175,29 +183,30 @@ QHash<qint32, CFileFacts> CFactStore::Load(const QList<qint32>& fileIDs) {
     return result;
 }
 
-CFactStore::FactList CFactStore::LoadAll() {
+CFactStore::FactList CFactStore::LoadAll(const CDatabase::SharedText& sharedPath) {
     FactList result;
     // Grown by doubling, a list of every document's facts would leave the
     // smaller copies behind as holes in the heap.
     result.reserve(Count());
     m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns +
                                   QStringLiteral(" FROM filefacts ORDER BY fileID"),
-                              {}, [&result](const CDatabase::Row& row) {
-                                  result.emplaceBack(qint32(row.Int(0)), FromRow(row));
+                              {}, [&result, &sharedPath](const CDatabase::Row& row) {
+                                  result.emplaceBack(qint32(row.Int(0)), FromRow(row, sharedPath));
                               });
     return result;
 }
 
-CFactStore::FactList CFactStore::LoadList(const QList<qint32>& fileIDs) {
+CFactStore::FactList CFactStore::LoadList(const QList<qint32>& fileIDs,
+                                          const CDatabase::SharedText& sharedPath) {
     FactList result;
     if (fileIDs.isEmpty())
         return result;
     result.reserve(fileIDs.size());
-    m_connection.ForEachBound(QStringLiteral("SELECT ") + kColumns + kPicked +
-                                  QStringLiteral(" ORDER BY fileID"),
-                              {IdArray(fileIDs)}, [&result](const CDatabase::Row& row) {
-                                  result.emplaceBack(qint32(row.Int(0)), FromRow(row));
-                              });
+    m_connection.ForEachBound(
+        QStringLiteral("SELECT ") + kColumns + kPicked + QStringLiteral(" ORDER BY fileID"),
+        {IdArray(fileIDs)}, [&result, &sharedPath](const CDatabase::Row& row) {
+            result.emplaceBack(qint32(row.Int(0)), FromRow(row, sharedPath));
+        });
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CDatabase.h"
 #include "CFileFacts.h"
 
 #include <QHash>
@@ -7,8 +8,6 @@
 #include <QString>
 #include <functional>
 #include <utility>
-
-class CDatabase;
 
 // The facts table beside the repository's own tables: one row per registered
 // file, keyed by the file's ID and dropped with it.
@@ -51,9 +50,10 @@ public:
     bool Load(qint32 fileID, CFileFacts* facts);
     // Every file's stored facts in the order of the files' IDs.
     using FactList = QList<std::pair<qint32, CFileFacts>>;
-    FactList LoadAll();
+    // sharedPath: where the documents' path strings may come from.
+    FactList LoadAll(const CDatabase::SharedText& sharedPath = {});
     // The same for the given files only.
-    FactList LoadList(const QList<qint32>& fileIDs);
+    FactList LoadList(const QList<qint32>& fileIDs, const CDatabase::SharedText& sharedPath = {});
     // How many files have facts stored.
     qint64 Count();
 

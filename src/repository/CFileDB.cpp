@@ -291,10 +291,12 @@ template <typename Work> void CFileDB::InOwnTransaction(Work&& work) {
     }
 }
 
-QList<std::pair<qint32, QString>> CFileDB::RunFileList(const QString& strSql) {
+QList<std::pair<qint32, QString>> CFileDB::RunFileList(const QString& strSql,
+                                                       const CDatabase::SharedText& shared) {
     QList<std::pair<qint32, QString>> files;
-    m_connection.ForEach(strSql, [&files](const CDatabase::Row& row) {
-        files.emplaceBack(qint32(row.Int(0)), row.Text(1));
+    m_connection.ForEach(strSql, [&files, &shared](const CDatabase::Row& row) {
+        const qint64 id = row.Int(0);
+        files.emplaceBack(qint32(id), shared ? shared(id, row.Utf8(1)) : row.Text(1));
     });
     KeepBookkeeping(ChangesData(strSql));
     return files;

@@ -24,7 +24,9 @@ public:
     CRecordset RunQuery(const QString& Key);
     // RunSQL for a statement whose rows carry a file's ID and shortcut path
     // (fields 0 and 1): read without a recordset, for lists of any length.
-    QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
+    // shared: where the path strings may come from (see CDatabase::SharedText).
+    QList<std::pair<qint32, QString>> RunFileList(const QString& strSql,
+                                                  const CDatabase::SharedText& shared = {});
     qint32 AddItem(const QString& strSql);
     // The row's identity found by the select, or that of the row the insert adds.
     // added: set to whether the row was made here rather than found.

@@ -105,8 +105,9 @@ CRecordset CVolloDB::RunSQL(const QString& strSql) {
     return m_fileDB->RunSQL(strSql);
 }
 
-QList<std::pair<qint32, QString>> CVolloDB::RunFileList(const QString& strSql) {
-    return m_fileDB->RunFileList(strSql);
+QList<std::pair<qint32, QString>> CVolloDB::RunFileList(const QString& strSql,
+                                                        const CDatabase::SharedText& shared) {
+    return m_fileDB->RunFileList(strSql, shared);
 }
 
 bool CVolloDB::HasTable(const QString& Name) {
@@ -194,14 +195,15 @@ CDatabase& CVolloDB::Connection() {
     return m_fileDB->Connection();
 }
 
-CFactStore::FactList CVolloDB::AllFacts() {
+CFactStore::FactList CVolloDB::AllFacts(const CDatabase::SharedText& sharedPath) {
     CFactStore* facts = m_fileDB->Facts();
-    return facts ? facts->LoadAll() : CFactStore::FactList();
+    return facts ? facts->LoadAll(sharedPath) : CFactStore::FactList();
 }
 
-CFactStore::FactList CVolloDB::FactListOf(const QList<qint32>& FileIDs) {
+CFactStore::FactList CVolloDB::FactListOf(const QList<qint32>& FileIDs,
+                                          const CDatabase::SharedText& sharedPath) {
     CFactStore* facts = m_fileDB->Facts();
-    return facts ? facts->LoadList(FileIDs) : CFactStore::FactList();
+    return facts ? facts->LoadList(FileIDs, sharedPath) : CFactStore::FactList();
 }
 
 qint64 CVolloDB::FactCount() {

@@ -44,7 +44,8 @@ public:
     // asks, with its bookkeeping.
     bool HasTable(const QString& Name);
     // See CFileDB: IDs and shortcut paths of a file list, without a recordset.
-    QList<std::pair<qint32, QString>> RunFileList(const QString& strSql);
+    QList<std::pair<qint32, QString>> RunFileList(const QString& strSql,
+                                                  const CDatabase::SharedText& shared = {});
     // Several writes whose results nobody reads, with one bookkeeping step.
     void RunSQLBatch(const QStringList& Statements);
     // See CFileDB: one statement with ?1, ?2 … for many lists of values.
@@ -69,8 +70,10 @@ public:
     // All files' facts when FileIDs is empty.
     QHash<qint32, CFileFacts> FactsOf(const QList<qint32>& FileIDs = {});
     // All files' facts, in the order of their IDs (for long lists).
-    CFactStore::FactList AllFacts();
-    CFactStore::FactList FactListOf(const QList<qint32>& FileIDs);
+    // sharedPath: where the documents' path strings may come from.
+    CFactStore::FactList AllFacts(const CDatabase::SharedText& sharedPath = {});
+    CFactStore::FactList FactListOf(const QList<qint32>& FileIDs,
+                                    const CDatabase::SharedText& sharedPath = {});
     qint64 FactCount();
     // The open connection, for statements made elsewhere (queries).
     CDatabase& Connection();

@@ -10,6 +10,7 @@
 #include "CQueryError.h"
 #include "CQueryParser.h"
 #include "CSavedSearches.h"
+#include "CSharedTexts.h"
 #include "CTransactionScope.h"
 #include "CVolloDB.h"
 #include "FaultVfs.h"
@@ -172,6 +173,45 @@ private slots:
     void translate() {
         QFETCH(QString, sql);
         QTEST(CDatabase::TranslateDialect(sql), "expected");
+    }
+
+    // A second reading takes the held string only where it is the very text
+    // the row holds; anything else would show or follow the wrong path.
+    void sharedTextsOnlyWhereEqual_data() {
+        QTest::addColumn<qint64>("id");
+        QTest::addColumn<QByteArray>("utf8");
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("same path") << qint64(3) << QByteArray("/d/見積書 3.pdf") << true;
+        QTest::newRow("path changed") << qint64(3) << QByteArray("/d/見積書 4.pdf") << false;
+        QTest::newRow("held path is a prefix") << qint64(1) << QByteArray("/d/one2") << false;
+        QTest::newRow("other row's path") << qint64(4) << QByteArray("/d/one") << false;
+        QTest::newRow("row added since, out of order") << qint64(2) << QByteArray("/d/x") << false;
+        QTest::newRow("bytes not UTF-8, decoded alike")
+            << qint64(5) << QByteArray("/d/\xff") << true;
+        QTest::newRow("bytes not UTF-8, decoded apart")
+            << qint64(5) << QByteArray("/d/\xff\xfe") << false;
+    }
+
+    void sharedTextsOnlyWhereEqual() {
+        QFETCH(qint64, id);
+        QFETCH(QByteArray, utf8);
+        QFETCH(bool, shared);
+        const QList<std::pair<qint32, QString>> held{{1, "/d/one"},
+                                                     {3, "/d/見積書 3.pdf"},
+                                                     {5, QString::fromUtf8("/d/\xff")},
+                                                     {7, "/d/seven"},
+                                                     {2, "/d/x"}};
+        CDatabase::SharedText take = CSharedTexts::From(
+            held, [](const auto& e) { return e.first; },
+            [](const auto& e) -> const QString& { return e.second; });
+        // A reading that went past the row first.
+        QVERIFY(take(7, "/d/seven").isSharedWith(held[3].second));
+        const QString text = take(id, utf8);
+        QCOMPARE(text, QString::fromUtf8(utf8));
+        const auto sharer = std::find_if(held.cbegin(), held.cend(), [&text](const auto& e) {
+            return text.isSharedWith(e.second);
+        });
+        QCOMPARE(sharer != held.cend(), shared);
     }
 
     // The locale's own dates and the year-first form are read end to end by
