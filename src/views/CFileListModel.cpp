@@ -91,6 +91,8 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         row.factTexts = added.factTexts;
         row.size = added.size;
         row.modified = added.modified;
+        row.path = std::move(added.path);
+        row.factsKnown = added.factsKnown;
         m_rows.push_back(std::make_unique<Row>(std::move(row)));
         if (!m_positionsDirty)
             m_positions.insert(m_rows.back()->param, int(m_rows.size()) - 1);
@@ -227,7 +229,8 @@ void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex
         return;
     row->text = text;
     row->icon = iconIndex;
-    row->folded.reset();
+    row->hasFolded = false;
+    row->folded.clear();
     row->sortValues.clear();
     if (m_sortKey == 0 && m_sorted) {
         m_sortedCount = 0;
@@ -251,6 +254,35 @@ void CFileListModel::setKeyOf(quint64 param, const QString& key) {
         row->key = key;
         announceChange(row, KeyRole);
     }
+}
+
+QString CFileListModel::PathOf(quint64 param) const {
+    const Row* row = rowOf(param);
+    return row ? row->path : QString();
+}
+
+void CFileListModel::setPathOf(quint64 param, const QString& path) {
+    if (Row* row = rowOf(param))
+        row->path = path;
+}
+
+bool CFileListModel::FactsOf(quint64 param, qint64* size, qint64* modified) const {
+    const Row* row = rowOf(param);
+    if (!row || !row->factsKnown)
+        return false;
+    *size = row->size;
+    *modified = row->modified;
+    return true;
+}
+
+void CFileListModel::setFactsOf(quint64 param, qint64 size, qint64 modified) {
+    Row* row = rowOf(param);
+    if (!row)
+        return;
+    // Texts still to be made from the numbers are made from the new ones.
+    row->size = size;
+    row->modified = modified;
+    row->factsKnown = true;
 }
 
 QString CFileListModel::TagOf(quint64 param) const {
@@ -343,9 +375,11 @@ int CFileListModel::FindRow(const QString& text, int from) {
         Row& row = *m_rows[size_t(i)];
         if (row.text.isEmpty())
             continue;
-        if (!row.folded)
+        if (!row.hasFolded) {
             row.folded = TC_TextCompare::Fold(row.text);
-        if (row.folded->contains(needle))
+            row.hasFolded = true;
+        }
+        if (row.folded.contains(needle))
             return i;
     }
     return -1;

@@ -7,7 +7,6 @@
 #include <QVarLengthArray>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -63,6 +62,10 @@ public:
         bool factTexts = false;
         qint64 size = 0;
         qint64 modified = 0;
+        // The file the row stands for, and whether size and modified are its
+        // document's known facts.
+        QString path;
+        bool factsKnown = false;
     };
     // Adds the rows after the others in one go; their params follow one
     // another, the first is returned (0 when rows is empty).
@@ -79,6 +82,11 @@ public:
     void setKeyOf(quint64 param, const QString& key);
     QString TagOf(quint64 param) const;
     void setTagOf(quint64 param, const QString& tag);
+    QString PathOf(quint64 param) const;
+    void setPathOf(quint64 param, const QString& path);
+    // The document's size and modification time as known, when they are.
+    bool FactsOf(quint64 param, qint64* size, qint64* modified) const;
+    void setFactsOf(quint64 param, qint64 size, qint64 modified);
     int IconOf(quint64 param) const;
 
     // Makes the size (column 1) or date (column 2) text of a row added with
@@ -132,18 +140,23 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
+    // A list holds a row per document, up to a million of them: the flags
+    // share the word after the icon.
     struct Row {
         quint64 param = 0;
         int icon = 0;
+        mutable bool factTexts = false;
+        bool missing = false;
+        bool factsKnown = false;
+        bool hasFolded = false;
         QString text;
         mutable QStringList subItems; // made from the numbers below on first use
-        mutable bool factTexts = false;
         qint64 size = 0;
         qint64 modified = 0;
         QString key;
         QString tag;
-        bool missing = false;
-        std::optional<QString> folded; // text as searched
+        QString path;
+        QString folded; // text as searched, once hasFolded
         // Column -> number it sorts by, once asked; kept inline, as a hash
         // per row cost an allocation per row on the first click.
         mutable QVarLengthArray<std::pair<int, qint64>, 2> sortValues;

@@ -98,13 +98,15 @@ void CFileListView::Create(CListViewControl* objListView, CMsghook* objMsghook) 
 }
 
 qint64 CFileListView::DocumentFact(quint64 param, int column) const {
-    if (const auto known = mvarFacts.constFind(param); known != mvarFacts.cend())
-        return column == SizeColumn ? known->first : known->second;
+    qint64 size = 0;
+    qint64 modified = 0;
+    if (mvarListView && mvarListView->Model()->FactsOf(param, &size, &modified))
+        return column == SizeColumn ? size : modified;
     // Asked only when the list is sorted by the column, once per row: a fill
     // costs no more than before.
     QString document;
     try {
-        document = SM_Shell::DocumentPath(mvarFilePaths.value(param));
+        document = SM_Shell::DocumentPath(PathOf(param));
     } catch (const CError&) {
         return -1; // an unreadable shortcut sorts before every document
     }
@@ -136,8 +138,6 @@ qint32 CFileListView::Count() const {
 }
 
 void CFileListView::Clear() {
-    mvarFilePaths.clear();
-    mvarFacts.clear();
     if (!mvarListView)
         return;
     mvarListView->setSelectedItem(CListItem());
@@ -192,7 +192,7 @@ CListItem CFileListView::Add(const QString& FilePath) {
     // A shortcut shows its document's icon; any other file its own.
     const int icon = SM_Shell::DocumentIconIndex(target.isEmpty() ? FilePath : target);
     CListItem item = mvarListView->AddListItem(text, icon);
-    mvarFilePaths.insert(item.Param(), FilePath);
+    mvarListView->Model()->setPathOf(item.Param(), FilePath);
     return item;
 }
 
@@ -203,8 +203,8 @@ CListItem CFileListView::AddKnown(const QString& FilePath, const QString& Docume
         throw CError(0, tr("The file list is not bound to a list"));
     CListItem item = mvarListView->AddListItem(BM_Library::FileNameOf(DocumentPath),
                                                SM_Shell::DocumentIconIndex(DocumentPath));
-    mvarFilePaths.insert(item.Param(), FilePath);
-    mvarFacts.insert(item.Param(), {Size, Modified});
+    mvarListView->Model()->setPathOf(item.Param(), FilePath);
+    mvarListView->Model()->setFactsOf(item.Param(), Size, Modified);
     for (qsizetype i = 0; i < Texts.size(); ++i)
         item.setSubItems(qint32(i + 1), Texts.at(i));
     if (Missing)
@@ -220,28 +220,25 @@ quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
     for (const KnownRow& known : Rows) {
         QString name = BM_Library::FileNameOf(known.documentPath);
         const int icon = SM_Shell::DocumentIconIndexOfName(name);
+        // The file's path is both the row's tag and its path: one string.
         rows.append({std::move(name), icon, known.texts, known.key, known.filePath, known.missing,
-                     known.texts.isEmpty(), known.size, known.modified});
+                     known.texts.isEmpty(), known.size, known.modified, known.filePath, true});
     }
-    const quint64 first = mvarListView->Model()->AddRows(std::move(rows));
-    quint64 param = first;
-    for (const KnownRow& known : Rows) {
-        mvarFilePaths.insert(param, known.filePath);
-        mvarFacts.insert(param, {known.size, known.modified});
-        ++param;
-    }
-    return first;
+    return mvarListView->Model()->AddRows(std::move(rows));
 }
 
 void CFileListView::ReserveRows(qsizetype Count) {
     if (mvarListView)
         mvarListView->Model()->ReserveRows(Count);
-    mvarFilePaths.reserve(mvarFilePaths.size() + Count);
-    mvarFacts.reserve(mvarFacts.size() + Count);
 }
 
 void CFileListView::setDocumentFacts(quint64 Param, qint64 Size, qint64 Modified) {
-    mvarFacts.insert(Param, {Size, Modified});
+    if (mvarListView)
+        mvarListView->Model()->setFactsOf(Param, Size, Modified);
+}
+
+QString CFileListView::PathOf(quint64 Param) const {
+    return mvarListView ? mvarListView->Model()->PathOf(Param) : QString();
 }
 
 void CFileListView::FindNext() {
@@ -286,11 +283,7 @@ QString CFileListView::Tag(qint32 Index) const {
 QString CFileListView::FilePath(const CListItem& Item) const {
     if (Item.IsEmpty() || Item.ListView() != mvarListView)
         return QString();
-    return mvarFilePaths.value(Item.Param());
-}
-
-qint32 CFileListView::FilePathCount() const {
-    return qint32(mvarFilePaths.size());
+    return PathOf(Item.Param());
 }
 
 bool CFileListView::OpenItem(qint32 Position) {
@@ -386,7 +379,7 @@ void CFileListView::mvarContextMenu_OnShortcutDeleted(const QString& FilePath) {
         return;
     for (qint32 i = mvarListView->ListItemCount(); i >= 1; --i) {
         const CListItem item = mvarListView->ListItem(i);
-        if (mvarFilePaths.value(item.Param()) == FilePath)
+        if (PathOf(item.Param()) == FilePath)
             mvarListView->RemoveListItem(i);
     }
 }

@@ -2,7 +2,6 @@
 
 #include "CListItem.h"
 
-#include <QHash>
 #include <QList>
 #include <QMimeData>
 #include <QObject>
@@ -110,7 +109,6 @@ public:
     // The path table: the shortcut path kept for a row (empty when none), and
     // the number of entries.
     QString FilePath(const CListItem& Item) const;
-    qint32 FilePathCount() const;
 
     // Every selected row in the shown order, and their number.
     QList<CListItem> SelectedItems() const;
@@ -150,6 +148,7 @@ private:
     // The size (column 1) or modification time (column 2) of the row's
     // document, as the list sorts by them; -1 when it cannot be read.
     qint64 DocumentFact(quint64 param, int column) const;
+    QString PathOf(quint64 Param) const;
     void ReleaseSortValues();
     void ShowMenuFor(const CListItem& Item, const QPoint& GlobalPos);
     // The Delete key on the selected rows.
@@ -165,8 +164,5 @@ private:
     QString mvarFindText;
     CContextMenu* mvarContextMenu;
     CSortListView* mvarSortListView = nullptr;
-    QHash<quint64, QString> mvarFilePaths;
     QList<CListItem> mvarMenuItems; // the rows the open menu was built for
-    // Size and modification time of rows added from stored facts.
-    QHash<quint64, std::pair<qint64, qint64>> mvarFacts;
 };
