@@ -231,7 +231,7 @@ void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex
     row->icon = iconIndex;
     row->hasFolded = false;
     row->folded.clear();
-    row->sortValues.clear();
+    row->sortColumn = -1;
     if (m_sortKey == 0 && m_sorted) {
         m_sortedCount = 0;
         m_orderDirty = true;
@@ -317,7 +317,7 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
         // when first drawn would show the facts before the update.
         row->factTexts = false;
         row->missing = update.missing;
-        row->sortValues.clear();
+        row->sortColumn = -1;
         const int position = positionOf(row);
         first = std::min(first, position);
         last = std::max(last, position);
@@ -512,7 +512,8 @@ void CFileListModel::setSortValueSource(int column, SortValueSource source) {
     else
         m_sortSources.remove(column);
     for (auto& row : m_rows)
-        row->sortValues.removeIf([column](const auto& value) { return value.first == column; });
+        if (row->sortColumn == column)
+            row->sortColumn = -1;
     m_sortedCount = 0;
     if (m_sorted && column == m_sortKey) {
         m_orderDirty = true;
@@ -531,13 +532,11 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
     std::vector<Entry> entries(count);
     for (size_t i = 0; i < count; ++i) {
         const Row& row = *m_rows[i];
-        auto it = std::find_if(row.sortValues.cbegin(), row.sortValues.cend(),
-                               [this](const auto& value) { return value.first == m_sortKey; });
-        if (it == row.sortValues.cend()) {
-            row.sortValues.append({m_sortKey, source(row.param)});
-            it = row.sortValues.cend() - 1;
+        if (row.sortColumn != m_sortKey) {
+            row.sortValue = source(row.param);
+            row.sortColumn = m_sortKey;
         }
-        entries[i] = Entry{it->second, int(i)};
+        entries[i] = Entry{row.sortValue, int(i)};
     }
     auto byValue = [](const Entry& a, const Entry& b) { return a.value < b.value; };
     std::stable_sort(entries.begin(), entries.end(), byValue);

@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QSet>
 #include <QStringList>
-#include <QVarLengthArray>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -157,9 +156,12 @@ private:
         QString tag;
         QString path;
         QString folded; // text as searched, once hasFolded
-        // Column -> number it sorts by, once asked; kept inline, as a hash
-        // per row cost an allocation per row on the first click.
-        mutable QVarLengthArray<std::pair<int, qint64>, 2> sortValues;
+        // The number the row sorts by in sortColumn (-1: none asked yet),
+        // kept in the row: a hash per row cost an allocation per row on the
+        // first click. One column's: a list is sorted by one column at a
+        // time, and the numbers of known documents are quickly asked again.
+        mutable qint64 sortValue = 0;
+        mutable int sortColumn = -1;
     };
 
     // Column column's text of row (1 and up); texts made from the row's

@@ -315,18 +315,24 @@ private slots:
 
     // Three clicks on a header: ascending, descending, ascending; the name
     // column already is the sort column, so its first click reverses. A
-    // refilled list keeps the order.
+    // refilled list keeps the order, and a click on another column then sorts
+    // by that column's numbers, not by those the rows sorted by before.
     void sortsByBytesAndTimeTiesByName_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("ascending"); // first letters of the names
-        QTest::newRow("name") << 0 << "abcd";
+        QTest::addColumn<QString>("thenOther"); // after a click on the size or date column
+        QTest::newRow("name") << 0 << "abcd"
+                              << "cdab";
         // 1.3 MB, 1.5 MB and 1.25 MB as texts; c and d are the same size and age.
-        QTest::newRow("size by byte count") << 1 << "cdab";
-        QTest::newRow("date by time") << 2 << "bcda";
+        QTest::newRow("size by byte count") << 1 << "cdab"
+                                            << "bcda";
+        QTest::newRow("date by time") << 2 << "bcda"
+                                      << "cdab";
     }
     void sortsByBytesAndTimeTiesByName() {
         QFETCH(int, column);
         QFETCH(QString, ascending);
+        QFETCH(QString, thenOther);
         QString descending = ascending;
         std::reverse(descending.begin(), descending.end());
         const QDateTime start(QDate(2024, 5, 1), QTime(9, 0));
@@ -356,10 +362,13 @@ private slots:
         };
         fill();
         QHeaderView* bar = m_list->header();
+        const auto click = [bar](int at) {
+            const int x = bar->sectionViewportPosition(at) + bar->sectionSize(at) / 2;
+            QTest::mouseClick(bar->viewport(), Qt::LeftButton, {}, QPoint(x, bar->height() / 2));
+        };
         const int first = column == 0 ? 1 : 0;
         for (int order : {first, 1 - first, first}) {
-            const int x = bar->sectionViewportPosition(column) + bar->sectionSize(column) / 2;
-            QTest::mouseClick(bar->viewport(), Qt::LeftButton, {}, QPoint(x, bar->height() / 2));
+            click(column);
             QCOMPARE(m_list->SortOrder(), order);
             QCOMPARE(bar->sortIndicatorSection(), column);
             QCOMPARE(shown(), order == 1 ? descending : ascending);
@@ -367,6 +376,8 @@ private slots:
         m_view->Clear();
         fill();
         QCOMPARE(shown(), first == 1 ? descending : ascending);
+        click(column == 1 ? 2 : 1);
+        QCOMPARE(shown(), thenOther);
     }
 
     void gestures_data() {
