@@ -52,13 +52,15 @@ void CMoveFollower::setDocuments(QList<Document> documents) {
     // Taken over rather than copied: the list is every registered document.
     // Each file has a shortcut of its own, so none replaces another here.
     m_documents = std::move(documents);
+    // The index by path is made when a change on the disk first asks for
+    // it: at the start it cost a tenth of the time to the window, and a
+    // session without moves never needs it.
     m_byPath.clear();
+    m_byPathMade = false;
     m_earlier.clear();
-    m_byPath.reserve(m_documents.size());
     QStringView lastFolder;
     for (qsizetype i = 0; i < m_documents.size(); ++i) {
         const QString& path = m_documents[i].Stored.Path;
-        m_byPath.insert(path, i);
         // Documents registered together mostly share their folder: its
         // watches are asked for once for each run of them.
         const QStringView folder =
@@ -70,13 +72,25 @@ void CMoveFollower::setDocuments(QList<Document> documents) {
     }
 }
 
+QHash<QString, qsizetype>& CMoveFollower::ByPath() {
+    if (!m_byPathMade) {
+        m_byPath.reserve(m_documents.size());
+        // In order: of two documents at one path, the later one is found.
+        for (qsizetype i = 0; i < m_documents.size(); ++i)
+            m_byPath.insert(m_documents[i].Stored.Path, i);
+        m_byPathMade = true;
+    }
+    return m_byPath;
+}
+
 void CMoveFollower::Follow(const Document& document) {
-    const auto known = m_byPath.constFind(document.Stored.Path);
-    if (known != m_byPath.constEnd() && m_documents[*known].Shortcut == document.Shortcut) {
+    QHash<QString, qsizetype>& byPath = ByPath();
+    const auto known = byPath.constFind(document.Stored.Path);
+    if (known != byPath.constEnd() && m_documents[*known].Shortcut == document.Shortcut) {
         m_documents[*known] = document;
         return;
     }
-    m_byPath.insert(document.Stored.Path, m_documents.size());
+    byPath.insert(document.Stored.Path, m_documents.size());
     m_documents << document;
     WatchAround(document.Stored.Path);
 }
@@ -94,26 +108,28 @@ bool CMoveFollower::Relink(qsizetype index, const QString& newPath) {
     if (!AM_Vollo::Guard([&] { CShortcutRelinker::Relink(d.Shortcut, newPath); }, m_owner))
         return false;
     // Two documents that traded names: the other one may hold oldPath now.
-    if (m_byPath.value(oldPath, -1) == index)
-        m_byPath.remove(oldPath);
+    QHash<QString, qsizetype>& byPath = ByPath();
+    if (byPath.value(oldPath, -1) == index)
+        byPath.remove(oldPath);
     m_earlier.insert(index, {oldPath, QDateTime::currentMSecsSinceEpoch()});
     d.Stored.Path = newPath;
-    m_byPath.insert(newPath, index);
+    byPath.insert(newPath, index);
     WatchAround(newPath);
     emit OnRelinked(d.FileID, d.Shortcut, oldPath, newPath);
     return true;
 }
 
 void CMoveFollower::Watcher_OnMoved(const QString& From, const QString& To, bool IsFolder) {
+    const QHash<QString, qsizetype>& byPath = ByPath();
     if (!IsFolder) {
-        const auto it = m_byPath.constFind(From);
-        if (it != m_byPath.constEnd())
+        const auto it = byPath.constFind(From);
+        if (it != byPath.constEnd())
             Relink(*it, To);
         return;
     }
     const QString prefix = From + QLatin1Char('/');
     QList<qsizetype> inside;
-    for (auto it = m_byPath.constBegin(); it != m_byPath.constEnd(); ++it)
+    for (auto it = byPath.constBegin(); it != byPath.constEnd(); ++it)
         if (it.key().startsWith(prefix))
             inside << *it;
     for (qsizetype index : inside)
@@ -122,12 +138,13 @@ void CMoveFollower::Watcher_OnMoved(const QString& From, const QString& To, bool
 
 void CMoveFollower::Watcher_OnGone(const QString& Path, bool IsFolder) {
     QList<qsizetype> gone;
+    const QHash<QString, qsizetype>& byPath = ByPath();
     if (IsFolder) {
         const QString prefix = Path + QLatin1Char('/');
-        for (auto it = m_byPath.constBegin(); it != m_byPath.constEnd(); ++it)
+        for (auto it = byPath.constBegin(); it != byPath.constEnd(); ++it)
             if (it.key().startsWith(prefix))
                 gone << *it;
-    } else if (const auto it = m_byPath.constFind(Path); it != m_byPath.constEnd()) {
+    } else if (const auto it = byPath.constFind(Path); it != byPath.constEnd()) {
         gone << *it;
     }
     // Only what is really not there: a new file may already have its name.

@@ -79,7 +79,10 @@ private:
     CMoveWatcher* m_watcher = nullptr;
     CMoveSearch::Fingerprinter m_fingerprint;
     QList<Document> m_documents;
-    QHash<QString, qsizetype> m_byPath; // document path -> index in m_documents
+    // Document path -> index in m_documents, made on first use.
+    QHash<QString, qsizetype>& ByPath();
+    QHash<QString, qsizetype> m_byPath;
+    bool m_byPathMade = false;
     struct Earlier {
         QString path;  // before the last re-pointing
         qint64 at = 0; // when that was, ms since the epoch
