@@ -10,6 +10,7 @@
 #include <QMetaObject>
 #include <QPalette>
 #include <QTimer>
+
 #include <algorithm>
 #include <numeric>
 
@@ -66,7 +67,7 @@ quint64 CFileListModel::AddRow(const QString& text, int iconIndex) {
     row.text = text;
     m_rows.push_back(std::make_unique<Row>(std::move(row)));
     if (!m_positionsDirty)
-        m_positions.insert(m_rows.back()->param, int(m_rows.size()) - 1);
+        setPosition(m_rows.back()->param, int(m_rows.size()) - 1);
     if (m_sorted)
         m_orderDirty = true;
     scheduleFlush();
@@ -95,7 +96,7 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         row.factsKnown = added.factsKnown;
         m_rows.push_back(std::make_unique<Row>(std::move(row)));
         if (!m_positionsDirty)
-            m_positions.insert(m_rows.back()->param, int(m_rows.size()) - 1);
+            setPosition(m_rows.back()->param, int(m_rows.size()) - 1);
     }
     if (m_sorted)
         m_orderDirty = true;
@@ -107,7 +108,7 @@ void CFileListModel::ReserveRows(qsizetype count) {
     m_largeFillComing = count;
     m_rows.reserve(m_rows.size() + size_t(count));
     if (!m_positionsDirty)
-        m_positions.reserve(qsizetype(m_rows.size()) + count);
+        m_positions.reserve(size_t(m_nextParam - m_paramBase) + size_t(count));
 }
 
 int CFileListModel::RowCount() const {
@@ -131,6 +132,8 @@ void CFileListModel::ClearRows() {
     beginResetModel();
     m_rows.clear();
     m_positions.clear();
+    m_positions.shrink_to_fit();
+    m_paramBase = m_nextParam;
     m_positionsDirty = false;
     m_announced = 0;
     m_orderDirty = false;
@@ -141,8 +144,8 @@ void CFileListModel::ClearRows() {
 const CFileListModel::Row* CFileListModel::rowOf(quint64 param) const {
     if (m_positionsDirty)
         rebuildPositions();
-    const auto it = m_positions.constFind(param);
-    return it == m_positions.cend() ? nullptr : m_rows[size_t(*it)].get();
+    const int position = positionAt(param);
+    return position < 0 ? nullptr : m_rows[size_t(position)].get();
 }
 
 CFileListModel::Row* CFileListModel::rowOf(quint64 param) {
@@ -150,16 +153,34 @@ CFileListModel::Row* CFileListModel::rowOf(quint64 param) {
 }
 
 void CFileListModel::rebuildPositions() const {
-    m_positions.clear();
-    m_positions.reserve(qsizetype(m_rows.size()));
+    // Rows removed since the last clear leave their params behind; start the
+    // array at the oldest row still here so it does not grow with every refill.
+    quint64 base = m_nextParam;
+    for (const auto& row : m_rows)
+        base = std::min(base, row->param);
+    m_paramBase = base;
+    m_positions.assign(size_t(m_nextParam - m_paramBase), -1);
     for (size_t i = 0; i < m_rows.size(); ++i)
-        m_positions.insert(m_rows[i]->param, int(i));
+        setPosition(m_rows[i]->param, int(i));
     m_positionsDirty = false;
+}
+
+int CFileListModel::positionAt(quint64 param) const {
+    if (param < m_paramBase || param - m_paramBase >= m_positions.size())
+        return -1;
+    return m_positions[size_t(param - m_paramBase)];
+}
+
+void CFileListModel::setPosition(quint64 param, int position) const {
+    const size_t at = size_t(param - m_paramBase);
+    if (at >= m_positions.size())
+        m_positions.resize(at + 1, -1);
+    m_positions[at] = position;
 }
 
 int CFileListModel::positionOf(const Row* row) const {
     // Only ever asked for a row rowOf has just found, so the positions are whole.
-    return m_positions.value(row->param, -1);
+    return positionAt(row->param);
 }
 
 bool CFileListModel::Contains(quint64 param) const {

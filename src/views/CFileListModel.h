@@ -171,6 +171,8 @@ private:
     Row* rowOf(quint64 param);
     int positionOf(const Row* row) const;
     void rebuildPositions() const;
+    int positionAt(quint64 param) const; // -1: no such row
+    void setPosition(quint64 param, int position) const;
     void scheduleFlush();
     void announceChange(const Row* row, int role);
     void resort();
@@ -200,6 +202,10 @@ private:
     int m_sortedCount = 0;
     QHash<int, SortValueSource> m_sortSources;
     FactTextSource m_factText;
-    mutable QHash<quint64, int> m_positions; // param -> position
+    // Position of each row by param - m_paramBase (-1: no such row). Params
+    // are handed out in order, so a plain array serves: a hash cost an
+    // allocation-heavy insert per row of a fill.
+    mutable std::vector<int> m_positions;
+    mutable quint64 m_paramBase = 1; // the param at m_positions[0]
     mutable bool m_positionsDirty = false;
 };
