@@ -1,5 +1,6 @@
 #include "CFileListModel.h"
 
+#include "BM_Library.h"
 #include "CCollationRanks.h"
 #include "SM_Shell.h"
 #include "TC_TextCompare.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -31,7 +33,51 @@ QCollator& Collator() {
     return collator;
 }
 
+// The number of a document's key ("H" and the number as MakeKey writes it),
+// or -1 for any other key.
+qint32 DocumentKeyID(const QString& key) {
+    if (key.size() < 2 || key.size() > 11 || key.front() != QLatin1Char('H') ||
+        (key.size() > 2 && key.at(1) == QLatin1Char('0')))
+        return -1;
+    qint64 n = 0;
+    for (qsizetype i = 1; i < key.size(); ++i) {
+        const char16_t c = key.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return n <= std::numeric_limits<qint32>::max() ? qint32(n) : -1;
+}
+
 } // namespace
+
+QString CFileListModel::Row::Key() const {
+    if (keyID >= 0)
+        return BM_Library::MakeKey(keyID);
+    return extra ? extra->key : QString();
+}
+
+void CFileListModel::Row::setKey(const QString& key) {
+    keyID = DocumentKeyID(key);
+    if (keyID < 0 && (extra || !key.isEmpty()))
+        More().key = key;
+    else if (extra)
+        extra->key.clear();
+}
+
+QString CFileListModel::Row::Tag() const {
+    if (tagIsPath)
+        return path;
+    return extra ? extra->tag : QString();
+}
+
+void CFileListModel::Row::setTag(QString tag) {
+    tagIsPath = !tag.isEmpty() && tag == path;
+    if (!tagIsPath && (extra || !tag.isEmpty()))
+        More().tag = std::move(tag);
+    else if (extra)
+        extra->tag.clear();
+}
 
 CFileListModel::CFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -85,14 +131,15 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         row.param = m_nextParam++;
         row.icon = added.icon;
         row.text = std::move(added.text);
-        row.subItems = std::move(added.subItems);
-        row.key = std::move(added.key);
-        row.tag = std::move(added.tag);
+        if (!added.subItems.isEmpty())
+            row.More().subItems = std::move(added.subItems);
+        row.setKey(added.key);
+        row.path = std::move(added.path);
+        row.setTag(std::move(added.tag));
         row.missing = added.missing;
         row.factTexts = added.factTexts;
         row.size = added.size;
         row.modified = added.modified;
-        row.path = std::move(added.path);
         row.factsKnown = added.factsKnown;
         m_rows.push_back(std::make_unique<Row>(std::move(row)));
         if (!m_positionsDirty)
@@ -209,10 +256,12 @@ const QString& CFileListModel::subText(const Row& row, int column) const {
     if (row.factTexts) {
         row.factTexts = false;
         if (m_factText)
-            row.subItems = QStringList{m_factText(1, row.size, row.modified),
-                                       m_factText(2, row.size, row.modified)};
+            row.More().subItems = QStringList{m_factText(1, row.size, row.modified),
+                                              m_factText(2, row.size, row.modified)};
     }
-    return column >= 1 && column - 1 < row.subItems.size() ? row.subItems.at(column - 1) : none;
+    if (!row.extra || column < 1 || column - 1 >= row.extra->subItems.size())
+        return none;
+    return row.extra->subItems.at(column - 1);
 }
 
 QString CFileListModel::TextOf(quint64 param, int column) const {
@@ -229,9 +278,10 @@ void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text
     if (!row || column < 1)
         return;
     subText(*row, column);
-    while (row->subItems.size() < column)
-        row->subItems.append(QString());
-    row->subItems[column - 1] = text;
+    QStringList& subItems = row->More().subItems;
+    while (subItems.size() < column)
+        subItems.append(QString());
+    subItems[column - 1] = text;
     if (column == m_sortKey && m_sorted) {
         m_sortedCount = 0; // the rows must be sorted again, not just reversed
         m_orderDirty = true;
@@ -251,7 +301,8 @@ void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex
     row->text = text;
     row->icon = iconIndex;
     row->hasFolded = false;
-    row->folded.clear();
+    if (row->extra)
+        row->extra->folded.clear();
     row->sortColumn = -1;
     if (m_sortKey == 0 && m_sorted) {
         m_sortedCount = 0;
@@ -267,12 +318,12 @@ void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex
 
 QString CFileListModel::KeyOf(quint64 param) const {
     const Row* row = rowOf(param);
-    return row ? row->key : QString();
+    return row ? row->Key() : QString();
 }
 
 void CFileListModel::setKeyOf(quint64 param, const QString& key) {
     if (Row* row = rowOf(param)) {
-        row->key = key;
+        row->setKey(key);
         announceChange(row, KeyRole);
     }
 }
@@ -283,8 +334,12 @@ QString CFileListModel::PathOf(quint64 param) const {
 }
 
 void CFileListModel::setPathOf(quint64 param, const QString& path) {
-    if (Row* row = rowOf(param))
+    if (Row* row = rowOf(param)) {
+        // The tag stays what it was.
+        QString tag = row->Tag();
         row->path = path;
+        row->setTag(std::move(tag));
+    }
 }
 
 bool CFileListModel::FactsOf(quint64 param, qint64* size, qint64* modified) const {
@@ -308,12 +363,12 @@ void CFileListModel::setFactsOf(quint64 param, qint64 size, qint64 modified) {
 
 QString CFileListModel::TagOf(quint64 param) const {
     const Row* row = rowOf(param);
-    return row ? row->tag : QString();
+    return row ? row->Tag() : QString();
 }
 
 void CFileListModel::setTagOf(quint64 param, const QString& tag) {
     if (Row* row = rowOf(param)) {
-        row->tag = tag;
+        row->setTag(tag);
         announceChange(row, TagRole);
     }
 }
@@ -330,10 +385,11 @@ void CFileListModel::UpdateRows(const QList<RowUpdate>& updates) {
             sortColumnChanged ||
             ((m_sortKey == 1 || m_sortKey == 2) &&
              (subText(*row, 1) != update.sizeText || subText(*row, 2) != update.dateText));
-        while (row->subItems.size() < 2)
-            row->subItems.append(QString());
-        row->subItems[0] = update.sizeText;
-        row->subItems[1] = update.dateText;
+        QStringList& subItems = row->More().subItems;
+        while (subItems.size() < 2)
+            subItems.append(QString());
+        subItems[0] = update.sizeText;
+        subItems[1] = update.dateText;
         // Texts given now: those the row would make from its stored facts
         // when first drawn would show the facts before the update.
         row->factTexts = false;
@@ -363,9 +419,13 @@ QList<std::pair<quint64, QString>> CFileListModel::RowsWithKeys(const QSet<QStri
     QList<std::pair<quint64, QString>> found;
     if (keys.isEmpty())
         return found;
+    QSet<qint32> ids;
+    for (const QString& key : keys)
+        if (const qint32 id = DocumentKeyID(key); id >= 0)
+            ids.insert(id);
     for (const auto& row : m_rows) {
-        if (keys.contains(row->key))
-            found.emplaceBack(row->param, row->key);
+        if (row->keyID >= 0 ? ids.contains(row->keyID) : keys.contains(row->Key()))
+            found.emplaceBack(row->param, row->Key());
     }
     return found;
 }
@@ -397,10 +457,10 @@ int CFileListModel::FindRow(const QString& text, int from) {
         if (row.text.isEmpty())
             continue;
         if (!row.hasFolded) {
-            row.folded = TC_TextCompare::Fold(row.text);
+            row.More().folded = TC_TextCompare::Fold(row.text);
             row.hasFolded = true;
         }
-        if (row.folded.contains(needle))
+        if (row.extra->folded.contains(needle))
             return i;
     }
     return -1;
@@ -555,7 +615,7 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
         const Row& row = *m_rows[i];
         if (row.sortColumn != m_sortKey) {
             row.sortValue = source(row.param);
-            row.sortColumn = m_sortKey;
+            row.sortColumn = qint16(m_sortKey);
         }
         entries[i] = Entry{row.sortValue, int(i)};
     }
@@ -661,9 +721,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ForegroundRole && row.missing)
         return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
     if (role == KeyRole)
-        return row.key;
+        return row.Key();
     if (role == TagRole)
-        return row.tag;
+        return row.Tag();
     return {};
 }
 

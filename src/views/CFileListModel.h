@@ -149,19 +149,37 @@ private:
         bool factsKnown = false;
         bool hasFolded = false;
         QString text;
-        mutable QStringList subItems; // made from the numbers below on first use
         qint64 size = 0;
         qint64 modified = 0;
-        QString key;
-        QString tag;
         QString path;
-        QString folded; // text as searched, once hasFolded
+        // What most rows never hold, apart: three empty texts in every row
+        // were a third of it.
+        struct Extra {
+            QStringList subItems; // made from the numbers above on first use
+            QString tag;
+            QString folded; // text as searched, once hasFolded
+            QString key;    // one that is not a document's
+        };
+        mutable std::unique_ptr<Extra> extra;
+        Extra& More() const {
+            if (!extra)
+                extra = std::make_unique<Extra>();
+            return *extra;
+        }
         // The number the row sorts by in sortColumn (-1: none asked yet),
         // kept in the row: a hash per row cost an allocation per row on the
         // first click. One column's: a list is sorted by one column at a
         // time, and the numbers of known documents are quickly asked again.
         mutable qint64 sortValue = 0;
-        mutable int sortColumn = -1;
+        // A document's key is kept as its number: the text and its own
+        // allocation were a third of a row again.
+        qint32 keyID = -1; // -1: the key is Extra::key, or none
+        mutable qint16 sortColumn = -1;
+        bool tagIsPath = false; // a file's row is tagged with its path
+        QString Key() const;
+        void setKey(const QString& key);
+        QString Tag() const;
+        void setTag(QString tag);
     };
 
     // Column column's text of row (1 and up); texts made from the row's

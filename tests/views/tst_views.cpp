@@ -166,6 +166,60 @@ private slots:
         }
     }
 
+    // Documents' keys are kept as numbers: every other key, however close
+    // to one, must come back as it was given, and be found only by itself.
+    void keysComeBackAsGiven_data() {
+        QTest::addColumn<QString>("key");
+        for (const char* key : {"H0", "H42", "H2147483647", "H2147483648", "H042", "H", "H-1",
+                                "h42", "Hx42", "H42 ", "", "key a.doc"})
+            QTest::newRow(*key ? key : "empty") << QString::fromLatin1(key);
+        QTest::newRow("wide digits") << QStringLiteral("H４２");
+    }
+    void keysComeBackAsGiven() {
+        QFETCH(QString, key);
+        CFileListModel model;
+        model.AddColumnHeader(QStringLiteral("名前"));
+        const quint64 other = model.AddRow(QStringLiteral("other"), 0);
+        model.setKeyOf(other, QStringLiteral("H42"));
+        const quint64 param = model.AddRow(QStringLiteral("row"), 0);
+        // Over a key of the other kind, which must not show through.
+        model.setKeyOf(param, QStringLiteral("odd"));
+        model.setKeyOf(param, QStringLiteral("H7"));
+        model.setKeyOf(param, key);
+        QCOMPARE(model.KeyOf(param), key);
+        model.Flush();
+        QCOMPARE(model.index(1, 0).data(CFileListModel::KeyRole).toString(), key);
+        QList<std::pair<quint64, QString>> expected{{param, key}};
+        if (key == QStringLiteral("H42"))
+            expected.prepend({other, key});
+        QCOMPARE(model.RowsWithKeys({key}), expected);
+    }
+
+    // A file's row is tagged with its path, which it shares with the path:
+    // a new path (a relinked shortcut) must not move the tag with it.
+    void tagStaysWhenThePathChanges() {
+        CFileListModel model;
+        model.AddColumnHeader(QStringLiteral("名前"));
+        const QString path = QStringLiteral("/links/見積書.pdf.lnk");
+        const quint64 param = model.AddRows({{QStringLiteral("見積書.pdf"),
+                                              0,
+                                              {},
+                                              QStringLiteral("H3"),
+                                              path,
+                                              false,
+                                              true,
+                                              1,
+                                              2,
+                                              path,
+                                              true}});
+        model.setPathOf(param, QStringLiteral("/links/other.lnk"));
+        QCOMPARE(model.TagOf(param), path);
+        QCOMPARE(model.PathOf(param), QStringLiteral("/links/other.lnk"));
+        model.setTagOf(param, QStringLiteral("/links/other.lnk"));
+        model.setPathOf(param, path);
+        QCOMPARE(model.TagOf(param), QStringLiteral("/links/other.lnk"));
+    }
+
     // A long fill of a list that follows typing is sorted and shown on a
     // later turn of the event loop, after its last run of rows.
     void longFillShownOnALaterTurn() {
