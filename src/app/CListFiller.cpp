@@ -382,6 +382,11 @@ CDatabase::SharedText CListFiller::SharedShortcuts() const {
     return {};
 }
 
+QList<CMoveRepair::Document> CListFiller::FollowedNow() const {
+    const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr;
+    return followed ? *followed : QList<CMoveRepair::Document>();
+}
+
 CDatabase::SharedText CListFiller::SharedPaths() const {
     if (const WholeRead* held = HeldRead())
         return CSharedTexts::From(

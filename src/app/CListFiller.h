@@ -100,6 +100,9 @@ public:
     // (null while none are): fills share their strings where they agree.
     using FollowedDocuments = std::function<const QList<CMoveRepair::Document>*()>;
     void setFollowedDocuments(FollowedDocuments documents) { m_followed = std::move(documents); }
+    // Those documents as they are now, for a reading on another thread to
+    // share their strings (a copy in name: the list is shared until changed).
+    QList<CMoveRepair::Document> FollowedNow() const;
 
 private:
     // FillList with the files' facts read already; whole: they are every

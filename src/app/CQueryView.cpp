@@ -11,6 +11,7 @@
 #include "CQueryError.h"
 #include "CQueryParser.h"
 #include "CSavedSearches.h"
+#include "CSharedTexts.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
@@ -225,8 +226,10 @@ void CQueryView::Run() {
         Apply(query, {});
         return;
     }
-    m_pool.start([this, generation, query, statement] {
-        Look(generation, query, statement.sql, statement.values);
+    // Results of a broad query are most of the documents: their strings are
+    // the followed documents' rather than a second copy of each.
+    m_pool.start([this, generation, query, statement, followed = m_filler.FollowedNow()] {
+        Look(generation, query, statement.sql, statement.values, followed);
     });
 }
 
@@ -257,7 +260,7 @@ void CQueryView::Interrupt() {
 }
 
 void CQueryView::Look(quint64 Generation, const QString& Query, const QString& Sql,
-                      const QList<QVariant>& Values) {
+                      const QList<QVariant>& Values, const QList<CMoveRepair::Document>& Followed) {
     // On the pool's thread: nothing here touches a widget.
     CQueryCompiler::FileList files;
     CFactStore::FactList facts;
@@ -270,14 +273,25 @@ void CQueryView::Look(quint64 Generation, const QString& Query, const QString& S
             const std::lock_guard lock(m_runningLock);
             m_running = connection;
         }
-        files = CQueryCompiler(*connection).Run({Sql, Values});
+        const auto idOf = [](const CMoveRepair::Document& d) { return d.FileID; };
+        files = CQueryCompiler(*connection)
+                    .Run({Sql, Values},
+                         CSharedTexts::From(Followed, idOf,
+                                            [](const CMoveRepair::Document& d) -> const QString& {
+                                                return d.Shortcut;
+                                            }));
         // The rows' facts are read here too: the window's thread only shows.
         if (!files.isEmpty() && CFactStore::HasTable(*connection)) {
             QList<qint32> ids;
             ids.reserve(files.size());
             for (const auto& file : std::as_const(files))
                 ids << file.first;
-            facts = CFactStore(*connection).LoadList(ids);
+            facts = CFactStore(*connection)
+                        .LoadList(ids, CSharedTexts::From(
+                                           Followed, idOf,
+                                           [](const CMoveRepair::Document& d) -> const QString& {
+                                               return d.Stored.Path;
+                                           }));
         }
         looked = true;
     } catch (const CError&) {

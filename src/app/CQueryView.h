@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CFactStore.h"
+#include "CMoveRepair.h"
 
 #include <QObject>
 #include <QPointer>
@@ -113,8 +114,9 @@ private:
     // Facts: the files' stored facts, when the lookup read them.
     void Apply(const QString& Query, const QList<std::pair<qint32, QString>>& Files,
                std::optional<CFactStore::FactList> Facts = std::nullopt);
+    // Followed: documents whose strings the results share where they agree.
     void Look(quint64 Generation, const QString& Query, const QString& Sql,
-              const QList<QVariant>& Values);
+              const QList<QVariant>& Values, const QList<CMoveRepair::Document>& Followed);
     // Last: it waits for its lookup before the rest goes.
     QThreadPool m_pool;
     CQueryCompleter* m_completer = nullptr;

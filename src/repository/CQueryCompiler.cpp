@@ -217,11 +217,14 @@ QString CQueryCompiler::Facts(const CQueryNode& node, QVariantList& values, bool
     }
 }
 
-CQueryCompiler::FileList CQueryCompiler::Run(const Statement& statement) {
+CQueryCompiler::FileList CQueryCompiler::Run(const Statement& statement,
+                                             const CDatabase::SharedText& shared) {
     FileList files;
-    m_connection.ForEachBound(statement.sql, statement.values, [&files](const CDatabase::Row& row) {
-        files.emplaceBack(qint32(row.Int(0)), row.Text(1));
-    });
+    m_connection.ForEachBound(
+        statement.sql, statement.values, [&files, &shared](const CDatabase::Row& row) {
+            const qint64 id = row.Int(0);
+            files.emplaceBack(qint32(id), shared ? shared(id, row.Utf8(1)) : row.Text(1));
+        });
     return files;
 }
 

@@ -25,7 +25,8 @@ public:
     Statement Compile(const CQueryNode* root);
     // Parses, compiles and runs text (CQueryError when it cannot be read).
     FileList Run(const QString& text);
-    FileList Run(const Statement& statement);
+    // shared: as in CFileDB::RunFileList.
+    FileList Run(const Statement& statement, const CDatabase::SharedText& shared = {});
     // Like Run, each matching file handed to each as it is read: its ID,
     // its shortcut, and the document's path as last stored (null without
     // stored facts). An empty text matches every file.
