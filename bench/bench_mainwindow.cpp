@@ -279,8 +279,12 @@ int main(int argc, char** argv) {
             const QString path =
                 more + QStringLiteral("/zz-topup-%1.txt").arg(i, 6, 10, QLatin1Char('0'));
             QFile f(path);
-            if (!f.open(QIODevice::WriteOnly))
+            if (!f.open(QIODevice::WriteOnly)) {
+                // tmpfs runs out of inodes first at a million documents.
+                std::fprintf(stderr, "cannot make %s: %s\n", qPrintable(path),
+                             qPrintable(f.errorString()));
                 return 2;
+            }
             urls << QUrl::fromLocalFile(path);
         }
         QMimeData data;
