@@ -72,7 +72,13 @@ struct IconCache {
     QList<QIcon> icons;             // index 0: the generic document
     QHash<QString, int> byMimeType; // MIME type name -> index
     QHash<QString, int> bySuffix;   // lower-case text after the first dot -> index
+    // The first suffixes met, as written, with their index: a fill asks for
+    // the same few types for every row, and the two copies a lookup in
+    // bySuffix needs were most of a large fill's time for icons.
+    QList<std::pair<QString, int>> firstSuffixes;
 };
+
+constexpr qsizetype kFirstSuffixes = 16;
 
 IconCache& Icons() {
     static IconCache cache;
@@ -126,12 +132,21 @@ int DocumentIconIndexOfName(const QString& name) {
     // Types are told by name alone: reading 100,000 documents to guess their
     // type would make a long list slow to fill.
     if (dot > 0) {
-        const QString suffix = name.mid(dot + 1).toLower();
-        if (const auto it = cache.bySuffix.constFind(suffix); it != cache.bySuffix.cend())
-            return *it;
-        const int index = IconIndexOfType(
-            cache, cache.mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension));
-        cache.bySuffix.insert(suffix, index);
+        const QStringView asWritten = QStringView(name).mid(dot + 1);
+        for (const auto& [known, index] : std::as_const(cache.firstSuffixes))
+            if (asWritten == known)
+                return index;
+        const QString suffix = asWritten.toString().toLower();
+        int index = 0;
+        if (const auto it = cache.bySuffix.constFind(suffix); it != cache.bySuffix.cend()) {
+            index = *it;
+        } else {
+            index = IconIndexOfType(
+                cache, cache.mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension));
+            cache.bySuffix.insert(suffix, index);
+        }
+        if (cache.firstSuffixes.size() < kFirstSuffixes)
+            cache.firstSuffixes.append({asWritten.toString(), index});
         return index;
     }
     return IconIndexOfType(cache, cache.mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension));

@@ -41,6 +41,11 @@ private slots:
         QCOMPARE(SM_Shell::DocumentIconIndex("/nowhere/report.final.pdf"), pdf);
         for (int index : {SM_Shell::DocumentIconIndex("/nowhere/README"), -1, 1 << 20})
             QVERIFY(!SM_Shell::SystemIcon(index).isNull());
+        // More suffixes than are remembered as written: the types below are
+        // told apart all the same.
+        for (int i = 0; i < 20; ++i)
+            SM_Shell::DocumentIconIndex(QStringLiteral("/nowhere/a.x%1").arg(i));
+        QCOMPARE(SM_Shell::DocumentIconIndex("/nowhere/c.Pdf"), pdf);
         // Each type its own icon, none the blank page of every document.
         QSet<int> types{0};
         for (const char* name : {"a.odt", "a.txt", "a.png", "a.ods", "a.mp3"})
