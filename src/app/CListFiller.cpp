@@ -376,10 +376,20 @@ CDatabase::SharedText CListFiller::SharedShortcuts() const {
             held->files, [](const auto& file) { return file.first; },
             [](const auto& file) -> const QString& { return file.second; });
     if (const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr)
-        return CSharedTexts::From(
-            *followed, [](const CMoveRepair::Document& d) { return d.FileID; },
-            [](const CMoveRepair::Document& d) -> const QString& { return d.Shortcut; });
+        return ShortcutsOf(*followed);
     return {};
+}
+
+CDatabase::SharedText CListFiller::ShortcutsOf(const QList<CMoveRepair::Document>& followed) {
+    return CSharedTexts::From(
+        followed, [](const CMoveRepair::Document& d) { return d.FileID; },
+        [](const CMoveRepair::Document& d) -> const QString& { return d.Shortcut; });
+}
+
+CDatabase::SharedText CListFiller::PathsOf(const QList<CMoveRepair::Document>& followed) {
+    return CSharedTexts::From(
+        followed, [](const CMoveRepair::Document& d) { return d.FileID; },
+        [](const CMoveRepair::Document& d) -> const QString& { return d.Stored.Path; });
 }
 
 QList<CMoveRepair::Document> CListFiller::FollowedNow() const {
@@ -393,9 +403,7 @@ CDatabase::SharedText CListFiller::SharedPaths() const {
             held->facts, [](const auto& fact) { return fact.first; },
             [](const auto& fact) -> const QString& { return fact.second.path; });
     if (const QList<CMoveRepair::Document>* followed = m_followed ? m_followed() : nullptr)
-        return CSharedTexts::From(
-            *followed, [](const CMoveRepair::Document& d) { return d.FileID; },
-            [](const CMoveRepair::Document& d) -> const QString& { return d.Stored.Path; });
+        return PathsOf(*followed);
     return {};
 }
 

@@ -103,6 +103,10 @@ public:
     // Those documents as they are now, for a reading on another thread to
     // share their strings (a copy in name: the list is shared until changed).
     QList<CMoveRepair::Document> FollowedNow() const;
+    // Their shortcuts and their documents' paths, to share (the list must
+    // outlive the reading).
+    static CDatabase::SharedText ShortcutsOf(const QList<CMoveRepair::Document>& followed);
+    static CDatabase::SharedText PathsOf(const QList<CMoveRepair::Document>& followed);
 
 private:
     // FillList with the files' facts read already; whole: they are every

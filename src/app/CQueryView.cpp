@@ -11,7 +11,6 @@
 #include "CQueryError.h"
 #include "CQueryParser.h"
 #include "CSavedSearches.h"
-#include "CSharedTexts.h"
 #include "CStoredText.h"
 #include "CTabViewer.h"
 #include "CVolloDB.h"
@@ -273,25 +272,14 @@ void CQueryView::Look(quint64 Generation, const QString& Query, const QString& S
             const std::lock_guard lock(m_runningLock);
             m_running = connection;
         }
-        const auto idOf = [](const CMoveRepair::Document& d) { return d.FileID; };
-        files = CQueryCompiler(*connection)
-                    .Run({Sql, Values},
-                         CSharedTexts::From(Followed, idOf,
-                                            [](const CMoveRepair::Document& d) -> const QString& {
-                                                return d.Shortcut;
-                                            }));
+        files = CQueryCompiler(*connection).Run({Sql, Values}, CListFiller::ShortcutsOf(Followed));
         // The rows' facts are read here too: the window's thread only shows.
         if (!files.isEmpty() && CFactStore::HasTable(*connection)) {
             QList<qint32> ids;
             ids.reserve(files.size());
             for (const auto& file : std::as_const(files))
                 ids << file.first;
-            facts = CFactStore(*connection)
-                        .LoadList(ids, CSharedTexts::From(
-                                           Followed, idOf,
-                                           [](const CMoveRepair::Document& d) -> const QString& {
-                                               return d.Stored.Path;
-                                           }));
+            facts = CFactStore(*connection).LoadList(ids, CListFiller::PathsOf(Followed));
         }
         looked = true;
     } catch (const CError&) {
