@@ -23,6 +23,24 @@
 
 using namespace BM_Library;
 
+namespace {
+
+// The facts of fileID in facts (ordered by ID), looked for from the place of
+// the last ones found: files come mostly in the order of their IDs.
+const CFileFacts* FactsIn(const CFactStore::FactList& facts, qint32 fileID, qsizetype& lastFound) {
+    auto byID = [](const auto& entry, qint32 id) { return entry.first < id; };
+    const auto from = lastFound < facts.size() && facts[lastFound].first < fileID
+                          ? facts.cbegin() + lastFound
+                          : facts.cbegin();
+    const auto found = std::lower_bound(from, facts.cend(), fileID, byID);
+    if (found == facts.cend() || found->first != fileID)
+        return nullptr;
+    lastFound = found - facts.cbegin();
+    return &found->second;
+}
+
+} // namespace
+
 CListFiller::CListFiller(CVolloDB& repository)
     : m_repository(repository), m_checker(std::make_unique<CFactChecker>()) {
     QObject::connect(
@@ -116,21 +134,10 @@ void CListFiller::FillList(CFileListView* L, const FileList& files, CFactStore::
                            bool whole) {
     if (L->ListView() != nullptr)
         L->ListView()->Model()->setFactTextSource(&CListFiller::FactText);
-    // Files come mostly in the order of their IDs, as the facts do: each
-    // file's facts are looked for from where the last ones were found.
-    auto lastFound = facts.cbegin();
-    auto factsOf = [&](qint32 fileID) {
-        auto byID = [](const auto& entry, qint32 id) { return entry.first < id; };
-        const auto from =
-            lastFound != facts.cend() && lastFound->first < fileID ? lastFound : facts.cbegin();
-        const auto found = std::lower_bound(from, facts.cend(), fileID, byID);
-        if (found == facts.cend() || found->first != fileID)
-            return static_cast<const CFileFacts*>(nullptr);
-        lastFound = found;
-        return &found->second;
-    };
-    QList<CFactCheck> checks;
-    checks.reserve(files.size());
+    // Each row's number in the list, in the order of files. The check makes
+    // the rest of what it needs from files and facts as it comes to a row:
+    // a copy of every row's facts would be a second list as long as this.
+    std::vector<quint64> params(size_t(files.size()), 0);
     // Rows known from their facts go to the list in runs, in the order of
     // the records; a row read from the disk ends the run before it.
     // Runs of bounded length: the rows in waiting for a whole long list
@@ -139,21 +146,17 @@ void CListFiller::FillList(CFileListView* L, const FileList& files, CFactStore::
     QList<CFileListView::KnownRow> run;
     run.reserve(std::min(files.size(), kRunLength));
     L->ReserveRows(files.size());
+    size_t at = 0;
     auto addRun = [&] {
         quint64 param = L->AddKnownRows(run);
-        for (qsizetype i = checks.size() - run.size(); i < checks.size(); ++i)
-            checks[i].param = param++;
+        for (size_t i = at - size_t(run.size()); i < at; ++i)
+            params[i] = param++;
         run.clear();
     };
+    qsizetype lastFound = 0;
     for (const auto& [fileID, shortcut] : files) {
-        CFactCheck check;
-        check.fileID = fileID;
-        check.shortcut = shortcut;
-        const CFileFacts* known = factsOf(fileID);
-        check.known = known != nullptr;
-        if (check.known) {
-            check.stored = *known;
-            run.append(KnownRowOf(check));
+        if (const CFileFacts* known = FactsIn(facts, fileID, lastFound)) {
+            run.append(KnownRowOf(fileID, shortcut, *known));
         } else {
             if (!run.isEmpty())
                 addRun();
@@ -161,21 +164,36 @@ void CListFiller::FillList(CFileListView* L, const FileList& files, CFactStore::
             if (!item.IsEmpty()) {
                 item.setKey(MakeKey(fileID));
                 item.setTag(shortcut);
-                check.param = item.Param();
+                params[at] = item.Param();
             }
         }
-        checks.append(std::move(check));
+        ++at;
         if (run.size() == kRunLength)
             addRun();
     }
     if (!run.isEmpty())
         addRun();
+    // The check reads its own references to both lists on its thread; they
+    // are never changed in place, only replaced.
+    auto checkRow = [files, facts, params = std::move(params),
+                     lastFound = qsizetype(0)](qsizetype i) mutable {
+        CFactCheck check;
+        check.param = params[size_t(i)];
+        // at(): the lambda is mutable, and [] would copy the shared list.
+        check.fileID = files.at(i).first;
+        check.shortcut = files.at(i).second;
+        if (const CFileFacts* known = FactsIn(facts, check.fileID, lastFound)) {
+            check.known = true;
+            check.stored = *known;
+        }
+        return check;
+    };
     if (m_fillingAll && m_keepWholeRead && whole) {
         m_wholeRead = WholeRead{files, std::move(facts)};
         m_keepWholeRead = false;
     }
     m_checkedList = L;
-    m_checkRun = m_checker->Start(std::move(checks));
+    m_checkRun = m_checker->Start(files.size(), std::move(checkRow));
 }
 
 CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whole) {
@@ -202,16 +220,16 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whol
     return m_repository.FactListOf(ids, SharedPaths());
 }
 
-CFileListView::KnownRow CListFiller::KnownRowOf(const CFactCheck& check) {
-    const CFileFacts& facts = check.stored;
+CFileListView::KnownRow CListFiller::KnownRowOf(qint32 fileID, const QString& shortcut,
+                                               const CFileFacts& facts) {
     // The texts of a document that is there are made when first shown.
-    return {check.shortcut,
+    return {shortcut,
             facts.path,
             facts.missing ? QStringList{tr("見つかりません"), DateTextOf(facts)} : QStringList(),
             facts.missing ? -1 : facts.size,
             facts.modified,
             facts.missing,
-            MakeKey(check.fileID)};
+            MakeKey(fileID)};
 }
 
 QString CListFiller::FactText(int Column, qint64 Size, qint64 Modified) {

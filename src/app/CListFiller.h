@@ -121,7 +121,8 @@ private:
     CDatabase::SharedText SharedShortcuts() const;
     CDatabase::SharedText SharedPaths() const;
     // The row of a file known from its stored facts.
-    static CFileListView::KnownRow KnownRowOf(const CFactCheck& check);
+    static CFileListView::KnownRow KnownRowOf(qint32 fileID, const QString& shortcut,
+                                              const CFileFacts& facts);
     // The size (column 1) or date (column 2) text of a document that is there.
     static QString FactText(int Column, qint64 Size, qint64 Modified);
     CListItem AddReadRow(CFileListView* L, const QString& path);

@@ -57,19 +57,20 @@ void CFactChecker::Check(CFactCheck& row) {
     row.fresh = std::make_shared<const CFileFacts>(std::move(fresh));
 }
 
-quint64 CFactChecker::Start(QList<CFactCheck> rows) {
+quint64 CFactChecker::Start(qsizetype count, RowSource row) {
     Stop();
     const quint64 run = ++m_run;
     auto cancel = std::make_shared<std::atomic_bool>(false);
     m_cancel = cancel;
-    m_thread = QThread::create([this, run, cancel, rows = std::move(rows)]() mutable {
+    m_thread = QThread::create([this, run, cancel, count, row = std::move(row)]() mutable {
         QList<CFactCheck> batch;
         QElapsedTimer clock;
         clock.start();
-        for (qsizetype i = 0; i < rows.size() && !*cancel; ++i) {
-            Check(rows[i]);
-            if (rows[i].outcome != CFactCheck::Unchanged)
-                batch.append(std::move(rows[i]));
+        for (qsizetype i = 0; i < count && !*cancel; ++i) {
+            CFactCheck checked = row(i);
+            Check(checked);
+            if (checked.outcome != CFactCheck::Unchanged)
+                batch.append(std::move(checked));
             if (batch.size() >= kBatchRows || (!batch.isEmpty() && clock.elapsed() > kBatchMsecs)) {
                 Deliver(run, batch, false);
                 batch.clear();
@@ -78,8 +79,9 @@ quint64 CFactChecker::Start(QList<CFactCheck> rows) {
         }
         if (!*cancel)
             Deliver(run, batch, true);
-        // The thread object lives until the next check; the rows need not.
-        rows = {};
+        // The thread object lives until the next check; what the rows are
+        // made from need not.
+        row = nullptr;
     });
     // The thread starts once the owner's thread is back in its event loop:
     // the rows just added are shown first, without the check competing.

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 // Looks at the documents of a shown list in a thread of its own: whether each
@@ -19,8 +20,13 @@ public:
     explicit CFactChecker(QObject* parent = nullptr);
     ~CFactChecker() override;
 
-    // Starts checking rows; returns the run's number.
-    quint64 Start(QList<CFactCheck> rows);
+    // Makes the check's row at an index, on the check's thread.
+    using RowSource = std::function<CFactCheck(qsizetype)>;
+
+    // Starts checking count rows, each made by row only when the check comes
+    // to it: a list of a million rows is not copied whole beside itself.
+    // Returns the run's number.
+    quint64 Start(qsizetype count, RowSource row);
     // Ends the current run; no more of its batches arrive.
     void Stop();
     bool IsRunning() const;
