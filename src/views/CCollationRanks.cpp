@@ -71,15 +71,15 @@ bool Same(const Key& a, const Key& b) {
 
 // Makes and sorts the keys of texts [from, to) into keys[from, to); buffer
 // keeps their bytes for as long as the keys are compared.
-void MakeSorted(UCollator* collator, const std::vector<const QString*>& texts, size_t from,
+void MakeSorted(UCollator* collator, const std::vector<QStringView>& texts, size_t from,
                 size_t to, std::vector<Key>& keys, QByteArray& buffer) {
     qsizetype units = 0;
     for (size_t i = from; i < to; ++i)
-        units += texts[i]->size();
+        units += texts[i].size();
     buffer.reserve(units * 4 + qsizetype(to - from) * 16);
     std::vector<qsizetype> offsets(to - from);
     for (size_t i = from; i < to; ++i) {
-        const QString& text = *texts[i];
+        const QStringView text = texts[i];
         const qsizetype at = buffer.size();
         qsizetype room = text.size() * 4 + 16;
         buffer.resize(at + room);
@@ -117,7 +117,7 @@ void MakeSorted(UCollator* collator, const std::vector<const QString*>& texts, s
 } // namespace
 
 std::vector<int> CCollationRanks::Ranks(const QLocale& locale,
-                                        const std::vector<const QString*>& texts) {
+                                        const std::vector<QStringView>& texts) {
     const size_t count = texts.size();
     // QCollator compares the code units of the bare "C" locale.
     if (locale.language() == QLocale::C)
@@ -149,13 +149,13 @@ std::vector<int> CCollationRanks::Ranks(const QLocale& locale,
 }
 
 std::vector<int> CCollationRanks::CollatorRanks(const QLocale& locale,
-                                                const std::vector<const QString*>& texts) {
+                                                const std::vector<QStringView>& texts) {
     QCollator collator(locale);
     collator.setNumericMode(true);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
-    for (const QString* text : texts)
-        keys.push_back(collator.sortKey(*text));
+    for (const QStringView text : texts)
+        keys.push_back(collator.sortKey(text.toString()));
     std::vector<int> byKey(keys.size());
     std::iota(byKey.begin(), byKey.end(), 0);
     std::sort(byKey.begin(), byKey.end(),

@@ -12,9 +12,9 @@
 class CCollationRanks {
 public:
     // The rank of each text, counted from 0, in the order of texts.
-    static std::vector<int> Ranks(const QLocale& locale, const std::vector<const QString*>& texts);
+    static std::vector<int> Ranks(const QLocale& locale, const std::vector<QStringView>& texts);
     // The same through QCollator's own keys: the order the lists had before,
     // and the one they keep where the locale's collator cannot be opened.
     static std::vector<int> CollatorRanks(const QLocale& locale,
-                                          const std::vector<const QString*>& texts);
+                                          const std::vector<QStringView>& texts);
 };

@@ -51,6 +51,48 @@ qint32 DocumentKeyID(const QString& key) {
 
 } // namespace
 
+QStringView CFileListModel::Row::Text() const {
+    if (textLength >= 0)
+        return QStringView(path).sliced(textAt, textLength);
+    return extra ? QStringView(extra->text) : QStringView();
+}
+
+void CFileListModel::Row::setText(const QString& text) {
+    // The name is the path's last part, or that part before a shortcut's
+    // ".lnk"; anything else is held apart.
+    static constexpr QLatin1StringView kShortcut(".lnk");
+    const QStringView whole(path);
+    const qsizetype tail = whole.endsWith(kShortcut, Qt::CaseInsensitive) &&
+                                   whole.size() - kShortcut.size() > text.size() &&
+                                   whole.sliced(whole.size() - kShortcut.size() - text.size(),
+                                                text.size()) == text
+                               ? kShortcut.size()
+                               : 0;
+    const qsizetype at = whole.size() - tail - text.size();
+    const bool inPath = !text.isEmpty() && at > 0 && at <= std::numeric_limits<qint16>::max() &&
+                        text.size() <= std::numeric_limits<qint16>::max() &&
+                        whole.at(at - 1) == QLatin1Char('/') &&
+                        whole.sliced(at, text.size()) == text;
+    if (inPath) {
+        textAt = qint16(at);
+        textLength = qint16(text.size());
+        if (extra)
+            extra->text.clear();
+        return;
+    }
+    textLength = -1;
+    if (extra || !text.isEmpty())
+        More().text = text;
+}
+
+void CFileListModel::Row::setPath(const QString& newPath) {
+    const QString text = Text().toString();
+    QString tag = Tag();
+    path = newPath;
+    setText(text);
+    setTag(std::move(tag));
+}
+
 QString CFileListModel::Row::Key() const {
     if (keyID >= 0)
         return BM_Library::MakeKey(keyID);
@@ -110,7 +152,7 @@ quint64 CFileListModel::AddRow(const QString& text, int iconIndex) {
     Row row;
     row.param = m_nextParam++;
     row.icon = iconIndex;
-    row.text = text;
+    row.setText(text);
     m_rows.push_back(std::make_unique<Row>(std::move(row)));
     if (!m_positionsDirty)
         setPosition(m_rows.back()->param, int(m_rows.size()) - 1);
@@ -130,11 +172,11 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         Row row;
         row.param = m_nextParam++;
         row.icon = added.icon;
-        row.text = std::move(added.text);
+        row.path = std::move(added.path);
+        row.setText(added.text);
         if (!added.subItems.isEmpty())
             row.More().subItems = std::move(added.subItems);
         row.setKey(added.key);
-        row.path = std::move(added.path);
         row.setTag(std::move(added.tag));
         row.missing = added.missing;
         row.factTexts = added.factTexts;
@@ -269,7 +311,7 @@ QString CFileListModel::TextOf(quint64 param, int column) const {
     if (!row)
         return {};
     if (column == 0)
-        return row->text;
+        return row->Text().toString();
     return subText(*row, column);
 }
 
@@ -296,9 +338,9 @@ void CFileListModel::setSubItemOf(quint64 param, int column, const QString& text
 
 void CFileListModel::setTextOf(quint64 param, const QString& text, int iconIndex) {
     Row* row = rowOf(param);
-    if (!row || (row->text == text && row->icon == iconIndex))
+    if (!row || (row->Text() == text && row->icon == iconIndex))
         return;
-    row->text = text;
+    row->setText(text);
     row->icon = iconIndex;
     row->hasFolded = false;
     if (row->extra)
@@ -335,10 +377,8 @@ QString CFileListModel::PathOf(quint64 param) const {
 
 void CFileListModel::setPathOf(quint64 param, const QString& path) {
     if (Row* row = rowOf(param)) {
-        // The tag stays what it was.
-        QString tag = row->Tag();
-        row->path = path;
-        row->setTag(std::move(tag));
+        // The text and the tag stay what they were.
+        row->setPath(path);
     }
 }
 
@@ -454,10 +494,10 @@ int CFileListModel::FindRow(const QString& text, int from) {
     const QString needle = TC_TextCompare::Fold(text);
     for (int i = std::max(from, 0); i < int(m_rows.size()); ++i) {
         Row& row = *m_rows[size_t(i)];
-        if (row.text.isEmpty())
+        if (row.Text().isEmpty())
             continue;
         if (!row.hasFolded) {
-            row.More().folded = TC_TextCompare::Fold(row.text);
+            row.More().folded = TC_TextCompare::Fold(row.Text().toString());
             row.hasFolded = true;
         }
         if (row.extra->folded.contains(needle))
@@ -627,7 +667,7 @@ std::vector<int> CFileListModel::orderByValue(const SortValueSource& source) con
             std::sort(run, end, [this](const Entry& a, const Entry& b) {
                 const Row& ra = *m_rows[size_t(a.position)];
                 const Row& rb = *m_rows[size_t(b.position)];
-                const int byName = Collator().compare(ra.text, rb.text);
+                const int byName = Collator().compare(ra.Text(), rb.Text());
                 return byName != 0 ? byName < 0 : ra.param < rb.param;
             });
         run = end;
@@ -648,12 +688,12 @@ std::vector<int> CFileListModel::textRanks() const {
     const size_t count = m_rows.size();
     const int column = m_sortKey;
     std::vector<int> textId(count);
-    std::vector<const QString*> texts;
+    std::vector<QStringView> texts;
     if (column == 0) {
         texts.reserve(count);
         for (size_t i = 0; i < count; ++i) {
             textId[i] = int(i);
-            texts.push_back(&m_rows[i]->text);
+            texts.push_back(m_rows[i]->Text());
         }
     } else {
         QHash<QString, int> ids;
@@ -662,7 +702,7 @@ std::vector<int> CFileListModel::textRanks() const {
             auto it = ids.constFind(text);
             if (it == ids.cend()) {
                 it = ids.insert(text, int(texts.size()));
-                texts.push_back(&text);
+                texts.push_back(text);
             }
             textId[i] = *it;
         }
@@ -713,7 +753,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     const Row& row = *m_rows[size_t(index.row())];
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (index.column() == 0)
-            return row.text;
+            return row.Text().toString();
         return subText(row, index.column());
     }
     if (role == Qt::DecorationRole && index.column() == 0)

@@ -148,7 +148,6 @@ private:
         bool missing = false;
         bool factsKnown = false;
         bool hasFolded = false;
-        QString text;
         qint64 size = 0;
         qint64 modified = 0;
         QString path;
@@ -156,6 +155,7 @@ private:
         // were a third of it.
         struct Extra {
             QStringList subItems; // made from the numbers above on first use
+            QString text;         // one that is not the name in path
             QString tag;
             QString folded; // text as searched, once hasFolded
             QString key;    // one that is not a document's
@@ -176,6 +176,13 @@ private:
         qint32 keyID = -1; // -1: the key is Extra::key, or none
         mutable qint16 sortColumn = -1;
         bool tagIsPath = false; // a file's row is tagged with its path
+        // A document's name is mostly its shortcut's name before ".lnk": the
+        // text is then read from path, without a string of its own per row.
+        qint16 textAt = 0;
+        qint16 textLength = -1; // -1: the text is Extra::text
+        QStringView Text() const;
+        void setText(const QString& text);
+        void setPath(const QString& newPath); // the text stays what it was
         QString Key() const;
         void setKey(const QString& key);
         QString Tag() const;

@@ -197,27 +197,44 @@ private slots:
 
     // A file's row is tagged with its path, which it shares with the path:
     // a new path (a relinked shortcut) must not move the tag with it.
-    void tagStaysWhenThePathChanges() {
+    // A row's text is read from its path where the path ends in it: what
+    // comes back is the text as given, before and after the path changes.
+    void textAndTagStayWhenThePathChanges_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("shortcut") << QStringLiteral("見積書.pdf")
+                                  << QStringLiteral("/links/見積書.pdf.lnk");
+        QTest::newRow("document") << QStringLiteral("見積書.pdf")
+                                  << QStringLiteral("/docs/見積書.pdf");
+        QTest::newRow("renamed shortcut")
+            << QStringLiteral("report.txt") << QStringLiteral("/links/report#1.txt.lnk");
+        QTest::newRow("whole path") << QStringLiteral("a.lnk") << QStringLiteral("a.lnk");
+        QTest::newRow("empty") << QString() << QStringLiteral("/links/.lnk");
+        QTest::newRow("no path") << QStringLiteral("x.txt") << QString();
+    }
+    void textAndTagStayWhenThePathChanges() {
+        QFETCH(QString, text);
+        QFETCH(QString, path);
         CFileListModel model;
         model.AddColumnHeader(QStringLiteral("名前"));
-        const QString path = QStringLiteral("/links/見積書.pdf.lnk");
-        const quint64 param = model.AddRows({{QStringLiteral("見積書.pdf"),
-                                              0,
-                                              {},
-                                              QStringLiteral("H3"),
-                                              path,
-                                              false,
-                                              true,
-                                              1,
-                                              2,
-                                              path,
-                                              true}});
-        model.setPathOf(param, QStringLiteral("/links/other.lnk"));
+        const quint64 param = model.AddRows(
+            {{text, 0, {}, QStringLiteral("H3"), path, false, true, 1, 2, path, true}});
+        QCOMPARE(model.TextOf(param, 0), text);
+        const QString other = QStringLiteral("/links/other.lnk");
+        model.setPathOf(param, other);
+        QCOMPARE(model.TextOf(param, 0), text);
         QCOMPARE(model.TagOf(param), path);
-        QCOMPARE(model.PathOf(param), QStringLiteral("/links/other.lnk"));
-        model.setTagOf(param, QStringLiteral("/links/other.lnk"));
+        QCOMPARE(model.PathOf(param), other);
+        model.setTagOf(param, other);
         model.setPathOf(param, path);
-        QCOMPARE(model.TagOf(param), QStringLiteral("/links/other.lnk"));
+        QCOMPARE(model.TagOf(param), other);
+        QCOMPARE(model.TextOf(param, 0), text);
+        // Renamed in place: the new text, found and shown as it is.
+        model.setTextOf(param, QStringLiteral("新しい.pdf"), 0);
+        QCOMPARE(model.TextOf(param, 0), QStringLiteral("新しい.pdf"));
+        QCOMPARE(model.FindRow(QStringLiteral("しい"), 0), 0);
+        QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(),
+                 QStringLiteral("新しい.pdf"));
     }
 
     // A long fill of a list that follows typing is sorted and shown on a
@@ -272,12 +289,9 @@ private slots:
         const QStringList stems{"報告", "report", "Rapport", "écrit", "notes", "ノート"};
         for (int i = 0; i < generated; ++i)
             texts << QStringLiteral("%1 %2").arg(stems[i % stems.size()]).arg((i * 7919) % 50000);
-        std::vector<const QString*> pointers;
-        for (const QString& text : texts)
-            pointers.push_back(&text);
+        const std::vector<QStringView> views(texts.cbegin(), texts.cend());
         const QLocale chosen(locale);
-        QCOMPARE(CCollationRanks::Ranks(chosen, pointers),
-                 CCollationRanks::CollatorRanks(chosen, pointers));
+        QCOMPARE(CCollationRanks::Ranks(chosen, views), CCollationRanks::CollatorRanks(chosen, views));
     }
 };
 
