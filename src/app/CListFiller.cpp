@@ -221,7 +221,7 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whol
 }
 
 CFileListView::KnownRow CListFiller::KnownRowOf(qint32 fileID, const QString& shortcut,
-                                               const CFileFacts& facts) {
+                                                const CFileFacts& facts) {
     // The texts of a document that is there are made when first shown.
     return {shortcut,
             facts.path,
@@ -229,7 +229,7 @@ CFileListView::KnownRow CListFiller::KnownRowOf(qint32 fileID, const QString& sh
             facts.missing ? -1 : facts.size,
             facts.modified,
             facts.missing,
-            MakeKey(fileID)};
+            fileID};
 }
 
 QString CListFiller::FactText(int Column, qint64 Size, qint64 Modified) {

@@ -71,8 +71,8 @@ bool Same(const Key& a, const Key& b) {
 
 // Makes and sorts the keys of texts [from, to) into keys[from, to); buffer
 // keeps their bytes for as long as the keys are compared.
-void MakeSorted(UCollator* collator, const std::vector<QStringView>& texts, size_t from,
-                size_t to, std::vector<Key>& keys, QByteArray& buffer) {
+void MakeSorted(UCollator* collator, const std::vector<QStringView>& texts, size_t from, size_t to,
+                std::vector<Key>& keys, QByteArray& buffer) {
     qsizetype units = 0;
     for (size_t i = from; i < to; ++i)
         units += texts[i].size();

@@ -62,12 +62,12 @@ void CFileListModel::Row::setText(const QString& text) {
     // ".lnk"; anything else is held apart.
     static constexpr QLatin1StringView kShortcut(".lnk");
     const QStringView whole(path);
-    const qsizetype tail = whole.endsWith(kShortcut, Qt::CaseInsensitive) &&
-                                   whole.size() - kShortcut.size() > text.size() &&
-                                   whole.sliced(whole.size() - kShortcut.size() - text.size(),
-                                                text.size()) == text
-                               ? kShortcut.size()
-                               : 0;
+    const qsizetype tail =
+        whole.endsWith(kShortcut, Qt::CaseInsensitive) &&
+                whole.size() - kShortcut.size() > text.size() &&
+                whole.sliced(whole.size() - kShortcut.size() - text.size(), text.size()) == text
+            ? kShortcut.size()
+            : 0;
     const qsizetype at = whole.size() - tail - text.size();
     const bool inPath = !text.isEmpty() && at > 0 && at <= std::numeric_limits<qint16>::max() &&
                         text.size() <= std::numeric_limits<qint16>::max() &&
@@ -176,7 +176,10 @@ quint64 CFileListModel::AddRows(QList<NewRow>&& rows) {
         row.setText(added.text);
         if (!added.subItems.isEmpty())
             row.More().subItems = std::move(added.subItems);
-        row.setKey(added.key);
+        if (added.documentID >= 0)
+            row.keyID = added.documentID;
+        else
+            row.setKey(added.key);
         row.setTag(std::move(added.tag));
         row.missing = added.missing;
         row.factTexts = added.factTexts;

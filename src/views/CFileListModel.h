@@ -65,6 +65,9 @@ public:
         // document's known facts.
         QString path;
         bool factsKnown = false;
+        // A document's number, given instead of key: its key, without the
+        // text made only to be read back.
+        qint32 documentID = -1;
     };
     // Adds the rows after the others in one go; their params follow one
     // another, the first is returned (0 when rows is empty).

@@ -221,8 +221,10 @@ quint64 CFileListView::AddKnownRows(const QList<KnownRow>& Rows) {
         QString name = BM_Library::FileNameOf(known.documentPath);
         const int icon = SM_Shell::DocumentIconIndexOfName(name);
         // The file's path is both the row's tag and its path: one string.
-        rows.append({std::move(name), icon, known.texts, known.key, known.filePath, known.missing,
-                     known.texts.isEmpty(), known.size, known.modified, known.filePath, true});
+        rows.append({std::move(name), icon, known.texts,
+                     known.fileID < 0 ? BM_Library::MakeKey(known.fileID) : QString(),
+                     known.filePath, known.missing, known.texts.isEmpty(), known.size,
+                     known.modified, known.filePath, true, known.fileID});
     }
     return mvarListView->Model()->AddRows(std::move(rows));
 }

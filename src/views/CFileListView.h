@@ -78,7 +78,7 @@ public:
         qint64 size = 0;
         qint64 modified = 0;
         bool missing = false;
-        QString key;
+        qint32 fileID = 0; // the row's key is the document's
     };
     quint64 AddKnownRows(const QList<KnownRow>& Rows);
     // Room for Count more rows, made once before they come in runs.

@@ -291,7 +291,8 @@ private slots:
             texts << QStringLiteral("%1 %2").arg(stems[i % stems.size()]).arg((i * 7919) % 50000);
         const std::vector<QStringView> views(texts.cbegin(), texts.cend());
         const QLocale chosen(locale);
-        QCOMPARE(CCollationRanks::Ranks(chosen, views), CCollationRanks::CollatorRanks(chosen, views));
+        QCOMPARE(CCollationRanks::Ranks(chosen, views),
+                 CCollationRanks::CollatorRanks(chosen, views));
     }
 };
 
