@@ -213,6 +213,20 @@ CFactStore::FactList CListFiller::FactsOfFiles(const FileList& files, bool* whol
     }
     if (files.isEmpty())
         return {};
+    if (const WholeRead* held = HeldRead()) {
+        // Every file's facts were read moments ago, for the list of all
+        // files: a category's list at the start picks its own from there.
+        CFactStore::FactList picked;
+        picked.reserve(files.size());
+        qsizetype lastFound = 0;
+        for (const auto& file : files)
+            if (const CFileFacts* known = FactsIn(held->facts, file.first, lastFound))
+                picked.emplaceBack(file.first, *known);
+        auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
+        if (!std::is_sorted(picked.cbegin(), picked.cend(), byID))
+            std::sort(picked.begin(), picked.end(), byID);
+        return picked;
+    }
     QList<qint32> ids;
     ids.reserve(files.size());
     for (const auto& file : files)
