@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
     FormMain* form = nullptr;
     AnswerOk();
     const double firstStart = Seconds([&] {
-        AM_Vollo::OpenRepository();
+        AM_Vollo::OpenRepository(AM_Vollo::ReconcileAt::WindowLoad);
         form = AM_Vollo::ShowMainForm();
     });
     const qint64 collected = form->WalkCount();
@@ -413,7 +413,7 @@ int main(int argc, char** argv) {
     Memory("with the window closed");
     double opened = 0;
     const double second = Seconds([&] {
-        opened = Seconds([] { AM_Vollo::OpenRepository(); });
+        opened = Seconds([] { AM_Vollo::OpenRepository(AM_Vollo::ReconcileAt::WindowLoad); });
         form = AM_Vollo::ShowMainForm();
         QCoreApplication::processEvents();
     });

@@ -24,6 +24,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,28 @@ CVolloDB* gRepository = nullptr;
 FormMain* gMainForm = nullptr;
 
 namespace {
+
+// The look at the shortcut folder that runs while the window is made.
+std::future<CShortcutReconciler::Look> gLook;
+
+// Starts that look on a thread of its own, through a connection of its own.
+void StartLook() {
+    // A repository kept locked admits no second connection, and one open
+    // for reading only is never brought in line.
+    if (gRepository->IsReadOnly() || gRepository->Connection().Exclusive()) {
+        Reconcile();
+        return;
+    }
+    gLook =
+        std::async(std::launch::async,
+                   [folder = gRepository->ShortcutFolder(), path = gRepository->Connection().Path(),
+                    selectAll = gRepository->GetQuery(QStringLiteral("getFileNameAll"))] {
+                       CDatabase connection;
+                       connection.setReadOnly(true);
+                       connection.Open(path);
+                       return CShortcutReconciler::LookAt(folder, connection, selectAll);
+                   });
+}
 
 // Shows why the program cannot start, names the repository file and says
 // what the user can do about it.
@@ -91,7 +114,7 @@ bool OpenForStart() {
     QString path;
     try {
         try {
-            OpenRepository();
+            OpenRepository(ReconcileAt::WindowLoad);
         } catch (const CError& e) {
             if (gRepository == nullptr || !CFileDB::CanSetAside(e))
                 throw;
@@ -157,6 +180,31 @@ void Reconcile() {
     }
 }
 
+bool FinishReconcile() {
+    if (!gLook.valid())
+        return false;
+    std::optional<CShortcutReconciler::Look> look;
+    try {
+        look = gLook.get();
+    } catch (const CError& e) {
+        // The look could not read the repository: the whole of it, here.
+        qWarning("Vollo: the shortcut folder is looked at again: %s", qUtf8Printable(e.Text()));
+    }
+    if (gRepository == nullptr)
+        return false;
+    // As at an open: errors must not keep the user from the repository.
+    try {
+        CShortcutReconciler reconciler(*gRepository);
+        const CShortcutReconciler::Result done =
+            look ? reconciler.Apply(*look) : reconciler.Reconcile();
+        return done.registered > 0 || done.removedRows > 0;
+    } catch (const CError& e) {
+        qWarning("Vollo: the shortcut folder could not be brought in line: %s",
+                 qUtf8Printable(e.Text()));
+        return false;
+    }
+}
+
 QString Advice(int code) {
     // SQLite's primary result codes; the engine's own text follows as detail.
     switch (code & 0xff) {
@@ -214,7 +262,7 @@ void InstallBusyPointer() {
     CDatabase::setBusyWait(&KeepWindowsPainted);
 }
 
-void OpenRepository() {
+void OpenRepository(ReconcileAt when) {
     ReleaseRepository();
     gRepository = new CVolloDB;
     // A repository of an earlier version is upgraded once, reading every
@@ -242,7 +290,10 @@ void OpenRepository() {
     }
     gRepository->setUpgradeProgress({});
     progress.reset();
-    Reconcile();
+    if (when == ReconcileAt::WindowLoad)
+        StartLook();
+    else
+        Reconcile();
 }
 
 FormMain* ShowMainForm() {
@@ -260,6 +311,10 @@ FormMain* ShowMainForm() {
 }
 
 void ReleaseRepository() {
+    // A look still running reads the file through its own connection.
+    if (gLook.valid())
+        gLook.wait();
+    gLook = {};
     delete gRepository;
     gRepository = nullptr;
 }

@@ -22,12 +22,20 @@ extern FormMain* gMainForm;
 // The program's entry: returns the process exit status.
 int Main(int argc, char** argv);
 
+// When opening the repository brings the shortcut folder in line with it:
+// before OpenRepository returns, or while the window is made (a start: the
+// window's loading finishes it with FinishReconcile).
+enum class ReconcileAt { Open, WindowLoad };
+
 // The steps of start-up, also used by the tests that run the program without
 // its event loop. OpenRepository throws CError naming the repository file.
-void OpenRepository();
+void OpenRepository(ReconcileAt when = ReconcileAt::Open);
 // Brings the shortcut folder and the repository in line after an interrupted
 // walk or drop (OpenRepository does it once the repository is open).
 void Reconcile();
+// Finishes what OpenRepository(ReconcileAt::WindowLoad) began; true when
+// rows were registered or deleted. Nothing to finish: false.
+bool FinishReconcile();
 FormMain* ShowMainForm();
 void ReleaseRepository();
 // Start-up once the application object exists: opens the repository, shows

@@ -249,6 +249,10 @@ qint64 FormMain::WalkCount() const {
 void FormMain::LoadFirstStart() {
     m_firstStartAsked = !gRepository->IsReadOnly() &&
                         !gRepository->RunQuery(QStringLiteral("getFirstStart")).Field(0).toBool();
+    // The question waits for the user: the shortcut folder is brought in
+    // line before it, not once it is answered.
+    if (m_firstStartAsked)
+        AM_Vollo::FinishReconcile();
     CFirstStart(*gRepository, *m_walk, *m_collector, *m_leftOut, this).Offer();
 }
 
@@ -315,8 +319,6 @@ void FormMain::LoadFileLists(CRecordset& categories) {
     connect(FFileListViews.get(), &CFileListViews::OnDrop, this, &FormMain::FFileListViews_OnDrop);
     FFileListViews->Add(FListViews.at(0), FMsghooks.at(0), QStringLiteral("H0"));
     m_listKeys = QStringList{QStringLiteral("H0")};
-    m_filler->KeepWholeRead();
-    ShowTagFiles(0);
     // One list per category, as far as there are categories; a list
     // without category stays hidden and out of the tabs.
     categories.MoveFirst();
@@ -331,9 +333,19 @@ void FormMain::LoadFileLists(CRecordset& categories) {
         FListViews.at(i)->setAccessibleName(caption);
         FFileListViews->Add(FListViews.at(i), FMsghooks.at(i), key);
         m_listKeys << key;
-        ShowTagFiles(id);
         categories.MoveNext();
     }
+    FillFileLists();
+    // The shortcut folder was looked at while the lists filled; what that
+    // changed is shown by filling them again.
+    if (AM_Vollo::FinishReconcile())
+        FillFileLists();
+}
+
+void FormMain::FillFileLists() {
+    m_filler->KeepWholeRead();
+    for (const QString& key : std::as_const(m_listKeys))
+        ShowTagFiles(KeyToID(key));
 }
 
 void FormMain::LoadLayout() {

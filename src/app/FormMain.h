@@ -199,6 +199,7 @@ private:
     void LoadExtensionCategories();
     void LoadTabs();
     void LoadFileLists(CRecordset& categories);
+    void FillFileLists();
     void LoadLayout();
     void LoadSplitBar();
     void WidenForTree(int SplitLeft);

@@ -69,10 +69,16 @@ bool Exists(const QString& path) {
 CShortcutReconciler::CShortcutReconciler(CVolloDB& repository) : m_repository(repository) {}
 
 CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
-    Result result;
     if (Change && m_repository.IsReadOnly())
-        return result;
-    const QString folder = m_repository.ShortcutFolder();
+        return {};
+    return Apply(LookAt(m_repository.ShortcutFolder(), m_repository.Connection(),
+                        m_repository.GetQuery(QStringLiteral("getFileNameAll"))),
+                 Change);
+}
+
+CShortcutReconciler::Look CShortcutReconciler::LookAt(const QString& folder, CDatabase& connection,
+                                                      const QString& selectAll) {
+    Look look;
     const QByteArray folderBytes = QFile::encodeName(folder);
     const ShortcutNames listed = ListShortcuts(folder);
     // Shortcuts the listing showed and no row has claimed yet. A row whose
@@ -81,15 +87,26 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     unclaimed.reserve(listed.names.size());
     for (const QByteArrayView name : listed.names)
         unclaimed.insert(name);
+    connection.ForEach(selectAll, [&](const CDatabase::Row& row) {
+        const QByteArrayView path = row.Utf8(1);
+        if (!path.startsWith(folderBytes) || !unclaimed.remove(path.sliced(folderBytes.size())))
+            look.unlisted.append(row.Text(1));
+    });
+    // In the order of the listing, as the folder gave them.
+    for (const QByteArrayView name : listed.names)
+        if (unclaimed.contains(name))
+            look.unclaimed.append(name.toByteArray());
+    return look;
+}
+
+CShortcutReconciler::Result CShortcutReconciler::Apply(const Look& look, bool Change) {
+    Result result;
+    if (Change && m_repository.IsReadOnly())
+        return result;
+    const QString folder = m_repository.ShortcutFolder();
+    const QByteArray folderBytes = QFile::encodeName(folder);
     CTransactionScope transaction(m_repository);
-    QStringList unlisted;
-    m_repository.Connection().ForEach(
-        m_repository.GetQuery(QStringLiteral("getFileNameAll")), [&](const CDatabase::Row& row) {
-            const QByteArrayView path = row.Utf8(1);
-            if (!path.startsWith(folderBytes) || !unclaimed.remove(path.sliced(folderBytes.size())))
-                unlisted.append(row.Text(1));
-        });
-    for (const QString& path : std::as_const(unlisted)) {
+    for (const QString& path : look.unlisted) {
         if (!Exists(path)) {
             if (Change)
                 m_repository.DelFileName(path);
@@ -99,10 +116,10 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
     const CShortcutReader reader;
     const QString day =
         BM_Library::DateLiteral(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    for (const QByteArrayView name : listed.names) {
-        if (!unclaimed.contains(name))
+    for (const QByteArray& name : look.unclaimed) {
+        const QString path = QFile::decodeName(folderBytes + name);
+        if (!Exists(path))
             continue;
-        const QString path = QFile::decodeName(folderBytes + name.toByteArray());
         QString target;
         try {
             target = reader.Target(path);
@@ -118,8 +135,14 @@ CShortcutReconciler::Result CShortcutReconciler::Reconcile(bool Change) {
             const QString insert = FillPlaceholders(
                 m_repository.GetQuery(QStringLiteral("addFileName")),
                 {{QStringLiteral("%fileName"), path}, {QStringLiteral("%fileAge"), day}});
-            m_repository.RecordFacts(m_repository.UpdateItem(select, insert), path);
-            ++result.registered;
+            // A row made since the look (by a walk of this start, say) has
+            // its facts already.
+            bool added = false;
+            const qint32 id = m_repository.UpdateItem(select, insert, &added);
+            if (added) {
+                m_repository.RecordFacts(id, path);
+                ++result.registered;
+            }
         } else if (unlink(QFile::encodeName(path).constData()) == 0) {
             ++result.removedShortcuts;
         }
