@@ -62,18 +62,21 @@ void CFileListModel::Row::setText(const QString& text) {
     // ".lnk"; anything else is held apart.
     static constexpr QLatin1StringView kShortcut(".lnk");
     const QStringView whole(path);
-    const qsizetype tail =
-        whole.endsWith(kShortcut, Qt::CaseInsensitive) &&
-                whole.size() - kShortcut.size() > text.size() &&
-                whole.sliced(whole.size() - kShortcut.size() - text.size(), text.size()) == text
-            ? kShortcut.size()
-            : 0;
-    const qsizetype at = whole.size() - tail - text.size();
-    const bool inPath = !text.isEmpty() && at > 0 && at <= std::numeric_limits<qint16>::max() &&
-                        text.size() <= std::numeric_limits<qint16>::max() &&
-                        whole.at(at - 1) == QLatin1Char('/') &&
-                        whole.sliced(at, text.size()) == text;
-    if (inPath) {
+    // Where text starts when it ends the path at end, or -1.
+    const auto startEnding = [&](qsizetype end) -> qsizetype {
+        const qsizetype at = end - text.size();
+        return at > 0 && whole.at(at - 1) == QLatin1Char('/') &&
+                       whole.sliced(at, text.size()) == text
+                   ? at
+                   : -1;
+    };
+    qsizetype at = whole.endsWith(kShortcut, Qt::CaseInsensitive)
+                       ? startEnding(whole.size() - kShortcut.size())
+                       : -1;
+    if (at < 0)
+        at = startEnding(whole.size());
+    if (!text.isEmpty() && at > 0 && at <= std::numeric_limits<qint16>::max() &&
+        text.size() <= std::numeric_limits<qint16>::max()) {
         textAt = qint16(at);
         textLength = qint16(text.size());
         if (extra)
