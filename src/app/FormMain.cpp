@@ -335,17 +335,17 @@ void FormMain::LoadFileLists(CRecordset& categories) {
         m_listKeys << key;
         categories.MoveNext();
     }
-    FillFileLists();
-    // The shortcut folder was looked at while the lists filled; what that
-    // changed is shown by filling them again.
-    if (AM_Vollo::FinishReconcile())
-        FillFileLists();
-}
-
-void FormMain::FillFileLists() {
     m_filler->KeepWholeRead();
     for (const QString& key : std::as_const(m_listKeys))
         ShowTagFiles(KeyToID(key));
+    // The shortcut folder was looked at while the lists filled. Rows it
+    // registered or deleted make the reading just kept out of date; the
+    // lists are filled again, with a fresh one.
+    if (AM_Vollo::FinishReconcile()) {
+        m_filler->TakeWholeRead();
+        m_filler->KeepWholeRead();
+        RefillLists();
+    }
 }
 
 void FormMain::LoadLayout() {

@@ -199,7 +199,6 @@ private:
     void LoadExtensionCategories();
     void LoadTabs();
     void LoadFileLists(CRecordset& categories);
-    void FillFileLists();
     void LoadLayout();
     void LoadSplitBar();
     void WidenForTree(int SplitLeft);
