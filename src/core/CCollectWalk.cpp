@@ -45,6 +45,10 @@ bool CCollectWalk::Run(const QString& folder, qint32 TagID) {
                 });
     m_collector.BeginBatch();
     const auto batchEnd = qScopeGuard([this] { m_collector.EndBatch(); });
+    // The shortcuts are made on a second thread while this one walks and
+    // registers: on a slow disk making them is most of the time.
+    m_collector.BeginAhead();
+    m_countFrom = m_collector.Collected();
     {
         emit OnBegin();
         const auto walkEnd = qScopeGuard([&] {
@@ -54,6 +58,9 @@ bool CCollectWalk::Run(const QString& folder, qint32 TagID) {
             m_batch = nullptr;
         });
         m_finder.FindFile(folder);
+        m_collector.SettleAhead();
+        m_count = m_collector.Collected() - m_countFrom;
+        emit OnCount(m_count);
     }
     transaction.Commit();
     return !m_canceled;
@@ -71,8 +78,8 @@ void CCollectWalk::CollectDrop(const QStringList& Files, const QStringList& Fold
 }
 
 void CCollectWalk::Found(const QString& FileName) {
-    if (m_collector.CollectFound(FileName, m_tag, m_finder.FoundStat()))
-        ++m_count;
+    m_collector.CollectFound(FileName, m_tag, m_finder.FoundStat());
+    m_count = m_collector.Collected() - m_countFrom;
     if (m_batch)
         m_batch->Step();
     emit OnCount(m_count);

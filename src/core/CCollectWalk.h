@@ -50,6 +50,7 @@ private:
     CFileCollector& m_collector;
     CBatchTransaction* m_batch = nullptr;
     qint64 m_count = 0;
-    qint32 m_tag = 0; // category the running walk links its documents to
+    qint64 m_countFrom = 0; // the collector's count when the walk began
+    qint32 m_tag = 0;       // category the running walk links its documents to
     bool m_canceled = false;
 };

@@ -23,6 +23,14 @@
 
 using namespace BM_Library;
 
+namespace {
+
+// How far the shortcuts may run ahead of their rows: enough to go on through
+// a commit of the walk's batch, little enough that a cancelled walk stops soon.
+constexpr qsizetype kAheadUnmade = 4096;
+
+} // namespace
+
 CFileCollector::CFileCollector(CVolloDB& repository) : m_repository(repository) {}
 
 QString CFileCollector::Query(const QString& Key) {
@@ -43,6 +51,8 @@ void CFileCollector::BeginBatch() {
 
 void CFileCollector::EndBatch() {
     m_batch = false;
+    m_ahead.reset();
+    m_pending.clear();
     // Also reached while an error unwinds the batch: the memory is only lent.
     try {
         m_repository.Connection().setBulkCache(false);
@@ -103,6 +113,11 @@ qint32 CFileCollector::RegisterFile(const QString& FileName) {
 }
 
 qint32 CFileCollector::RegisterFile(const QString& FileName, const CFileFacts& Document) {
+    return RegisterDocument(FileName, Document, nullptr);
+}
+
+qint32 CFileCollector::RegisterDocument(const QString& FileName, const CFileFacts& Document,
+                                        const CShortcutsAhead::Made* Made) {
     // The shortcut leads to the clean absolute path it was made from; any
     // other path (a relative one, a shortcut collected as such) is read back.
     if (Document.missing || !QDir::isAbsolutePath(Document.path) ||
@@ -116,7 +131,11 @@ qint32 CFileCollector::RegisterFile(const QString& FileName, const CFileFacts& D
         m_repository.StoreFacts(id, Document);
     else
         m_repository.RecordFacts(id, Document);
-    if (m_import)
+    // Tags read beside the shortcut are the document's: the thread was
+    // handed the path its facts were taken from.
+    if (m_import && Made && Made->tagsRead >= 0)
+        m_import->GatherRead(id, Document.path, Made->tagsRead, Made->tags);
+    else if (m_import)
         m_import->GatherTarget(id, Document.path);
     return id;
 }
@@ -300,8 +319,14 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID, const s
     // What the walk saw spares a second look from the root, which would cost
     // a lookup of every folder on the way.
     if (const QString refusal = NotDocumentReason(FileName, &document, Found); !refusal.isEmpty()) {
-        m_leftOut.Add(FileName, refusal);
+        LeaveOut(FileName, refusal);
         return false;
+    }
+    if (m_ahead) {
+        m_ahead->Add(FileName);
+        m_pending.push_back({FileName, std::move(document), TagID, {}});
+        TakeAhead(kAheadUnmade);
+        return true;
     }
     QString shortcut;
     try {
@@ -312,7 +337,52 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID, const s
         return false;
     }
     LinkFileToTag(RegisterFile(shortcut, document), TagID);
+    ++m_collected;
     return true;
+}
+
+void CFileCollector::BeginAhead() {
+    if (m_ahead || !m_batch)
+        return;
+    m_ahead = std::make_unique<CShortcutsAhead>(m_repository.ShortcutFolder(), m_import != nullptr);
+}
+
+void CFileCollector::SettleAhead() {
+    if (!m_ahead)
+        return;
+    TakeAhead(0);
+    m_ahead.reset();
+}
+
+void CFileCollector::LeaveOut(const QString& Path, const QString& Reason) {
+    // Told in the order found, after the documents before it.
+    if (m_ahead && !m_pending.empty())
+        m_pending.push_back({Path, {}, 0, Reason});
+    else
+        m_leftOut.Add(Path, Reason);
+}
+
+void CFileCollector::TakeAhead(qsizetype Unmade) {
+    const std::vector<CShortcutsAhead::Made> made = m_ahead->Take(Unmade);
+    const auto refusals = [this] {
+        while (!m_pending.empty() && !m_pending.front().refusal.isEmpty()) {
+            m_leftOut.Add(m_pending.front().path, m_pending.front().refusal);
+            m_pending.pop_front();
+        }
+    };
+    for (const CShortcutsAhead::Made& one : made) {
+        refusals();
+        const Pending document = std::move(m_pending.front());
+        m_pending.pop_front();
+        if (!one.shortcut.isEmpty()) {
+            LinkFileToTag(RegisterDocument(one.shortcut, document.document, &one), document.tag);
+            ++m_collected;
+        } else if (one.error) {
+            // One refused document never stops the walk: it is told afterwards.
+            m_leftOut.Add(document.path, *one.error);
+        }
+    }
+    refusals();
 }
 
 void CFileCollector::LeftOutFound(const QString& FilePath, const QString& Reason) {
@@ -321,7 +391,7 @@ void CFileCollector::LeftOutFound(const QString& FilePath, const QString& Reason
     const QString name = FileNameOf(FilePath);
     if (FilePath.endsWith(u'/') || (name.contains(u'.') && ExtensionOf(name).size() > 1 &&
                                     IsCollectedExtension(ExtensionOf(name))))
-        m_leftOut.Add(FilePath, Reason);
+        LeaveOut(FilePath, Reason);
 }
 
 qint32 CFileCollector::CollectRecent(const QString& FileName) {

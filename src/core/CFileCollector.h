@@ -2,12 +2,16 @@
 
 #include "CFileFacts.h"
 #include "CLeftOut.h"
+#include "CShortcutsAhead.h"
 #include "CStatementShape.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <deque>
+#include <memory>
 
 struct stat;
 
@@ -85,6 +89,16 @@ public:
     void BeginBatch();
     void EndBatch();
 
+    // Within a batch: from here CollectFound hands each document's shortcut
+    // to a thread of its own and registers, in the order found, what that
+    // thread has made so far. The batch's end drops what was not settled.
+    void BeginAhead();
+    // Registers every document handed on: a cancelled walk keeps what it
+    // found, as it does without a thread.
+    void SettleAhead();
+    // Documents CollectFound registered since the collector was made.
+    qint64 Collected() const { return m_collected; }
+
     // Told the documents linked here (at the end of a batch); the import
     // reads the desktop tags of every document registered.
     void setTagMirror(CTagMirror* Mirror) { m_mirror = Mirror; }
@@ -110,4 +124,22 @@ private:
     CTagMirror* m_mirror = nullptr;
     CTagImport* m_import = nullptr;
     QList<qint32> m_linked; // during a batch, for the mirror
+
+    // A document found while shortcuts are made ahead, or what was left out
+    // between such documents (Refusal set), in the order found.
+    struct Pending {
+        QString path;
+        CFileFacts document;
+        qint32 tag = 0;
+        QString refusal;
+    };
+    void LeaveOut(const QString& Path, const QString& Reason);
+    // Registers what was made, waiting until at most Unmade are still to be made.
+    void TakeAhead(qsizetype Unmade);
+    // RegisterFile, with the document's tags when the thread read them.
+    qint32 RegisterDocument(const QString& FileName, const CFileFacts& Document,
+                            const CShortcutsAhead::Made* Made);
+    std::unique_ptr<CShortcutsAhead> m_ahead;
+    std::deque<Pending> m_pending;
+    qint64 m_collected = 0;
 };

@@ -31,7 +31,13 @@ void CTagImport::Gather(qint32 FileID, const QString& ShortcutPath) {
 
 void CTagImport::GatherTarget(qint32 FileID, const QString& target) {
     QByteArray value;
-    if (target.isEmpty() || CXdgTags::Read(target, &value) != 0 || value.isEmpty())
+    if (!target.isEmpty())
+        GatherRead(FileID, target, CXdgTags::Read(target, &value), value);
+}
+
+void CTagImport::GatherRead(qint32 FileID, const QString& target, int Read,
+                            const QByteArray& value) {
+    if (target.isEmpty() || Read != 0 || value.isEmpty())
         return;
     const CXdgTags::Parsed parsed = CXdgTags::Parse(value);
     for (const QString& name : parsed.names) {

@@ -29,6 +29,8 @@ public:
     void Gather(qint32 FileID, const QString& ShortcutPath);
     // The same for a shortcut whose target (the document) is known.
     void GatherTarget(qint32 FileID, const QString& Target);
+    // The same for tags already read (Read is what CXdgTags::Read returned).
+    void GatherRead(qint32 FileID, const QString& Target, int Read, const QByteArray& Value);
     // The tags found since Clear, by name, with the documents that carry
     // them and do not yet carry a category of that name.
     QList<Offer> Offers();

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "CError.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+#include <QWaitCondition>
+
+#include <atomic>
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QThread;
+
+// Makes shortcuts on a thread of its own while its caller goes on walking and
+// registering. Making the link is most of what a document costs on a slow
+// disk, and the repository's work can go on beside it. Shortcuts come back in
+// the order their documents were handed in, so numbered names ("a#1.txt.lnk")
+// fall as they would one by one.
+class CShortcutsAhead {
+public:
+    struct Made {
+        QString shortcut;            // empty when none was made
+        std::optional<CError> error; // and why
+        // The document's desktop tags, when they were asked for: what
+        // CXdgTags::Read returned and the value it read.
+        int tagsRead = -1;
+        QByteArray tags;
+    };
+
+    // ReadTags also reads each document's desktop tags beside its shortcut.
+    CShortcutsAhead(const QString& Folder, bool ReadTags);
+    // Makes no more and waits for the thread; what was not taken is lost
+    // (its shortcuts stay in the folder for the next start's check).
+    ~CShortcutsAhead();
+    CShortcutsAhead(const CShortcutsAhead&) = delete;
+    CShortcutsAhead& operator=(const CShortcutsAhead&) = delete;
+
+    void Add(const QString& Document);
+    // What was made since the last call, in the order handed in. Waits until
+    // at most Unmade documents handed in are still to be made.
+    std::vector<Made> Take(qsizetype Unmade);
+
+private:
+    void Hand();
+    void Work();
+
+    const QString m_folder;
+    const bool m_readTags;
+    QThread* m_thread = nullptr;
+    std::vector<QString> m_gathered; // the caller's, not yet handed over
+
+    QMutex m_mutex;
+    QWaitCondition m_wake;  // the worker: documents to make, or the end
+    QWaitCondition m_ready; // the caller: something made
+    std::deque<QString> m_waiting;
+    std::vector<Made> m_made;
+    qsizetype m_unmade = 0; // handed over and not yet in m_made
+    std::atomic_bool m_stop = false;
+    bool m_end = false;
+};
