@@ -7,6 +7,7 @@
 #include "CCategoryLinks.h"
 #include "CCategoryStore.h"
 #include "CCheckListView.h"
+#include "CCollectWalk.h"
 #include "CContextMenu.h"
 #include "CDatabase.h"
 #include "CFactChecker.h"
@@ -714,6 +715,73 @@ private slots:
         QCOMPARE(CFingerprintWorker::RunBatch(store, &after, 8), 0);
         QCOMPARE(db.FactsOf().cbegin()->fingerprint, CFileFacts::Read(doc).fingerprint);
         QCOMPARE(store.UnprintedCount(), 0);
+    }
+
+    // A walk makes its shortcuts on a second thread. What it registers, in
+    // which order, under which numbered name, with which facts and desktop
+    // tags, and what it leaves out in between, is what collecting one
+    // document at a time gives.
+    void walkMatchesOneAtATime() {
+        const QString tree = DocumentsFolder() + "/same";
+        for (int i = 0; i < 300; ++i) {
+            const QString folder = tree + QStringLiteral("/f%1/").arg(i / 4);
+            const QString doc = WriteFile(folder + QStringLiteral("report%1.txt").arg(i % 4),
+                                          QByteArray(i + 1, 'x'));
+            if (i % 37 == 0)
+                MakeLink(folder + "gone.txt", folder + "link.txt");
+            if (i % 41 == 0)
+                WriteRaw(QFile::encodeName(folder) + "\x82\xa0.txt");
+            if (i % 29 == 0)
+                setxattr(QFile::encodeName(doc).constData(), "user.xdg.tags", "a,b", 3, 0);
+        }
+        const auto collect = [&](bool ahead) {
+            QDir(RepositoryFolder()).removeRecursively();
+            SM_Shortcut::ForgetFolders();
+            CVolloDB db;
+            db.Create();
+            CFileCollector collector(db);
+            CTagImport import(db);
+            collector.setTagImport(&import);
+            CPathFinder finder;
+            CCollectWalk walk(db, finder, collector);
+            connect(&finder, &CPathFinder::OnFound, this, [&](const QString& name) {
+                if (ahead)
+                    walk.Found(name);
+                else
+                    collector.CollectFound(name, 0, finder.FoundStat());
+            });
+            if (ahead) {
+                walk.Run(tree);
+            } else {
+                connect(&finder, &CPathFinder::OnLeftOut, this,
+                        [&](const QString& path, const QString& reason) {
+                            collector.LeftOutFound(path, reason);
+                        });
+                collector.BeginBatch();
+                finder.FindFile(tree);
+                collector.EndBatch();
+            }
+            QStringList seen{QString::number(collector.Collected())};
+            const QHash<qint32, CFileFacts> facts = db.FactsOf();
+            QMap<qint32, QString> rows;
+            for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext()) {
+                const qint32 id = rs.Field(0).toInt();
+                const QString shortcut = rs.Field(1).toString();
+                rows.insert(id, QFileInfo(shortcut).fileName() + " > " +
+                                    QFile::symLinkTarget(shortcut) + " = " + facts[id].path + " " +
+                                    QString::number(facts[id].size));
+            }
+            seen << rows.values();
+            for (const CLeftOut::Item& item : collector.LeftOut().Items())
+                seen << item.Path + ": " + item.Reason;
+            for (const CTagImport::Offer& offer : import.Offers())
+                for (const qint32 id : offer.files)
+                    seen << offer.name + " " + rows.value(id);
+            return seen;
+        };
+        const QStringList ahead = collect(true);
+        QCOMPARE(ahead.size(), 1 + 300 + 9 + 8 + 2 * 11);
+        QCOMPARE(ahead, collect(false));
     }
 
     // A list longer than the runs it is filled in: the check of each row
