@@ -243,9 +243,19 @@ void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
     const bool ownBatch = !m_batch;
     if (ownBatch)
         BeginBatch();
+    // The shortcuts are made on a second thread, as a walk makes them.
+    const bool ownAhead = !m_ahead;
+    BeginAhead();
     try {
-        for (const QString& file : Files)
-            LinkFileToTag(CollectFile(file), TagID);
+        for (const QString& file : Files) {
+            CFileFacts document;
+            if (const QString refusal = Refusal(file, &document); !refusal.isEmpty())
+                LeaveOut(file, refusal);
+            else
+                HandOn(file, std::move(document), TagID);
+        }
+        if (ownAhead)
+            SettleAhead();
     } catch (...) {
         if (ownBatch)
             EndBatch();
@@ -255,16 +265,18 @@ void CFileCollector::AddDroppedFiles(const QStringList& Files, qint32 TagID) {
         EndBatch();
 }
 
-qint32 CFileCollector::CollectFile(const QString& File) {
+QString CFileCollector::Refusal(const QString& File, CFileFacts* Document) {
     // A shortcut to nothing would be registered as a document.
     // A link that leads to no regular file (itself, a device) is no document.
     struct stat st {};
-    QString refusal =
+    const QString refusal =
         File.isEmpty() ? DropRefusal(QUrl::fromLocalFile(File)) : DropRefusal(File, &st);
+    return refusal.isEmpty() ? NotDocumentReason(File, Document, &st) : refusal;
+}
+
+qint32 CFileCollector::CollectFile(const QString& File) {
     CFileFacts document;
-    if (refusal.isEmpty())
-        refusal = NotDocumentReason(File, &document, &st);
-    if (!refusal.isEmpty()) {
+    if (const QString refusal = Refusal(File, &document); !refusal.isEmpty()) {
         m_leftOut.Add(File, refusal);
         return 0;
     }
@@ -323,9 +335,7 @@ bool CFileCollector::CollectFound(const QString& FileName, qint32 TagID, const s
         return false;
     }
     if (m_ahead) {
-        m_ahead->Add(FileName);
-        m_pending.push_back({FileName, std::move(document), TagID, {}});
-        TakeAhead(kAheadUnmade);
+        HandOn(FileName, std::move(document), TagID);
         return true;
     }
     QString shortcut;
@@ -352,6 +362,12 @@ void CFileCollector::SettleAhead() {
         return;
     TakeAhead(0);
     m_ahead.reset();
+}
+
+void CFileCollector::HandOn(const QString& Path, CFileFacts&& Document, qint32 TagID) {
+    m_ahead->Add(Path);
+    m_pending.push_back({Path, std::move(Document), TagID, {}});
+    TakeAhead(kAheadUnmade);
 }
 
 void CFileCollector::LeaveOut(const QString& Path, const QString& Reason) {

@@ -106,6 +106,9 @@ public:
 
 private:
     QString Query(const QString& Key);
+    // Why File cannot be collected as a drop takes it; empty when it can,
+    // with its facts in Document.
+    static QString Refusal(const QString& File, CFileFacts* Document);
     bool IsCollectedExtension(const QString& ext);
 
     CVolloDB& m_repository;
@@ -133,6 +136,8 @@ private:
         qint32 tag = 0;
         QString refusal;
     };
+    // A document whose shortcut the thread is to make (there must be one).
+    void HandOn(const QString& Path, CFileFacts&& Document, qint32 TagID);
     void LeaveOut(const QString& Path, const QString& Reason);
     // Registers what was made, waiting until at most Unmade are still to be made.
     void TakeAhead(qsizetype Unmade);

@@ -717,11 +717,17 @@ private slots:
         QCOMPARE(store.UnprintedCount(), 0);
     }
 
-    // A walk makes its shortcuts on a second thread. What it registers, in
-    // which order, under which numbered name, with which facts and desktop
-    // tags, and what it leaves out in between, is what collecting one
-    // document at a time gives.
-    void walkMatchesOneAtATime() {
+    // A walk and a drop make their shortcuts on a second thread. What they
+    // register, in which order, under which numbered name, with which facts
+    // and desktop tags, and what they leave out in between, is what
+    // collecting one document at a time gives.
+    void aheadMatchesOneAtATime_data() {
+        QTest::addColumn<bool>("drop");
+        QTest::newRow("walk") << false;
+        QTest::newRow("drop") << true;
+    }
+    void aheadMatchesOneAtATime() {
+        QFETCH(bool, drop);
         const QString tree = DocumentsFolder() + "/same";
         for (int i = 0; i < 300; ++i) {
             const QString folder = tree + QStringLiteral("/f%1/").arg(i / 4);
@@ -734,6 +740,13 @@ private slots:
             if (i % 29 == 0)
                 setxattr(QFile::encodeName(doc).constData(), "user.xdg.tags", "a,b", 3, 0);
         }
+        QStringList dropped; // the same entries, named in a drop
+        CPathFinder lister;
+        connect(&lister, &CPathFinder::OnFound, this,
+                [&](const QString& name) { dropped << name; });
+        connect(&lister, &CPathFinder::OnLeftOut, this,
+                [&](const QString& path) { dropped << path; });
+        lister.FindFile(tree);
         const auto collect = [&](bool ahead) {
             QDir(RepositoryFolder()).removeRecursively();
             SM_Shortcut::ForgetFolders();
@@ -750,7 +763,14 @@ private slots:
                 else
                     collector.CollectFound(name, 0, finder.FoundStat());
             });
-            if (ahead) {
+            if (drop && ahead) {
+                collector.AddDroppedFiles(dropped, 0);
+            } else if (drop) {
+                collector.BeginBatch();
+                for (const QString& file : std::as_const(dropped))
+                    collector.CollectFile(file);
+                collector.EndBatch();
+            } else if (ahead) {
                 walk.Run(tree);
             } else {
                 connect(&finder, &CPathFinder::OnLeftOut, this,
@@ -761,7 +781,7 @@ private slots:
                 finder.FindFile(tree);
                 collector.EndBatch();
             }
-            QStringList seen{QString::number(collector.Collected())};
+            QStringList seen{drop ? QString() : QString::number(collector.Collected())};
             const QHash<qint32, CFileFacts> facts = db.FactsOf();
             QMap<qint32, QString> rows;
             for (CRecordset rs = db.RunQuery("getFileNameAll"); !rs.IsEOF(); rs.MoveNext()) {
