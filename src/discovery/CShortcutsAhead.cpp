@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <exception>
 #include <iterator>
 #include <utility>
 
@@ -86,6 +87,10 @@ void CShortcutsAhead::Work() {
                 one.shortcut = SM_Shortcut::MakeShortcutFile(m_folder, batch[i]);
             } catch (const CError& e) {
                 one.error = e;
+                continue;
+            } catch (const std::exception& e) {
+                // Nothing may leave the thread: the caller waits for every answer.
+                one.error = CError(0, QString::fromLocal8Bit(e.what()));
                 continue;
             }
             if (m_readTags)
