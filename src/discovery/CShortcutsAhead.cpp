@@ -3,9 +3,6 @@
 #include "CXdgTags.h"
 #include "SM_Shortcut.h"
 
-#include <QMutexLocker>
-#include <QThread>
-
 #include <algorithm>
 #include <exception>
 #include <iterator>
@@ -20,20 +17,16 @@ constexpr size_t kHandEvery = 64;
 } // namespace
 
 CShortcutsAhead::CShortcutsAhead(const QString& Folder, bool ReadTags)
-    : m_folder(Folder), m_readTags(ReadTags) {
-    m_thread = QThread::create([this] { Work(); });
-    m_thread->start();
-}
+    : m_folder(Folder), m_readTags(ReadTags), m_thread([this] { Work(); }) {}
 
 CShortcutsAhead::~CShortcutsAhead() {
     {
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_stop = true;
         m_end = true;
-        m_wake.wakeAll();
     }
-    m_thread->wait();
-    delete m_thread;
+    m_wake.notify_all();
+    m_thread.join();
 }
 
 void CShortcutsAhead::Add(const QString& Document) {
@@ -45,20 +38,21 @@ void CShortcutsAhead::Add(const QString& Document) {
 void CShortcutsAhead::Hand() {
     if (m_gathered.empty())
         return;
-    QMutexLocker lock(&m_mutex);
-    for (QString& document : m_gathered)
-        m_waiting.push_back(std::move(document));
-    m_unmade += qsizetype(m_gathered.size());
+    {
+        const std::lock_guard lock(m_mutex);
+        for (QString& document : m_gathered)
+            m_waiting.push_back(std::move(document));
+        m_unmade += qsizetype(m_gathered.size());
+    }
     m_gathered.clear();
-    m_wake.wakeAll();
+    m_wake.notify_all();
 }
 
 std::vector<CShortcutsAhead::Made> CShortcutsAhead::Take(qsizetype Unmade) {
     if (qsizetype(m_gathered.size()) > Unmade)
         Hand();
-    QMutexLocker lock(&m_mutex);
-    while (m_unmade > Unmade)
-        m_ready.wait(&m_mutex);
+    std::unique_lock lock(m_mutex);
+    m_ready.wait(lock, [&] { return m_unmade <= Unmade; });
     return std::exchange(m_made, {});
 }
 
@@ -67,9 +61,8 @@ void CShortcutsAhead::Work() {
     std::vector<Made> made;
     for (;;) {
         {
-            QMutexLocker lock(&m_mutex);
-            while (m_waiting.empty() && !m_end)
-                m_wake.wait(&m_mutex);
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [&] { return !m_waiting.empty() || m_end; });
             if (m_waiting.empty())
                 return;
             const size_t count = std::min(m_waiting.size(), kHandEvery);
@@ -96,10 +89,12 @@ void CShortcutsAhead::Work() {
             if (m_readTags)
                 one.tagsRead = CXdgTags::Read(batch[i], &one.tags);
         }
-        QMutexLocker lock(&m_mutex);
-        for (Made& one : made)
-            m_made.push_back(std::move(one));
-        m_unmade -= qsizetype(made.size());
-        m_ready.wakeAll();
+        {
+            const std::lock_guard lock(m_mutex);
+            for (Made& one : made)
+                m_made.push_back(std::move(one));
+            m_unmade -= qsizetype(made.size());
+        }
+        m_ready.notify_all();
     }
 }

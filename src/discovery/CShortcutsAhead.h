@@ -3,16 +3,15 @@
 #include "CError.h"
 
 #include <QByteArray>
-#include <QMutex>
 #include <QString>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
-
-class QThread;
 
 // Makes shortcuts on a thread of its own while its caller goes on walking and
 // registering. Making the link is most of what a document costs on a slow
@@ -49,15 +48,15 @@ private:
 
     const QString m_folder;
     const bool m_readTags;
-    QThread* m_thread = nullptr;
     std::vector<QString> m_gathered; // the caller's, not yet handed over
 
-    QMutex m_mutex;
-    QWaitCondition m_wake;  // the worker: documents to make, or the end
-    QWaitCondition m_ready; // the caller: something made
+    std::mutex m_mutex;
+    std::condition_variable m_wake;  // the worker: documents to make, or the end
+    std::condition_variable m_ready; // the caller: something made
     std::deque<QString> m_waiting;
     std::vector<Made> m_made;
     qsizetype m_unmade = 0; // handed over and not yet in m_made
     std::atomic_bool m_stop = false;
     bool m_end = false;
+    std::thread m_thread; // last: it starts once everything above is made
 };
