@@ -22,7 +22,6 @@ CShortcutsAhead::CShortcutsAhead(const QString& Folder, bool ReadTags)
 CShortcutsAhead::~CShortcutsAhead() {
     {
         const std::lock_guard lock(m_mutex);
-        m_stop = true;
         m_end = true;
     }
     m_wake.notify_all();
@@ -74,7 +73,7 @@ void CShortcutsAhead::Work() {
         for (size_t i = 0; i < batch.size(); ++i) {
             Made& one = made[i];
             one = Made();
-            if (m_stop)
+            if (m_end)
                 continue;
             try {
                 one.shortcut = SM_Shortcut::MakeShortcutFile(m_folder, batch[i]);

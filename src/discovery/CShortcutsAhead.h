@@ -56,7 +56,8 @@ private:
     std::deque<QString> m_waiting;
     std::vector<Made> m_made;
     qsizetype m_unmade = 0; // handed over and not yet in m_made
-    std::atomic_bool m_stop = false;
-    bool m_end = false;
+    // Set once, by the destructor: the thread makes no more and ends. Read
+    // without the lock between documents too.
+    std::atomic_bool m_end = false;
     std::thread m_thread; // last: it starts once everything above is made
 };
