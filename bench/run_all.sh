@@ -117,7 +117,8 @@ if [ -f "$out/million.txt" ]; then
     ct=$(grep -F "category click:" "$m" | sed -n 's/.*rows: \([0-9.]*\) s.*/\1/p')
     row "1,000,000 documents (run at $n): category click of 100,000 rows" "${ct:-?} s" "–" "–" "< 0.5 s" "$(met "$ct" "<" 0.5)"
     st=$(grep -F "second start, window drawn:" "$m" | sed -n 's/.*drawn: \([0-9.]*\) s.*/\1/p')
-    row "1,000,000 documents (run at $n): second start's window drawn" "${st:-?} s" "–" "–" "≤ 1 s" "$(met "$st" "<=" 1)"
+    sl=$(grep -F "second start, window drawn:" "$m" | sed -n 's/.*lists filled .* at \([0-9.]*\) s.*/\1/p')
+    row "1,000,000 documents (run at $n): second start's window drawn" "${st:-?} s${sl:+ (lists filled at $sl s)}" "–" "–" "≤ 1 s" "$(met "$st" "<=" 1)"
     mp=$(wholePeak "$m")
     row "1,000,000 documents (run at $n): peak memory" "${mp:-?} MB" "–" "–" "< 1 GB" "$(met "$mp" "<" 1024)"
 fi

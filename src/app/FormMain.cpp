@@ -3,6 +3,7 @@
 #include "AM_Vollo.h"
 #include "BM_Library.h"
 #include "CAnchor.h"
+#include "CBusyIndicator.h"
 #include "CCategoryColouring.h"
 #include "CCategoryColours.h"
 #include "CCategoryCombine.h"
@@ -78,6 +79,8 @@ namespace {
 
 // How long a window not yet drawn waits before it looks for moved documents.
 constexpr int kFollowAtLatestMs = 2000;
+
+qint64 gFillAfterDrawFrom = 200000;
 
 int Px(int twips) {
     return CWidgetAnchorControl::ToPixels(twips);
@@ -335,8 +338,23 @@ void FormMain::LoadFileLists(CRecordset& categories) {
         m_listKeys << key;
         categories.MoveNext();
     }
+    if (gRepository->FileCountAtMost() >= gFillAfterDrawFrom)
+        m_pendingKeys = m_listKeys;
+    else
+        FillLists(m_listKeys);
+}
+
+qint64 FormMain::FillAfterDrawFrom() {
+    return gFillAfterDrawFrom;
+}
+
+void FormMain::setFillAfterDrawFrom(qint64 Count) {
+    gFillAfterDrawFrom = Count;
+}
+
+void FormMain::FillLists(const QStringList& keys) {
     m_filler->KeepWholeRead();
-    for (const QString& key : std::as_const(m_listKeys))
+    for (const QString& key : keys)
         ShowTagFiles(KeyToID(key));
     // The shortcut folder was looked at while the lists filled. Rows it
     // registered or deleted make the reading just kept out of date; the
@@ -346,6 +364,25 @@ void FormMain::LoadFileLists(CRecordset& categories) {
         m_filler->KeepWholeRead();
         RefillLists();
     }
+}
+
+void FormMain::FillPendingLists() {
+    if (m_pendingKeys.isEmpty() || m_unloaded || !FFileListViews)
+        return;
+    const QStringList keys = std::exchange(m_pendingKeys, {});
+    Handle(gRepository != nullptr, [&] {
+        CBusyIndicator busy;
+        FillLists(keys);
+    });
+    for (const QString& key : keys)
+        ShowEmptyText(FFileListViews->Item(key));
+    if (m_moves)
+        m_moves->FollowRegistered(m_filler->TakeWholeRead());
+    if (CFileListView* shown = ShownList())
+        setStatusBar(CountText(shown->Count()));
+    // After the rows are sorted and shown, which is queued too.
+    if (!m_followStarted)
+        QMetaObject::invokeMethod(this, &FormMain::StartMoveFollowing, Qt::QueuedConnection);
 }
 
 void FormMain::LoadLayout() {
@@ -554,13 +591,27 @@ void FormMain::FollowList(CFileListView* list) {
     if (auto* findMissing =
             findChild<QAction*>(QStringLiteral("FindMissing"), Qt::FindDirectChildrenOnly))
         list->ContextMenu()->AddCommand(findMissing);
-    // Until the first document comes, the lists say how to bring some.
-    list->ListView()->setEmptyText(
-        tr("ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。"));
+    ShowEmptyText(list);
     const QAbstractItemModel* model = list->ListView()->Model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &FormMain::ListModel_OnRowsChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &FormMain::ListModel_OnRowsChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &FormMain::ListModel_OnRowsChanged);
+}
+
+bool FormMain::IsPending(const CFileListView* list) const {
+    return std::any_of(m_pendingKeys.cbegin(), m_pendingKeys.cend(),
+                       [&](const QString& key) { return FFileListViews->Item(key) == list; });
+}
+
+void FormMain::ShowEmptyText(CFileListView* list) {
+    if (list == nullptr || list->ListView() == nullptr)
+        return;
+    // Until the first document comes, the lists say how to bring some; a
+    // list not read yet says that it is being read.
+    list->ListView()->setEmptyText(
+        IsPending(list)
+            ? tr("文書を読み込んでいます…")
+            : tr("ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。"));
 }
 
 void FormMain::ListModel_OnRowsChanged() {
@@ -582,7 +633,9 @@ void FormMain::ShowTagFiles(qint32 TagID) {
 }
 
 void FormMain::ShowCount(const QString& Key) {
-    setStatusBar(CountText(FFileListViews->Item(Key)->Count()));
+    // A list still to be read has no count to tell yet.
+    CFileListView* list = FFileListViews->Item(Key);
+    setStatusBar(IsPending(list) ? QString() : CountText(list->Count()));
 }
 
 CFileListView* FormMain::ShownList() const {
@@ -1239,7 +1292,8 @@ void FormMain::LoadMoveFollowing() {
     FCategory->Commands()->Menu()->addAction(findMissing);
     for (qint32 i = 1; i <= FFileListViews->Count(); ++i)
         FFileListViews->Item(i)->ContextMenu()->AddCommand(findMissing);
-    m_moves->FollowRegistered(m_filler->TakeWholeRead());
+    if (m_pendingKeys.isEmpty())
+        m_moves->FollowRegistered(m_filler->TakeWholeRead());
     // A window that never gets drawn (started minimised) still looks.
     QTimer::singleShot(kFollowAtLatestMs, this, &FormMain::StartMoveFollowing);
 }
@@ -1249,14 +1303,18 @@ void FormMain::LoadMoveFollowing() {
 // it at once.
 void FormMain::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    // Queued: it runs once this paint is on the screen.
-    if (!m_followStarted)
+    // Queued: it runs once this paint is on the screen. Lists not read yet
+    // come first; the search for moved documents starts from what they read.
+    if (!m_pendingKeys.isEmpty())
+        QMetaObject::invokeMethod(this, &FormMain::FillPendingLists, Qt::QueuedConnection);
+    else if (!m_followStarted)
         QMetaObject::invokeMethod(this, &FormMain::StartMoveFollowing, Qt::QueuedConnection);
 }
 
 void FormMain::StartMoveFollowing() {
     if (!FMoveFollower || m_followStarted || gRepository == nullptr)
         return;
+    FillPendingLists();
     m_followStarted = true;
     // Shortcuts cannot be re-pointed for a repository that stays unchanged.
     if (!gRepository->IsReadOnly())

@@ -77,6 +77,13 @@ public:
     // repository this asks whether to collect the documents folder, and walks
     // it. Errors reach the caller.
     void Load();
+    // From this many registered documents on, the window is drawn before its
+    // lists are filled: a million rows take seconds to read and sort, and a
+    // window that shows nothing for that long looks like one that failed.
+    static qint64 FillAfterDrawFrom();
+    static void setFillAfterDrawFrom(qint64 Count);
+    // Whether the lists still wait for the window's first drawing.
+    bool ListsPending() const { return !m_pendingKeys.isEmpty(); }
     // Saves the tab and the position and lets go of every view object and of
     // the repository. Closing the window runs it; it runs once.
     void Unload();
@@ -220,6 +227,8 @@ private:
     void RemoveCategoryViews(qint32 ID);
     void SyncCategories();
     void FollowList(CFileListView* list);
+    void ShowEmptyText(CFileListView* list);
+    bool IsPending(const CFileListView* list) const;
 
     void LoadWindowPosition();
     void SaveWindowPosition();
@@ -303,6 +312,9 @@ private:
     // is first drawn.
     bool m_followStarted = false;
     void StartMoveFollowing();
+    QStringList m_pendingKeys; // lists left to fill once the window is drawn
+    void FillLists(const QStringList& keys);
+    void FillPendingLists();
     std::unique_ptr<CUserCategories> m_userCategories;
     std::unique_ptr<CCategoryLists> m_categoryLists;
     std::unique_ptr<CCategoryTabs> m_categoryTabs;

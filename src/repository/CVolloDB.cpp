@@ -211,6 +211,10 @@ qint64 CVolloDB::FactCount() {
     return facts ? facts->Count() : 0;
 }
 
+qint64 CVolloDB::FileCountAtMost() {
+    return Connection().Execute(QStringLiteral("SELECT max(ID) FROM files")).Field(0).toLongLong();
+}
+
 void CVolloDB::setSkipWholeCheck(bool Skip) {
     m_fileDB->setSkipWholeCheck(Skip);
 }

@@ -75,6 +75,9 @@ public:
     CFactStore::FactList FactListOf(const QList<qint32>& FileIDs,
                                     const CDatabase::SharedText& sharedPath = {});
     qint64 FactCount();
+    // At least the number of registered files, read without counting them:
+    // IDs are handed out in rising order, so gaps only make it larger.
+    qint64 FileCountAtMost();
     // The open connection, for statements made elsewhere (queries).
     CDatabase& Connection();
     // Told how the upgrade of an older repository in Create advances.

@@ -352,6 +352,34 @@ private slots:
         QVERIFY(List(expected)->ListView()->isVisible());
     }
 
+    // A large repository's window is drawn before its lists are read: until
+    // then they say so, and the tab chosen and the status line follow them.
+    void listsAfterDrawing() {
+        Start();
+        Collect({"a.txt", "b.txt", "c.txt"}, {"H1"});
+        m_form->TabViewer()->SelectTab("H1");
+        Stop();
+        const qint64 was = FormMain::FillAfterDrawFrom();
+        const auto reset = qScopeGuard([was] { FormMain::setFillAfterDrawFrom(was); });
+        FormMain::setFillAfterDrawFrom(3);
+        Start();
+        QVERIFY(m_form->ListsPending());
+        QCOMPARE(m_form->TabViewer()->SelectedKey(), QString("H1"));
+        QCOMPARE(List("H1")->Count(), 0);
+        QCOMPARE(Control(1)->EmptyText(), QString("文書を読み込んでいます…"));
+        QCOMPARE(m_form->StatusBar(), QString());
+        QTRY_VERIFY(!m_form->ListsPending());
+        QCOMPARE(List("H0")->Count(), 3);
+        QCOMPARE(List("H1")->Count(), 3);
+        QCOMPARE(m_form->StatusBar(), FormMain::CountText(3));
+        QVERIFY(Control(1)->EmptyText().startsWith("ここにファイルをドロップ"));
+        Stop();
+        FormMain::setFillAfterDrawFrom(4);
+        Start();
+        QVERIFY(!m_form->ListsPending());
+        QCOMPARE(List("H1")->Count(), 3);
+    }
+
     void drops_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("tag"); // category linked, 0 for none

@@ -39,6 +39,7 @@
 #include <QtWidgets>
 
 #include <fcntl.h>
+#include <limits>
 #include <sqlite3.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -636,8 +637,16 @@ private slots:
     }
     // Two documents that traded names while the program was closed keep
     // their shortcuts; one replaced in place, with a backup beside it, keeps
-    // its path.
+    // its path. The same when the lists are read after the window is drawn.
+    void swapWhileClosed_data() {
+        QTest::addColumn<qint64>("drawnFirstFrom");
+        QTest::newRow("lists read first") << std::numeric_limits<qint64>::max();
+        QTest::newRow("window drawn first") << qint64(1);
+    }
     void swapWhileClosed() {
+        QFETCH(qint64, drawnFirstFrom);
+        const qint64 was = FormMain::FillAfterDrawFrom();
+        const auto reset = qScopeGuard([was] { FormMain::setFillAfterDrawFrom(was); });
         const QString docs = DocumentsFolder() + "/";
         const QString a = WriteFile(docs + "a.txt", "first"), b = WriteFile(docs + "b.txt", "2nd");
         const QString c = WriteFile(docs + "c.txt", "third");
@@ -649,11 +658,13 @@ private slots:
         QVERIFY(QFile::rename(c, c + "~"));
         WriteFile(c, "third, edited");
         ModalAnswerer answerer;
+        FormMain::setFillAfterDrawFrom(drawnFirstFrom);
         Start();
         QTRY_COMPARE(answerer.Count(), 1);
         QVERIFY(answerer.Texts()[0].startsWith("2 件の文書をつなぎ直しました。"));
         QCOMPARE((QStringList{Target("a.txt.lnk"), Target("b.txt.lnk"), Target("c.txt.lnk")}),
                  (QStringList{b, a, c}));
+        QCOMPARE(List("H0")->Count(), 3);
     }
 
     // Moves lost to an overflow of the system's event queue are searched for.
