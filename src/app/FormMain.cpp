@@ -374,13 +374,20 @@ void FormMain::FillPendingLists() {
         CBusyIndicator busy;
         FillLists(keys);
     });
-    for (const QString& key : keys)
-        ShowEmptyText(FFileListViews->Item(key));
+    // The rows are put in order now rather than on the next pass of the
+    // event loop: a paint in between would show an empty list that says
+    // there is nothing in it.
+    for (const QString& key : keys) {
+        CFileListView* list = FFileListViews->Item(key);
+        if (list != nullptr && list->ListView() != nullptr)
+            list->ListView()->Model()->Flush();
+        ShowEmptyText(list);
+    }
     if (m_moves)
         m_moves->FollowRegistered(m_filler->TakeWholeRead());
     if (CFileListView* shown = ShownList())
         setStatusBar(CountText(shown->Count()));
-    // After the rows are sorted and shown, which is queued too.
+    // Queued: the rows are painted before the search starts.
     if (!m_followStarted)
         QMetaObject::invokeMethod(this, &FormMain::StartMoveFollowing, Qt::QueuedConnection);
 }
