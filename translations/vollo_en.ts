@@ -1016,6 +1016,10 @@ There are several candidates for where it went. Choose the one that is this docu
         <source>ここにファイルをドロップするか、Ctrl+O でフォルダの文書を取り込みます。</source>
         <translation>Drop files here, or press Ctrl+O to collect the documents of a folder.</translation>
     </message>
+    <message>
+        <source>文書を読み込んでいます…</source>
+        <translation>Reading the documents…</translation>
+    </message>
     <message numerus="yes">
         <source>%n 個のファイル</source>
         <translation>
