@@ -278,6 +278,9 @@ void FormMain::RefillLists() {
             m_query->Refresh();
             continue;
         }
+        // Read once the window is drawn, with what is there by then.
+        if (m_pendingKeys.contains(key))
+            continue;
         try {
             ShowTagFiles(KeyToID(key));
         } catch (const CError&) {
