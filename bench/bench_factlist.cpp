@@ -156,18 +156,27 @@ int main(int argc, char** argv) {
     waitForCheck();
 
     // The first click on the size column: the sizes come from the stored
-    // facts the fill brought, not from the disk.
-    QCoreApplication::processEvents(); // what the check left for the list
-    timer.restart();
-    emit list->ColumnClick(2);
-    QCoreApplication::processEvents();
-    const double sortBySize = Seconds(timer);
-    if (list->SortKey() != 1) {
-        std::fprintf(stderr, "the column click did not sort\n");
-        return 1;
+    // facts the fill brought, not from the disk. A sort of 100,000 rows takes
+    // milliseconds, which writeback left by an earlier benchmark can double:
+    // the best of three, each on a list filled afresh.
+    double sortBySize = 1e300;
+    for (int run = 0; run < 3; ++run) {
+        if (run > 0) {
+            filler.ShowTagFiles(&view, 0);
+            waitForCheck();
+        }
+        QCoreApplication::processEvents(); // what the check left for the list
+        timer.restart();
+        emit list->ColumnClick(2);
+        QCoreApplication::processEvents();
+        sortBySize = std::min(sortBySize, Seconds(timer));
+        if (list->SortKey() != 1) {
+            std::fprintf(stderr, "the column click did not sort\n");
+            return 1;
+        }
+        emit list->ColumnClick(1); // back to the name, as the fills below expect
+        QCoreApplication::processEvents();
     }
-    emit list->ColumnClick(1); // back to the name, as the fills below expect
-    QCoreApplication::processEvents();
 
     // The check against the bare loop, both on a warm cache.
     long long checksum = 0;
