@@ -388,8 +388,8 @@ void FormMain::FillPendingLists() {
     }
     if (m_moves)
         m_moves->FollowRegistered(m_filler->TakeWholeRead());
-    if (CFileListView* shown = ShownList())
-        setStatusBar(CountText(shown->Count()));
+    if (ShownList() != nullptr)
+        ShowCount(FTabViewer->SelectedKey());
     // Queued: the rows are painted before the search starts.
     if (!m_followStarted)
         QMetaObject::invokeMethod(this, &FormMain::StartMoveFollowing, Qt::QueuedConnection);
